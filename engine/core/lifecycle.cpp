@@ -1,0 +1,147 @@
+// InitEngine, EndEngine and the shut-down sequence, with every start-up step in its order.
+#include "lifecycle.h"
+
+#include "../graphics/graphics_state.h"
+#include "../input/input.h"
+#include "../sound/sound.h"
+#include "../window/window.h"
+#include "api_lock.h"
+#include "engine_state.h"
+#include "log.h"
+#include "screen_log.h"
+#include "system_report.h"
+#include "time_counters.h"
+#include "tracked_memory.h"
+#include "platform/gdi32.h"
+#include "platform/kernel32.h"
+#include "platform/ole32.h"
+#include "vornek.h"
+
+namespace {
+
+void RecordStartupDirectory() {
+  char path[sizeof EngineState.StartupDirectory];
+  const DWORD length = GetCurrentDirectoryA(sizeof path, path);
+  // A directory too long for the buffer is left out rather than cut: the log would otherwise
+  // go to a truncated path.
+  if (length == 0 || length > 256) {
+    EngineState.StartupDirectory[0] = '\0';
+    return;
+  }
+  for (DWORD i = 0; i <= length; ++i) EngineState.StartupDirectory[i] = path[i];
+}
+
+int DesktopDepth() {
+  HDC screen = GetDC(nullptr);
+  if (screen == nullptr) return 0;
+  const int depth = GetDeviceCaps(screen, PLANES) * GetDeviceCaps(screen, BITSPIXEL);
+  ReleaseDC(nullptr, screen);
+  return depth;
+}
+
+int StartCom() {
+  if (EngineState.ComStarted) return -1;
+  LogText("ＣＯＭの初期化... ");
+  if (FAILED(CoInitialize(nullptr))) {
+    LogText("ＣＯＭの初期化に失敗しました\n");
+    return -1;
+  }
+  LogText("成功しました\n");
+  EngineState.ComStarted = 1;
+  return 0;
+}
+
+enum class StartResult { Started, Refused, Failed };
+
+// Steps 1-17 of the start-up.
+StartResult StartEngine() {
+  EngineState.Initialising = 1;
+
+  if (!EngineState.Windowed &&
+      !HasDisplayMode(GraphicsState.screenWidth, GraphicsState.screenHeight)) {
+    ChangeWindowMode(TRUE);
+  }
+
+  // File access reads directly (no reader thread); its state needs no set-up beyond this.
+  RecordStartupDirectory();
+  StartLog();
+
+  const int desktopDepth = DesktopDepth();
+  if ((desktopDepth == 24 && EngineState.Windowed) || GraphicsState.screenBitDepth == 24) {
+    LogText("Vornekは２４ビットカラーモードに対応していません\n");
+    return StartResult::Refused;  // Initialising stays 1 and nothing is shut down
+  }
+
+  StartPerformanceCounter();
+  WriteSystemReport();
+
+  if (StartCom() != 0) return StartResult::Failed;
+  if (StartWindow() == -1) return StartResult::Failed;
+  if (InitInput() == -1) return StartResult::Failed;
+  StartSound();
+  if (StartGraphics() < 0) return StartResult::Failed;
+
+  LogText("文字コードバッファの初期化を行います... ");
+  StartCharBuffer();
+  LogText("完了しました\n");
+
+  EngineState.Initialised = 1;
+  SetVSyncWait(TRUE);
+  if (!EngineState.Windowed) BringWindowToFront();
+  StartScreenLog();
+  SelectDrawTarget(ScreenBack);
+  SelectDrawTarget(ScreenFront);
+  EngineState.Initialising = 0;
+  return StartResult::Started;
+}
+
+// Stops the subsystems in the shut-down order. Each stop does nothing for a subsystem that is
+// not running, so a start that failed half-way releases exactly what it had started.
+void StopSubsystems() {
+  // No network connection, music or the handle kinds the game never creates can exist yet.
+  EndGraphics();
+  EndInput();
+  EndSound();
+  EndWindow();
+  if (EngineState.ComStarted) {
+    CoUninitialize();
+    LogText("ＣＯＭを終了... 完了\n");
+    EngineState.ComStarted = 0;
+  }
+}
+
+}  // namespace
+
+int ShutDownEngine() {
+  if (!EngineState.Initialised) return 0;
+  EngineState.EndRequested = 1;
+  StopScreenLog();
+  StopSubsystems();
+  EngineState.Initialised = 0;
+  while (PumpWindowMessages() != -1 && !EngineState.QuitRequested) {
+  }
+  SetCurrentDirectoryA(EngineState.StartupDirectory);
+  WriteMemoryReport();
+  return 0;
+}
+
+int InitEngine() {
+  if (EngineState.Initialised) return 0;
+  AcquireApiLock();
+  StartResult result = EngineState.Initialised ? StartResult::Started : StartEngine();
+  if (result == StartResult::Failed) {
+    StopSubsystems();
+    EngineState.Initialising = 0;
+  }
+  ReleaseApiLock();
+  return result == StartResult::Started ? 0 : -1;
+}
+
+int EndEngine() {
+  if (!EngineState.Initialised) return 0;
+  AcquireApiLock();
+  ShutDownEngine();
+  ReleaseApiLock();
+  CloseApiLock();
+  return 0;
+}

@@ -1,0 +1,3 @@
+#include "system_report.h"
+
+void WriteSystemReport() {}

@@ -1,0 +1,4 @@
+#pragma once
+
+// Logs the engine version, the system and the processor's capabilities at start-up.
+void WriteSystemReport();

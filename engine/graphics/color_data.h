@@ -1,0 +1,62 @@
+// Pixel formats (ColorData) and the colour values drawn with them.
+#pragma once
+
+#include <cstdint>
+
+struct PaletteEntry {
+  std::uint8_t blue, green, red, reserved;
+};
+
+struct ColorData {
+  std::uint16_t bitsPerPixel;
+  std::uint16_t bytesPerPixel;  // 1 means the pixel is a palette index
+  std::uint8_t redBits, greenBits, blueBits, alphaBits;
+  std::uint8_t redShift, greenShift, blueShift, alphaShift;
+  std::uint32_t redMask, greenMask, blueMask, alphaMask;
+  std::uint32_t fillerMask;  // bits of no channel; packing sets them all
+  PaletteEntry palette[256];
+  std::uint8_t fillerShift, fillerBits;
+  std::uint32_t compression;  // 0 plain; 1-5 block-compressed DXT1-DXT5
+};
+
+enum MemImgColorType : int { Color16 = 0, Color32 = 1, Gray8 = 2, Gray16 = 3 };
+
+// Published D3DFORMAT codes of the surface formats that have a record.
+enum D3DFORMAT : std::uint32_t {
+  D3DFMT_R8G8B8 = 20,
+  D3DFMT_A8R8G8B8 = 21,
+  D3DFMT_X8R8G8B8 = 22,
+  D3DFMT_R5G6B5 = 23,
+  D3DFMT_X1R5G5B5 = 24,
+  D3DFMT_A1R5G5B5 = 25,
+  D3DFMT_A4R4G4B4 = 26,
+  D3DFMT_R3G3B2 = 27,
+  D3DFMT_A8R3G3B2 = 29,
+  D3DFMT_X4R4G4B4 = 30,
+  D3DFMT_A2B10G10R10 = 31,
+  D3DFMT_A8B8G8R8 = 32,
+  D3DFMT_X8B8G8R8 = 33,
+  D3DFMT_A2R10G10B10 = 35,
+};
+
+int BuildColorData(ColorData* data, int bitsPerPixel, std::uint32_t redMask, std::uint32_t greenMask,
+                   std::uint32_t blueMask, std::uint32_t alphaMask);
+ColorData* UpdateFillerMask(ColorData* data);
+
+int FillPalettedColorData(ColorData* data);
+int FillXrgb32ColorData(ColorData* data);
+int FillArgb32ColorData(ColorData* data);
+int FillRgb24ColorData(ColorData* data);
+int FillGreyPaletteColorData(ColorData* data);
+
+// Shared read-only records, built on first request; null for keys without a record.
+const ColorData* ColorDataForSurfaceFormat(std::uint32_t format);
+const ColorData* ColorDataForMemImg(int colorType, int alpha, int paletted);
+
+// The format colour values are made in: the screen's, or 32-bit software before start-up.
+const ColorData* CurrentScreenColorData();
+
+// MakeColor is in the public header.
+int SplitColor(std::uint32_t color, int* red, int* green, int* blue);
+std::uint32_t PackColor(const ColorData* data, int red, int green, int blue, int alpha);
+int UnpackColor(const ColorData* data, std::uint32_t pixel, int* red, int* green, int* blue, int* alpha);

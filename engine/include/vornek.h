@@ -1,0 +1,61 @@
+// Vornek: the engine's public API. Flat functions with integer results: 0 for success and -1
+// for failure, or a handle value (-1 on failure); TRUE/FALSE flags are 1/0. Texts are
+// multi-byte strings in the system code page.
+#pragma once
+
+#include <cstdint>
+
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
+
+// Draw targets.
+constexpr int ScreenFront = -4;
+constexpr int ScreenBack = -2;
+
+// Blend modes; each takes a parameter 0-255.
+constexpr int BlendModeNone = 0;
+constexpr int BlendModeAlpha = 1;
+constexpr int BlendModeAdd = 2;
+constexpr int BlendModeSubtract = 3;
+constexpr int BlendModeMultiply = 4;
+constexpr int BlendModeInvertedAlpha = 10;
+constexpr int BlendModeMultiplyAlpha = 11;
+
+// Lifecycle.
+int InitEngine();
+int EndEngine();
+int PumpMessages();
+
+// Settings made before InitEngine (some also work afterwards).
+int SetWindowTitle(const char* text);
+int SetLogOutputFlag(int flag);
+int ChangeWindowMode(int flag);
+int SetScreenMode(int width, int height, int bitDepth, int refreshRate);
+
+// Colour values in the current screen format.
+std::uint32_t MakeColor(int red, int green, int blue);
+
+// Drawing.
+int SelectDrawTarget(int screen);
+int DrawLine(int x1, int y1, int x2, int y2, int color, int thickness);
+int DrawCircle(int x, int y, int r, int color, int fill);
+int ClearScreen();
+int PresentScreen();
+int SetVSyncWait(int flag);
+
+// Text with the default font.
+int DrawText(int x, int y, const char* text, int color, int edgeColor);
+int DrawTextFormat(int x, int y, int color, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
+
+// Input.
+int IsKeyDown(int keyCode);
+int GetCursorPosition(int* x, int* y);
+int GetMouseButtons();
+
+// Random numbers: 0..max inclusive for max >= 0.
+int GetRandom(int max);

@@ -1,0 +1,4 @@
+#include "sound.h"
+
+int StartSound() { return 0; }
+int EndSound() { return 0; }

@@ -1,0 +1,3 @@
+#include "game.h"
+
+int main() { return GameMain(); }

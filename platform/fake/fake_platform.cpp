@@ -1,0 +1,34 @@
+#include "fake_state.h"
+
+namespace fake {
+
+FakeState& State() {
+  static FakeState state;
+  return state;
+}
+
+void ResetPlatform() { State() = FakeState{}; }
+
+void SetClock(DWORD milliseconds) { State().clock = milliseconds; }
+void AdvanceClock(DWORD milliseconds) { State().clock += milliseconds; }
+
+void SetPerformanceCounter(LONGLONG frequency, LONGLONG count) {
+  State().perfFrequency = frequency;
+  State().perfCount = count;
+}
+
+void SetDesktopDepth(int bitsPerPixel) { State().desktopDepth = bitsPerPixel; }
+
+void SetCpu(bool available, std::uint32_t leaf1Edx) {
+  State().realCpu = false;
+  State().cpuAvailable = available;
+  State().leaf1Edx = leaf1Edx;
+}
+
+void UseRealCpu() { State().realCpu = true; }
+
+void SetFailure(Failure which, bool fail) { State().failures[static_cast<int>(which)] = fail; }
+
+int ComDepth() { return State().comDepth; }
+
+}  // namespace fake

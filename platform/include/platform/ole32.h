@@ -1,0 +1,6 @@
+#pragma once
+
+#include "platform/win32_types.h"
+
+HRESULT CoInitialize(void* reserved);
+void CoUninitialize();

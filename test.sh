@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what the tests need, builds the release and the sanitizer builds and runs the whole
+# test suite in each.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/setup.sh build -DCMAKE_BUILD_TYPE=Release -DVORNEK_WERROR=ON
+scripts/setup.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DVORNEK_SANITIZE=ON -DVORNEK_WERROR=ON \
+  -DVORNEK_BENCH=OFF
+
+run_ctest() {
+  local dir=$1
+  echo "== tests in $dir"
+  if [ -n "${DISPLAY:-}" ]; then
+    ctest --test-dir "$dir" --output-on-failure -j2
+  else
+    xvfb-run -a -s '-screen 0 1280x1024x24' ctest --test-dir "$dir" --output-on-failure -j2
+  fi
+}
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+run_ctest build
+run_ctest build-asan

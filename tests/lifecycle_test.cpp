@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/api_lock.h"
+#include "core/engine_state.h"
+#include "core/fatal_error.h"
+#include "fake_platform.h"
+#include "graphics/graphics_state.h"
+#include "vornek.h"
+
+namespace {
+
+class LifecycleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::ResetPlatform();
+    EngineState = EngineStateRecord{};
+    GraphicsState = GraphicsStateRecord{};
+  }
+  void TearDown() override {
+    EndEngine();
+    fake::ResetPlatform();
+  }
+};
+
+TEST_F(LifecycleTest, StartsOnceAndEndsOnce) {
+  ASSERT_EQ(SetScreenMode(800, 600, 32, 60), 0);
+  ChangeWindowMode(TRUE);
+  ASSERT_EQ(InitEngine(), 0);
+  EXPECT_EQ(EngineState.Initialised, 1);
+  EXPECT_EQ(EngineState.Initialising, 0);
+  EXPECT_EQ(EngineState.ComStarted, 1);
+  EXPECT_EQ(fake::ComDepth(), 1);
+  EXPECT_EQ(GraphicsState.noVSyncWait, 0);
+  EXPECT_NE(EngineState.StartupDirectory[0], '\0');
+
+  EXPECT_EQ(InitEngine(), 0) << "a second start changes nothing";
+  EXPECT_EQ(fake::ComDepth(), 1);
+
+  EXPECT_EQ(EndEngine(), 0);
+  EXPECT_EQ(EngineState.Initialised, 0);
+  EXPECT_EQ(EngineState.ComStarted, 0);
+  EXPECT_EQ(fake::ComDepth(), 0);
+  EXPECT_EQ(ApiLock.created, 0) << "EndEngine closes the lock";
+  EXPECT_EQ(EndEngine(), 0) << "a second end does nothing";
+}
+
+TEST_F(LifecycleTest, EndWithoutStartDoesNotTouchTheLock) {
+  EXPECT_EQ(EndEngine(), 0);
+  EXPECT_EQ(ApiLock.created, 0);
+  EXPECT_EQ(PumpMessages(), 0) << "before start-up the pump finds no window";
+  EngineState.QuitRequested = 1;
+  EXPECT_EQ(PumpMessages(), -1);
+}
+
+TEST_F(LifecycleTest, RefusesA24BitDesktopInAWindowAndLeavesInitialisingSet) {
+  fake::SetDesktopDepth(24);
+  ChangeWindowMode(TRUE);
+  EXPECT_EQ(InitEngine(), -1);
+  EXPECT_EQ(EngineState.Initialised, 0);
+  EXPECT_EQ(EngineState.Initialising, 1);
+  EXPECT_EQ(fake::ComDepth(), 0) << "refused before COM starts";
+}
+
+TEST_F(LifecycleTest, A24BitDesktopIsFineForFullScreen) {
+  fake::SetDesktopDepth(24);
+  ASSERT_EQ(SetScreenMode(800, 600, 32, 60), 0);
+  EXPECT_EQ(InitEngine(), 0);
+}
+
+TEST_F(LifecycleTest, FailedComStartReturnsMinusOneAndCanBeRetried) {
+  fake::SetFailure(fake::Failure::CoInitialize, true);
+  EXPECT_EQ(InitEngine(), -1);
+  EXPECT_EQ(EngineState.Initialised, 0);
+  EXPECT_EQ(EngineState.Initialising, 0);
+  fake::SetFailure(fake::Failure::CoInitialize, false);
+  EXPECT_EQ(InitEngine(), 0);
+}
+
+TEST_F(LifecycleTest, SettingsBeforeStartUp) {
+  struct ModeCase {
+    int width, height, bits, result;
+  };
+  const ModeCase modes[] = {
+      {800, 600, 32, 0}, {640, 480, 16, 0}, {320, 240, 8, 0},  {800, 600, 24, -1},
+      {0, 600, 32, -1},  {800, 0, 32, -1},  {800, 600, 0, -1}, {800, 600, 15, -1},
+  };
+  for (const ModeCase& m : modes) {
+    GraphicsState = GraphicsStateRecord{};
+    EXPECT_EQ(SetScreenMode(m.width, m.height, m.bits, 60), m.result) << m.width << "x" << m.height << "x" << m.bits;
+    EXPECT_EQ(GraphicsState.screenWidth, m.result == 0 ? m.width : 0);
+  }
+
+  EXPECT_EQ(ChangeWindowMode(TRUE), 0);
+  EXPECT_EQ(EngineState.Windowed, 1);
+  EXPECT_EQ(ChangeWindowMode(TRUE), 0);
+  EXPECT_EQ(ChangeWindowMode(FALSE), 0);
+  EXPECT_EQ(EngineState.Windowed, 0);
+
+  EXPECT_EQ(SetLogOutputFlag(FALSE), 0);
+  EXPECT_EQ(EngineState.LogDisabled, 1);
+  EXPECT_EQ(SetLogOutputFlag(7), 0);
+  EXPECT_EQ(EngineState.LogDisabled, 0);
+
+  EXPECT_EQ(SetWindowTitle("Pellimar\x81\x40ver0.10"), 0);
+  EXPECT_STREQ(EngineState.WindowTitle, "Pellimar\x81\x40ver0.10");
+  EXPECT_EQ(SetWindowTitle(nullptr), -1);
+  std::string longTitle(400, 'x');
+  EXPECT_EQ(SetWindowTitle(longTitle.c_str()), 0);
+  EXPECT_EQ(std::strlen(EngineState.WindowTitle), 255u) << "cut, never overrun";
+}
+
+TEST_F(LifecycleTest, FatalErrorShutsDownAndExitsWithMinusOne) {
+  EXPECT_EXIT(
+      {
+        InitEngine();
+        FatalErrorFormat("%s %d", "out of", 42);
+      },
+      ::testing::ExitedWithCode(255), "");
+}
+
+}  // namespace
