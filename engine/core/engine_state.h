@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/win32_types.h"
+#include "platform/user32.h"
 
 struct EngineStateRecord {
   int Initialised;
@@ -28,6 +28,27 @@ struct EngineStateRecord {
   int LogIndent;
   int LogLineOpen;
   DWORD LogStartTime;
+
+  // The main window (set up by StartWindow, cleared at each start).
+  HINSTANCE Instance;
+  int DesktopWidth;
+  int DesktopHeight;
+  int DesktopDepth;
+  std::uint64_t TotalMemory;
+  std::uint64_t AvailableMemory;
+  RECT ClientRectOnScreen;
+  double WindowScale;  // a setting: <= 0 means 1.0
+  int Creating;
+  int CodePageKind;  // 1 Shift-JIS, 2 Korean
+  int CursorRequested;
+  int CursorShown;
+  int InactiveSince;  // -1 while active
+  int Destroyed;
+  int Painting;
+  int DisplayChangeSeen;
+  int ModeSwitching;
+  int PumpGuard;
+  int WindowStyled;  // the windowed style has been applied once
 
   // Screen set-up results that colour values depend on.
   int HardwareRendering;

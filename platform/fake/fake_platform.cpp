@@ -1,4 +1,6 @@
 #include "fake_state.h"
+#include "../common/dinput_standin.h"
+#include "../common/window_system.h"
 
 namespace fake {
 
@@ -7,7 +9,25 @@ FakeState& State() {
   return state;
 }
 
-void ResetPlatform() { State() = FakeState{}; }
+namespace {
+void SyncDeviceFaults() {
+  dinput::DeviceFaults& f = dinput::Faults();
+  f.initialize = Fails(Failure::DirectInputInitialize);
+  f.keyboardDevice = Fails(Failure::KeyboardDevice);
+  f.mouseDevice = Fails(Failure::MouseDevice);
+  f.dataFormat = Fails(Failure::DeviceDataFormat);
+  f.cooperativeLevel = Fails(Failure::DeviceCooperativeLevel);
+  f.eventNotification = Fails(Failure::KeyboardEventNotification);
+  f.acquire = Fails(Failure::DeviceAcquire);
+  f.stateRead = Fails(Failure::DeviceStateRead);
+}
+}  // namespace
+
+void ResetPlatform() {
+  windows::Reset();
+  State() = FakeState{};
+  SyncDeviceFaults();
+}
 
 void SetClock(DWORD milliseconds) { State().clock = milliseconds; }
 void AdvanceClock(DWORD milliseconds) { State().clock += milliseconds; }
@@ -19,6 +39,20 @@ void SetPerformanceCounter(LONGLONG frequency, LONGLONG count) {
 
 void SetDesktopDepth(int bitsPerPixel) { State().desktopDepth = bitsPerPixel; }
 
+void SetDesktopSize(int width, int height) {
+  State().desktopWidth = width;
+  State().desktopHeight = height;
+}
+
+void AddDisplayMode(int width, int height, int bitsPerPixel, int frequency) {
+  State().modes.push_back(Mode{width, height, bitsPerPixel, frequency});
+}
+
+void LastDisplayChange(int* width, int* height) {
+  *width = State().changedWidth;
+  *height = State().changedHeight;
+}
+
 void SetCpu(bool available, std::uint32_t leaf1Edx) {
   State().realCpu = false;
   State().cpuAvailable = available;
@@ -27,8 +61,40 @@ void SetCpu(bool available, std::uint32_t leaf1Edx) {
 
 void UseRealCpu() { State().realCpu = true; }
 
-void SetFailure(Failure which, bool fail) { State().failures[static_cast<int>(which)] = fail; }
+void SetFailure(Failure which, bool fail) {
+  State().failures[static_cast<int>(which)] = fail;
+  SyncDeviceFaults();
+}
 
 int ComDepth() { return State().comDepth; }
+
+void SetAnotherInstance(bool running) { State().anotherInstance = running; }
+void SetOemCodePage(unsigned codePage) { State().oemCodePage = codePage; }
+
+void SetMemory(std::uint64_t totalBytes, std::uint64_t availableBytes) {
+  State().totalMemory = totalBytes;
+  State().availableMemory = availableBytes;
+}
+
+const std::string& DebugOutput() { return State().debugOutput; }
+
+void Send(const InputEvent& event) { Apply(event); }
+
+void Schedule(int pass, const InputEvent& event) { State().script.push_back(ScheduledEvent{pass, event}); }
+
+int CurrentPass() { return State().pass; }
+void SetIdlePassTime(DWORD milliseconds) { State().idlePassTime = milliseconds; }
+
+void LoseInputDevices() { dinput::LoseDevices(); }
+
+void SetWindowsKeyByte(int virtualKey, std::uint8_t value) { windows::SetVirtualKeyByte(virtualKey, value); }
+
+int LiveInputObjects() { return dinput::LiveObjects(); }
+
+bool ScreenSaverEnabled() { return State().screenSaver; }
+bool CursorVisible() { return State().cursorVisible; }
+int CursorCount() { return windows::CursorCount(); }
+int NativeWindowCount() { return State().nativeWindows; }
+std::string NativeTitle() { return State().nativeTitle; }
 
 }  // namespace fake

@@ -1,8 +1,10 @@
 // Controls of the fake platform: a clock that moves only when told, a settable desktop and
-// processor, and a failure switch for every platform call whose failure the engine handles.
+// processor, in-memory windows fed from a script of input events, and a failure switch for
+// every platform call whose failure the engine handles.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/win32_types.h"
 
@@ -10,11 +12,24 @@ namespace fake {
 
 enum class Failure {
   CoInitialize,
+  RegisterClass,             // RegisterClassExA
+  CreateWindow,              // CreateWindowExA
+  DirectInput7,              // CoCreateInstance of the version 7 object
+  DirectInput8,              // CoCreateInstance of the version 8 object
+  DirectInputInitialize,     // Initialize of either object
+  KeyboardDevice,            // creating the keyboard device
+  MouseDevice,               // creating the mouse device
+  DeviceDataFormat,          // SetDataFormat
+  DeviceCooperativeLevel,    // SetCooperativeLevel
+  KeyboardEventNotification, // SetEventNotification
+  DeviceAcquire,             // Acquire
+  DeviceStateRead,           // GetDeviceState (the device is lost on each read)
   FailureCount,
 };
 
-// Every setting back to its default: clock 0, performance counter at 1 MHz, 32-bit desktop,
-// the real processor, no failures, COM not started.
+// Every setting back to its default: clock 0, performance counter at 1 MHz, a 1280 × 1024 ×
+// 32 desktop, the real processor, no failures, COM not started, no windows or classes, an empty
+// queue and script, nothing held, cursor at (0, 0), screen saver on, code page 932.
 void ResetPlatform();
 
 void SetClock(DWORD milliseconds);
@@ -23,6 +38,11 @@ void AdvanceClock(DWORD milliseconds);
 void SetPerformanceCounter(LONGLONG frequency, LONGLONG count);
 
 void SetDesktopDepth(int bitsPerPixel);
+void SetDesktopSize(int width, int height);
+// Adds a display mode to the list EnumDisplaySettingsA walks (the desktop mode is always first).
+void AddDisplayMode(int width, int height, int bitsPerPixel, int frequency);
+// The mode last set through ChangeDisplaySettingsA (0 × 0 after a restore).
+void LastDisplayChange(int* width, int* height);
 
 // Replaces the processor's identification: whether the instruction exists, and leaf 1's EDX.
 void SetCpu(bool available, std::uint32_t leaf1Edx);
@@ -31,5 +51,45 @@ void UseRealCpu();
 void SetFailure(Failure which, bool fail);
 
 int ComDepth();
+
+// Another copy of the program holds a window of every class.
+void SetAnotherInstance(bool running);
+void SetOemCodePage(unsigned codePage);
+void SetMemory(std::uint64_t totalBytes, std::uint64_t availableBytes);
+// What the program sent to the debugger output.
+const std::string& DebugOutput();
+
+// Input events. Keys are DirectInput key codes; positions are screen coordinates; buttons
+// 0 left, 1 right, 2 middle, 3-7 others; text is in the system code page.
+enum class EventKind { KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Activate, Deactivate, Close, Text, Move };
+struct InputEvent {
+  EventKind kind;
+  int a = 0;
+  int b = 0;
+  std::string text;
+};
+// Happens at once.
+void Send(const InputEvent& event);
+// Arrives when the program's message loop starts the given pass: a pass ends each time a look
+// at the whole queue finds it empty, which happens once per call of an idle message pump.
+void Schedule(int pass, const InputEvent& event);
+int CurrentPass();
+// The fake clock moves by this much at the end of each pass (default 1 ms), so that waits
+// measured in passes of the message loop end; 0 stops it.
+void SetIdlePassTime(DWORD milliseconds);
+// Every acquired input device loses its acquisition (another program took it).
+void LoseInputDevices();
+// Sets a byte of the Windows key state without telling DirectInput.
+void SetWindowsKeyByte(int virtualKey, std::uint8_t value);
+// Input devices and objects not yet released.
+int LiveInputObjects();
+
+// What the window system shows.
+bool ScreenSaverEnabled();
+bool CursorVisible();
+int CursorCount();
+int NativeWindowCount();
+// The title the window shows, in the system code page.
+std::string NativeTitle();
 
 }  // namespace fake

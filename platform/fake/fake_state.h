@@ -3,25 +3,58 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "fake_platform.h"
 
 namespace fake {
+
+struct Mode {
+  int width, height, bits, frequency;
+};
+
+struct ScheduledEvent {
+  int pass;
+  InputEvent event;
+};
 
 struct FakeState {
   DWORD clock = 0;
   LONGLONG perfFrequency = 1000000;
   LONGLONG perfCount = 0;
   int desktopDepth = 32;
+  int desktopWidth = 1280;
+  int desktopHeight = 1024;
+  std::vector<Mode> modes;
+  int changedWidth = 0;
+  int changedHeight = 0;
   bool realCpu = true;
   bool cpuAvailable = true;
   std::uint32_t leaf1Edx = 0;
   std::array<bool, static_cast<int>(Failure::FailureCount)> failures{};
   int comDepth = 0;
+
+  bool anotherInstance = false;
+  unsigned oemCodePage = 932;
+  std::uint64_t totalMemory = 4ull << 30;
+  std::uint64_t availableMemory = 3ull << 30;
+  std::string debugOutput;
+
+  std::vector<ScheduledEvent> script;
+  int pass = 0;
+  DWORD idlePassTime = 1;
+  bool screenSaver = true;
+  bool cursorVisible = true;
+  int nativeWindows = 0;
+  std::string nativeTitle;
 };
 
 FakeState& State();
 
 inline bool Fails(Failure which) { return State().failures[static_cast<int>(which)]; }
+
+// Applies one input event to the window system.
+void Apply(const InputEvent& event);
 
 }  // namespace fake

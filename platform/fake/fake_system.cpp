@@ -5,6 +5,7 @@
 #include "platform/kernel32.h"
 #include "platform/ole32.h"
 #include "platform/winmm.h"
+#include "../common/dinput_standin.h"
 #include "../common/platform_object.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -71,4 +72,36 @@ void CpuId(std::uint32_t leaf, std::uint32_t registers[4]) {
     return;
   }
   if (State().cpuAvailable && leaf == 1) registers[3] = State().leaf1Edx;
+}
+
+void GlobalMemoryStatus(MEMORYSTATUS* status) {
+  if (status == nullptr) return;
+  *status = MEMORYSTATUS{};
+  status->dwLength = sizeof *status;
+  status->dwTotalPhys = static_cast<std::size_t>(State().totalMemory);
+  status->dwAvailPhys = static_cast<std::size_t>(State().availableMemory);
+}
+
+void OutputDebugStringA(const char* text) {
+  if (text != nullptr) State().debugOutput += text;
+}
+
+UINT GetOEMCP() { return State().oemCodePage; }
+
+HRESULT CoCreateInstance(const GUID& classId, void* outer, DWORD context, const GUID& interfaceId, void** object) {
+  if (object == nullptr) return E_POINTER;
+  *object = nullptr;
+  if (outer != nullptr || context != CLSCTX_INPROC_SERVER) return REGDB_E_CLASSNOTREG;
+  DWORD version = 0;
+  if (classId == CLSID_DirectInput && interfaceId == IID_IDirectInput7A) {
+    if (fake::Fails(fake::Failure::DirectInput7)) return REGDB_E_CLASSNOTREG;
+    version = 0x700;
+  } else if (classId == CLSID_DirectInput8 && interfaceId == IID_IDirectInput8A) {
+    if (fake::Fails(fake::Failure::DirectInput8)) return REGDB_E_CLASSNOTREG;
+    version = 0x800;
+  } else {
+    return REGDB_E_CLASSNOTREG;
+  }
+  *object = static_cast<IDirectInput*>(dinput::CreateObject(version));
+  return *object != nullptr ? S_OK : E_FAIL;
 }

@@ -1,8 +1,7 @@
 // The screen device context: desktop depth from SDL's desktop display mode.
-#include <SDL.h>
-
 #include "platform/gdi32.h"
 #include "../common/platform_object.h"
+#include "sdl_video.h"
 
 namespace {
 
@@ -14,7 +13,7 @@ ScreenDC screenDC;
 
 // Bytes per pixel × 8: SDL calls a 32-bit XRGB desktop 24 bits per pixel.
 int DesktopDepth() {
-  if (SDL_WasInit(SDL_INIT_VIDEO) == 0 && SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return 0;
+  if (!StartSdlVideo()) return 0;
   SDL_DisplayMode mode;
   if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
   return SDL_BYTESPERPIXEL(mode.format) * 8;

@@ -32,3 +32,22 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
 
 [[noreturn]] void ExitProcess(UINT exitCode);
+
+// The module instance of the program (null name); never null for the program itself.
+PlatformObject* GetModuleHandleA(const char* moduleName);
+
+struct MEMORYSTATUS {
+  DWORD dwLength;
+  DWORD dwMemoryLoad;
+  std::size_t dwTotalPhys;
+  std::size_t dwAvailPhys;
+  std::size_t dwTotalPageFile;
+  std::size_t dwAvailPageFile;
+  std::size_t dwTotalVirtual;
+  std::size_t dwAvailVirtual;
+};
+void GlobalMemoryStatus(MEMORYSTATUS* status);
+
+void OutputDebugStringA(const char* text);
+// The OEM code page: 932 (Japanese) unless the machine says otherwise.
+UINT GetOEMCP();

@@ -11,6 +11,7 @@ using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using LONG = std::int32_t;
 using UINT = unsigned int;
+using ULONG = std::uint32_t;
 using LONGLONG = std::int64_t;
 using HRESULT = std::int32_t;
 

@@ -1,0 +1,77 @@
+// The message pump and the pause while the application is inactive.
+#include "../core/engine_state.h"
+#include "char_buffer.h"
+#include "platform/kernel32.h"
+#include "window.h"
+
+namespace {
+
+HWND const ThreadMessages = reinterpret_cast<HWND>(static_cast<std::intptr_t>(-1));
+constexpr int MessagesPerPass = 5;
+
+bool NextMessage(MSG* message) {
+  if (PeekMessageA(message, nullptr, 0, 0, PM_NOREMOVE)) {
+    return PeekMessageA(message, nullptr, 0, 0, PM_REMOVE) != FALSE;
+  }
+  return PeekMessageA(message, ThreadMessages, 0, 0, PM_REMOVE) ||
+         PeekMessageA(message, EngineState.MainWindow, 0, 0, PM_REMOVE);
+}
+
+enum class Drain { Empty, Busy, Quit };
+
+Drain DrainMessages() {
+  MSG message;
+  for (int count = 0; count < MessagesPerPass; ++count) {
+    if (!NextMessage(&message)) return Drain::Empty;
+    if (message.message == WM_ACTIVATEAPP && EngineState.Windowed) {
+      EngineState.AppActive = LOWORD(message.wParam);
+    }
+    if (EngineState.QuitRequested) return Drain::Quit;
+    if (message.message == WM_QUIT) EngineState.QuitRequested = 1;
+    // No accelerator table is loaded, so nothing is taken here before translation.
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return Drain::Busy;
+}
+
+}  // namespace
+
+int PumpWindowMessages() {
+  if (EngineState.PumpGuard) return 0;
+  if (EngineState.MainWindow == nullptr) return EngineState.QuitRequested ? -1 : 0;
+
+  const DWORD thread = GetCurrentThreadId();
+  bool previousPassEmpty = false;
+  for (bool first = true;; first = false) {
+    if (!first && (EngineState.CloseRequested || EngineState.AppActive) &&
+        (previousPassEmpty || EngineState.QuitRequested)) {
+      break;
+    }
+    if (!EngineState.AppActive) Sleep(1);
+    const Drain drained = DrainMessages();
+    if (drained == Drain::Quit) break;
+    previousPassEmpty = drained == Drain::Empty;
+    // Background upkeep of sound streams, movies and network connections: none are open.
+    if (!EngineState.AppActive) Sleep(1);
+    if (EngineState.QuitRequested || thread != EngineState.WindowThreadId) break;
+  }
+
+  if (thread == EngineState.WindowThreadId && !EngineState.Windowed && EngineState.MainWindow != nullptr) {
+    ApplyCursorVisibility(EngineState.CursorRequested);
+  }
+
+  // Per-call upkeep: no sound stream, sound buffer, joypad timer or network connection is open;
+  // the text entry runs last, guarded against pumping from inside itself.
+  EngineState.PumpGuard = 1;
+  ProcessTextEntry();
+  EngineState.PumpGuard = 0;
+
+  return EngineState.QuitRequested ? -1 : 0;
+}
+
+void WaitWhileInactive() {
+  if (EngineState.Painting || EngineState.AppActive) return;
+  while (PumpWindowMessages() != -1 && !EngineState.AppActive) {
+  }
+}

@@ -1,0 +1,123 @@
+// SDL events turned into window messages.
+#include "../common/window_system.h"
+#include "code_page.h"
+#include "sdl_video.h"
+
+namespace {
+
+Window* WindowOf(Uint32 id) {
+  SDL_Window* sdlWindow = SDL_GetWindowFromID(id);
+  Window* main = windows::MainWindow();
+  if (main == nullptr) return nullptr;
+  return sdlWindow != nullptr && main->native == sdlWindow ? main : nullptr;
+}
+
+POINT ScreenPoint(Uint32 windowId, int x, int y) {
+  Window* w = WindowOf(windowId);
+  if (w == nullptr) return POINT{x, y};
+  const RECT client = windows::ClientRectOnScreen(*w);
+  return POINT{client.left + x, client.top + y};
+}
+
+int ButtonIndex(Uint8 button) {
+  switch (button) {
+    case SDL_BUTTON_LEFT:
+      return 0;
+    case SDL_BUTTON_RIGHT:
+      return 1;
+    case SDL_BUTTON_MIDDLE:
+      return 2;
+    case SDL_BUTTON_X1:
+      return 3;
+    case SDL_BUTTON_X2:
+      return 4;
+    default:
+      return -1;
+  }
+}
+
+void OnWindowEvent(const SDL_WindowEvent& e) {
+  Window* w = WindowOf(e.windowID);
+  if (w == nullptr) return;
+  switch (e.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+      windows::QueueCloseRequest();
+      break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      windows::QueueActivation(true, false);
+      break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      windows::QueueActivation(false, w->minimised);
+      break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+      w->minimised = true;
+      break;
+    case SDL_WINDOWEVENT_RESTORED:
+      w->minimised = false;
+      windows::QueueExposed(*w);
+      break;
+    case SDL_WINDOWEVENT_EXPOSED:
+      windows::QueueExposed(*w);
+      break;
+    case SDL_WINDOWEVENT_MOVED: {
+      const RECT client = windows::ClientRectOnScreen(*w);
+      if (client.left != e.data1 || client.top != e.data2) windows::QueueMoved(*w, e.data1, e.data2);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void Translate(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_QUIT:
+      windows::QueueCloseRequest();
+      break;
+    case SDL_WINDOWEVENT:
+      OnWindowEvent(e.window);
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      const windows::KeyRow* row = windows::KeyRowByUsage(e.key.keysym.scancode);
+      if (row != nullptr) windows::QueueKey(row->virtualKey, row->keyCode, e.type == SDL_KEYDOWN);
+      break;
+    }
+    case SDL_TEXTINPUT:
+      windows::QueueTypedText(Utf8ToCodePage(e.text.text).c_str());
+      break;
+    case SDL_TEXTEDITING:
+      windows::QueueComposition(Utf8ToCodePage(e.edit.text).c_str());
+      break;
+    case SDL_MOUSEMOTION: {
+      const POINT p = ScreenPoint(e.motion.windowID, e.motion.x, e.motion.y);
+      windows::QueueMouseMove(p.x, p.y);
+      break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      const POINT p = ScreenPoint(e.button.windowID, e.button.x, e.button.y);
+      windows::SetCursorScreenPosition(p.x, p.y);
+      const int button = ButtonIndex(e.button.button);
+      if (button >= 0) windows::QueueMouseButton(button, e.type == SDL_MOUSEBUTTONDOWN);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+namespace native {
+
+void PollEvents(DWORD waitMilliseconds) {
+  if (!SdlVideoRunning()) return;
+  SDL_Event e;
+  if (waitMilliseconds > 0 && SDL_WaitEventTimeout(&e, static_cast<int>(waitMilliseconds))) Translate(e);
+  while (SDL_PollEvent(&e)) Translate(e);
+}
+
+void QueueFoundEmpty() {}
+
+}  // namespace native

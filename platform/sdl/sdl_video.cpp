@@ -1,0 +1,45 @@
+#include "sdl_video.h"
+
+#include <cstdlib>
+
+#include "../common/window_system.h"
+
+namespace {
+
+bool started = false;
+std::string failure;
+
+// Without an explicit choice SDL would fall back to its off-screen driver and run a game
+// nobody can see; only drivers that show something are tried, and Wayland only when a
+// session could exist (its library complains on standard error otherwise).
+void ChooseDrivers() {
+  const char* requested = std::getenv("SDL_VIDEODRIVER");
+  if (requested != nullptr && requested[0] != '\0') return;
+  std::string drivers = "x11";
+  if (std::getenv("WAYLAND_DISPLAY") != nullptr || std::getenv("XDG_RUNTIME_DIR") != nullptr) drivers += ",wayland";
+  drivers += ",kmsdrm";
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+}
+
+}  // namespace
+
+bool StartSdlVideo(std::string* error) {
+  if (!started && failure.empty()) {
+    ChooseDrivers();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
+      started = true;
+    } else {
+      failure = SDL_GetError();
+      if (failure.empty()) failure = "video initialisation failed";
+    }
+  }
+  if (!started && error != nullptr) *error = failure;
+  return started;
+}
+
+bool SdlVideoRunning() { return started; }
+
+SDL_Window* NativeWindowOf(HWND handle) {
+  Window* w = windows::Find(handle);
+  return w != nullptr ? static_cast<SDL_Window*>(w->native) : nullptr;
+}
