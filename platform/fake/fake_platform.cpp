@@ -67,6 +67,7 @@ void SetFailure(Failure which, bool fail) {
 }
 
 int ComDepth() { return State().comDepth; }
+const std::string& Journal() { return State().journal; }
 
 void SetAnotherInstance(bool running) { State().anotherInstance = running; }
 void SetOemCodePage(unsigned codePage) { State().oemCodePage = codePage; }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/win32_types.h"
 
@@ -83,6 +84,11 @@ void LoseInputDevices();
 void SetWindowsKeyByte(int virtualKey, std::uint8_t value);
 // Input devices and objects not yet released.
 int LiveInputObjects();
+
+// Platform calls in the order they were made: "CoInitialize", "CoUninitialize",
+// "CoCreateInstance", "CreateWindow", "DestroyWindow" (with the input objects still alive,
+// e.g. "DestroyWindow/2").
+const std::string& Journal();
 
 // What the window system shows.
 bool ScreenSaverEnabled();

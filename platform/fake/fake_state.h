@@ -48,9 +48,12 @@ struct FakeState {
   bool cursorVisible = true;
   int nativeWindows = 0;
   std::string nativeTitle;
+  std::string journal;
 };
 
 FakeState& State();
+
+inline void Record(const std::string& call) { State().journal += State().journal.empty() ? call : " " + call; }
 
 inline bool Fails(Failure which) { return State().failures[static_cast<int>(which)]; }
 

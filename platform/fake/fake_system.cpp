@@ -29,11 +29,13 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
 }
 
 HRESULT CoInitialize(void* reserved) {
+  fake::Record("CoInitialize");
   if (reserved != nullptr || fake::Fails(fake::Failure::CoInitialize)) return E_FAIL;
   return State().comDepth++ == 0 ? S_OK : S_FALSE;
 }
 
 void CoUninitialize() {
+  fake::Record("CoUninitialize");
   if (State().comDepth > 0) --State().comDepth;
 }
 
@@ -89,6 +91,7 @@ void OutputDebugStringA(const char* text) {
 UINT GetOEMCP() { return State().oemCodePage; }
 
 HRESULT CoCreateInstance(const GUID& classId, void* outer, DWORD context, const GUID& interfaceId, void** object) {
+  fake::Record("CoCreateInstance");
   if (object == nullptr) return E_POINTER;
   *object = nullptr;
   if (outer != nullptr || context != CLSCTX_INPROC_SERVER) return REGDB_E_CLASSNOTREG;

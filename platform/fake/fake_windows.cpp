@@ -49,6 +49,7 @@ bool CreateNativeWindow(Window& window) {
   if (fake::Fails(fake::Failure::CreateWindow)) return false;
   ++State().nativeWindows;
   State().nativeTitle = window.title;
+  fake::Record("CreateWindow");
   window.native = &State();
   return true;
 }
@@ -57,6 +58,7 @@ void DestroyNativeWindow(Window& window) {
   if (window.native == nullptr) return;
   window.native = nullptr;
   --State().nativeWindows;
+  fake::Record("DestroyWindow/" + std::to_string(fake::LiveInputObjects()));
 }
 
 void SetNativeTitle(Window& window) { State().nativeTitle = window.title; }
