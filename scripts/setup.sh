@@ -9,7 +9,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev
-  xvfb xauth
+  xvfb xauth xdotool python3
 )
 
 missing=()
