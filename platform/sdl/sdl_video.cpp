@@ -28,6 +28,8 @@ bool StartSdlVideo(std::string* error) {
     ChooseDrivers();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
       started = true;
+      // Gives back the display connection and what SDL holds for it when the process ends.
+      std::atexit(SDL_Quit);
     } else {
       failure = SDL_GetError();
       if (failure.empty()) failure = "video initialisation failed";
