@@ -29,6 +29,8 @@ struct EngineStateRecord {
   int LogLineOpen;
   DWORD LogStartTime;
 
+  double WindowScale;  // client size over screen size in windowed mode; <= 0 counts as 1.0
+
   // Screen set-up results that colour values depend on.
   int HardwareRendering;
   int ScreenDepth;

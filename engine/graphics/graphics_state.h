@@ -1,5 +1,9 @@
-// GraphicsState: the screen mode and the display back-end.
+// GraphicsState: the screen mode, the display back-end and the software screen.
 #pragma once
+
+#include "platform/ddraw.h"
+#include "platform/win32_types.h"
+#include "soft/mem_img.h"
 
 struct GraphicsStateRecord {
   int screenWidth;
@@ -8,12 +12,34 @@ struct GraphicsStateRecord {
   int refreshRate;
   int graphicsStarted;
   int useHardware;
+  int softwareOnly;
+  int emulate320x240;
   int noVSyncWait;
+  HMODULE d3d9Library;
+  IDirectDraw7* directDraw;
+  MEMIMG screenImage;
+  MEMIMG workImages[2];  // screen-sized: one plain, one with alpha
+  unsigned char clearRed, clearGreen, clearBlue;  // background colour
 };
 
 extern GraphicsStateRecord GraphicsState;
 
 int StartGraphics();
 int EndGraphics();
+// -1 in width, height, bitDepth or refreshRate keeps the current value; force restarts even
+// when nothing changes.
+int ChangeScreenMode(int width, int height, int bitDepth, int force, int refreshRate);
+int GetVSyncWait();
+int SetClearColor(int red, int green, int blue);
 // 1 when the display offers a mode of this size.
 int HasDisplayMode(int width, int height);
+
+int OpenDisplayBackEnd();
+void CloseDisplayBackEnd();
+void CreateScreenImage();
+
+void WaitVerticalBlank();
+// Presents again on a repaint while the back screen is the draw target.
+void RepaintPresent();
+// Starts the 32 ms timer that presents the front screen again whenever messages are pumped.
+void StartFrontScreenTimer();

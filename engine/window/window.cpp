@@ -30,3 +30,5 @@ int SwitchWindowMode(int windowed) {
   EngineState.Windowed = windowed;
   return 0;
 }
+
+int RefreshWindowLayout() { return 0; }

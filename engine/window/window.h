@@ -12,3 +12,5 @@ void BringWindowToFront();
 void StartCharBuffer();
 // Switches a running engine between windowed (1) and full-screen (0).
 int SwitchWindowMode(int windowed);
+// Sizes and places the main window for the current screen mode.
+int RefreshWindowLayout();

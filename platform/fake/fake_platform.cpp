@@ -31,4 +31,15 @@ void SetFailure(Failure which, bool fail) { State().failures[static_cast<int>(wh
 
 int ComDepth() { return State().comDepth; }
 
+const PresentedFrame& Presented() { return State().presented; }
+
+void SetClientSize(int width, int height) {
+  PresentedFrame& frame = State().presented;
+  frame.width = width;
+  frame.height = height;
+  frame.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+}
+
+int VerticalBlankWaits() { return State().verticalBlankWaits; }
+
 }  // namespace fake

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/win32_types.h"
 
@@ -10,6 +11,10 @@ namespace fake {
 
 enum class Failure {
   CoInitialize,
+  LoadD3d9,           // "d3d9.dll" is missing
+  CreateDirectDraw,   // CoCreateInstance of DirectDraw fails
+  InitDirectDraw,     // IDirectDraw7::Initialize fails
+  WindowDC,           // GetDC of a window yields none
   FailureCount,
 };
 
@@ -31,5 +36,19 @@ void UseRealCpu();
 void SetFailure(Failure which, bool fail);
 
 int ComDepth();
+
+// What the window's device context last received, as 32-bit XRGB rows.
+struct PresentedFrame {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> pixels;
+  int presents = 0;        // SetDIBitsToDevice and StretchDIBits calls that drew
+  int stretchedPresents = 0;
+  int lastX = 0, lastY = 0, lastWidth = 0, lastHeight = 0;  // destination of the last copy
+};
+const PresentedFrame& Presented();
+// The window's client area receiving presents; 0 × 0 until set (presents then only count).
+void SetClientSize(int width, int height);
+
+int VerticalBlankWaits();
 
 }  // namespace fake

@@ -18,6 +18,8 @@ struct FakeState {
   std::uint32_t leaf1Edx = 0;
   std::array<bool, static_cast<int>(Failure::FailureCount)> failures{};
   int comDepth = 0;
+  PresentedFrame presented;
+  int verticalBlankWaits = 0;
 };
 
 FakeState& State();

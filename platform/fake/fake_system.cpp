@@ -5,7 +5,9 @@
 #include "platform/kernel32.h"
 #include "platform/ole32.h"
 #include "platform/winmm.h"
+#include "../common/dib_copy.h"
 #include "../common/platform_object.h"
+#include "../common/platform_services.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
@@ -37,14 +39,50 @@ void CoUninitialize() {
 }
 
 namespace {
-struct ScreenDC final : PlatformObject {
-  ScreenDC() : PlatformObject(PlatformObjectKind::DeviceContext) {}
+struct DeviceContext final : PlatformObject {
+  DeviceContext() : PlatformObject(PlatformObjectKind::DeviceContext) {}
 };
-ScreenDC screenDC;
+DeviceContext screenDC;
+DeviceContext windowDC;
+
+bool CopyToClient(int x, int y, int width, int height, int sourceX, int sourceY, int sourceWidth, int sourceHeight,
+                  const void* bits, const BITMAPINFO* info) {
+  fake::PresentedFrame& frame = State().presented;
+  const Canvas canvas{frame.pixels.data(), frame.width, frame.height, frame.width};
+  if (!CopyDibToCanvas(canvas, x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight, bits, info)) {
+    return false;
+  }
+  ++frame.presents;
+  frame.lastX = x;
+  frame.lastY = y;
+  frame.lastWidth = width;
+  frame.lastHeight = height;
+  return true;
+}
 }  // namespace
 
-HDC GetDC(HWND window) { return window == nullptr ? &screenDC : nullptr; }
-int ReleaseDC(HWND, HDC context) { return context == &screenDC ? 1 : 0; }
+bool PlatformHasLibrary(const char*) { return !fake::Fails(fake::Failure::LoadD3d9); }
+
+HDC GetDC(HWND window) {
+  if (window == nullptr) return &screenDC;
+  return fake::Fails(fake::Failure::WindowDC) ? nullptr : &windowDC;
+}
+int ReleaseDC(HWND, HDC context) { return context == &screenDC || context == &windowDC ? 1 : 0; }
+
+int SetDIBitsToDevice(HDC context, int x, int y, DWORD width, DWORD height, int sourceX, int sourceY, UINT,
+                      UINT lines, const void* bits, const BITMAPINFO* info, UINT) {
+  if (context != &windowDC) return 0;
+  const int w = static_cast<int>(width), h = static_cast<int>(height);
+  return CopyToClient(x, y, w, h, sourceX, sourceY, w, h, bits, info) ? static_cast<int>(lines) : 0;
+}
+
+int StretchDIBits(HDC context, int x, int y, int width, int height, int sourceX, int sourceY, int sourceWidth,
+                  int sourceHeight, const void* bits, const BITMAPINFO* info, UINT, DWORD) {
+  if (context != &windowDC) return 0;
+  if (!CopyToClient(x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight, bits, info)) return 0;
+  ++State().presented.stretchedPresents;
+  return height;
+}
 
 int GetDeviceCaps(HDC context, int index) {
   if (context != &screenDC) return 0;
@@ -72,3 +110,9 @@ void CpuId(std::uint32_t leaf, std::uint32_t registers[4]) {
   }
   if (State().cpuAvailable && leaf == 1) registers[3] = State().leaf1Edx;
 }
+
+bool PlatformDirectDrawAvailable() { return !fake::Fails(fake::Failure::CreateDirectDraw); }
+bool PlatformDirectDrawInitialize() { return !fake::Fails(fake::Failure::InitDirectDraw); }
+bool PlatformInVerticalBlank() { return false; }
+// The fake display refreshes whenever asked: a wait is counted and returns at once.
+void PlatformWaitForVerticalBlank() { ++State().verticalBlankWaits; }

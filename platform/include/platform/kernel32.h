@@ -31,4 +31,9 @@ BOOL SetCurrentDirectoryA(const char* path);
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency);
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
 
+// Libraries this platform stands in for (e.g. "d3d9.dll"); null when not available.
+HMODULE LoadLibraryA(const char* name);
+FARPROC GetProcAddress(HMODULE module, const char* name);
+BOOL FreeLibrary(HMODULE module);
+
 [[noreturn]] void ExitProcess(UINT exitCode);
