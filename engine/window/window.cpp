@@ -7,6 +7,7 @@
 // No window yet: start-up succeeds without one, and the pump reports that the program must end
 // once the engine runs without a window, so a frame loop never spins with nothing to show.
 int StartWindow() {
+  SelectTimer();
   SeedRandom(static_cast<std::uint32_t>(GetMilliCount()));
   return 0;
 }

@@ -1,4 +1,5 @@
-// Clock, performance counter, COM, screen device context and processor of the fake platform.
+// Clock, performance counter, COM, screen device context, processor and debugger output of the
+// fake platform.
 #include "fake_state.h"
 #include "platform/cpu.h"
 #include "platform/gdi32.h"
@@ -13,7 +14,11 @@
 
 using fake::State;
 
-DWORD timeGetTime() { return State().clock; }
+DWORD timeGetTime() {
+  const DWORD now = State().clock;
+  State().clock += State().clockStep;
+  return now;
+}
 
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
   if (frequency == nullptr) return FALSE;
@@ -24,6 +29,7 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
   if (count == nullptr || State().perfFrequency == 0) return FALSE;
   count->QuadPart = State().perfCount;
+  State().perfCount += State().perfStep;
   return TRUE;
 }
 
@@ -71,4 +77,10 @@ void CpuId(std::uint32_t leaf, std::uint32_t registers[4]) {
     return;
   }
   if (State().cpuAvailable && leaf == 1) registers[3] = State().leaf1Edx;
+}
+
+std::uint64_t ReadTimeStampCounter() { return State().timeStampCounter; }
+
+void OutputDebugStringA(const char* text) {
+  if (text != nullptr) State().debugOutput += text;
 }
