@@ -20,7 +20,10 @@ void SetPerformanceCounter(LONGLONG frequency, LONGLONG count) {
 }
 
 void SetPerformanceCounterStep(LONGLONG ticks) { State().perfStep = ticks; }
-void SetTimeStampCounter(std::uint64_t ticks) { State().timeStampCounter = ticks; }
+void SetTimeStampCounter(std::uint64_t ticks, std::uint64_t stepPerRead) {
+  State().timeStampCounter = ticks;
+  State().timeStampStep = stepPerRead;
+}
 
 void SetTimerCaps(UINT periodMin, UINT periodMax) {
   State().timerPeriodMin = periodMin;

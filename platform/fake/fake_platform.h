@@ -32,7 +32,8 @@ void SetClockStep(DWORD milliseconds);
 void SetPerformanceCounter(LONGLONG frequency, LONGLONG count);
 // The performance counter moves on by this much after every read.
 void SetPerformanceCounterStep(LONGLONG ticks);
-void SetTimeStampCounter(std::uint64_t ticks);
+// The time-stamp counter, and how far it moves on after every read.
+void SetTimeStampCounter(std::uint64_t ticks, std::uint64_t stepPerRead = 0);
 
 void SetTimerCaps(UINT periodMin, UINT periodMax);
 // Periods raised with timeBeginPeriod and not yet lowered, oldest first.

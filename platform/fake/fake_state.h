@@ -18,6 +18,7 @@ struct FakeState {
   // Moving by default: the timer check at window start-up waits for the counter to change.
   LONGLONG perfStep = 1;
   std::uint64_t timeStampCounter = 0;
+  std::uint64_t timeStampStep = 0;
   UINT timerPeriodMin = 1;
   UINT timerPeriodMax = 1000000;
   std::vector<UINT> raisedPeriods;

@@ -79,7 +79,11 @@ void CpuId(std::uint32_t leaf, std::uint32_t registers[4]) {
   if (State().cpuAvailable && leaf == 1) registers[3] = State().leaf1Edx;
 }
 
-std::uint64_t ReadTimeStampCounter() { return State().timeStampCounter; }
+std::uint64_t ReadTimeStampCounter() {
+  const std::uint64_t now = State().timeStampCounter;
+  State().timeStampCounter += State().timeStampStep;
+  return now;
+}
 
 void OutputDebugStringA(const char* text) {
   if (text != nullptr) State().debugOutput += text;
