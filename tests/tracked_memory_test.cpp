@@ -152,6 +152,7 @@ TEST_F(TrackedMemoryTest, DamageToAnyHeaderByteIsFound) {
   void* older = TrackedAlloc(8, "older.cpp", 1);
   void* damaged = TrackedAlloc(8, "damaged.cpp", 2);
   void* newer = TrackedAlloc(8, "newer.cpp", 3);
+  std::memset(damaged, 'd', 8);
   auto* bytes = reinterpret_cast<unsigned char*>(Header(damaged));
   for (std::size_t offset : {std::size_t{0}, std::size_t{14}, std::size_t{16}, std::size_t{18}, std::size_t{20},
                              std::size_t{24}, std::size_t{32}, sizeof(BlockHeaderFields) - 1}) {
@@ -163,6 +164,8 @@ TEST_F(TrackedMemoryTest, DamageToAnyHeaderByteIsFound) {
     const std::string log = Log();
     EXPECT_EQ(log.rfind("0:" + Sjis("以下のメモリ確保情報が破損しました") + "\tsize:", 0), 0u) << log;
     EXPECT_NE(log.find(Address(damaged)), std::string::npos) << "the damaged block is the one named";
+    EXPECT_NE(log.find("data:<dddddddd> [64 64 64 64 64 64 64 64]\r\n"), std::string::npos)
+        << "a damaged size never shows bytes past the block: " << log;
     EXPECT_EQ(CheckAllocations(), 0);
   }
   TrackedFree(older);

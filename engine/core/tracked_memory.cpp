@@ -140,7 +140,10 @@ void* TrackedRealloc(void* pointer, std::size_t newSize, const char* file, int l
 void LogBlock(const BlockHeader* header) {
   const BlockHeaderFields& fields = header->fields;
   const auto* data = reinterpret_cast<const unsigned char*>(header) + BlockHeaderSize;
-  const std::uint32_t shown = fields.size < 16 ? fields.size : 16;
+  // A damaged size must not make the line read past the block: of the size and its copy, the
+  // smaller one is believed (they are equal in an intact header).
+  std::uint32_t shown = fields.size < header->copy.size ? fields.size : header->copy.size;
+  if (shown > 16) shown = 16;
   char file[sizeof fields.file];
   std::memcpy(file, fields.file, sizeof file);
   file[sizeof file - 1] = '\0';  // a damaged name still ends
