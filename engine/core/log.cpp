@@ -122,7 +122,9 @@ int LogIndentOut() {
 int StartLog() {
   if (EngineState.LogDisabled) return 1;
   std::memcpy(EngineState.LogFileName, LogFileName, sizeof LogFileName);
-  // Relative to the current directory, which is the start-up directory at this moment.
+  // Relative to the current directory, which is the start-up directory at this moment. A file
+  // that cannot be deleted (or created) is left as it is: the messages then go wherever the
+  // later opens lead, or are lost.
   DeleteFileA(EngineState.LogFileName);
   HANDLE file = CreateFileA(EngineState.LogFileName, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);

@@ -129,7 +129,8 @@ BOOL DeleteFileA(const char* name) {
 BOOL CloseFileObject(PlatformObject* object) {
   File* file = static_cast<File*>(object);
   const int result = close(file->fd);
+  const int error = errno;
   delete file;
   // close reports EINTR after the descriptor is already released on Linux.
-  return result == 0 || errno == EINTR ? TRUE : FALSE;
+  return result == 0 || error == EINTR ? TRUE : FALSE;
 }
