@@ -4,7 +4,7 @@
 
 #include "platform/win32_types.h"
 
-enum class PlatformObjectKind { Event, Window, DeviceContext, Library };
+enum class PlatformObjectKind { Event, Window, DeviceContext, Library, File, Heap };
 
 struct PlatformObject {
   explicit PlatformObject(PlatformObjectKind k) : kind(k) {}
