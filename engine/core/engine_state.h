@@ -7,6 +7,8 @@
 
 #include "platform/user32.h"
 
+struct BlockHeader;
+
 struct EngineStateRecord {
   int Initialised;
   int Initialising;
@@ -37,7 +39,6 @@ struct EngineStateRecord {
   std::uint64_t TotalMemory;
   std::uint64_t AvailableMemory;
   RECT ClientRectOnScreen;
-  double WindowScale;  // a setting: <= 0 means 1.0
   int Creating;
   int CodePageKind;  // 1 Shift-JIS, 2 Korean
   int CursorRequested;
@@ -49,6 +50,24 @@ struct EngineStateRecord {
   int ModeSwitching;
   int PumpGuard;
   int WindowStyled;  // the windowed style has been applied once
+
+  double WindowScale;  // client size over screen size in windowed mode; <= 0 counts as 1.0
+  // Time counters: which counter GetMicroCount reads, and their frequencies (ticks per second).
+  int PerfCounterUsable;
+  std::uint64_t PerfFrequency;
+  int CpuCounterUsable;
+  std::uint64_t CpuFrequency;
+
+  // Tracked memory: the live list (newest first, ending at the sentinel), its totals, the next
+  // id, and the trace settings (all 0 here: only 0-byte blocks are traced).
+  BlockHeader* AllocListHead;
+  std::uint32_t AllocTotalSize;
+  int AllocCount;
+  std::uint16_t AllocIdCounter;
+  int TraceSize;
+  int TraceAll;
+  int TraceTotals;
+  int CheckEachOperation;
 
   // Screen set-up results that colour values depend on.
   int HardwareRendering;

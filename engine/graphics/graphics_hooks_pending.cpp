@@ -2,13 +2,10 @@
 #include "graphics_state.h"
 #include "vornek.h"
 
-void RepaintPresent() {}
 int RestoreGraphics() { return 0; }
-int GetDrawTarget() { return ScreenBack; }
 void RefreshDrawAreaAfterMove() {}
 int GraphicsDisplayOpen() { return GraphicsState.graphicsStarted; }
 int UsingHardwarePath() { return GraphicsState.useHardware; }
-int GetVSyncWait() { return GraphicsState.noVSyncWait ? 0 : 1; }
 
 void GetRequestedScreenMode(int* width, int* height, int* bitDepth) {
   *width = GraphicsState.screenWidth;

@@ -1,27 +1,120 @@
+// The screen mode and the start and end of the graphics subsystem.
+#include "../core/engine_state.h"
+#include "../core/fatal_error.h"
+#include "../core/log.h"
+#include "../window/window.h"
+#include "draw_state.h"
 #include "graphics_state.h"
+#include "soft/blend_tables.h"
 #include "vornek.h"
 
-#include "../core/engine_state.h"
-
 constinit GraphicsStateRecord GraphicsState{};
+
+namespace {
+
+struct Mode {
+  int width, height, bits, rate;
+  bool operator==(const Mode&) const = default;
+};
+
+Mode CurrentMode() {
+  return {GraphicsState.screenWidth, GraphicsState.screenHeight, GraphicsState.screenBitDepth,
+          GraphicsState.refreshRate};
+}
+
+void SetMode(const Mode& mode) {
+  GraphicsState.screenWidth = mode.width;
+  GraphicsState.screenHeight = mode.height;
+  GraphicsState.screenBitDepth = mode.bits;
+  GraphicsState.refreshRate = mode.rate;
+}
+
+}  // namespace
 
 int SetScreenMode(int width, int height, int bitDepth, int refreshRate) {
   if (width == 0 || height == 0) return -1;
   if (bitDepth != 8 && bitDepth != 16 && bitDepth != 32) return -1;
-  GraphicsState.screenWidth = width;
-  GraphicsState.screenHeight = height;
-  GraphicsState.screenBitDepth = bitDepth;
-  GraphicsState.refreshRate = refreshRate;
+  const Mode wanted{width, height, bitDepth, refreshRate};
+  if (!EngineState.Initialised) {
+    SetMode(wanted);
+    return 0;
+  }
+  const Mode before = CurrentMode();
+  ChangeScreenMode(width, height, bitDepth, 0, refreshRate);
+  const Mode now = CurrentMode();
+  if (now == wanted) return 0;
+  if (now == before) return -1;
+  if (now == Mode{640, 480, 16, 0}) return -2;
+  return -1;
+}
+
+int ChangeScreenMode(int width, int height, int bitDepth, int force, int refreshRate) {
+  const Mode current = CurrentMode();
+  const Mode wanted{width == -1 ? current.width : width, height == -1 ? current.height : height,
+                    bitDepth == -1 ? current.bits : bitDepth, refreshRate == -1 ? current.rate : refreshRate};
+  if (wanted == current && !force) return 0;
+  LogText("画面モード変更処理を開始します\n");
+  if (!EngineState.Initialising && !EngineState.Initialised) return 0;
+
+  if (GraphicsState.graphicsStarted) EndGraphics();
+  SetMode(wanted);
+  if (StartGraphics() != 0) {
+    bool started = false;
+    if (wanted.width == 320 && wanted.height == 240) {
+      GraphicsState.screenWidth = 640;
+      GraphicsState.screenHeight = 480;
+      GraphicsState.emulate320x240 = 1;
+      started = StartGraphics() == 0;
+    }
+    if (!started) {
+      SetMode(current);
+      started = StartGraphics() == 0;
+    }
+    if (!started) {
+      SetMode({640, 480, 16, 0});
+      started = StartGraphics() == 0;
+    }
+    if (!started) FatalError("予期せぬ画面モード変更不能現象が起きました2\n");
+  }
+  RefreshWindowLayout();
+  LogText("画面モード変更処理は正常に終了しました\n");
+  PumpWindowMessages();
   return 0;
 }
 
 int StartGraphics() {
+  if (GraphicsState.graphicsStarted) return 0;
+  if (GraphicsState.screenWidth == 0) GraphicsState.screenWidth = 640;
+  if (GraphicsState.screenHeight == 0) GraphicsState.screenHeight = 480;
+  if (GraphicsState.screenBitDepth == 0) GraphicsState.screenBitDepth = 16;
+
+  // No shader pack is shipped: nothing drawn here needs programmable shaders.
+  if (OpenDisplayBackEnd() == -1) {
+    EndGraphics();
+    return -1;
+  }
   GraphicsState.graphicsStarted = 1;
+  // Colour values are made in the screen's format from here on.
+  EngineState.HardwareRendering = GraphicsState.useHardware;
+  EngineState.ScreenDepth = GraphicsState.screenBitDepth == 16 ? 16 : 32;
+  CreateScreenImage();
+  InitDrawState();
+  BuildSoftBlendTables();
   return 0;
 }
 
 int EndGraphics() {
+  if (!GraphicsState.graphicsStarted && GraphicsState.directDraw == nullptr && GraphicsState.d3d9Library == nullptr) {
+    return 0;
+  }
+  CloseDisplayBackEnd();
+  ReleaseMemImg(&GraphicsState.screenImage);
+  ReleaseMemImg(&GraphicsState.workImages[0]);
+  ReleaseMemImg(&GraphicsState.workImages[1]);
+  DrawState.softTarget = nullptr;
   GraphicsState.graphicsStarted = 0;
+  EngineState.HardwareRendering = 0;
+  EngineState.ScreenDepth = 0;
   return 0;
 }
 
@@ -29,5 +122,14 @@ int HasDisplayMode(int, int) { return 1; }
 
 int SetVSyncWait(int flag) {
   GraphicsState.noVSyncWait = flag == 0;
+  return 0;
+}
+
+int GetVSyncWait() { return GraphicsState.noVSyncWait == 0 ? 1 : 0; }
+
+int SetClearColor(int red, int green, int blue) {
+  GraphicsState.clearRed = static_cast<unsigned char>(red);
+  GraphicsState.clearGreen = static_cast<unsigned char>(green);
+  GraphicsState.clearBlue = static_cast<unsigned char>(blue);
   return 0;
 }

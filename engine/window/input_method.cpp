@@ -6,7 +6,6 @@
 #include "../core/time_counters.h"
 #include "char_buffer.h"
 #include "platform/imm32.h"
-#include "platform/kernel32.h"
 #include "window.h"
 
 namespace {
@@ -28,13 +27,6 @@ struct InputMethodRecord {
 
 constinit InputMethodRecord InputMethod{};
 
-LONGLONG Microseconds() {
-  LARGE_INTEGER frequency, count;
-  if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart == 0 || !QueryPerformanceCounter(&count)) {
-    return static_cast<LONGLONG>(GetMilliCount()) * 1000;
-  }
-  return count.QuadPart / frequency.QuadPart * 1000000 + count.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
-}
 
 // The byte offset of a character position in multi-byte text.
 int ByteOffset(const char* text, int characters) {
@@ -88,8 +80,8 @@ LRESULT OnNotify(HWND window, WPARAM command, LPARAM lParam) {
       if (InputMethod.settingOpenStatus) return 0;
       InputMethod.settingOpenStatus = 1;
       const LRESULT result = DefWindowProcA(window, WM_IME_NOTIFY, command, lParam);
-      const LONGLONG started = Microseconds();
-      while (Microseconds() - started < 2000) {
+      const std::uint64_t started = GetMicroCount(0);
+      while (GetMicroCount(0) - started < 2000) {
         if (PumpWindowMessages() == -1) break;
       }
       HIMC context = ImmGetContext(window);

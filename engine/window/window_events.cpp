@@ -1,6 +1,7 @@
 // Activation, move, paint and desktop-change steps of the window procedure.
 #include "../core/engine_state.h"
 #include "../core/log.h"
+#include "../graphics/draw_state.h"
 #include "../graphics/graphics_state.h"
 #include "../input/input.h"
 #include "platform/gdi32.h"

@@ -145,6 +145,7 @@ int StartWindow() {
   int screenWidth = 0, screenHeight = 0, screenDepth = 0;
   GetRequestedScreenMode(&screenWidth, &screenHeight, &screenDepth);
 
+  SelectTimer();
   SeedRandom(static_cast<std::uint32_t>(GetMilliCount()));
 
   SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, SPIF_SENDWININICHANGE);
@@ -213,6 +214,7 @@ int EndWindow() {
   if (EngineState.MainWindow == nullptr) {
     RestoreScreenSaver();
     EndCharBuffer();
+    EndTimerPeriod();
     return 0;
   }
   RestoreScreenSaver();
@@ -228,6 +230,7 @@ int EndWindow() {
   UnregisterClassA(EngineState.WindowClassName, EngineState.Instance);
 
   EndCharBuffer();
+  EndTimerPeriod();
   EngineState.MainWindow = nullptr;
   return 0;
 }

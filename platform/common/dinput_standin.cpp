@@ -162,7 +162,19 @@ DeviceFaults& Faults() {
   return faults;
 }
 
-IDirectInput* CreateObject(DWORD version) { return new (std::nothrow) Object(version); }
+HRESULT CreateInstance(const GUID& classId, DWORD context, const GUID& interfaceId, void** object) {
+  if (!(context & CLSCTX_INPROC_SERVER)) return REGDB_E_CLASSNOTREG;
+  DWORD version = 0;
+  if (classId == CLSID_DirectInput && interfaceId == IID_IDirectInput7A && !Faults().directInput7) {
+    version = 0x700;
+  } else if (classId == CLSID_DirectInput8 && interfaceId == IID_IDirectInput8A && !Faults().directInput8) {
+    version = 0x800;
+  } else {
+    return REGDB_E_CLASSNOTREG;
+  }
+  *object = static_cast<IDirectInput*>(new (std::nothrow) Object(version));
+  return *object != nullptr ? S_OK : E_FAIL;
+}
 
 void LoseDevices() {
   for (Device* d : Devices()) d->Lose();

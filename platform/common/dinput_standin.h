@@ -8,6 +8,8 @@ namespace dinput {
 
 // Faults a test can inject into every device (the real implementation never sets them).
 struct DeviceFaults {
+  bool directInput7 = false;
+  bool directInput8 = false;
   bool initialize = false;
   bool keyboardDevice = false;
   bool mouseDevice = false;
@@ -19,8 +21,8 @@ struct DeviceFaults {
 };
 DeviceFaults& Faults();
 
-// The object for CoCreateInstance (version 0x700 or 0x800 interface), or null.
-IDirectInput* CreateObject(DWORD version);
+// CoCreateInstance of the version 7 or version 8 class.
+HRESULT CreateInstance(const GUID& classId, DWORD context, const GUID& interfaceId, void** object);
 // Every acquired device loses its acquisition, as when another program takes the device.
 void LoseDevices();
 // Devices and objects still alive (tests check that everything was released).

@@ -12,6 +12,8 @@ FakeState& State() {
 namespace {
 void SyncDeviceFaults() {
   dinput::DeviceFaults& f = dinput::Faults();
+  f.directInput7 = Fails(Failure::DirectInput7);
+  f.directInput8 = Fails(Failure::DirectInput8);
   f.initialize = Fails(Failure::DirectInputInitialize);
   f.keyboardDevice = Fails(Failure::KeyboardDevice);
   f.mouseDevice = Fails(Failure::MouseDevice);
@@ -32,10 +34,28 @@ void ResetPlatform() {
 void SetClock(DWORD milliseconds) { State().clock = milliseconds; }
 void AdvanceClock(DWORD milliseconds) { State().clock += milliseconds; }
 
+void SetClockStep(DWORD milliseconds) { State().clockStep = milliseconds; }
+
 void SetPerformanceCounter(LONGLONG frequency, LONGLONG count) {
   State().perfFrequency = frequency;
   State().perfCount = count;
 }
+
+void SetPerformanceCounterStep(LONGLONG ticks) { State().perfStep = ticks; }
+void SetTimeStampCounter(std::uint64_t ticks, std::uint64_t stepPerRead) {
+  State().timeStampCounter = ticks;
+  State().timeStampStep = stepPerRead;
+}
+
+void SetTimerCaps(UINT periodMin, UINT periodMax) {
+  State().timerPeriodMin = periodMin;
+  State().timerPeriodMax = periodMax;
+}
+
+const std::vector<UINT>& RaisedTimerPeriods() { return State().raisedPeriods; }
+
+const std::string& DebugOutput() { return State().debugOutput; }
+void ClearDebugOutput() { State().debugOutput.clear(); }
 
 void SetDesktopDepth(int bitsPerPixel) { State().desktopDepth = bitsPerPixel; }
 
@@ -77,7 +97,6 @@ void SetMemory(std::uint64_t totalBytes, std::uint64_t availableBytes) {
   State().availableMemory = availableBytes;
 }
 
-const std::string& DebugOutput() { return State().debugOutput; }
 
 void Send(const InputEvent& event) { Apply(event); }
 
@@ -97,5 +116,16 @@ bool CursorVisible() { return State().cursorVisible; }
 int CursorCount() { return windows::CursorCount(); }
 int NativeWindowCount() { return State().nativeWindows; }
 std::string NativeTitle() { return State().nativeTitle; }
+
+const PresentedFrame& Presented() { return State().presented; }
+
+void SetClientSize(int width, int height) {
+  PresentedFrame& frame = State().presented;
+  frame.width = width;
+  frame.height = height;
+  frame.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+}
+
+int VerticalBlankWaits() { return State().verticalBlankWaits; }
 
 }  // namespace fake

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/win32_types.h"
 
@@ -12,6 +13,14 @@ namespace fake {
 
 enum class Failure {
   CoInitialize,
+  LoadD3d9,           // "d3d9.dll" is missing
+  CreateDirectDraw,   // CoCreateInstance of DirectDraw fails
+  InitDirectDraw,     // IDirectDraw7::Initialize fails
+  WindowDC,           // GetDC of a window yields none
+  HeapAlloc,
+  HeapReAlloc,
+  TimeGetDevCaps,
+  TimeBeginPeriod,
   RegisterClass,             // RegisterClassExA
   CreateWindow,              // CreateWindowExA
   DirectInput7,              // CoCreateInstance of the version 7 object
@@ -27,15 +36,31 @@ enum class Failure {
   FailureCount,
 };
 
-// Every setting back to its default: clock 0, performance counter at 1 MHz, a 1280 × 1024 ×
-// 32 desktop, the real processor, no failures, COM not started, no windows or classes, an empty
-// queue and script, nothing held, cursor at (0, 0), screen saver on, code page 932.
+// Every setting back to its default: clock 0 and standing still, performance counter at 1 MHz
+// moving one tick per read, time-stamp counter 0, timer periods 1-1000000 ms and none raised,
+// a 1280 × 1024 × 32 desktop, the real processor, no failures, COM not started, no debugger
+// output, no windows or classes, an empty queue and script, nothing held, cursor at (0, 0),
+// screen saver on, code page 932.
 void ResetPlatform();
 
 void SetClock(DWORD milliseconds);
 void AdvanceClock(DWORD milliseconds);
+// The clock moves on by this much after every timeGetTime (0: only when told).
+void SetClockStep(DWORD milliseconds);
 // A frequency of 0 makes the performance counter unusable.
 void SetPerformanceCounter(LONGLONG frequency, LONGLONG count);
+// The performance counter moves on by this much after every read.
+void SetPerformanceCounterStep(LONGLONG ticks);
+// The time-stamp counter, and how far it moves on after every read.
+void SetTimeStampCounter(std::uint64_t ticks, std::uint64_t stepPerRead = 0);
+
+void SetTimerCaps(UINT periodMin, UINT periodMax);
+// Periods raised with timeBeginPeriod and not yet lowered, oldest first.
+const std::vector<UINT>& RaisedTimerPeriods();
+
+// Everything given to OutputDebugStringA since the reset, concatenated.
+const std::string& DebugOutput();
+void ClearDebugOutput();
 
 void SetDesktopDepth(int bitsPerPixel);
 void SetDesktopSize(int width, int height);
@@ -56,8 +81,6 @@ int ComDepth();
 void SetAnotherInstance(bool running);
 void SetOemCodePage(unsigned codePage);
 void SetMemory(std::uint64_t totalBytes, std::uint64_t availableBytes);
-// What the program sent to the debugger output.
-const std::string& DebugOutput();
 
 // Input events. Keys are DirectInput key codes; positions are screen coordinates; buttons
 // 0 left, 1 right, 2 middle, 3-7 others; text is in the system code page.
@@ -96,5 +119,18 @@ int CursorCount();
 int NativeWindowCount();
 // The title the window shows, in the system code page.
 std::string NativeTitle();
+// What the window's device context last received, as 32-bit XRGB rows.
+struct PresentedFrame {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> pixels;
+  int presents = 0;        // SetDIBitsToDevice and StretchDIBits calls that drew
+  int stretchedPresents = 0;
+  int lastX = 0, lastY = 0, lastWidth = 0, lastHeight = 0;  // destination of the last copy
+};
+const PresentedFrame& Presented();
+// The window's client area receiving presents; 0 × 0 until set (presents then only count).
+void SetClientSize(int width, int height);
+
+int VerticalBlankWaits();
 
 }  // namespace fake

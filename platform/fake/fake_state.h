@@ -21,8 +21,17 @@ struct ScheduledEvent {
 
 struct FakeState {
   DWORD clock = 0;
+  DWORD clockStep = 0;
   LONGLONG perfFrequency = 1000000;
   LONGLONG perfCount = 0;
+  // Moving by default: the timer check at window start-up waits for the counter to change.
+  LONGLONG perfStep = 1;
+  std::uint64_t timeStampCounter = 0;
+  std::uint64_t timeStampStep = 0;
+  UINT timerPeriodMin = 1;
+  UINT timerPeriodMax = 1000000;
+  std::vector<UINT> raisedPeriods;
+  std::string debugOutput;
   int desktopDepth = 32;
   int desktopWidth = 1280;
   int desktopHeight = 1024;
@@ -39,7 +48,6 @@ struct FakeState {
   unsigned oemCodePage = 932;
   std::uint64_t totalMemory = 4ull << 30;
   std::uint64_t availableMemory = 3ull << 30;
-  std::string debugOutput;
 
   std::vector<ScheduledEvent> script;
   int pass = 0;
@@ -49,6 +57,8 @@ struct FakeState {
   int nativeWindows = 0;
   std::string nativeTitle;
   std::string journal;
+  PresentedFrame presented;
+  int verticalBlankWaits = 0;
 };
 
 FakeState& State();

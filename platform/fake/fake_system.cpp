@@ -1,12 +1,14 @@
-// Clock, performance counter, COM, screen device context and processor of the fake platform.
+// Clock, performance counter, COM, screen device context, processor and debugger output of the
+// fake platform.
 #include "fake_state.h"
 #include "platform/cpu.h"
 #include "platform/gdi32.h"
 #include "platform/kernel32.h"
 #include "platform/ole32.h"
 #include "platform/winmm.h"
-#include "../common/dinput_standin.h"
+#include "../common/dib_copy.h"
 #include "../common/platform_object.h"
+#include "../common/platform_services.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
@@ -14,7 +16,11 @@
 
 using fake::State;
 
-DWORD timeGetTime() { return State().clock; }
+DWORD timeGetTime() {
+  const DWORD now = State().clock;
+  State().clock += State().clockStep;
+  return now;
+}
 
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
   if (frequency == nullptr) return FALSE;
@@ -25,6 +31,7 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
   if (count == nullptr || State().perfFrequency == 0) return FALSE;
   count->QuadPart = State().perfCount;
+  State().perfCount += State().perfStep;
   return TRUE;
 }
 
@@ -40,14 +47,50 @@ void CoUninitialize() {
 }
 
 namespace {
-struct ScreenDC final : PlatformObject {
-  ScreenDC() : PlatformObject(PlatformObjectKind::DeviceContext) {}
+struct DeviceContext final : PlatformObject {
+  DeviceContext() : PlatformObject(PlatformObjectKind::DeviceContext) {}
 };
-ScreenDC screenDC;
+DeviceContext screenDC;
+DeviceContext windowDC;
+
+bool CopyToClient(int x, int y, int width, int height, int sourceX, int sourceY, int sourceWidth, int sourceHeight,
+                  const void* bits, const BITMAPINFO* info) {
+  fake::PresentedFrame& frame = State().presented;
+  const Canvas canvas{frame.pixels.data(), frame.width, frame.height, frame.width};
+  if (!CopyDibToCanvas(canvas, x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight, bits, info)) {
+    return false;
+  }
+  ++frame.presents;
+  frame.lastX = x;
+  frame.lastY = y;
+  frame.lastWidth = width;
+  frame.lastHeight = height;
+  return true;
+}
 }  // namespace
 
-HDC GetDC(HWND window) { return window == nullptr ? &screenDC : nullptr; }
-int ReleaseDC(HWND, HDC context) { return context == &screenDC ? 1 : 0; }
+bool PlatformHasLibrary(const char*) { return !fake::Fails(fake::Failure::LoadD3d9); }
+
+HDC GetDC(HWND window) {
+  if (window == nullptr) return &screenDC;
+  return fake::Fails(fake::Failure::WindowDC) ? nullptr : &windowDC;
+}
+int ReleaseDC(HWND, HDC context) { return context == &screenDC || context == &windowDC ? 1 : 0; }
+
+int SetDIBitsToDevice(HDC context, int x, int y, DWORD width, DWORD height, int sourceX, int sourceY, UINT,
+                      UINT lines, const void* bits, const BITMAPINFO* info, UINT) {
+  if (context != &windowDC) return 0;
+  const int w = static_cast<int>(width), h = static_cast<int>(height);
+  return CopyToClient(x, y, w, h, sourceX, sourceY, w, h, bits, info) ? static_cast<int>(lines) : 0;
+}
+
+int StretchDIBits(HDC context, int x, int y, int width, int height, int sourceX, int sourceY, int sourceWidth,
+                  int sourceHeight, const void* bits, const BITMAPINFO* info, UINT, DWORD) {
+  if (context != &windowDC) return 0;
+  if (!CopyToClient(x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight, bits, info)) return 0;
+  ++State().presented.stretchedPresents;
+  return height;
+}
 
 int GetDeviceCaps(HDC context, int index) {
   if (context != &screenDC) return 0;
@@ -84,27 +127,20 @@ void GlobalMemoryStatus(MEMORYSTATUS* status) {
   status->dwAvailPhys = static_cast<std::size_t>(State().availableMemory);
 }
 
+bool PlatformDirectDrawAvailable() { return !fake::Fails(fake::Failure::CreateDirectDraw); }
+bool PlatformDirectDrawInitialize() { return !fake::Fails(fake::Failure::InitDirectDraw); }
+bool PlatformInVerticalBlank() { return false; }
+// The fake display refreshes whenever asked: a wait is counted and returns at once.
+void PlatformWaitForVerticalBlank() { ++State().verticalBlankWaits; }
+
+std::uint64_t ReadTimeStampCounter() {
+  const std::uint64_t now = State().timeStampCounter;
+  State().timeStampCounter += State().timeStampStep;
+  return now;
+}
+
 void OutputDebugStringA(const char* text) {
   if (text != nullptr) State().debugOutput += text;
 }
 
 UINT GetOEMCP() { return State().oemCodePage; }
-
-HRESULT CoCreateInstance(const GUID& classId, void* outer, DWORD context, const GUID& interfaceId, void** object) {
-  fake::Record("CoCreateInstance");
-  if (object == nullptr) return E_POINTER;
-  *object = nullptr;
-  if (outer != nullptr || context != CLSCTX_INPROC_SERVER) return REGDB_E_CLASSNOTREG;
-  DWORD version = 0;
-  if (classId == CLSID_DirectInput && interfaceId == IID_IDirectInput7A) {
-    if (fake::Fails(fake::Failure::DirectInput7)) return REGDB_E_CLASSNOTREG;
-    version = 0x700;
-  } else if (classId == CLSID_DirectInput8 && interfaceId == IID_IDirectInput8A) {
-    if (fake::Fails(fake::Failure::DirectInput8)) return REGDB_E_CLASSNOTREG;
-    version = 0x800;
-  } else {
-    return REGDB_E_CLASSNOTREG;
-  }
-  *object = static_cast<IDirectInput*>(dinput::CreateObject(version));
-  return *object != nullptr ? S_OK : E_FAIL;
-}

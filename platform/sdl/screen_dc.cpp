@@ -25,6 +25,14 @@ HDC GetDC(HWND window) { return window == nullptr ? &screenDC : nullptr; }
 
 int ReleaseDC(HWND, HDC context) { return context == &screenDC ? 1 : 0; }
 
+// Window contexts come with the SDL window.
+int SetDIBitsToDevice(HDC, int, int, DWORD, DWORD, int, int, UINT, UINT, const void*, const BITMAPINFO*, UINT) {
+  return 0;
+}
+int StretchDIBits(HDC, int, int, int, int, int, int, int, int, const void*, const BITMAPINFO*, UINT, DWORD) {
+  return 0;
+}
+
 int GetDeviceCaps(HDC context, int index) {
   if (context != &screenDC) return 0;
   switch (index) {

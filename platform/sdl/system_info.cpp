@@ -1,9 +1,7 @@
-// Memory status, debugger output and the OEM code page.
+// Memory status and the OEM code page.
 #include <sys/sysinfo.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 
 #include "platform/kernel32.h"
 
@@ -21,12 +19,6 @@ void GlobalMemoryStatus(MEMORYSTATUS* status) {
   if (info.totalram != 0) {
     status->dwMemoryLoad = static_cast<DWORD>(100 - (info.freeram + info.bufferram) * 100 / info.totalram);
   }
-}
-
-// There is no debugger channel; the text goes nowhere unless asked for on standard error.
-void OutputDebugStringA(const char* text) {
-  static const bool wanted = std::getenv("VORNEK_DEBUG_OUTPUT") != nullptr;
-  if (wanted && text != nullptr) std::fputs(text, stderr);
 }
 
 UINT GetOEMCP() { return 932; }

@@ -26,6 +26,8 @@ struct PlatformObject;  // what every handle points at; defined by the implement
 using HANDLE = PlatformObject*;
 using HWND = PlatformObject*;
 using HDC = PlatformObject*;
+using HMODULE = PlatformObject*;
+using FARPROC = void (*)();
 
 constexpr DWORD INFINITE = 0xFFFFFFFFu;
 constexpr DWORD WAIT_OBJECT_0 = 0;

@@ -1,0 +1,104 @@
+// Opening and closing the display back-end. Direct3D 9 yields no object on this platform, so
+// the software back-end serves; DirectDraw waits for the vertical blank.
+#include <cstring>
+
+#include "../core/engine_state.h"
+#include "../core/fatal_error.h"
+#include "../core/log.h"
+#include "draw_state.h"
+#include "graphics_state.h"
+#include "platform/d3d9.h"
+#include "platform/kernel32.h"
+#include "platform/ole32.h"
+
+namespace {
+
+void ReleaseDirectDraw() {
+  if (GraphicsState.directDraw != nullptr) GraphicsState.directDraw->Release();
+  GraphicsState.directDraw = nullptr;
+}
+
+int CreateDirectDraw() {
+  ReleaseDirectDraw();
+  LogText("DirectDraw オブジェクトの取得を行います....  ");
+  void* object = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_DirectDraw7, nullptr, CLSCTX_ALL, IID_IDirectDraw7, &object)) ||
+      object == nullptr) {
+    LogText("オブジェクトの取得に失敗しました\n");
+    return -1;
+  }
+  GraphicsState.directDraw = static_cast<IDirectDraw7*>(object);
+  LogText("成功\n");
+  LogText("引き続き初期化処理... ");
+  if (FAILED(GraphicsState.directDraw->Initialize(nullptr))) {
+    LogText("DirectDrawオブジェクトの初期化に失敗しました\n");
+    ReleaseDirectDraw();
+    return -1;
+  }
+  LogText("初期化に成功しました\n");
+  GraphicsState.directDraw->SetCooperativeLevel(EngineState.MainWindow, DDSCL_NORMAL);
+  return 0;
+}
+
+int CreateDirect3D() {
+  LogText("IDirect3D9 オブジェクトを取得します.... ");
+  auto create = reinterpret_cast<Direct3DCreate9Function>(GetProcAddress(GraphicsState.d3d9Library, "Direct3DCreate9"));
+  if (create == nullptr) {
+    LogText("Direct3DCreate9 APIのアドレス取得に失敗しました\n");
+    return -1;
+  }
+  if (create(D3D_SDK_VERSION) == nullptr) {
+    LogText("IDirect3D9 オブジェクトの取得に失敗しました\n");
+    return -1;
+  }
+  // A device would be created here; none is served yet.
+  return -1;
+}
+
+}  // namespace
+
+int OpenDisplayBackEnd() {
+  GraphicsState.d3d9Library = LoadLibraryA("d3d9.dll");
+  if (GraphicsState.d3d9Library == nullptr) {
+    LogText("d3d9.dll の読み込みに失敗しました\n");
+    return -1;
+  }
+  if (CreateDirectDraw() != 0) {
+    FreeLibrary(GraphicsState.d3d9Library);
+    GraphicsState.d3d9Library = nullptr;
+    return -1;
+  }
+  GraphicsState.useHardware = 0;
+  if (!GraphicsState.softwareOnly) CreateDirect3D();
+  if (EngineState.Windowed) return 0;
+
+  // Full-screen software mode changes the display mode through GDI; the display-settings calls
+  // come with the window side of the platform.
+  LogFormat("画面モードの変更処理を開始します %u x %u  %u bit ", GraphicsState.screenWidth,
+            GraphicsState.screenHeight, GraphicsState.screenBitDepth);
+  if (GraphicsState.screenBitDepth != 16 && GraphicsState.screenBitDepth != 32) return -1;
+  LogText("画面解像度を変更します... ");
+  LogText("成功しました\n");
+  return 0;
+}
+
+void CloseDisplayBackEnd() {
+  ReleaseDirectDraw();
+  if (GraphicsState.d3d9Library != nullptr) FreeLibrary(GraphicsState.d3d9Library);
+  GraphicsState.d3d9Library = nullptr;
+}
+
+void CreateScreenImage() {
+  const int type = GraphicsState.screenBitDepth == 16 ? Color16 : Color32;
+  const int width = GraphicsState.screenWidth, height = GraphicsState.screenHeight;
+  if (CreateScreenMemImg(&GraphicsState.screenImage, width, height, type) != 0) {
+    FatalError("プライマリサーフェス用の MEMIMG の作成に失敗しました\n");
+  }
+  std::memset(GraphicsState.workImages, 0, sizeof GraphicsState.workImages);
+  CreateMemImg(&GraphicsState.workImages[0], width, height, -1, 0, type, 0, 0, 0, nullptr);
+  CreateMemImg(&GraphicsState.workImages[1], width, height, -1, 0, type, 0, 1, 0, nullptr);
+  const ColorData* format = GraphicsState.screenImage.shared->colorData;
+  FillMemImg(&GraphicsState.screenImage, nullptr,
+             PackColor(format, GraphicsState.clearRed, GraphicsState.clearGreen, GraphicsState.clearBlue, 0));
+  DrawState.softTarget = &GraphicsState.screenImage;
+}

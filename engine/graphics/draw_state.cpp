@@ -1,0 +1,91 @@
+// The draw state: target, clipping area, blend mode and tint.
+#include "draw_state.h"
+
+#include <algorithm>
+
+#include "../core/engine_state.h"
+#include "../window/window.h"
+#include "graphics_state.h"
+#include "vornek.h"
+
+DrawStateRecord DrawState;
+
+namespace {
+
+// Draw targets the engine recognises besides graphic handles; -3 and -5 have no size of their
+// own and select the screen.
+bool IsScreenTarget(int screen) { return screen == ScreenFront || screen == ScreenBack || screen == -3 || screen == -5; }
+
+}  // namespace
+
+int InitDrawState() {
+  DrawState = DrawStateRecord{};
+  DrawState.tint[0] = DrawState.tint[1] = DrawState.tint[2] = 0;
+  DrawState.depth2D = 0.2f;
+  DrawState.blendMode = BlendModeNone;
+  DrawState.blendParam = 0;
+  SetTint(255, 255, 255);
+  DrawState.drawScreen = ScreenBack;
+  SelectDrawTarget(ScreenFront);
+  SetClipArea(0, 0, DrawState.drawScreenWidth, DrawState.drawScreenHeight);
+  return 0;
+}
+
+int SelectDrawTarget(int screen) {
+  if (!GraphicsState.graphicsStarted) return -1;
+  if (!EngineState.AppActive) WaitWhileInactive();
+  // Graphic handles come with the graphic-handle table; until then only the screens exist.
+  if (!IsScreenTarget(screen)) return -1;
+
+  DrawState.softTarget = &GraphicsState.screenImage;
+  DrawState.drawScreen = screen;
+  if (screen == ScreenFront) StartFrontScreenTimer();
+
+  const int width = GraphicsState.screenWidth, height = GraphicsState.screenHeight;
+  if (width == DrawState.drawScreenWidth && height == DrawState.drawScreenHeight) {
+    SetClipArea(DrawState.clipArguments[0], DrawState.clipArguments[1], DrawState.clipArguments[2],
+                DrawState.clipArguments[3]);
+  } else {
+    DrawState.drawScreenWidth = width;
+    DrawState.drawScreenHeight = height;
+    SetClipArea(0, 0, width, height);
+  }
+  return 0;
+}
+
+int GetDrawTarget() { return DrawState.drawScreen; }
+
+int SetClipArea(int x1, int y1, int x2, int y2) {
+  DrawState.clipArguments[0] = x1;
+  DrawState.clipArguments[1] = y1;
+  DrawState.clipArguments[2] = x2;
+  DrawState.clipArguments[3] = y2;
+  if (!IsScreenTarget(DrawState.drawScreen)) return -1;
+  const int width = GraphicsState.screenWidth, height = GraphicsState.screenHeight;
+  if (x1 > x2) std::swap(x1, x2);
+  if (y1 > y2) std::swap(y1, y2);
+  Rect& area = DrawState.drawArea;
+  area = {std::clamp(x1, 0, width), std::clamp(y1, 0, height), std::clamp(x2, 0, width), std::clamp(y2, 0, height)};
+  DrawState.drawAreaF[0] = static_cast<float>(area.left);
+  DrawState.drawAreaF[1] = static_cast<float>(area.top);
+  DrawState.drawAreaF[2] = static_cast<float>(area.right);
+  DrawState.drawAreaF[3] = static_cast<float>(area.bottom);
+  DrawState.drawAreaEmpty = area.left == area.right || area.top == area.bottom;
+  return 0;
+}
+
+int SetBlendMode(int mode, int param) {
+  if (mode == DrawState.blendMode && param == DrawState.blendParam) return 0;
+  if (!EngineState.AppActive) WaitWhileInactive();
+  DrawState.blendMode = mode;
+  DrawState.blendParam = std::clamp(param, 0, 255);
+  return 0;
+}
+
+int SetTint(int red, int green, int blue) {
+  if (red == DrawState.tint[0] && green == DrawState.tint[1] && blue == DrawState.tint[2]) return 0;
+  DrawState.tint[0] = static_cast<std::uint8_t>(std::clamp(red, 0, 255));
+  DrawState.tint[1] = static_cast<std::uint8_t>(std::clamp(green, 0, 255));
+  DrawState.tint[2] = static_cast<std::uint8_t>(std::clamp(blue, 0, 255));
+  return 0;
+}

@@ -1,0 +1,3 @@
+#include "graphics_state.h"
+
+void StartFrontScreenTimer() {}

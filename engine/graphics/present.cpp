@@ -1,0 +1,78 @@
+// Clearing the draw target and presenting the screen.
+#include "../core/engine_state.h"
+#include "../core/screen_log.h"
+#include "../window/window.h"
+#include "draw_state.h"
+#include "graphics_state.h"
+#include "platform/gdi32.h"
+#include "platform/kernel32.h"
+#include "vornek.h"
+
+int ClearScreen() {
+  if (!EngineState.AppActive) WaitWhileInactive();
+  MEMIMG* target = &GraphicsState.screenImage;
+  if (!IsMemImgValid(target)) return 0;
+  const ColorData* format = target->shared->colorData;
+  FillMemImg(target, nullptr, PackColor(format, GraphicsState.clearRed, GraphicsState.clearGreen, GraphicsState.clearBlue, 0));
+  return 0;
+}
+
+void WaitVerticalBlank() {
+  Sleep(0);
+  IDirectDraw7* directDraw = GraphicsState.directDraw;
+  if (directDraw == nullptr) return;
+  BOOL inBlank = FALSE;
+  if (FAILED(directDraw->GetVerticalBlankStatus(&inBlank)) || !inBlank) {
+    directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
+  }
+}
+
+int PresentScreen() {
+  if (!EngineState.Initialised) return -1;
+  if (!EngineState.AppActive) WaitWhileInactive();
+  DrawScreenLog();
+
+  const int w = GraphicsState.screenWidth != 0 ? GraphicsState.screenWidth : 640;
+  const int h = GraphicsState.screenHeight != 0 ? GraphicsState.screenHeight : 480;
+  const bool doubling = GraphicsState.emulate320x240 && w == 640 && h == 480;
+  const double scale = EngineState.Windowed && EngineState.WindowScale > 0 ? EngineState.WindowScale : 1.0;
+  const int destinationWidth = static_cast<int>(scale * w);
+  const int destinationHeight = static_cast<int>(scale * h);
+
+  const MEMIMG& screen = GraphicsState.screenImage;
+  if (!IsMemImgValid(&screen)) return 0;
+  if (!GraphicsState.noVSyncWait) WaitVerticalBlank();
+
+  const ColorData* format = screen.shared->colorData;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = GraphicsState.screenWidth;
+  info.bmiHeader.biHeight = -GraphicsState.screenHeight;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = format->bitsPerPixel;
+  info.bmiHeader.biCompression = BI_BITFIELDS;
+  info.bmiColors[0] = format->redMask;
+  info.bmiColors[1] = format->greenMask;
+  info.bmiColors[2] = format->blueMask;
+
+  HDC context = GetDC(EngineState.MainWindow);
+  if (context == nullptr) return 0;
+  if (doubling) {
+    StretchDIBits(context, 0, 0, 640, 480, 0, 240, 320, 240, screen.pixels, &info, DIB_RGB_COLORS, SRCCOPY);
+  } else if (destinationWidth == GraphicsState.screenWidth && destinationHeight == GraphicsState.screenHeight) {
+    SetDIBitsToDevice(context, 0, 0, static_cast<DWORD>(w), static_cast<DWORD>(h), 0, 0, 0, static_cast<UINT>(h),
+                      screen.pixels, &info, DIB_RGB_COLORS);
+  } else {
+    StretchDIBits(context, 0, 0, destinationWidth, destinationHeight, 0, 0, GraphicsState.screenWidth,
+                  GraphicsState.screenHeight, screen.pixels, &info, DIB_RGB_COLORS, SRCCOPY);
+  }
+  ReleaseDC(EngineState.MainWindow, context);
+  return 0;
+}
+
+void RepaintPresent() {
+  const int saved = GraphicsState.noVSyncWait;
+  GraphicsState.noVSyncWait = 1;
+  PresentScreen();
+  GraphicsState.noVSyncWait = saved;
+}

@@ -1,0 +1,205 @@
+// Screen set-up, draw state, clear and present on the software back-end of the fake platform.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "core/engine_state.h"
+#include "core/tracked_memory.h"
+#include "fake_platform.h"
+#include "graphics/draw_state.h"
+#include "graphics/graphics_state.h"
+#include "test_support.h"
+#include "vornek.h"
+
+namespace {
+
+class GraphicsTest : public ::testing::Test {
+ protected:
+  // Presents go to the main window's device context.
+  static void StartWithWindow() {
+    ASSERT_EQ(InitEngine(), 0);
+    if (EngineState.MainWindow == nullptr) EngineState.MainWindow = reinterpret_cast<HWND>(&windowStandIn);
+  }
+  static inline int windowStandIn = 0;
+
+  void SetUp() override {
+    fake::ResetPlatform();
+    fake::SetClientSize(800, 600);
+    EngineState = EngineStateRecord{};
+    GraphicsState = GraphicsStateRecord{};
+    ChangeWindowMode(TRUE);
+    SetScreenMode(800, 600, 32, 60);
+  }
+  void TearDown() override {
+    if (EngineState.MainWindow == reinterpret_cast<HWND>(&windowStandIn)) EngineState.MainWindow = nullptr;
+    EndEngine();
+    EXPECT_EQ(LiveBlockCount(), 0) << "blocks left after EndEngine";
+    fake::ResetPlatform();
+  }
+
+  test_support::TempDirectory directory_;
+};
+
+TEST_F(GraphicsTest, StartUpChoosesTheSoftwareBackEndWithTheDefaultDrawState) {
+  ASSERT_EQ(InitEngine(), 0);
+  EXPECT_EQ(GraphicsState.useHardware, 0);
+  EXPECT_EQ(IsMemImgValid(&GraphicsState.screenImage), 1);
+  EXPECT_EQ(GraphicsState.screenImage.width, 800);
+  EXPECT_EQ(GraphicsState.screenImage.shared->colorType, Color32);
+  EXPECT_EQ(IsMemImgValid(&GraphicsState.workImages[1]), 1);
+  EXPECT_EQ(GraphicsState.workImages[1].shared->hasAlpha, 1);
+
+  EXPECT_EQ(GetDrawTarget(), ScreenFront);
+  EXPECT_EQ(DrawState.drawArea.left, 0);
+  EXPECT_EQ(DrawState.drawArea.top, 0);
+  EXPECT_EQ(DrawState.drawArea.right, 800);
+  EXPECT_EQ(DrawState.drawArea.bottom, 600);
+  EXPECT_EQ(DrawState.blendMode, BlendModeNone);
+  EXPECT_EQ(DrawState.tint[0], 255);
+  EXPECT_EQ(DrawState.tint[2], 255);
+  EXPECT_EQ(GetVSyncWait(), 1);
+  EXPECT_EQ(MakeColor(255, 255, 255), 0xFFFFFFFFu) << "the 32-bit screen keeps the values made before start-up";
+
+  EndEngine();
+  EXPECT_EQ(IsMemImgValid(&GraphicsState.screenImage), 0);
+  EXPECT_EQ(GraphicsState.directDraw, nullptr);
+}
+
+TEST_F(GraphicsTest, A16BitScreenMakes565Colours) {
+  SetScreenMode(800, 600, 16, 60);
+  ASSERT_EQ(InitEngine(), 0);
+  EXPECT_EQ(GraphicsState.screenImage.shared->colorType, Color16);
+  EXPECT_EQ(MakeColor(100, 100, 100), 0x632Cu);
+}
+
+TEST_F(GraphicsTest, MissingLibraryOrDirectDrawFailsTheStart) {
+  const fake::Failure failures[] = {fake::Failure::LoadD3d9, fake::Failure::CreateDirectDraw,
+                                    fake::Failure::InitDirectDraw};
+  for (fake::Failure failure : failures) {
+    fake::ResetPlatform();
+    fake::SetFailure(failure, true);
+    EXPECT_EQ(InitEngine(), -1);
+    EXPECT_EQ(EngineState.Initialised, 0);
+    EXPECT_EQ(GraphicsState.graphicsStarted, 0);
+    EXPECT_EQ(GraphicsState.directDraw, nullptr) << "nothing left behind";
+    EXPECT_EQ(fake::ComDepth(), 0);
+  }
+}
+
+TEST_F(GraphicsTest, ClipAreaIsOrderedAndClampedToTheTarget) {
+  ASSERT_EQ(InitEngine(), 0);
+  struct Case {
+    int x1, y1, x2, y2;
+    Rect area;
+    int empty;
+  };
+  const Case cases[] = {
+      {100, 100, 50, 50, {50, 50, 100, 100}, 0},
+      {-10, -10, 10000, 10000, {0, 0, 800, 600}, 0},
+      {5, 5, 5, 100, {5, 5, 5, 100}, 1},
+      {900, 700, 1000, 800, {800, 600, 800, 600}, 1},
+      {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, {0, 0, 800, 600}, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SetClipArea(c.x1, c.y1, c.x2, c.y2), 0);
+    EXPECT_EQ(DrawState.drawArea.left, c.area.left);
+    EXPECT_EQ(DrawState.drawArea.top, c.area.top);
+    EXPECT_EQ(DrawState.drawArea.right, c.area.right);
+    EXPECT_EQ(DrawState.drawArea.bottom, c.area.bottom);
+    EXPECT_EQ(DrawState.drawAreaEmpty, c.empty);
+  }
+
+  // Switching screens keeps the area.
+  SetClipArea(10, 20, 30, 40);
+  EXPECT_EQ(SelectDrawTarget(ScreenBack), 0);
+  EXPECT_EQ(SelectDrawTarget(ScreenFront), 0);
+  EXPECT_EQ(DrawState.drawArea.left, 10);
+  EXPECT_EQ(DrawState.drawArea.bottom, 40);
+  EXPECT_EQ(SelectDrawTarget(12345), -1);
+  EXPECT_EQ(SelectDrawTarget(-1), -1);
+  EXPECT_EQ(GetDrawTarget(), ScreenFront);
+}
+
+TEST_F(GraphicsTest, BlendModeAndTintAreClamped) {
+  ASSERT_EQ(InitEngine(), 0);
+  EXPECT_EQ(SetBlendMode(BlendModeAlpha, 300), 0);
+  EXPECT_EQ(DrawState.blendParam, 255);
+  EXPECT_EQ(SetBlendMode(99, -5), 0) << "the mode number is not validated";
+  EXPECT_EQ(DrawState.blendMode, 99);
+  EXPECT_EQ(DrawState.blendParam, 0);
+  EXPECT_EQ(SetTint(-1, 128, 999), 0);
+  EXPECT_EQ(DrawState.tint[0], 0);
+  EXPECT_EQ(DrawState.tint[1], 128);
+  EXPECT_EQ(DrawState.tint[2], 255);
+}
+
+TEST_F(GraphicsTest, ClearFillsTheWholeScreenWhateverTheClipArea) {
+  ASSERT_EQ(InitEngine(), 0);
+  FillMemImg(&GraphicsState.screenImage, nullptr, 0xFFFFFFFFu);
+  SetClipArea(10, 10, 20, 20);
+  SetClearColor(1, 2, 3);
+  EXPECT_EQ(ClearScreen(), 0);
+  const auto* pixels = reinterpret_cast<const std::uint32_t*>(GraphicsState.screenImage.pixels);
+  EXPECT_EQ(pixels[0], 0xFF010203u) << "packed with the filler bits set";
+  EXPECT_EQ(pixels[800 * 600 - 1], 0xFF010203u);
+}
+
+TEST_F(GraphicsTest, PresentCopiesTheScreenToTheWindowAfterTheVerticalBlank) {
+  EXPECT_EQ(PresentScreen(), -1) << "before start-up";
+  StartWithWindow();
+  auto* pixels = reinterpret_cast<std::uint32_t*>(GraphicsState.screenImage.pixels);
+  const int pitch = GraphicsState.screenImage.shared->pitch / 4;
+  pixels[0] = 0x00FF0000u;
+  pixels[599 * pitch + 799] = 0x000000FFu;
+  const int waits = fake::VerticalBlankWaits();
+  EXPECT_EQ(PresentScreen(), 0);
+  const fake::PresentedFrame& frame = fake::Presented();
+  EXPECT_EQ(frame.presents, 1);
+  EXPECT_EQ(frame.stretchedPresents, 0) << "1:1 goes through SetDIBitsToDevice";
+  EXPECT_EQ(frame.pixels[0], 0xFFFF0000u);
+  EXPECT_EQ(frame.pixels[599 * 800 + 799], 0xFF0000FFu);
+  EXPECT_EQ(fake::VerticalBlankWaits(), waits + 1);
+
+  SetVSyncWait(FALSE);
+  EXPECT_EQ(PresentScreen(), 0);
+  EXPECT_EQ(fake::VerticalBlankWaits(), waits + 1) << "no wait with vsync off";
+}
+
+TEST_F(GraphicsTest, PresentStretchesByTheWindowScale) {
+  StartWithWindow();
+  fake::SetClientSize(1600, 1200);
+  SetVSyncWait(FALSE);
+  auto* pixels = reinterpret_cast<std::uint32_t*>(GraphicsState.screenImage.pixels);
+  pixels[1] = 0x0000FF00u;
+  for (double scale : {1.5, 2.0}) {
+    EngineState.WindowScale = scale;
+    EXPECT_EQ(PresentScreen(), 0);
+    const fake::PresentedFrame& frame = fake::Presented();
+    EXPECT_EQ(frame.lastWidth, static_cast<int>(800 * scale));
+    EXPECT_EQ(frame.lastHeight, static_cast<int>(600 * scale));
+  }
+  const fake::PresentedFrame& frame = fake::Presented();
+  EXPECT_EQ(frame.stretchedPresents, 2);
+  EXPECT_EQ(frame.pixels[2], 0xFF00FF00u) << "pixel 1 doubled onto 2 and 3";
+  EXPECT_EQ(frame.pixels[3], 0xFF00FF00u);
+  EXPECT_EQ(frame.pixels[4], 0xFF000000u);
+}
+
+TEST_F(GraphicsTest, PresentWithoutAWindowContextShowsNothing) {
+  StartWithWindow();
+  fake::SetFailure(fake::Failure::WindowDC, true);
+  EXPECT_EQ(PresentScreen(), 0);
+  EXPECT_EQ(fake::Presented().presents, 0);
+}
+
+TEST_F(GraphicsTest, ScreenModeChangesAfterStartUp) {
+  ASSERT_EQ(InitEngine(), 0);
+  EXPECT_EQ(SetScreenMode(800, 600, 32, 60), 0) << "the current mode restarts nothing";
+  EXPECT_EQ(SetScreenMode(640, 480, 16, 0), 0);
+  EXPECT_EQ(GraphicsState.screenImage.width, 640);
+  EXPECT_EQ(GraphicsState.screenImage.shared->colorType, Color16);
+  EXPECT_EQ(DrawState.drawArea.right, 640);
+  EXPECT_EQ(SetScreenMode(640, 480, 24, 0), -1);
+}
+
+}  // namespace
