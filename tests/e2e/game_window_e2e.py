@@ -121,6 +121,8 @@ def main():
           f"no display: one line on stderr, got {lines}")
 
     if not display_usable():
+        if failures:
+            return 1
         print("skipped: no X display or xdotool")
         return SKIP
 
