@@ -64,9 +64,22 @@ def wait_exit(process, seconds=10):
         return None
 
 
+def libx11():
+    return ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+
+
+def hold_display():
+    """A connection kept open for the whole run: an X server that loses its last client resets,
+    and a game starting during the reset would find no display."""
+    x11 = libx11()
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    return x11.XOpenDisplay(None)
+
+
 def send_delete_request(window):
     """What a window manager sends when the user clicks the close box."""
-    x11 = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+    x11 = libx11()
     x11.XOpenDisplay.restype = ctypes.c_void_p
     x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
     x11.XInternAtom.restype = ctypes.c_ulong
@@ -126,7 +139,9 @@ def main():
         print("skipped: no X display or xdotool")
         return SKIP
 
-    first = subprocess.Popen([game], env=env, stderr=subprocess.PIPE)
+    held = hold_display()
+    check(bool(held), "the test connects to the X display")
+    first = subprocess.Popen([game], env=env, stderr=subprocess.DEVNULL)
     try:
         window = find_window(first.pid)
         check(window is not None, "the game shows a window")
