@@ -20,6 +20,10 @@ struct FakeState {
   int comDepth = 0;
   PresentedFrame presented;
   int verticalBlankWaits = 0;
+  std::vector<FontCall> fontCalls;
+  int failNextFonts = 0;
+  int glyphRenders = 0;
+  int liveFonts = 0;
 };
 
 FakeState& State();

@@ -37,3 +37,6 @@ FARPROC GetProcAddress(HMODULE module, const char* name);
 BOOL FreeLibrary(HMODULE module);
 
 [[noreturn]] void ExitProcess(UINT exitCode);
+
+// The OEM code page: 932 (Japanese), or 949 on a Korean system.
+UINT GetOEMCP();

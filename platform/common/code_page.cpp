@@ -1,0 +1,3 @@
+#include "platform/kernel32.h"
+
+UINT GetOEMCP() { return 932; }
