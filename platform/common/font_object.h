@@ -30,6 +30,8 @@ struct FontObject : PlatformObject {
   FontObject() : PlatformObject(PlatformObjectKind::Font) {}
   virtual bool Metrics(TEXTMETRICA* metrics) = 0;
   virtual bool Render(UINT character, bool mono, RawGlyph* glyph) = 0;
+  // Told when an image has been copied out to a caller.
+  virtual void Delivered() {}
   int selections = 0;  // contexts that hold it
 };
 

@@ -123,5 +123,6 @@ DWORD GetGlyphOutlineA(HDC context, UINT character, UINT format, GLYPHMETRICS* m
   if (bufferSize < size) return GDI_ERROR;
   std::memset(buffer, 0, size);
   Pack(glyph, format, pitch, static_cast<std::uint8_t*>(buffer));
+  dc->selected->Delivered();
   return size;
 }

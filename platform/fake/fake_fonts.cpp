@@ -41,9 +41,10 @@ struct FakeFont final : FontObject {
             static_cast<std::uint8_t>(mono ? (level >= 8 ? 1 : 0) : level);
       }
     }
-    ++fake::State().glyphRenders;
     return true;
   }
+
+  void Delivered() override { ++fake::State().glyphRenders; }
 
   int height;
 };

@@ -71,7 +71,7 @@ struct FontCall {
 const std::vector<FontCall>& FontCalls();
 // The next n CreateFontA calls fail (they are still recorded).
 void FailNextFonts(int n);
-// Glyph images rendered by GetGlyphOutlineA (metric-only calls and size queries not counted).
+// Glyph images GetGlyphOutlineA has copied out (metric-only calls and size queries not counted).
 int GlyphRenders();
 int LiveFonts();
 
