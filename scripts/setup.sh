@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev
+  libsdl2-dev libpng-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   xvfb xauth
 )

@@ -93,6 +93,8 @@ TEST_F(FontTest, FaceFallbacksTryTheCharacterSetsInOrder) {
       ReleaseFontHandle(handle);
     } else {
       EXPECT_EQ(handle, -1);
+      EXPECT_TRUE(Logged(Log(), c.face != nullptr && c.face[0] != '\0' ? "指定のフォントの作成に失敗しました\r\n"
+                                                                        : "フォントの作成に失敗しました\r\n"));
       EXPECT_EQ(FontSystem.table[1], nullptr) << "the failed font's slot is free again";
     }
   }
@@ -113,6 +115,7 @@ TEST_F(FontTest, FortyFontsAtMostAndStaleHandlesAreRefused) {
     ASSERT_EQ(HandleIndex(handles.back()), i);
   }
   EXPECT_EQ(CreateFontToHandle(nullptr, 12, -1, -1, -1, -1, 0, -1, -1), -1);
+  EXPECT_TRUE(Logged(Log(), "作成できるフォントハンドル数 40 の限界を超えました"));
 
   const int stale = handles[5];
   ASSERT_EQ(ReleaseFontHandle(stale), 0);
@@ -129,7 +132,9 @@ TEST_F(FontTest, FortyFontsAtMostAndStaleHandlesAreRefused) {
   EXPECT_EQ(SetFontLostNotifier(stale, &flag), -1);
   EXPECT_EQ(flag, 7);
   EXPECT_EQ(ReleaseFontHandle(stale), -1);
+  EXPECT_FALSE(Logged(Log(), "フォントハンドル値が異常です")) << "font operations refuse without logging";
   EXPECT_EQ(DrawTextWithFont(0, 0, "A", -1, stale, 0), -1);
+  EXPECT_TRUE(Logged(Log(), "フォントハンドル値が異常です\r\n"));
   EXPECT_EQ(QueryFontSize(reused), 14) << "the refusals changed nothing";
   EXPECT_EQ(FontFromHandle(reused)->spacing, 0);
 

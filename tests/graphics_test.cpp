@@ -4,9 +4,11 @@
 #include <cstdint>
 
 #include "core/engine_state.h"
+#include "core/tracked_memory.h"
 #include "fake_platform.h"
 #include "graphics/draw_state.h"
 #include "graphics/graphics_state.h"
+#include "test_support.h"
 #include "vornek.h"
 
 namespace {
@@ -31,8 +33,11 @@ class GraphicsTest : public ::testing::Test {
   void TearDown() override {
     if (EngineState.MainWindow == reinterpret_cast<HWND>(&windowStandIn)) EngineState.MainWindow = nullptr;
     EndEngine();
+    EXPECT_EQ(LiveBlockCount(), 0) << "blocks left after EndEngine";
     fake::ResetPlatform();
   }
+
+  test_support::TempDirectory directory_;
 };
 
 TEST_F(GraphicsTest, StartUpChoosesTheSoftwareBackEndWithTheDefaultDrawState) {

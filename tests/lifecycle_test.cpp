@@ -5,8 +5,10 @@
 #include "core/api_lock.h"
 #include "core/engine_state.h"
 #include "core/fatal_error.h"
+#include "core/tracked_memory.h"
 #include "fake_platform.h"
 #include "graphics/graphics_state.h"
+#include "test_support.h"
 #include "vornek.h"
 
 namespace {
@@ -20,8 +22,13 @@ class LifecycleTest : public ::testing::Test {
   }
   void TearDown() override {
     EndEngine();
+    EXPECT_EQ(LiveBlockCount(), 0) << "blocks left after EndEngine";
     fake::ResetPlatform();
   }
+
+  std::string Log() const { return test_support::ReadFile(dir_.path() / "Log.txt"); }
+
+  test_support::TempDirectory dir_;  // InitEngine's current directory, where Log.txt goes
 };
 
 TEST_F(LifecycleTest, StartsOnceAndEndsOnce) {
@@ -44,6 +51,42 @@ TEST_F(LifecycleTest, StartsOnceAndEndsOnce) {
   EXPECT_EQ(fake::ComDepth(), 0);
   EXPECT_EQ(ApiLock.created, 0) << "EndEngine closes the lock";
   EXPECT_EQ(EndEngine(), 0) << "a second end does nothing";
+}
+
+TEST_F(LifecycleTest, LogFileEndsWithAReportOfTheBlocksStillAlive) {
+  ChangeWindowMode(TRUE);
+  ASSERT_EQ(InitEngine(), 0);
+  EXPECT_STREQ(EngineState.StartupDirectory, dir_.path().c_str());
+  EXPECT_NE(Log().find(test_support::Sjis("タイマーの精度を検査します")), std::string::npos);
+  EXPECT_EQ(fake::RaisedTimerPeriods(), std::vector<UINT>{1}) << "the timer runs at its finest period";
+
+  void* leaked = TrackedAlloc(24, "leak.cpp", 7);
+  ASSERT_NE(leaked, nullptr);
+  EXPECT_EQ(EndEngine(), 0);
+  std::string log = Log();
+  const std::size_t dump = log.rfind("0:Alloc memory dump\r\n");
+  ASSERT_NE(dump, std::string::npos) << log;
+  std::string report = log.substr(dump);
+  EXPECT_EQ(report.find("\tsize:24(0.023kb)  file:leak.cpp  line:7  ID:"), std::string("0:Alloc memory dump\r\n0:").size()) << report;
+  EXPECT_EQ(report.find("\tsize:", report.find("leak.cpp")), std::string::npos) << "one block only";
+  EXPECT_NE(report.find("0:\tTotal size:24(0.023kb)  Alloc num:1\r\n0:\r\n"), std::string::npos) << report;
+  TrackedFree(leaked);
+
+  // A clean cycle reports no block at all.
+  ASSERT_EQ(InitEngine(), 0);
+  EXPECT_EQ(EndEngine(), 0);
+  log = Log();
+  report = log.substr(log.rfind("0:Alloc memory dump\r\n"));
+  EXPECT_EQ(report, "0:Alloc memory dump\r\n0:\tTotal size:0(0.000kb)  Alloc num:0\r\n0:\r\n");
+}
+
+TEST_F(LifecycleTest, WithTheLogOffNothingIsWritten) {
+  SetLogOutputFlag(FALSE);
+  ChangeWindowMode(TRUE);
+  ASSERT_EQ(InitEngine(), 0);
+  EXPECT_EQ(EndEngine(), 0);
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() / "Log.txt"));
+  EXPECT_EQ(fake::DebugOutput(), "");
 }
 
 TEST_F(LifecycleTest, EndWithoutStartDoesNotTouchTheLock) {

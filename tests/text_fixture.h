@@ -5,16 +5,19 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/engine_state.h"
 #include "core/handle.h"
+#include "core/tracked_memory.h"
 #include "fake_platform.h"
 #include "graphics/draw_state.h"
 #include "graphics/graphics_state.h"
 #include "text/font_record.h"
 #include "text/font_system.h"
 #include "text/glyph_cache.h"
+#include "test_support.h"
 #include "vornek.h"
 
 class TextTest : public ::testing::Test {
@@ -23,8 +26,16 @@ class TextTest : public ::testing::Test {
   void TearDown() override {
     EndEngine();
     EXPECT_EQ(fake::LiveFonts(), 0) << "every GDI font is deleted at the end";
+    EXPECT_EQ(LiveBlockCount(), 0) << "blocks left after EndEngine";
     fake::ResetPlatform();
   }
+
+  std::string Log() const { return test_support::ReadFile(dir_.path() / "Log.txt"); }
+  static bool Logged(const std::string& log, const char* utf8) {
+    return log.find(test_support::Sjis(utf8)) != std::string::npos;
+  }
+
+  test_support::TempDirectory dir_;  // InitEngine's current directory, where Log.txt goes
 
   static void Start(int depth) {
     EndEngine();

@@ -7,6 +7,8 @@
 
 #include "platform/win32_types.h"
 
+struct BlockHeader;
+
 struct EngineStateRecord {
   int Initialised;
   int Initialising;
@@ -30,6 +32,22 @@ struct EngineStateRecord {
   DWORD LogStartTime;
 
   double WindowScale;  // client size over screen size in windowed mode; <= 0 counts as 1.0
+  // Time counters: which counter GetMicroCount reads, and their frequencies (ticks per second).
+  int PerfCounterUsable;
+  std::uint64_t PerfFrequency;
+  int CpuCounterUsable;
+  std::uint64_t CpuFrequency;
+
+  // Tracked memory: the live list (newest first, ending at the sentinel), its totals, the next
+  // id, and the trace settings (all 0 here: only 0-byte blocks are traced).
+  BlockHeader* AllocListHead;
+  std::uint32_t AllocTotalSize;
+  int AllocCount;
+  std::uint16_t AllocIdCounter;
+  int TraceSize;
+  int TraceAll;
+  int TraceTotals;
+  int CheckEachOperation;
 
   // Screen set-up results that colour values depend on.
   int HardwareRendering;

@@ -1,19 +1,111 @@
+// The log file: opened, appended to and closed again for every message, so that nothing written
+// is lost when the process ends abruptly. Every line is mirrored to the debugger output.
 #include "log.h"
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 
 #include "engine_state.h"
+#include "line_ends.h"
+#include "platform/kernel32.h"
+#include "platform/winmm.h"
+#include "tracked_memory.h"
 
-// The log file itself is not written yet; the calls keep their results and their indentation.
-int LogText(const char*) { return -1; }
+namespace {
+
+constexpr char LogFileName[] = "Log.txt";
+constexpr std::size_t ShortMessage = 255;
+
+// Room for twice the longest short message and its zero.
+struct ConversionBuffer {
+  char local[2 * ShortMessage + 1];
+  char* text = local;
+  ~ConversionBuffer() {
+    if (text != local) TrackedFree(text);
+  }
+};
+
+bool WriteAll(HANDLE file, const char* bytes, std::size_t length) {
+  DWORD written = 0;
+  return WriteFile(file, bytes, static_cast<DWORD>(length), &written, nullptr) && written == length;
+}
+
+// The stamp goes to the file only; the indentation also to the debugger output.
+bool WriteLineStart(HANDLE file) {
+  char stamp[16];
+  const int stampLength = std::snprintf(stamp, sizeof stamp, "%d:", static_cast<int>(timeGetTime() - EngineState.LogStartTime));
+  if (stampLength < 0 || !WriteAll(file, stamp, static_cast<std::size_t>(stampLength))) return false;
+
+  char tabs[65];
+  std::memset(tabs, '\t', sizeof tabs - 1);
+  for (int left = EngineState.LogIndent; left > 0;) {
+    const int count = left < 64 ? left : 64;
+    tabs[count] = '\0';
+    if (!WriteAll(file, tabs, static_cast<std::size_t>(count))) return false;
+    OutputDebugStringA(tabs);
+    tabs[count] = '\t';
+    left -= count;
+  }
+  return true;
+}
+
+// StartupDirectory, a separator unless it ends with one, and the log's name.
+bool BuildPath(char* path, std::size_t size) {
+  const char* directory = EngineState.StartupDirectory;
+  const std::size_t length = strnlen(directory, sizeof EngineState.StartupDirectory);
+  const char* separator = length > 0 && directory[length - 1] == '/' ? "" : "/";
+  const int written = std::snprintf(path, size, "%.*s%s%s", static_cast<int>(length), directory, separator,
+                                    EngineState.LogFileName);
+  return written > 0 && static_cast<std::size_t>(written) < size;
+}
+
+}  // namespace
+
+int LogText(const char* message) {
+  if (message == nullptr) return -1;
+  // Before InitEngine there is no directory to write to; a log never started has no file name.
+  if (EngineState.LogDisabled || EngineState.StartupDirectory[0] == '\0' || EngineState.LogFileName[0] == '\0') {
+    return -1;
+  }
+
+  const std::size_t length = std::strlen(message);
+  ConversionBuffer buffer;
+  if (length > ShortMessage) {
+    buffer.text = static_cast<char*>(TrackedAlloc(2 * length + 1, "", 0));
+    if (buffer.text == nullptr) {
+      buffer.text = buffer.local;
+      return -1;
+    }
+  }
+  const std::size_t converted = ConvertLineEnds(message, length, buffer.text);
+
+  char path[sizeof EngineState.StartupDirectory + sizeof EngineState.LogFileName + 1];
+  if (!BuildPath(path, sizeof path)) return -1;
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return -1;
+
+  bool written = SetFilePointer(file, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER;
+  if (written && !EngineState.LogLineOpen) written = WriteLineStart(file);
+  if (written) written = WriteAll(file, buffer.text, converted);
+  if (written) {
+    OutputDebugStringA(buffer.text);
+    // An empty message after a new stamp leaves that line open as well.
+    EngineState.LogLineOpen = converted == 0 || buffer.text[converted - 1] != '\n';
+  }
+  CloseHandle(file);
+  return -1;
+}
 
 int LogFormat(const char* format, ...) {
   char buffer[1024];
   va_list arguments;
   va_start(arguments, format);
-  std::vsnprintf(buffer, sizeof buffer - 1, format, arguments);
+  // One byte is kept for the line feed.
+  const int length = std::vsnprintf(buffer, sizeof buffer - 1, format, arguments);
   va_end(arguments);
+  if (length < 0) return -1;
+  std::strcat(buffer, "\n");
   return LogText(buffer);
 }
 
@@ -27,4 +119,17 @@ int LogIndentOut() {
   return 0;
 }
 
-int StartLog() { return 1; }
+int StartLog() {
+  if (EngineState.LogDisabled) return 1;
+  std::memcpy(EngineState.LogFileName, LogFileName, sizeof LogFileName);
+  // Relative to the current directory, which is the start-up directory at this moment. A file
+  // that cannot be deleted (or created) is left as it is: the messages then go wherever the
+  // later opens lead, or are lost.
+  DeleteFileA(EngineState.LogFileName);
+  HANDLE file = CreateFileA(EngineState.LogFileName, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  EngineState.LogIndent = 0;
+  EngineState.LogLineOpen = 0;
+  EngineState.LogStartTime = timeGetTime();
+  return 1;
+}

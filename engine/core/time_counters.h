@@ -1,7 +1,23 @@
-// Millisecond and microsecond counters.
+// Millisecond and microsecond counters, the time-stamp counter's calibration and the choice of
+// the timer that GetMicroCount trusts.
 #pragma once
 
-// timeGetTime with bit 31 cleared.
+#include <cstdint>
+
+// timeGetTime with bit 31 cleared: 0 to 2^31 - 1, then 0 again.
 int GetMilliCount();
-// Queries the performance-counter frequency at start-up.
+// Microseconds from the time-stamp counter (when asked for, measured and the engine running),
+// else the performance counter when it is trusted, else the multimedia timer.
+std::uint64_t GetMicroCount(int useCpuCounter);
+
+// Queries the performance-counter frequency (InitEngine).
 void StartPerformanceCounter();
+// Finds out whether the processor has a time-stamp counter and measures its frequency over
+// 100 ms. Returns the ticks counted in that time (0 when there is no usable counter).
+std::uint64_t CalibrateCpuCounter();
+
+// Window start-up: raises the multimedia timer's resolution to its finest period and decides,
+// by counting changes of both clocks for up to a second, whether the performance counter is
+// trusted. Window end: lowers the resolution again.
+void SelectTimer();
+void EndTimerPeriod();

@@ -7,11 +7,13 @@
 // No window yet: start-up succeeds without one, and the pump reports that the program must end
 // once the engine runs without a window, so a frame loop never spins with nothing to show.
 int StartWindow() {
+  SelectTimer();
   SeedRandom(static_cast<std::uint32_t>(GetMilliCount()));
   return 0;
 }
 // Ending the window is what makes the program's last message pump see the quit request.
 int EndWindow() {
+  EndTimerPeriod();
   EngineState.QuitRequested = 1;
   return 0;
 }

@@ -4,7 +4,7 @@
 
 #include "platform/win32_types.h"
 
-enum class PlatformObjectKind { Event, Window, DeviceContext, Library, MemoryDeviceContext, Font };
+enum class PlatformObjectKind { Event, Window, DeviceContext, Library, File, Heap, MemoryDeviceContext, Font };
 
 struct PlatformObject {
   explicit PlatformObject(PlatformObjectKind k) : kind(k) {}

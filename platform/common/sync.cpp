@@ -1,4 +1,5 @@
-// Critical sections, events, sleeping and thread ids on POSIX threads.
+// Critical sections, events, sleeping and thread ids on POSIX threads; CloseHandle for every
+// closable object.
 #include <pthread.h>
 #include <sched.h>
 #include <sys/syscall.h>
@@ -12,6 +13,7 @@
 #include <new>
 
 #include "platform/kernel32.h"
+#include "file_object.h"
 #include "platform_object.h"
 
 static_assert(sizeof(pthread_mutex_t) <= sizeof(CRITICAL_SECTION::opaque));
@@ -92,6 +94,8 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
 }
 
 BOOL CloseHandle(HANDLE handle) {
+  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return FALSE;
+  if (handle->kind == PlatformObjectKind::File) return CloseFileObject(handle);
   Event* event = AsEvent(handle);
   if (event == nullptr) return FALSE;
   delete event;

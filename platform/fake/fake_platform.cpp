@@ -12,10 +12,28 @@ void ResetPlatform() { State() = FakeState{}; }
 void SetClock(DWORD milliseconds) { State().clock = milliseconds; }
 void AdvanceClock(DWORD milliseconds) { State().clock += milliseconds; }
 
+void SetClockStep(DWORD milliseconds) { State().clockStep = milliseconds; }
+
 void SetPerformanceCounter(LONGLONG frequency, LONGLONG count) {
   State().perfFrequency = frequency;
   State().perfCount = count;
 }
+
+void SetPerformanceCounterStep(LONGLONG ticks) { State().perfStep = ticks; }
+void SetTimeStampCounter(std::uint64_t ticks, std::uint64_t stepPerRead) {
+  State().timeStampCounter = ticks;
+  State().timeStampStep = stepPerRead;
+}
+
+void SetTimerCaps(UINT periodMin, UINT periodMax) {
+  State().timerPeriodMin = periodMin;
+  State().timerPeriodMax = periodMax;
+}
+
+const std::vector<UINT>& RaisedTimerPeriods() { return State().raisedPeriods; }
+
+const std::string& DebugOutput() { return State().debugOutput; }
+void ClearDebugOutput() { State().debugOutput.clear(); }
 
 void SetDesktopDepth(int bitsPerPixel) { State().desktopDepth = bitsPerPixel; }
 

@@ -18,17 +18,36 @@ enum class Failure {
   WindowDC,           // GetDC of a window yields none
   CreateFont,         // every CreateFontA fails
   MemoryDC,           // CreateCompatibleDC yields none
+  HeapAlloc,
+  HeapReAlloc,
+  TimeGetDevCaps,
+  TimeBeginPeriod,
   FailureCount,
 };
 
-// Every setting back to its default: clock 0, performance counter at 1 MHz, 32-bit desktop,
-// the real processor, no failures, COM not started.
+// Every setting back to its default: clock 0 and standing still, performance counter at 1 MHz
+// moving one tick per read, time-stamp counter 0, timer periods 1-1000000 ms and none raised,
+// 32-bit desktop, the real processor, no failures, COM not started, no debugger output.
 void ResetPlatform();
 
 void SetClock(DWORD milliseconds);
 void AdvanceClock(DWORD milliseconds);
+// The clock moves on by this much after every timeGetTime (0: only when told).
+void SetClockStep(DWORD milliseconds);
 // A frequency of 0 makes the performance counter unusable.
 void SetPerformanceCounter(LONGLONG frequency, LONGLONG count);
+// The performance counter moves on by this much after every read.
+void SetPerformanceCounterStep(LONGLONG ticks);
+// The time-stamp counter, and how far it moves on after every read.
+void SetTimeStampCounter(std::uint64_t ticks, std::uint64_t stepPerRead = 0);
+
+void SetTimerCaps(UINT periodMin, UINT periodMax);
+// Periods raised with timeBeginPeriod and not yet lowered, oldest first.
+const std::vector<UINT>& RaisedTimerPeriods();
+
+// Everything given to OutputDebugStringA since the reset, concatenated.
+const std::string& DebugOutput();
+void ClearDebugOutput();
 
 void SetDesktopDepth(int bitsPerPixel);
 

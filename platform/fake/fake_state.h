@@ -3,6 +3,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "fake_platform.h"
 
@@ -10,8 +12,17 @@ namespace fake {
 
 struct FakeState {
   DWORD clock = 0;
+  DWORD clockStep = 0;
   LONGLONG perfFrequency = 1000000;
   LONGLONG perfCount = 0;
+  // Moving by default: the timer check at window start-up waits for the counter to change.
+  LONGLONG perfStep = 1;
+  std::uint64_t timeStampCounter = 0;
+  std::uint64_t timeStampStep = 0;
+  UINT timerPeriodMin = 1;
+  UINT timerPeriodMax = 1000000;
+  std::vector<UINT> raisedPeriods;
+  std::string debugOutput;
   int desktopDepth = 32;
   bool realCpu = true;
   bool cpuAvailable = true;

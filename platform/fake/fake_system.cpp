@@ -1,4 +1,5 @@
-// Clock, performance counter, COM, screen device context and processor of the fake platform.
+// Clock, performance counter, COM, screen device context, processor and debugger output of the
+// fake platform.
 #include "fake_state.h"
 #include "platform/cpu.h"
 #include "platform/gdi32.h"
@@ -15,7 +16,11 @@
 
 using fake::State;
 
-DWORD timeGetTime() { return State().clock; }
+DWORD timeGetTime() {
+  const DWORD now = State().clock;
+  State().clock += State().clockStep;
+  return now;
+}
 
 BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
   if (frequency == nullptr) return FALSE;
@@ -26,6 +31,7 @@ BOOL QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
 BOOL QueryPerformanceCounter(LARGE_INTEGER* count) {
   if (count == nullptr || State().perfFrequency == 0) return FALSE;
   count->QuadPart = State().perfCount;
+  State().perfCount += State().perfStep;
   return TRUE;
 }
 
@@ -116,3 +122,13 @@ bool PlatformDirectDrawInitialize() { return !fake::Fails(fake::Failure::InitDir
 bool PlatformInVerticalBlank() { return false; }
 // The fake display refreshes whenever asked: a wait is counted and returns at once.
 void PlatformWaitForVerticalBlank() { ++State().verticalBlankWaits; }
+
+std::uint64_t ReadTimeStampCounter() {
+  const std::uint64_t now = State().timeStampCounter;
+  State().timeStampCounter += State().timeStampStep;
+  return now;
+}
+
+void OutputDebugStringA(const char* text) {
+  if (text != nullptr) State().debugOutput += text;
+}

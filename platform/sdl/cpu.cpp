@@ -2,6 +2,7 @@
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
+#include <x86intrin.h>
 #endif
 
 bool CpuIdAvailable() {
@@ -19,5 +20,13 @@ void CpuId(std::uint32_t leaf, std::uint32_t registers[4]) {
   __cpuid_count(leaf, 0, registers[0], registers[1], registers[2], registers[3]);
 #else
   (void)leaf;
+#endif
+}
+
+std::uint64_t ReadTimeStampCounter() {
+#if defined(__x86_64__) || defined(__i386__)
+  return __rdtsc();
+#else
+  return 0;
 #endif
 }

@@ -1,4 +1,5 @@
-// Threads, synchronisation, directories, performance counter and process exit.
+// Threads, synchronisation, files, the process heap, directories, performance counter,
+// debugger output and process exit.
 #pragma once
 
 #include "platform/win32_types.h"
@@ -35,6 +36,39 @@ BOOL QueryPerformanceCounter(LARGE_INTEGER* count);
 HMODULE LoadLibraryA(const char* name);
 FARPROC GetProcAddress(HMODULE module, const char* name);
 BOOL FreeLibrary(HMODULE module);
+// Files. Share modes are accepted but not enforced; security attributes and templates are not
+// supported (pass null). CreateFileA returns INVALID_HANDLE_VALUE on failure.
+constexpr DWORD GENERIC_WRITE = 0x40000000u;
+constexpr DWORD GENERIC_READ = 0x80000000u;
+constexpr DWORD CREATE_NEW = 1;
+constexpr DWORD CREATE_ALWAYS = 2;
+constexpr DWORD OPEN_EXISTING = 3;
+constexpr DWORD OPEN_ALWAYS = 4;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD FILE_BEGIN = 0;
+constexpr DWORD FILE_CURRENT = 1;
+constexpr DWORD FILE_END = 2;
+constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFFu;
+inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
+
+HANDLE CreateFileA(const char* name, DWORD access, DWORD shareMode, void* security, DWORD creation,
+                   DWORD flags, HANDLE templateFile);
+BOOL WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written, void* overlapped);
+// Returns the new position's low 32 bits, or INVALID_SET_FILE_POINTER on failure.
+DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method);
+BOOL DeleteFileA(const char* name);
+
+// The process heap. HeapAlloc and HeapReAlloc return null on failure; HeapReAlloc then leaves
+// the block as it was. HEAP_ZERO_MEMORY clears new bytes (for HeapReAlloc: those past the old
+// size).
+constexpr DWORD HEAP_ZERO_MEMORY = 0x00000008u;
+HANDLE GetProcessHeap();
+void* HeapAlloc(HANDLE heap, DWORD flags, std::size_t size);
+void* HeapReAlloc(HANDLE heap, DWORD flags, void* block, std::size_t size);
+BOOL HeapFree(HANDLE heap, DWORD flags, void* block);
+
+// Text for an attached debugger, in the system code page.
+void OutputDebugStringA(const char* text);
 
 [[noreturn]] void ExitProcess(UINT exitCode);
 

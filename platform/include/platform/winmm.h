@@ -4,3 +4,18 @@
 #include "platform/win32_types.h"
 
 DWORD timeGetTime();
+
+struct TIMECAPS {
+  UINT wPeriodMin;
+  UINT wPeriodMax;
+};
+
+using MMRESULT = UINT;
+constexpr MMRESULT MMSYSERR_NOERROR = 0;
+constexpr MMRESULT TIMERR_NOERROR = 0;
+constexpr MMRESULT TIMERR_NOCANDO = 97;
+
+MMRESULT timeGetDevCaps(TIMECAPS* caps, UINT size);
+// Raise and lower the timer's resolution; every begin is paired with an end of the same period.
+MMRESULT timeBeginPeriod(UINT period);
+MMRESULT timeEndPeriod(UINT period);
