@@ -79,19 +79,24 @@ TEST_F(DrawTextTest, TintScalesTheTextColour) {
 }
 
 TEST_F(DrawTextTest, EdgeFontsDrawTheOutlineInTheEdgeColour) {
-  FillScreen(Background32);
-  const int edged = CreateFontToHandle(nullptr, 16, -1, FontTypeEdge, -1, 1, 0, -1, -1);
-  const int plain = QueryDefaultFont();
-  const std::uint32_t red = MakeColor(255, 0, 0);
-  ASSERT_EQ(DrawTextWithFont(0, 0, ".", static_cast<int>(red), edged, 0), 0);
-  // The one ink pixel sits at (offset 1 + edge 1, offset y 4 + edge 1) with black around it.
-  EXPECT_EQ(ScreenPixel(2, 5), Ink(red));
-  for (auto [x, y] : {std::pair{1, 5}, {3, 5}, {2, 4}, {2, 6}}) EXPECT_EQ(ScreenPixel(x, y), 0u) << x << "," << y;
-  EXPECT_EQ(ScreenPixel(1, 4), Background32);
+  for (int depth : {32, 16}) {
+    SCOPED_TRACE(depth);
+    Start(depth);
+    const std::uint32_t background = depth == 32 ? Background32 : 0x1234;
+    FillScreen(background);
+    const int edged = CreateFontToHandle(nullptr, 16, -1, FontTypeEdge, -1, 1, 0, -1, -1);
+    const int plain = QueryDefaultFont();
+    const std::uint32_t red = MakeColor(255, 0, 0);
+    ASSERT_EQ(DrawTextWithFont(0, 0, ".", static_cast<int>(red), edged, 0), 0);
+    // The one ink pixel sits at (offset 1 + edge 1, offset y 4 + edge 1) with black around it.
+    EXPECT_EQ(ScreenPixel(2, 5), Ink(red));
+    for (auto [x, y] : {std::pair{1, 5}, {3, 5}, {2, 4}, {2, 6}}) EXPECT_EQ(ScreenPixel(x, y), 0u) << x << "," << y;
+    EXPECT_EQ(ScreenPixel(1, 4), background);
 
-  ASSERT_EQ(DrawTextWithFont(20, 0, ".", static_cast<int>(red), plain, 0), 0);
-  EXPECT_EQ(ScreenPixel(21, 4), Ink(red));
-  EXPECT_EQ(ScreenPixel(20, 4), Background32) << "no outline without the edge type";
+    ASSERT_EQ(DrawTextWithFont(20, 0, ".", static_cast<int>(red), plain, 0), 0);
+    EXPECT_EQ(ScreenPixel(21, 4), Ink(red));
+    EXPECT_EQ(ScreenPixel(20, 4), background) << "no outline without the edge type";
+  }
 }
 
 TEST_F(DrawTextTest, ClippingByTheDrawArea) {
