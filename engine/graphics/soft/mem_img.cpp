@@ -93,6 +93,12 @@ int CreateMemImg(MEMIMG* image, int width, int height, int pitch, std::uint32_t 
   }
 
   const int rowBytes = width * bytes;
+  // A given pitch shorter than a row would make every drawing call write into the next row
+  // and the last row past the buffer.
+  if (pitch != -1 && pitch < rowBytes) {
+    FreeStorage(shared);
+    return -1;
+  }
   shared->pitch = pitch == -1 ? (rowBytes + 15) & ~15 : pitch;
   const long long wanted = pitch == -1 ? rowBytes : pitch;
   long long power = 1;
