@@ -7,6 +7,7 @@
 
 #include "../../core/tracked_memory.h"
 #include "pixel_loop_dispatch.h"
+#include "solid_span.h"
 #include "soft_draw.h"
 
 namespace {
@@ -176,6 +177,7 @@ struct CircleLoop {
   static void Run(const CircleTarget& t, const CircleCall& call, std::uint32_t color, int p) {
     const BlendOp<Format, Kind> op(p);
     const auto source = op.Prepare(color);
+    const SolidSpan<Format, Kind> span(color, p);
     constexpr std::ptrdiff_t pixelBytes = static_cast<std::ptrdiff_t>(sizeof(Pixel)) * Stride;
     if (!call.fill) {
       WalkOutline(call.cx, call.cy, call.r, t, [&](Coord x, Coord y) {
@@ -194,7 +196,11 @@ struct CircleLoop {
       const Coord first = std::max(a, t.left), last = std::min(b, t.right - 1);
       Pixel* row = reinterpret_cast<Pixel*>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch) + first * Stride;
       const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(last - first + 1);
-      for (std::ptrdiff_t i = 0; i < count; ++i) row[i * Stride] = op.Apply(row[i * Stride], source);
+      if constexpr (Stride == 1) {
+        span.Run(row, count);
+      } else {
+        for (std::ptrdiff_t i = 0; i < count; ++i) row[i * Stride] = op.Apply(row[i * Stride], source);
+      }
     });
   }
 };
