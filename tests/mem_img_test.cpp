@@ -154,6 +154,13 @@ TEST(FillMemImg, ClipsAndWritesThePixelSize) {
     const Rect partial{4, -5, 100, 2};
     FillMemImg(&image->view, &partial, 0xAABBCCDD);
   }
+  // Rows that start and end off a 4-byte boundary.
+  Image odd16;
+  ASSERT_EQ(CreateMemImg(&odd16.view, 7, 2, -1, 0, Color16, 0, 0, 0, nullptr), 0);
+  FillMemImg(&odd16.view, nullptr, 0);
+  const Rect middle{1, 0, 6, 2};
+  FillMemImg(&odd16.view, &middle, 0xBEEF);
+  for (int x = 0; x < 7; ++x) EXPECT_EQ(odd16.pixel16(x, 1), x >= 1 && x < 6 ? 0xBEEF : 0) << x;
   for (int y = 0; y < 4; ++y) {
     for (int x = 0; x < 6; ++x) {
       const bool in = x >= 4 && y < 2;

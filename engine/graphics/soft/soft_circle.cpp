@@ -19,7 +19,8 @@ struct CircleTarget {
   std::uint8_t* pixels;  // pixel (0, 0) of the view
   std::ptrdiff_t pitch;
   Coord left, top, right, bottom;  // draw area, already inside the view
-  std::uint8_t* rowDrawn;          // one flag per area row, filled circles only
+  std::uint8_t* rowDrawn;          // filled circles: one flag per row from flagTop on
+  Coord flagTop;
 };
 
 // Skipping ahead in the midpoint scheme. While v ≥ u + 2 each step lowers v by at most one and
@@ -190,7 +191,7 @@ struct CircleLoop {
     }
     WalkDisc(call.cx, call.cy, call.r, t, [&](Coord y, Coord a, Coord b) {
       if (y < t.top || y >= t.bottom || b < t.left || a >= t.right) return;
-      std::uint8_t& drawn = t.rowDrawn[y - t.top];
+      std::uint8_t& drawn = t.rowDrawn[y - t.flagTop];
       if (drawn) return;
       drawn = 1;
       const Coord first = std::max(a, t.left), last = std::min(b, t.right - 1);
@@ -216,10 +217,14 @@ void SoftDrawCircle(MEMIMG* target, const SoftDrawParams* params, int cx, int cy
   ClipRect(&area, &whole);
   if (area.left >= area.right || area.top >= area.bottom) return;
 
-  CircleTarget t{target->pixels, target->shared->pitch, area.left, area.top, area.right, area.bottom, nullptr};
+  CircleTarget t{target->pixels, target->shared->pitch, area.left, area.top, area.right, area.bottom, nullptr, 0};
   if (fill) {
-    t.rowDrawn = static_cast<std::uint8_t*>(TrackedCalloc(static_cast<std::size_t>(area.bottom - area.top), "", 0));
+    // Flags only for the rows the disc can reach inside the area.
+    const Coord first = std::max<Coord>(t.top, Coord{cy} - r), end = std::min<Coord>(t.bottom, Coord{cy} + r + 1);
+    if (first >= end) return;
+    t.rowDrawn = static_cast<std::uint8_t*>(TrackedCalloc(static_cast<std::size_t>(end - first), "", 0));
     if (t.rowDrawn == nullptr) return;
+    t.flagTop = first;
   }
   const BlendKind kind = ResolveBlendKind(params->blendMode, params->blendParam);
   const std::uint32_t source = ApplyBrightnessFor(layout, color, params->bright);
