@@ -289,6 +289,9 @@ TEST(LoadMemImgPixels, PalettesAndPartialTransfers) {
   EXPECT_EQ(LoadMemImgPixels(&decoded.image, nullptr, &target.view, 0, 0, 2, 2, 2, 2, 0), -1);
   EXPECT_EQ(LoadMemImgPixels(&decoded.image, nullptr, &target.view, 0, 0, -1, 2, 0, 0, 0), -1);
   EXPECT_EQ(LoadMemImgPixels(nullptr, nullptr, &target.view, 0, 0, 1, 1, 0, 0, 0), -1);
+  DecodedImage shortRows = decoded.image;
+  shortRows.pitch = 4;  // one pixel per row of a two-pixel-wide image
+  EXPECT_EQ(LoadMemImgPixels(&shortRows, nullptr, &target.view, 0, 0, 1, 1, 0, 0, 0), -1);
 }
 
 TEST(LoadMemImgPixels, AlphaImageTransparencyAndGrey) {

@@ -88,13 +88,18 @@ int LoadMemImgPixels(const DecodedImage* image, const DecodedImage* alphaImage, 
     return -1;
   }
   MemImgShared* shared = target->shared;
-  const int sourceBytes = image->format.bytesPerPixel;
   auto surfaceOf = [&](const DecodedImage* d) {
     return PixelSurface{d->pixels + static_cast<std::ptrdiff_t>(sourceY) * d->pitch +
                             static_cast<std::ptrdiff_t>(sourceX) * d->format.bytesPerPixel,
                         d->pitch, &d->format, d->format.palette};
   };
-  if (sourceBytes < 1 || sourceBytes > 4) return -1;
+  // Rows shorter than the image would have the converter read past them.
+  auto rowsFit = [](const DecodedImage* d) {
+    const int bytes = d->format.bytesPerPixel;
+    return bytes >= 1 && bytes <= 4 && d->pitch >= 0 &&
+           static_cast<long long>(d->pitch) >= static_cast<long long>(d->width) * bytes;
+  };
+  if (!rowsFit(image) || (alphaImage != nullptr && !rowsFit(alphaImage))) return -1;
   const PixelSurface source = surfaceOf(image);
 
   ConvertOptions options;
@@ -104,9 +109,8 @@ int LoadMemImgPixels(const DecodedImage* image, const DecodedImage* alphaImage, 
     options.singleChannel = 1;
   } else {
     if (alphaImage != nullptr) {
-      if (alphaImage->pixels == nullptr || alphaImage->format.bytesPerPixel < 1 ||
-          alphaImage->format.bytesPerPixel > 4 || !inside(sourceX, sourceY, width, height, alphaImage->width,
-                                                          alphaImage->height)) {
+      if (alphaImage->pixels == nullptr ||
+          !inside(sourceX, sourceY, width, height, alphaImage->width, alphaImage->height)) {
         return -1;
       }
       alphaSurface = surfaceOf(alphaImage);
