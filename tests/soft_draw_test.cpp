@@ -266,7 +266,7 @@ TEST_F(SoftDraw, HostileInputsStayInsideTheTarget) {
           SoftDrawCircle(target.image(), &params, 8, 8, r, 0xFFFFFFFF, 1);
           SoftDrawCircle(target.image(), &params, 8, a, r, 0xFFFFFFFF, 0);
           SoftDrawCircle(target.image(), &params, a, a, r, 0xFFFFFFFF, 1);
-          SoftDrawCircle(target.image(), &params, a, -a / 2, r, 0xFFFFFFFF, 0);
+          SoftDrawCircle(target.image(), &params, a, -(a / 2), r, 0xFFFFFFFF, 0);
         }
       }
       SoftDrawCircle(target.image(), &params, 8, 8, -5, 0xFFFFFFFF, 1);
