@@ -59,11 +59,11 @@ SoftDrawParams ParamsFor(int mode) {
 }
 
 // Pixels one circle covers, counted on a cleared target.
-double CirclePixels(int colorType, int fill) {
+double CirclePixels(int colorType, int fill, int radius) {
   Screen screen(colorType);
   FillMemImg(&screen.image, nullptr, 0);
   const SoftDrawParams params = ParamsFor(BlendModeNone);
-  SoftDrawCircle(&screen.image, &params, 400, 300, 30, 0xFFFFFFFF, fill);
+  SoftDrawCircle(&screen.image, &params, 400, 300, radius, 0xFFFFFFFF, fill);
   const int bytes = BytesPerPixel(screen.image.shared);
   double count = 0;
   for (int y = 0; y < kHeight; ++y) {
@@ -78,15 +78,18 @@ void Circle(benchmark::State& state) {
   const int colorType = ColorTypeArg(state);
   const int mode = static_cast<int>(state.range(1));
   const int fill = static_cast<int>(state.range(2));
+  const int radius = static_cast<int>(state.range(3));
   Screen screen(colorType);
   const SoftDrawParams params = ParamsFor(mode);
   int k = 0;
   for (auto _ : state) {
-    SoftDrawCircle(&screen.image, &params, 40 + (k * 37) % 720, 40 + (k * 53) % 520, 30, 0xFF8090A0, fill);
+    // Small circles wander over the screen; large ones stay whole in the middle.
+    const int x = radius > 100 ? 400 : 40 + (k * 37) % 720, y = radius > 100 ? 300 : 40 + (k * 53) % 520;
+    SoftDrawCircle(&screen.image, &params, x, y, radius, 0xFF8090A0, fill);
     ++k;
     benchmark::ClobberMemory();
   }
-  Report(state, CirclePixels(colorType, fill));
+  Report(state, CirclePixels(colorType, fill, radius));
 }
 
 void Line(benchmark::State& state) {
@@ -109,11 +112,13 @@ const int kModes[] = {BlendModeNone,     BlendModeAlpha,         BlendModeAdd,  
                       BlendModeMultiply, BlendModeInvertedAlpha, BlendModeMultiplyAlpha};
 
 void CircleArgs(benchmark::internal::Benchmark* b) {
-  b->ArgNames({"bits", "mode", "fill"});
+  b->ArgNames({"bits", "mode", "fill", "r"});
   for (int bits : {32, 16}) {
     for (int fill : {1, 0}) {
-      for (int mode : kModes) b->Args({bits, mode, fill});
+      for (int mode : kModes) b->Args({bits, mode, fill, 30});
     }
+    // Long rows: the span loops without the per-row work of a small disc.
+    for (int mode : kModes) b->Args({bits, mode, 1, 280});
   }
 }
 BENCHMARK(Circle)->Apply(CircleArgs);
