@@ -101,7 +101,8 @@ class MidpointSkip {
 };
 
 // Walks the midpoint scheme and hands each step's points (outline) or rows (disc) to Draw.
-template <class Draw>
+// kWhole: the circle lies wholly inside the area, so there is nothing to skip.
+template <bool kWhole, class Draw>
 void WalkOutline(Coord cx, Coord cy, Coord r, const CircleTarget& t, Draw plot) {
   const MidpointSkip skip(cy, r, t.top, t.bottom);
   Coord d = 3 - 2 * r, v = r;
@@ -116,9 +117,11 @@ void WalkOutline(Coord cx, Coord cy, Coord r, const CircleTarget& t, Draw plot) 
     d += 6;
   }
   for (Coord u = 1; v >= u; ) {
-    const Coord before = u;
-    if (!skip.Advance(&u, &v, &d)) break;
-    if (u != before) continue;
+    if constexpr (!kWhole) {
+      const Coord before = u;
+      if (!skip.Advance(&u, &v, &d)) break;
+      if (u != before) continue;
+    }
     plot(cx - v, cy + u);
     plot(cx + v, cy + u);
     plot(cx - v, cy - u);
@@ -181,12 +184,19 @@ struct CircleLoop {
     const SolidSpan<Format, Kind> span(color, p);
     constexpr std::ptrdiff_t pixelBytes = static_cast<std::ptrdiff_t>(sizeof(Pixel)) * Stride;
     if (!call.fill) {
-      WalkOutline(call.cx, call.cy, call.r, t, [&](Coord x, Coord y) {
-        if (x < t.left || x >= t.right || y < t.top || y >= t.bottom) return;
+      auto plot = [&](Coord x, Coord y) {
         Pixel* pixel = reinterpret_cast<Pixel*>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch +
                                                 static_cast<std::ptrdiff_t>(x) * pixelBytes);
         *pixel = op.Apply(*pixel, source);
-      });
+      };
+      if (call.cx - call.r >= t.left && call.cx + call.r < t.right && call.cy - call.r >= t.top &&
+          call.cy + call.r < t.bottom) {
+        WalkOutline<true>(call.cx, call.cy, call.r, t, plot);
+      } else {
+        WalkOutline<false>(call.cx, call.cy, call.r, t, [&](Coord x, Coord y) {
+          if (x >= t.left && x < t.right && y >= t.top && y < t.bottom) plot(x, y);
+        });
+      }
       return;
     }
     WalkDisc(call.cx, call.cy, call.r, t, [&](Coord y, Coord a, Coord b) {
