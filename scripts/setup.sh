@@ -9,6 +9,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libpng-dev
+  libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   xvfb xauth xdotool python3
 )
 

@@ -203,3 +203,46 @@ TEST_F(GraphicsTest, ScreenModeChangesAfterStartUp) {
 }
 
 }  // namespace
+
+namespace {
+
+int CountPixels(std::uint32_t value) {
+  const MEMIMG& screen = GraphicsState.screenImage;
+  int count = 0;
+  for (int y = 0; y < screen.height; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(screen.pixels + y * screen.shared->pitch);
+    for (int x = 0; x < screen.width; ++x) count += row[x] == value;
+  }
+  return count;
+}
+
+TEST_F(GraphicsTest, LinesAndCirclesReachTheScreenImageThroughTheDrawState) {
+  ASSERT_EQ(InitEngine(), 0);
+  const int white = static_cast<int>(MakeColor(255, 255, 255));
+  EXPECT_EQ(DrawLine(16, 16, 528, 16, white, 1), 0);
+  EXPECT_EQ(CountPixels(0xFFFFFFFFu), 512) << "the end point is not drawn";
+  EXPECT_EQ(DrawLine(16, 100, 528, 100, white, 0), 0) << "thickness 0 is a thin line";
+  EXPECT_EQ(CountPixels(0xFFFFFFFFu), 1024);
+  EXPECT_EQ(DrawLine(16, 200, 528, 200, white, 3), 0);
+  EXPECT_EQ(CountPixels(0xFFFFFFFFu), 1024) << "thick lines need the hardware back-end";
+
+  ClearScreen();
+  EXPECT_EQ(DrawCircle(100, 100, -1, white, TRUE), 0);
+  EXPECT_EQ(CountPixels(0xFFFFFFFFu), 0);
+  EXPECT_EQ(DrawCircle(100, 100, 0, white, TRUE), 0);
+  EXPECT_EQ(CountPixels(0xFFFFFFFFu), 1);
+
+  ClearScreen();
+  SetClipArea(5, 5, 5, 100);
+  EXPECT_EQ(DrawCircle(100, 100, 30, white, TRUE), 0);
+  EXPECT_EQ(DrawLine(0, 0, 799, 599, white, 1), 0);
+  EXPECT_EQ(CountPixels(0xFFFFFFFFu), 0) << "an empty draw area draws nothing";
+
+  SetClipArea(0, 0, 800, 600);
+  SetTint(0, 255, 255);
+  EXPECT_EQ(DrawLine(10, 10, 11, 10, white, 1), 0);
+  const auto* row = reinterpret_cast<const std::uint32_t*>(GraphicsState.screenImage.pixels + 10 * GraphicsState.screenImage.shared->pitch);
+  EXPECT_EQ(row[10] & 0xFF0000u, 0u) << "the tint reaches the rasteriser";
+}
+
+}  // namespace

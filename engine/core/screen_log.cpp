@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "../graphics/graphics_state.h"
+#include "../text/font_system.h"
 #include "engine_state.h"
+#include "vornek.h"
 
 ScreenLogRecord ScreenLog{0, 16, -1, 0, {}};
 
@@ -14,16 +16,22 @@ constexpr int ScreenLogFontSize = 16;
 // The font is the default face at size 16, thickness 4, with an edge (font type 1), every other
 // argument at its default; fontLost is registered as its lost-notifier so that a released font
 // is made again before the next draw.
-// FONT: CreateFontToHandle(nullptr, ScreenLogFontSize, 4, FontTypeEdge) and
-// SetFontLostNotifier(handle, &ScreenLog.fontLost) go here once fonts exist.
-void CreateScreenLogFont() { ScreenLog.fontLost = 0; }
+// A font that could not be made leaves fontLost set, so the next draw tries again.
+void CreateScreenLogFont() {
+  ScreenLog.fontHandle = CreateFontToHandle(nullptr, ScreenLogFontSize, 4, FontTypeEdge, -1, -1, 0, -1, -1);
+  ScreenLog.fontLost = 1;
+  if (ScreenLog.fontHandle != -1) SetFontLostNotifier(ScreenLog.fontHandle, &ScreenLog.fontLost);
+}
 
-// FONT: ReleaseFontHandle(ScreenLog.fontHandle) goes here once fonts exist.
-void ReleaseScreenLogFont() { ScreenLog.fontHandle = -1; }
+void ReleaseScreenLogFont() {
+  ReleaseFontHandle(ScreenLog.fontHandle);
+  ScreenLog.fontHandle = -1;
+}
 
-// FONT: DrawTextWithFont(0, y, text, white (255, 255, 255), ScreenLog.fontHandle,
-// edge black (0, 0, 0)) goes here once fonts exist.
-void DrawScreenLogLine(int, const char*) {}
+void DrawScreenLogLine(int y, const char* text) {
+  DrawTextWithFont(0, y, text, static_cast<int>(MakeColor(255, 255, 255)), ScreenLog.fontHandle,
+                   static_cast<int>(MakeColor(0, 0, 0)));
+}
 
 }  // namespace
 

@@ -26,7 +26,8 @@ int DrawLine(int x1, int y1, int x2, int y2, int color, int thickness) {
   if (DrawState.drawAreaEmpty) return 0;
   if (!EngineState.AppActive) WaitWhileInactive();
   if (DrawState.softTarget == nullptr) return 0;
-  SoftDrawLine(DrawState.softTarget, x1, y1, x2, y2, static_cast<std::uint32_t>(color), CurrentSoftParams());
+  const SoftDrawParams params = CurrentSoftParams();
+  SoftDrawLine(DrawState.softTarget, &params, x1, y1, x2, y2, static_cast<std::uint32_t>(color));
   return 0;
 }
 
@@ -34,6 +35,7 @@ int DrawCircle(int x, int y, int r, int color, int fill) {
   if (DrawState.drawAreaEmpty) return 0;
   if (!EngineState.AppActive) WaitWhileInactive();
   if (r < 0 || DrawState.softTarget == nullptr) return 0;
-  SoftDrawCircle(DrawState.softTarget, x, y, r, static_cast<std::uint32_t>(color), fill, CurrentSoftParams());
+  const SoftDrawParams params = CurrentSoftParams();
+  SoftDrawCircle(DrawState.softTarget, &params, x, y, r, static_cast<std::uint32_t>(color), fill);
   return 0;
 }

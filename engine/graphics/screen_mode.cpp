@@ -2,6 +2,7 @@
 #include "../core/engine_state.h"
 #include "../core/fatal_error.h"
 #include "../core/log.h"
+#include "../text/font_system.h"
 #include "../window/window.h"
 #include "draw_state.h"
 #include "graphics_state.h"
@@ -100,6 +101,7 @@ int StartGraphics() {
   CreateScreenImage();
   InitDrawState();
   BuildSoftBlendTables();
+  StartFontSystem();
   return 0;
 }
 
@@ -107,6 +109,7 @@ int EndGraphics() {
   if (!GraphicsState.graphicsStarted && GraphicsState.directDraw == nullptr && GraphicsState.d3d9Library == nullptr) {
     return 0;
   }
+  if (GraphicsState.graphicsStarted) EndFontSystem();
   CloseDisplayBackEnd();
   ReleaseMemImg(&GraphicsState.screenImage);
   ReleaseMemImg(&GraphicsState.workImages[0]);

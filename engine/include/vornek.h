@@ -52,6 +52,30 @@ int DrawText(int x, int y, const char* text, int color, int edgeColor);
 int DrawTextFormat(int x, int y, int color, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
 
+// Fonts. Font types: bit 0 draws an outline of the edge colour, bit 1 anti-aliases.
+constexpr int FontTypeNormal = 0;
+constexpr int FontTypeEdge = 1;
+constexpr int FontTypeAntiAlias = 2;
+constexpr int FontTypeAntiAliasEdge = 3;
+// Character sets by index: 0 default, 1 Shift-JIS, 2 Hangul.
+constexpr int CharSetDefault = 0;
+constexpr int CharSetShiftJis = 1;
+constexpr int CharSetHangul = 2;
+
+// Null or empty face for the default face; -1 in any integer for its default. slot and
+// checkNumber are -1 unless a font is made again at a known handle.
+int CreateFontToHandle(const char* face, int size, int thickness, int fontType, int charsetIndex, int edgeSize,
+                       int italic, int slot, int checkNumber);
+int ReleaseFontHandle(int handle);
+// face receives up to 256 bytes; size and thickness may be null.
+int QueryFontFace(char* face, int* size, int* thickness, int handle);
+int QueryFontSize(int handle);
+int IsFontHandleValid(int handle);
+int SetFontSpacing(int spacing, int handle);
+int QueryDefaultFont();
+int SetDefaultFontSize(int size, int thickness);
+int DrawTextWithFont(int x, int y, const char* text, int color, int handle, int edgeColor);
+
 // Input.
 int IsKeyDown(int keyCode);
 int GetCursorPosition(int* x, int* y);

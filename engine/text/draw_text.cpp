@@ -1,14 +1,101 @@
+// The string-drawing operations: DrawText and DrawTextFormat with the default font, and
+// DrawTextWithFont for any font, direct or through a work image.
 #include <cstdarg>
 #include <cstdio>
 
+#include "../core/log.h"
+#include "../graphics/draw_state.h"
+#include "../graphics/graphics_state.h"
+#include "../window/window.h"
+#include "font_record.h"
+#include "font_system.h"
+#include "glyph_blit.h"
+#include "text_blit.h"
 #include "vornek.h"
 
-int DrawText(int, int, const char* text, int, int) { return text == nullptr ? -1 : 0; }
+namespace {
+
+void DrawThroughWorkImage(int x, int y, const char* text, std::uint32_t color, int handle, std::uint32_t edgeColor,
+                          const FontRecord* font, const TextSize& size) {
+  const bool antiAliased = (font->fontType & 2) != 0;
+  MEMIMG* work = &GraphicsState.workImages[antiAliased ? 1 : 0];
+  if (!IsMemImgValid(work)) return;
+
+  const Rect savedArea = DrawState.drawArea;
+  std::uint8_t savedTint[3] = {DrawState.tint[0], DrawState.tint[1], DrawState.tint[2]};
+
+  Rect area{0, 0, size.width, size.height};
+  const Rect screen{0, 0, GraphicsState.screenWidth, GraphicsState.screenHeight};
+  ClipRect(&area, &screen);
+  DrawState.drawArea = area;
+
+  std::uint32_t transparent = 0;
+  if (!antiAliased) {
+    // The pixels written are the tinted colours with the filler bits clear, so those must not
+    // be the transparent value either, or black text would vanish.
+    const TextColors written = ResolveTextColors(color, edgeColor);
+    transparent = work->shared->transColor;
+    while (transparent == color || transparent == edgeColor || transparent == written.text ||
+           transparent == written.edge) {
+      ++transparent;
+    }
+  }
+  work->shared->transColor = transparent;
+  FillMemImg(work, &area, transparent);
+  DrawTextCore(1, 0, 0, text, color, work, &area, handle, edgeColor, -1, nullptr);
+
+  DrawState.tint[0] = DrawState.tint[1] = DrawState.tint[2] = 255;
+  Rect target{x, y, x + area.right, y + area.bottom};
+  ClipRect(&target, &savedArea);
+  DrawState.drawArea = target;
+  BlitTextWorkImage(work, x, y);
+
+  DrawState.drawArea = savedArea;
+  for (int c = 0; c < 3; ++c) DrawState.tint[c] = savedTint[c];
+}
+
+void DrawWithMemoryCache(int x, int y, const char* text, std::uint32_t color, int handle, std::uint32_t edgeColor,
+                         const FontRecord* font) {
+  if (DrawState.softTarget == nullptr) return;
+  TextSize size{};
+  if (DrawTextCore(0, x, y, text, color, nullptr, nullptr, handle, edgeColor, -1, &size) < 0) return;
+  const bool direct = (font->fontType & 2) == 0 &&
+                      (DrawState.blendMode == BlendModeNone ||
+                       (DrawState.blendMode == BlendModeAlpha && DrawState.blendParam == 255));
+  if (direct) {
+    DrawTextCore(1, x, y, text, color, DrawState.softTarget, &DrawState.drawArea, handle, edgeColor, -1, nullptr);
+  } else {
+    DrawThroughWorkImage(x, y, text, color, handle, edgeColor, font, size);
+  }
+}
+
+}  // namespace
+
+int DrawTextWithFont(int x, int y, const char* text, int color, int handle, int edgeColor) {
+  if (text == nullptr || text[0] == '\0' || DrawState.drawAreaEmpty) return 0;
+  const FontRecord* font = FontFromHandle(handle);
+  if (font == nullptr) {
+    LogText("フォントハンドル値が異常です\n");
+    return -1;
+  }
+  WaitWhileInactive();
+  if (DrawState.drawScreen == ScreenFront && x >= DrawState.drawArea.right) return 0;
+  DrawWithMemoryCache(x, y, text, static_cast<std::uint32_t>(color), handle, static_cast<std::uint32_t>(edgeColor),
+                      font);
+  return 0;
+}
+
+int DrawText(int x, int y, const char* text, int color, int edgeColor) {
+  RefreshDefaultFont();
+  return DrawTextWithFont(x, y, text, color, QueryDefaultFont(), edgeColor);
+}
 
 int DrawTextFormat(int x, int y, int color, const char* format, ...) {
+  if (format == nullptr) return DrawText(x, y, nullptr, color, 0);
   char buffer[1024];
   va_list arguments;
   va_start(arguments, format);
+  // Results of 1024 bytes or more are cut to the buffer's 1023.
   std::vsnprintf(buffer, sizeof buffer, format, arguments);
   va_end(arguments);
   return DrawText(x, y, buffer, color, 0);

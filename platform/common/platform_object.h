@@ -4,7 +4,9 @@
 
 #include "platform/win32_types.h"
 
-enum class PlatformObjectKind { Event, Window, DeviceContext, Library, File, Heap, Module, Resource, InputContext };
+enum class PlatformObjectKind {
+  Event, Window, DeviceContext, Library, File, Heap, MemoryDeviceContext, Font, Module, Resource, InputContext,
+};
 
 struct PlatformObject {
   explicit PlatformObject(PlatformObjectKind k) : kind(k) {}

@@ -17,6 +17,8 @@ enum class Failure {
   CreateDirectDraw,   // CoCreateInstance of DirectDraw fails
   InitDirectDraw,     // IDirectDraw7::Initialize fails
   WindowDC,           // GetDC of a window yields none
+  CreateFont,         // every CreateFontA fails
+  MemoryDC,           // CreateCompatibleDC yields none
   HeapAlloc,
   HeapReAlloc,
   TimeGetDevCaps,
@@ -132,5 +134,26 @@ const PresentedFrame& Presented();
 void SetClientSize(int width, int height);
 
 int VerticalBlankWaits();
+
+// Fonts: a built-in synthetic face whatever face is asked for. For a cell height h (16 when
+// 0 or less): ascent h - h/4, descent h/4, maximum width h. Glyphs:
+//   0x20 and 0x8140 (full-width space): no ink, advance h/2 and h;
+//   '.' (0x2E): one ink pixel, origin (1, h/2), advance h/2;
+//   other single-byte codes: (h/2 - 2) × (h - 4), double-byte codes: (h - 2) × (h - 4),
+//   origin (1, ascent - 2), advance h/2 and h; grey level of pixel (x, y) GlyphLevel(...),
+//   ink in the 1-bit format where that level is 8 or more.
+int GlyphLevel(unsigned code, int x, int y);
+struct FontCall {
+  int height, weight;
+  bool italic;
+  DWORD charSet, pitchAndFamily;
+  std::string face;  // as given, in the system code page
+};
+const std::vector<FontCall>& FontCalls();
+// The next n CreateFontA calls fail (they are still recorded).
+void FailNextFonts(int n);
+// Glyph images GetGlyphOutlineA has copied out (metric-only calls and size queries not counted).
+int GlyphRenders();
+int LiveFonts();
 
 }  // namespace fake

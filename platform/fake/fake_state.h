@@ -59,6 +59,10 @@ struct FakeState {
   std::string journal;
   PresentedFrame presented;
   int verticalBlankWaits = 0;
+  std::vector<FontCall> fontCalls;
+  int failNextFonts = 0;
+  int glyphRenders = 0;
+  int liveFonts = 0;
 };
 
 FakeState& State();

@@ -87,6 +87,4 @@ struct MEMORYSTATUS {
 };
 void GlobalMemoryStatus(MEMORYSTATUS* status);
 
-void OutputDebugStringA(const char* text);
-// The OEM code page: 932 (Japanese) unless the machine says otherwise.
 UINT GetOEMCP();

@@ -21,18 +21,6 @@ using HMENU = PlatformObject*;
 using WNDPROC = LRESULT (*)(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 using TIMERPROC = void (*)(HWND window, UINT message, UINT_PTR id, DWORD time);
 
-struct POINT {
-  LONG x;
-  LONG y;
-};
-
-struct RECT {
-  LONG left;
-  LONG top;
-  LONG right;
-  LONG bottom;
-};
-
 struct MSG {
   HWND hwnd;
   UINT message;

@@ -40,6 +40,14 @@ constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
 inline bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
 inline bool FAILED(HRESULT hr) { return hr < 0; }
 
+struct POINT {
+  LONG x, y;
+};
+
+struct RECT {
+  LONG left, top, right, bottom;
+};
+
 union LARGE_INTEGER {
   struct {
     DWORD LowPart;

@@ -1,0 +1,86 @@
+// FontRecord: one font, its GDI object and its glyph cache; FontSystem: the table of fonts,
+// the check-number counter and the default font.
+#pragma once
+
+#include <cstdint>
+
+#include "../graphics/color_data.h"
+#include "platform/gdi32.h"
+
+constexpr int MaxFonts = 40;
+constexpr int MaxGlyphSlots = 2024;
+constexpr int GlyphEntryCount = MaxGlyphSlots + 1;  // the last used entry is followed by a terminator
+constexpr int CharacterCodeCount = 65536;
+
+struct GlyphIndexEntry;
+
+struct GlyphEntry {
+  std::uint16_t inUse;
+  std::int16_t offsetX;  // pen to the image's left
+  std::int16_t offsetY;  // line top to the image's top
+  std::int16_t advance;  // includes twice the edge size
+  std::int32_t slot;     // own number, -1 in the terminator
+  std::int16_t width, height;  // image size, including twice the edge size
+  GlyphIndexEntry* backLink;
+};
+
+struct GlyphIndexEntry {
+  std::int32_t cached;
+  GlyphEntry* entry;
+};
+
+struct StagingImage {
+  ColorData colorData;
+  std::int32_t width, height, pitch;
+  std::uint8_t* pixels;
+};
+
+struct FontRecord {
+  std::int32_t checkNumber;
+  std::int32_t* lostFlag;
+  GlyphEntry glyphs[GlyphEntryCount];
+  GlyphIndexEntry glyphIndex[CharacterCodeCount];
+  std::int32_t nextSlot;
+  std::int32_t slotCount;
+  std::uint8_t* cachePixels;  // MemoryCache
+  std::int32_t cachePitch;
+  std::int32_t cacheBitsPerPixel;
+  char faceName[256];  // empty for the default face
+  std::int32_t thickness;
+  std::int32_t size;
+  std::int32_t height;
+  std::int32_t italic;
+  std::int32_t spacing;
+  std::int32_t cellSize;
+  HFONT gdiFont;
+  std::int32_t fontType;
+  std::int32_t charsetIndex;
+  std::int32_t edgeSize;
+  std::int32_t cacheAreaWidth, cacheAreaHeight;
+  std::int32_t cellsPerColumn;
+  std::int32_t cacheTexture;
+  std::int32_t edgeView;
+  std::int32_t textureRebuildFlag;
+  StagingImage staging;
+  std::int32_t textureCache;
+};
+
+struct DefaultFontSettingsRecord {
+  char faceName[128];
+  int size, thickness, fontType, charsetIndex, edgeSize, italic, spacing;
+};
+
+struct FontSystemRecord {
+  FontRecord* table[MaxFonts];
+  int checkCounter;
+  int defaultHandle;  // 0 until the first default font exists, -1 when it could not be made
+  DefaultFontSettingsRecord defaults;
+};
+
+extern FontSystemRecord FontSystem;
+
+// The record a handle names, or null when the handle is not a live font's.
+FontRecord* FontFromHandle(int handle);
+
+// The edge size a glyph image is framed with: the record's for edge types, else 0.
+inline int EdgeOf(const FontRecord* font) { return (font->fontType & 1) ? font->edgeSize : 0; }

@@ -1,0 +1,31 @@
+// The text subsystem inside the engine: font life, the glyph cache and the drawing core.
+#pragma once
+
+#include <cstdint>
+
+#include "../graphics/soft/mem_img.h"
+
+// Font life. Each returns 0.
+int StartFontSystem();
+int ResetFonts();
+int EndFontSystem();
+int RecreateAllFonts();
+int RefreshDefaultFont();
+
+// Registers an int that is set to 1 when the font is released (0 now, when not null).
+int SetFontLostNotifier(int handle, std::int32_t* lostFlag);
+
+// Glyph cache.
+struct GlyphEntry;
+int ResetGlyphCache(int handle);
+// items: count characters of 3 bytes (first byte, second byte or 0, 0).
+GlyphEntry* RenderGlyphs(int handle, int count, const std::uint8_t* items);
+int PrepareGlyphs(int maxBytes, const char* text, int handle, std::uint8_t* items, int* count);
+int IsLeadByte(std::uint8_t byte, int charsetIndex);
+
+// Measures (mode 0) or draws (mode 1) a string; the total advance or -1.
+struct TextSize {
+  int width, height;
+};
+int DrawTextCore(int mode, int x, int y, const char* text, std::uint32_t color, MEMIMG* destination,
+                 const Rect* clip, int handle, std::uint32_t edgeColor, int length, TextSize* size);

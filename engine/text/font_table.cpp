@@ -1,0 +1,199 @@
+// The font table: creating and releasing fonts, their handles and the queries on them.
+#include <cstring>
+
+#include "../core/handle.h"
+#include "../core/log.h"
+#include "../core/tracked_memory.h"
+#include "../graphics/graphics_state.h"
+#include "font_record.h"
+#include "font_system.h"
+#include "glyph_cache.h"
+#include "platform/kernel32.h"
+#include "vornek.h"
+
+constinit FontSystemRecord FontSystem{};
+
+namespace {
+
+constexpr DWORD CharSetValues[] = {DEFAULT_CHARSET, SHIFTJIS_CHARSET, HANGUL_CHARSET};
+
+int SlotOf(int handle) {
+  return ValidateHandle(handle, HandleTypeFont, MaxFonts, [](int index) {
+    const FontRecord* font = FontSystem.table[index];
+    return font == nullptr ? -1 : font->checkNumber;
+  });
+}
+
+HFONT MakeGdiFont(const char* face, int size, int thickness, int italic, DWORD charSet) {
+  return CreateFontA(size, 0, 0, 0, thickness * 100, italic ? TRUE : FALSE, FALSE, FALSE, charSet, 0, 0,
+                     NONANTIALIASED_QUALITY, FIXED_PITCH, face);
+}
+
+// The named face, then the same face with the default and the Shift-JIS character sets.
+HFONT MakeNamedFont(FontRecord* font, DWORD charSet) {
+  HFONT made = MakeGdiFont(font->faceName, font->size, font->thickness, font->italic, charSet);
+  if (made == nullptr) made = MakeGdiFont(font->faceName, font->size, font->thickness, font->italic, DEFAULT_CHARSET);
+  if (made == nullptr) made = MakeGdiFont(font->faceName, font->size, font->thickness, font->italic, SHIFTJIS_CHARSET);
+  if (made == nullptr) LogText("指定のフォントの作成に失敗しました\n");
+  return made;
+}
+
+// The Japanese gothic face, then without italics in the default character set, then whatever
+// the system chooses.
+HFONT MakeDefaultFaceFont(FontRecord* font, DWORD charSet) {
+  static const char gothic[] = "ＭＳ ゴシック";
+  HFONT made = MakeGdiFont(gothic, font->size, font->thickness, font->italic, charSet);
+  if (made == nullptr) made = MakeGdiFont(gothic, font->size, font->thickness, 0, DEFAULT_CHARSET);
+  if (made == nullptr) made = MakeGdiFont(nullptr, font->size, font->thickness, 0, DEFAULT_CHARSET);
+  if (made == nullptr) LogText("フォントの作成に失敗しました\n");
+  return made;
+}
+
+// Line height and cell size from the face's metrics; false when no context could be had.
+bool MeasureFont(FontRecord* font, HFONT gdiFont) {
+  HDC context = CreateCompatibleDC(nullptr);
+  if (context == nullptr) {
+    LogText("ＤＣの取得に失敗しました\n");
+    return false;
+  }
+  HGDIOBJ old = SelectObject(context, gdiFont);
+  TEXTMETRICA metrics{};
+  GetTextMetricsA(context, &metrics);
+  if (old != nullptr) SelectObject(context, old);
+  DeleteDC(context);
+
+  const int edges = (font->fontType & 1) ? font->edgeSize * 2 : 0;
+  const int widthTerm = (metrics.tmMaxCharWidth + 2 + edges + 7) / 8 * 8;
+  int height = metrics.tmHeight + edges;
+  if (height % 2 != 0) ++height;
+  font->height = height;
+  font->cellSize = widthTerm > height ? widthTerm : height;
+  return true;
+}
+
+int FailCreation(int slot) {
+  FontSystem.table[slot]->checkNumber = 0;
+  ReleaseFontHandle(MakeHandle(HandleTypeFont, 0, slot));
+  return -1;
+}
+
+}  // namespace
+
+FontRecord* FontFromHandle(int handle) {
+  const int slot = SlotOf(handle);
+  return slot < 0 ? nullptr : FontSystem.table[slot];
+}
+
+int CreateFontToHandle(const char* face, int size, int thickness, int fontType, int charsetIndex, int edgeSize,
+                       int italic, int slot, int checkNumber) {
+  // Values no table has a row for are refused before anything is made.
+  if (fontType < -1 || fontType > 3 || charsetIndex < -1 || charsetIndex > 2 || edgeSize < -1) return -1;
+  if (fontType == -1) fontType = FontTypeNormal;
+  if (edgeSize > 1) fontType |= 1;
+  if (edgeSize == -1) edgeSize = 1;
+  if (size == -1) size = 16;
+  if (thickness == -1) thickness = 6;
+  if (charsetIndex == -1) charsetIndex = GetOEMCP() == 949 ? CharSetHangul : CharSetShiftJis;
+
+  if (slot == -1) {
+    for (slot = 0; slot < MaxFonts && FontSystem.table[slot] != nullptr; ++slot) {
+    }
+    if (slot == MaxFonts) {
+      LogFormat("作成できるフォントハンドル数 %d の限界を超えました", MaxFonts);
+      return -1;
+    }
+  } else if (slot < 0 || slot >= MaxFonts || FontSystem.table[slot] != nullptr) {
+    return -1;
+  }
+
+  auto* font = static_cast<FontRecord*>(TrackedCalloc(sizeof(FontRecord), __FILE__, __LINE__));
+  if (font == nullptr) {
+    LogText("フォント管理用メモリ領域の確保に失敗しました\n");
+    return -1;
+  }
+  FontSystem.table[slot] = font;
+  font->cacheTexture = -1;
+  font->edgeView = -1;
+
+  if (GraphicsState.screenBitDepth == 8) fontType &= ~2;
+  font->thickness = thickness;
+  font->fontType = fontType;
+  font->size = size;
+  font->edgeSize = edgeSize;
+  font->italic = italic ? 1 : 0;
+  font->spacing = 0;
+  if (checkNumber == -1) {
+    font->checkNumber = FontSystem.checkCounter;
+    if (++FontSystem.checkCounter > HandleCheckNumberMask) FontSystem.checkCounter = 0;
+  } else {
+    font->checkNumber = checkNumber & HandleCheckNumberMask;
+  }
+  const int handle = MakeHandle(HandleTypeFont, font->checkNumber, slot);
+
+  // Glyphs are cached in memory on either back-end until the hardware cache exists.
+  font->textureCache = 0;
+
+  if (face != nullptr) {
+    std::strncpy(font->faceName, face, sizeof font->faceName - 1);
+  }
+  const DWORD charSet = CharSetValues[charsetIndex];
+  HFONT gdiFont = font->faceName[0] != '\0' ? MakeNamedFont(font, charSet) : MakeDefaultFaceFont(font, charSet);
+  if (gdiFont == nullptr) return FailCreation(slot);
+  if (!MeasureFont(font, gdiFont)) {
+    DeleteObject(gdiFont);
+    return FailCreation(slot);
+  }
+  if (font->gdiFont != nullptr) DeleteObject(font->gdiFont);
+  font->gdiFont = gdiFont;
+
+  if (SetUpMemoryCache(font) != 0) return FailCreation(slot);
+
+  ResetGlyphCache(handle);
+  font->charsetIndex = charsetIndex;
+  font->lostFlag = nullptr;
+  return handle;
+}
+
+int ReleaseFontHandle(int handle) {
+  const int slot = SlotOf(handle);
+  if (slot < 0) return -1;
+  FontRecord* font = FontSystem.table[slot];
+  TrackedFree(font->cachePixels);
+  TrackedFree(font->staging.pixels);
+  if (font->gdiFont != nullptr) DeleteObject(font->gdiFont);
+  if (font->lostFlag != nullptr) *font->lostFlag = 1;
+  TrackedFree(font);
+  FontSystem.table[slot] = nullptr;
+  return 0;
+}
+
+int SetFontLostNotifier(int handle, std::int32_t* lostFlag) {
+  FontRecord* font = FontFromHandle(handle);
+  if (font == nullptr) return -1;
+  font->lostFlag = lostFlag;
+  if (lostFlag != nullptr) *lostFlag = 0;
+  return 0;
+}
+
+int QueryFontFace(char* face, int* size, int* thickness, int handle) {
+  const FontRecord* font = FontFromHandle(handle);
+  if (font == nullptr) return -1;
+  if (face != nullptr) std::memcpy(face, font->faceName, std::strlen(font->faceName) + 1);
+  if (size != nullptr) *size = font->size;
+  if (thickness != nullptr) *thickness = font->thickness;
+  return 0;
+}
+
+int QueryFontSize(int handle) {
+  const FontRecord* font = FontFromHandle(handle);
+  return font == nullptr ? -1 : font->size;
+}
+
+int IsFontHandleValid(int handle) { return FontFromHandle(handle) != nullptr ? 1 : 0; }
+
+int SetFontSpacing(int spacing, int handle) {
+  FontRecord* font = FontFromHandle(handle);
+  if (font == nullptr) return -1;
+  font->spacing = spacing;
+  return 0;
+}

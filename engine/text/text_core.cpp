@@ -1,0 +1,66 @@
+// DrawTextCore: splits a string into characters, fetches their glyphs and measures or draws.
+#include <cstring>
+
+#include "../core/log.h"
+#include "../core/tracked_memory.h"
+#include "font_system.h"
+#include "glyph_blit.h"
+#include "glyph_cache.h"
+
+namespace {
+
+constexpr int FixedItems = 256;
+
+bool SkipsDrawing(const std::uint8_t* item, const GlyphEntry* glyph) {
+  if (item[0] == 0x20 && item[1] == 0) return true;
+  if (item[0] == 0x81 && item[1] == 0x40) return true;
+  return glyph->width == 0 && glyph->height == 0;
+}
+
+}  // namespace
+
+int DrawTextCore(int mode, int x, int y, const char* text, std::uint32_t color, MEMIMG* destination,
+                 const Rect* clip, int handle, std::uint32_t edgeColor, int length, TextSize* size) {
+  FontRecord* font = FontFromHandle(handle);
+  if (font == nullptr) return -1;
+  const TextColors colors = ResolveTextColors(color, edgeColor);
+  if (text == nullptr || text[0] == '\0') return 0;
+
+  const int textLength = static_cast<int>(std::strlen(text));
+  if (length < 0 || length > textLength) length = textLength;
+  std::uint8_t fixedItems[FixedItems * 3];
+  std::uint8_t* items = fixedItems;
+  std::uint8_t* block = nullptr;
+  if (length > FixedItems) {
+    block = static_cast<std::uint8_t*>(TrackedAlloc(static_cast<std::size_t>(length) * 3, __FILE__, __LINE__));
+    if (block == nullptr) return -1;
+    items = block;
+  }
+
+  int count = 0;
+  int pen = 0;
+  int result = 0;
+  if (PrepareGlyphs(length, text, handle, items, &count) != 0) {
+    result = -1;
+  }
+  for (int i = 0; i < count && result == 0; ++i) {
+    const std::uint8_t* item = items + 3 * i;
+    const GlyphEntry* glyph = LookUpGlyph(handle, font, item);
+    if (glyph == nullptr) {
+      if (mode == 1) LogText("テキストキャッシュの作成に失敗しました");
+      result = -1;
+      break;
+    }
+    if (mode == 1 && !SkipsDrawing(item, glyph)) {
+      BlitGlyph(font, glyph, destination, clip, x + pen + glyph->offsetX, y + glyph->offsetY, colors);
+    }
+    pen += glyph->advance + font->spacing;
+  }
+  TrackedFree(block);
+  if (result != 0) return -1;
+  if (size != nullptr) {
+    size->width = pen;
+    size->height = font->height;
+  }
+  return pen;
+}

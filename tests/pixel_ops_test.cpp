@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "graphics/soft/blend_tables.h"
+#include "graphics/soft/pixel_ops.h"
+#include "graphics/soft/solid_span.h"
+#include "soft_reference.h"
+#include "vornek.h"
+
+namespace {
+
+class PixelOps : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { BuildSoftBlendTables(); }
+};
+
+template <class Format, BlendKind Kind>
+std::uint32_t ApplyKind(std::uint32_t d, std::uint32_t s, int p) {
+  const BlendOp<Format, Kind> op(p);
+  return op.Apply(static_cast<typename Format::Pixel>(d), op.Prepare(s));
+}
+
+template <class Format>
+std::uint32_t Apply(int mode, int p, std::uint32_t d, std::uint32_t s) {
+  switch (ResolveBlendKind(mode, p)) {
+    case BlendKind::Nothing:
+      return d;
+    case BlendKind::Copy:
+      return ApplyKind<Format, BlendKind::Copy>(d, s, p);
+    case BlendKind::Alpha:
+      return ApplyKind<Format, BlendKind::Alpha>(d, s, p);
+    case BlendKind::Add:
+      return ApplyKind<Format, BlendKind::Add>(d, s, p);
+    case BlendKind::Subtract:
+      return ApplyKind<Format, BlendKind::Subtract>(d, s, p);
+    case BlendKind::Multiply:
+      return ApplyKind<Format, BlendKind::Multiply>(d, s, p);
+    case BlendKind::InvertedAlpha:
+      return ApplyKind<Format, BlendKind::InvertedAlpha>(d, s, p);
+    case BlendKind::MultiplyAlpha:
+      return ApplyKind<Format, BlendKind::MultiplyAlpha>(d, s, p);
+  }
+  return d;
+}
+
+const int kModes[] = {BlendModeNone,     BlendModeAlpha,         BlendModeAdd,          BlendModeSubtract,
+                      BlendModeMultiply, BlendModeInvertedAlpha, BlendModeMultiplyAlpha};
+
+TEST_F(PixelOps, ComputedScalingMatchesTheTables) {
+  for (int p = 0; p < 256; ++p) {
+    for (int c = 0; c < 256; ++c) ASSERT_EQ(pixel_detail::ScaleExact(p, c), static_cast<std::uint32_t>(ScaleTable[p][c]));
+    for (int d = -255; d <= 255; ++d) ASSERT_EQ(pixel_detail::SignedScaleExact(p, d), SignedScale(p, d)) << p << " " << d;
+  }
+}
+
+TEST_F(PixelOps, KnownValues) {
+  struct Case {
+    bool is16;
+    int mode, p;
+    std::uint32_t d, s, expected;
+  };
+  const Case cases[] = {
+      {false, BlendModeNone, 0, 0x11223344, 0xAABBCCDD, 0xAABBCCDD},  // whole value, filler included
+      {true, BlendModeNone, 0, 0x1234, 0xAABBCCDD, 0xCCDD},
+      {false, BlendModeAlpha, 255, 0x11223344, 0xAABBCCDD, 0xAABBCCDD},
+      {false, BlendModeAlpha, 0, 0x11223344, 0xAABBCCDD, 0x11223344},
+      {false, BlendModeAlpha, 128, 0x00000000, 0xFFFFFFFF, 0x007F7F7F},  // filler byte of d kept
+      {true, BlendModeAlpha, 128, 0x0000, 0xFFFF, 0x7BEF},               // 15, 31, 15
+      {false, BlendModeAdd, 255, 0x00FF8001, 0xFF01807F, 0x00FFFF80},  // red and green lowest bits are ORed
+      {false, BlendModeAdd, 255, 0x00FF0000, 0x00FF0000, 0x01FF0000},  // red carries into the filler
+      {false, BlendModeAdd, 0, 0x00102030, 0xFFFFFFFF, 0x00102030},
+      {false, BlendModeSubtract, 255, 0xFF102030, 0xFF2010FF, 0x00001000},
+      {true, BlendModeAdd, 255, 0xFFFF, 0xFFFF, 0xFFFF},
+      {true, BlendModeSubtract, 255, 0x0000, 0xFFFF, 0x0000},
+      {false, BlendModeMultiply, 7, 0x80FF8040, 0x00FFFF80, 0x80FE7F20},
+      {true, BlendModeMultiply, 7, 0xFFFF, 0xFFFF, 0xF7DE},
+      {false, BlendModeInvertedAlpha, 255, 0x00000000, 0x00FF00FF, 0x0000FE00},
+      {false, BlendModeMultiplyAlpha, 255, 0x00FFFFFF, 0x00808080, 0x007F7F7F},
+      {false, 5, 255, 0x12345678, 0xFFFFFFFF, 0x12345678},  // unknown modes change nothing
+      {true, -1, 255, 0x1234, 0xFFFF, 0x1234},
+  };
+  for (const Case& c : cases) {
+    const std::uint32_t got = c.is16 ? Apply<Rgb565>(c.mode, c.p, c.d, c.s) : Apply<Rgb32>(c.mode, c.p, c.d, c.s);
+    EXPECT_EQ(got, c.expected) << "mode " << c.mode << " p " << c.p << std::hex << " d " << c.d << " s " << c.s;
+    const std::uint32_t modelled =
+        reference::ModeDraws(c.mode, c.p) ? reference::BlendPixel(c.d, c.s, c.is16, c.mode, c.p) : c.d;
+    EXPECT_EQ(modelled, c.expected) << "model, mode " << c.mode;
+  }
+}
+
+// Every 16-bit destination, and random 32-bit ones, against the literal model.
+TEST_F(PixelOps, MatchTheReferenceOnEveryMode) {
+  std::mt19937 random(12345);
+  for (int mode : kModes) {
+    for (int trial = 0; trial < 24; ++trial) {
+      const int p = trial < 3 ? (trial == 0 ? 0 : trial == 1 ? 128 : 255) : static_cast<int>(random() % 256);
+      const std::uint32_t s = random();
+      for (std::uint32_t d = 0; d < 0x10000; d += 1 + (trial & 1)) {
+        const std::uint32_t want = reference::ModeDraws(mode, p) ? reference::BlendPixel(d, s, true, mode, p) : d;
+        ASSERT_EQ(Apply<Rgb565>(mode, p, d, s), want) << "mode " << mode << " p " << p << std::hex << " d " << d << " s " << s;
+      }
+      for (int k = 0; k < 4000; ++k) {
+        const std::uint32_t d = random();
+        const std::uint32_t want = reference::ModeDraws(mode, p) ? reference::BlendPixel(d, s, false, mode, p) : d;
+        ASSERT_EQ(Apply<Rgb32>(mode, p, d, s), want) << "mode " << mode << " p " << p << std::hex << " d " << d << " s " << s;
+      }
+    }
+  }
+}
+
+template <class Format, BlendKind Kind>
+void RunSpan(std::vector<std::uint32_t>* row, std::uint32_t s, int p) {
+  std::vector<typename Format::Pixel> pixels(row->begin(), row->end());
+  const SolidSpan<Format, Kind> span(s, p);
+  span.Run(pixels.data(), static_cast<std::ptrdiff_t>(pixels.size()));
+  row->assign(pixels.begin(), pixels.end());
+}
+
+template <class Format>
+void RunSpanFor(int mode, int p, std::vector<std::uint32_t>* row, std::uint32_t s) {
+  switch (ResolveBlendKind(mode, p)) {
+    case BlendKind::Nothing:
+      return;
+    case BlendKind::Copy:
+      return RunSpan<Format, BlendKind::Copy>(row, s, p);
+    case BlendKind::Alpha:
+      return RunSpan<Format, BlendKind::Alpha>(row, s, p);
+    case BlendKind::Add:
+      return RunSpan<Format, BlendKind::Add>(row, s, p);
+    case BlendKind::Subtract:
+      return RunSpan<Format, BlendKind::Subtract>(row, s, p);
+    case BlendKind::Multiply:
+      return RunSpan<Format, BlendKind::Multiply>(row, s, p);
+    case BlendKind::InvertedAlpha:
+      return RunSpan<Format, BlendKind::InvertedAlpha>(row, s, p);
+    case BlendKind::MultiplyAlpha:
+      return RunSpan<Format, BlendKind::MultiplyAlpha>(row, s, p);
+  }
+}
+
+// The several-pixels-at-a-time spans against the literal model, tails included.
+TEST_F(PixelOps, SolidSpansMatchTheReference) {
+  std::mt19937 random(777);
+  for (bool is16 : {false, true}) {
+    for (int mode : kModes) {
+      for (int trial = 0; trial < 200; ++trial) {
+        const int p = trial < 3 ? (trial == 0 ? 0 : trial == 1 ? 1 : 255) : static_cast<int>(random() % 256);
+        const std::uint32_t s = random();
+        std::vector<std::uint32_t> row(1 + random() % 40);
+        for (auto& d : row) d = is16 ? random() & 0xFFFF : random();
+        std::vector<std::uint32_t> want = row;
+        if (reference::ModeDraws(mode, p)) {
+          for (auto& d : want) d = reference::BlendPixel(d, s, is16, mode, p);
+        }
+        is16 ? RunSpanFor<Rgb565>(mode, p, &row, s) : RunSpanFor<Rgb32>(mode, p, &row, s);
+        for (std::size_t i = 0; i < row.size(); ++i) {
+          ASSERT_EQ(row[i], want[i]) << (is16 ? "16" : "32") << "-bit mode " << mode << " p " << p << " pixel " << i
+                                     << std::hex << " s " << s;
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
