@@ -8,34 +8,9 @@
 #include <cstring>
 #include <type_traits>
 
+#include "blit_op.h"
+#include "blit_vector.h"
 #include "packed_arith.h"
-
-// The blend operation after the request has been simplified once per call.
-enum class BlitOp : int {
-  Copy,           // BlendModeNone, and BlendModeAlpha with p = 255
-  Alpha,          // mix with p as a weight
-  AlphaHalf,      // p = 128 without source alpha, graph or brightness: whole-pixel average
-  Add,            // source scaled by p, packed saturating add
-  AddBytes,       // p = 255 without source alpha, graph or brightness, 32-bit: byte saturation
-  Subtract,
-  SubtractBytes,
-  Multiply,
-  InvertedAlpha,  // Alpha on the complemented source
-  MultiplyAlpha,  // product mixed toward the destination with p
-  Count
-};
-
-// How a source pixel is read and whether it can be skipped.
-enum class SourceKind : int {
-  Direct,        // the pixel as stored, nothing skipped
-  DirectWide,    // Color16 stored in 32 bits (alpha image drawn as opaque)
-  Keyed,         // skipped when the whole value equals transColor
-  Palette,       // an index into the palette
-  PaletteKeyed,  // an index, skipped when it equals transColor
-  Alpha,         // alpha weight unless 255, nothing skipped
-  AlphaKeyed,    // skipped at alpha 0, alpha weight unless 255
-  Count
-};
 
 struct BlitContext {
   std::uint32_t transColor;
@@ -120,7 +95,28 @@ void BlitSpan(std::uint8_t* dst, const std::uint8_t* src, const std::uint8_t* gr
     return;
   }
 
-  for (int i = 0; i < count; ++i) {
+  int i = 0;
+  // Whole groups of pixels through the vector unit where no pixel carries its own weight.
+  if constexpr ((K == SourceKind::Direct || K == SourceKind::Keyed) && !Graph && !Bright) {
+    constexpr int lanes = 16 / static_cast<int>(sizeof(DstT));
+    const blit_vector::Constants constants = blit_vector::MakeConstants(p);
+    const __m128i key = Bits == 32 ? blit_vector::Splat32(trans) : blit_vector::Splat16(trans);
+    // A 16-bit pixel never equals a transparent colour above 0xFFFF.
+    const __m128i keyEnable = _mm_set1_epi32(Bits == 16 && trans > 0xFFFFu ? 0 : -1);
+    for (; i + lanes <= count; i += lanes) {
+      auto* dp = reinterpret_cast<__m128i*>(dst + i * sizeof(DstT));
+      const __m128i d = _mm_loadu_si128(dp);
+      const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * srcBytes));
+      __m128i out = blit_vector::Blend<Bits, Op>(d, s, constants);
+      if constexpr (K == SourceKind::Keyed) {
+        const __m128i same = _mm_and_si128(Bits == 32 ? _mm_cmpeq_epi32(s, key) : _mm_cmpeq_epi16(s, key), keyEnable);
+        out = _mm_or_si128(_mm_and_si128(same, d), _mm_andnot_si128(same, out));
+      }
+      _mm_storeu_si128(dp, out);
+    }
+  }
+
+  for (; i < count; ++i) {
     const std::uint32_t d = Load<DstT>(dst + i * sizeof(DstT));
     const std::uint32_t raw = Load<SrcT>(src + i * srcBytes);
     bool skip = false;

@@ -1,22 +1,83 @@
 // SoftFillRect: a rectangle of one colour through the solid-colour blend operations.
 #include <algorithm>
+#include <cstring>
+#include <type_traits>
 #include <utility>
 
 #include "blit_plan.h"
+#include "blit_vector.h"
 #include "pixel_ops.h"
 #include "soft_blit.h"
 
 namespace {
 
+// The blit operation that gives the same pixels as a solid-colour kind, for the vector loop.
+constexpr BlitOp VectorOpFor(BlendKind kind) {
+  switch (kind) {
+    case BlendKind::Alpha:
+      return BlitOp::Alpha;
+    case BlendKind::Add:
+      return BlitOp::Add;
+    case BlendKind::Subtract:
+      return BlitOp::Subtract;
+    case BlendKind::Multiply:
+      return BlitOp::Multiply;
+    case BlendKind::InvertedAlpha:
+      return BlitOp::InvertedAlpha;
+    case BlendKind::MultiplyAlpha:
+      return BlitOp::MultiplyAlpha;
+    default:
+      return BlitOp::Copy;
+  }
+}
+
+// Eight 5:6:5 pixels under the solid-colour forms that step by SignedScaleTable.
+template <BlendKind Kind>
+__m128i SignedStepFill16(__m128i d, __m128i s, const blit_vector::Constants& c) {
+  using namespace blit_vector;
+  const Channels16 dc = Split16(d);
+  Channels16 target = Split16(Kind == BlendKind::InvertedAlpha ? _mm_xor_si128(s, Splat16(0xFFFFu)) : s);
+  if constexpr (Kind == BlendKind::MultiplyAlpha) {
+    target = {_mm_srli_epi16(_mm_mullo_epi16(target.r, dc.r), 5), _mm_srli_epi16(_mm_mullo_epi16(target.g, dc.g), 6),
+              _mm_srli_epi16(_mm_mullo_epi16(target.b, dc.b), 5)};
+  }
+  return Join16({SignedStep(target.r, dc.r, c), SignedStep(target.g, dc.g, c), SignedStep(target.b, dc.b, c)});
+}
+
+template <class Format, BlendKind Kind>
+__m128i FillVector(__m128i d, __m128i s, const blit_vector::Constants& c) {
+  constexpr bool signedStep =
+      Kind == BlendKind::Alpha || Kind == BlendKind::InvertedAlpha || Kind == BlendKind::MultiplyAlpha;
+  if constexpr (std::is_same_v<Format, Rgb565> && signedStep) {
+    return SignedStepFill16<Kind>(d, s, c);
+  } else {
+    return blit_vector::Blend<std::is_same_v<Format, Rgb32> ? 32 : 16, VectorOpFor(Kind)>(d, s, c);
+  }
+}
+
 template <class Format, BlendKind Kind>
 void FillRows(MEMIMG* dst, const Rect& r, std::uint32_t color, int p) {
   using Pixel = typename Format::Pixel;
+  constexpr int lanes = 16 / static_cast<int>(sizeof(Pixel));
   const BlendOp<Format, Kind> op(p);
   const auto prepared = op.Prepare(color);
+  const blit_vector::Constants constants = blit_vector::MakeConstants(static_cast<std::uint32_t>(p));
+  const __m128i source = sizeof(Pixel) == 4 ? blit_vector::Splat32(color) : blit_vector::Splat16(color);
   const int n = r.right - r.left;
   for (int y = r.top; y < r.bottom; ++y) {
-    auto* row = reinterpret_cast<Pixel*>(PixelAt(dst, r.left, y, sizeof(Pixel)));
-    for (int i = 0; i < n; ++i) row[i] = static_cast<Pixel>(op.Apply(row[i], prepared));
+    std::uint8_t* row = PixelAt(dst, r.left, y, sizeof(Pixel));
+    int i = 0;
+    for (; i + lanes <= n; i += lanes) {
+      auto* at = reinterpret_cast<__m128i*>(row + i * sizeof(Pixel));
+      const __m128i d = Kind == BlendKind::Copy ? source : _mm_loadu_si128(at);
+      _mm_storeu_si128(at, FillVector<Format, Kind>(d, source, constants));
+    }
+    for (; i < n; ++i) {
+      Pixel d;
+      std::memcpy(&d, row + i * sizeof(Pixel), sizeof d);
+      const Pixel v = static_cast<Pixel>(op.Apply(d, prepared));
+      std::memcpy(row + i * sizeof(Pixel), &v, sizeof v);
+    }
   }
 }
 
