@@ -1,6 +1,8 @@
 // SoftFillRect: a rectangle of one colour through the solid-colour blend operations.
 #include <algorithm>
+#include <climits>
 #include <cstring>
+#include <cwchar>
 #include <type_traits>
 #include <utility>
 
@@ -55,8 +57,45 @@ __m128i FillVector(__m128i d, __m128i s, const blit_vector::Constants& c) {
   }
 }
 
+// Plain fills go through the C library's wide-character fill, which uses the widest stores the
+// processor has; 16-bit rows as pixel pairs, with an odd pixel at either end.
+template <class Format>
+void FillRowsPlain(MEMIMG* dst, Rect r, std::uint32_t color) {
+  using Pixel = typename Format::Pixel;
+  // Whole rows with no padding between them are one run.
+  const std::int64_t rowBytes = static_cast<std::int64_t>(r.right - r.left) * static_cast<std::int64_t>(sizeof(Pixel));
+  if (r.left == 0 && r.right == dst->width && dst->shared->pitch == rowBytes &&
+      rowBytes * (r.bottom - r.top) <= INT32_MAX) {
+    r.right = static_cast<int>(r.right * (r.bottom - r.top));
+    r.bottom = r.top + 1;
+  }
+  const int n = r.right - r.left;
+  const Pixel value = static_cast<Pixel>(color);
+  const std::uint32_t pattern = sizeof(Pixel) == 4 ? color : (color & 0xFFFFu) * 0x10001u;
+  for (int y = r.top; y < r.bottom; ++y) {
+    std::uint8_t* row = PixelAt(dst, r.left, y, sizeof(Pixel));
+    int i = 0;
+    const std::uintptr_t misalign = reinterpret_cast<std::uintptr_t>(row) % 4;
+    if (misalign == 2 && sizeof(Pixel) == 2 && n > 0) {
+      std::memcpy(row, &value, sizeof value);
+      i = 1;
+    } else if (misalign != 0) {  // rows of an odd caller-given pitch
+      for (; i < n; ++i) std::memcpy(row + i * sizeof(Pixel), &value, sizeof value);
+      continue;
+    }
+    const int pairs = (n - i) * static_cast<int>(sizeof(Pixel)) / 4;
+    std::wmemset(reinterpret_cast<wchar_t*>(row + i * sizeof(Pixel)), static_cast<wchar_t>(pattern),
+                 static_cast<std::size_t>(pairs));
+    for (i += pairs * 4 / static_cast<int>(sizeof(Pixel)); i < n; ++i) std::memcpy(row + i * sizeof(Pixel), &value, sizeof value);
+  }
+}
+
 template <class Format, BlendKind Kind>
 void FillRows(MEMIMG* dst, const Rect& r, std::uint32_t color, int p) {
+  if constexpr (Kind == BlendKind::Copy) {
+    FillRowsPlain<Format>(dst, r, color);
+    return;
+  }
   using Pixel = typename Format::Pixel;
   constexpr int lanes = 16 / static_cast<int>(sizeof(Pixel));
   const BlendOp<Format, Kind> op(p);
