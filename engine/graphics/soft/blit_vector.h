@@ -27,9 +27,7 @@ inline __m128i Splat32(std::uint32_t v) { return _mm_set1_epi32(static_cast<int>
 inline __m128i Splat16(std::uint32_t v) { return _mm_set1_epi16(static_cast<short>(v)); }
 
 // x / 255 for 16-bit lanes holding 0 to 255 × 255.
-inline __m128i Div255(__m128i x) {
-  return _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, Splat16(1)), _mm_srli_epi16(x, 8)), 8);
-}
+inline __m128i Div255(__m128i x) { return _mm_srli_epi16(_mm_mulhi_epu16(x, Splat16(0x8081u)), 7); }
 // (d × (256 − p) + s × p) >> 8 on 16-bit lanes.
 inline __m128i Mix(__m128i s, __m128i d, const Constants& c) {
   return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(d, c.inverseP), _mm_mullo_epi16(s, c.p)), 8);
