@@ -16,11 +16,20 @@ struct Constants {
   __m128i inverseP;  // 256 − p
   __m128i k;         // p >> 2, the 6-bit weight of Mix63Table
   __m128i inverseK;  // 63 − k
+  // p × c / 255 for c ≤ 255 is the multiply-high of c by ceil(p × 65536 / 255); at p = 255
+  // that factor does not fit in a lane, and c itself is kept instead.
+  __m128i scaleFactor;
+  __m128i scaleKeep;
 };
 
 inline Constants MakeConstants(std::uint32_t p) {
-  return {_mm_set1_epi16(static_cast<short>(p)), _mm_set1_epi16(static_cast<short>(256 - p)),
-          _mm_set1_epi16(static_cast<short>(p >> 2)), _mm_set1_epi16(static_cast<short>(63 - (p >> 2)))};
+  const bool whole = p >= 255;
+  return {_mm_set1_epi16(static_cast<short>(p)),
+          _mm_set1_epi16(static_cast<short>(256 - p)),
+          _mm_set1_epi16(static_cast<short>(p >> 2)),
+          _mm_set1_epi16(static_cast<short>(63 - (p >> 2))),
+          _mm_set1_epi16(static_cast<short>(whole ? 0 : (p * 65536 + 254) / 255)),
+          _mm_set1_epi16(static_cast<short>(whole ? 0xFFFF : 0))};
 }
 
 inline __m128i Splat32(std::uint32_t v) { return _mm_set1_epi32(static_cast<int>(v)); }
@@ -59,10 +68,15 @@ inline __m128i PackedSubtract32(__m128i d, __m128i s) {
   const __m128i c = _mm_and_si128(t, Splat32(0x1010100u));
   return _mm_and_si128(_mm_sub_epi32(c, _mm_srli_epi32(c, 8)), t);
 }
-// Source channels scaled by p, filler byte 0.
+// p × c / 255 on 16-bit lanes holding channels c ≤ 255.
+inline __m128i ScaleChannels(__m128i c, const Constants& k) {
+  return _mm_add_epi16(_mm_mulhi_epu16(c, k.scaleFactor), _mm_and_si128(c, k.scaleKeep));
+}
+// Source channels scaled by p, filler byte 0: red and blue in one register, green in another.
 inline __m128i Scale32(__m128i s, const Constants& c) {
-  const __m128i scaled = PerChannel32(s, s, [&](__m128i sw, __m128i) { return Div255(_mm_mullo_epi16(sw, c.p)); });
-  return _mm_and_si128(scaled, Splat32(0xFFFFFFu));
+  const __m128i redBlue = ScaleChannels(_mm_and_si128(s, Splat32(0xFF00FFu)), c);
+  const __m128i green = ScaleChannels(_mm_and_si128(_mm_srli_epi32(s, 8), Splat32(0xFFu)), c);
+  return _mm_or_si128(redBlue, _mm_slli_epi32(green, 8));
 }
 
 // ---- 16-bit: eight 5:6:5 pixels, each channel in its own register ------------------------
@@ -97,7 +111,7 @@ inline __m128i PackedSubtract16(__m128i d, __m128i s) {
 }
 inline __m128i Scale16(__m128i s, const Constants& c) {
   const Channels16 ch = Split16(s);
-  return Join16({Div255(_mm_mullo_epi16(ch.r, c.p)), Div255(_mm_mullo_epi16(ch.g, c.p)), Div255(_mm_mullo_epi16(ch.b, c.p))});
+  return Join16({ScaleChannels(ch.r, c), ScaleChannels(ch.g, c), ScaleChannels(ch.b, c)});
 }
 // (s × k + d × (63 − k)) / 63, the Mix63Table entry.
 inline __m128i Mix63(__m128i s, __m128i d, const Constants& c) {
