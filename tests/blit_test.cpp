@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "blit_reference.h"
 #include "blit_test_support.h"
 #include "graphics/soft/blend_graph.h"
 #include "graphics/soft/blend_tables.h"
@@ -81,6 +80,31 @@ TEST_F(Blit, SinglePixelResults) {
     dst.set(0, 0, c.dst);
     src.set(0, 0, c.src);
     SoftDrawImage(dst.get(), src.get(), 0, 0, c.transparent, nullptr, DrawParams(kWide, c.mode, c.param));
+    EXPECT_EQ(dst.at(0, 0), c.expected) << c.what;
+  }
+}
+
+TEST_F(Blit, GraphAndBrightnessWeights) {
+  BuildBlendGraphTable(128, 255);  // entry i = i
+  TestImage graph(1, 1, Gray8);
+  graph.set(0, 0, 128);
+  struct Case {
+    const char* what;
+    int transparent, mode, param;
+    std::uint8_t red;
+    std::uint32_t src, expected;
+  };
+  const Case cases[] = {
+      {"graph weight 128", 0, BlendModeNone, 0, 255, 0x00FFFFFF, 0xFF7F7F7F},
+      {"graph and p multiply", 0, BlendModeAlpha, 128, 255, 0x00FFFFFF, 0xFF3F3F3F},  // 255 × 128 × 128 >> 16
+      {"graph scales the added source; packed add drops the filler", 0, BlendModeAdd, 255, 255, 0x00FFFFFF, 0x007F7F7F},
+      {"brightness (ScaleTable) before the graph weight", 0, BlendModeNone, 0, 128, 0x00FFFFFF, 0xFF407F7F},
+  };
+  for (const Case& c : cases) {
+    TestImage dst(1, 1, Color32), src(1, 1, Color32);
+    dst.set(0, 0, 0xFF000000);
+    src.set(0, 0, c.src);
+    SoftDrawImage(dst.get(), src.get(), 0, 0, c.transparent, graph.get(), DrawParams(kWide, c.mode, c.param, c.red));
     EXPECT_EQ(dst.at(0, 0), c.expected) << c.what;
   }
 }
