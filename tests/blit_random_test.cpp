@@ -14,6 +14,7 @@
 #include "blit_test_support.h"
 #include "graphics/soft/blend_graph.h"
 #include "graphics/soft/blend_tables.h"
+#include "graphics/soft/blit_table.h"
 #include "graphics/soft/soft_blit.h"
 #include "vornek.h"
 
@@ -130,7 +131,7 @@ void FillSource(Rng& rng, TestImage* src, const Operation& op) {
   if (op.runCodes) src->buildRunCodes();
 }
 
-TEST(BlitRandom, FastLoopsMatchTheModel) {
+void RandomOperationsMatchTheModel() {
   BuildSoftBlendTables();
   Rng rng(20261210);
   const int operations = 40000;
@@ -199,7 +200,7 @@ TEST(BlitRandom, FastLoopsMatchTheModel) {
       while (got[i] == want[i]) ++i;
       const int row = static_cast<int>(i / static_cast<std::size_t>(fastOuter.shared()->pitch));
       const int column = static_cast<int>(i % static_cast<std::size_t>(fastOuter.shared()->pitch)) / bytes;
-      FAIL() << "operation " << n << ": " << op.describe() << "\nfirst difference at storage pixel (" << column << ", "
+      FAIL() << (WideBlitsAllowed ? "wide loops, " : "baseline loops, ") << "operation " << n << ": " << op.describe() << "\nfirst difference at storage pixel (" << column << ", "
              << row << "): fast " << std::hex << fastOuter.at(column, row) << " model " << modelOuter.at(column, row);
     }
     if (op.view) {
@@ -211,7 +212,7 @@ TEST(BlitRandom, FastLoopsMatchTheModel) {
 
 // Wide rows run mostly through the vector groups: every mode and a spread of parameters on
 // 64 × 16 random images, each pixel pair different.
-TEST(BlitRandom, WideRowsMatchTheModelInEveryMode) {
+void WideRowsMatchTheModel() {
   BuildSoftBlendTables();
   Rng rng(7);
   const int modes[] = {0, 1, 2, 3, 4, 10, 11};
@@ -235,12 +236,25 @@ TEST(BlitRandom, WideRowsMatchTheModelInEveryMode) {
           const Rect r{1, 1, 63, 15};
           SoftFillRect(fast.get(), &r, color, q);
           blit_reference::FillRect(model.get(), &r, color, q);
-          ASSERT_EQ(fast.storage(), model.storage()) << "type " << colorType << " mode " << mode << " p " << p
+          ASSERT_EQ(fast.storage(), model.storage()) << (WideBlitsAllowed ? "wide loops, " : "baseline loops, ") << "type " << colorType << " mode " << mode << " p " << p
                                                      << " transparent " << transparent;
         }
       }
     }
   }
 }
+
+// Each check runs on the wide (AVX2) loops where the processor has them, and on the baseline.
+class BlitRandom : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { WideBlitsAllowed = GetParam(); }
+  void TearDown() override { WideBlitsAllowed = true; }
+};
+
+TEST_P(BlitRandom, FastLoopsMatchTheModel) { RandomOperationsMatchTheModel(); }
+TEST_P(BlitRandom, WideRowsMatchTheModelInEveryMode) { WideRowsMatchTheModel(); }
+
+INSTANTIATE_TEST_SUITE_P(Widths, BlitRandom, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& width) { return width.param ? "Wide" : "Baseline"; });
 
 }  // namespace

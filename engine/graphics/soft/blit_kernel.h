@@ -8,20 +8,12 @@
 #include <cstring>
 #include <type_traits>
 
+#include "blit_isa.h"
 #include "blit_op.h"
 #include "blit_vector.h"
 #include "packed_arith.h"
 
-struct BlitContext {
-  std::uint32_t transColor;
-  std::uint32_t param;  // p, 0-255
-  const std::uint32_t* palette;
-  const std::uint8_t* graphTable;
-  std::uint32_t bright[3];  // blue, green, red factors (channel order)
-};
-
-using BlitSpanFn = void (*)(std::uint8_t* dst, const std::uint8_t* src, const std::uint8_t* graph, int count,
-                            const BlitContext& ctx);
+namespace VORNEK_BLIT_NS {
 
 namespace blit_detail {
 
@@ -98,21 +90,22 @@ void BlitSpan(std::uint8_t* dst, const std::uint8_t* src, const std::uint8_t* gr
   int i = 0;
   // Whole groups of pixels through the vector unit where no pixel carries its own weight.
   if constexpr ((K == SourceKind::Direct || K == SourceKind::Keyed) && !Graph && !Bright) {
-    constexpr int lanes = 16 / static_cast<int>(sizeof(DstT));
-    const blit_vector::Constants constants = blit_vector::MakeConstants(p);
-    const __m128i key = Bits == 32 ? blit_vector::Splat32(trans) : blit_vector::Splat16(trans);
+    using namespace blit_vector;
+    constexpr int lanes = static_cast<int>(sizeof(Reg) / sizeof(DstT));
+    const Constants constants = MakeConstants(p);
+    const Reg key = Bits == 32 ? Splat32(trans) : Splat16(trans);
     // A 16-bit pixel never equals a transparent colour above 0xFFFF.
-    const __m128i keyEnable = _mm_set1_epi32(Bits == 16 && trans > 0xFFFFu ? 0 : -1);
+    const Reg keyEnable = Splat32(Bits == 16 && trans > 0xFFFFu ? 0u : 0xFFFFFFFFu);
     for (; i + lanes <= count; i += lanes) {
-      auto* dp = reinterpret_cast<__m128i*>(dst + i * sizeof(DstT));
-      const __m128i d = _mm_loadu_si128(dp);
-      const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * srcBytes));
-      __m128i out = blit_vector::Blend<Bits, Op>(d, s, constants);
+      std::uint8_t* at = dst + i * sizeof(DstT);
+      const Reg d = LoadU(at);
+      const Reg s = LoadU(src + i * srcBytes);
+      Reg out = Blend<Bits, Op>(d, s, constants);
       if constexpr (K == SourceKind::Keyed) {
-        const __m128i same = _mm_and_si128(Bits == 32 ? _mm_cmpeq_epi32(s, key) : _mm_cmpeq_epi16(s, key), keyEnable);
-        out = _mm_or_si128(_mm_and_si128(same, d), _mm_andnot_si128(same, out));
+        const Reg same = And(Bits == 32 ? Eq32(s, key) : Eq16(s, key), keyEnable);
+        out = Or(And(same, d), AndNot(same, out));
       }
-      _mm_storeu_si128(dp, out);
+      StoreU(at, out);
     }
   }
 
@@ -206,3 +199,5 @@ void BlitSpan(std::uint8_t* dst, const std::uint8_t* src, const std::uint8_t* gr
     Store<DstT>(dst + i * sizeof(DstT), static_cast<DstT>(skip ? d : out));
   }
 }
+
+}  // namespace VORNEK_BLIT_NS

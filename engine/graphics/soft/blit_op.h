@@ -1,6 +1,8 @@
 // The blend operations and source kinds that pick a blit loop.
 #pragma once
 
+#include <cstdint>
+
 // The blend operation after the request has been simplified once per call.
 enum class BlitOp : int {
   Copy,           // BlendModeNone, and BlendModeAlpha with p = 255
@@ -27,3 +29,14 @@ enum class SourceKind : int {
   AlphaKeyed,    // skipped at alpha 0, alpha weight unless 255
   Count
 };
+
+struct BlitContext {
+  std::uint32_t transColor;
+  std::uint32_t param;  // p, 0-255
+  const std::uint32_t* palette;
+  const std::uint8_t* graphTable;
+  std::uint32_t bright[3];  // blue, green, red factors (channel order)
+};
+
+using BlitSpanFn = void (*)(std::uint8_t* dst, const std::uint8_t* src, const std::uint8_t* graph, int count,
+                            const BlitContext& ctx);

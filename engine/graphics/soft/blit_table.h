@@ -1,7 +1,7 @@
 // Picks the BlitSpan instance for a resolved request.
 #pragma once
 
-#include "blit_kernel.h"
+#include "blit_op.h"
 
 constexpr bool IsAlphaKind(SourceKind kind) { return kind == SourceKind::Alpha || kind == SourceKind::AlphaKeyed; }
 
@@ -17,7 +17,16 @@ constexpr bool BlitVariantExists(int bits, BlitOp op, SourceKind kind, bool grap
 // Null only for a request BlitVariantExists refuses.
 BlitSpanFn FindBlitSpan32(BlitOp op, SourceKind kind, bool graph, bool bright);
 BlitSpanFn FindBlitSpan16(BlitOp op, SourceKind kind, bool graph, bool bright);
+// The 32-bit loops built for AVX2; run only where the processor has it.
+BlitSpanFn FindBlitSpan32Wide(BlitOp op, SourceKind kind, bool graph, bool bright);
+
+// True when the processor (and the system, for the wider registers) supports AVX2.
+bool WideBlitsAvailable();
+// Tests clear this to run the baseline loops on a machine that has the wide ones.
+extern bool WideBlitsAllowed;
 
 inline BlitSpanFn FindBlitSpan(int bits, BlitOp op, SourceKind kind, bool graph, bool bright) {
-  return bits == 32 ? FindBlitSpan32(op, kind, graph, bright) : FindBlitSpan16(op, kind, graph, bright);
+  if (bits != 32) return FindBlitSpan16(op, kind, graph, bright);
+  return WideBlitsAllowed && WideBlitsAvailable() ? FindBlitSpan32Wide(op, kind, graph, bright)
+                                                  : FindBlitSpan32(op, kind, graph, bright);
 }

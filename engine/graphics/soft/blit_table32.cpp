@@ -1,5 +1,5 @@
 #include "blit_table_impl.h"
 
 BlitSpanFn FindBlitSpan32(BlitOp op, SourceKind kind, bool graph, bool bright) {
-  return blit_detail::FindVariant<32>(op, kind, graph, bright);
+  return VORNEK_BLIT_NS::blit_detail::FindVariant<32>(op, kind, graph, bright);
 }

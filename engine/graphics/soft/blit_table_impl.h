@@ -2,12 +2,12 @@
 // so that the two halves compile in parallel.
 #pragma once
 
-#include <array>
 #include <utility>
 
+#include "blit_kernel.h"
 #include "blit_table.h"
 
-namespace blit_detail {
+namespace VORNEK_BLIT_NS::blit_detail {
 
 constexpr int OpCount = static_cast<int>(BlitOp::Count);
 constexpr int KindCount = static_cast<int>(SourceKind::Count);
@@ -26,16 +26,22 @@ constexpr BlitSpanFn VariantAt() {
   }
 }
 
+// A plain array in this namespace: no library template is instantiated here, so the wide
+// build shares no definition with the baseline one.
+struct VariantTable {
+  BlitSpanFn entries[VariantCount];
+};
+
 template <int Bits, std::size_t... I>
-constexpr std::array<BlitSpanFn, sizeof...(I)> MakeVariantTable(std::index_sequence<I...>) {
-  return {VariantAt<Bits, static_cast<int>(I)>()...};
+constexpr VariantTable MakeVariantTable(std::index_sequence<I...>) {
+  return {{VariantAt<Bits, static_cast<int>(I)>()...}};
 }
 
 template <int Bits>
 BlitSpanFn FindVariant(BlitOp op, SourceKind kind, bool graph, bool bright) {
   static constexpr auto table = MakeVariantTable<Bits>(std::make_index_sequence<VariantCount>());
   const int index = (static_cast<int>(op) * KindCount + static_cast<int>(kind)) * 4 + (graph ? 2 : 0) + (bright ? 1 : 0);
-  return table[static_cast<std::size_t>(index)];
+  return table.entries[index];
 }
 
-}  // namespace blit_detail
+}  // namespace VORNEK_BLIT_NS::blit_detail

@@ -13,6 +13,8 @@
 
 namespace {
 
+using namespace VORNEK_BLIT_NS::blit_vector;
+
 // The blit operation that gives the same pixels as a solid-colour kind, for the vector loop.
 constexpr BlitOp VectorOpFor(BlendKind kind) {
   switch (kind) {
@@ -33,27 +35,26 @@ constexpr BlitOp VectorOpFor(BlendKind kind) {
   }
 }
 
-// Eight 5:6:5 pixels under the solid-colour forms that step by SignedScaleTable.
+// 5:6:5 pixels under the solid-colour forms that step by SignedScaleTable.
 template <BlendKind Kind>
-__m128i SignedStepFill16(__m128i d, __m128i s, const blit_vector::Constants& c) {
-  using namespace blit_vector;
-  const Channels16 dc = Split16(d);
-  Channels16 target = Split16(Kind == BlendKind::InvertedAlpha ? _mm_xor_si128(s, Splat16(0xFFFFu)) : s);
+Reg SignedStepFill16(Reg d, Reg s, const Constants& c) {
+    const Channels16 dc = Split16(d);
+  Channels16 target = Split16(Kind == BlendKind::InvertedAlpha ? Xor(s, Splat16(0xFFFFu)) : s);
   if constexpr (Kind == BlendKind::MultiplyAlpha) {
-    target = {_mm_srli_epi16(_mm_mullo_epi16(target.r, dc.r), 5), _mm_srli_epi16(_mm_mullo_epi16(target.g, dc.g), 6),
-              _mm_srli_epi16(_mm_mullo_epi16(target.b, dc.b), 5)};
+    target = {Srl16(Mullo16(target.r, dc.r), 5), Srl16(Mullo16(target.g, dc.g), 6),
+              Srl16(Mullo16(target.b, dc.b), 5)};
   }
   return Join16({SignedStep(target.r, dc.r, c), SignedStep(target.g, dc.g, c), SignedStep(target.b, dc.b, c)});
 }
 
 template <class Format, BlendKind Kind>
-__m128i FillVector(__m128i d, __m128i s, const blit_vector::Constants& c) {
+Reg FillVector(Reg d, Reg s, const Constants& c) {
   constexpr bool signedStep =
       Kind == BlendKind::Alpha || Kind == BlendKind::InvertedAlpha || Kind == BlendKind::MultiplyAlpha;
   if constexpr (std::is_same_v<Format, Rgb565> && signedStep) {
     return SignedStepFill16<Kind>(d, s, c);
   } else {
-    return blit_vector::Blend<std::is_same_v<Format, Rgb32> ? 32 : 16, VectorOpFor(Kind)>(d, s, c);
+    return Blend<std::is_same_v<Format, Rgb32> ? 32 : 16, VectorOpFor(Kind)>(d, s, c);
   }
 }
 
@@ -97,19 +98,19 @@ void FillRows(MEMIMG* dst, const Rect& r, std::uint32_t color, int p) {
     return;
   }
   using Pixel = typename Format::Pixel;
-  constexpr int lanes = 16 / static_cast<int>(sizeof(Pixel));
+  constexpr int lanes = static_cast<int>(sizeof(Reg) / sizeof(Pixel));
   const BlendOp<Format, Kind> op(p);
   const auto prepared = op.Prepare(color);
-  const blit_vector::Constants constants = blit_vector::MakeConstants(static_cast<std::uint32_t>(p));
-  const __m128i source = sizeof(Pixel) == 4 ? blit_vector::Splat32(color) : blit_vector::Splat16(color);
+  const Constants constants = MakeConstants(static_cast<std::uint32_t>(p));
+  const Reg source = sizeof(Pixel) == 4 ? Splat32(color) : Splat16(color);
   const int n = r.right - r.left;
   for (int y = r.top; y < r.bottom; ++y) {
     std::uint8_t* row = PixelAt(dst, r.left, y, sizeof(Pixel));
     int i = 0;
     for (; i + lanes <= n; i += lanes) {
-      auto* at = reinterpret_cast<__m128i*>(row + i * sizeof(Pixel));
-      const __m128i d = Kind == BlendKind::Copy ? source : _mm_loadu_si128(at);
-      _mm_storeu_si128(at, FillVector<Format, Kind>(d, source, constants));
+      std::uint8_t* at = row + i * sizeof(Pixel);
+      const Reg d = Kind == BlendKind::Copy ? source : LoadU(at);
+      StoreU(at, FillVector<Format, Kind>(d, source, constants));
     }
     for (; i < n; ++i) {
       Pixel d;

@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+#include "blit_isa.h"
+
+namespace VORNEK_BLIT_NS {
+
 // x / 255 for 0 <= x <= 255 * 255: the value ScaleTable holds for p * c.
 inline std::uint32_t Div255(std::uint32_t x) { return (x * 0x8081u) >> 23; }
 // x / 63 for 0 <= x <= 63 * 63: the value Mix63Table holds for a * k + b * (63 - k).
@@ -54,3 +58,5 @@ inline std::uint32_t ByteSaturatingSubtract32(std::uint32_t d, std::uint32_t s) 
   }
   return out;
 }
+
+}  // namespace VORNEK_BLIT_NS
