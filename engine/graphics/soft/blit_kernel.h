@@ -1,7 +1,9 @@
 // The one pixel loop of the image blits, specialised at compile time over the destination
 // format, the resolved blend operation, the kind of source pixel, blend graph and brightness.
 // Every blit path (whole rows, transparency runs, scaled and triangle spans) ends in a
-// BlitSpan over n destination pixels and n source pixels laid side by side.
+// BlitSpan over n destination pixels and n source pixels laid side by side. Operations with no
+// per-pixel weight run whole register groups through blit_vector's forms first; the scalar
+// loop below is the general one and finishes each span.
 #pragma once
 
 #include <cstdint>
