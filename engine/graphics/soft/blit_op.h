@@ -40,3 +40,6 @@ struct BlitContext {
 
 using BlitSpanFn = void (*)(std::uint8_t* dst, const std::uint8_t* src, const std::uint8_t* graph, int count,
                             const BlitContext& ctx);
+
+// Blends a solid colour into a row's leading register groups; returns the pixels done.
+using FillGroupsFn = int (*)(std::uint8_t* row, int count, std::uint32_t color, std::uint32_t p);

@@ -20,6 +20,11 @@ BlitSpanFn FindBlitSpan16(BlitOp op, SourceKind kind, bool graph, bool bright);
 // The 32-bit loops built for AVX2; run only where the processor has it.
 BlitSpanFn FindBlitSpan32Wide(BlitOp op, SourceKind kind, bool graph, bool bright);
 
+// 32-bit solid-colour fill groups for the operations a fill uses (Copy, Alpha, Add, Subtract,
+// Multiply, InvertedAlpha, MultiplyAlpha), baseline and wide.
+FillGroupsFn FindFillGroups32(BlitOp op);
+FillGroupsFn FindFillGroups32Wide(BlitOp op);
+
 // True when the processor (and the system, for the wider registers) supports AVX2.
 bool WideBlitsAvailable();
 // Tests clear this to run the baseline loops on a machine that has the wide ones.
@@ -29,4 +34,8 @@ inline BlitSpanFn FindBlitSpan(int bits, BlitOp op, SourceKind kind, bool graph,
   if (bits != 32) return FindBlitSpan16(op, kind, graph, bright);
   return WideBlitsAllowed && WideBlitsAvailable() ? FindBlitSpan32Wide(op, kind, graph, bright)
                                                   : FindBlitSpan32(op, kind, graph, bright);
+}
+
+inline FillGroupsFn FindFillGroups(BlitOp op) {
+  return WideBlitsAllowed && WideBlitsAvailable() ? FindFillGroups32Wide(op) : FindFillGroups32(op);
 }

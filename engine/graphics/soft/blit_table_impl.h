@@ -44,4 +44,38 @@ BlitSpanFn FindVariant(BlitOp op, SourceKind kind, bool graph, bool bright) {
   return table.entries[index];
 }
 
+// Solid-colour 32-bit fills: whole register groups of a row; returns how many pixels it did.
+template <BlitOp Op>
+int FillGroups32(std::uint8_t* row, int count, std::uint32_t color, std::uint32_t p) {
+  using namespace blit_vector;
+  constexpr int lanes = static_cast<int>(sizeof(Reg) / 4);
+  const Constants constants = MakeConstants(p);
+  const Reg source = Splat32(color);
+  int i = 0;
+  for (; i + lanes <= count; i += lanes) {
+    std::uint8_t* at = row + i * 4;
+    StoreU(at, Blend<32, Op>(LoadU(at), source, constants));
+  }
+  return i;
+}
+
+inline FillGroupsFn FindFillGroups(BlitOp op) {
+  switch (op) {
+    case BlitOp::Alpha:
+      return &FillGroups32<BlitOp::Alpha>;
+    case BlitOp::Add:
+      return &FillGroups32<BlitOp::Add>;
+    case BlitOp::Subtract:
+      return &FillGroups32<BlitOp::Subtract>;
+    case BlitOp::Multiply:
+      return &FillGroups32<BlitOp::Multiply>;
+    case BlitOp::InvertedAlpha:
+      return &FillGroups32<BlitOp::InvertedAlpha>;
+    case BlitOp::MultiplyAlpha:
+      return &FillGroups32<BlitOp::MultiplyAlpha>;
+    default:
+      return &FillGroups32<BlitOp::Copy>;
+  }
+}
+
 }  // namespace VORNEK_BLIT_NS::blit_detail

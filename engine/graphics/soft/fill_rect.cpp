@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "blit_plan.h"
+#include "blit_table.h"
 #include "blit_vector.h"
 #include "pixel_ops.h"
 #include "soft_blit.h"
@@ -98,7 +99,10 @@ void FillRows(MEMIMG* dst, const Rect& r, std::uint32_t color, int p) {
     return;
   }
   using Pixel = typename Format::Pixel;
+  constexpr bool is32 = std::is_same_v<Format, Rgb32>;
   constexpr int lanes = static_cast<int>(sizeof(Reg) / sizeof(Pixel));
+  // 32-bit rows start in the widest groups the processor has.
+  const FillGroupsFn groups = is32 ? FindFillGroups(VectorOpFor(Kind)) : nullptr;
   const BlendOp<Format, Kind> op(p);
   const auto prepared = op.Prepare(color);
   const Constants constants = MakeConstants(static_cast<std::uint32_t>(p));
@@ -106,11 +110,10 @@ void FillRows(MEMIMG* dst, const Rect& r, std::uint32_t color, int p) {
   const int n = r.right - r.left;
   for (int y = r.top; y < r.bottom; ++y) {
     std::uint8_t* row = PixelAt(dst, r.left, y, sizeof(Pixel));
-    int i = 0;
+    int i = is32 ? groups(row, n, color, static_cast<std::uint32_t>(p)) : 0;
     for (; i + lanes <= n; i += lanes) {
       std::uint8_t* at = row + i * sizeof(Pixel);
-      const Reg d = Kind == BlendKind::Copy ? source : LoadU(at);
-      StoreU(at, FillVector<Format, Kind>(d, source, constants));
+      StoreU(at, FillVector<Format, Kind>(LoadU(at), source, constants));
     }
     for (; i < n; ++i) {
       Pixel d;
