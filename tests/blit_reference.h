@@ -5,7 +5,7 @@
 #pragma once
 
 #include "graphics/soft/mem_img.h"
-#include "graphics/soft/soft_draw_params.h"
+#include "graphics/soft/soft_draw.h"
 
 namespace blit_reference {
 

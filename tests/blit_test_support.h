@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "graphics/soft/mem_img.h"
-#include "graphics/soft/soft_draw_params.h"
+#include "graphics/soft/soft_draw.h"
 
 class TestImage {
  public:

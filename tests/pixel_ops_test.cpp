@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <random>
+#include <vector>
 
 #include "graphics/soft/blend_tables.h"
 #include "graphics/soft/pixel_ops.h"
+#include "graphics/soft/solid_span.h"
 #include "soft_reference.h"
 #include "vornek.h"
 
@@ -104,6 +106,60 @@ TEST_F(PixelOps, MatchTheReferenceOnEveryMode) {
         const std::uint32_t d = random();
         const std::uint32_t want = reference::ModeDraws(mode, p) ? reference::BlendPixel(d, s, false, mode, p) : d;
         ASSERT_EQ(Apply<Rgb32>(mode, p, d, s), want) << "mode " << mode << " p " << p << std::hex << " d " << d << " s " << s;
+      }
+    }
+  }
+}
+
+template <class Format, BlendKind Kind>
+void RunSpan(std::vector<std::uint32_t>* row, std::uint32_t s, int p) {
+  std::vector<typename Format::Pixel> pixels(row->begin(), row->end());
+  const SolidSpan<Format, Kind> span(s, p);
+  span.Run(pixels.data(), static_cast<std::ptrdiff_t>(pixels.size()));
+  row->assign(pixels.begin(), pixels.end());
+}
+
+template <class Format>
+void RunSpanFor(int mode, int p, std::vector<std::uint32_t>* row, std::uint32_t s) {
+  switch (ResolveBlendKind(mode, p)) {
+    case BlendKind::Nothing:
+      return;
+    case BlendKind::Copy:
+      return RunSpan<Format, BlendKind::Copy>(row, s, p);
+    case BlendKind::Alpha:
+      return RunSpan<Format, BlendKind::Alpha>(row, s, p);
+    case BlendKind::Add:
+      return RunSpan<Format, BlendKind::Add>(row, s, p);
+    case BlendKind::Subtract:
+      return RunSpan<Format, BlendKind::Subtract>(row, s, p);
+    case BlendKind::Multiply:
+      return RunSpan<Format, BlendKind::Multiply>(row, s, p);
+    case BlendKind::InvertedAlpha:
+      return RunSpan<Format, BlendKind::InvertedAlpha>(row, s, p);
+    case BlendKind::MultiplyAlpha:
+      return RunSpan<Format, BlendKind::MultiplyAlpha>(row, s, p);
+  }
+}
+
+// The several-pixels-at-a-time spans against the literal model, tails included.
+TEST_F(PixelOps, SolidSpansMatchTheReference) {
+  std::mt19937 random(777);
+  for (bool is16 : {false, true}) {
+    for (int mode : kModes) {
+      for (int trial = 0; trial < 200; ++trial) {
+        const int p = trial < 3 ? (trial == 0 ? 0 : trial == 1 ? 1 : 255) : static_cast<int>(random() % 256);
+        const std::uint32_t s = random();
+        std::vector<std::uint32_t> row(1 + random() % 40);
+        for (auto& d : row) d = is16 ? random() & 0xFFFF : random();
+        std::vector<std::uint32_t> want = row;
+        if (reference::ModeDraws(mode, p)) {
+          for (auto& d : want) d = reference::BlendPixel(d, s, is16, mode, p);
+        }
+        is16 ? RunSpanFor<Rgb565>(mode, p, &row, s) : RunSpanFor<Rgb32>(mode, p, &row, s);
+        for (std::size_t i = 0; i < row.size(); ++i) {
+          ASSERT_EQ(row[i], want[i]) << (is16 ? "16" : "32") << "-bit mode " << mode << " p " << p << " pixel " << i
+                                     << std::hex << " s " << s;
+        }
       }
     }
   }

@@ -147,6 +147,7 @@ Params WithinImage(const Params& params, const Image& image) {
 void DrawLine(Image* image, const Params& params, int x1, int y1, int x2, int y2, std::uint32_t color) {
   const Params q = WithinImage(params, *image);
   const int L = q.left, T = q.top, R = q.right, B = q.bottom;
+  if (L >= R || T >= B) return;
   if (std::min(y1, y2) >= B || std::min(x1, x2) >= R || std::max(y1, y2) < T || std::max(x1, x2) < L) return;
   const double kx = y1 == y2 ? 0.0 : (static_cast<double>(x2) - x1) / (static_cast<double>(y2) - y1);
   const double ky = x1 == x2 ? 0.0 : (static_cast<double>(y2) - y1) / (static_cast<double>(x2) - x1);

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 
-#include "blit_kernel.h"
+#include "blit_op.h"
 #include "mem_img.h"
-#include "soft_draw_params.h"
+#include "soft_draw.h"
 
 struct BlitPlan {
   int bits;  // 32 or 16

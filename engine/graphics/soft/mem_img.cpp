@@ -1,7 +1,9 @@
 // Creating, releasing, viewing and filling software images.
 #include "mem_img.h"
 
+#include <cstdint>
 #include <cstring>
+#include <cwchar>
 
 #include "../../core/engine_state.h"
 #include "../../core/tracked_memory.h"
@@ -24,6 +26,34 @@ int PixelBytes(int colorType, int paletted, int alpha) {
   }
 }
 
+// Rows go through the C library's wide-character fill, which uses the widest stores the CPU
+// has; a 16-bit value is doubled into 32 bits once its row is 4-byte aligned.
+void FillRow(std::uint8_t* row, int count, std::uint8_t value) { std::memset(row, value, static_cast<std::size_t>(count)); }
+
+static_assert(sizeof(wchar_t) == 4, "the fills rely on a 32-bit wchar_t");
+
+void FillRow(std::uint32_t* row, int count, std::uint32_t value) {
+  if (reinterpret_cast<std::uintptr_t>(row) % alignof(wchar_t) != 0) {
+    for (int x = 0; x < count; ++x) row[x] = value;
+    return;
+  }
+  std::wmemset(reinterpret_cast<wchar_t*>(row), static_cast<wchar_t>(value), static_cast<std::size_t>(count));
+}
+
+void FillRow(std::uint16_t* row, int count, std::uint16_t value) {
+  if (count > 0 && reinterpret_cast<std::uintptr_t>(row) % 4 != 0) {
+    *row++ = value;
+    --count;
+  }
+  if (reinterpret_cast<std::uintptr_t>(row) % 4 != 0) {
+    for (int x = 0; x < count; ++x) row[x] = value;
+    return;
+  }
+  const std::uint32_t pair = static_cast<std::uint32_t>(value) * 0x10001u;
+  std::wmemset(reinterpret_cast<wchar_t*>(row), static_cast<wchar_t>(pair), static_cast<std::size_t>(count / 2));
+  if (count % 2 != 0) row[count - 1] = value;
+}
+
 void FreeStorage(MemImgShared* shared) {
   if (!shared->externalPixels) TrackedFree(shared->pixelBuffer);
   TrackedFree(shared->premultipliedBuffer);
@@ -34,9 +64,10 @@ void FreeStorage(MemImgShared* shared) {
 
 template <class Pixel>
 void FillRows(std::uint8_t* first, int pitch, const Rect& r, Pixel value) {
+  const int count = r.right - r.left;
   for (int y = r.top; y < r.bottom; ++y) {
     Pixel* row = reinterpret_cast<Pixel*>(first + static_cast<std::ptrdiff_t>(y) * pitch) + r.left;
-    for (int x = 0; x < r.right - r.left; ++x) row[x] = value;
+    FillRow(row, count, value);
   }
 }
 
@@ -93,6 +124,12 @@ int CreateMemImg(MEMIMG* image, int width, int height, int pitch, std::uint32_t 
   }
 
   const int rowBytes = width * bytes;
+  // A given pitch shorter than a row would make every drawing call write into the next row
+  // and the last row past the buffer.
+  if (pitch != -1 && pitch < rowBytes) {
+    FreeStorage(shared);
+    return -1;
+  }
   shared->pitch = pitch == -1 ? (rowBytes + 15) & ~15 : pitch;
   const long long wanted = pitch == -1 ? rowBytes : pitch;
   long long power = 1;

@@ -50,11 +50,13 @@ namespace pixel_detail {
 
 // p × difference / 255 truncated toward zero, as SignedScaleTable holds it, for |p × difference|
 // up to 255 × 255: (a + 1 + (a >> 8)) >> 8 is a / 255 for 0 ≤ a < 65535.
+// Branch-free: the sign of the difference is as good as random from pixel to pixel.
 inline int SignedScaleExact(int p, int difference) {
   const int product = p * difference;
-  const int magnitude = product < 0 ? -product : product;
+  const int sign = product >> 31;  // 0 or -1
+  const int magnitude = (product ^ sign) - sign;
   const int quotient = (magnitude + 1 + (magnitude >> 8)) >> 8;
-  return product < 0 ? -quotient : quotient;
+  return (quotient ^ sign) - sign;
 }
 
 // p × c / 255 for c ≥ 0, as ScaleTable holds it.

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "mem_img.h"
-#include "soft_draw_params.h"
+#include "soft_draw.h"
 
 // Triangle vertex: destination position and source texel coordinates.
 struct SoftVertex {

@@ -1,0 +1,243 @@
+// Circles by the integer midpoint scheme: the outline point by point, the disc row by row with
+// each row drawn once so that blending never touches a pixel twice.
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+#include "../../core/tracked_memory.h"
+#include "pixel_loop_dispatch.h"
+#include "solid_span.h"
+#include "soft_draw.h"
+
+namespace {
+
+// Coordinates are 64-bit: centre ± radius must not overflow for any int inputs.
+using Coord = long long;
+
+struct CircleTarget {
+  std::uint8_t* pixels;  // pixel (0, 0) of the view
+  std::ptrdiff_t pitch;
+  Coord left, top, right, bottom;  // draw area, already inside the view
+  std::uint8_t* rowDrawn;          // filled circles: one flag per row from flagTop on
+  Coord flagTop;
+};
+
+// Skipping ahead in the midpoint scheme. While v ≥ u + 2 each step lowers v by at most one and
+// the walk holds v at the largest w with 2u² + w² + (w − 1)² < 2r² and
+// d = 2(u + 1)² + v² + (v − 1)² − 2r². So the state at any later u of that stretch follows
+// directly, and a huge radius far from the area costs a few square roots instead of billions
+// of steps. Skipped steps are exactly those whose rows all lie outside the area.
+class MidpointSkip {
+ public:
+  MidpointSkip(Coord cy, Coord r, Coord top, Coord bottom)
+      : r_(r), bands_{{top - cy, bottom - 1 - cy}, {cy - bottom + 1, cy - top}} {}
+
+  bool RowOffsetVisible(Coord k) const {
+    return (k >= bands_[0].low && k <= bands_[0].high) || (k >= bands_[1].low && k <= bands_[1].high);
+  }
+
+  // Moves (u, v, d) forward to the next step that can touch a row of the area. Returns false
+  // when no later step can.
+  bool Advance(Coord* u, Coord* v, Coord* d) const {
+    if (RowOffsetVisible(*u) || RowOffsetVisible(*v)) return true;
+    Coord target = kNever;
+    for (const Band& band : bands_) {
+      if (band.high >= *u && band.low <= band.high) target = std::min(target, std::max(band.low, *u));
+    }
+    Coord vTarget = -1;
+    for (const Band& band : bands_) {
+      if (band.high < *v && band.low <= band.high) vTarget = std::max(vTarget, band.high);
+    }
+    if (vTarget >= 0) target = std::min(target, FirstStepWithVAtMost(vTarget));
+    if (target == kNever) return false;
+    if (target <= *u + 1) return true;
+    if (VAt(target) < target + 4) {
+      // Past the stretch where the closed form holds: stop a few steps before its end.
+      Coord low = *u, high = target;
+      while (high - low > 1) {
+        const Coord mid = low + (high - low) / 2;
+        (VAt(mid) >= mid + 4 ? low : high) = mid;
+      }
+      target = low;
+      if (target <= *u + 1) return true;
+    }
+    *u = target;
+    *v = VAt(target);
+    const Wide w = *v, uu = target + 1;
+    *d = static_cast<Coord>(2 * uu * uu + w * w + (w - 1) * (w - 1) - 2 * Wide{r_} * r_);
+    return true;
+  }
+
+ private:
+  using Wide = __int128;
+  struct Band {
+    Coord low, high;
+  };
+  static constexpr Coord kNever = INT64_MAX;
+
+  // Largest w with 2w² − 2w + 1 < 2r² − 2u².
+  Coord VAt(Coord u) const {
+    const Wide k = 2 * Wide{r_} * r_ - 2 * Wide{u} * u;
+    auto below = [k](Wide w) { return 2 * w * w - 2 * w + 1 < k; };
+    Wide w = static_cast<Wide>((1.0L + std::sqrt(std::max(0.0L, 2.0L * static_cast<long double>(k) - 1.0L))) / 2.0L);
+    while (below(w + 1)) ++w;
+    while (w > 0 && !below(w)) --w;
+    return static_cast<Coord>(w);
+  }
+
+  // Smallest u whose v is at most vTarget: 2u² ≥ 2r² − (vTarget + 1)² − vTarget².
+  Coord FirstStepWithVAtMost(Coord vTarget) const {
+    const Wide m = 2 * Wide{r_} * r_ - Wide{vTarget + 1} * (vTarget + 1) - Wide{vTarget} * vTarget;
+    if (m <= 0) return 0;
+    Wide u = static_cast<Wide>(std::sqrt(static_cast<long double>(m) / 2.0L));
+    while (u > 0 && 2 * (u - 1) * (u - 1) >= m) --u;
+    while (2 * u * u < m) ++u;
+    return static_cast<Coord>(u);
+  }
+
+  Coord r_;
+  Band bands_[2];
+};
+
+// Walks the midpoint scheme and hands each step's points (outline) or rows (disc) to Draw.
+// kWhole: the circle lies wholly inside the area, so there is nothing to skip.
+template <bool kWhole, class Draw>
+void WalkOutline(Coord cx, Coord cy, Coord r, const CircleTarget& t, Draw plot) {
+  const MidpointSkip skip(cy, r, t.top, t.bottom);
+  Coord d = 3 - 2 * r, v = r;
+  plot(cx - r, cy);
+  plot(cx + r, cy);
+  plot(cx, cy + r);
+  plot(cx, cy - r);
+  if (d >= 0) {
+    v = r - 1;
+    d = d - 4 * (r - 1) + 6;
+  } else {
+    d += 6;
+  }
+  for (Coord u = 1; v >= u; ) {
+    if constexpr (!kWhole) {
+      const Coord before = u;
+      if (!skip.Advance(&u, &v, &d)) break;
+      if (u != before) continue;
+    }
+    plot(cx - v, cy + u);
+    plot(cx + v, cy + u);
+    plot(cx - v, cy - u);
+    plot(cx + v, cy - u);
+    plot(cx - u, cy + v);
+    plot(cx + u, cy + v);
+    plot(cx - u, cy - v);
+    plot(cx + u, cy - v);
+    if (d >= 0) {
+      --v;
+      d -= 4 * v;
+    }
+    ++u;
+    d += 4 * u + 2;
+  }
+}
+
+template <class Span>
+void WalkDisc(Coord cx, Coord cy, Coord r, const CircleTarget& t, Span span) {
+  const MidpointSkip skip(cy, r, t.top, t.bottom);
+  Coord d = 3 - 2 * r, v = r;
+  span(cy, cx - r, cx + r);
+  if (d >= 0) {
+    span(cy + r, cx, cx);
+    span(cy - r, cx, cx);
+    v = r - 1;
+    d = d - 4 * (r - 1) + 6;
+  } else {
+    d += 6;
+  }
+  for (Coord u = 1; v >= u; ) {
+    const Coord before = u;
+    if (!skip.Advance(&u, &v, &d)) break;
+    if (u != before) continue;
+    span(cy + u, cx - v, cx + v);
+    span(cy - u, cx - v, cx + v);
+    if (d >= 0) {
+      span(cy + v, cx - u, cx + u);
+      span(cy - v, cx - u, cx + u);
+      --v;
+      d -= 4 * v;
+    }
+    ++u;
+    d += 4 * u + 2;
+  }
+}
+
+struct CircleCall {
+  Coord cx, cy, r;
+  int fill;
+};
+
+template <class Format, int Stride, BlendKind Kind>
+struct CircleLoop {
+  using Pixel = typename Format::Pixel;
+
+  static void Run(const CircleTarget& t, const CircleCall& call, std::uint32_t color, int p) {
+    const BlendOp<Format, Kind> op(p);
+    const auto source = op.Prepare(color);
+    const SolidSpan<Format, Kind> span(color, p);
+    constexpr std::ptrdiff_t pixelBytes = static_cast<std::ptrdiff_t>(sizeof(Pixel)) * Stride;
+    if (!call.fill) {
+      auto plot = [&](Coord x, Coord y) {
+        Pixel* pixel = reinterpret_cast<Pixel*>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch +
+                                                static_cast<std::ptrdiff_t>(x) * pixelBytes);
+        *pixel = op.Apply(*pixel, source);
+      };
+      if (call.cx - call.r >= t.left && call.cx + call.r < t.right && call.cy - call.r >= t.top &&
+          call.cy + call.r < t.bottom) {
+        WalkOutline<true>(call.cx, call.cy, call.r, t, plot);
+      } else {
+        WalkOutline<false>(call.cx, call.cy, call.r, t, [&](Coord x, Coord y) {
+          if (x >= t.left && x < t.right && y >= t.top && y < t.bottom) plot(x, y);
+        });
+      }
+      return;
+    }
+    WalkDisc(call.cx, call.cy, call.r, t, [&](Coord y, Coord a, Coord b) {
+      if (y < t.top || y >= t.bottom || b < t.left || a >= t.right) return;
+      std::uint8_t& drawn = t.rowDrawn[y - t.flagTop];
+      if (drawn) return;
+      drawn = 1;
+      const Coord first = std::max(a, t.left), last = std::min(b, t.right - 1);
+      Pixel* row = reinterpret_cast<Pixel*>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch) + first * Stride;
+      const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(last - first + 1);
+      if constexpr (Stride == 1) {
+        span.Run(row, count);
+      } else {
+        for (std::ptrdiff_t i = 0; i < count; ++i) row[i * Stride] = op.Apply(row[i * Stride], source);
+      }
+    });
+  }
+};
+
+}  // namespace
+
+void SoftDrawCircle(MEMIMG* target, const SoftDrawParams* params, int cx, int cy, int r, std::uint32_t color,
+                    int fill) {
+  const TargetLayout layout = LayoutOfTarget(target);
+  if (layout == TargetLayout::Unsupported || params == nullptr || r < 0) return;
+  Rect area = params->drawArea;
+  const Rect whole{0, 0, target->width, target->height};
+  ClipRect(&area, &whole);
+  if (area.left >= area.right || area.top >= area.bottom) return;
+
+  CircleTarget t{target->pixels, target->shared->pitch, area.left, area.top, area.right, area.bottom, nullptr, 0};
+  if (fill) {
+    // Flags only for the rows the disc can reach inside the area.
+    const Coord first = std::max<Coord>(t.top, Coord{cy} - r), end = std::min<Coord>(t.bottom, Coord{cy} + r + 1);
+    if (first >= end) return;
+    t.rowDrawn = static_cast<std::uint8_t*>(TrackedCalloc(static_cast<std::size_t>(end - first), "", 0));
+    if (t.rowDrawn == nullptr) return;
+    t.flagTop = first;
+  }
+  const BlendKind kind = ResolveBlendKind(params->blendMode, params->blendParam);
+  const std::uint32_t source = ApplyBrightnessFor(layout, color, params->bright);
+  RunPixelLoop<CircleLoop>(layout, kind, t, CircleCall{cx, cy, r, fill}, source, params->blendParam);
+  TrackedFree(t.rowDrawn);
+}
