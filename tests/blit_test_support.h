@@ -1,5 +1,5 @@
-// Images for the blit tests: owned MEMIMGs, random contents, and transparency run codes built
-// the way image loading builds them.
+// Images for the blit tests: owned MEMIMGs with pixel access, and the run codes image loading
+// builds for them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "graphics/soft/mem_img.h"
+#include "graphics/soft/mem_img_derived.h"
 #include "graphics/soft/soft_draw.h"
 
 class TestImage {
@@ -43,29 +44,9 @@ class TestImage {
   }
   void setStorage(const std::vector<std::uint8_t>& bytes) { std::memcpy(image_.shared->pixelBuffer, bytes.data(), bytes.size()); }
 
-  // Class of pixel (x, y) for the run codes: 0 transparent, 1 opaque, 2 translucent.
-  int runClass(int x, int y) const {
-    const MemImgShared* s = image_.shared;
-    const std::uint32_t v = at(x, y);
-    if (s->hasAlpha) {
-      const std::uint32_t a = s->colorType == Color32 ? v >> 24 : (v >> 16) & 0xFF;
-      return a == 0 ? 0 : a == 255 ? 1 : 2;
-    }
-    return v == s->transColor ? 0 : 1;
-  }
-  // Run codes of every row; needs an image made with extras.
+  // The run codes image loading builds, marked valid; needs an image made with extras.
   void buildRunCodes() {
-    std::uint8_t* out = image_.shared->runCodes;
-    for (int y = 0; y < image_.height; ++y) {
-      for (int x = 0; x < image_.width;) {
-        const int kind = runClass(x, y);
-        int n = 1;
-        while (x + n < image_.width && n < 64 && runClass(x + n, y) == kind) ++n;
-        *out++ = static_cast<std::uint8_t>(kind * 0x40 + n - 1);
-        x += n;
-      }
-      *out++ = RunEnd;
-    }
+    BuildRunCodes(image_.shared);
     image_.shared->runCodesValid = 1;
   }
 
