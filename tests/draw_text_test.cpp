@@ -172,6 +172,13 @@ TEST_F(DrawTextTest, BlendedTextGoesThroughThePlainWorkImageAndRestoresTheState)
   for (int py = 0; py < 16; ++py) {
     for (int px = 0; px < 8; ++px) {
       EXPECT_EQ(Pixel(work, px, py), InkAt('A', 0, 0, px, py) ? Ink(black) : transparent) << px << "," << py;
+      // Blended onto the screen: ink pixels move half-way to black, the rest stay.
+      const std::uint32_t onScreen = Pixel(GraphicsState.screenImage, 50 + px, 60 + py);
+      if (InkAt('A', 0, 0, px, py)) {
+        EXPECT_NE(onScreen, Background32) << px << "," << py;
+      } else {
+        EXPECT_EQ(onScreen, Background32) << px << "," << py;
+      }
     }
   }
   EXPECT_EQ(DrawState.drawArea.left, area.left);

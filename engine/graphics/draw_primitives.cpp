@@ -6,27 +6,12 @@
 #include "soft/soft_draw.h"
 #include "vornek.h"
 
-namespace {
-
-SoftDrawParams CurrentSoftParams() {
-  SoftDrawParams params;
-  params.drawArea = DrawState.drawArea;
-  params.blendMode = DrawState.blendMode;
-  params.blendParam = DrawState.blendParam;
-  params.bright[0] = DrawState.tint[0];
-  params.bright[1] = DrawState.tint[1];
-  params.bright[2] = DrawState.tint[2];
-  return params;
-}
-
-}  // namespace
-
 int DrawLine(int x1, int y1, int x2, int y2, int color, int thickness) {
   if (thickness > 1) return 0;  // thick lines are drawn by the hardware back-end only
   if (DrawState.drawAreaEmpty) return 0;
   if (!EngineState.AppActive) WaitWhileInactive();
   if (DrawState.softTarget == nullptr) return 0;
-  const SoftDrawParams params = CurrentSoftParams();
+  const SoftDrawParams params = CurrentSoftDrawParams();
   SoftDrawLine(DrawState.softTarget, &params, x1, y1, x2, y2, static_cast<std::uint32_t>(color));
   return 0;
 }
@@ -35,7 +20,7 @@ int DrawCircle(int x, int y, int r, int color, int fill) {
   if (DrawState.drawAreaEmpty) return 0;
   if (!EngineState.AppActive) WaitWhileInactive();
   if (r < 0 || DrawState.softTarget == nullptr) return 0;
-  const SoftDrawParams params = CurrentSoftParams();
+  const SoftDrawParams params = CurrentSoftDrawParams();
   SoftDrawCircle(DrawState.softTarget, &params, x, y, r, static_cast<std::uint32_t>(color), fill);
   return 0;
 }

@@ -89,3 +89,14 @@ int SetTint(int red, int green, int blue) {
   DrawState.tint[2] = static_cast<std::uint8_t>(std::clamp(blue, 0, 255));
   return 0;
 }
+
+SoftDrawParams CurrentSoftDrawParams() {
+  SoftDrawParams params;
+  params.drawArea = DrawState.drawArea;
+  params.blendMode = DrawState.blendMode;
+  params.blendParam = DrawState.blendParam;
+  params.bright[0] = DrawState.tint[0];
+  params.bright[1] = DrawState.tint[1];
+  params.bright[2] = DrawState.tint[2];
+  return params;
+}

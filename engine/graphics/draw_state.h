@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "soft/mem_img.h"
+#include "soft/soft_draw.h"
 
 struct DrawStateRecord {
   int drawScreen;  // ScreenFront, ScreenBack or a graphic handle
@@ -26,3 +27,6 @@ int GetDrawTarget();
 int SetClipArea(int x1, int y1, int x2, int y2);
 int SetBlendMode(int mode, int param);
 int SetTint(int red, int green, int blue);
+
+// What the software renderer needs of the draw state for one primitive.
+SoftDrawParams CurrentSoftDrawParams();

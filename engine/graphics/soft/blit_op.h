@@ -1,0 +1,45 @@
+// The blend operations and source kinds that pick a blit loop.
+#pragma once
+
+#include <cstdint>
+
+// The blend operation after the request has been simplified once per call.
+enum class BlitOp : int {
+  Copy,           // BlendModeNone, and BlendModeAlpha with p = 255
+  Alpha,          // mix with p as a weight
+  AlphaHalf,      // p = 128 without source alpha, graph or brightness: whole-pixel average
+  Add,            // source scaled by p, packed saturating add
+  AddBytes,       // p = 255 without source alpha, graph or brightness, 32-bit: byte saturation
+  Subtract,
+  SubtractBytes,
+  Multiply,
+  InvertedAlpha,  // Alpha on the complemented source
+  MultiplyAlpha,  // product mixed toward the destination with p
+  Count
+};
+
+// How a source pixel is read and whether it can be skipped.
+enum class SourceKind : int {
+  Direct,        // the pixel as stored, nothing skipped
+  DirectWide,    // Color16 stored in 32 bits (alpha image drawn as opaque)
+  Keyed,         // skipped when the whole value equals transColor
+  Palette,       // an index into the palette
+  PaletteKeyed,  // an index, skipped when it equals transColor
+  Alpha,         // alpha weight unless 255, nothing skipped
+  AlphaKeyed,    // skipped at alpha 0, alpha weight unless 255
+  Count
+};
+
+struct BlitContext {
+  std::uint32_t transColor;
+  std::uint32_t param;  // p, 0-255
+  const std::uint32_t* palette;
+  const std::uint8_t* graphTable;
+  std::uint32_t bright[3];  // blue, green, red factors (channel order)
+};
+
+using BlitSpanFn = void (*)(std::uint8_t* dst, const std::uint8_t* src, const std::uint8_t* graph, int count,
+                            const BlitContext& ctx);
+
+// Blends a solid colour into a row's leading register groups; returns the pixels done.
+using FillGroupsFn = int (*)(std::uint8_t* row, int count, std::uint32_t color, std::uint32_t p);

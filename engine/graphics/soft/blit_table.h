@@ -1,0 +1,41 @@
+// Picks the BlitSpan instance for a resolved request.
+#pragma once
+
+#include "blit_op.h"
+
+constexpr bool IsAlphaKind(SourceKind kind) { return kind == SourceKind::Alpha || kind == SourceKind::AlphaKeyed; }
+
+// Requests that the resolver never makes have no instance.
+constexpr bool BlitVariantExists(int bits, BlitOp op, SourceKind kind, bool graph, bool bright) {
+  if (kind == SourceKind::DirectWide && bits != 16) return false;
+  const bool whole = op == BlitOp::AlphaHalf || op == BlitOp::AddBytes || op == BlitOp::SubtractBytes;
+  if (whole && (graph || bright || IsAlphaKind(kind))) return false;
+  if ((op == BlitOp::AddBytes || op == BlitOp::SubtractBytes) && bits != 32) return false;
+  return true;
+}
+
+// Null only for a request BlitVariantExists refuses.
+BlitSpanFn FindBlitSpan32(BlitOp op, SourceKind kind, bool graph, bool bright);
+BlitSpanFn FindBlitSpan16(BlitOp op, SourceKind kind, bool graph, bool bright);
+// The 32-bit loops built for AVX2; run only where the processor has it.
+BlitSpanFn FindBlitSpan32Wide(BlitOp op, SourceKind kind, bool graph, bool bright);
+
+// 32-bit solid-colour fill groups for the operations a fill uses (Copy, Alpha, Add, Subtract,
+// Multiply, InvertedAlpha, MultiplyAlpha), baseline and wide.
+FillGroupsFn FindFillGroups32(BlitOp op);
+FillGroupsFn FindFillGroups32Wide(BlitOp op);
+
+// True when the processor (and the system, for the wider registers) supports AVX2.
+bool WideBlitsAvailable();
+// Tests clear this to run the baseline loops on a machine that has the wide ones.
+extern bool WideBlitsAllowed;
+
+inline BlitSpanFn FindBlitSpan(int bits, BlitOp op, SourceKind kind, bool graph, bool bright) {
+  if (bits != 32) return FindBlitSpan16(op, kind, graph, bright);
+  return WideBlitsAllowed && WideBlitsAvailable() ? FindBlitSpan32Wide(op, kind, graph, bright)
+                                                  : FindBlitSpan32(op, kind, graph, bright);
+}
+
+inline FillGroupsFn FindFillGroups(BlitOp op) {
+  return WideBlitsAllowed && WideBlitsAvailable() ? FindFillGroups32Wide(op) : FindFillGroups32(op);
+}

@@ -1,0 +1,5 @@
+#include "blit_table_impl.h"
+
+BlitSpanFn FindBlitSpan16(BlitOp op, SourceKind kind, bool graph, bool bright) {
+  return VORNEK_BLIT_NS::blit_detail::FindVariant<16>(op, kind, graph, bright);
+}
