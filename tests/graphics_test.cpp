@@ -15,12 +15,6 @@ namespace {
 
 class GraphicsTest : public ::testing::Test {
  protected:
-  // Presents go to the main window's device context.
-  static void StartWithWindow() {
-    ASSERT_EQ(InitEngine(), 0);
-    if (EngineState.MainWindow == nullptr) EngineState.MainWindow = reinterpret_cast<HWND>(&windowStandIn);
-  }
-  static inline int windowStandIn = 0;
 
   void SetUp() override {
     fake::ResetPlatform();
@@ -31,7 +25,6 @@ class GraphicsTest : public ::testing::Test {
     SetScreenMode(800, 600, 32, 60);
   }
   void TearDown() override {
-    if (EngineState.MainWindow == reinterpret_cast<HWND>(&windowStandIn)) EngineState.MainWindow = nullptr;
     EndEngine();
     EXPECT_EQ(LiveBlockCount(), 0) << "blocks left after EndEngine";
     fake::ResetPlatform();
@@ -146,7 +139,7 @@ TEST_F(GraphicsTest, ClearFillsTheWholeScreenWhateverTheClipArea) {
 
 TEST_F(GraphicsTest, PresentCopiesTheScreenToTheWindowAfterTheVerticalBlank) {
   EXPECT_EQ(PresentScreen(), -1) << "before start-up";
-  StartWithWindow();
+  ASSERT_EQ(InitEngine(), 0);
   auto* pixels = reinterpret_cast<std::uint32_t*>(GraphicsState.screenImage.pixels);
   const int pitch = GraphicsState.screenImage.shared->pitch / 4;
   pixels[0] = 0x00FF0000u;
@@ -166,7 +159,7 @@ TEST_F(GraphicsTest, PresentCopiesTheScreenToTheWindowAfterTheVerticalBlank) {
 }
 
 TEST_F(GraphicsTest, PresentStretchesByTheWindowScale) {
-  StartWithWindow();
+  ASSERT_EQ(InitEngine(), 0);
   fake::SetClientSize(1600, 1200);
   SetVSyncWait(FALSE);
   auto* pixels = reinterpret_cast<std::uint32_t*>(GraphicsState.screenImage.pixels);
@@ -186,7 +179,7 @@ TEST_F(GraphicsTest, PresentStretchesByTheWindowScale) {
 }
 
 TEST_F(GraphicsTest, PresentWithoutAWindowContextShowsNothing) {
-  StartWithWindow();
+  ASSERT_EQ(InitEngine(), 0);
   fake::SetFailure(fake::Failure::WindowDC, true);
   EXPECT_EQ(PresentScreen(), 0);
   EXPECT_EQ(fake::Presented().presents, 0);

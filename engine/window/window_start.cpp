@@ -56,7 +56,8 @@ void MeasureMemory() {
   LogFormat("メモリ総量:%.2fMB  空きメモリ領域:%.2fMB ", total, available);
   char line[64];
   std::snprintf(line, sizeof line, "%.2fMB\n", available);
-  OutputDebugStringA(line);
+  // The debugger output is the terminal here: it stays quiet while the log is off.
+  if (!EngineState.LogDisabled) OutputDebugStringA(line);
   EngineState.TotalMemory = status.dwTotalPhys;
   EngineState.AvailableMemory = status.dwAvailPhys;
 }

@@ -46,57 +46,27 @@ void CoUninitialize() {
   if (State().comDepth > 0) --State().comDepth;
 }
 
-namespace {
-struct DeviceContext final : PlatformObject {
-  DeviceContext() : PlatformObject(PlatformObjectKind::DeviceContext) {}
-};
-DeviceContext screenDC;
-DeviceContext windowDC;
-
-bool CopyToClient(int x, int y, int width, int height, int sourceX, int sourceY, int sourceWidth, int sourceHeight,
-                  const void* bits, const BITMAPINFO* info) {
-  fake::PresentedFrame& frame = State().presented;
-  const Canvas canvas{frame.pixels.data(), frame.width, frame.height, frame.width};
-  if (!CopyDibToCanvas(canvas, x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight, bits, info)) {
-    return false;
-  }
-  ++frame.presents;
-  frame.lastX = x;
-  frame.lastY = y;
-  frame.lastWidth = width;
-  frame.lastHeight = height;
-  return true;
-}
-}  // namespace
 
 bool PlatformHasLibrary(const char*) { return !fake::Fails(fake::Failure::LoadD3d9); }
 
-HDC GetDC(HWND window) {
-  if (window == nullptr) return &screenDC;
-  return fake::Fails(fake::Failure::WindowDC) ? nullptr : &windowDC;
-}
-int ReleaseDC(HWND, HDC context) { return context == &screenDC || context == &windowDC ? 1 : 0; }
+int PlatformDesktopDepth() { return State().desktopDepth; }
 
-int SetDIBitsToDevice(HDC context, int x, int y, DWORD width, DWORD height, int sourceX, int sourceY, UINT,
-                      UINT lines, const void* bits, const BITMAPINFO* info, UINT) {
-  if (context != &windowDC) return 0;
-  const int w = static_cast<int>(width), h = static_cast<int>(height);
-  return CopyToClient(x, y, w, h, sourceX, sourceY, w, h, bits, info) ? static_cast<int>(lines) : 0;
+// The client area is the presented frame; a copy counts as one present.
+bool PlatformOpenWindowCanvas(Window&, Canvas* canvas) {
+  if (fake::Fails(fake::Failure::WindowDC)) return false;
+  fake::PresentedFrame& frame = State().presented;
+  *canvas = {frame.pixels.data(), frame.width, frame.height, frame.width};
+  return true;
 }
 
-int StretchDIBits(HDC context, int x, int y, int width, int height, int sourceX, int sourceY, int sourceWidth,
-                  int sourceHeight, const void* bits, const BITMAPINFO* info, UINT, DWORD) {
-  if (context != &windowDC) return 0;
-  if (!CopyToClient(x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight, bits, info)) return 0;
-  ++State().presented.stretchedPresents;
-  return height;
-}
-
-int GetDeviceCaps(HDC context, int index) {
-  if (context != &screenDC) return 0;
-  if (index == BITSPIXEL) return State().desktopDepth;
-  if (index == PLANES) return 1;
-  return 0;
+void PlatformCloseWindowCanvas(Window&, const RECT& destination, bool stretched) {
+  fake::PresentedFrame& frame = State().presented;
+  ++frame.presents;
+  frame.stretchedPresents += stretched ? 1 : 0;
+  frame.lastX = destination.left;
+  frame.lastY = destination.top;
+  frame.lastWidth = destination.right - destination.left;
+  frame.lastHeight = destination.bottom - destination.top;
 }
 
 bool CpuIdAvailable() {
