@@ -239,3 +239,28 @@ TEST_F(GraphicsTest, LinesAndCirclesReachTheScreenImageThroughTheDrawState) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GraphicsTest, FrontScreenTimerPresentsAgainOnlyWhileTheFrontScreenIsTheTarget) {
+  ASSERT_EQ(InitEngine(), 0);
+  SetVSyncWait(FALSE);
+  PumpMessages();
+  int presents = fake::Presented().presents;
+  fake::AdvanceClock(40);
+  EXPECT_EQ(PumpMessages(), 0);
+  EXPECT_EQ(fake::Presented().presents, presents + 1) << "one tick, one present";
+  fake::AdvanceClock(10);
+  PumpMessages();
+  EXPECT_EQ(fake::Presented().presents, presents + 1) << "the period is 32 ms";
+
+  ASSERT_EQ(SelectDrawTarget(ScreenBack), 0);
+  presents = fake::Presented().presents;
+  for (int i = 0; i < 3; ++i) {
+    fake::AdvanceClock(40);
+    PumpMessages();
+  }
+  EXPECT_EQ(fake::Presented().presents, presents) << "the timer stops itself off the front screen";
+}
+
+}  // namespace

@@ -5,6 +5,7 @@
 #include "../core/engine_state.h"
 #include "../core/fatal_error.h"
 #include "../core/log.h"
+#include "../input/input.h"
 #include "draw_state.h"
 #include "graphics_state.h"
 #include "platform/d3d9.h"
@@ -101,4 +102,14 @@ void CreateScreenImage() {
   FillMemImg(&GraphicsState.screenImage, nullptr,
              PackColor(format, GraphicsState.clearRed, GraphicsState.clearGreen, GraphicsState.clearBlue, 0));
   DrawState.softTarget = &GraphicsState.screenImage;
+}
+
+// Full-screen re-activation: the back-end is opened anew. The software screen image and the
+// draw state survive; input is restarted by the next key check.
+int RestoreGraphics() {
+  if (!GraphicsState.graphicsStarted) return 0;
+  CloseDisplayBackEnd();
+  EndInput();
+  if (OpenDisplayBackEnd() != 0) FatalError("予期せぬ画面モード変更不能現象が起きました2\n");
+  return 0;
 }

@@ -100,3 +100,9 @@ SoftDrawParams CurrentSoftDrawParams() {
   params.bright[2] = DrawState.tint[2];
   return params;
 }
+
+void RefreshDrawAreaAfterMove() {
+  if (!GraphicsState.graphicsStarted) return;
+  SetClipArea(DrawState.clipArguments[0], DrawState.clipArguments[1], DrawState.clipArguments[2],
+              DrawState.clipArguments[3]);
+}

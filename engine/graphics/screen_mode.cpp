@@ -136,3 +136,12 @@ int SetClearColor(int red, int green, int blue) {
   GraphicsState.clearBlue = static_cast<unsigned char>(blue);
   return 0;
 }
+
+int GraphicsDisplayOpen() { return GraphicsState.graphicsStarted; }
+int UsingHardwarePath() { return GraphicsState.useHardware; }
+
+void GetRequestedScreenMode(int* width, int* height, int* bitDepth) {
+  *width = GraphicsState.screenWidth;
+  *height = GraphicsState.screenHeight;
+  *bitDepth = GraphicsState.screenBitDepth;
+}
