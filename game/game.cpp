@@ -94,21 +94,29 @@ void RunMainLoop() {
   if (PumpMessages() != 0) return;
   for (;;) {
     if (IsKeyDown(EscapeKey) != 0) return;
-    ClearScreen();
-    HandleMouse();
-    TickBoard();
-    DrawFrame();
-    PresentScreen();
+    RunFrame();
     if (PumpMessages() != 0) return;
   }
 }
 
-int GameMain() {
+void RunFrame() {
+  ClearScreen();
+  HandleMouse();
+  TickBoard();
+  DrawFrame();
+  PresentScreen();
+}
+
+int StartGame() {
   SetWindowTitle("Pellimar　ver0.10");
   SetLogOutputFlag(FALSE);
   ChangeWindowMode(TRUE);
   SetScreenMode(800, 600, 32, 60);
-  if (InitEngine() != 0) return -1;
+  return InitEngine() != 0 ? -1 : 0;
+}
+
+int GameMain() {
+  if (StartGame() != 0) return -1;
   RunMainLoop();
   EndEngine();
   return 0;

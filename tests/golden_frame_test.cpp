@@ -1,0 +1,193 @@
+// The game's frames on the fake platform, compared with stored reference images. The fake clock
+// makes the seed and so the board the same on every run; the mouse is scripted from the board.
+// VORNEK_UPDATE_GOLDEN=1 writes missing or differing references instead of failing.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "board.h"
+#include "core/tracked_memory.h"
+#include "engine_fixture.h"
+#include "game.h"
+#include "png_image.h"
+#include "test_support.h"
+
+namespace {
+
+bool UpdatingReferences() {
+  const char* update = std::getenv("VORNEK_UPDATE_GOLDEN");
+  return update != nullptr && std::string(update) == "1";
+}
+
+PngImage PresentedImage() {
+  const fake::PresentedFrame& frame = fake::Presented();
+  PngImage image;
+  image.width = frame.width;
+  image.height = frame.height;
+  image.pixels.resize(frame.pixels.size());
+  for (std::size_t i = 0; i < frame.pixels.size(); ++i) image.pixels[i] = frame.pixels[i] & 0xFFFFFF;
+  return image;
+}
+
+// Compares the last presented frame with tests/golden/<name>.png. On a mismatch the actual
+// frame and a diff (differing pixels red on a dimmed copy) are written beside the build.
+void ExpectFrame(const std::string& name) {
+  const PngImage actual = PresentedImage();
+  const std::string reference = std::string(GOLDEN_DIR) + "/" + name + ".png";
+  PngImage expected;
+  const bool found = ReadPng(reference, &expected);
+  if (!found && UpdatingReferences()) {
+    ASSERT_TRUE(WritePng(reference, actual)) << reference;
+    return;
+  }
+  ASSERT_TRUE(found) << "missing reference " << reference << " (run with VORNEK_UPDATE_GOLDEN=1)";
+  ASSERT_EQ(expected.width, actual.width);
+  ASSERT_EQ(expected.height, actual.height);
+  PngImage diff = actual;
+  int differing = 0, first = -1;
+  for (std::size_t i = 0; i < actual.pixels.size(); ++i) {
+    if (actual.pixels[i] != expected.pixels[i]) {
+      ++differing;
+      if (first < 0) first = static_cast<int>(i);
+      diff.pixels[i] = 0xFF0000;
+    } else {
+      diff.pixels[i] = (actual.pixels[i] >> 2) & 0x3F3F3F;
+    }
+  }
+  if (differing == 0) return;
+  if (UpdatingReferences()) {
+    ASSERT_TRUE(WritePng(reference, actual));
+    return;
+  }
+  const std::string out = std::string(GOLDEN_OUTPUT_DIR) + "/" + name;
+  WritePng(out + ".actual.png", actual);
+  WritePng(out + ".diff.png", diff);
+  ADD_FAILURE() << name << ": " << differing << " pixels differ, the first at (" << first % actual.width << ", "
+                << first / actual.width << "): expected 0x" << std::hex << expected.pixels[first] << ", got 0x"
+                << actual.pixels[first] << std::dec << "; wrote " << out << ".actual.png and .diff.png";
+}
+
+// Whether the board has three equal balls in a row or column.
+bool HasRun(const Cell board[BoardSize][BoardSize]) {
+  for (int r = 0; r < BoardSize; ++r) {
+    for (int c = 0; c < BoardSize; ++c) {
+      const int color = board[r][c].BallColor;
+      if (color == 0) continue;
+      if (c + 2 < BoardSize && board[r][c + 1].BallColor == color && board[r][c + 2].BallColor == color) return true;
+      if (r + 2 < BoardSize && board[r + 1][c].BallColor == color && board[r + 2][c].BallColor == color) return true;
+    }
+  }
+  return false;
+}
+
+// The first horizontal swap (row, column) with (row, column + 1) that makes a run.
+bool FindMatchingSwap(int* row, int* column) {
+  for (int r = 0; r < BoardSize; ++r) {
+    for (int c = 0; c + 1 < BoardSize; ++c) {
+      Cell copy[BoardSize][BoardSize];
+      for (int i = 0; i < BoardSize; ++i) {
+        for (int j = 0; j < BoardSize; ++j) copy[i][j] = Board[i][j];
+      }
+      std::swap(copy[r][c].BallColor, copy[r][c + 1].BallColor);
+      if (HasRun(copy)) {
+        *row = r;
+        *column = c;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+class GoldenFrameTest : public EngineFixture {
+ protected:
+  void SetUp() override {
+    EngineFixture::SetUp();
+    fake::SetClientSize(800, 600);
+    ResetBoard();
+  }
+  void TearDown() override {
+    EngineFixture::TearDown();
+    EXPECT_EQ(LiveBlockCount(), 0);
+  }
+
+  // Moves the cursor to a client position, with the left button held or not.
+  void Mouse(int x, int y, bool held) {
+    const RECT& client = EngineState.ClientRectOnScreen;
+    fake::Send({fake::EventKind::MouseMove, client.left + x, client.top + y});
+    if (held != buttonHeld_) fake::Send({held ? fake::EventKind::ButtonDown : fake::EventKind::ButtonUp, 0});
+    buttonHeld_ = held;
+    PumpMessages();  // the events arrive before the next frame, as they would between two frames
+  }
+
+  void Frames(int count) {
+    for (int i = 0; i < count; ++i) {
+      RunFrame();
+      PumpMessages();
+      ++tick_;
+    }
+  }
+
+  static int CentreX(int column) { return BoardLeft + CellPixels * column + 32; }
+  static int CentreY(int row) { return BoardLeft + CellPixels * row + 32; }
+
+  int tick_ = 0;
+  bool buttonHeld_ = false;
+  test_support::TempDirectory directory_;
+};
+
+TEST_F(GoldenFrameTest, TheGameFromAnEmptyBoardThroughASwapAndARefill) {
+  ASSERT_EQ(StartGame(), 0);
+  SetVSyncWait(FALSE);
+  fake::SetIdlePassTime(0);
+  Mouse(700, 500, false);  // beside the board: the panel says "Out of Field."
+
+  Frames(1);
+  ExpectFrame("01_first_tick");
+  Frames(59);
+  ExpectFrame("02_filling");
+  Frames(68);
+  ASSERT_EQ(tick_, 128);
+  ExpectFrame("03_all_at_rest");
+
+  // Let any runs of the random board play out until every square holds a resting ball.
+  auto quiet = [] {
+    for (const auto& r : Board) {
+      for (const Cell& cell : r) {
+        if (cell.BallColor == 0 || cell.Status != Idle) return false;
+      }
+    }
+    return Game.Time == 0;
+  };
+  for (int guard = 0; guard < 2000 && !quiet(); ++guard) Frames(1);
+  ASSERT_TRUE(quiet());
+  int row = 0, column = 0;
+  ASSERT_TRUE(FindMatchingSwap(&row, &column)) << "no swap makes a run on this board";
+
+  Mouse(CentreX(column), CentreY(row), true);
+  Frames(1);
+  ASSERT_TRUE(Game.Selected);
+  ExpectFrame("04_selected");
+  Mouse(CentreX(column + 1), CentreY(row), true);
+  Frames(1);
+  ASSERT_NE(Board[row][column].Status, Idle) << "swapped";
+  ExpectFrame("05_swap_started");
+  Frames(7);
+  ExpectFrame("06_swap_in_flight");
+  Mouse(CentreX(column + 1), CentreY(row), false);
+  Frames(8);
+  bool matched = false;
+  for (const auto& r : Board) {
+    for (const Cell& cell : r) matched = matched || cell.Status == Matched;
+  }
+  ASSERT_TRUE(matched) << "the swapped balls landed in a run";
+  ExpectFrame("07_match_marked");
+  Frames(10);
+  ExpectFrame("08_vanishing");
+  Frames(22);
+  ExpectFrame("09_refilling");
+}
+
+}  // namespace
