@@ -1,25 +1,18 @@
 // The game's frames on the fake platform, compared with stored reference images. The fake clock
 // makes the seed and so the board the same on every run; the mouse is scripted from the board.
-// VORNEK_UPDATE_GOLDEN=1 writes missing or differing references instead of failing.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <map>
 #include <string>
+#include <utility>
 
 #include "board.h"
 #include "core/tracked_memory.h"
 #include "engine_fixture.h"
 #include "game.h"
-#include "png_image.h"
+#include "golden.h"
 #include "test_support.h"
 
 namespace {
-
-bool UpdatingReferences() {
-  const char* update = std::getenv("VORNEK_UPDATE_GOLDEN");
-  return update != nullptr && std::string(update) == "1";
-}
 
 PngImage PresentedImage() {
   const fake::PresentedFrame& frame = fake::Presented();
@@ -31,42 +24,9 @@ PngImage PresentedImage() {
   return image;
 }
 
-// Compares the last presented frame with tests/golden/<name>.png. On a mismatch the actual
-// frame and a diff (differing pixels red on a dimmed copy) are written beside the build.
 void ExpectFrame(const std::string& name) {
-  const PngImage actual = PresentedImage();
-  const std::string reference = std::string(GOLDEN_DIR) + "/" + name + ".png";
-  PngImage expected;
-  const bool found = ReadPng(reference, &expected);
-  if (!found && UpdatingReferences()) {
-    ASSERT_TRUE(WritePng(reference, actual)) << reference;
-    return;
-  }
-  ASSERT_TRUE(found) << "missing reference " << reference << " (run with VORNEK_UPDATE_GOLDEN=1)";
-  ASSERT_EQ(expected.width, actual.width);
-  ASSERT_EQ(expected.height, actual.height);
-  PngImage diff = actual;
-  int differing = 0, first = -1;
-  for (std::size_t i = 0; i < actual.pixels.size(); ++i) {
-    if (actual.pixels[i] != expected.pixels[i]) {
-      ++differing;
-      if (first < 0) first = static_cast<int>(i);
-      diff.pixels[i] = 0xFF0000;
-    } else {
-      diff.pixels[i] = (actual.pixels[i] >> 2) & 0x3F3F3F;
-    }
-  }
-  if (differing == 0) return;
-  if (UpdatingReferences()) {
-    ASSERT_TRUE(WritePng(reference, actual));
-    return;
-  }
-  const std::string out = std::string(GOLDEN_OUTPUT_DIR) + "/" + name;
-  WritePng(out + ".actual.png", actual);
-  WritePng(out + ".diff.png", diff);
-  ADD_FAILURE() << name << ": " << differing << " pixels differ, the first at (" << first % actual.width << ", "
-                << first / actual.width << "): expected 0x" << std::hex << expected.pixels[first] << ", got 0x"
-                << actual.pixels[first] << std::dec << "; wrote " << out << ".actual.png and .diff.png";
+  const std::string failure = CompareWithGolden(PresentedImage(), GOLDEN_DIR, GOLDEN_OUTPUT_DIR, name);
+  if (!failure.empty()) ADD_FAILURE() << failure;
 }
 
 // Whether the board has three equal balls in a row or column.

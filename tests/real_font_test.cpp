@@ -1,11 +1,11 @@
 // The real platform's fonts: the default face served by the installed Japanese gothic face,
 // glyph formats from FreeType, and a string rendered into a software image.
-#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
+#include "gothic_face.h"
 #include "graphics/draw_state.h"
 #include "graphics/graphics_state.h"
 #include "platform/gdi32.h"
@@ -15,26 +15,10 @@
 
 namespace {
 
-bool GothicInstalled() {
-  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("IPAGothic"));
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-  FcPatternDestroy(pattern);
-  bool found = false;
-  FcChar8* family = nullptr;
-  if (match != nullptr && FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch) {
-    found = std::string(reinterpret_cast<const char*>(family)) == "IPAGothic";
-  }
-  if (match != nullptr) FcPatternDestroy(match);
-  return found;
-}
-
 class RealFontTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!GothicInstalled()) GTEST_SKIP() << "IPAGothic (fonts-ipafont-gothic) is not installed";
+    if (!GothicFaceInstalled()) GTEST_SKIP() << "IPAGothic (fonts-ipafont-gothic) is not installed";
     GraphicsState.screenBitDepth = 32;
     DrawState.tint[0] = DrawState.tint[1] = DrawState.tint[2] = 255;
     StartFontSystem();

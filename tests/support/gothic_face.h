@@ -1,0 +1,4 @@
+// Whether the installed fonts serve the default Japanese gothic face (IPAGothic).
+#pragma once
+
+bool GothicFaceInstalled();
