@@ -1,22 +1,30 @@
 #include "dib_copy.h"
 
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
-int LowBit(std::uint32_t mask) { return mask == 0 ? 0 : __builtin_ctz(mask); }
-int Width(std::uint32_t mask) { return mask == 0 ? 0 : __builtin_popcount(mask); }
+// One channel of a bit-field pixel, widened to 8 bits by repeating its top bits.
+struct Channel {
+  int shift = 0, bits = 0;
+  std::uint32_t mask = 0;
 
-// Channel widened to 8 bits by repeating its top bits.
-std::uint32_t Expand(std::uint32_t pixel, std::uint32_t mask) {
-  const int bits = Width(mask);
-  if (bits == 0) return 0;
-  std::uint32_t v = (pixel & mask) >> LowBit(mask);
-  if (bits >= 8) return v >> (bits - 8);
-  std::uint32_t out = 0;
-  for (int shift = 8 - bits; shift > -bits; shift -= bits) out |= shift >= 0 ? v << shift : v >> -shift;
-  return out & 0xFF;
-}
+  explicit Channel(std::uint32_t m) : mask(m) {
+    if (m == 0) return;
+    shift = __builtin_ctz(m);
+    bits = __builtin_popcount(m);
+  }
+
+  std::uint32_t Expand(std::uint32_t pixel) const {
+    if (bits == 0) return 0;
+    const std::uint32_t v = (pixel & mask) >> shift;
+    if (bits >= 8) return v >> (bits - 8);
+    std::uint32_t out = 0;
+    for (int s = 8 - bits; s > -bits; s -= bits) out |= s >= 0 ? v << s : v >> -s;
+    return out & 0xFF;
+  }
+};
 
 }  // namespace
 
@@ -34,9 +42,24 @@ bool CopyDibToCanvas(const Canvas& canvas, int x, int y, int width, int height, 
   const int bytes = bitCount / 8;
   const long pitch = (static_cast<long>(imageWidth) * bytes + 3) & ~3L;
   const auto* base = static_cast<const std::uint8_t*>(bits);
-  const std::uint32_t red = info->bmiColors[0], green = info->bmiColors[1], blue = info->bmiColors[2];
-  // Source row index counted from the top of the rectangle, which in DIB terms starts at
-  // sourceY + sourceHeight - 1 rows from the bottom.
+  const Channel red(info->bmiColors[0]), green(info->bmiColors[1]), blue(info->bmiColors[2]);
+  const bool xrgb = bytes == 4 && red.mask == 0xFF0000 && green.mask == 0xFF00 && blue.mask == 0xFF;
+
+  // Source column of every destination column inside the canvas; -1 where nothing is copied.
+  const int firstColumn = x < 0 ? -x : 0;
+  const int lastColumn = width < canvas.width - x ? width : canvas.width - x;
+  if (firstColumn >= lastColumn) return true;
+  std::vector<int> columns(static_cast<std::size_t>(lastColumn - firstColumn));
+  for (int dx = firstColumn; dx < lastColumn; ++dx) {
+    const long long sx = sourceX + static_cast<long long>(dx) * sourceWidth / width;
+    columns[dx - firstColumn] = sx >= 0 && sx < imageWidth ? static_cast<int>(sx) : -1;
+  }
+
+  // Unstretched and wholly inside the image: every row is one straight run.
+  const bool identity = width == sourceWidth && columns.front() >= 0 && columns.back() == columns.front() +
+                        static_cast<int>(columns.size()) - 1;
+
+  // Rows of the source rectangle count from the bottom of the image.
   const int sourceTopFromBottom = sourceY + sourceHeight - 1;
   for (int dy = 0; dy < height; ++dy) {
     const int cy = y + dy;
@@ -45,19 +68,25 @@ bool CopyDibToCanvas(const Canvas& canvas, int x, int y, int width, int height, 
     if (fromBottom < 0 || fromBottom >= imageHeight) continue;
     const int row = topDown ? imageHeight - 1 - fromBottom : fromBottom;
     const std::uint8_t* sourceRow = base + row * pitch;
-    std::uint32_t* out = canvas.pixels + static_cast<long>(cy) * canvas.pitchPixels;
-    for (int dx = 0; dx < width; ++dx) {
-      const int cx = x + dx;
-      if (cx < 0 || cx >= canvas.width) continue;
-      const int sx = sourceX + static_cast<int>(static_cast<long long>(dx) * sourceWidth / width);
-      if (sx < 0 || sx >= imageWidth) continue;
-      std::uint32_t p;
-      if (bytes == 4) {
-        p = reinterpret_cast<const std::uint32_t*>(sourceRow)[sx];
-      } else {
-        p = reinterpret_cast<const std::uint16_t*>(sourceRow)[sx];
+    std::uint32_t* out = canvas.pixels + static_cast<long>(cy) * canvas.pitchPixels + x + firstColumn;
+    const std::size_t count = columns.size();
+    if (xrgb && identity) {
+      const auto* source = reinterpret_cast<const std::uint32_t*>(sourceRow) + columns[0];
+      for (std::size_t i = 0; i < count; ++i) out[i] = 0xFF000000u | source[i];
+      continue;
+    }
+    if (xrgb) {
+      const auto* source = reinterpret_cast<const std::uint32_t*>(sourceRow);
+      for (std::size_t i = 0; i < count; ++i) {
+        if (columns[i] >= 0) out[i] = 0xFF000000u | source[columns[i]];
       }
-      out[cx] = 0xFF000000u | Expand(p, red) << 16 | Expand(p, green) << 8 | Expand(p, blue);
+      continue;
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+      if (columns[i] < 0) continue;
+      const std::uint32_t p = bytes == 4 ? reinterpret_cast<const std::uint32_t*>(sourceRow)[columns[i]]
+                                         : reinterpret_cast<const std::uint16_t*>(sourceRow)[columns[i]];
+      out[i] = 0xFF000000u | red.Expand(p) << 16 | green.Expand(p) << 8 | blue.Expand(p);
     }
   }
   return true;
