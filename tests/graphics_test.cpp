@@ -264,3 +264,29 @@ TEST_F(GraphicsTest, FrontScreenTimerPresentsAgainOnlyWhileTheFrontScreenIsTheTa
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GraphicsTest, FullScreenSoftwareModeChangesTheDisplayAndPutsItBack) {
+  ChangeWindowMode(FALSE);
+  ASSERT_EQ(InitEngine(), 0);
+  int width = 0, height = 0;
+  fake::LastDisplayChange(&width, &height);
+  EXPECT_EQ(width, 800);
+  EXPECT_EQ(height, 600);
+  EndEngine();
+  fake::LastDisplayChange(&width, &height);
+  EXPECT_EQ(width, 0) << "back to the display's own mode";
+}
+
+TEST_F(GraphicsTest, FullScreenWithoutSuchADisplayModeStartsWindowed) {
+  fake::ClearDisplayModes();
+  ChangeWindowMode(FALSE);
+  ASSERT_EQ(InitEngine(), 0);
+  EXPECT_EQ(EngineState.Windowed, 1);
+  int width = -1, height = -1;
+  fake::LastDisplayChange(&width, &height);
+  EXPECT_EQ(width, 0) << "the display mode was left alone";
+}
+
+}  // namespace

@@ -6,11 +6,13 @@
 #include "../core/fatal_error.h"
 #include "../core/log.h"
 #include "../input/input.h"
+#include "../window/window.h"
 #include "draw_state.h"
 #include "graphics_state.h"
 #include "platform/d3d9.h"
 #include "platform/kernel32.h"
 #include "platform/ole32.h"
+#include "platform/user32.h"
 
 namespace {
 
@@ -56,6 +58,38 @@ int CreateDirect3D() {
   return -1;
 }
 
+DEVMODEA RequestedDisplayMode() {
+  DEVMODEA mode{};
+  mode.dmSize = sizeof(DEVMODEA);
+  mode.dmPelsWidth = static_cast<DWORD>(GraphicsState.screenWidth);
+  mode.dmPelsHeight = static_cast<DWORD>(GraphicsState.screenHeight);
+  mode.dmBitsPerPel = static_cast<DWORD>(GraphicsState.screenBitDepth);
+  mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+  if (GraphicsState.refreshRate != 0) {
+    mode.dmDisplayFrequency = static_cast<DWORD>(GraphicsState.refreshRate);
+    mode.dmFields |= DM_DISPLAYFREQUENCY;
+  }
+  return mode;
+}
+
+// The requested mode at the requested rate, then at the display's default rate, then a
+// 320 × 240 request as 640 × 480 shown doubled.
+bool ChangeDisplayMode() {
+  DEVMODEA mode = RequestedDisplayMode();
+  if (ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL) return true;
+  GraphicsState.refreshRate = 0;
+  mode = RequestedDisplayMode();
+  if (ChangeDisplaySettingsA(&mode, 0) == DISP_CHANGE_SUCCESSFUL) return true;
+  if (GraphicsState.screenWidth != 320 || GraphicsState.screenHeight != 240) return false;
+  GraphicsState.screenWidth = 640;
+  GraphicsState.screenHeight = 480;
+  GraphicsState.emulate320x240 = 1;
+  mode = RequestedDisplayMode();
+  if (ChangeDisplaySettingsA(&mode, 0) != DISP_CHANGE_SUCCESSFUL) return false;
+  RefreshWindowLayout();
+  return true;
+}
+
 }  // namespace
 
 int OpenDisplayBackEnd() {
@@ -73,18 +107,23 @@ int OpenDisplayBackEnd() {
   if (!GraphicsState.softwareOnly) CreateDirect3D();
   if (EngineState.Windowed) return 0;
 
-  // Full-screen software mode changes the display mode through GDI; the display-settings calls
-  // come with the window side of the platform.
+  // Full-screen software mode changes the display mode through GDI.
   LogFormat("画面モードの変更処理を開始します %u x %u  %u bit ", GraphicsState.screenWidth,
             GraphicsState.screenHeight, GraphicsState.screenBitDepth);
   if (GraphicsState.screenBitDepth != 16 && GraphicsState.screenBitDepth != 32) return -1;
   LogText("画面解像度を変更します... ");
+  if (!ChangeDisplayMode()) {
+    LogText("画面モードの変更に失敗しました\n");
+    return -1;
+  }
   LogText("成功しました\n");
   return 0;
 }
 
 void CloseDisplayBackEnd() {
   ReleaseDirectDraw();
+  // Back to the display's own mode after a full-screen software mode.
+  if (!EngineState.Windowed && !GraphicsState.useHardware) ChangeDisplaySettingsA(nullptr, 0);
   if (GraphicsState.d3d9Library != nullptr) FreeLibrary(GraphicsState.d3d9Library);
   GraphicsState.d3d9Library = nullptr;
 }

@@ -7,6 +7,7 @@
 #include "draw_state.h"
 #include "graphics_state.h"
 #include "soft/blend_tables.h"
+#include "platform/user32.h"
 #include "vornek.h"
 
 constinit GraphicsStateRecord GraphicsState{};
@@ -121,7 +122,14 @@ int EndGraphics() {
   return 0;
 }
 
-int HasDisplayMode(int, int) { return 1; }
+int HasDisplayMode(int width, int height) {
+  DEVMODEA mode{};
+  mode.dmSize = sizeof mode;
+  for (DWORD i = 0; EnumDisplaySettingsA(nullptr, i, &mode); ++i) {
+    if (static_cast<int>(mode.dmPelsWidth) == width && static_cast<int>(mode.dmPelsHeight) == height) return 1;
+  }
+  return 0;
+}
 
 int SetVSyncWait(int flag) {
   GraphicsState.noVSyncWait = flag == 0;

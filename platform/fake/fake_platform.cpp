@@ -68,6 +68,8 @@ void AddDisplayMode(int width, int height, int bitsPerPixel, int frequency) {
   State().modes.push_back(Mode{width, height, bitsPerPixel, frequency});
 }
 
+void ClearDisplayModes() { State().modes.clear(); }
+
 void LastDisplayChange(int* width, int* height) {
   *width = State().changedWidth;
   *height = State().changedHeight;

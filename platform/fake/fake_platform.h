@@ -68,6 +68,8 @@ void SetDesktopDepth(int bitsPerPixel);
 void SetDesktopSize(int width, int height);
 // Adds a display mode to the list EnumDisplaySettingsA walks (the desktop mode is always first).
 void AddDisplayMode(int width, int height, int bitsPerPixel, int frequency);
+// Leaves only the desktop mode.
+void ClearDisplayModes();
 // The mode last set through ChangeDisplaySettingsA (0 × 0 after a restore).
 void LastDisplayChange(int* width, int* height);
 
