@@ -77,6 +77,9 @@ def hold_display():
     return x11.XOpenDisplay(None)
 
 
+_ignore_x_errors = None
+
+
 def send_delete_request(window):
     """What a window manager sends when the user clicks the close box."""
     x11 = libx11()
@@ -96,6 +99,15 @@ def send_delete_request(window):
     class Event(ctypes.Union):
         _fields_ = [("client", ClientMessage), ("pad", ctypes.c_long * 24)]
 
+    # Xlib's default handler ends the whole process on an error such as a window that has just
+    # gone; the caller's wait for the game then reports the failure instead.
+    global _ignore_x_errors
+    handler_type = ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p, ctypes.c_void_p)
+    _ignore_x_errors = handler_type(lambda display, error: 0)
+    x11.XSetErrorHandler.argtypes = [handler_type]
+    x11.XSetErrorHandler(_ignore_x_errors)
+    x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+
     display = x11.XOpenDisplay(None)
     if not display:
         return False
@@ -107,7 +119,7 @@ def send_delete_request(window):
     event.client.l[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
     event.client.l[1] = 0  # CurrentTime
     sent = x11.XSendEvent(display, int(window), 0, 0, ctypes.byref(event))
-    x11.XFlush(display)
+    x11.XSync(display, 0)
     x11.XCloseDisplay(display)
     return sent != 0
 
@@ -185,8 +197,10 @@ def main():
         window = find_window(closing.pid)
         check(window is not None, "the game shows a window again")
         if window is not None:
-            # Past the start-up, whose devices need the window (a close during it ends with -1).
+            # Past the start-up, whose devices need the window (a close during it ends with -1);
+            # the window is looked up again then, in case start-up replaced it.
             time.sleep(1.0)
+            window = find_window(closing.pid) or window
             check(send_delete_request(window), "the close request is sent")
             status = wait_exit(closing)
             check(status == 0, f"closing the window ends the game with 0, got {status}")
