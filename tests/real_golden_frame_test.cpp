@@ -12,6 +12,7 @@
 #include "golden.h"
 #include "gothic_face.h"
 #include "core/engine_state.h"
+#include "core/tracked_memory.h"
 #include "graphics/graphics_state.h"
 #include "random/random.h"
 #include "test_support.h"
@@ -61,6 +62,7 @@ TEST(RealGoldenFrame, FirstFramesWithTheInstalledFace) {
   EXPECT_EQ(Game.MousePos.x, 700) << "the pointer stayed beside the board";
   EXPECT_EQ(Game.MousePos.y, 500);
   EndEngine();
+  EXPECT_EQ(LiveBlockCount(), 0) << "engine blocks left after EndEngine";
 }
 
 }  // namespace
