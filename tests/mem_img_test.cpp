@@ -171,6 +171,27 @@ TEST(FillMemImg, ClipsAndWritesThePixelSize) {
   }
 }
 
+// Full rows of an image without row padding are filled as one run; only those rows change.
+TEST(FillMemImg, WholeRowsOfAnUnpaddedImage) {
+  for (int type : {Color16, Color32}) {
+    Image image;
+    ASSERT_EQ(CreateMemImg(&image.view, 8, 5, -1, 0, type, 0, 0, 0, nullptr), 0);  // 16 or 32 bytes a row
+    FillMemImg(&image.view, nullptr, 0);
+    const Rect rows{0, 1, 8, 4};
+    FillMemImg(&image.view, &rows, 0x12345678);
+    for (int y = 0; y < 5; ++y) {
+      for (int x = 0; x < 8; ++x) {
+        const bool in = y >= 1 && y < 4;
+        if (type == Color16) {
+          EXPECT_EQ(image.pixel16(x, y), in ? 0x5678 : 0) << x << "," << y;
+        } else {
+          EXPECT_EQ(image.pixel32(x, y), in ? 0x12345678u : 0u) << x << "," << y;
+        }
+      }
+    }
+  }
+}
+
 // A decoded XRGB image of the given pixels, one row each.
 struct Decoded {
   std::vector<std::uint32_t> pixels;

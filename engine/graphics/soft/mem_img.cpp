@@ -65,6 +65,13 @@ void FreeStorage(MemImgShared* shared) {
 template <class Pixel>
 void FillRows(std::uint8_t* first, int pitch, const Rect& r, Pixel value) {
   const int count = r.right - r.left;
+  // Rows without padding between them are one run: one call instead of one per row.
+  if (static_cast<long long>(count) * static_cast<long long>(sizeof(Pixel)) == pitch &&
+      static_cast<long long>(count) * (r.bottom - r.top) <= 0x7FFFFFFF) {
+    Pixel* start = reinterpret_cast<Pixel*>(first + static_cast<std::ptrdiff_t>(r.top) * pitch);
+    FillRow(start, count * (r.bottom - r.top), value);
+    return;
+  }
   for (int y = r.top; y < r.bottom; ++y) {
     Pixel* row = reinterpret_cast<Pixel*>(first + static_cast<std::ptrdiff_t>(y) * pitch) + r.left;
     FillRow(row, count, value);
