@@ -290,3 +290,17 @@ TEST_F(GraphicsTest, FullScreenWithoutSuchADisplayModeStartsWindowed) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GraphicsTest, TheDefaultFontKeepsItsSizeAcrossAScreenModeChange) {
+  ASSERT_EQ(InitEngine(), 0);
+  ASSERT_EQ(SetDefaultFontSize(24, 6), 0);
+  ASSERT_EQ(SetScreenMode(640, 480, 16, 0), 0);
+  int size = 0, thickness = 0;
+  ASSERT_EQ(QueryFontFace(nullptr, &size, &thickness, QueryDefaultFont()), 0);
+  EXPECT_EQ(size, 24);
+  EXPECT_EQ(thickness, 6);
+}
+
+}  // namespace
