@@ -195,9 +195,6 @@ TEST_F(GraphicsTest, ScreenModeChangesAfterStartUp) {
   EXPECT_EQ(SetScreenMode(640, 480, 24, 0), -1);
 }
 
-}  // namespace
-
-namespace {
 
 int CountPixels(std::uint32_t value) {
   const MEMIMG& screen = GraphicsState.screenImage;
@@ -238,9 +235,6 @@ TEST_F(GraphicsTest, LinesAndCirclesReachTheScreenImageThroughTheDrawState) {
   EXPECT_EQ(row[10] & 0xFF0000u, 0u) << "the tint reaches the rasteriser";
 }
 
-}  // namespace
-
-namespace {
 
 TEST_F(GraphicsTest, FrontScreenTimerPresentsAgainOnlyWhileTheFrontScreenIsTheTarget) {
   ASSERT_EQ(InitEngine(), 0);
@@ -263,9 +257,6 @@ TEST_F(GraphicsTest, FrontScreenTimerPresentsAgainOnlyWhileTheFrontScreenIsTheTa
   EXPECT_EQ(fake::Presented().presents, presents) << "the timer stops itself off the front screen";
 }
 
-}  // namespace
-
-namespace {
 
 TEST_F(GraphicsTest, FullScreenSoftwareModeChangesTheDisplayAndPutsItBack) {
   ChangeWindowMode(FALSE);
@@ -289,9 +280,6 @@ TEST_F(GraphicsTest, FullScreenWithoutSuchADisplayModeStartsWindowed) {
   EXPECT_EQ(width, 0) << "the display mode was left alone";
 }
 
-}  // namespace
-
-namespace {
 
 TEST_F(GraphicsTest, TheDefaultFontKeepsItsSizeAcrossAScreenModeChange) {
   ASSERT_EQ(InitEngine(), 0);

@@ -68,20 +68,15 @@ void AcquireApiLock() {
       return Take(thread);
     }
 
-    // Already queued threads woken out of turn wait again on their own slot.
-    int slot = -1;
-    for (int i = 0; i < ApiLock.waiterCount; ++i) {
-      if (ApiLock.queue[i].threadId == thread) slot = i;
+    // Only the first waiter is ever woken, and it always takes the lock above, so a thread
+    // arriving here is not queued yet.
+    if (ApiLock.waiterCount == ApiLockWaiterSlots) {
+      LeaveCriticalSection(&ApiLock.section);
+      Sleep(1);
+      continue;
     }
-    if (slot < 0) {
-      if (ApiLock.waiterCount == ApiLockWaiterSlots) {
-        LeaveCriticalSection(&ApiLock.section);
-        Sleep(1);
-        continue;
-      }
-      slot = ApiLock.waiterCount++;
-      ApiLock.queue[slot].threadId = thread;
-    }
+    const int slot = ApiLock.waiterCount++;
+    ApiLock.queue[slot].threadId = thread;
     HANDLE event = ApiLock.queue[slot].event;
     LeaveCriticalSection(&ApiLock.section);
     WaitForSingleObject(event, INFINITE);

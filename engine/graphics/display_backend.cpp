@@ -137,9 +137,7 @@ void CreateScreenImage() {
   std::memset(GraphicsState.workImages, 0, sizeof GraphicsState.workImages);
   CreateMemImg(&GraphicsState.workImages[0], width, height, -1, 0, type, 0, 0, 0, nullptr);
   CreateMemImg(&GraphicsState.workImages[1], width, height, -1, 0, type, 0, 1, 0, nullptr);
-  const ColorData* format = GraphicsState.screenImage.shared->colorData;
-  FillMemImg(&GraphicsState.screenImage, nullptr,
-             PackColor(format, GraphicsState.clearRed, GraphicsState.clearGreen, GraphicsState.clearBlue, 0));
+  FillMemImg(&GraphicsState.screenImage, nullptr, BackgroundPixel(GraphicsState.screenImage));
   DrawState.softTarget = &GraphicsState.screenImage;
 }
 

@@ -1,6 +1,8 @@
 // GraphicsState: the screen mode, the display back-end and the software screen.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/ddraw.h"
 #include "platform/win32_types.h"
 #include "soft/mem_img.h"
@@ -31,6 +33,8 @@ int EndGraphics();
 int ChangeScreenMode(int width, int height, int bitDepth, int force, int refreshRate);
 int GetVSyncWait();
 int SetClearColor(int red, int green, int blue);
+// The background colour as a pixel of the given image's format.
+std::uint32_t BackgroundPixel(const MEMIMG& image);
 // 1 when the display offers a mode of this size.
 int HasDisplayMode(int width, int height);
 

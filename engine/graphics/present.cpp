@@ -12,8 +12,7 @@ int ClearScreen() {
   if (!EngineState.AppActive) WaitWhileInactive();
   MEMIMG* target = &GraphicsState.screenImage;
   if (!IsMemImgValid(target)) return 0;
-  const ColorData* format = target->shared->colorData;
-  FillMemImg(target, nullptr, PackColor(format, GraphicsState.clearRed, GraphicsState.clearGreen, GraphicsState.clearBlue, 0));
+  FillMemImg(target, nullptr, BackgroundPixel(*target));
   return 0;
 }
 

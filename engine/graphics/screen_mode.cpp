@@ -143,6 +143,10 @@ int SetVSyncWait(int flag) {
 
 int GetVSyncWait() { return GraphicsState.noVSyncWait == 0 ? 1 : 0; }
 
+std::uint32_t BackgroundPixel(const MEMIMG& image) {
+  return PackColor(image.shared->colorData, GraphicsState.clearRed, GraphicsState.clearGreen, GraphicsState.clearBlue, 0);
+}
+
 int SetClearColor(int red, int green, int blue) {
   GraphicsState.clearRed = static_cast<unsigned char>(red);
   GraphicsState.clearGreen = static_cast<unsigned char>(green);
