@@ -51,9 +51,12 @@ void OnWindowEvent(const SDL_WindowEvent& e) {
       break;
     case SDL_WINDOWEVENT_MINIMIZED:
       w->minimised = true;
+      SyncFullScreen(*w);
       break;
     case SDL_WINDOWEVENT_RESTORED:
+      // A mode asked for while the window was minimised takes effect now.
       w->minimised = false;
+      SyncFullScreen(*w);
       windows::QueueExposed(*w);
       break;
     case SDL_WINDOWEVENT_EXPOSED:
