@@ -16,5 +16,5 @@ bool SdlVideoRunning();
 // The SDL window behind a window handle, or null (for the graphics back-ends).
 SDL_Window* NativeWindowOf(HWND window);
 
-// Puts the window into or out of full-screen after the window manager minimised or restored it.
+// Puts the window into or out of full-screen after it was minimised or shown again from outside.
 void SyncFullScreen(Window& window);
