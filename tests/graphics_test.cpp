@@ -265,6 +265,8 @@ TEST_F(GraphicsTest, FullScreenSoftwareModeChangesTheDisplayAndPutsItBack) {
   fake::LastDisplayChange(&width, &height);
   EXPECT_EQ(width, 800);
   EXPECT_EQ(height, 600);
+  PumpMessages();
+  EXPECT_EQ(EngineState.DisplayChangeSeen, 1) << "the window heard of the new mode";
   EndEngine();
   fake::LastDisplayChange(&width, &height);
   EXPECT_EQ(width, 0) << "back to the display's own mode";
@@ -278,6 +280,8 @@ TEST_F(GraphicsTest, FullScreenWithoutSuchADisplayModeStartsWindowed) {
   int width = -1, height = -1;
   fake::LastDisplayChange(&width, &height);
   EXPECT_EQ(width, 0) << "the display mode was left alone";
+  PumpMessages();
+  EXPECT_EQ(EngineState.DisplayChangeSeen, 0);
 }
 
 

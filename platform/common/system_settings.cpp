@@ -30,7 +30,19 @@ BOOL EnumDisplaySettingsA(const char* deviceName, DWORD modeNumber, DEVMODEA* mo
   return native::DisplayMode(modeNumber, mode) ? TRUE : FALSE;
 }
 
-LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD) { return native::ChangeDisplayMode(mode); }
+LONG ChangeDisplaySettingsA(DEVMODEA* mode, DWORD) {
+  DEVMODEA before{}, after{};
+  const bool known = native::DisplayMode(ENUM_CURRENT_SETTINGS, &before);
+  const LONG result = native::ChangeDisplayMode(mode);
+  // The windows hear of a mode that really changed, with its depth and size.
+  if (result == DISP_CHANGE_SUCCESSFUL && known && native::DisplayMode(ENUM_CURRENT_SETTINGS, &after) &&
+      (after.dmPelsWidth != before.dmPelsWidth || after.dmPelsHeight != before.dmPelsHeight ||
+       after.dmBitsPerPel != before.dmBitsPerPel)) {
+    QueueDisplayChange(static_cast<int>(after.dmPelsWidth), static_cast<int>(after.dmPelsHeight),
+                       static_cast<int>(after.dmBitsPerPel));
+  }
+  return result;
+}
 
 PlatformObject* GetStockObject(int index) {
   struct Brush final : PlatformObject {

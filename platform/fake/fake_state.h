@@ -40,6 +40,7 @@ struct FakeState {
                              {1024, 768, 32, 60}};
   int changedWidth = 0;
   int changedHeight = 0;
+  int changedDepth = 0;
   bool realCpu = true;
   bool cpuAvailable = true;
   std::uint32_t leaf1Edx = 0;

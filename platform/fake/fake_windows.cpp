@@ -101,7 +101,9 @@ int DesktopHeight() { return State().desktopHeight; }
 
 bool DisplayMode(DWORD index, DEVMODEA* mode) {
   fake::Mode m{State().desktopWidth, State().desktopHeight, State().desktopDepth, 60};
-  if (index != ENUM_CURRENT_SETTINGS && index != 0) {
+  if (index == ENUM_CURRENT_SETTINGS && State().changedWidth != 0) {
+    m = fake::Mode{State().changedWidth, State().changedHeight, State().changedDepth, 60};
+  } else if (index != ENUM_CURRENT_SETTINGS && index != 0) {
     if (index - 1 >= State().modes.size()) return false;
     m = State().modes[index - 1];
   }
@@ -126,6 +128,7 @@ LONG ChangeDisplayMode(const DEVMODEA* mode) {
   if (!known) return DISP_CHANGE_BADMODE;
   State().changedWidth = static_cast<int>(mode->dmPelsWidth);
   State().changedHeight = static_cast<int>(mode->dmPelsHeight);
+  State().changedDepth = static_cast<int>(mode->dmBitsPerPel);
   return DISP_CHANGE_SUCCESSFUL;
 }
 

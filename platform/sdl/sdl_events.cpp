@@ -36,6 +36,28 @@ int ButtonIndex(Uint8 button) {
   }
 }
 
+bool focusChanged = false;
+
+// Activation follows where the focus is after a look at the events, not every step it took on
+// the way: without a window manager a full-screen switch maps the window anew, and the focus
+// leaves it and comes back. Taken one by one those steps would make the engine give up
+// full-screen and take it again, over and over.
+void ReportFocus() {
+  Window* w = windows::MainWindow();
+  if (w == nullptr || w->native == nullptr) return;
+  const Uint32 flags = SDL_GetWindowFlags(static_cast<SDL_Window*>(w->native));
+  if (flags & SDL_WINDOW_INPUT_FOCUS) {
+    // A window with the focus is on the screen, whether or not a window manager restored it.
+    if (w->minimised && !(flags & SDL_WINDOW_MINIMIZED)) {
+      w->minimised = false;
+      SyncFullScreen(*w);
+    }
+    windows::QueueActivation(true, false);
+  } else {
+    windows::QueueActivation(false, w->minimised);
+  }
+}
+
 void OnWindowEvent(const SDL_WindowEvent& e) {
   Window* w = WindowOf(e.windowID);
   if (w == nullptr) return;
@@ -44,16 +66,17 @@ void OnWindowEvent(const SDL_WindowEvent& e) {
       windows::QueueCloseRequest();
       break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
-      windows::QueueActivation(true, false);
-      break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
-      windows::QueueActivation(false, w->minimised);
+      focusChanged = true;
       break;
     case SDL_WINDOWEVENT_MINIMIZED:
       w->minimised = true;
+      SyncFullScreen(*w);
       break;
     case SDL_WINDOWEVENT_RESTORED:
+      // A mode asked for while the window was minimised takes effect now.
       w->minimised = false;
+      SyncFullScreen(*w);
       windows::QueueExposed(*w);
       break;
     case SDL_WINDOWEVENT_EXPOSED:
@@ -116,6 +139,10 @@ void PollEvents(DWORD waitMilliseconds) {
   SDL_Event e;
   if (waitMilliseconds > 0 && SDL_WaitEventTimeout(&e, static_cast<int>(waitMilliseconds))) Translate(e);
   while (SDL_PollEvent(&e)) Translate(e);
+  if (focusChanged) {
+    focusChanged = false;
+    ReportFocus();
+  }
 }
 
 void QueueFoundEmpty() {}

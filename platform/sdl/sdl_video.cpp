@@ -21,11 +21,16 @@ void ChooseDrivers() {
   SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
 }
 
+// On deactivation the engine gives the desktop its mode back and minimises the window itself;
+// SDL doing the same on its own would leave two owners of the window's state.
+void KeepWindowOnFocusLoss() { SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0"); }
+
 }  // namespace
 
 bool StartSdlVideo(std::string* error) {
   if (!started && failure.empty()) {
     ChooseDrivers();
+    KeepWindowOnFocusLoss();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
       started = true;
       // Gives back the display connection and what SDL holds for it when the process ends.

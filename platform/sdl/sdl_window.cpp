@@ -11,6 +11,82 @@ namespace {
 
 SDL_Window* Native(const Window& window) { return static_cast<SDL_Window*>(window.native); }
 
+// The display mode asked for through ChangeDisplaySettingsA, until the desktop's own is asked
+// back. SDL changes the display's mode only for a full-screen window, so the mode is carried by
+// the main window whenever that is a visible, unminimised pop-up; a mode asked for earlier
+// waits for such a window.
+bool modeRequested = false;
+SDL_DisplayMode requestedMode{};
+
+bool WantsFullScreen(const Window& window) {
+  // The first window is not yet listed while it is being created.
+  const Window* main = windows::MainWindow();
+  return modeRequested && (main == nullptr || main == &window) && !(window.style & WS_CAPTION) && window.visible &&
+         !window.minimised;
+}
+
+bool IsDesktopMode(const SDL_DisplayMode& mode) {
+  SDL_DisplayMode desktop;
+  return SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w == mode.w && desktop.h == mode.h &&
+         desktop.refresh_rate == mode.refresh_rate;
+}
+
+void PlaceAtClientRect(Window& window, SDL_Window* w) {
+  SDL_SetWindowBordered(w, (window.style & WS_CAPTION) ? SDL_TRUE : SDL_FALSE);
+  const RECT client = windows::ClientRectOnScreen(window);
+  const int width = client.right - client.left > 0 ? client.right - client.left : 1;
+  const int height = client.bottom - client.top > 0 ? client.bottom - client.top : 1;
+  int currentWidth = 0, currentHeight = 0;
+  SDL_GetWindowSize(w, &currentWidth, &currentHeight);
+  if (currentWidth != width || currentHeight != height) SDL_SetWindowSize(w, width, height);
+  SDL_SetWindowPosition(w, client.left, client.top);
+}
+
+// Puts the SDL window into or out of full-screen as the requested mode and the window's state
+// say. The desktop's own size takes SDL's desktop full-screen: the picture is the same, no
+// mode switch makes the monitor resynchronise, and leaving it is instant. Any other size
+// switches the display to that mode.
+bool UpdateFullScreen(Window& window) {
+  SDL_Window* w = Native(window);
+  if (w == nullptr) return true;
+  const Uint32 current = SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN_DESKTOP;
+  if (WantsFullScreen(window)) {
+    const Uint32 wanted = IsDesktopMode(requestedMode) ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN;
+    if (wanted == SDL_WINDOW_FULLSCREEN && SDL_SetWindowDisplayMode(w, &requestedMode) != 0) return false;
+    return current == wanted || SDL_SetWindowFullscreen(w, wanted) == 0;
+  }
+  if (current == 0) return true;
+  if (SDL_SetWindowFullscreen(w, 0) != 0) return false;
+  // Without a window manager SDL leaves the window at the display's size.
+  PlaceAtClientRect(window, w);
+  return true;
+}
+
+// A display mode SDL offers with this size, and this rate when one is asked for and SDL knows
+// the rate: the desktop's own when it fits, else the first SDL lists. SDL cannot change the
+// display's depth; the copy to the window converts every picture, so the depth asked for is no
+// reason to refuse a mode.
+bool FindOfferedMode(const DEVMODEA& wanted, SDL_DisplayMode* found) {
+  const bool rateAsked = (wanted.dmFields & DM_DISPLAYFREQUENCY) && wanted.dmDisplayFrequency > 1;
+  const auto fits = [&](const SDL_DisplayMode& m) {
+    return static_cast<DWORD>(m.w) == wanted.dmPelsWidth && static_cast<DWORD>(m.h) == wanted.dmPelsHeight &&
+           (!rateAsked || m.refresh_rate == 0 || static_cast<DWORD>(m.refresh_rate) == wanted.dmDisplayFrequency);
+  };
+  SDL_DisplayMode m;
+  if (SDL_GetDesktopDisplayMode(0, &m) == 0 && fits(m)) {
+    *found = m;
+    return true;
+  }
+  const int count = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < count; ++i) {
+    if (SDL_GetDisplayMode(0, i, &m) == 0 && fits(m)) {
+      *found = m;
+      return true;
+    }
+  }
+  return false;
+}
+
 // What a player sees when the game cannot start for want of a display: the log is off, so
 // this is the one line that says why.
 void ReportNoWindow(const char* what, const std::string& reason) {
@@ -41,6 +117,7 @@ bool CreateNativeWindow(Window& window) {
   }
   window.native = created;
   if (window.visible) SDL_ShowWindow(created);
+  UpdateFullScreen(window);
   return true;
 }
 
@@ -57,26 +134,32 @@ void SetNativeTitle(Window& window) {
 void SetNativeGeometry(Window& window) {
   SDL_Window* w = Native(window);
   if (w == nullptr) return;
-  SDL_SetWindowBordered(w, (window.style & WS_CAPTION) ? SDL_TRUE : SDL_FALSE);
-  const RECT client = windows::ClientRectOnScreen(window);
-  const int width = client.right - client.left > 0 ? client.right - client.left : 1;
-  const int height = client.bottom - client.top > 0 ? client.bottom - client.top : 1;
-  int currentWidth = 0, currentHeight = 0;
-  SDL_GetWindowSize(w, &currentWidth, &currentHeight);
-  if (currentWidth != width || currentHeight != height) SDL_SetWindowSize(w, width, height);
-  SDL_SetWindowPosition(w, client.left, client.top);
+  // A full-screen window covers the display whatever its rectangle says.
+  if (WantsFullScreen(window)) {
+    UpdateFullScreen(window);
+    return;
+  }
+  if (SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN) {
+    UpdateFullScreen(window);
+  } else {
+    PlaceAtClientRect(window, w);
+  }
 }
 
 void ShowNativeWindow(Window& window) {
   SDL_Window* w = Native(window);
   if (w == nullptr) return;
+  // Full-screen is left before the window goes away and entered once it is back.
   if (!window.visible) {
+    UpdateFullScreen(window);
     SDL_HideWindow(w);
   } else if (window.minimised) {
+    UpdateFullScreen(window);
     SDL_MinimizeWindow(w);
   } else {
     SDL_ShowWindow(w);
     SDL_RestoreWindow(w);
+    UpdateFullScreen(window);
   }
 }
 
@@ -134,20 +217,27 @@ bool DisplayMode(DWORD index, DEVMODEA* result) {
   return true;
 }
 
-// The desktop keeps its own mode: a requested mode that the display offers is accepted and a
-// full-screen window is shown at that size over it.
 LONG ChangeDisplayMode(const DEVMODEA* mode) {
-  if (mode == nullptr) return DISP_CHANGE_SUCCESSFUL;
-  if (!StartSdlVideo()) return DISP_CHANGE_FAILED;
-  const int count = SDL_GetNumDisplayModes(0);
-  for (int i = 0; i < count; ++i) {
-    SDL_DisplayMode m;
-    if (SDL_GetDisplayMode(0, i, &m) == 0 && static_cast<DWORD>(m.w) == mode->dmPelsWidth &&
-        static_cast<DWORD>(m.h) == mode->dmPelsHeight) {
-      return DISP_CHANGE_SUCCESSFUL;
-    }
+  Window* main = windows::MainWindow();
+  if (mode == nullptr) {
+    modeRequested = false;
+    return main == nullptr || UpdateFullScreen(*main) ? DISP_CHANGE_SUCCESSFUL : DISP_CHANGE_FAILED;
   }
-  return DISP_CHANGE_BADMODE;
+  if (!StartSdlVideo()) return DISP_CHANGE_FAILED;
+  SDL_DisplayMode offered;
+  if (!FindOfferedMode(*mode, &offered)) return DISP_CHANGE_BADMODE;
+  const bool wasRequested = modeRequested;
+  const SDL_DisplayMode previous = requestedMode;
+  modeRequested = true;
+  requestedMode = offered;
+  if (main == nullptr || UpdateFullScreen(*main)) return DISP_CHANGE_SUCCESSFUL;
+  // The display keeps the mode it had.
+  modeRequested = wasRequested;
+  requestedMode = previous;
+  UpdateFullScreen(*main);
+  return DISP_CHANGE_FAILED;
 }
 
 }  // namespace native
+
+void SyncFullScreen(Window& window) { UpdateFullScreen(window); }
