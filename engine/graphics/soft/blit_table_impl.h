@@ -2,10 +2,12 @@
 // so that the two halves compile in parallel.
 #pragma once
 
+#include <cstring>
 #include <utility>
 
 #include "blit_kernel.h"
 #include "blit_table.h"
+#include "pixel_ops.h"
 
 namespace VORNEK_BLIT_NS::blit_detail {
 
@@ -44,38 +46,120 @@ BlitSpanFn FindVariant(BlitOp op, SourceKind kind, bool graph, bool bright) {
   return table.entries[index];
 }
 
-// Solid-colour 32-bit fills: whole register groups of a row; returns how many pixels it did.
-template <BlitOp Op>
-int FillGroups32(std::uint8_t* row, int count, std::uint32_t color, std::uint32_t p) {
-  using namespace blit_vector;
-  constexpr int lanes = static_cast<int>(sizeof(Reg) / 4);
-  const Constants constants = MakeConstants(p);
-  const Reg source = Splat32(color);
-  int i = 0;
-  for (; i + lanes <= count; i += lanes) {
-    std::uint8_t* at = row + i * 4;
-    StoreU(at, Blend<32, Op>(LoadU(at), source, constants));
+// ---- Runs of one colour ------------------------------------------------------------------
+
+namespace solid_detail {
+
+using namespace blit_vector;
+
+// The blit operation that gives the same pixels as a solid-colour kind, for the vector loop.
+constexpr BlitOp VectorOpFor(BlendKind kind) {
+  switch (kind) {
+    case BlendKind::Alpha:
+      return BlitOp::Alpha;
+    case BlendKind::Add:
+      return BlitOp::Add;
+    case BlendKind::Subtract:
+      return BlitOp::Subtract;
+    case BlendKind::Multiply:
+      return BlitOp::Multiply;
+    case BlendKind::InvertedAlpha:
+      return BlitOp::InvertedAlpha;
+    case BlendKind::MultiplyAlpha:
+      return BlitOp::MultiplyAlpha;
+    default:
+      return BlitOp::Copy;
   }
-  return i;
 }
 
-inline FillGroupsFn FindFillGroups(BlitOp op) {
-  switch (op) {
-    case BlitOp::Alpha:
-      return &FillGroups32<BlitOp::Alpha>;
-    case BlitOp::Add:
-      return &FillGroups32<BlitOp::Add>;
-    case BlitOp::Subtract:
-      return &FillGroups32<BlitOp::Subtract>;
-    case BlitOp::Multiply:
-      return &FillGroups32<BlitOp::Multiply>;
-    case BlitOp::InvertedAlpha:
-      return &FillGroups32<BlitOp::InvertedAlpha>;
-    case BlitOp::MultiplyAlpha:
-      return &FillGroups32<BlitOp::MultiplyAlpha>;
-    default:
-      return &FillGroups32<BlitOp::Copy>;
+// 5:6:5 pixels under the solid-colour forms that step by SignedScaleTable.
+template <BlendKind Kind>
+Reg SignedStepFill16(Reg d, Reg s, const Constants& c) {
+  const Channels16 dc = Split16(d);
+  Channels16 target = Split16(Kind == BlendKind::InvertedAlpha ? Xor(s, Splat16(0xFFFFu)) : s);
+  if constexpr (Kind == BlendKind::MultiplyAlpha) {
+    target = {Srl16(Mullo16(target.r, dc.r), 5), Srl16(Mullo16(target.g, dc.g), 6),
+              Srl16(Mullo16(target.b, dc.b), 5)};
+  }
+  return Join16({SignedStep(target.r, dc.r, c), SignedStep(target.g, dc.g, c), SignedStep(target.b, dc.b, c)});
+}
+
+template <class Format, BlendKind Kind>
+Reg FillVector(Reg d, Reg s, const Constants& c) {
+  constexpr bool signedStep =
+      Kind == BlendKind::Alpha || Kind == BlendKind::InvertedAlpha || Kind == BlendKind::MultiplyAlpha;
+  if constexpr (std::is_same_v<Format, Rgb565> && signedStep) {
+    return SignedStepFill16<Kind>(d, s, c);
+  } else {
+    return Blend<std::is_same_v<Format, Rgb32> ? 32 : 16, VectorOpFor(Kind)>(d, s, c);
   }
 }
+
+// Every run in whole register groups. The last group of a run overlaps the one before it; it is
+// read before any group is written, so the pixels they share come out the same from both, and
+// stored last. A run shorter than a register is blended in a copy.
+// Runs of a small disc lie on rows a pitch apart, each on its own lines, where the processor's
+// own prefetching does not look: their lines are asked for a few runs ahead.
+constexpr int kPrefetchAhead = 4;
+
+inline void PrefetchRun(const SolidRun& run, int bytes) {
+  const auto start = reinterpret_cast<std::uintptr_t>(run.row);
+  const std::uintptr_t end = start + static_cast<std::uintptr_t>(run.count) * static_cast<std::uintptr_t>(bytes);
+  for (std::uintptr_t line = start & ~std::uintptr_t{63}; line < end; line += 64) {
+    _mm_prefetch(reinterpret_cast<const char*>(line), _MM_HINT_T0);
+  }
+}
+
+template <class Format, BlendKind Kind>
+void SolidRuns(const SolidRun* runs, int n, std::uint32_t color, std::uint32_t p) {
+  using Pixel = typename Format::Pixel;
+  constexpr int bytes = static_cast<int>(sizeof(Pixel));
+  constexpr int lanes = static_cast<int>(sizeof(Reg)) / bytes;
+  const Constants constants = MakeConstants(p);
+  const Reg source = bytes == 4 ? Splat32(color) : Splat16(color);
+  for (int k = 0; k < n && k < kPrefetchAhead; ++k) PrefetchRun(runs[k], bytes);
+  for (int k = 0; k < n; ++k) {
+    if (k + kPrefetchAhead < n) PrefetchRun(runs[k + kPrefetchAhead], bytes);
+    std::uint8_t* row = runs[k].row;
+    const int count = runs[k].count;
+    if (count < lanes) {
+      Reg v = Zero();
+      std::memcpy(&v, row, static_cast<std::size_t>(count) * bytes);
+      v = FillVector<Format, Kind>(v, source, constants);
+      std::memcpy(row, &v, static_cast<std::size_t>(count) * bytes);
+      continue;
+    }
+    std::uint8_t* lastAt = row + static_cast<std::ptrdiff_t>(count - lanes) * bytes;
+    const Reg last = FillVector<Format, Kind>(LoadU(lastAt), source, constants);
+    for (std::uint8_t* at = row; at < lastAt; at += sizeof(Reg)) {
+      StoreU(at, FillVector<Format, Kind>(LoadU(at), source, constants));
+    }
+    StoreU(lastAt, last);
+  }
+}
+
+template <class Format>
+SolidRunsFn FindSolidRuns(BlendKind kind) {
+  switch (kind) {
+    case BlendKind::Copy:
+      return &SolidRuns<Format, BlendKind::Copy>;
+    case BlendKind::Alpha:
+      return &SolidRuns<Format, BlendKind::Alpha>;
+    case BlendKind::Add:
+      return &SolidRuns<Format, BlendKind::Add>;
+    case BlendKind::Subtract:
+      return &SolidRuns<Format, BlendKind::Subtract>;
+    case BlendKind::Multiply:
+      return &SolidRuns<Format, BlendKind::Multiply>;
+    case BlendKind::InvertedAlpha:
+      return &SolidRuns<Format, BlendKind::InvertedAlpha>;
+    case BlendKind::MultiplyAlpha:
+      return &SolidRuns<Format, BlendKind::MultiplyAlpha>;
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace solid_detail
 
 }  // namespace VORNEK_BLIT_NS::blit_detail
