@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "graphics/soft/blend_tables.h"
+#include "graphics/soft/blit_table.h"
 #include "graphics/soft/mem_img.h"
 #include "graphics/soft/soft_draw.h"
 #include "soft_reference.h"
@@ -293,7 +294,14 @@ namespace {
 
 // Random images, areas, modes, parameters, brightness, lines and circles through the fast
 // loops and through the literal model; the first differing pixel names the operation.
-TEST_F(SoftDraw, RandomOperationsMatchTheModel) {
+// Fills and discs run through the loops of the processor's widest registers or the baseline ones.
+class SoftDrawWidths : public SoftDraw, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override { WideBlitsAllowed = GetParam(); }
+  void TearDown() override { WideBlitsAllowed = true; }
+};
+
+TEST_P(SoftDrawWidths, RandomOperationsMatchTheModel) {
   std::mt19937 random(20261210);
   auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
   const int modes[] = {BlendModeNone,          BlendModeAlpha,         BlendModeAdd, BlendModeSubtract,
@@ -363,6 +371,9 @@ TEST_F(SoftDraw, RandomOperationsMatchTheModel) {
     }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Widths, SoftDrawWidths, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& width) { return width.param ? "Wide" : "Baseline"; });
 
 // Huge radii far from the area take the skipping path; the model walks every step.
 TEST_F(SoftDraw, HugeCirclesFarAwayMatchTheModel) {

@@ -36,6 +36,7 @@ struct BlitContext {
   const std::uint32_t* palette;
   const std::uint8_t* graphTable;
   std::uint32_t bright[3];  // blue, green, red factors (channel order)
+  bool general;             // per pixel only: see GeneralPixelLoopsOnly
 };
 
 using BlitSpanFn = void (*)(std::uint8_t* dst, const std::uint8_t* src, const std::uint8_t* graph, int count,

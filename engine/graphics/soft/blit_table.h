@@ -31,9 +31,13 @@ SolidRunsFn FindSolidRuns16Wide(BlendKind kind);
 bool WideBlitsAvailable();
 // Tests clear this to run the baseline loops on a machine that has the wide ones.
 extern bool WideBlitsAllowed;
+// True when VORNEK_SOFT_GENERAL is set (and not "0") at the first call: every software
+// operation then takes its plain per-pixel loop, with no vector groups, whole-row copies or
+// shortcut operations, so that the tests can prove that loop against the model on its own.
+bool GeneralPixelLoopsOnly();
 
 inline BlitSpanFn FindBlitSpan(int bits, BlitOp op, SourceKind kind, bool graph, bool bright) {
   if (bits != 32) return FindBlitSpan16(op, kind, graph, bright);
-  return WideBlitsAllowed && WideBlitsAvailable() ? FindBlitSpan32Wide(op, kind, graph, bright)
+  return WideBlitsAllowed && WideBlitsAvailable() && !GeneralPixelLoopsOnly() ? FindBlitSpan32Wide(op, kind, graph, bright)
                                                   : FindBlitSpan32(op, kind, graph, bright);
 }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "blit_plan.h"
+#include "blit_table.h"
 #include "pixel_ops.h"
 #include "soft_blit.h"
 #include "solid_runs.h"
@@ -49,7 +50,7 @@ void FillRowsPlain(MEMIMG* dst, Rect r, std::uint32_t color) {
 template <class Format>
 void FillWith(BlendKind kind, MEMIMG* dst, Rect r, std::uint32_t color, int p) {
   if (kind == BlendKind::Nothing) return;
-  if (kind == BlendKind::Copy) {
+  if (kind == BlendKind::Copy && !GeneralPixelLoopsOnly()) {
     FillRowsPlain<Format>(dst, r, color);
     return;
   }
