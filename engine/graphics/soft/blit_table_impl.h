@@ -110,13 +110,76 @@ inline void PrefetchRun(const SolidRun& run, int bytes) {
   }
 }
 
+// A register of pixels blended with one colour: the forms above with the colour spread once.
+template <class Format, BlendKind Kind>
+struct SolidKernel {
+  SolidKernel(std::uint32_t color, std::uint32_t p)
+      : constants(MakeConstants(p)), source(sizeof(typename Format::Pixel) == 4 ? Splat32(color) : Splat16(color)) {}
+  Reg operator()(Reg d) const { return FillVector<Format, Kind>(d, source, constants); }
+  Constants constants;
+  Reg source;
+};
+
+// The 32-bit mixes and products with one colour need no unpacking: d & 0x00FF00FF holds blue
+// and red in 16-bit lanes, d >> 8 green and the filler byte. The high lanes' results are wanted
+// in their upper byte, where they already are before the shift. The filler lane is weighted
+// 256 with nothing added, which gives it back unchanged.
+inline Reg ByteLanesLow(Reg d) { return And(d, Splat16(0xFFu)); }
+inline Reg ByteLanesHigh(Reg d) { return Srl16(d, 8); }
+inline Reg JoinByteLanes(Reg low, Reg highInUpperByte) { return Or(low, And(highInUpperByte, Splat16(0xFF00u))); }
+// Per-lane values: blue and red, or green and the filler.
+inline Reg LowLanes(std::uint32_t c, std::uint32_t f) { return Set32((f * (c >> 16 & 0xFFu)) << 16 | f * (c & 0xFFu)); }
+inline Reg HighLanes(std::uint32_t c, std::uint32_t f, std::uint32_t filler) {
+  return Set32(filler << 16 | f * (c >> 8 & 0xFFu));
+}
+
+template <BlendKind Kind>
+  requires(Kind == BlendKind::Alpha || Kind == BlendKind::InvertedAlpha)
+struct SolidKernel<Rgb32, Kind> {
+  // d × (256 − p) + s × p per byte.
+  SolidKernel(std::uint32_t color, std::uint32_t p)
+      : keepLow(Set16(256 - p)),
+        keepHigh(Set32(256u << 16 | (256 - p))),
+        addLow(LowLanes(Source(color), p)),
+        addHigh(HighLanes(Source(color), p, 0)) {}
+  static std::uint32_t Source(std::uint32_t color) { return Kind == BlendKind::InvertedAlpha ? ~color : color; }
+  Reg operator()(Reg d) const {
+    return JoinByteLanes(Srl16(Add16(Mullo16(ByteLanesLow(d), keepLow), addLow), 8),
+                         Add16(Mullo16(ByteLanesHigh(d), keepHigh), addHigh));
+  }
+  Reg keepLow, keepHigh, addLow, addHigh;
+};
+
+template <>
+struct SolidKernel<Rgb32, BlendKind::Multiply> {
+  // d × s >> 8 per byte.
+  SolidKernel(std::uint32_t color, std::uint32_t) : low(LowLanes(color, 1)), high(HighLanes(color, 1, 256)) {}
+  Reg operator()(Reg d) const {
+    return JoinByteLanes(Srl16(Mullo16(ByteLanesLow(d), low), 8), Mullo16(ByteLanesHigh(d), high));
+  }
+  Reg low, high;
+};
+
+template <>
+struct SolidKernel<Rgb32, BlendKind::MultiplyAlpha> {
+  // m = d × s >> 8, then d × (256 − p) + m × p per byte; the filler's m is itself.
+  SolidKernel(std::uint32_t color, std::uint32_t p)
+      : low(LowLanes(color, 1)), high(HighLanes(color, 1, 256)), keep(Set16(256 - p)), mix(Set16(p)) {}
+  Reg Mixed(Reg lanes, Reg source) const {
+    return Add16(Mullo16(lanes, keep), Mullo16(Srl16(Mullo16(lanes, source), 8), mix));
+  }
+  Reg operator()(Reg d) const {
+    return JoinByteLanes(Srl16(Mixed(ByteLanesLow(d), low), 8), Mixed(ByteLanesHigh(d), high));
+  }
+  Reg low, high, keep, mix;
+};
+
 template <class Format, BlendKind Kind>
 void SolidRuns(const SolidRun* runs, int n, std::uint32_t color, std::uint32_t p) {
   using Pixel = typename Format::Pixel;
   constexpr int bytes = static_cast<int>(sizeof(Pixel));
   constexpr int lanes = static_cast<int>(sizeof(Reg)) / bytes;
-  const Constants constants = MakeConstants(p);
-  const Reg source = bytes == 4 ? Splat32(color) : Splat16(color);
+  const SolidKernel<Format, Kind> kernel(color, p);
   for (int k = 0; k < n && k < kPrefetchAhead; ++k) PrefetchRun(runs[k], bytes);
   for (int k = 0; k < n; ++k) {
     if (k + kPrefetchAhead < n) PrefetchRun(runs[k + kPrefetchAhead], bytes);
@@ -125,15 +188,13 @@ void SolidRuns(const SolidRun* runs, int n, std::uint32_t color, std::uint32_t p
     if (count < lanes) {
       Reg v = Zero();
       std::memcpy(&v, row, static_cast<std::size_t>(count) * bytes);
-      v = FillVector<Format, Kind>(v, source, constants);
+      v = kernel(v);
       std::memcpy(row, &v, static_cast<std::size_t>(count) * bytes);
       continue;
     }
     std::uint8_t* lastAt = row + static_cast<std::ptrdiff_t>(count - lanes) * bytes;
-    const Reg last = FillVector<Format, Kind>(LoadU(lastAt), source, constants);
-    for (std::uint8_t* at = row; at < lastAt; at += sizeof(Reg)) {
-      StoreU(at, FillVector<Format, Kind>(LoadU(at), source, constants));
-    }
+    const Reg last = kernel(LoadU(lastAt));
+    for (std::uint8_t* at = row; at < lastAt; at += sizeof(Reg)) StoreU(at, kernel(LoadU(at)));
     StoreU(lastAt, last);
   }
 }

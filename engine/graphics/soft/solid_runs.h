@@ -17,6 +17,9 @@ class SolidRunBatch {
   SolidRunBatch(SolidRunsFn fn, std::uint32_t color, int p)
       : fn_(fn), color_(color), p_(static_cast<std::uint32_t>(p)) {}
   void Add(std::uint8_t* row, int count) {
+    // The loop asks for the rest of a run's lines shortly before it; the first is asked for
+    // now, while the caller is still working out the runs to come.
+    __builtin_prefetch(row);
     runs_[n_++] = {row, count};
     if (n_ == kSize) Flush();
   }
