@@ -110,6 +110,10 @@ inline void PrefetchRun(const SolidRun& run, int bytes) {
   }
 }
 
+struct Chunk16 {
+  std::uint8_t bytes[16];
+};
+
 // A register of pixels blended with one colour: the forms above with the colour spread once.
 template <class Format, BlendKind Kind>
 struct SolidKernel {
@@ -174,6 +178,31 @@ struct SolidKernel<Rgb32, BlendKind::MultiplyAlpha> {
   Reg low, high, keep, mix;
 };
 
+// Copies the pixels of a run shorter than a register (size bytes, at least one pixel) as two
+// fixed-size copies that overlap in the middle; they compile to plain moves, where a call to
+// memcpy would cost more than the blend.
+template <std::size_t kPixel, std::size_t kRegister>
+inline void CopyShort(std::uint8_t* to, const std::uint8_t* from, std::size_t size) {
+  auto twice = [&](auto chunk) {
+    constexpr std::size_t width = sizeof chunk;
+    decltype(chunk) end;
+    std::memcpy(&chunk, from, width);
+    std::memcpy(&end, from + (size - width), width);
+    std::memcpy(to, &chunk, width);
+    std::memcpy(to + (size - width), &end, width);
+  };
+  if constexpr (kRegister > 16) {
+    if (size >= 16) return twice(Chunk16{});
+  }
+  if (size >= 8) return twice(std::uint64_t{});
+  if constexpr (kPixel == 4) {
+    twice(std::uint32_t{});
+  } else {
+    if (size >= 4) return twice(std::uint32_t{});
+    twice(std::uint16_t{});
+  }
+}
+
 template <class Format, BlendKind Kind>
 void SolidRuns(const SolidRun* runs, int n, std::uint32_t color, std::uint32_t p) {
   using Pixel = typename Format::Pixel;
@@ -186,10 +215,11 @@ void SolidRuns(const SolidRun* runs, int n, std::uint32_t color, std::uint32_t p
     std::uint8_t* row = runs[k].row;
     const int count = runs[k].count;
     if (count < lanes) {
-      Reg v = Zero();
-      std::memcpy(&v, row, static_cast<std::size_t>(count) * bytes);
-      v = kernel(v);
-      std::memcpy(row, &v, static_cast<std::size_t>(count) * bytes);
+      alignas(sizeof(Reg)) std::uint8_t copy[sizeof(Reg)] = {};
+      const std::size_t size = static_cast<std::size_t>(count) * bytes;
+      CopyShort<bytes, sizeof(Reg)>(copy, row, size);
+      StoreU(copy, kernel(LoadU(copy)));
+      CopyShort<bytes, sizeof(Reg)>(row, copy, size);
       continue;
     }
     std::uint8_t* lastAt = row + static_cast<std::ptrdiff_t>(count - lanes) * bytes;
