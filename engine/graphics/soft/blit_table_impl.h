@@ -2,6 +2,7 @@
 // so that the two halves compile in parallel.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -103,8 +104,11 @@ Reg FillVector(Reg d, Reg s, const Constants& c) {
 constexpr int kPrefetchAhead = 4;
 
 inline void PrefetchRun(const SolidRun& run, int bytes) {
+  // Past its first lines a long run is read in order, which the processor follows by itself.
+  constexpr std::uintptr_t kMostBytes = 8 * 64;
   const auto start = reinterpret_cast<std::uintptr_t>(run.row);
-  const std::uintptr_t end = start + static_cast<std::uintptr_t>(run.count) * static_cast<std::uintptr_t>(bytes);
+  const std::uintptr_t end =
+      start + std::min(static_cast<std::uintptr_t>(run.count) * static_cast<std::uintptr_t>(bytes), kMostBytes);
   for (std::uintptr_t line = start & ~std::uintptr_t{63}; line < end; line += 64) {
     _mm_prefetch(reinterpret_cast<const char*>(line), _MM_HINT_T0);
   }
