@@ -96,9 +96,6 @@ Reg FillVector(Reg d, Reg s, const Constants& c) {
   }
 }
 
-// Every run in whole register groups. The last group of a run overlaps the one before it; it is
-// read before any group is written, so the pixels they share come out the same from both, and
-// stored last. A run shorter than a register is blended in a copy.
 // Runs of a small disc lie on rows a pitch apart, each on its own lines, where the processor's
 // own prefetching does not look: their lines are asked for a few runs ahead.
 constexpr int kPrefetchAhead = 4;
@@ -207,6 +204,9 @@ inline void CopyShort(std::uint8_t* to, const std::uint8_t* from, std::size_t si
   }
 }
 
+// Every run in whole register groups. The last group of a run overlaps the one before it; it is
+// read before any group is written, so the pixels they share come out the same from both, and
+// stored last. A run shorter than a register is blended in a copy.
 template <class Format, BlendKind Kind>
 void SolidRuns(const SolidRun* runs, int n, std::uint32_t color, std::uint32_t p) {
   using Pixel = typename Format::Pixel;

@@ -14,18 +14,22 @@
 
 namespace {
 
+// Whole rows with no padding between them are one run: r becomes one row of them all.
+void JoinWholeRows(const MEMIMG* dst, Rect* r, std::size_t pixelBytes) {
+  const std::int64_t rowBytes = static_cast<std::int64_t>(r->right - r->left) * static_cast<std::int64_t>(pixelBytes);
+  if (r->left == 0 && r->right == dst->width && dst->shared->pitch == rowBytes &&
+      rowBytes * (r->bottom - r->top) <= INT32_MAX) {
+    r->right = static_cast<int>(r->right * (r->bottom - r->top));
+    r->bottom = r->top + 1;
+  }
+}
+
 // Plain fills go through the C library's wide-character fill, which uses the widest stores the
 // processor has; 16-bit rows as pixel pairs, with an odd pixel at either end.
 template <class Format>
 void FillRowsPlain(MEMIMG* dst, Rect r, std::uint32_t color) {
   using Pixel = typename Format::Pixel;
-  // Whole rows with no padding between them are one run.
-  const std::int64_t rowBytes = static_cast<std::int64_t>(r.right - r.left) * static_cast<std::int64_t>(sizeof(Pixel));
-  if (r.left == 0 && r.right == dst->width && dst->shared->pitch == rowBytes &&
-      rowBytes * (r.bottom - r.top) <= INT32_MAX) {
-    r.right = static_cast<int>(r.right * (r.bottom - r.top));
-    r.bottom = r.top + 1;
-  }
+  JoinWholeRows(dst, &r, sizeof(Pixel));
   const int n = r.right - r.left;
   const Pixel value = static_cast<Pixel>(color);
   const std::uint32_t pattern = sizeof(Pixel) == 4 ? color : (color & 0xFFFFu) * 0x10001u;
@@ -55,13 +59,7 @@ void FillWith(BlendKind kind, MEMIMG* dst, Rect r, std::uint32_t color, int p) {
     return;
   }
   using Pixel = typename Format::Pixel;
-  // Whole rows with no padding between them are one run.
-  const std::int64_t rowBytes = static_cast<std::int64_t>(r.right - r.left) * static_cast<std::int64_t>(sizeof(Pixel));
-  if (r.left == 0 && r.right == dst->width && dst->shared->pitch == rowBytes &&
-      rowBytes * (r.bottom - r.top) <= INT32_MAX) {
-    r.right = static_cast<int>(r.right * (r.bottom - r.top));
-    r.bottom = r.top + 1;
-  }
+  JoinWholeRows(dst, &r, sizeof(Pixel));
   SolidRunBatch batch(FindSolidRuns(std::is_same_v<Format, Rgb32>, kind), color, p);
   for (int y = r.top; y < r.bottom; ++y) batch.Add(PixelAt(dst, r.left, y, sizeof(Pixel)), r.right - r.left);
   batch.Flush();

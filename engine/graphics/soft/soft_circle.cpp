@@ -259,6 +259,8 @@ void SoftDrawCircle(MEMIMG* target, const SoftDrawParams* params, int cx, int cy
   const BlendKind kind = ResolveBlendKind(params->blendMode, params->blendParam);
   const std::uint32_t source = ApplyBrightnessFor(layout, color, params->bright);
   const int p = params->blendParam;
+  // Disc rows go to the solid-colour runs, except on 5:6:5 targets with alpha, stepped two units
+  // a pixel, and with a parameter outside 0-255, which only the engine's own callers could pass.
   if (fill && layout != TargetLayout::Rgb565WithAlpha && kind != BlendKind::Nothing && p >= 0 && p <= 255) {
     SolidRunBatch batch(FindSolidRuns(layout == TargetLayout::Rgb32, kind), source, p);
     const int bytes = BytesPerTargetPixel(layout);
