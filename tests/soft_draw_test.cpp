@@ -375,9 +375,9 @@ TEST_P(SoftDrawWidths, RandomOperationsMatchTheModel) {
 INSTANTIATE_TEST_SUITE_P(Widths, SoftDrawWidths, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool>& width) { return width.param ? "Wide" : "Baseline"; });
 
-// Lines long enough for the 5:6:5 mixes to look their channels up in tables, over random
-// pixels, in every mode, with and without the alpha bytes beside the colour.
-TEST_F(SoftDraw, LongLinesMatchTheModel) {
+// Lines and outlines long enough for the 5:6:5 mixes to look their channels up in tables, over
+// random pixels, in every mode, with and without the alpha bytes beside the colour.
+TEST_F(SoftDraw, LongLinesAndLargeOutlinesMatchTheModel) {
   std::mt19937 random(4242);
   const int modes[] = {BlendModeAlpha, BlendModeInvertedAlpha, BlendModeMultiplyAlpha, BlendModeAdd,
                        BlendModeMultiply};
@@ -396,6 +396,10 @@ TEST_F(SoftDraw, LongLinesMatchTheModel) {
         for (const auto& e : ends) {
           SoftDrawLine(target.image(), &params, e[0], e[1], e[2], e[3], color);
           reference::DrawLine(&model, modelParams, e[0], e[1], e[2], e[3], color);
+        }
+        for (int r : {23, 24, 100, 200}) {
+          SoftDrawCircle(target.image(), &params, 160, 150, r, color, 0);
+          reference::DrawCircle(&model, modelParams, 160, 150, r, color, 0);
         }
         int differing = 0;
         for (int y = 0; y < 320; ++y) {

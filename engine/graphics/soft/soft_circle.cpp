@@ -5,8 +5,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "../../core/tracked_memory.h"
+#include "blit_table.h"
+#include "channel_tables.h"
 #include "pixel_loop_dispatch.h"
 #include "solid_runs.h"
 #include "soft_draw.h"
@@ -205,20 +208,29 @@ struct CircleLoop {
     const auto source = op.Prepare(color);
     constexpr std::ptrdiff_t pixelBytes = static_cast<std::ptrdiff_t>(sizeof(Pixel)) * Stride;
     if (!call.fill) {
-      auto plot = [&](Coord x, Coord y) {
-        Pixel* pixel = reinterpret_cast<Pixel*>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch +
-                                                static_cast<std::ptrdiff_t>(x) * pixelBytes);
-        *pixel = op.Apply(*pixel, source);
+      auto outline = [&](auto apply) {
+        auto plot = [&](Coord x, Coord y) {
+          Pixel* pixel = reinterpret_cast<Pixel*>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch +
+                                                  static_cast<std::ptrdiff_t>(x) * pixelBytes);
+          *pixel = apply(*pixel);
+        };
+        if (call.cx - call.r >= t.left && call.cx + call.r < t.right && call.cy - call.r >= t.top &&
+            call.cy + call.r < t.bottom) {
+          WalkOutline<true>(call.cx, call.cy, call.r, t, plot);
+        } else {
+          WalkOutline<false>(call.cx, call.cy, call.r, t, [&](Coord x, Coord y) {
+            if (x >= t.left && x < t.right && y >= t.top && y < t.bottom) plot(x, y);
+          });
+        }
       };
-      if (call.cx - call.r >= t.left && call.cx + call.r < t.right && call.cy - call.r >= t.top &&
-          call.cy + call.r < t.bottom) {
-        WalkOutline<true>(call.cx, call.cy, call.r, t, plot);
-      } else {
-        WalkOutline<false>(call.cx, call.cy, call.r, t, [&](Coord x, Coord y) {
-          if (x >= t.left && x < t.right && y >= t.top && y < t.bottom) plot(x, y);
-        });
+      if constexpr (std::is_same_v<Format, Rgb565> && kTabulated<Kind>) {
+        // An outline has about 5.7 r points.
+        if (call.r >= 24 && !GeneralPixelLoopsOnly()) {
+          const ChannelTables<Kind> tables(op, source);
+          return outline([&](Pixel d) { return tables.Apply(d); });
+        }
       }
-      return;
+      return outline([&](Pixel d) { return op.Apply(d, source); });
     }
     WalkDiscRows(call.cx, call.cy, call.r, t, [&](Coord y, Coord first, std::ptrdiff_t count) {
       Pixel* row = reinterpret_cast<Pixel*>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch) + first * Stride;

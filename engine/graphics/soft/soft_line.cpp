@@ -6,6 +6,7 @@
 #include <type_traits>
 
 #include "blit_table.h"
+#include "channel_tables.h"
 #include "pixel_loop_dispatch.h"
 #include "soft_draw.h"
 
@@ -19,30 +20,8 @@ struct LineWalk {
   int errorStep, errorLimit;
 };
 
-// The 5:6:5 mixes work each channel on its own, so with one colour their results fit in three
-// small tables of 32, 64 and 32 entries, worked out once with the operation itself. Looking up
-// costs a fraction of mixing three channels, which pays on lines longer than the tables.
-template <BlendKind Kind>
-constexpr bool kTabulated = Kind == BlendKind::Alpha || Kind == BlendKind::InvertedAlpha || Kind == BlendKind::MultiplyAlpha;
-constexpr int kTableWorthIt = 256;
-
-template <BlendKind Kind>
-class ChannelTables {
- public:
-  ChannelTables(const BlendOp<Rgb565, Kind>& op, typename BlendOp<Rgb565, Kind>::Prepared source) {
-    for (std::uint16_t v = 0; v < 32; ++v) {
-      red_[v] = op.Apply(static_cast<std::uint16_t>(v << 11), source) & 0xF800u;
-      blue_[v] = op.Apply(v, source) & 0x1Fu;
-    }
-    for (std::uint16_t v = 0; v < 64; ++v) green_[v] = op.Apply(static_cast<std::uint16_t>(v << 5), source) & 0x7E0u;
-  }
-  std::uint16_t Apply(std::uint16_t d) const {
-    return static_cast<std::uint16_t>(red_[d >> 11] | green_[(d >> 5) & 0x3F] | blue_[d & 0x1F]);
-  }
-
- private:
-  std::uint16_t red_[32], green_[64], blue_[32];
-};
+// Below this many pixels the channel tables cost more than they save.
+constexpr int kTableWorthIt = 128;
 
 template <class Format, int Stride, BlendKind Kind>
 struct LineLoop {
