@@ -1,12 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <random>
 #include <vector>
 
 #include "graphics/soft/blend_tables.h"
 #include "graphics/soft/pixel_ops.h"
-#include "graphics/soft/solid_span.h"
+#include "graphics/soft/solid_runs.h"
+#include "graphics/soft/blit_table.h"
 #include "soft_reference.h"
 #include "vornek.h"
 
@@ -111,58 +115,74 @@ TEST_F(PixelOps, MatchTheReferenceOnEveryMode) {
   }
 }
 
-template <class Format, BlendKind Kind>
-void RunSpan(std::vector<std::uint32_t>* row, std::uint32_t s, int p) {
-  std::vector<typename Format::Pixel> pixels(row->begin(), row->end());
-  const SolidSpan<Format, Kind> span(s, p);
-  span.Run(pixels.data(), static_cast<std::ptrdiff_t>(pixels.size()));
-  row->assign(pixels.begin(), pixels.end());
-}
+// Runs of every length up to a few registers, several to a batch, each between guard pixels
+// that must come through untouched, on the baseline and the wide loops.
+class SolidRuns : public PixelOps, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override { WideBlitsAllowed = GetParam(); }
+  void TearDown() override { WideBlitsAllowed = true; }
+};
 
-template <class Format>
-void RunSpanFor(int mode, int p, std::vector<std::uint32_t>* row, std::uint32_t s) {
-  switch (ResolveBlendKind(mode, p)) {
-    case BlendKind::Nothing:
-      return;
-    case BlendKind::Copy:
-      return RunSpan<Format, BlendKind::Copy>(row, s, p);
-    case BlendKind::Alpha:
-      return RunSpan<Format, BlendKind::Alpha>(row, s, p);
-    case BlendKind::Add:
-      return RunSpan<Format, BlendKind::Add>(row, s, p);
-    case BlendKind::Subtract:
-      return RunSpan<Format, BlendKind::Subtract>(row, s, p);
-    case BlendKind::Multiply:
-      return RunSpan<Format, BlendKind::Multiply>(row, s, p);
-    case BlendKind::InvertedAlpha:
-      return RunSpan<Format, BlendKind::InvertedAlpha>(row, s, p);
-    case BlendKind::MultiplyAlpha:
-      return RunSpan<Format, BlendKind::MultiplyAlpha>(row, s, p);
-  }
-}
-
-// The several-pixels-at-a-time spans against the literal model, tails included.
-TEST_F(PixelOps, SolidSpansMatchTheReference) {
+TEST_P(SolidRuns, MatchTheReference) {
   std::mt19937 random(777);
+  constexpr int kGuard = 3;
   for (bool is16 : {false, true}) {
+    const std::size_t bytes = is16 ? 2 : 4;
     for (int mode : kModes) {
-      for (int trial = 0; trial < 200; ++trial) {
+      for (int trial = 0; trial < 60; ++trial) {
         const int p = trial < 3 ? (trial == 0 ? 0 : trial == 1 ? 1 : 255) : static_cast<int>(random() % 256);
         const std::uint32_t s = random();
-        std::vector<std::uint32_t> row(1 + random() % 40);
-        for (auto& d : row) d = is16 ? random() & 0xFFFF : random();
-        std::vector<std::uint32_t> want = row;
-        if (reference::ModeDraws(mode, p)) {
-          for (auto& d : want) d = reference::BlendPixel(d, s, is16, mode, p);
+        const BlendKind kind = ResolveBlendKind(mode, p);
+        if (kind == BlendKind::Nothing) continue;
+        // Lengths 1 to 40 side by side in one buffer, each with guards on both sides.
+        std::vector<int> lengths;
+        for (int n = 1; n <= 40; ++n) lengths.push_back(n);
+        std::shuffle(lengths.begin(), lengths.end(), random);
+        std::vector<std::uint32_t> pixels;
+        std::vector<SolidRun> runs;
+        std::vector<std::size_t> starts;
+        for (int n : lengths) {
+          pixels.resize(pixels.size() + kGuard);
+          starts.push_back(pixels.size());
+          pixels.resize(pixels.size() + static_cast<std::size_t>(n));
         }
-        is16 ? RunSpanFor<Rgb565>(mode, p, &row, s) : RunSpanFor<Rgb32>(mode, p, &row, s);
-        for (std::size_t i = 0; i < row.size(); ++i) {
-          ASSERT_EQ(row[i], want[i]) << (is16 ? "16" : "32") << "-bit mode " << mode << " p " << p << " pixel " << i
-                                     << std::hex << " s " << s;
+        pixels.resize(pixels.size() + kGuard);
+        for (auto& d : pixels) d = is16 ? random() & 0xFFFF : random();
+        std::vector<std::uint32_t> want = pixels;
+        for (std::size_t k = 0; k < lengths.size(); ++k) {
+          for (int i = 0; i < lengths[k]; ++i) {
+            std::uint32_t& d = want[starts[k] + static_cast<std::size_t>(i)];
+            d = reference::BlendPixel(d, s, is16, mode, p);
+          }
+        }
+        std::vector<std::uint8_t> storage(pixels.size() * bytes);
+        for (std::size_t i = 0; i < pixels.size(); ++i) std::memcpy(&storage[i * bytes], &pixels[i], bytes);
+        for (std::size_t k = 0; k < lengths.size(); ++k) runs.push_back({&storage[starts[k] * bytes], lengths[k]});
+        FindSolidRuns(!is16, kind)(runs.data(), static_cast<int>(runs.size()), s, static_cast<std::uint32_t>(p));
+        for (std::size_t i = 0; i < pixels.size(); ++i) {
+          std::uint32_t got = 0;
+          std::memcpy(&got, &storage[i * bytes], bytes);
+          ASSERT_EQ(got, want[i]) << (is16 ? "16" : "32") << "-bit mode " << mode << " p " << p << " pixel " << i
+                                  << std::hex << " s " << s;
         }
       }
     }
   }
 }
+
+// The second registration of these tests sets VORNEK_SOFT_GENERAL=1; unless the runs then leave
+// the vector loops, that registration proves nothing the first did not.
+TEST_F(PixelOps, GeneralSwitchLeavesTheVectorRuns) {
+  const char* setting = std::getenv("VORNEK_SOFT_GENERAL");
+  const bool general = setting != nullptr && std::strcmp(setting, "1") == 0;
+  for (BlendKind kind : {BlendKind::Copy, BlendKind::Alpha, BlendKind::MultiplyAlpha}) {
+    const SolidRunsFn runs32 = FindSolidRuns(true, kind), runs16 = FindSolidRuns(false, kind);
+    EXPECT_EQ(runs32 == FindSolidRuns32(kind) || runs32 == FindSolidRuns32Wide(kind), !general);
+    EXPECT_EQ(runs16 == FindSolidRuns16(kind) || runs16 == FindSolidRuns16Wide(kind), !general);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, SolidRuns, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& width) { return width.param ? "Wide" : "Baseline"; });
 
 }  // namespace

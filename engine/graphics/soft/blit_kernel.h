@@ -85,20 +85,23 @@ void BlitSpan(std::uint8_t* dst, const std::uint8_t* src, const std::uint8_t* gr
 
   if constexpr (Op == BlitOp::Copy && !alphaKind && !Graph && !Bright &&
                 (K == SourceKind::Direct || (Bits == 32 && K == SourceKind::DirectWide))) {
-    std::memcpy(dst, src, static_cast<std::size_t>(count) * sizeof(DstT));
-    return;
+    if (!ctx.general) {
+      std::memcpy(dst, src, static_cast<std::size_t>(count) * sizeof(DstT));
+      return;
+    }
   }
 
   int i = 0;
   // Whole groups of pixels through the vector unit where no pixel carries its own weight.
   if constexpr ((K == SourceKind::Direct || K == SourceKind::Keyed) && !Graph && !Bright) {
     using namespace blit_vector;
+    const int grouped = ctx.general ? 0 : count;
     constexpr int lanes = static_cast<int>(sizeof(Reg) / sizeof(DstT));
     const Constants constants = MakeConstants(p);
     const Reg key = Bits == 32 ? Splat32(trans) : Splat16(trans);
     // A 16-bit pixel never equals a transparent colour above 0xFFFF.
     const Reg keyEnable = Splat32(Bits == 16 && trans > 0xFFFFu ? 0u : 0xFFFFFFFFu);
-    for (; i + lanes <= count; i += lanes) {
+    for (; i + lanes <= grouped; i += lanes) {
       std::uint8_t* at = dst + i * sizeof(DstT);
       const Reg d = LoadU(at);
       const Reg s = LoadU(src + i * srcBytes);

@@ -36,10 +36,16 @@ struct BlitContext {
   const std::uint32_t* palette;
   const std::uint8_t* graphTable;
   std::uint32_t bright[3];  // blue, green, red factors (channel order)
+  bool general;             // per pixel only: see GeneralPixelLoopsOnly
 };
 
 using BlitSpanFn = void (*)(std::uint8_t* dst, const std::uint8_t* src, const std::uint8_t* graph, int count,
                             const BlitContext& ctx);
 
-// Blends a solid colour into a row's leading register groups; returns the pixels done.
-using FillGroupsFn = int (*)(std::uint8_t* row, int count, std::uint32_t color, std::uint32_t p);
+// A run of pixels in one row, all blended with one colour.
+struct SolidRun {
+  std::uint8_t* row;  // the first pixel
+  int count;          // at least 1
+};
+// Blends the colour into every run (no run overlapping another) under one operation and p.
+using SolidRunsFn = void (*)(const SolidRun* runs, int n, std::uint32_t color, std::uint32_t p);

@@ -108,6 +108,7 @@ bool PlanBlit(const MEMIMG* dst, const MEMIMG* src, int transparent, const MEMIM
   plan->ctx.bright[1] = params.bright[1];
   plan->ctx.bright[2] = params.bright[0];
   plan->ctx.palette = PaletteScratch;
+  plan->ctx.general = GeneralPixelLoopsOnly();
 
   const bool keyed = transparent == 1;
   const SourceKind direct = (bits == 16 && sourceAlpha) ? SourceKind::DirectWide : SourceKind::Direct;

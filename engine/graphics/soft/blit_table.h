@@ -2,6 +2,7 @@
 #pragma once
 
 #include "blit_op.h"
+#include "pixel_ops.h"
 
 constexpr bool IsAlphaKind(SourceKind kind) { return kind == SourceKind::Alpha || kind == SourceKind::AlphaKeyed; }
 
@@ -20,22 +21,23 @@ BlitSpanFn FindBlitSpan16(BlitOp op, SourceKind kind, bool graph, bool bright);
 // The 32-bit loops built for AVX2; run only where the processor has it.
 BlitSpanFn FindBlitSpan32Wide(BlitOp op, SourceKind kind, bool graph, bool bright);
 
-// 32-bit solid-colour fill groups for the operations a fill uses (Copy, Alpha, Add, Subtract,
-// Multiply, InvertedAlpha, MultiplyAlpha), baseline and wide.
-FillGroupsFn FindFillGroups32(BlitOp op);
-FillGroupsFn FindFillGroups32Wide(BlitOp op);
+// Solid-colour runs in register groups, baseline and wide. Null for BlendKind::Nothing.
+SolidRunsFn FindSolidRuns32(BlendKind kind);
+SolidRunsFn FindSolidRuns32Wide(BlendKind kind);
+SolidRunsFn FindSolidRuns16(BlendKind kind);
+SolidRunsFn FindSolidRuns16Wide(BlendKind kind);
 
 // True when the processor (and the system, for the wider registers) supports AVX2.
 bool WideBlitsAvailable();
 // Tests clear this to run the baseline loops on a machine that has the wide ones.
 extern bool WideBlitsAllowed;
+// True when VORNEK_SOFT_GENERAL is set (and not "0") at the first call: every software
+// operation then takes its plain per-pixel loop, with no vector groups, whole-row copies or
+// shortcut operations, so that the tests can prove that loop against the model on its own.
+bool GeneralPixelLoopsOnly();
 
 inline BlitSpanFn FindBlitSpan(int bits, BlitOp op, SourceKind kind, bool graph, bool bright) {
   if (bits != 32) return FindBlitSpan16(op, kind, graph, bright);
-  return WideBlitsAllowed && WideBlitsAvailable() ? FindBlitSpan32Wide(op, kind, graph, bright)
+  return WideBlitsAllowed && WideBlitsAvailable() && !GeneralPixelLoopsOnly() ? FindBlitSpan32Wide(op, kind, graph, bright)
                                                   : FindBlitSpan32(op, kind, graph, bright);
-}
-
-inline FillGroupsFn FindFillGroups(BlitOp op) {
-  return WideBlitsAllowed && WideBlitsAvailable() ? FindFillGroups32Wide(op) : FindFillGroups32(op);
 }

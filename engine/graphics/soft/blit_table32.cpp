@@ -4,4 +4,4 @@ BlitSpanFn FindBlitSpan32(BlitOp op, SourceKind kind, bool graph, bool bright) {
   return VORNEK_BLIT_NS::blit_detail::FindVariant<32>(op, kind, graph, bright);
 }
 
-FillGroupsFn FindFillGroups32(BlitOp op) { return VORNEK_BLIT_NS::blit_detail::FindFillGroups(op); }
+SolidRunsFn FindSolidRuns32(BlendKind kind) { return VORNEK_BLIT_NS::blit_detail::solid_detail::FindSolidRuns<Rgb32>(kind); }

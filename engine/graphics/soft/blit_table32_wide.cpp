@@ -1,4 +1,5 @@
-// The 32-bit blit loops again, built for AVX2 (see engine/CMakeLists.txt): 256-bit groups.
+// The 32-bit blit loops and the solid-colour runs of both formats again, built for AVX2 (see
+// engine/CMakeLists.txt): 256-bit groups.
 #define VORNEK_BLIT_WIDE 1
 #include "blit_table_impl.h"
 
@@ -6,4 +7,9 @@ BlitSpanFn FindBlitSpan32Wide(BlitOp op, SourceKind kind, bool graph, bool brigh
   return VORNEK_BLIT_NS::blit_detail::FindVariant<32>(op, kind, graph, bright);
 }
 
-FillGroupsFn FindFillGroups32Wide(BlitOp op) { return VORNEK_BLIT_NS::blit_detail::FindFillGroups(op); }
+SolidRunsFn FindSolidRuns32Wide(BlendKind kind) {
+  return VORNEK_BLIT_NS::blit_detail::solid_detail::FindSolidRuns<Rgb32>(kind);
+}
+SolidRunsFn FindSolidRuns16Wide(BlendKind kind) {
+  return VORNEK_BLIT_NS::blit_detail::solid_detail::FindSolidRuns<Rgb565>(kind);
+}

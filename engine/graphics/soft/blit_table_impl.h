@@ -2,10 +2,13 @@
 // so that the two halves compile in parallel.
 #pragma once
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "blit_kernel.h"
 #include "blit_table.h"
+#include "pixel_ops.h"
 
 namespace VORNEK_BLIT_NS::blit_detail {
 
@@ -44,38 +47,214 @@ BlitSpanFn FindVariant(BlitOp op, SourceKind kind, bool graph, bool bright) {
   return table.entries[index];
 }
 
-// Solid-colour 32-bit fills: whole register groups of a row; returns how many pixels it did.
-template <BlitOp Op>
-int FillGroups32(std::uint8_t* row, int count, std::uint32_t color, std::uint32_t p) {
-  using namespace blit_vector;
-  constexpr int lanes = static_cast<int>(sizeof(Reg) / 4);
-  const Constants constants = MakeConstants(p);
-  const Reg source = Splat32(color);
-  int i = 0;
-  for (; i + lanes <= count; i += lanes) {
-    std::uint8_t* at = row + i * 4;
-    StoreU(at, Blend<32, Op>(LoadU(at), source, constants));
+// ---- Runs of one colour ------------------------------------------------------------------
+
+namespace solid_detail {
+
+using namespace blit_vector;
+
+// The blit operation that gives the same pixels as a solid-colour kind, for the vector loop.
+constexpr BlitOp VectorOpFor(BlendKind kind) {
+  switch (kind) {
+    case BlendKind::Alpha:
+      return BlitOp::Alpha;
+    case BlendKind::Add:
+      return BlitOp::Add;
+    case BlendKind::Subtract:
+      return BlitOp::Subtract;
+    case BlendKind::Multiply:
+      return BlitOp::Multiply;
+    case BlendKind::InvertedAlpha:
+      return BlitOp::InvertedAlpha;
+    case BlendKind::MultiplyAlpha:
+      return BlitOp::MultiplyAlpha;
+    default:
+      return BlitOp::Copy;
   }
-  return i;
 }
 
-inline FillGroupsFn FindFillGroups(BlitOp op) {
-  switch (op) {
-    case BlitOp::Alpha:
-      return &FillGroups32<BlitOp::Alpha>;
-    case BlitOp::Add:
-      return &FillGroups32<BlitOp::Add>;
-    case BlitOp::Subtract:
-      return &FillGroups32<BlitOp::Subtract>;
-    case BlitOp::Multiply:
-      return &FillGroups32<BlitOp::Multiply>;
-    case BlitOp::InvertedAlpha:
-      return &FillGroups32<BlitOp::InvertedAlpha>;
-    case BlitOp::MultiplyAlpha:
-      return &FillGroups32<BlitOp::MultiplyAlpha>;
-    default:
-      return &FillGroups32<BlitOp::Copy>;
+// 5:6:5 pixels under the solid-colour forms that step by SignedScaleTable.
+template <BlendKind Kind>
+Reg SignedStepFill16(Reg d, Reg s, const Constants& c) {
+  const Channels16 dc = Split16(d);
+  Channels16 target = Split16(Kind == BlendKind::InvertedAlpha ? Xor(s, Splat16(0xFFFFu)) : s);
+  if constexpr (Kind == BlendKind::MultiplyAlpha) {
+    target = {Srl16(Mullo16(target.r, dc.r), 5), Srl16(Mullo16(target.g, dc.g), 6),
+              Srl16(Mullo16(target.b, dc.b), 5)};
+  }
+  return Join16({SignedStep(target.r, dc.r, c), SignedStep(target.g, dc.g, c), SignedStep(target.b, dc.b, c)});
+}
+
+template <class Format, BlendKind Kind>
+Reg FillVector(Reg d, Reg s, const Constants& c) {
+  constexpr bool signedStep =
+      Kind == BlendKind::Alpha || Kind == BlendKind::InvertedAlpha || Kind == BlendKind::MultiplyAlpha;
+  if constexpr (std::is_same_v<Format, Rgb565> && signedStep) {
+    return SignedStepFill16<Kind>(d, s, c);
+  } else {
+    return Blend<std::is_same_v<Format, Rgb32> ? 32 : 16, VectorOpFor(Kind)>(d, s, c);
   }
 }
+
+// Runs of a small disc lie on rows a pitch apart, each on its own lines, where the processor's
+// own prefetching does not look: their lines are asked for a few runs ahead.
+constexpr int kPrefetchAhead = 4;
+
+inline void PrefetchRun(const SolidRun& run, int bytes) {
+  // Past its first lines a long run is read in order, which the processor follows by itself.
+  constexpr std::uintptr_t kMostBytes = 8 * 64;
+  const auto start = reinterpret_cast<std::uintptr_t>(run.row);
+  const std::uintptr_t end =
+      start + std::min(static_cast<std::uintptr_t>(run.count) * static_cast<std::uintptr_t>(bytes), kMostBytes);
+  for (std::uintptr_t line = start & ~std::uintptr_t{63}; line < end; line += 64) {
+    _mm_prefetch(reinterpret_cast<const char*>(line), _MM_HINT_T0);
+  }
+}
+
+struct Chunk16 {
+  std::uint8_t bytes[16];
+};
+
+// A register of pixels blended with one colour: the forms above with the colour spread once.
+template <class Format, BlendKind Kind>
+struct SolidKernel {
+  SolidKernel(std::uint32_t color, std::uint32_t p)
+      : constants(MakeConstants(p)), source(sizeof(typename Format::Pixel) == 4 ? Splat32(color) : Splat16(color)) {}
+  Reg operator()(Reg d) const { return FillVector<Format, Kind>(d, source, constants); }
+  Constants constants;
+  Reg source;
+};
+
+// The 32-bit mixes and products with one colour need no unpacking: d & 0x00FF00FF holds blue
+// and red in 16-bit lanes, d >> 8 green and the filler byte. The high lanes' results are wanted
+// in their upper byte, where they already are before the shift. The filler lane is weighted
+// 256 with nothing added, which gives it back unchanged.
+inline Reg ByteLanesLow(Reg d) { return And(d, Splat16(0xFFu)); }
+inline Reg ByteLanesHigh(Reg d) { return Srl16(d, 8); }
+inline Reg JoinByteLanes(Reg low, Reg highInUpperByte) { return Or(low, And(highInUpperByte, Splat16(0xFF00u))); }
+// Per-lane values: blue and red, or green and the filler.
+inline Reg LowLanes(std::uint32_t c, std::uint32_t f) { return Set32((f * (c >> 16 & 0xFFu)) << 16 | f * (c & 0xFFu)); }
+inline Reg HighLanes(std::uint32_t c, std::uint32_t f, std::uint32_t filler) {
+  return Set32(filler << 16 | f * (c >> 8 & 0xFFu));
+}
+
+template <BlendKind Kind>
+  requires(Kind == BlendKind::Alpha || Kind == BlendKind::InvertedAlpha)
+struct SolidKernel<Rgb32, Kind> {
+  // d × (256 − p) + s × p per byte.
+  SolidKernel(std::uint32_t color, std::uint32_t p)
+      : keepLow(Set16(256 - p)),
+        keepHigh(Set32(256u << 16 | (256 - p))),
+        addLow(LowLanes(Source(color), p)),
+        addHigh(HighLanes(Source(color), p, 0)) {}
+  static std::uint32_t Source(std::uint32_t color) { return Kind == BlendKind::InvertedAlpha ? ~color : color; }
+  Reg operator()(Reg d) const {
+    return JoinByteLanes(Srl16(Add16(Mullo16(ByteLanesLow(d), keepLow), addLow), 8),
+                         Add16(Mullo16(ByteLanesHigh(d), keepHigh), addHigh));
+  }
+  Reg keepLow, keepHigh, addLow, addHigh;
+};
+
+template <>
+struct SolidKernel<Rgb32, BlendKind::Multiply> {
+  // d × s >> 8 per byte.
+  SolidKernel(std::uint32_t color, std::uint32_t) : low(LowLanes(color, 1)), high(HighLanes(color, 1, 256)) {}
+  Reg operator()(Reg d) const {
+    return JoinByteLanes(Srl16(Mullo16(ByteLanesLow(d), low), 8), Mullo16(ByteLanesHigh(d), high));
+  }
+  Reg low, high;
+};
+
+template <>
+struct SolidKernel<Rgb32, BlendKind::MultiplyAlpha> {
+  // m = d × s >> 8, then d × (256 − p) + m × p per byte; the filler's m is itself.
+  SolidKernel(std::uint32_t color, std::uint32_t p)
+      : low(LowLanes(color, 1)), high(HighLanes(color, 1, 256)), keep(Set16(256 - p)), mix(Set16(p)) {}
+  Reg Mixed(Reg lanes, Reg source) const {
+    return Add16(Mullo16(lanes, keep), Mullo16(Srl16(Mullo16(lanes, source), 8), mix));
+  }
+  Reg operator()(Reg d) const {
+    return JoinByteLanes(Srl16(Mixed(ByteLanesLow(d), low), 8), Mixed(ByteLanesHigh(d), high));
+  }
+  Reg low, high, keep, mix;
+};
+
+// Copies the pixels of a run shorter than a register (size bytes, at least one pixel) as two
+// fixed-size copies that overlap in the middle; they compile to plain moves, where a call to
+// memcpy would cost more than the blend.
+template <std::size_t kPixel, std::size_t kRegister>
+inline void CopyShort(std::uint8_t* to, const std::uint8_t* from, std::size_t size) {
+  auto twice = [&](auto chunk) {
+    constexpr std::size_t width = sizeof chunk;
+    decltype(chunk) end;
+    std::memcpy(&chunk, from, width);
+    std::memcpy(&end, from + (size - width), width);
+    std::memcpy(to, &chunk, width);
+    std::memcpy(to + (size - width), &end, width);
+  };
+  if constexpr (kRegister > 16) {
+    if (size >= 16) return twice(Chunk16{});
+  }
+  if (size >= 8) return twice(std::uint64_t{});
+  if constexpr (kPixel == 4) {
+    twice(std::uint32_t{});
+  } else {
+    if (size >= 4) return twice(std::uint32_t{});
+    twice(std::uint16_t{});
+  }
+}
+
+// Every run in whole register groups. The last group of a run overlaps the one before it; it is
+// read before any group is written, so the pixels they share come out the same from both, and
+// stored last. A run shorter than a register is blended in a copy.
+template <class Format, BlendKind Kind>
+void SolidRuns(const SolidRun* runs, int n, std::uint32_t color, std::uint32_t p) {
+  using Pixel = typename Format::Pixel;
+  constexpr int bytes = static_cast<int>(sizeof(Pixel));
+  constexpr int lanes = static_cast<int>(sizeof(Reg)) / bytes;
+  const SolidKernel<Format, Kind> kernel(color, p);
+  for (int k = 0; k < n && k < kPrefetchAhead; ++k) PrefetchRun(runs[k], bytes);
+  for (int k = 0; k < n; ++k) {
+    if (k + kPrefetchAhead < n) PrefetchRun(runs[k + kPrefetchAhead], bytes);
+    std::uint8_t* row = runs[k].row;
+    const int count = runs[k].count;
+    if (count < lanes) {
+      alignas(sizeof(Reg)) std::uint8_t copy[sizeof(Reg)] = {};
+      const std::size_t size = static_cast<std::size_t>(count) * bytes;
+      CopyShort<bytes, sizeof(Reg)>(copy, row, size);
+      StoreU(copy, kernel(LoadU(copy)));
+      CopyShort<bytes, sizeof(Reg)>(row, copy, size);
+      continue;
+    }
+    std::uint8_t* lastAt = row + static_cast<std::ptrdiff_t>(count - lanes) * bytes;
+    const Reg last = kernel(LoadU(lastAt));
+    for (std::uint8_t* at = row; at < lastAt; at += sizeof(Reg)) StoreU(at, kernel(LoadU(at)));
+    StoreU(lastAt, last);
+  }
+}
+
+template <class Format>
+SolidRunsFn FindSolidRuns(BlendKind kind) {
+  switch (kind) {
+    case BlendKind::Copy:
+      return &SolidRuns<Format, BlendKind::Copy>;
+    case BlendKind::Alpha:
+      return &SolidRuns<Format, BlendKind::Alpha>;
+    case BlendKind::Add:
+      return &SolidRuns<Format, BlendKind::Add>;
+    case BlendKind::Subtract:
+      return &SolidRuns<Format, BlendKind::Subtract>;
+    case BlendKind::Multiply:
+      return &SolidRuns<Format, BlendKind::Multiply>;
+    case BlendKind::InvertedAlpha:
+      return &SolidRuns<Format, BlendKind::InvertedAlpha>;
+    case BlendKind::MultiplyAlpha:
+      return &SolidRuns<Format, BlendKind::MultiplyAlpha>;
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace solid_detail
 
 }  // namespace VORNEK_BLIT_NS::blit_detail

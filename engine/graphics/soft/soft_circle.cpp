@@ -4,10 +4,14 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <type_traits>
 
 #include "../../core/tracked_memory.h"
+#include "blit_table.h"
+#include "channel_tables.h"
 #include "pixel_loop_dispatch.h"
-#include "solid_span.h"
+#include "solid_runs.h"
 #include "soft_draw.h"
 
 namespace {
@@ -139,7 +143,7 @@ void WalkOutline(Coord cx, Coord cy, Coord r, const CircleTarget& t, Draw plot) 
   }
 }
 
-template <class Span>
+template <bool kWhole, class Span>
 void WalkDisc(Coord cx, Coord cy, Coord r, const CircleTarget& t, Span span) {
   const MidpointSkip skip(cy, r, t.top, t.bottom);
   Coord d = 3 - 2 * r, v = r;
@@ -153,9 +157,11 @@ void WalkDisc(Coord cx, Coord cy, Coord r, const CircleTarget& t, Span span) {
     d += 6;
   }
   for (Coord u = 1; v >= u; ) {
-    const Coord before = u;
-    if (!skip.Advance(&u, &v, &d)) break;
-    if (u != before) continue;
+    if constexpr (!kWhole) {
+      const Coord before = u;
+      if (!skip.Advance(&u, &v, &d)) break;
+      if (u != before) continue;
+    }
     span(cy + u, cx - v, cx + v);
     span(cy - u, cx - v, cx + v);
     if (d >= 0) {
@@ -166,6 +172,25 @@ void WalkDisc(Coord cx, Coord cy, Coord r, const CircleTarget& t, Span span) {
     }
     ++u;
     d += 4 * u + 2;
+  }
+}
+
+// Hands each row of the disc inside the area to run(row, first, count), once per row.
+template <class Run>
+void WalkDiscRows(Coord cx, Coord cy, Coord r, const CircleTarget& t, Run run) {
+  // Inlined at each of the walk's calls: a small disc is mostly per-row work.
+  auto span = [&](Coord y, Coord a, Coord b) __attribute__((always_inline)) {
+    if (y < t.top || y >= t.bottom || b < t.left || a >= t.right) return;
+    std::uint8_t& drawn = t.rowDrawn[y - t.flagTop];
+    if (drawn) return;
+    drawn = 1;
+    const Coord first = std::max(a, t.left), last = std::min(b, t.right - 1);
+    run(y, first, static_cast<std::ptrdiff_t>(last - first + 1));
+  };
+  if (cy - r >= t.top && cy + r < t.bottom) {
+    WalkDisc<true>(cx, cy, r, t, span);
+  } else {
+    WalkDisc<false>(cx, cy, r, t, span);
   }
 }
 
@@ -181,37 +206,35 @@ struct CircleLoop {
   static void Run(const CircleTarget& t, const CircleCall& call, std::uint32_t color, int p) {
     const BlendOp<Format, Kind> op(p);
     const auto source = op.Prepare(color);
-    const SolidSpan<Format, Kind> span(color, p);
     constexpr std::ptrdiff_t pixelBytes = static_cast<std::ptrdiff_t>(sizeof(Pixel)) * Stride;
     if (!call.fill) {
-      auto plot = [&](Coord x, Coord y) {
-        Pixel* pixel = reinterpret_cast<Pixel*>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch +
-                                                static_cast<std::ptrdiff_t>(x) * pixelBytes);
-        *pixel = op.Apply(*pixel, source);
+      auto outline = [&](auto apply) {
+        auto plot = [&](Coord x, Coord y) {
+          Pixel* pixel = reinterpret_cast<Pixel*>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch +
+                                                  static_cast<std::ptrdiff_t>(x) * pixelBytes);
+          *pixel = apply(*pixel);
+        };
+        if (call.cx - call.r >= t.left && call.cx + call.r < t.right && call.cy - call.r >= t.top &&
+            call.cy + call.r < t.bottom) {
+          WalkOutline<true>(call.cx, call.cy, call.r, t, plot);
+        } else {
+          WalkOutline<false>(call.cx, call.cy, call.r, t, [&](Coord x, Coord y) {
+            if (x >= t.left && x < t.right && y >= t.top && y < t.bottom) plot(x, y);
+          });
+        }
       };
-      if (call.cx - call.r >= t.left && call.cx + call.r < t.right && call.cy - call.r >= t.top &&
-          call.cy + call.r < t.bottom) {
-        WalkOutline<true>(call.cx, call.cy, call.r, t, plot);
-      } else {
-        WalkOutline<false>(call.cx, call.cy, call.r, t, [&](Coord x, Coord y) {
-          if (x >= t.left && x < t.right && y >= t.top && y < t.bottom) plot(x, y);
-        });
+      if constexpr (std::is_same_v<Format, Rgb565> && kTabulated<Kind>) {
+        // An outline has about 5.7 r points.
+        if (call.r >= 24 && !GeneralPixelLoopsOnly()) {
+          const ChannelTables<Kind> tables(op, source);
+          return outline([&](Pixel d) { return tables.Apply(d); });
+        }
       }
-      return;
+      return outline([&](Pixel d) { return op.Apply(d, source); });
     }
-    WalkDisc(call.cx, call.cy, call.r, t, [&](Coord y, Coord a, Coord b) {
-      if (y < t.top || y >= t.bottom || b < t.left || a >= t.right) return;
-      std::uint8_t& drawn = t.rowDrawn[y - t.flagTop];
-      if (drawn) return;
-      drawn = 1;
-      const Coord first = std::max(a, t.left), last = std::min(b, t.right - 1);
+    WalkDiscRows(call.cx, call.cy, call.r, t, [&](Coord y, Coord first, std::ptrdiff_t count) {
       Pixel* row = reinterpret_cast<Pixel*>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch) + first * Stride;
-      const std::ptrdiff_t count = static_cast<std::ptrdiff_t>(last - first + 1);
-      if constexpr (Stride == 1) {
-        span.Run(row, count);
-      } else {
-        for (std::ptrdiff_t i = 0; i < count; ++i) row[i * Stride] = op.Apply(row[i * Stride], source);
-      }
+      for (std::ptrdiff_t i = 0; i < count; ++i) row[i * Stride] = op.Apply(row[i * Stride], source);
     });
   }
 };
@@ -228,16 +251,38 @@ void SoftDrawCircle(MEMIMG* target, const SoftDrawParams* params, int cx, int cy
   if (area.left >= area.right || area.top >= area.bottom) return;
 
   CircleTarget t{target->pixels, target->shared->pitch, area.left, area.top, area.right, area.bottom, nullptr, 0};
+  // Flags for the rows the disc can reach inside the area; small discs keep them on the stack.
+  std::uint8_t nearFlags[512];
+  std::uint8_t* farFlags = nullptr;
   if (fill) {
-    // Flags only for the rows the disc can reach inside the area.
     const Coord first = std::max<Coord>(t.top, Coord{cy} - r), end = std::min<Coord>(t.bottom, Coord{cy} + r + 1);
     if (first >= end) return;
-    t.rowDrawn = static_cast<std::uint8_t*>(TrackedCalloc(static_cast<std::size_t>(end - first), "", 0));
-    if (t.rowDrawn == nullptr) return;
+    const auto rows = static_cast<std::size_t>(end - first);
+    if (rows <= sizeof nearFlags) {
+      std::memset(nearFlags, 0, rows);
+      t.rowDrawn = nearFlags;
+    } else {
+      farFlags = static_cast<std::uint8_t*>(TrackedCalloc(rows, "", 0));
+      if (farFlags == nullptr) return;
+      t.rowDrawn = farFlags;
+    }
     t.flagTop = first;
   }
   const BlendKind kind = ResolveBlendKind(params->blendMode, params->blendParam);
   const std::uint32_t source = ApplyBrightnessFor(layout, color, params->bright);
-  RunPixelLoop<CircleLoop>(layout, kind, t, CircleCall{cx, cy, r, fill}, source, params->blendParam);
-  TrackedFree(t.rowDrawn);
+  const int p = params->blendParam;
+  // Disc rows go to the solid-colour runs, except on 5:6:5 targets with alpha, stepped two units
+  // a pixel, and with a parameter outside 0-255, which only the engine's own callers could pass.
+  if (fill && layout != TargetLayout::Rgb565WithAlpha && kind != BlendKind::Nothing && p >= 0 && p <= 255) {
+    SolidRunBatch batch(FindSolidRuns(layout == TargetLayout::Rgb32, kind), source, p);
+    const int bytes = BytesPerTargetPixel(layout);
+    WalkDiscRows(cx, cy, r, t, [&](Coord y, Coord first, std::ptrdiff_t count) {
+      batch.Add(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch + static_cast<std::ptrdiff_t>(first) * bytes,
+                static_cast<int>(count));
+    });
+    batch.Flush();
+  } else {
+    RunPixelLoop<CircleLoop>(layout, kind, t, CircleCall{cx, cy, r, fill}, source, p);
+  }
+  TrackedFree(farFlags);
 }

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdlib>
+#include <type_traits>
 
+#include "blit_table.h"
+#include "channel_tables.h"
 #include "pixel_loop_dispatch.h"
 #include "soft_draw.h"
 
@@ -17,17 +20,21 @@ struct LineWalk {
   int errorStep, errorLimit;
 };
 
+// Below this many pixels the channel tables cost more than they save.
+constexpr int kTableWorthIt = 128;
+
 template <class Format, int Stride, BlendKind Kind>
 struct LineLoop {
-  static void Run(const LineWalk& walk, std::uint32_t color, int p) {
+  template <class Apply>
+  // Kept out of line, where the loop starts aligned: inlined into SoftDrawLine, one landed
+  // across a 32-byte boundary and ran a third slower.
+  __attribute__((noinline)) static void Walk(const LineWalk& walk, Apply apply) {
     using Pixel = typename Format::Pixel;
-    const BlendOp<Format, Kind> op(p);
-    const auto source = op.Prepare(color);
     std::uint8_t* at = walk.start;
     int error = 0;
     for (int k = 0; k < walk.count; ++k) {
       Pixel* pixel = reinterpret_cast<Pixel*>(at);
-      *pixel = op.Apply(*pixel, source);
+      *pixel = apply(*pixel);
       at += walk.majorStep;
       error += walk.errorStep;
       if (error >= walk.errorLimit) {
@@ -35,6 +42,18 @@ struct LineLoop {
         error -= walk.errorLimit;
       }
     }
+  }
+
+  static void Run(const LineWalk& walk, std::uint32_t color, int p) {
+    const BlendOp<Format, Kind> op(p);
+    const auto source = op.Prepare(color);
+    if constexpr (std::is_same_v<Format, Rgb565> && kTabulated<Kind>) {
+      if (walk.count >= kTableWorthIt && !GeneralPixelLoopsOnly()) {
+        const ChannelTables<Kind> tables(op, source);
+        return Walk(walk, [&](std::uint16_t d) { return tables.Apply(d); });
+      }
+    }
+    Walk(walk, [op, source](typename Format::Pixel d) { return op.Apply(d, source); });
   }
 };
 

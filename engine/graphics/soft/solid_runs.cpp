@@ -1,0 +1,56 @@
+#include "solid_runs.h"
+
+#include <cstring>
+
+#include "blit_table.h"
+
+namespace {
+
+// The plain per-pixel form of every run, for GeneralPixelLoopsOnly.
+template <class Format, BlendKind Kind>
+void PixelByPixel(const SolidRun* runs, int n, std::uint32_t color, std::uint32_t p) {
+  using Pixel = typename Format::Pixel;
+  const BlendOp<Format, Kind> op(static_cast<int>(p));
+  const auto source = op.Prepare(color);
+  for (int k = 0; k < n; ++k) {
+    for (int i = 0; i < runs[k].count; ++i) {
+      std::uint8_t* at = runs[k].row + static_cast<std::ptrdiff_t>(i) * sizeof(Pixel);
+      Pixel d;
+      std::memcpy(&d, at, sizeof d);
+      const Pixel out = static_cast<Pixel>(op.Apply(d, source));
+      std::memcpy(at, &out, sizeof out);
+    }
+  }
+}
+
+template <class Format>
+SolidRunsFn PixelByPixelFor(BlendKind kind) {
+  switch (kind) {
+    case BlendKind::Nothing:
+      return nullptr;
+    case BlendKind::Copy:
+      return &PixelByPixel<Format, BlendKind::Copy>;
+    case BlendKind::Alpha:
+      return &PixelByPixel<Format, BlendKind::Alpha>;
+    case BlendKind::Add:
+      return &PixelByPixel<Format, BlendKind::Add>;
+    case BlendKind::Subtract:
+      return &PixelByPixel<Format, BlendKind::Subtract>;
+    case BlendKind::Multiply:
+      return &PixelByPixel<Format, BlendKind::Multiply>;
+    case BlendKind::InvertedAlpha:
+      return &PixelByPixel<Format, BlendKind::InvertedAlpha>;
+    case BlendKind::MultiplyAlpha:
+      return &PixelByPixel<Format, BlendKind::MultiplyAlpha>;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+SolidRunsFn FindSolidRuns(bool is32, BlendKind kind) {
+  if (GeneralPixelLoopsOnly()) return is32 ? PixelByPixelFor<Rgb32>(kind) : PixelByPixelFor<Rgb565>(kind);
+  const bool wide = WideBlitsAllowed && WideBlitsAvailable();
+  if (is32) return wide ? FindSolidRuns32Wide(kind) : FindSolidRuns32(kind);
+  return wide ? FindSolidRuns16Wide(kind) : FindSolidRuns16(kind);
+}
