@@ -108,7 +108,7 @@ void BlitSpan(std::uint8_t* dst, const std::uint8_t* src, const std::uint8_t* gr
       Reg out = Blend<Bits, Op>(d, s, constants);
       if constexpr (K == SourceKind::Keyed) {
         const Reg same = And(Bits == 32 ? Eq32(s, key) : Eq16(s, key), keyEnable);
-        out = Or(And(same, d), AndNot(same, out));
+        out = Select(same, d, out);
       }
       StoreU(at, out);
     }

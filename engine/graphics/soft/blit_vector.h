@@ -50,6 +50,8 @@ inline Reg SubSatU16(Reg a, Reg b) { return _mm256_subs_epu16(a, b); }
 inline Reg UnpackLo8(Reg a, Reg b) { return _mm256_unpacklo_epi8(a, b); }
 inline Reg UnpackHi8(Reg a, Reg b) { return _mm256_unpackhi_epi8(a, b); }
 inline Reg PackU16(Reg a, Reg b) { return _mm256_packus_epi16(a, b); }
+// a where mask is set, b elsewhere; mask bytes are all ones or all zeros.
+inline Reg Select(Reg mask, Reg a, Reg b) { return _mm256_blendv_epi8(b, a, mask); }
 #else
 using Reg = __m128i;
 inline Reg LoadU(const void* p) { return _mm_loadu_si128(static_cast<const Reg*>(p)); }
@@ -82,6 +84,7 @@ inline Reg SubSatU16(Reg a, Reg b) { return _mm_subs_epu16(a, b); }
 inline Reg UnpackLo8(Reg a, Reg b) { return _mm_unpacklo_epi8(a, b); }
 inline Reg UnpackHi8(Reg a, Reg b) { return _mm_unpackhi_epi8(a, b); }
 inline Reg PackU16(Reg a, Reg b) { return _mm_packus_epi16(a, b); }
+inline Reg Select(Reg mask, Reg a, Reg b) { return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b)); }
 #endif
 
 struct Constants {
@@ -93,6 +96,7 @@ struct Constants {
   // that factor does not fit in a lane, and c itself is kept instead.
   Reg scaleFactor;
   Reg scaleKeep;
+  Reg scaleKeep32;  // the colour bytes of a 32-bit pixel at p = 255, else 0
 };
 
 inline Constants MakeConstants(std::uint32_t p) {
@@ -102,7 +106,8 @@ inline Constants MakeConstants(std::uint32_t p) {
           Set16(static_cast<std::uint32_t>(p >> 2)),
           Set16(static_cast<std::uint32_t>(63 - (p >> 2))),
           Set16(static_cast<std::uint32_t>(whole ? 0 : (p * 65536 + 254) / 255)),
-          Set16(static_cast<std::uint32_t>(whole ? 0xFFFF : 0))};
+          Set16(static_cast<std::uint32_t>(whole ? 0xFFFF : 0)),
+          Set32(whole ? 0xFFFFFFu : 0u)};
 }
 
 inline Reg Splat32(std::uint32_t v) { return Set32(v); }
@@ -131,10 +136,11 @@ inline Reg KeepFiller32(Reg v, Reg d) {
   return Or(AndNot(filler, v), And(filler, d));
 }
 
+// The scalar form turns each carry out of a byte into saturation of that byte and keeps the
+// carry bits themselves; the byte-saturating add gives the first, the plain sum the second.
 inline Reg PackedAdd32(Reg d, Reg s) {
-  const Reg t = Add32(And(d, Splat32(0xFEFEFFu)), And(s, Splat32(0xFEFEFFu)));
-  const Reg c = And(t, Splat32(0x1010100u));
-  return Or(Or(Sub32(c, Srl32(c, 8)), And(Or(d, s), Splat32(0x10100u))), t);
+  const Reg dm = And(d, Splat32(0xFEFEFFu)), sm = And(s, Splat32(0xFEFEFFu));
+  return Or(Or(AddSatU8(dm, sm), Add32(dm, sm)), And(Or(d, s), Splat32(0x10100u)));
 }
 inline Reg PackedSubtract32(Reg d, Reg s) {
   const Reg t = Sub32(Or(d, Splat32(0x1010100u)), And(s, Splat32(0xFEFEFEFFu)));
@@ -145,11 +151,14 @@ inline Reg PackedSubtract32(Reg d, Reg s) {
 inline Reg ScaleChannels(Reg c, const Constants& k) {
   return Add16(MulhiU16(c, k.scaleFactor), And(c, k.scaleKeep));
 }
-// Source channels scaled by p, filler byte 0: red and blue in one register, green in another.
+// Source channels scaled by p, filler byte 0. Green is scaled where it stands, in the upper
+// byte of its 16-bit lane: the multiply-high then holds its quotient in that byte, with
+// fraction bits below that the mask drops. At p = 255 both products are 0 and the colour
+// bytes come through whole.
 inline Reg Scale32(Reg s, const Constants& c) {
-  const Reg redBlue = ScaleChannels(And(s, Splat32(0xFF00FFu)), c);
-  const Reg green = ScaleChannels(And(Srl32(s, 8), Splat32(0xFFu)), c);
-  return Or(redBlue, Sll32(green, 8));
+  const Reg redBlue = MulhiU16(And(s, Splat32(0xFF00FFu)), c.scaleFactor);
+  const Reg green = And(MulhiU16(And(s, Splat32(0xFF00u)), c.scaleFactor), Splat32(0xFF00u));
+  return Or(Or(redBlue, green), And(s, c.scaleKeep32));
 }
 
 // ---- 16-bit: eight 5:6:5 pixels, each channel in its own register ------------------------
