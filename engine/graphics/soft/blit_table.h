@@ -18,8 +18,9 @@ constexpr bool BlitVariantExists(int bits, BlitOp op, SourceKind kind, bool grap
 // Null only for a request BlitVariantExists refuses.
 BlitSpanFn FindBlitSpan32(BlitOp op, SourceKind kind, bool graph, bool bright);
 BlitSpanFn FindBlitSpan16(BlitOp op, SourceKind kind, bool graph, bool bright);
-// The 32-bit loops built for AVX2; run only where the processor has it.
+// The loops built for AVX2; run only where the processor has it.
 BlitSpanFn FindBlitSpan32Wide(BlitOp op, SourceKind kind, bool graph, bool bright);
+BlitSpanFn FindBlitSpan16Wide(BlitOp op, SourceKind kind, bool graph, bool bright);
 
 // Solid-colour runs in register groups, baseline and wide. Null for BlendKind::Nothing.
 SolidRunsFn FindSolidRuns32(BlendKind kind);
@@ -37,7 +38,8 @@ extern bool WideBlitsAllowed;
 bool GeneralPixelLoopsOnly();
 
 inline BlitSpanFn FindBlitSpan(int bits, BlitOp op, SourceKind kind, bool graph, bool bright) {
-  if (bits != 32) return FindBlitSpan16(op, kind, graph, bright);
-  return WideBlitsAllowed && WideBlitsAvailable() && !GeneralPixelLoopsOnly() ? FindBlitSpan32Wide(op, kind, graph, bright)
-                                                  : FindBlitSpan32(op, kind, graph, bright);
+  if (WideBlitsAllowed && WideBlitsAvailable() && !GeneralPixelLoopsOnly()) {
+    return bits == 32 ? FindBlitSpan32Wide(op, kind, graph, bright) : FindBlitSpan16Wide(op, kind, graph, bright);
+  }
+  return bits == 32 ? FindBlitSpan32(op, kind, graph, bright) : FindBlitSpan16(op, kind, graph, bright);
 }
