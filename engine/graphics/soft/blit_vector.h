@@ -90,6 +90,8 @@ inline Reg Select(Reg mask, Reg a, Reg b) { return _mm_or_si128(_mm_and_si128(ma
 struct Constants {
   Reg p;         // p in every 16-bit lane
   Reg inverseP;  // 256 − p
+  Reg inversePFiller;  // 256 − p in the low lane of each 32-bit pixel, 256 in the high one
+  Reg pLow;            // p in the low lane of each 32-bit pixel, 0 in the high one
   Reg k;         // p >> 2, the 6-bit weight of Mix63Table
   Reg inverseK;  // 63 − k
   // p × c / 255 for c ≤ 255 is the multiply-high of c by ceil(p × 65536 / 255); at p = 255
@@ -103,6 +105,8 @@ inline Constants MakeConstants(std::uint32_t p) {
   const bool whole = p >= 255;
   return {Set16(static_cast<std::uint32_t>(p)),
           Set16(static_cast<std::uint32_t>(256 - p)),
+          Set32(256u << 16 | (256 - p)),
+          Set32(p),
           Set16(static_cast<std::uint32_t>(p >> 2)),
           Set16(static_cast<std::uint32_t>(63 - (p >> 2))),
           Set16(static_cast<std::uint32_t>(whole ? 0 : (p * 65536 + 254) / 255)),
@@ -227,8 +231,15 @@ inline Reg Blend(Reg d, Reg s, const Constants& c) {
     return SubSatU8(d, s);
   } else if constexpr (Bits == 32) {
     if constexpr (Op == BlitOp::Alpha || Op == BlitOp::InvertedAlpha) {
+      // Mixed in place, without unpacking: x & 0x00FF00FF holds blue and red in 16-bit lanes,
+      // x >> 8 green and the filler. The high lanes' results are wanted in their upper byte,
+      // where they already are before the shift; the filler is weighted 256 against a source
+      // weighted 0, which gives it back unchanged.
       const Reg source = Op == BlitOp::InvertedAlpha ? Xor(s, Splat32(0xFFFFFFu)) : s;
-      return KeepFiller32(PerChannel32(source, d, [&](Reg sw, Reg dw) { return Mix(sw, dw, c); }), d);
+      const Reg byteLow = Splat32(0xFF00FFu);
+      const Reg low = Srl16(Add16(Mullo16(And(d, byteLow), c.inverseP), Mullo16(And(source, byteLow), c.p)), 8);
+      const Reg high = Add16(Mullo16(Srl16(d, 8), c.inversePFiller), Mullo16(Srl16(source, 8), c.pLow));
+      return Or(low, And(high, Splat16(0xFF00u)));
     } else if constexpr (Op == BlitOp::Add) {
       return PackedAdd32(d, Scale32(s, c));
     } else if constexpr (Op == BlitOp::Subtract) {
