@@ -167,16 +167,22 @@ struct SolidKernel<Rgb32, BlendKind::Multiply> {
 
 template <>
 struct SolidKernel<Rgb32, BlendKind::MultiplyAlpha> {
-  // m = d × s >> 8, then d × (256 − p) + m × p per byte; the filler's m is itself.
+  // m = d × s >> 8, then d × (256 − p) + m × p, written as d × 256 − (d − m) × p so that one
+  // product does the mix; every term stays within 0 to 255 × 256. m is the multiply-high of d
+  // by s × 256. In the high lanes d × 256 is d itself with the low byte cleared, and the filler
+  // lane, with p 0, keeps its byte whatever its m.
   SolidKernel(std::uint32_t color, std::uint32_t p)
-      : low(LowLanes(color, 1)), high(HighLanes(color, 1, 256)), keep(Set16(256 - p)), mix(Set16(p)) {}
-  Reg Mixed(Reg lanes, Reg source) const {
-    return Add16(Mullo16(lanes, keep), Mullo16(Srl16(Mullo16(lanes, source), 8), mix));
-  }
+      : sourceLow(Set32((color >> 16 & 0xFFu) << 24 | (color & 0xFFu) << 8)),
+        sourceHigh(Set32(color & 0xFF00u)),
+        mixLow(Set16(p)),
+        mixHigh(Set32(p)) {}
   Reg operator()(Reg d) const {
-    return JoinByteLanes(Srl16(Mixed(ByteLanesLow(d), low), 8), Mixed(ByteLanesHigh(d), high));
+    const Reg low = ByteLanesLow(d), high = ByteLanesHigh(d);
+    const Reg lowOut = Srl16(Sub16(Sll16(d, 8), Mullo16(Sub16(low, MulhiU16(low, sourceLow)), mixLow)), 8);
+    const Reg highOut = Sub16(And(d, Splat16(0xFF00u)), Mullo16(Sub16(high, MulhiU16(high, sourceHigh)), mixHigh));
+    return JoinByteLanes(lowOut, highOut);
   }
-  Reg low, high, keep, mix;
+  Reg sourceLow, sourceHigh, mixLow, mixHigh;
 };
 
 // Copies the pixels of a run shorter than a register (size bytes, at least one pixel) as two
