@@ -95,7 +95,10 @@ void BlitSpan(std::uint8_t* dst, const std::uint8_t* src, const std::uint8_t* gr
   // Whole groups of pixels through the vector unit where no pixel carries its own weight.
   if constexpr ((K == SourceKind::Direct || K == SourceKind::Keyed) && !Graph && !Bright) {
     using namespace blit_vector;
-    const int grouped = ctx.general ? 0 : count;
+    // The resolver turns a 32-bit add or subtract at p = 255 into the byte forms, so these
+    // groups scale for p < 255 only; a call that breaks that rule still gets the scalar loop.
+    constexpr bool belowWhole = Bits == 32 && (Op == BlitOp::Add || Op == BlitOp::Subtract);
+    const int grouped = ctx.general || (belowWhole && p >= 255) ? 0 : count;
     constexpr int lanes = static_cast<int>(sizeof(Reg) / sizeof(DstT));
     const Constants constants = MakeConstants(p);
     const Reg key = Bits == 32 ? Splat32(trans) : Splat16(trans);
@@ -105,7 +108,7 @@ void BlitSpan(std::uint8_t* dst, const std::uint8_t* src, const std::uint8_t* gr
       std::uint8_t* at = dst + i * sizeof(DstT);
       const Reg d = LoadU(at);
       const Reg s = LoadU(src + i * srcBytes);
-      Reg out = Blend<Bits, Op>(d, s, constants);
+      Reg out = Blend<Bits, Op, belowWhole>(d, s, constants);
       if constexpr (K == SourceKind::Keyed) {
         const Reg same = And(Bits == 32 ? Eq32(s, key) : Eq16(s, key), keyEnable);
         out = Select(same, d, out);

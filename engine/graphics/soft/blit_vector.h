@@ -155,15 +155,16 @@ inline Reg PackedSubtract32(Reg d, Reg s) {
 inline Reg ScaleChannels(Reg c, const Constants& k) {
   return Add16(MulhiU16(c, k.scaleFactor), And(c, k.scaleKeep));
 }
-// Source channels scaled by p, filler byte 0. Green is scaled where it stands, in the upper
-// byte of its 16-bit lane: the multiply-high then holds its quotient in that byte, with
-// fraction bits below that the mask drops. At p = 255 both products are 0 and the colour
-// bytes come through whole.
-inline Reg Scale32(Reg s, const Constants& c) {
+// Source channels scaled by p < 255, filler byte 0. Green is scaled where it stands, in the
+// upper byte of its 16-bit lane: the multiply-high then holds its quotient in that byte, with
+// fraction bits below that the mask drops.
+inline Reg Scale32BelowWhole(Reg s, const Constants& c) {
   const Reg redBlue = MulhiU16(And(s, Splat32(0xFF00FFu)), c.scaleFactor);
   const Reg green = And(MulhiU16(And(s, Splat32(0xFF00u)), c.scaleFactor), Splat32(0xFF00u));
-  return Or(Or(redBlue, green), And(s, c.scaleKeep32));
+  return Or(redBlue, green);
 }
+// Any p: at 255 both products are 0 and the colour bytes come through whole.
+inline Reg Scale32(Reg s, const Constants& c) { return Or(Scale32BelowWhole(s, c), And(s, c.scaleKeep32)); }
 
 // ---- 16-bit: eight 5:6:5 pixels, each channel in its own register ------------------------
 
@@ -214,7 +215,8 @@ inline Reg SignedStep(Reg s, Reg d, const Constants& c) {
 }
 
 // The new pixels for destination d and source s under an operation without per-pixel weights.
-template <int Bits, BlitOp Op>
+// BelowWhole promises p < 255, which spares the 32-bit add and subtract a step.
+template <int Bits, BlitOp Op, bool BelowWhole = false>
 inline Reg Blend(Reg d, Reg s, const Constants& c) {
   if constexpr (Op == BlitOp::Copy) {
     return s;
@@ -241,9 +243,9 @@ inline Reg Blend(Reg d, Reg s, const Constants& c) {
       const Reg high = Add16(Mullo16(Srl16(d, 8), c.inversePFiller), Mullo16(Srl16(source, 8), c.pLow));
       return Or(low, And(high, Splat16(0xFF00u)));
     } else if constexpr (Op == BlitOp::Add) {
-      return PackedAdd32(d, Scale32(s, c));
+      return PackedAdd32(d, BelowWhole ? Scale32BelowWhole(s, c) : Scale32(s, c));
     } else if constexpr (Op == BlitOp::Subtract) {
-      return PackedSubtract32(d, Scale32(s, c));
+      return PackedSubtract32(d, BelowWhole ? Scale32BelowWhole(s, c) : Scale32(s, c));
     } else if constexpr (Op == BlitOp::Multiply) {
       return KeepFiller32(PerChannel32(s, d, [](Reg sw, Reg dw) { return Srl16(Mullo16(sw, dw), 8); }), d);
     } else if constexpr (Op == BlitOp::MultiplyAlpha) {
