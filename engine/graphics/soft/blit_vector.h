@@ -140,11 +140,14 @@ inline Reg KeepFiller32(Reg v, Reg d) {
   return Or(AndNot(filler, v), And(filler, d));
 }
 
-// The scalar form turns each carry out of a byte into saturation of that byte and keeps the
-// carry bits themselves; the byte-saturating add gives the first, the plain sum the second.
+// For a scaled source s, filler byte 0. The scalar form turns each carry out of a byte into
+// saturation of that byte and keeps the carry bits themselves; the byte-saturating add gives
+// the first, the plain sum of the masked halves the second. Saturating with the source's low
+// green and red bits left in gives the same bytes as or-ing them in afterwards: they land on
+// an even sum, and an even sum of 255 or more is already 256.
 inline Reg PackedAdd32(Reg d, Reg s) {
-  const Reg dm = And(d, Splat32(0xFEFEFFu)), sm = And(s, Splat32(0xFEFEFFu));
-  return Or(Or(AddSatU8(dm, sm), Add32(dm, sm)), And(Or(d, s), Splat32(0x10100u)));
+  const Reg dm = And(d, Splat32(0xFEFEFFu));
+  return Or(Or(AddSatU8(dm, s), Add32(dm, And(s, Splat32(0xFEFEFFu)))), And(d, Splat32(0x10100u)));
 }
 inline Reg PackedSubtract32(Reg d, Reg s) {
   const Reg t = Sub32(Or(d, Splat32(0x1010100u)), And(s, Splat32(0xFEFEFEFFu)));
