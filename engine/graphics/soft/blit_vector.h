@@ -88,12 +88,12 @@ inline Reg Select(Reg mask, Reg a, Reg b) { return _mm_or_si128(_mm_and_si128(ma
 #endif
 
 struct Constants {
-  Reg p;         // p in every 16-bit lane
-  Reg inverseP;  // 256 − p
+  Reg p;               // p in every 16-bit lane
+  Reg inverseP;        // 256 − p
   Reg inversePFiller;  // 256 − p in the low lane of each 32-bit pixel, 256 in the high one
   Reg pLow;            // p in the low lane of each 32-bit pixel, 0 in the high one
-  Reg k;         // p >> 2, the 6-bit weight of Mix63Table
-  Reg inverseK;  // 63 − k
+  Reg k;               // p >> 2, the 6-bit weight of Mix63Table
+  Reg inverseK;        // 63 − k
   // p × c / 255 for c ≤ 255 is the multiply-high of c by ceil(p × 65536 / 255); at p = 255
   // that factor does not fit in a lane, and c itself is kept instead.
   Reg scaleFactor;
