@@ -241,24 +241,13 @@ void SolidRuns(const SolidRun* runs, int n, std::uint32_t color, std::uint32_t p
 
 template <class Format>
 SolidRunsFn FindSolidRuns(BlendKind kind) {
-  switch (kind) {
-    case BlendKind::Copy:
-      return &SolidRuns<Format, BlendKind::Copy>;
-    case BlendKind::Alpha:
-      return &SolidRuns<Format, BlendKind::Alpha>;
-    case BlendKind::Add:
-      return &SolidRuns<Format, BlendKind::Add>;
-    case BlendKind::Subtract:
-      return &SolidRuns<Format, BlendKind::Subtract>;
-    case BlendKind::Multiply:
-      return &SolidRuns<Format, BlendKind::Multiply>;
-    case BlendKind::InvertedAlpha:
-      return &SolidRuns<Format, BlendKind::InvertedAlpha>;
-    case BlendKind::MultiplyAlpha:
-      return &SolidRuns<Format, BlendKind::MultiplyAlpha>;
-    default:
+  return WithBlendKind(kind, []<BlendKind Kind>() -> SolidRunsFn {
+    if constexpr (Kind == BlendKind::Nothing) {
       return nullptr;
-  }
+    } else {
+      return &SolidRuns<Format, Kind>;
+    }
+  });
 }
 
 }  // namespace solid_detail

@@ -37,24 +37,9 @@ namespace pixel_loop_detail {
 
 template <template <class, int, BlendKind> class Loop, class Format, int Stride, class... Args>
 void ForKind(BlendKind kind, Args&&... args) {
-  switch (kind) {
-    case BlendKind::Nothing:
-      return;
-    case BlendKind::Copy:
-      return Loop<Format, Stride, BlendKind::Copy>::Run(args...);
-    case BlendKind::Alpha:
-      return Loop<Format, Stride, BlendKind::Alpha>::Run(args...);
-    case BlendKind::Add:
-      return Loop<Format, Stride, BlendKind::Add>::Run(args...);
-    case BlendKind::Subtract:
-      return Loop<Format, Stride, BlendKind::Subtract>::Run(args...);
-    case BlendKind::Multiply:
-      return Loop<Format, Stride, BlendKind::Multiply>::Run(args...);
-    case BlendKind::InvertedAlpha:
-      return Loop<Format, Stride, BlendKind::InvertedAlpha>::Run(args...);
-    case BlendKind::MultiplyAlpha:
-      return Loop<Format, Stride, BlendKind::MultiplyAlpha>::Run(args...);
-  }
+  WithBlendKind(kind, [&]<BlendKind Kind>() {
+    if constexpr (Kind != BlendKind::Nothing) Loop<Format, Stride, Kind>::Run(args...);
+  });
 }
 
 }  // namespace pixel_loop_detail

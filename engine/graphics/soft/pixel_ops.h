@@ -24,6 +24,32 @@ struct Rgb565 {
 
 enum class BlendKind { Nothing, Copy, Alpha, Add, Subtract, Multiply, InvertedAlpha, MultiplyAlpha };
 
+// Turns a kind known at run time into a template argument: returns pick.operator()<Kind>().
+// Every kind, Nothing included, is instantiated; a pick that has nothing to do for Nothing says
+// so with if constexpr.
+template <class Pick>
+decltype(auto) WithBlendKind(BlendKind kind, Pick&& pick) {
+  switch (kind) {
+    case BlendKind::Copy:
+      return pick.template operator()<BlendKind::Copy>();
+    case BlendKind::Alpha:
+      return pick.template operator()<BlendKind::Alpha>();
+    case BlendKind::Add:
+      return pick.template operator()<BlendKind::Add>();
+    case BlendKind::Subtract:
+      return pick.template operator()<BlendKind::Subtract>();
+    case BlendKind::Multiply:
+      return pick.template operator()<BlendKind::Multiply>();
+    case BlendKind::InvertedAlpha:
+      return pick.template operator()<BlendKind::InvertedAlpha>();
+    case BlendKind::MultiplyAlpha:
+      return pick.template operator()<BlendKind::MultiplyAlpha>();
+    case BlendKind::Nothing:
+      break;
+  }
+  return pick.template operator()<BlendKind::Nothing>();
+}
+
 // The operation a blend mode and parameter amount to; Nothing when no pixel changes.
 constexpr BlendKind ResolveBlendKind(int blendMode, int p) {
   switch (blendMode) {

@@ -25,25 +25,13 @@ void PixelByPixel(const SolidRun* runs, int n, std::uint32_t color, std::uint32_
 
 template <class Format>
 SolidRunsFn PixelByPixelFor(BlendKind kind) {
-  switch (kind) {
-    case BlendKind::Nothing:
+  return WithBlendKind(kind, []<BlendKind Kind>() -> SolidRunsFn {
+    if constexpr (Kind == BlendKind::Nothing) {
       return nullptr;
-    case BlendKind::Copy:
-      return &PixelByPixel<Format, BlendKind::Copy>;
-    case BlendKind::Alpha:
-      return &PixelByPixel<Format, BlendKind::Alpha>;
-    case BlendKind::Add:
-      return &PixelByPixel<Format, BlendKind::Add>;
-    case BlendKind::Subtract:
-      return &PixelByPixel<Format, BlendKind::Subtract>;
-    case BlendKind::Multiply:
-      return &PixelByPixel<Format, BlendKind::Multiply>;
-    case BlendKind::InvertedAlpha:
-      return &PixelByPixel<Format, BlendKind::InvertedAlpha>;
-    case BlendKind::MultiplyAlpha:
-      return &PixelByPixel<Format, BlendKind::MultiplyAlpha>;
-  }
-  return nullptr;
+    } else {
+      return &PixelByPixel<Format, Kind>;
+    }
+  });
 }
 
 }  // namespace
