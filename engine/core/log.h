@@ -1,8 +1,6 @@
 // Log output: Shift-JIS lines with a millisecond stamp and tab indentation.
 #pragma once
 
-int LogText(const char* message);
-int LogFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
-int LogIndentIn();
-int LogIndentOut();
+#include "vornek.h"  // LogText, LogFormat, LogIndentIn, LogIndentOut
+
 int StartLog();

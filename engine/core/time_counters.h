@@ -4,11 +4,10 @@
 
 #include <cstdint>
 
-// timeGetTime with bit 31 cleared: 0 to 2^31 - 1, then 0 again.
-int GetMilliCount();
-// Microseconds from the time-stamp counter (when asked for, measured and the engine running),
-// else the performance counter when it is trusted, else the multimedia timer.
-std::uint64_t GetMicroCount(int useCpuCounter);
+// GetMilliCount is timeGetTime with bit 31 cleared. GetMicroCount reads the time-stamp counter
+// (when asked for, measured and the engine running), else the performance counter when it is
+// trusted, else the multimedia timer.
+#include "vornek.h"  // GetMilliCount, GetMicroCount
 
 // Queries the performance-counter frequency (InitEngine).
 void StartPerformanceCounter();

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "vornek.h"  // DumpAllocations, CheckAllocations
+
 struct BlockHeaderFields {
   char file[16];  // the source file's last 15 bytes, zero-terminated
   std::uint16_t id;
@@ -30,10 +32,6 @@ void TrackedFree(void* pointer);
 
 // One log line describing the block: size, origin, id, address and its first 16 bytes.
 void LogBlock(const BlockHeader* header);
-// Lists every live block, newest first, and the totals.
-void DumpAllocations();
-// 0 when every live header equals its copy; -1 (after logging it) at the first that does not.
-int CheckAllocations();
 // The end of the shut-down: the blocks still alive are listed as leaks.
 void WriteMemoryReport();
 // How many blocks are alive.

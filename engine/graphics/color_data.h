@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "vornek.h"  // MakeColor, SplitColor
+
 struct PaletteEntry {
   std::uint8_t blue, green, red, reserved;
 };
@@ -56,7 +58,5 @@ const ColorData* ColorDataForMemImg(int colorType, int alpha, int paletted);
 // The format colour values are made in: the screen's, or 32-bit software before start-up.
 const ColorData* CurrentScreenColorData();
 
-// MakeColor is in the public header.
-int SplitColor(std::uint32_t color, int* red, int* green, int* blue);
 std::uint32_t PackColor(const ColorData* data, int red, int green, int blue, int alpha);
 int UnpackColor(const ColorData* data, std::uint32_t pixel, int* red, int* green, int* blue, int* alpha);

@@ -5,6 +5,7 @@
 
 #include "soft/mem_img.h"
 #include "soft/soft_draw.h"
+#include "vornek.h"  // GetDrawTarget, SetClipArea, SetBlendMode, SetTint
 
 struct DrawStateRecord {
   int drawScreen;  // ScreenFront, ScreenBack or a graphic handle
@@ -23,10 +24,6 @@ struct DrawStateRecord {
 extern DrawStateRecord DrawState;
 
 int InitDrawState();
-int GetDrawTarget();
-int SetClipArea(int x1, int y1, int x2, int y2);
-int SetBlendMode(int mode, int param);
-int SetTint(int red, int green, int blue);
 
 // What the software renderer needs of the draw state for one primitive.
 SoftDrawParams CurrentSoftDrawParams();

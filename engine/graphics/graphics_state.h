@@ -6,6 +6,7 @@
 #include "platform/ddraw.h"
 #include "platform/win32_types.h"
 #include "soft/mem_img.h"
+#include "vornek.h"  // GetVSyncWait, SetClearColor
 
 struct GraphicsStateRecord {
   int screenWidth;
@@ -31,8 +32,6 @@ int EndGraphics();
 // -1 in width, height, bitDepth or refreshRate keeps the current value; force restarts even
 // when nothing changes.
 int ChangeScreenMode(int width, int height, int bitDepth, int force, int refreshRate);
-int GetVSyncWait();
-int SetClearColor(int red, int green, int blue);
 // The background colour as a pixel of the given image's format.
 std::uint32_t BackgroundPixel(const MEMIMG& image);
 // 1 when the display offers a mode of this size.

@@ -1,6 +1,7 @@
-// Vornek: the engine's public API. Flat functions with integer results: 0 for success and -1
-// for failure, or a handle value (-1 on failure); TRUE/FALSE flags are 1/0. Texts are
-// multi-byte strings in the system code page.
+// Vornek: the engine's whole public API. Flat functions with integer results: 0 for success and
+// -1 for failure, or a handle value (-1 on failure); TRUE/FALSE flags are 1/0. Texts are
+// multi-byte strings in the system code page (Shift-JIS). Colours are colour values made with
+// MakeColor. Everything runs on the thread that called InitEngine.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,40 @@
 #define FALSE 0
 #endif
 
+// ---- Lifecycle ------------------------------------------------------------------------------
+// 0 once started (also when already started); -1 when a step fails: no display, a second copy,
+// a 24-bit desktop, no input. The program then ends without EndEngine.
+int InitEngine();
+// Always 0; stops everything and writes the memory report. Does nothing before InitEngine.
+int EndEngine();
+// 0 to go on; -1 once the program must end (window closed, quit). Call it once per frame.
+int PumpMessages();
+// Never returns: logs the message, shuts the engine down and ends the process with -1.
+[[noreturn]] void FatalError(const char* message);
+// Never returns: FatalError with a printf-formatted message of up to 1023 bytes.
+[[noreturn]] void FatalErrorFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// ---- Settings made before InitEngine (each also works on a running engine) ------------------
+// 0; -1 for a null text. Titles are cut to 255 bytes.
+int SetWindowTitle(const char* text);
+// Always 0. FALSE writes no log file and no debugger output; takes effect at the next line.
+int SetLogOutputFlag(int flag);
+
+// ---- Window mode ----------------------------------------------------------------------------
+// 0; on a running engine -1 (or -2, fallback mode) when the switch of the screen mode fails.
+// TRUE windowed, FALSE full-screen.
+int ChangeWindowMode(int flag);
+
+// ---- Screen mode and vsync ------------------------------------------------------------------
+// 0; -1 for a zero size, a depth other than 8, 16 or 32, or a failed change; -2 when a change
+// on a running engine ended in the fallback mode 640 x 480 x 16.
+int SetScreenMode(int width, int height, int bitDepth, int refreshRate);
+// Always 0. TRUE (the default after InitEngine) makes PresentScreen wait for the display.
+int SetVSyncWait(int flag);
+// 1 while PresentScreen waits for the display, else 0.
+int GetVSyncWait();
+
+// ---- Draw state -----------------------------------------------------------------------------
 // Draw targets.
 constexpr int ScreenFront = -4;
 constexpr int ScreenBack = -2;
@@ -25,34 +60,46 @@ constexpr int BlendModeMultiply = 4;
 constexpr int BlendModeInvertedAlpha = 10;
 constexpr int BlendModeMultiplyAlpha = 11;
 
-// Lifecycle.
-int InitEngine();
-int EndEngine();
-int PumpMessages();
-
-// Settings made before InitEngine (some also work afterwards).
-int SetWindowTitle(const char* text);
-int SetLogOutputFlag(int flag);
-int ChangeWindowMode(int flag);
-int SetScreenMode(int width, int height, int bitDepth, int refreshRate);
-
-// Colour values in the current screen format.
-std::uint32_t MakeColor(int red, int green, int blue);
-
-// Drawing.
+// 0; -1 before InitEngine or for a target that is neither screen nor a drawable graphic.
 int SelectDrawTarget(int screen);
+// The current draw target (ScreenFront after InitEngine); never fails.
+int GetDrawTarget();
+// 0; -1 when the draw target has no size. Corners in any order, clamped to the target; right
+// and bottom exclusive. An empty area makes every line and circle a no-op.
+int SetClipArea(int x1, int y1, int x2, int y2);
+// Always 0; the parameter is clamped to 0-255, the mode is not checked.
+int SetBlendMode(int mode, int param);
+// Always 0; multiplies every drawn colour channel by value / 255, each clamped to 0-255.
+int SetTint(int red, int green, int blue);
+
+// ---- Drawing --------------------------------------------------------------------------------
+// 0; -1 when the hardware device is missing. Thickness above 1 draws on the hardware path only.
 int DrawLine(int x1, int y1, int x2, int y2, int color, int thickness);
+// 0; -1 when the hardware device is missing. fill TRUE draws a disc, FALSE an outline; a
+// negative radius draws nothing.
 int DrawCircle(int x, int y, int r, int color, int fill);
+
+// ---- Graphics -------------------------------------------------------------------------------
+// Graphic handles (images to draw and to draw into) are not built yet; their operations and
+// creation settings go here. Until then the draw targets are the two screens.
+
+// ---- Clear and present ----------------------------------------------------------------------
+// Always 0; fills the whole draw target with the background colour, ignoring the clip area.
 int ClearScreen();
+// 0; -1 before InitEngine has completed. Draws the on-screen log, then shows the picture.
 int PresentScreen();
-int SetVSyncWait(int flag);
+// Always 0; the background colour of ClearScreen (default black), channels 0-255.
+int SetClearColor(int red, int green, int blue);
 
-// Text with the default font.
-int DrawText(int x, int y, const char* text, int color, int edgeColor);
-int DrawTextFormat(int x, int y, int color, const char* format, ...)
-    __attribute__((format(printf, 4, 5)));
+// ---- Colours --------------------------------------------------------------------------------
+// The colour value in the current screen format (32-bit before InitEngine); never fails. Only
+// the low 8 bits of each channel are used.
+std::uint32_t MakeColor(int red, int green, int blue);
+// Always 0; writes the channels 0-255 of a colour value. The three pointers are required.
+int SplitColor(std::uint32_t color, int* red, int* green, int* blue);
 
-// Fonts. Font types: bit 0 draws an outline of the edge colour, bit 1 anti-aliases.
+// ---- Fonts and text -------------------------------------------------------------------------
+// Font types: bit 0 draws an outline of the edge colour, bit 1 anti-aliases.
 constexpr int FontTypeNormal = 0;
 constexpr int FontTypeEdge = 1;
 constexpr int FontTypeAntiAlias = 2;
@@ -62,24 +109,79 @@ constexpr int CharSetDefault = 0;
 constexpr int CharSetShiftJis = 1;
 constexpr int CharSetHangul = 2;
 
-// Null or empty face for the default face; -1 in any integer for its default. slot and
-// checkNumber are -1 unless a font is made again at a known handle.
-int CreateFontToHandle(const char* face, int size, int thickness, int fontType, int charsetIndex, int edgeSize,
-                       int italic, int slot, int checkNumber);
-int ReleaseFontHandle(int handle);
-// face receives up to 256 bytes; size and thickness may be null.
-int QueryFontFace(char* face, int* size, int* thickness, int handle);
-int QueryFontSize(int handle);
-int IsFontHandleValid(int handle);
-int SetFontSpacing(int spacing, int handle);
-int QueryDefaultFont();
-int SetDefaultFontSize(int size, int thickness);
+// Text with the default font: 0; -1 when the default font cannot be made.
+int DrawText(int x, int y, const char* text, int color, int edgeColor);
+// The result of DrawText: printf-formatted into 1024 bytes, no edge.
+int DrawTextFormat(int x, int y, int color, const char* format, ...) __attribute__((format(printf, 4, 5)));
+// 0; -1 for a bad handle.
 int DrawTextWithFont(int x, int y, const char* text, int color, int handle, int edgeColor);
 
-// Input.
-int IsKeyDown(int keyCode);
-int GetCursorPosition(int* x, int* y);
-int GetMouseButtons();
+// A font handle; -1 for a value out of range, a full table or a face that cannot be made. Null
+// or empty face for the default face; -1 in any integer for its default. slot and checkNumber are -1 unless a
+// font is made again at a known handle.
+int CreateFontToHandle(const char* face, int size, int thickness, int fontType, int charsetIndex, int edgeSize,
+                       int italic, int slot, int checkNumber);
+// 0; -1 for a bad handle.
+int ReleaseFontHandle(int handle);
+// 0; -1 for a bad handle. face receives up to 256 bytes; any pointer may be null.
+int QueryFontFace(char* face, int* size, int* thickness, int handle);
+// The font's size; -1 for a bad handle.
+int QueryFontSize(int handle);
+// 1 for a live font handle, else 0.
+int IsFontHandleValid(int handle);
+// 0; -1 for a bad handle. Extra pixels between characters.
+int SetFontSpacing(int spacing, int handle);
+// 0; -1 for a bad handle. Sets *lostFlag to 0 now and to 1 when the font is released.
+int SetFontLostNotifier(int handle, std::int32_t* lostFlag);
+// The default font's handle; -1 when it could not be made (0 before InitEngine).
+int QueryDefaultFont();
+// Always 0; -1 for either value means 16 or 6.
+int SetDefaultFontSize(int size, int thickness);
 
+// ---- Keyboard -------------------------------------------------------------------------------
+// Key codes are the DirectInput key codes; a few of them:
+constexpr int KeyEscape = 0x01, KeyTab = 0x0F, KeyReturn = 0x1C, KeySpace = 0x39, KeyBackSpace = 0x0E;
+constexpr int KeyLeftShift = 0x2A, KeyLeftControl = 0x1D, KeyQ = 0x10, KeyW = 0x11, KeyA = 0x1E;
+constexpr int KeyS = 0x1F, KeyD = 0x20, KeyZ = 0x2C, KeyX = 0x2D, KeyC = 0x2E;
+constexpr int KeyUp = 0xC8, KeyLeft = 0xCB, KeyRight = 0xCD, KeyDown = 0xD0;
+
+// 1 while the key is held, else 0 (also for a code outside 0-255 and before InitEngine).
+int IsKeyDown(int keyCode);
+
+// ---- Mouse and pads -------------------------------------------------------------------------
+constexpr int MouseButtonLeft = 1, MouseButtonRight = 2, MouseButtonMiddle = 4;
+
+// Always 0; the cursor in the drawn screen's pixels. Either pointer may be null.
+int GetCursorPosition(int* x, int* y);
+// The held buttons, bit n for button n; 0 when the mouse cannot be read.
+int GetMouseButtons();
+// Pads are found and set up by InitEngine; no operation reads them yet.
+
+// ---- Time counters --------------------------------------------------------------------------
+// Milliseconds, 0 to 2^31 - 1 and then 0 again; subtract two readings. Never fails.
+int GetMilliCount();
+// Microseconds from the finest trusted counter (the processor's with useCpuCounter TRUE once
+// started). Never fails.
+std::uint64_t GetMicroCount(int useCpuCounter);
+
+// ---- Random numbers -------------------------------------------------------------------------
 // Random numbers: 0..max inclusive for max >= 0.
 int GetRandom(int max);
+
+// ---- Log output and the on-screen log -------------------------------------------------------
+// The log is "Log.txt" in the directory current at InitEngine, recreated at each start, and
+// mirrored to the debugger output. The on-screen log is drawn over every presented picture.
+// Always -1 (also on success); appends the text, a line feed ends the line.
+int LogText(const char* message);
+// Always -1; printf-formatted into 1024 bytes, then a line feed.
+int LogFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Always 0; one tab more at the start of the following lines.
+int LogIndentIn();
+// Always 0; one tab less, never below none.
+int LogIndentOut();
+
+// ---- Memory report --------------------------------------------------------------------------
+// Logs every live engine block, newest first, and the totals. Cannot fail.
+void DumpAllocations();
+// 0 when every block header is intact; -1 (after logging it) at the first damaged one.
+int CheckAllocations();

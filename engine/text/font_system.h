@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "../graphics/soft/mem_img.h"
+#include "vornek.h"  // SetFontLostNotifier and the other font operations
 
 // Font life. Each returns 0.
 int StartFontSystem();
@@ -11,9 +12,6 @@ int ResetFonts();
 int EndFontSystem();
 int RecreateAllFonts();
 int RefreshDefaultFont();
-
-// Registers an int that is set to 1 when the font is released (0 now, when not null).
-int SetFontLostNotifier(int handle, std::int32_t* lostFlag);
 
 // Glyph cache.
 struct GlyphEntry;
