@@ -32,7 +32,9 @@ fi
 
 build_dir=$1
 shift
-if [ ! -f "$build_dir/build.ninja" ]; then
-  cmake -S . -B "$build_dir" -G Ninja -Wno-dev "$@" >/dev/null
-fi
+# Configured every time, with the project's own options back at their defaults before the
+# caller's are applied: the cache would otherwise keep what the last caller asked for, and
+# ./run.sh followed by ./test.sh would test a build without -Werror and without the benchmarks.
+# Configuring an existing tree takes a second or two.
+cmake -S . -B "$build_dir" -G Ninja -Wno-dev -U 'VORNEK_*' "$@" >/dev/null
 cmake --build "$build_dir" -- --quiet
