@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "../common/window_system.h"
+#include "x11_window_loss.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ bool StartSdlVideo(std::string* error) {
     KeepSurfaceOffOpenGl();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
       started = true;
+      x11::WatchDisplay();
       // Gives back the display connection and what SDL holds for it when the process ends.
       std::atexit(SDL_Quit);
     } else {

@@ -6,6 +6,7 @@
 #include "../common/window_system.h"
 #include "code_page.h"
 #include "sdl_video.h"
+#include "x11_window_loss.h"
 
 namespace {
 
@@ -116,6 +117,7 @@ bool CreateNativeWindow(Window& window) {
     return false;
   }
   window.native = created;
+  x11::WatchWindow(created);
   if (window.visible) SDL_ShowWindow(created);
   UpdateFullScreen(window);
   return true;
@@ -124,6 +126,7 @@ bool CreateNativeWindow(Window& window) {
 void DestroyNativeWindow(Window& window) {
   if (window.native == nullptr) return;
   SDL_DestroyWindow(Native(window));
+  x11::ForgetWindow(Native(window));
   window.native = nullptr;
 }
 
