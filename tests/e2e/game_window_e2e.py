@@ -138,6 +138,10 @@ def wait_settled(display, window, seconds=20):
     deadline = time.monotonic() + seconds
     previous = None
     while time.monotonic() < deadline:
+        # On a display shared with other windows (a game the player runs, say) the picture read
+        # back and the pointer's events are the topmost window's, and the focus may move.
+        xdotool("windowraise", window)
+        xdotool("windowfocus", window)
         picture = Picture(display, window)
         board = board_colours(picture) if picture else None
         if board is not None and board == previous and all(all(row) for row in board) and not has_run(board):
@@ -173,6 +177,7 @@ def quiet_swap(board):
 
 
 def panel_after_hover(display, window, x, y):
+    xdotool("windowraise", window)
     xdotool("mousemove", "--window", window, x, y)
     time.sleep(0.4)
     return Picture(display, window).region(*PANEL)
@@ -321,6 +326,7 @@ def main():
         if found is not None:
             row, column, expected = found
             x, y = cell_centre(row, column)
+            xdotool("windowraise", window)
             xdotool("mousemove", "--window", window, x, y)
             time.sleep(0.1)
             xdotool("mousedown", 1)
