@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libpng-dev
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
-  xvfb xauth xdotool python3 libxtst-dev
+  libx11-dev xvfb xauth xdotool python3 libxtst-dev
 )
 
 missing=()

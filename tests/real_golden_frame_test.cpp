@@ -1,8 +1,8 @@
 // The game's frames on the real platform: an SDL window under X and the installed gothic face
 // through FreeType. The generator is seeded by hand and the pointer is driven on the X display
-// itself (warped, its button pressed through the X test extension), each change awaited until
-// the engine's input reports it, so the frames are the same on every run; the software screen
-// image is compared.
+// itself (moved by the test's own X connection as xdotool moves it, its button pressed through
+// the X test extension), each change awaited until the engine's input reports it, so the frames
+// are the same on every run; the software screen image is compared.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
@@ -44,10 +44,10 @@ class RealPointer : public golden_game::Platform {
   void Mouse(int x, int y, bool held) override {
     // Wherever the window manager put the window.
     const RECT& client = EngineState.ClientRectOnScreen;
-    SDL_WarpMouseGlobal(client.left + x, client.top + y);
+    button_.MoveTo(client.left + x, client.top + y);
     if (held != button_.Held()) button_.Set(held);
-    // The position is read from the display when asked, the button only from the events SDL
-    // has delivered: pump until both agree with what was sent.
+    // Both reach the engine through the window's events: pump until they agree with what was
+    // sent.
     constexpr Uint32 patience = 5000;
     const Uint32 start = SDL_GetTicks();
     int seenX = 0, seenY = 0;

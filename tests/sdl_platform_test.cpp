@@ -1,11 +1,20 @@
 // The real platform's pieces that need no window.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "platform/ddraw.h"
 #include "platform/kernel32.h"
 #include "platform/winmm.h"
+#include "instance_lock.h"
+#include "window_system.h"
 
 namespace {
 
@@ -47,6 +56,141 @@ TEST(SdlPlatform, OnlyTheKnownLibraryLoads) {
   EXPECT_TRUE(FreeLibrary(d3d9));
   EXPECT_EQ(LoadLibraryA("dsound.dll"), nullptr);
   EXPECT_EQ(LoadLibraryA(nullptr), nullptr);
+}
+
+// Display names that reach one display give one scope, and different displays different ones.
+TEST(SingleCopyLock, ReachesOneDisplay) {
+  struct Case {
+    const char* driver;
+    const char* x11;
+    const char* wayland;
+    const char* runtime;
+    const char* scope;
+  };
+  const Case cases[] = {
+      {"x11", ":0", nullptr, nullptr, "x11 :0"},
+      {"x11", ":0.0", nullptr, nullptr, "x11 :0"},
+      {"x11", "unix:0.1", nullptr, nullptr, "x11 :0"},
+      {"x11", ":1", nullptr, nullptr, "x11 :1"},
+      {"x11", "remote:10.0", nullptr, nullptr, "x11 remote:10"},
+      {"x11", "localhost:10", nullptr, nullptr, "x11 localhost:10"},
+      {"wayland", nullptr, "wayland-1", "/run/user/7", "wayland /run/user/7/wayland-1"},
+      {"wayland", nullptr, nullptr, "/run/user/7", "wayland /run/user/7/wayland-0"},
+      {"wayland", nullptr, "/tmp/compositor", "/run/user/7", "wayland /tmp/compositor"},
+      {"dummy", ":0", nullptr, nullptr, "dummy"},
+      {"kmsdrm", ":0", "wayland-0", nullptr, "kmsdrm"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(instance_lock::ScopeOf(c.driver, c.x11, c.wayland, c.runtime), c.scope)
+        << c.driver << " " << (c.x11 ? c.x11 : "-") << " " << (c.wayland ? c.wayland : "-");
+  }
+}
+
+// The lock's directory, prepared in the ways a user can prepare it: only one that no other user
+// can have made or write to holds the lock, and when there is none, standard error says so, once.
+class SingleCopyLockPlace : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Windows here are never shown: the display-less driver is all the lock needs.
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    std::string pattern = (std::filesystem::temp_directory_path() / "vornek-lock-test-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    base_ = pattern;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    savedRuntime_ = runtime != nullptr ? runtime : "";
+    const char* tmp = std::getenv("TMPDIR");
+    savedTmp_ = tmp != nullptr ? tmp : "";
+    setenv("TMPDIR", base_.c_str(), 1);
+    unsetenv("XDG_RUNTIME_DIR");
+    window_.className = "VornekLockTest";
+  }
+  void TearDown() override {
+    native::ReleaseClaim(window_);
+    if (savedTmp_.empty()) {
+      unsetenv("TMPDIR");
+    } else {
+      setenv("TMPDIR", savedTmp_.c_str(), 1);
+    }
+    if (!savedRuntime_.empty()) setenv("XDG_RUNTIME_DIR", savedRuntime_.c_str(), 1);
+    std::error_code ignored;
+    std::filesystem::remove_all(base_, ignored);
+  }
+
+  // A directory under the test's own, as another user (nobody) or this one made it.
+  std::string MakeDirectory(const std::string& name, bool otherUser, mode_t mode) {
+    const std::string path = base_ + "/" + name;
+    EXPECT_EQ(mkdir(path.c_str(), 0700), 0);
+    if (otherUser) {
+      EXPECT_EQ(chown(path.c_str(), 65534, 65534), 0);
+    }
+    EXPECT_EQ(chmod(path.c_str(), mode), 0);
+    return path;
+  }
+  std::string OwnFallback() const { return base_ + "/vornek-" + std::to_string(getuid()); }
+
+  // Whether the lock holds: claimed, a second look finds it held.
+  bool LockHolds() {
+    if (native::OtherInstanceHolds(window_.className) || !native::ClaimClass(window_)) return false;
+    const bool held = native::OtherInstanceHolds(window_.className);
+    native::ReleaseClaim(window_);
+    return held;
+  }
+
+  std::string base_;
+  std::string savedRuntime_;
+  std::string savedTmp_;
+  Window window_;
+};
+
+TEST_F(SingleCopyLockPlace, OnlyAPlaceOfTheUsersOwnHoldsIt) {
+  if (getuid() != 0) GTEST_SKIP() << "making a directory of another user's takes root";
+  struct Case {
+    const char* what;
+    bool otherUser;
+    mode_t mode;
+  };
+  const Case runtimeDirectories[] = {
+      {"the user's own runtime directory", false, 0700},
+      {"a runtime directory of another user's", true, 0700},
+      {"a runtime directory anyone can write to", false, 0777},
+  };
+  int made = 0;
+  for (const Case& c : runtimeDirectories) {
+    SCOPED_TRACE(c.what);
+    const std::string runtime = MakeDirectory("runtime" + std::to_string(made++), c.otherUser, c.mode);
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(LockHolds());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    const bool used = !std::filesystem::is_empty(runtime);
+    EXPECT_EQ(used, !c.otherUser && c.mode == 0700) << "the lock file went into " << runtime;
+  }
+}
+
+TEST_F(SingleCopyLockPlace, APlacePreparedByAnotherUserIsRefusedAndSaidOnce) {
+  if (getuid() != 0) GTEST_SKIP() << "making a directory of another user's takes root";
+  testing::internal::CaptureStderr();
+  // The fallback made beforehand by someone else, open to all: a lock there could be taken away.
+  const std::string prepared = MakeDirectory("vornek-" + std::to_string(getuid()), true, 0777);
+  EXPECT_FALSE(LockHolds());
+  EXPECT_FALSE(LockHolds());
+  EXPECT_TRUE(std::filesystem::is_empty(prepared)) << "a lock file went into the prepared directory";
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("a second copy cannot be detected"), std::string::npos) << said;
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+}
+
+TEST_F(SingleCopyLockPlace, ALinkOrALooseDirectoryOfTheUsersOwnIsRefused) {
+  const std::string own = MakeDirectory("elsewhere", false, 0700);
+  std::filesystem::create_directory_symlink(own, OwnFallback());
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(LockHolds());
+  std::filesystem::remove(OwnFallback());
+  MakeDirectory("vornek-" + std::to_string(getuid()), false, 0777);
+  EXPECT_FALSE(LockHolds());
+  EXPECT_TRUE(std::filesystem::is_empty(own));
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
 
 }  // namespace

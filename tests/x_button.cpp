@@ -29,3 +29,13 @@ void XLeftButton::Set(bool held) {
   XSync(Of(display_), False);
   held_ = held;
 }
+
+// Moved by another client, as xdotool, remote desktops and virtual pointers move it: the window
+// gets core motion events only. (Motion through the test extension would also send the input
+// extension's raw events, and hide a client that follows those alone.)
+void XLeftButton::MoveTo(int x, int y) {
+  if (!available_) return;
+  Display* display = Of(display_);
+  XWarpPointer(display, None, DefaultRootWindow(display), 0, 0, 0, 0, x, y);
+  XSync(display, False);
+}

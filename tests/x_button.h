@@ -1,5 +1,6 @@
-// The X display's left mouse button, pressed and released through the X test extension on a
-// connection of its own, so the window under the pointer gets real button events.
+// The X display's pointer, moved and its left button pressed and released on a connection of
+// its own (the button through the X test extension), so the window under the pointer gets real
+// motion and button events from the display, as another client driving the pointer makes them.
 #pragma once
 
 class XLeftButton {
@@ -12,8 +13,10 @@ class XLeftButton {
 
   // Whether the display could be opened and offers the test extension.
   bool Available() const { return available_; }
-  // Returns once the server has taken the event; the client still has to read it.
+  // Each returns once the server has taken the event; the client still has to read it.
   void Set(bool held);
+  // To a point on the screen, as another client warps the pointer.
+  void MoveTo(int x, int y);
   bool Held() const { return held_; }
 
  private:

@@ -1,40 +1,113 @@
 // Finding a window of another copy of the program: a window holds a lock file named after its
-// class for as long as it lives, in the user's runtime directory.
+// class and its display for as long as it lives, in a directory only the user can write to.
+#include "instance_lock.h"
+
+#include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include "../common/window_system.h"
+#include "sdl_video.h"
+
+namespace instance_lock {
+
+namespace {
+
+// A directory another user cannot have prepared: ours, really a directory (no link to follow),
+// and writable by no one else.
+bool OwnPrivateDirectory(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
+         (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+void ReportNoPlace(const std::string& why) {
+  static bool told = false;
+  if (told) return;
+  told = true;
+  std::fprintf(stderr, "%s: a second copy cannot be detected: no safe place for the lock file (%s)\n",
+               program_invocation_short_name, why.c_str());
+}
+
+std::string XDisplayScope(std::string name) {
+  // [host]:display[.screen]; the screen does not matter, and "unix" is the local socket.
+  const std::size_t colon = name.rfind(':');
+  if (colon == std::string::npos) return name;
+  std::string host = name.substr(0, colon);
+  std::string number = name.substr(colon + 1);
+  if (const std::size_t dot = number.find('.'); dot != std::string::npos) number.resize(dot);
+  if (host == "unix") host.clear();
+  return host + ":" + number;
+}
+
+}  // namespace
+
+std::string ScopeOf(const char* driver, const char* x11Display, const char* waylandDisplay, const char* runtimeDir) {
+  const std::string d = driver != nullptr ? driver : "";
+  if (d == "x11") return "x11 " + XDisplayScope(x11Display != nullptr ? x11Display : "");
+  if (d == "wayland") {
+    std::string name = waylandDisplay != nullptr && waylandDisplay[0] != '\0' ? waylandDisplay : "wayland-0";
+    if (name[0] != '/' && runtimeDir != nullptr) name = std::string(runtimeDir) + "/" + name;
+    return "wayland " + name;
+  }
+  return d;
+}
+
+std::string Directory() {
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && runtime[0] == '/') {
+    if (OwnPrivateDirectory(runtime)) return runtime;
+  }
+  const char* tmp = std::getenv("TMPDIR");
+  const std::string base = tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp";
+  const std::string dir = base + "/vornek-" + std::to_string(getuid());
+  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+    ReportNoPlace(dir + ": " + std::strerror(errno));
+    return {};
+  }
+  if (!OwnPrivateDirectory(dir)) {
+    ReportNoPlace(dir + " is not a directory of this user's that only this user can write to");
+    return {};
+  }
+  return dir;
+}
+
+}  // namespace instance_lock
 
 namespace {
 
 std::map<const Window*, int> held;
 
-std::string LockDirectory() {
-  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime != nullptr && runtime[0] == '/') {
-    struct stat info {};
-    if (stat(runtime, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid()) return runtime;
+// The scope of the display SDL opened, taken once: the environment may change afterwards, the
+// connection does not.
+bool DisplayScope(std::string* scope) {
+  static std::string taken;
+  if (!StartSdlVideo()) return false;
+  if (taken.empty()) {
+    taken = instance_lock::ScopeOf(SDL_GetCurrentVideoDriver(), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
+                                   std::getenv("XDG_RUNTIME_DIR"));
   }
-  const std::string dir = "/tmp/vornek-" + std::to_string(getuid());
-  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) return {};
-  struct stat info {};
-  if (lstat(dir.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid()) return {};
-  return dir;
+  *scope = taken;
+  return true;
 }
 
-// Class names are arbitrary bytes in the system code page; the file is named by their hash.
+// Class names are arbitrary bytes in the system code page; the file is named by a hash of the
+// scope and the class.
 std::string LockPath(const std::string& className) {
-  const std::string dir = LockDirectory();
+  std::string scope;
+  if (!DisplayScope(&scope)) return {};  // no display, no window: nothing to find
+  const std::string dir = instance_lock::Directory();
   if (dir.empty()) return {};
   std::uint64_t hash = 0xcbf29ce484222325ull;
-  for (unsigned char c : className) hash = (hash ^ c) * 0x100000001b3ull;
+  const std::string key = scope + '\n' + className;
+  for (unsigned char c : key) hash = (hash ^ c) * 0x100000001b3ull;
   char name[64];
   std::snprintf(name, sizeof name, "/vornek-window-%016llx.lock", static_cast<unsigned long long>(hash));
   return dir + name;
@@ -43,7 +116,14 @@ std::string LockPath(const std::string& className) {
 int OpenLock(const std::string& className) {
   const std::string path = LockPath(className);
   if (path.empty()) return -1;
-  return open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+  if (fd < 0) return -1;
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != getuid()) {
+    close(fd);
+    return -1;
+  }
+  return fd;
 }
 
 }  // namespace
@@ -58,8 +138,8 @@ bool OtherInstanceHolds(const std::string& className) {
   return heldElsewhere;
 }
 
-// A window is created even when no lock can be made (no writable directory): only the
-// double-start check loses its reach then.
+// A window is created even when no lock can be made (no safe directory, said once on standard
+// error): only the double-start check loses its reach then.
 bool ClaimClass(Window& window) {
   const int fd = OpenLock(window.className);
   if (fd < 0) return true;

@@ -2,6 +2,7 @@
 #include "../common/window_system.h"
 #include "code_page.h"
 #include "sdl_video.h"
+#include "x11_window_loss.h"
 
 namespace {
 
@@ -100,6 +101,9 @@ void Translate(const SDL_Event& e) {
     case SDL_WINDOWEVENT:
       OnWindowEvent(e.window);
       break;
+    case SDL_SYSWMEVENT:
+      x11::NoteEvent(e.syswm.msg);
+      break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
       const windows::KeyRow* row = windows::KeyRowByUsage(e.key.keysym.scancode);
@@ -139,6 +143,10 @@ void PollEvents(DWORD waitMilliseconds) {
   SDL_Event e;
   if (waitMilliseconds > 0 && SDL_WaitEventTimeout(&e, static_cast<int>(waitMilliseconds))) Translate(e);
   while (SDL_PollEvent(&e)) Translate(e);
+  // A window destroyed from outside goes the way of a closed one: the program ends in order.
+  if (Window* w = windows::MainWindow(); w != nullptr && x11::TakeLoss(static_cast<SDL_Window*>(w->native))) {
+    windows::QueueCloseRequest();
+  }
   if (focusChanged) {
     focusChanged = false;
     ReportFocus();

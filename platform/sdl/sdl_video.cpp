@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "../common/window_system.h"
+#include "x11_window_loss.h"
 
 namespace {
 
@@ -21,6 +22,14 @@ void ChooseDrivers() {
   SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
 }
 
+// The software back-end's picture goes to the display as it is. SDL would otherwise carry a
+// window surface through an OpenGL texture, which without a GPU is a software rasteriser costing
+// a quarter of a core and some 90 MB; and the hardware back-end owns the window's GL context
+// alone. Overrides the environment too.
+void KeepSurfaceOffOpenGl() {
+  SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
+}
+
 // On deactivation the engine gives the desktop its mode back and minimises the window itself;
 // SDL doing the same on its own would leave two owners of the window's state.
 void KeepWindowOnFocusLoss() { SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0"); }
@@ -31,8 +40,10 @@ bool StartSdlVideo(std::string* error) {
   if (!started && failure.empty()) {
     ChooseDrivers();
     KeepWindowOnFocusLoss();
+    KeepSurfaceOffOpenGl();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
       started = true;
+      x11::WatchDisplay();
       // Gives back the display connection and what SDL holds for it when the process ends.
       std::atexit(SDL_Quit);
     } else {

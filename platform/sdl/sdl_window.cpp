@@ -6,6 +6,7 @@
 #include "../common/window_system.h"
 #include "code_page.h"
 #include "sdl_video.h"
+#include "x11_window_loss.h"
 
 namespace {
 
@@ -116,6 +117,7 @@ bool CreateNativeWindow(Window& window) {
     return false;
   }
   window.native = created;
+  x11::WatchWindow(created);
   if (window.visible) SDL_ShowWindow(created);
   UpdateFullScreen(window);
   return true;
@@ -124,6 +126,7 @@ bool CreateNativeWindow(Window& window) {
 void DestroyNativeWindow(Window& window) {
   if (window.native == nullptr) return;
   SDL_DestroyWindow(Native(window));
+  x11::ForgetWindow(Native(window));
   window.native = nullptr;
 }
 
@@ -169,11 +172,18 @@ void RaiseNativeWindow(Window& window) {
 
 bool AllowClassRegistration() { return true; }
 
+// The pointer as the window's own events left it, while it is over the window or dragging
+// from it; elsewhere the last motion the window saw. SDL's global pointer state is not used: on
+// X11 it follows only the input extension's raw events, which a pointer moved by another client
+// (xdotool, a remote desktop, a virtual pointer) never sends.
 bool CursorPosition(POINT* point) {
   if (!SdlVideoRunning()) return false;
+  const Window* main = windows::MainWindow();
+  if (main == nullptr || main->native == nullptr || SDL_GetMouseFocus() != Native(*main)) return false;
   int x = 0, y = 0;
-  SDL_GetGlobalMouseState(&x, &y);
-  *point = POINT{x, y};
+  SDL_GetMouseState(&x, &y);
+  const RECT client = windows::ClientRectOnScreen(*main);
+  *point = POINT{client.left + x, client.top + y};
   return true;
 }
 

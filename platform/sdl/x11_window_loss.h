@@ -1,0 +1,22 @@
+// What the X display does to our windows behind SDL's back. Xlib's own error handler ends the
+// process on any protocol error, and a window destroyed by another client (a task manager, a
+// remote-desktop tool, `xdotool windowclose`) makes every later request on it one. Here errors
+// are noted instead, and a window that is gone is reported once so it can be closed in order.
+// Nothing happens under drivers other than X11.
+#pragma once
+
+#include <SDL.h>
+
+namespace x11 {
+
+// Installs the error handler and asks SDL for the display's raw events; after SDL video started.
+void WatchDisplay();
+// Start and end of the watch on one SDL window.
+void WatchWindow(SDL_Window* window);
+void ForgetWindow(SDL_Window* window);
+// A raw event SDL passed on (SDL_SYSWMEVENT).
+void NoteEvent(const SDL_SysWMmsg* message);
+// True once, the first time it is asked after the window was destroyed from outside.
+bool TakeLoss(SDL_Window* window);
+
+}  // namespace x11
