@@ -1,6 +1,7 @@
 #include "gl_renderer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <ctime>
 
@@ -9,6 +10,8 @@
 namespace gl {
 
 namespace {
+
+std::atomic<std::uint64_t> totalDrawCalls{0};
 
 std::int64_t NowNanoseconds() {
   timespec now;
@@ -40,6 +43,8 @@ GLint Address(std::uint8_t mode) {
 bool Empty(const PixelBounds& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 }  // namespace
+
+std::uint64_t TotalDrawCalls() { return totalDrawCalls; }
 
 DrawSettings MakeDrawSettings(const PixelBounds& clip) {
   DrawSettings s;
@@ -112,6 +117,8 @@ void Renderer::Stop() {
   programs_.Clear();
   for (const SamplerEntry& e : samplers_) glDeleteSamplers(1, &e.sampler);
   samplers_.clear();
+  if (scratchFramebuffer_ != 0) glDeleteFramebuffers(1, &scratchFramebuffer_);
+  scratchFramebuffer_ = 0;
   if (vertexBuffer_ != 0) glDeleteBuffers(1, &vertexBuffer_);
   if (vertexArray_ != 0) glDeleteVertexArrays(1, &vertexArray_);
   vertexBuffer_ = vertexArray_ = 0;
@@ -209,6 +216,19 @@ void Renderer::DestroyTexture(GLuint texture) {
   haveApplied_ = false;
 }
 
+void Renderer::ReadTexture(GLuint texture, int width, int height, const PixelBounds& rect, void* bgra, int pitch) {
+  if (context_ == nullptr || texture == 0 || Empty(rect) || rect.right > width || rect.bottom > height) return;
+  Flush();
+  if (scratchFramebuffer_ == 0) glGenFramebuffers(1, &scratchFramebuffer_);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, scratchFramebuffer_);
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+  glPixelStorei(GL_PACK_ROW_LENGTH, pitch / 4);
+  glReadPixels(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, GL_BGRA, GL_UNSIGNED_BYTE, bgra);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+  BindTargetFramebuffer();
+}
+
 bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t vertexCount, unsigned primitiveCount,
                     const DrawSettings& settings) {
   if (VertexCountFor(type, primitiveCount) == 0 || VertexCountFor(type, primitiveCount) > vertexCount) return false;
@@ -294,6 +314,7 @@ void Renderer::Flush() {
   glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), pending_.data());
   glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(pending_.size()));
   ++drawCalls_;
+  ++totalDrawCalls;
   pending_.clear();
 }
 

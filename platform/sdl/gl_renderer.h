@@ -46,6 +46,9 @@ struct DrawSettings {
 DrawSettings MakeDrawSettings(const PixelBounds& clip);
 bool operator==(const DrawSettings& a, const DrawSettings& b);
 
+// OpenGL draws issued by every renderer of the process (for benchmarks and tests).
+std::uint64_t TotalDrawCalls();
+
 class Renderer {
  public:
   Renderer() = default;
@@ -72,6 +75,8 @@ class Renderer {
   GLuint CreateTexture(int width, int height);
   void UploadTexture(GLuint texture, int x, int y, int width, int height, const void* bgra, int pitch);
   void DestroyTexture(GLuint texture);
+  // Reads a rectangle of a texture's texels as BGRA rows, top first.
+  void ReadTexture(GLuint texture, int width, int height, const PixelBounds& rect, void* bgra, int pitch);
 
   // Queues a primitive on the current target; false for an unknown type or too few vertices.
   bool Draw(Primitive type, const SourceVertex* vertices, std::size_t vertexCount, unsigned primitiveCount,
@@ -101,6 +106,7 @@ class Renderer {
   int maxTextureSize_ = 0;
   std::uint64_t drawCalls_ = 0;
   GLuint vertexArray_ = 0, vertexBuffer_ = 0;
+  GLuint scratchFramebuffer_ = 0;  // for reading textures that are not targets
   std::size_t vertexBufferSize_ = 0;
   ProgramCache programs_;
   struct SamplerEntry {
