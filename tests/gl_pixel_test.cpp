@@ -381,20 +381,21 @@ TEST_F(GlPixelTest, DrawsWithEqualSettingsMergeIntoOneOpenGlDraw) {
   std::vector<gl::SourceVertex> line = {V(1, 1), V(20, 1)};
   std::vector<gl::SourceVertex> points = {V(3, 3), V(4, 4)};
   std::vector<gl::SourceVertex> triangle = {V(0, 10), V(10, 10), V(0, 20)};
+  // Points and lines become one OpenGL line draw, triangles one more.
   for (int i = 0; i < 50; ++i) {
     ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, s));
     ASSERT_TRUE(renderer_.Draw(gl::Primitive::PointList, points.data(), 2, 2, s));
-    ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, triangle.data(), 3, 1, s));
   }
+  for (int i = 0; i < 50; ++i) ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, triangle.data(), 3, 1, s));
   renderer_.Flush();
-  EXPECT_EQ(renderer_.drawCalls() - before, 1u);
+  EXPECT_EQ(renderer_.drawCalls() - before, 2u);
   gl::DrawSettings other = s;
   other.blend = 1;
   ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, s));
   ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, other));
   ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, s));
   renderer_.Flush();
-  EXPECT_EQ(renderer_.drawCalls() - before, 4u);
+  EXPECT_EQ(renderer_.drawCalls() - before, 5u);
 }
 
 TEST_F(GlPixelTest, FillCopyAndReadWorkOnTargets) {

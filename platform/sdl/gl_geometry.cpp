@@ -13,6 +13,14 @@ namespace {
 // diamond at p = i + b, b in [0, 0.5]. A pixel is drawn when the line leaves its diamond
 // within the segment: p1 < i + b ≤ p2. A line that only grazes a diamond's corner (q(i)
 // exactly half-way between two rows) counts for the row below, so no column is ever skipped.
+// A run of drawn pixels along the major axis, in walk order: from `first` to `last` (mirrored
+// coordinates when walking backwards are already undone), at `minor`, with the line's parameter
+// t at both ends.
+struct Run {
+  int first, last, minor;
+  double tFirst, tLast;
+};
+
 template <typename Emit>
 void WalkLine(double ax, double ay, double bx, double by, const PixelBounds& bounds, Emit emit) {
   if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by)) return;
@@ -33,8 +41,29 @@ void WalkLine(double ax, double ay, double bx, double by, const PixelBounds& bou
   double first = std::floor(p1 - 0.5), last = std::floor(p2);
   // The bounds in the walk's frame (mirrored when walking backwards).
   const double boundLow = s > 0 ? lowMajor : -highMajor, boundHigh = s > 0 ? highMajor : -lowMajor;
+  const auto t = [&](double i) { return (i - p1) / (p2 - p1); };
+  if (m == 0) {
+    // Horizontal or vertical: one row, every column in one interval.
+    const double j = std::floor(q1 + 0.5), e = q1 - j;
+    if (j < lowMinor || j > highMinor) return;
+    if (e == -0.5) {
+      first = std::ceil(p1);
+      last = std::ceil(p2) - 1;
+    } else {
+      const double b = 0.5 - std::fabs(e);
+      first = std::floor(p1 - b) + 1;
+      last = std::floor(p2 - b);
+    }
+    first = std::max(first, boundLow);
+    last = std::min(last, boundHigh);
+    if (first > last) return;
+    emit(Run{static_cast<int>(s * first), static_cast<int>(s * last), static_cast<int>(j), t(first), t(last)});
+    return;
+  }
   first = std::max(first, boundLow);
   last = std::min(last, boundHigh);
+  bool open = false;
+  Run run{};
   for (double i = first; i <= last; i += 1) {
     const double q = q1 + m * (i - p1);
     const double j = std::floor(q + 0.5);
@@ -44,16 +73,18 @@ void WalkLine(double ax, double ay, double bx, double by, const PixelBounds& bou
     // Grazing a corner, the line is in the diamond at p = i alone: it has left it when it
     // started there, and never got out when it ends there.
     const bool drawn = e == -0.5 ? p1 <= i && i < p2 : p1 < i + b && i + b <= p2;
-    if (!drawn) continue;
-    if (j < lowMinor || j > highMinor) continue;
+    if (!drawn || j < lowMinor || j > highMinor) continue;
     const int major = static_cast<int>(s * i), minor = static_cast<int>(j);
-    const double t = (i - p1) / (p2 - p1);
-    if (xMajor) {
-      emit(major, minor, t);
-    } else {
-      emit(minor, major, t);
+    if (open && minor == run.minor && major == run.last + s) {
+      run.last = major;
+      run.tLast = t(i);
+      continue;
     }
+    if (open) emit(run);
+    run = Run{major, major, minor, t(i), t(i)};
+    open = true;
   }
+  if (open) emit(run);
 }
 
 float Lerp(float a, float b, double t) { return static_cast<float>(a + (b - a) * t); }
@@ -83,69 +114,61 @@ GlVertex Copy(const SourceVertex& v, std::uint32_t diffuse) {
   return GlVertex{v.x, v.y, v.z, diffuse, v.u[0], v.v[0], v.u[1], v.v[1]};
 }
 
-// Two triangles over the pixel-aligned rectangle [x0, x1] × [y0, y1] (pixel edges, not centres,
-// so no fill-rule tie arises); the attributes run from `from` at (x0 | y0) to `to` at (x1 | y1)
-// along the major axis.
-void AppendRectangle(float x0, float y0, float x1, float y1, const GlVertex& from, const GlVertex& to, bool alongX,
-                     std::vector<GlVertex>& out) {
-  GlVertex tl = from, tr = alongX ? to : from, bl = alongX ? from : to, br = to;
-  tl.x = x0, tl.y = y0;
-  tr.x = x1, tr.y = y0;
-  bl.x = x0, bl.y = y1;
-  br.x = x1, br.y = y1;
-  out.insert(out.end(), {tl, tr, bl, br, bl, tr});
+// A run of pixels from `first` to `last` (inclusive, either order) along the major axis at
+// `minor`, as an OpenGL line from a quarter pixel before the first pixel's centre to a quarter
+// pixel past the centre of the last: it starts inside the first pixel's diamond and ends inside
+// the next one's, far from every diamond's edge, so any rasteriser draws exactly the run.
+// `from` and `to` are the attributes at the first and last pixel centres.
+void AppendRun(int first, int last, int minor, bool xMajor, const GlVertex& from, const GlVertex& to, Batch& out) {
+  const float direction = last >= first ? 1.0f : -1.0f;
+  const float start = static_cast<float>(first) - 0.25f * direction;
+  const float end = static_cast<float>(last) + 0.75f * direction;
+  // Attributes stretched to the new ends, so the pixel centres keep theirs.
+  const int pixels = (last - first) * static_cast<int>(direction);
+  GlVertex a = from, b = to;
+  if (pixels > 0) {
+    const auto extend = [&](float& va, float& vb) {
+      const float perPixel = (vb - va) / static_cast<float>(pixels);
+      vb += 0.75f * perPixel;
+      va -= 0.25f * perPixel;
+    };
+    extend(a.z, b.z);
+    extend(a.u0, b.u0);
+    extend(a.v0, b.v0);
+    extend(a.u1, b.u1);
+    extend(a.v1, b.v1);
+  }
+  a.x = xMajor ? start : static_cast<float>(minor);
+  a.y = xMajor ? static_cast<float>(minor) : start;
+  b.x = xMajor ? end : static_cast<float>(minor);
+  b.y = xMajor ? static_cast<float>(minor) : end;
+  out.Line(a, b);
 }
 
-void AppendPoint(const SourceVertex& v, std::vector<GlVertex>& out) {
+// The pixel whose centre lies in the point's one-pixel square, top-left rule: [x − ½, x + ½).
+void AppendPoint(const SourceVertex& v, const PixelBounds& bounds, Batch& out) {
+  const double x = std::ceil(static_cast<double>(v.x) - 0.5), y = std::ceil(static_cast<double>(v.y) - 0.5);
+  if (!(x >= bounds.left && x < bounds.right && y >= bounds.top && y < bounds.bottom)) return;
   const GlVertex g = Copy(v, v.diffuse);
-  AppendRectangle(v.x - 0.5f, v.y - 0.5f, v.x + 0.5f, v.y + 0.5f, g, g, true, out);
+  AppendRun(static_cast<int>(x), static_cast<int>(x), static_cast<int>(y), true, g, g, out);
 }
 
-void AppendLine(const SourceVertex& a, const SourceVertex& b, bool flat, const PixelBounds& bounds,
-                std::vector<GlVertex>& out) {
-  const double length = std::fabs(b.x - a.x) >= std::fabs(b.y - a.y) ? b.x - a.x : b.y - a.y;
+void AppendLine(const SourceVertex& a, const SourceVertex& b, bool flat, const PixelBounds& bounds, Batch& out) {
   const bool xMajor = std::fabs(b.x - a.x) >= std::fabs(b.y - a.y);
-  // Runs of pixels in one row (x-major) or column (y-major) become one rectangle each.
-  bool open = false;
-  int runMinor = 0, runStart = 0, runEnd = 0;
-  double tStart = 0, tEnd = 0;
-  const auto close = [&] {
-    if (!open) return;
-    open = false;
-    const int lo = std::min(runStart, runEnd), hi = std::max(runStart, runEnd);
-    const double tLo = runStart <= runEnd ? tStart : tEnd, tHi = runStart <= runEnd ? tEnd : tStart;
-    // Attributes at the rectangle's outer edges, so that each pixel centre gets its own value.
-    const double step = length != 0 ? 1.0 / std::fabs(length) : 0;
-    const double sign = (tHi >= tLo) ? 1 : -1;
-    const GlVertex from = At(a, b, tLo - sign * step * 0.5, 0, 0, flat);
-    const GlVertex to = At(a, b, tHi + sign * step * 0.5, 0, 0, flat);
-    if (xMajor) {
-      AppendRectangle(lo - 0.5f, runMinor - 0.5f, hi + 0.5f, runMinor + 0.5f, from, to, true, out);
-    } else {
-      AppendRectangle(runMinor - 0.5f, lo - 0.5f, runMinor + 0.5f, hi + 0.5f, from, to, false, out);
-    }
-  };
-  WalkLine(a.x, a.y, b.x, b.y, bounds, [&](int x, int y, double t) {
-    const int major = xMajor ? x : y, minor = xMajor ? y : x;
-    if (open && minor == runMinor) {
-      runEnd = major;
-      tEnd = t;
-      return;
-    }
-    close();
-    open = true;
-    runMinor = minor;
-    runStart = runEnd = major;
-    tStart = tEnd = t;
+  const double length = std::fabs(xMajor ? b.x - a.x : b.y - a.y);
+  WalkLine(a.x, a.y, b.x, b.y, bounds, [&](const Run& r) {
+    // Colours at the ends of the OpenGL line, a quarter pixel beyond the run's end centres.
+    const double quarter = 0.25 / length;
+    GlVertex from = At(a, b, r.tFirst, 0, 0, flat);
+    GlVertex to = At(a, b, r.tLast, 0, 0, flat);
+    from.diffuse = flat ? a.diffuse : LerpColor(a.diffuse, b.diffuse, r.tFirst - quarter);
+    to.diffuse = flat ? a.diffuse : LerpColor(a.diffuse, b.diffuse, r.tLast + 3 * quarter);
+    AppendRun(r.first, r.last, r.minor, xMajor, from, to, out);
   });
-  close();
 }
 
-void AppendTriangle(const SourceVertex& a, const SourceVertex& b, const SourceVertex& c, bool flat,
-                    std::vector<GlVertex>& out) {
-  out.push_back(Copy(a, a.diffuse));
-  out.push_back(Copy(b, flat ? a.diffuse : b.diffuse));
-  out.push_back(Copy(c, flat ? a.diffuse : c.diffuse));
+void AppendTriangle(const SourceVertex& a, const SourceVertex& b, const SourceVertex& c, bool flat, Batch& out) {
+  out.Triangle(Copy(a, a.diffuse), Copy(b, flat ? a.diffuse : b.diffuse), Copy(c, flat ? a.diffuse : c.diffuse));
 }
 
 }  // namespace
@@ -162,13 +185,32 @@ std::size_t VertexCountFor(Primitive type, unsigned n) {
   return 0;
 }
 
-bool AppendTriangles(Primitive type, const SourceVertex* v, std::size_t vertexCount, unsigned n, bool flat,
-                     const PixelBounds& bounds, std::vector<GlVertex>& out) {
+void Batch::Open(bool lines) {
+  if (stretches.empty() || stretches.back().lines != lines) stretches.push_back(Stretch{lines, vertices.size(), 0});
+}
+
+void Batch::Line(const GlVertex& a, const GlVertex& b) {
+  Open(true);
+  vertices.push_back(a);
+  vertices.push_back(b);
+  stretches.back().count += 2;
+}
+
+void Batch::Triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c) {
+  Open(false);
+  vertices.push_back(a);
+  vertices.push_back(b);
+  vertices.push_back(c);
+  stretches.back().count += 3;
+}
+
+bool AppendPrimitives(Primitive type, const SourceVertex* v, std::size_t vertexCount, unsigned n, bool flat,
+                      const PixelBounds& bounds, Batch& out) {
   const std::size_t needed = VertexCountFor(type, n);
   if (needed == 0 || needed > vertexCount) return false;
   for (unsigned i = 0; i < n; ++i) {
     switch (type) {
-      case Primitive::PointList: AppendPoint(v[i], out); break;
+      case Primitive::PointList: AppendPoint(v[i], bounds, out); break;
       case Primitive::LineList: AppendLine(v[2 * i], v[2 * i + 1], flat, bounds, out); break;
       case Primitive::LineStrip: AppendLine(v[i], v[i + 1], flat, bounds, out); break;
       case Primitive::TriangleList: AppendTriangle(v[3 * i], v[3 * i + 1], v[3 * i + 2], flat, out); break;
@@ -193,19 +235,8 @@ bool AppendTriangles(Primitive type, const SourceVertex* v, std::size_t vertexCo
 
 void LinePixelRuns(float ax, float ay, float bx, float by, const PixelBounds& bounds, std::vector<LineRun>& out) {
   const bool xMajor = std::fabs(bx - ax) >= std::fabs(by - ay);
-  WalkLine(ax, ay, bx, by, bounds, [&](int x, int y, double) {
-    if (!out.empty()) {
-      LineRun& r = out.back();
-      if (xMajor && r.y0 == y && (x == r.x1 + 1 || x == r.x1 - 1)) {
-        r.x1 = x;
-        return;
-      }
-      if (!xMajor && r.x0 == x && (y == r.y1 + 1 || y == r.y1 - 1)) {
-        r.y1 = y;
-        return;
-      }
-    }
-    out.push_back(LineRun{x, y, x, y});
+  WalkLine(ax, ay, bx, by, bounds, [&](const Run& r) {
+    out.push_back(xMajor ? LineRun{r.first, r.minor, r.last, r.minor} : LineRun{r.minor, r.first, r.minor, r.last});
   });
 }
 

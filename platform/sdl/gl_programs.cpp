@@ -11,21 +11,32 @@ bool operator==(const ProgramKey& a, const ProgramKey& b) { return std::memcmp(&
 // OpenGL's are half a pixel further on. Row 0 stays row 0 of the framebuffer object, so its
 // memory reads top row first, as a locked surface does, and the top-left fill rule keeps its
 // meaning; presenting turns the picture upright.
-std::string VertexShaderSource() {
-  return R"(#version 330 core
+// Texture coordinates are passed on only to programs that sample: every output costs the
+// rasteriser set-up work for every primitive.
+std::string VertexShaderSource(bool textured) {
+  std::string s = R"(#version 330 core
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec4 diffuse;
 layout(location = 2) in vec4 coordinates;
 uniform vec2 targetSize;
 out vec4 color;
-out vec4 uv;
-void main() {
+)";
+  if (textured) s += "out vec4 uv;\n";
+  s += R"(void main() {
   vec2 ndc = (position.xy + 0.5) * 2.0 / targetSize - 1.0;
   gl_Position = vec4(ndc, clamp(position.z, 0.0, 1.0) * 2.0 - 1.0, 1.0);
   color = diffuse.bgra;
-  uv = coordinates;
-}
 )";
+  if (textured) s += "  uv = coordinates;\n";
+  return s + "}\n";
+}
+
+bool Textured(const ProgramKey& key) {
+  for (int i = 0; i < MaxStages; ++i) {
+    if (key.stages[i].colorOp == stage::Disable || key.stages[i].colorOp == 0) break;
+    if (key.textured[i]) return true;
+  }
+  return false;
 }
 
 namespace {
@@ -104,8 +115,9 @@ GLuint Compile(GLenum kind, const std::string& source) {
 std::string FragmentShaderSource(const ProgramKey& key) {
   std::string s = R"(#version 330 core
 in vec4 color;
-in vec4 uv;
-uniform vec4 textureFactor;
+)";
+  if (Textured(key)) s += "in vec4 uv;\n";
+  s += R"(uniform vec4 textureFactor;
 uniform int alphaRef;
 uniform sampler2D sampler0, sampler1, sampler2, sampler3;
 out vec4 fragment;
@@ -143,13 +155,14 @@ const Program* ProgramCache::Get(const ProgramKey& key) {
   for (const Entry& e : entries_) {
     if (e.key == key) return &e.program;
   }
-  if (vertexShader_ == 0) vertexShader_ = Compile(GL_VERTEX_SHADER, VertexShaderSource());
-  if (vertexShader_ == 0) return nullptr;
+  GLuint& vertexShader = vertexShaders_[Textured(key) ? 1 : 0];
+  if (vertexShader == 0) vertexShader = Compile(GL_VERTEX_SHADER, VertexShaderSource(Textured(key)));
+  if (vertexShader == 0) return nullptr;
   const GLuint fragment = Compile(GL_FRAGMENT_SHADER, FragmentShaderSource(key));
   if (fragment == 0) return nullptr;
   Program p;
   p.id = glCreateProgram();
-  glAttachShader(p.id, vertexShader_);
+  glAttachShader(p.id, vertexShader);
   glAttachShader(p.id, fragment);
   glBindAttribLocation(p.id, 0, "position");
   glBindAttribLocation(p.id, 1, "diffuse");
@@ -177,8 +190,10 @@ const Program* ProgramCache::Get(const ProgramKey& key) {
 void ProgramCache::Clear() {
   for (const Entry& e : entries_) glDeleteProgram(e.program.id);
   entries_.clear();
-  if (vertexShader_ != 0) glDeleteShader(vertexShader_);
-  vertexShader_ = 0;
+  for (GLuint& shader : vertexShaders_) {
+    if (shader != 0) glDeleteShader(shader);
+    shader = 0;
+  }
 }
 
 }  // namespace gl

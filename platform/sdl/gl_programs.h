@@ -45,7 +45,7 @@ struct Program {
   GLint targetSize = -1, textureFactor = -1, alphaRef = -1;
 };
 
-std::string VertexShaderSource();
+std::string VertexShaderSource(bool textured);
 std::string FragmentShaderSource(const ProgramKey& key);
 
 class ProgramCache {
@@ -67,7 +67,7 @@ class ProgramCache {
     Program program;
   };
   std::deque<Entry> entries_;  // programs stay where they are while the cache grows
-  GLuint vertexShader_ = 0;
+  GLuint vertexShaders_[2] = {0, 0};  // without and with texture coordinates
 };
 
 }  // namespace gl

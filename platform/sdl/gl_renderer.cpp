@@ -122,7 +122,6 @@ void Renderer::Stop() {
   if (vertexBuffer_ != 0) glDeleteBuffers(1, &vertexBuffer_);
   if (vertexArray_ != 0) glDeleteVertexArrays(1, &vertexArray_);
   vertexBuffer_ = vertexArray_ = 0;
-  vertexBufferSize_ = 0;
   SDL_GL_MakeCurrent(window_, nullptr);
   SDL_GL_DeleteContext(context_);
   context_ = nullptr;
@@ -241,7 +240,7 @@ bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t ve
   if (Empty(clip)) return true;
   if (!pending_.empty() && !(settings == pendingSettings_)) Flush();
   pendingSettings_ = settings;
-  return AppendTriangles(type, vertices, vertexCount, primitiveCount, settings.flatShading != 0, clip, pending_);
+  return AppendPrimitives(type, vertices, vertexCount, primitiveCount, settings.flatShading != 0, clip, pending_);
 }
 
 GLuint Renderer::Sampler(const SamplerState& s) {
@@ -302,19 +301,16 @@ void Renderer::Flush() {
     return;
   }
   Apply(pendingSettings_);
-  const std::size_t bytes = pending_.size() * sizeof(GlVertex);
+  // A fresh store each time, so the driver need not wait for the previous draw to finish.
   glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
-  if (bytes > vertexBufferSize_) {
-    vertexBufferSize_ = std::max(bytes, vertexBufferSize_ * 2);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexBufferSize_), nullptr, GL_STREAM_DRAW);
-  } else {
-    // A fresh store each time: the driver need not wait for the previous draw to finish.
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexBufferSize_), nullptr, GL_STREAM_DRAW);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(pending_.vertices.size() * sizeof(GlVertex)),
+               pending_.vertices.data(), GL_STREAM_DRAW);
+  for (const Batch::Stretch& stretch : pending_.stretches) {
+    glDrawArrays(stretch.lines ? GL_LINES : GL_TRIANGLES, static_cast<GLint>(stretch.first),
+                 static_cast<GLsizei>(stretch.count));
+    ++drawCalls_;
+    ++totalDrawCalls;
   }
-  glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), pending_.data());
-  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(pending_.size()));
-  ++drawCalls_;
-  ++totalDrawCalls;
   pending_.clear();
 }
 

@@ -107,7 +107,6 @@ class Renderer {
   std::uint64_t drawCalls_ = 0;
   GLuint vertexArray_ = 0, vertexBuffer_ = 0;
   GLuint scratchFramebuffer_ = 0;  // for reading textures that are not targets
-  std::size_t vertexBufferSize_ = 0;
   ProgramCache programs_;
   struct SamplerEntry {
     SamplerState state;
@@ -116,7 +115,7 @@ class Renderer {
   std::vector<SamplerEntry> samplers_;
 
   const Target* target_ = nullptr;
-  std::vector<GlVertex> pending_;
+  Batch pending_;
   DrawSettings pendingSettings_{};
   bool haveApplied_ = false;
   DrawSettings applied_{};
