@@ -262,6 +262,40 @@ TEST_F(RealDirect3D, IntervalOneShowsOnePicturePerRefresh) {
   EXPECT_GE(seconds, (Presents - 1) / static_cast<double>(rate));
 }
 
+// A full-screen device takes the display for its window, and gives the desktop back when it is
+// reset to a window and when it goes.
+TEST_F(RealDirect3D, FullScreenDeviceTakesTheDisplayAndGivesItBack) {
+  SDL_DisplayMode desktop{};
+  ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+  D3DPRESENT_PARAMETERS p = Parameters();
+  p.Windowed = FALSE;
+  p.BackBufferWidth = static_cast<UINT>(desktop.w);
+  p.BackBufferHeight = static_cast<UINT>(desktop.h);
+  p.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  ASSERT_EQ(direct3d_->CreateDevice(0, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p, &device_),
+            D3D_OK);
+  Pump();
+  const auto fullScreen = [&] { return (SDL_GetWindowFlags(NativeWindowOf(window_)) & SDL_WINDOW_FULLSCREEN) != 0; };
+  EXPECT_TRUE(fullScreen());
+  D3DPRESENT_PARAMETERS small{};
+  small.BackBufferWidth = small.BackBufferHeight = 100;
+  small.BackBufferCount = 1;
+  small.SwapEffect = D3DSWAPEFFECT_COPY;
+  small.hDeviceWindow = window_;
+  small.Windowed = TRUE;
+  small.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+  ASSERT_EQ(device_->Reset(&small), D3D_OK);
+  Pump();
+  EXPECT_FALSE(fullScreen());
+  ASSERT_EQ(device_->Reset(&p), D3D_OK);
+  Pump();
+  EXPECT_TRUE(fullScreen());
+  device_->Release();
+  device_ = nullptr;
+  Pump();
+  EXPECT_FALSE(fullScreen());
+}
+
 TEST_F(RealDirect3D, TheWindowSurfaceServesTheSoftwareBackEndAfterTheDeviceIsGone) {
   CreateDevice();
   device_->Release();

@@ -183,7 +183,6 @@ TEST(RealGoldenFrame, TheGameWithTheInstalledFaceThroughASwapAndARefill) {
   test_support::TempDirectory directory;
   GraphicsState.softwareOnly = 1;
   ASSERT_EQ(StartGame(), 0);
-  GraphicsState.softwareOnly = 0;
   ASSERT_FALSE(UsingHardwarePath());
   SetVSyncWait(FALSE);
   SeedRandom(4357);
@@ -191,6 +190,7 @@ TEST(RealGoldenFrame, TheGameWithTheInstalledFaceThroughASwapAndARefill) {
   RealPointer pointer(button);
   golden_game::Play(pointer);
   EndEngine();
+  GraphicsState.softwareOnly = 0;
   EXPECT_EQ(LiveBlockCount(), 0) << "engine blocks left after EndEngine";
 }
 

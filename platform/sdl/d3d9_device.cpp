@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "d3d9_objects.h"
+#include "platform/user32.h"
 #include "sdl_video.h"
 
 namespace d3d9gl {
@@ -43,6 +44,23 @@ GLenum BlendEquation(DWORD d3d) {
     case D3DBLENDOP_MAX: return GL_MAX;
     default: return GL_FUNC_ADD;
   }
+}
+
+// A full-screen device takes the display mode of its back buffer through the window side, as
+// the software back-end does; a windowed one gives the desktop its own mode back.
+bool ApplyDisplayMode(const D3DPRESENT_PARAMETERS& p) {
+  if (p.Windowed) return ChangeDisplaySettingsA(nullptr, 0) == DISP_CHANGE_SUCCESSFUL;
+  DEVMODEA mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = p.BackBufferWidth;
+  mode.dmPelsHeight = p.BackBufferHeight;
+  mode.dmBitsPerPel = 32;
+  mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+  if (p.FullScreen_RefreshRateInHz != 0) {
+    mode.dmDisplayFrequency = p.FullScreen_RefreshRateInHz;
+    mode.dmFields |= DM_DISPLAYFREQUENCY;
+  }
+  return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
 }
 
 gl::PixelBounds Bounds(const RECT& r) { return gl::PixelBounds{r.left, r.top, r.right, r.bottom}; }
@@ -127,6 +145,9 @@ class Device final : public IDirect3DDevice9 {
     if (p.BackBufferFormat == D3DFMT_UNKNOWN) p.BackBufferFormat = parameters_.BackBufferFormat;
     if (!RenderTargetFormatSupported(p.BackBufferFormat) || p.BackBufferWidth == 0 || p.BackBufferHeight == 0) {
       return D3DERR_INVALIDCALL;
+    }
+    if (p.Windowed != parameters_.Windowed || !p.Windowed) {
+      if (!ApplyDisplayMode(p)) return D3DERR_NOTAVAILABLE;
     }
     SetRenderTarget(0, nullptr);
     if (backBuffer_ != nullptr) backBuffer_->Release();
@@ -400,6 +421,7 @@ class Device final : public IDirect3DDevice9 {
     if (backBuffer_ != nullptr) backBuffer_->Release();
     core_->renderer.Stop();
     core_->alive = false;
+    if (!parameters_.Windowed) ChangeDisplaySettingsA(nullptr, 0);
   }
 
   // Direct3D 9's initial states, for those the drawing reads.
@@ -530,16 +552,18 @@ HRESULT CreateDevice(HWND window, D3DPRESENT_PARAMETERS* parameters, IDirect3DDe
       p.BackBufferCount > 1) {
     return D3DERR_INVALIDCALL;
   }
+  if (!p.Windowed && !ApplyDisplayMode(p)) return D3DERR_NOTAVAILABLE;
   auto core = std::make_shared<DeviceCore>();
   std::string error;
   if (!core->renderer.Start(native, &error)) {
     SDL_LogDebug(SDL_LOG_CATEGORY_RENDER, "no Direct3D 9 device on OpenGL: %s", error.c_str());
+    if (!p.Windowed) ChangeDisplaySettingsA(nullptr, 0);
     return D3DERR_NOTAVAILABLE;
   }
   core->alive = true;
   auto* created = new Device(core, native, p);
   if (!created->MakeBackBuffer()) {
-    created->Release();
+    created->Release();  // gives the desktop its mode back
     return D3DERR_OUTOFVIDEOMEMORY;
   }
   *device = created;

@@ -187,6 +187,11 @@ const Program* ProgramCache::Get(const ProgramKey& key) {
   return &entries_.back().program;
 }
 
+void ProgramCache::Forget() {
+  entries_.clear();
+  vertexShaders_[0] = vertexShaders_[1] = 0;
+}
+
 void ProgramCache::Clear() {
   for (const Entry& e : entries_) glDeleteProgram(e.program.id);
   entries_.clear();

@@ -60,6 +60,8 @@ class ProgramCache {
   std::size_t size() const { return entries_.size(); }
   // Deletes every program (the context must be current).
   void Clear();
+  // Forgets every program of a context that is gone.
+  void Forget();
 
  private:
   struct Entry {

@@ -112,25 +112,31 @@ bool Renderer::Start(SDL_Window* window, std::string* error) {
 
 void Renderer::Stop() {
   if (context_ == nullptr) return;
-  SDL_GL_MakeCurrent(window_, context_);
+  // When the window went first, SDL unbound the context with it: its objects go with the
+  // context, and no OpenGL call may be made without one.
+  if (Current()) {
+    pending_.clear();
+    programs_.Clear();
+    for (const SamplerEntry& e : samplers_) glDeleteSamplers(1, &e.sampler);
+    if (scratchFramebuffer_ != 0) glDeleteFramebuffers(1, &scratchFramebuffer_);
+    if (vertexBuffer_ != 0) glDeleteBuffers(1, &vertexBuffer_);
+    if (vertexArray_ != 0) glDeleteVertexArrays(1, &vertexArray_);
+    SDL_GL_MakeCurrent(window_, nullptr);
+  }
   pending_.clear();
-  programs_.Clear();
-  for (const SamplerEntry& e : samplers_) glDeleteSamplers(1, &e.sampler);
+  programs_.Forget();
   samplers_.clear();
-  if (scratchFramebuffer_ != 0) glDeleteFramebuffers(1, &scratchFramebuffer_);
-  scratchFramebuffer_ = 0;
-  if (vertexBuffer_ != 0) glDeleteBuffers(1, &vertexBuffer_);
-  if (vertexArray_ != 0) glDeleteVertexArrays(1, &vertexArray_);
-  vertexBuffer_ = vertexArray_ = 0;
-  SDL_GL_MakeCurrent(window_, nullptr);
+  scratchFramebuffer_ = vertexBuffer_ = vertexArray_ = 0;
   SDL_GL_DeleteContext(context_);
   context_ = nullptr;
   window_ = nullptr;
   target_ = nullptr;
 }
 
+bool Renderer::Current() const { return context_ != nullptr && SDL_GL_GetCurrentContext() == context_; }
+
 bool Renderer::CreateTarget(int width, int height, Target* target) {
-  if (context_ == nullptr || width <= 0 || height <= 0 || width > maxTextureSize_ || height > maxTextureSize_) {
+  if (!Current() || width <= 0 || height <= 0 || width > maxTextureSize_ || height > maxTextureSize_) {
     return false;
   }
   Flush();
@@ -163,7 +169,7 @@ bool Renderer::CreateTarget(int width, int height, Target* target) {
 }
 
 void Renderer::DestroyTarget(Target& t) {
-  if (context_ != nullptr) {
+  if (Current()) {
     if (target_ == &t) {
       Flush();
       target_ = nullptr;
@@ -187,7 +193,7 @@ void Renderer::BindTargetFramebuffer() {
 }
 
 GLuint Renderer::CreateTexture(int width, int height) {
-  if (context_ == nullptr || width <= 0 || height <= 0 || width > maxTextureSize_ || height > maxTextureSize_) {
+  if (!Current() || width <= 0 || height <= 0 || width > maxTextureSize_ || height > maxTextureSize_) {
     return 0;
   }
   GLuint texture = 0;
@@ -199,7 +205,7 @@ GLuint Renderer::CreateTexture(int width, int height) {
 }
 
 void Renderer::UploadTexture(GLuint texture, int x, int y, int width, int height, const void* bgra, int pitch) {
-  if (context_ == nullptr || texture == 0) return;
+  if (!Current() || texture == 0) return;
   Flush();  // queued draws still read the old texels
   glBindTexture(GL_TEXTURE_2D, texture);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch / 4);
@@ -209,14 +215,14 @@ void Renderer::UploadTexture(GLuint texture, int x, int y, int width, int height
 }
 
 void Renderer::DestroyTexture(GLuint texture) {
-  if (context_ == nullptr || texture == 0) return;
+  if (!Current() || texture == 0) return;
   Flush();
   glDeleteTextures(1, &texture);
   haveApplied_ = false;
 }
 
 void Renderer::ReadTexture(GLuint texture, int width, int height, const PixelBounds& rect, void* bgra, int pitch) {
-  if (context_ == nullptr || texture == 0 || Empty(rect) || rect.right > width || rect.bottom > height) return;
+  if (!Current() || texture == 0 || Empty(rect) || rect.right > width || rect.bottom > height) return;
   Flush();
   if (scratchFramebuffer_ == 0) glGenFramebuffers(1, &scratchFramebuffer_);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, scratchFramebuffer_);
@@ -231,7 +237,7 @@ void Renderer::ReadTexture(GLuint texture, int width, int height, const PixelBou
 bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t vertexCount, unsigned primitiveCount,
                     const DrawSettings& settings) {
   if (VertexCountFor(type, primitiveCount) == 0 || VertexCountFor(type, primitiveCount) > vertexCount) return false;
-  if (context_ == nullptr || target_ == nullptr) return true;
+  if (!Current() || target_ == nullptr) return true;
   PixelBounds clip = settings.clip;
   clip.left = std::max(clip.left, 0);
   clip.top = std::max(clip.top, 0);
@@ -296,7 +302,7 @@ void Renderer::Apply(const DrawSettings& s) {
 }
 
 void Renderer::Flush() {
-  if (pending_.empty() || context_ == nullptr || target_ == nullptr) {
+  if (pending_.empty() || !Current() || target_ == nullptr) {
     pending_.clear();
     return;
   }
@@ -315,7 +321,7 @@ void Renderer::Flush() {
 }
 
 void Renderer::Fill(const Target& target, const PixelBounds& rect, std::uint32_t argb) {
-  if (context_ == nullptr) return;
+  if (!Current()) return;
   Flush();
   PixelBounds r{std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, target.width),
                 std::min(rect.bottom, target.height)};
@@ -331,7 +337,7 @@ void Renderer::Fill(const Target& target, const PixelBounds& rect, std::uint32_t
 
 void Renderer::Copy(const Target& source, const PixelBounds& from, const Target& destination, const PixelBounds& to,
                     bool linear) {
-  if (context_ == nullptr || Empty(from) || Empty(to)) return;
+  if (!Current() || Empty(from) || Empty(to)) return;
   Flush();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, source.framebuffer);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, destination.framebuffer);
@@ -343,7 +349,7 @@ void Renderer::Copy(const Target& source, const PixelBounds& from, const Target&
 }
 
 void Renderer::Read(const Target& target, const PixelBounds& rect, void* bgra, int pitch) {
-  if (context_ == nullptr || Empty(rect)) return;
+  if (!Current() || Empty(rect)) return;
   Flush();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
   glPixelStorei(GL_PACK_ROW_LENGTH, pitch / 4);
@@ -353,7 +359,7 @@ void Renderer::Read(const Target& target, const PixelBounds& rect, void* bgra, i
 }
 
 void Renderer::Present(const Target& target, const PixelBounds* from, const PixelBounds* to, bool waitForRefresh) {
-  if (context_ == nullptr) return;
+  if (!Current()) return;
   Flush();
   int drawableWidth = 0, drawableHeight = 0;
   SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);

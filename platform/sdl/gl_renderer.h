@@ -97,6 +97,8 @@ class Renderer {
   void Present(const Target& target, const PixelBounds* from, const PixelBounds* to, bool waitForRefresh);
 
  private:
+  // The context is current: it was made and its window still exists.
+  bool Current() const;
   void Apply(const DrawSettings& s);
   GLuint Sampler(const SamplerState& s);
   void BindTargetFramebuffer();
