@@ -146,6 +146,32 @@ TEST_F(HardwareTest, WithoutVerticalBlankWaitTheDevicePresentsImmediately) {
   EXPECT_EQ(fake::D3dPresentParameters().PresentationInterval, D3DPRESENT_INTERVAL_IMMEDIATE);
 }
 
+TEST_F(HardwareTest, MultisamplingIsLoweredToWhatTheDeviceAccepts) {
+  fake::SetMultiSampleSupport(4, 3);
+  GraphicsState.multiSampleType = 8;
+  GraphicsState.multiSampleQuality = 5;
+  ASSERT_EQ(InitEngine(), 0);
+  EXPECT_EQ(GraphicsState.multiSampleType, 4);
+  EXPECT_EQ(GraphicsState.multiSampleQuality, 2) << "the lower of the two quality counts, less one";
+  const D3DPRESENT_PARAMETERS& p = fake::D3dPresentParameters();
+  EXPECT_EQ(p.MultiSampleType, D3DMULTISAMPLE_4_SAMPLES);
+  EXPECT_EQ(p.MultiSampleQuality, 2u);
+  EXPECT_EQ(p.SwapEffect, D3DSWAPEFFECT_DISCARD) << "chosen for the multisampling asked for";
+  EXPECT_EQ(p.Flags, 0u);
+  EXPECT_EQ(Calls("CreateDepthStencilSurface"),
+            std::vector<std::string>{"CreateDepthStencilSurface(1024, 1024, 80, 4, 2, 1) = depth1"});
+  EndEngine();
+
+  fake::ResetPlatform();
+  fake::UseRecordingDevice(true);
+  GraphicsState.multiSampleType = 2;
+  GraphicsState.multiSampleQuality = 1;
+  ASSERT_EQ(InitEngine(), 0);
+  EXPECT_EQ(GraphicsState.multiSampleType, 0) << "no type survives";
+  EXPECT_EQ(GraphicsState.multiSampleQuality, 0);
+  EXPECT_EQ(fake::D3dPresentParameters().MultiSampleType, D3DMULTISAMPLE_NONE);
+}
+
 // Each creation step that fails leaves the software back-end, with its log line, and nothing
 // of Direct3D behind.
 TEST_F(HardwareTest, EachCreationFailureFallsBackToSoftware) {

@@ -17,6 +17,7 @@ namespace {
 
 struct D3dSettings {
   bool recording = false;
+  bool vertices = true;
   std::array<bool, static_cast<int>(D3dFailure::Count)> failures{};
   std::set<std::pair<DWORD, DWORD>> refusedFormats;  // (format, usage)
   std::set<DWORD> refusedDepthFormats;
@@ -617,6 +618,7 @@ class Device final : public IDirect3DDevice9, public Counted {
   HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride) override {
     Log("DrawPrimitiveUP(%s, %u, %u)", Name(type), primitiveCount, stride);
     if (vertices == nullptr || primitiveCount == 0) return D3DERR_INVALIDCALL;
+    if (!Settings().vertices) return D3D_OK;
     const int count = VertexCount(type, primitiveCount);
     const auto* bytes = static_cast<const unsigned char*>(vertices);
     for (int i = 0; i < count; ++i) Settings().calls.push_back(VertexText(bytes + static_cast<size_t>(i) * stride));
@@ -768,6 +770,7 @@ std::string D3dDump() {
   for (const std::string& line : Settings().calls) dump += line + "\n";
   return dump;
 }
+void RecordVertices(bool on) { Settings().vertices = on; }
 void ClearD3dCalls() { Settings().calls.clear(); }
 int LiveD3dObjects() { return Settings().live; }
 DWORD D3dBehaviorFlags() { return Settings().behaviorFlags; }

@@ -45,6 +45,9 @@ void SetShaderVersions(DWORD vertexShader, DWORD pixelShader);
 // Every call made on the Direct3D object, the device, its swap chain and its surfaces, one
 // line each, in order; DrawPrimitiveUP adds one indented line per vertex.
 const std::vector<std::string>& D3dCalls();
+// Whether DrawPrimitiveUP's vertex lines are kept (default yes); long runs that only count
+// draws go faster without them.
+void RecordVertices(bool on);
 // The same lines joined with '\n' (each ending in one).
 std::string D3dDump();
 void ClearD3dCalls();
