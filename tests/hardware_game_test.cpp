@@ -3,12 +3,15 @@
 // are marked carry the thick frames the software back-end leaves out.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "core/tracked_memory.h"
 #include "engine_fixture.h"
 #include "fake_d3d9.h"
 #include "game.h"
+#include "png_image.h"
 #include "board.h"
 #include "golden_game_script.h"
 #include "test_support.h"
@@ -65,6 +68,55 @@ class HardwareGameTest : public EngineFixture, public golden_game::Platform {
     EXPECT_EQ(Count(frame, "DrawPrimitiveUP(TRIANGLESTRIP, 2, 28)"), 4 * frames);
     if (name == "07_match_marked") {
       EXPECT_GE(frames, 1 + 3);
+    }
+    ExpectSoftwarePicture(name);
+  }
+
+  // Outside the thick frames and the texts, which only one back-end draws, the device's picture
+  // is the software back-end's reference frame.
+  void ExpectSoftwarePicture(const std::string& name) {
+    PngImage reference;
+    ASSERT_TRUE(ReadPng(std::string(GOLDEN_DIR) + "/" + name + ".png", &reference));
+    const std::vector<std::uint32_t> pixels = fake::BackBufferPixels();
+    ASSERT_EQ(pixels.size(), reference.pixels.size());
+    std::vector<bool> skip(pixels.size(), false);
+    auto mask = [&](int left, int top, int right, int bottom) {
+      for (int y = std::max(top, 0); y < std::min(bottom, 600); ++y) {
+        for (int x = std::max(left, 0); x < std::min(right, 800); ++x) skip[static_cast<size_t>(y) * 800 + x] = true;
+      }
+    };
+    mask(544, 0, 800, 600);  // the panel's texts
+    auto frame = [&](int x, int y) {
+      mask(x - 3, y - 3, x + 68, y + 3);
+      mask(x - 3, y + 62, x + 68, y + 68);
+      mask(x - 3, y - 3, x + 3, y + 68);
+      mask(x + 62, y - 3, x + 68, y + 68);
+    };
+    if (Game.FieldPos.x != -1 || Game.FieldPos.y != -1) {
+      frame(BoardLeft + CellPixels * Game.FieldPos.x, BoardLeft + CellPixels * Game.FieldPos.y);
+    }
+    for (int row = 0; row < BoardSize; ++row) {
+      for (int column = 0; column < BoardSize; ++column) {
+        const Cell& cell = Board[row][column];
+        const int x = BoardLeft + CellPixels * column, y = BoardLeft + CellPixels * row;
+        if (cell.Status == Matched) frame(x, y);
+        if (cell.Status == Vanishing) mask(x + 32 - 9, y + 32 - 9, x + 32 + 12, y + 32 + 12);
+        if (cell.Status == Falling) mask(x + 32 - 9, y + 32 - cell.Counter - 9, x + 32 + 12, y + 32 - cell.Counter + 12);
+      }
+    }
+    int differing = 0;
+    size_t first = 0;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+      if (skip[i] || (pixels[i] & 0xFFFFFF) == reference.pixels[i]) continue;
+      if (differing++ == 0) first = i;
+    }
+    if (differing != 0) {
+      PngImage actual{800, 600, {}};
+      for (std::uint32_t pixel : pixels) actual.pixels.push_back(pixel & 0xFFFFFF);
+      WritePng(std::string(GOLDEN_OUTPUT_DIR) + "/hardware_" + name + ".actual.png", actual);
+      ADD_FAILURE() << differing << " pixels differ from the software frame, the first at (" << first % 800 << ", "
+                    << first / 800 << "): " << std::hex << (pixels[first] & 0xFFFFFF) << " instead of "
+                    << reference.pixels[first];
     }
   }
 

@@ -515,6 +515,18 @@ TEST_F(HardwareTest, ThickLinesAreTwoTrianglesOnlyOnTheHardwareBackEnd) {
             "  (10, 21.5, 0, 1) diffuse FFFF0000 uv (0, 0)\n"
             "  (110, 21.5, 0, 1) diffuse FFFF0000 uv (0, 0)\n");
   EXPECT_EQ(Calls("SetFVF").back(), "SetFVF(0x144)");
+  // Rows whose pixel centres lie inside 18.5..21.5, columns 10..109: three rows of 100.
+  const std::vector<std::uint32_t> pixels = fake::BackBufferPixels();
+  int lit = 0;
+  for (int y = 0; y < 600; ++y) {
+    for (int x = 0; x < 800; ++x) {
+      if ((pixels[static_cast<size_t>(y) * 800 + x] & 0xFFFFFF) == 0xFF0000) {
+        ++lit;
+        EXPECT_TRUE(y >= 19 && y <= 21 && x >= 10 && x <= 109) << x << ", " << y;
+      }
+    }
+  }
+  EXPECT_EQ(lit, 300);
   EXPECT_EQ(DrawLine(10, 20, 10, 20, static_cast<int>(MakeColor(255, 0, 0)), 3), 0) << "no direction";
   EXPECT_EQ(Draws().size(), 1u);
 }

@@ -10,6 +10,7 @@
 #include <set>
 #include <utility>
 
+#include "fake_raster.h"
 #include "fake_state.h"
 
 namespace fake {
@@ -18,6 +19,7 @@ namespace {
 struct D3dSettings {
   bool recording = false;
   bool vertices = true;
+  bool pixels = true;
   std::array<bool, static_cast<int>(D3dFailure::Count)> failures{};
   std::set<std::pair<DWORD, DWORD>> refusedFormats;  // (format, usage)
   std::set<DWORD> refusedDepthFormats;
@@ -158,6 +160,27 @@ std::uint32_t Convert(D3DFORMAT format, D3DCOLOR color) {
   }
 }
 
+// A pixel of the surface's format as A8R8G8B8.
+std::uint32_t Expand(D3DFORMAT format, std::uint32_t pixel) {
+  auto widen = [](std::uint32_t value, int bits) {
+    return bits == 8 ? value : (value << (8 - bits)) | (value >> (2 * bits - 8 > 0 ? 2 * bits - 8 : 0));
+  };
+  switch (format) {
+    case D3DFMT_R5G6B5:
+      return 0xFF000000u | (widen((pixel >> 11) & 31, 5) << 16) | (widen((pixel >> 5) & 63, 6) << 8) | widen(pixel & 31, 5);
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5: {
+      const std::uint32_t a = format == D3DFMT_X1R5G5B5 || (pixel & 0x8000) != 0 ? 0xFF000000u : 0;
+      return a | (widen((pixel >> 10) & 31, 5) << 16) | (widen((pixel >> 5) & 31, 5) << 8) | widen(pixel & 31, 5);
+    }
+    case D3DFMT_A4R4G4B4:
+      return (((pixel >> 12) & 15) * 17u << 24) | (((pixel >> 8) & 15) * 17u << 16) | (((pixel >> 4) & 15) * 17u << 8) |
+             (pixel & 15) * 17u;
+    case D3DFMT_X8R8G8B8: return pixel | 0xFF000000u;
+    default: return pixel;
+  }
+}
+
 // Reference counting shared by every object; Release logs nothing (the engine's releases are
 // checked through LiveD3dObjects).
 class Counted {
@@ -182,7 +205,7 @@ std::vector<std::pair<IDirect3DSurface9*, Surface*>>& KnownSurfaces() {
   return known;
 }
 
-class Surface final : public IDirect3DSurface9, public Counted {
+class Surface final : public IDirect3DSurface9, public Counted, public RasterTarget {
  public:
   Surface(std::string name, UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool, Counted* owner)
       : name_(std::move(name)), owner_(owner) {
@@ -251,6 +274,15 @@ class Surface final : public IDirect3DSurface9, public Counted {
     }
   }
   RECT whole() const { return {0, 0, static_cast<LONG>(desc_.Width), static_cast<LONG>(desc_.Height)}; }
+
+  int width() const override { return pixels_.empty() ? 0 : static_cast<int>(desc_.Width); }
+  int height() const override { return pixels_.empty() ? 0 : static_cast<int>(desc_.Height); }
+  std::uint32_t get(int x, int y) const override {
+    return Expand(desc_.Format, pixel(static_cast<UINT>(x), static_cast<UINT>(y)));
+  }
+  void set(int x, int y, std::uint32_t argb) override {
+    setPixel(static_cast<UINT>(x), static_cast<UINT>(y), Convert(desc_.Format, argb));
+  }
 
  private:
   std::string name_;
@@ -406,6 +438,8 @@ class Device final : public IDirect3DDevice9, public Counted {
     KnownSurfaces().push_back({backBuffer_, backBuffer_});
     target_ = backBuffer_;
     CurrentDevice = this;
+    DefaultRasterStates(&raster_);
+    raster_.viewport = {0, 0, parameters.BackBufferWidth, parameters.BackBufferHeight, 0.0f, 1.0f};
   }
   ~Device() override {
     backBuffer_->Release();
@@ -559,6 +593,7 @@ class Device final : public IDirect3DDevice9, public Counted {
     if (index != 0 || known == nullptr) return D3DERR_INVALIDCALL;
     target_ = known;
     viewportSet_ = false;  // a new target resets the viewport to the whole target
+    raster_.viewport = {0, 0, known->desc().Width, known->desc().Height, 0.0f, 1.0f};
     return D3D_OK;
   }
   HRESULT SetDepthStencilSurface(IDirect3DSurface9* surface) override {
@@ -571,6 +606,7 @@ class Device final : public IDirect3DDevice9, public Counted {
         Number(viewport->MinZ).c_str(), Number(viewport->MaxZ).c_str());
     viewport_ = *viewport;
     viewportSet_ = true;
+    raster_.viewport = *viewport;
     return D3D_OK;
   }
   HRESULT SetScissorRect(const RECT* rect) override {
@@ -580,6 +616,7 @@ class Device final : public IDirect3DDevice9, public Counted {
 
   HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
     Log("SetRenderState(%s, %u)", Name(state), value);
+    if (state < 256) raster_.render[state] = value;
     return D3D_OK;
   }
   HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override {
@@ -588,6 +625,7 @@ class Device final : public IDirect3DDevice9, public Counted {
   }
   HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
     Log("SetTextureStageState(%u, %s, %u)", stage, Name(type), value);
+    if (stage == 0 && type < 33) raster_.stage0[type] = value;
     return D3D_OK;
   }
   HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture) override {
@@ -618,9 +656,20 @@ class Device final : public IDirect3DDevice9, public Counted {
   HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride) override {
     Log("DrawPrimitiveUP(%s, %u, %u)", Name(type), primitiveCount, stride);
     if (vertices == nullptr || primitiveCount == 0) return D3DERR_INVALIDCALL;
-    if (!Settings().vertices) return D3D_OK;
     const int count = VertexCount(type, primitiveCount);
     const auto* bytes = static_cast<const unsigned char*>(vertices);
+    if (Settings().pixels && (fvf_ & D3DFVF_XYZRHW) != 0 && target_->hasPixels()) {
+      std::vector<RasterVertex> points(static_cast<size_t>(count));
+      for (int i = 0; i < count; ++i) {
+        const unsigned char* vertex = bytes + static_cast<size_t>(i) * stride;
+        std::memcpy(&points[i].x, vertex, 4);
+        std::memcpy(&points[i].y, vertex + 4, 4);
+        points[i].diffuse = 0xFFFFFFFFu;
+        if ((fvf_ & D3DFVF_DIFFUSE) != 0) std::memcpy(&points[i].diffuse, vertex + 16, 4);
+      }
+      Rasterise(type, points.data(), count, raster_, *target_);
+    }
+    if (!Settings().vertices) return D3D_OK;
     for (int i = 0; i < count; ++i) Settings().calls.push_back(VertexText(bytes + static_cast<size_t>(i) * stride));
     return D3D_OK;
   }
@@ -672,6 +721,7 @@ class Device final : public IDirect3DDevice9, public Counted {
   Surface* target_;
   D3DVIEWPORT9 viewport_{};
   bool viewportSet_ = false;
+  RasterStates raster_;
   bool inScene_ = false;
   DWORD fvf_ = 0;
 };
@@ -771,6 +821,7 @@ std::string D3dDump() {
   return dump;
 }
 void RecordVertices(bool on) { Settings().vertices = on; }
+void RasterisePrimitives(bool on) { Settings().pixels = on; }
 void ClearD3dCalls() { Settings().calls.clear(); }
 int LiveD3dObjects() { return Settings().live; }
 DWORD D3dBehaviorFlags() { return Settings().behaviorFlags; }
