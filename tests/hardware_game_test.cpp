@@ -11,6 +11,7 @@
 #include "engine_fixture.h"
 #include "fake_d3d9.h"
 #include "game.h"
+#include "golden.h"
 #include "png_image.h"
 #include "board.h"
 #include "golden_game_script.h"
@@ -70,6 +71,13 @@ class HardwareGameTest : public EngineFixture, public golden_game::Platform {
       EXPECT_GE(frames, 1 + 3);
     }
     ExpectSoftwarePicture(name);
+
+    // The whole picture, thick frames included, as the hardware back-end draws it.
+    PngImage actual{800, 600, {}};
+    for (std::uint32_t pixel : fake::BackBufferPixels()) actual.pixels.push_back(pixel & 0xFFFFFF);
+    const std::string failure = CompareWithGolden(actual, std::string(GOLDEN_DIR) + "/hardware", GOLDEN_OUTPUT_DIR,
+                                                  "hardware_" + name);
+    if (!failure.empty()) ADD_FAILURE() << failure;
   }
 
   // Outside the thick frames and the texts, which only one back-end draws, the device's picture

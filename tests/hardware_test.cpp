@@ -715,6 +715,36 @@ TEST_F(HardwareTest, ASubBackBufferThatCannotBeMadeLeavesDrawingOnTheBackBuffer)
   EXPECT_EQ(fake::D3dPresents() > 0, true);
 }
 
+// What graphics will need of the device: textures with lockable levels that keep their texture
+// alive, filled and read back.
+TEST_F(HardwareTest, TexturesHandOutLockableLevels) {
+  Start();
+  IDirect3DDevice9* device = GraphicsState.device;
+  IDirect3DTexture9* texture = nullptr;
+  ASSERT_EQ(device->CreateTexture(128, 64, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+  IDirect3DSurface9* level = nullptr;
+  ASSERT_EQ(texture->GetSurfaceLevel(0, &level), D3D_OK);
+  texture->Release();  // the level keeps it
+  D3DSURFACE_DESC desc{};
+  ASSERT_EQ(level->GetDesc(&desc), D3D_OK);
+  EXPECT_EQ(desc.Width, 128u);
+  EXPECT_EQ(desc.Height, 64u);
+  EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
+  EXPECT_EQ(device->ColorFill(level, nullptr, 0x80112233u), D3D_OK);
+  D3DLOCKED_RECT locked{};
+  const RECT part = {4, 2, 8, 3};
+  ASSERT_EQ(level->LockRect(&locked, &part, D3DLOCK_READONLY), D3D_OK);
+  EXPECT_EQ(locked.Pitch, 128 * 4);
+  EXPECT_EQ(*static_cast<std::uint32_t*>(locked.pBits), 0x80112233u);
+  EXPECT_NE(level->LockRect(&locked, nullptr, 0), D3D_OK) << "locked already";
+  EXPECT_EQ(level->UnlockRect(), D3D_OK);
+  level->Release();
+
+  fake::SetD3dFailure(fake::D3dFailure::Texture, true);
+  EXPECT_NE(device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+  EXPECT_EQ(texture, nullptr);
+}
+
 TEST_F(HardwareTest, AModeChangeMakesEveryObjectAnew) {
   Start();
   ASSERT_EQ(SetScreenMode(640, 480, 32, 60), 0);

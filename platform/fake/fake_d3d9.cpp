@@ -223,6 +223,7 @@ class Surface final : public IDirect3DSurface9, public Counted, public RasterTar
   }
   HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) override {
     if (locked == nullptr || pixels_.empty() || locked_) return D3DERR_INVALIDCALL;
+    settle();
     const int bytes = BytesPerPixel(desc_.Format);
     locked->Pitch = static_cast<int>(desc_.Width) * bytes;
     size_t offset = 0;
@@ -266,6 +267,13 @@ class Surface final : public IDirect3DSurface9, public Counted, public RasterTar
   }
   void fill(const RECT& area, D3DCOLOR color) {
     if (pixels_.empty()) return;
+    // Primitives wholly painted over need never be rasterised.
+    if (area.left <= 0 && area.top <= 0 && area.right >= static_cast<LONG>(desc_.Width) &&
+        area.bottom >= static_cast<LONG>(desc_.Height)) {
+      pending_.clear();
+    } else {
+      settle();
+    }
     const std::uint32_t value = Convert(desc_.Format, color);
     for (LONG y = std::max<LONG>(area.top, 0); y < std::min<LONG>(area.bottom, desc_.Height); ++y) {
       for (LONG x = std::max<LONG>(area.left, 0); x < std::min<LONG>(area.right, desc_.Width); ++x) {
@@ -274,6 +282,18 @@ class Surface final : public IDirect3DSurface9, public Counted, public RasterTar
     }
   }
   RECT whole() const { return {0, 0, static_cast<LONG>(desc_.Width), static_cast<LONG>(desc_.Height)}; }
+
+  // Primitives are rasterised when their pixels are first looked at, not when drawn: most
+  // frames of a long run are cleared before anyone looks.
+  void queue(D3DPRIMITIVETYPE type, std::vector<RasterVertex> vertices, const RasterStates& states) {
+    pending_.push_back({type, std::move(vertices), states});
+  }
+  void settle() {
+    for (const Pending& draw : pending_) {
+      Rasterise(draw.type, draw.vertices.data(), static_cast<int>(draw.vertices.size()), draw.states, *this);
+    }
+    pending_.clear();
+  }
 
   int width() const override { return pixels_.empty() ? 0 : static_cast<int>(desc_.Width); }
   int height() const override { return pixels_.empty() ? 0 : static_cast<int>(desc_.Height); }
@@ -290,6 +310,12 @@ class Surface final : public IDirect3DSurface9, public Counted, public RasterTar
   D3DSURFACE_DESC desc_{};
   std::vector<unsigned char> pixels_;
   bool locked_ = false;
+  struct Pending {
+    D3DPRIMITIVETYPE type;
+    std::vector<RasterVertex> vertices;
+    RasterStates states;
+  };
+  std::vector<Pending> pending_;
 };
 
 class Texture final : public IDirect3DTexture9, public Counted {
@@ -525,6 +551,8 @@ class Device final : public IDirect3DDevice9, public Counted {
     Surface* from = AsSurface(source);
     Surface* to = AsSurface(dest);
     if (from == nullptr || to == nullptr || !from->hasPixels() || !to->hasPixels()) return D3DERR_INVALIDCALL;
+    from->settle();
+    to->settle();
     const RECT s = sourceRect != nullptr ? *sourceRect : from->whole();
     const RECT d = destRect != nullptr ? *destRect : to->whole();
     const LONG dw = d.right - d.left, dh = d.bottom - d.top, sw = s.right - s.left, sh = s.bottom - s.top;
@@ -667,7 +695,7 @@ class Device final : public IDirect3DDevice9, public Counted {
         points[i].diffuse = 0xFFFFFFFFu;
         if ((fvf_ & D3DFVF_DIFFUSE) != 0) std::memcpy(&points[i].diffuse, vertex + 16, 4);
       }
-      Rasterise(type, points.data(), count, raster_, *target_);
+      target_->queue(type, std::move(points), raster_);
     }
     if (!Settings().vertices) return D3D_OK;
     for (int i = 0; i < count; ++i) Settings().calls.push_back(VertexText(bytes + static_cast<size_t>(i) * stride));
@@ -831,7 +859,8 @@ int D3dPresents() { return Settings().presents; }
 std::vector<std::uint32_t> BackBufferPixels() {
   std::vector<std::uint32_t> pixels;
   if (CurrentDevice == nullptr) return pixels;
-  const Surface* back = CurrentDevice->backBuffer();
+  Surface* back = CurrentDevice->backBuffer();
+  back->settle();
   for (UINT y = 0; y < back->desc().Height; ++y) {
     for (UINT x = 0; x < back->desc().Width; ++x) pixels.push_back(back->pixel(x, y));
   }
