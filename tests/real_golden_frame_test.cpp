@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -141,7 +142,10 @@ class HardwareFrames : public RealPointer {
     const PngImage actual = BackBufferImage();
     ASSERT_EQ(actual.width, 800);
     ASSERT_EQ(actual.height, 600);
-    const std::string failure = CompareWithGolden(actual, HARDWARE_GOLDEN_DIR, GOLDEN_OUTPUT_DIR, "hardware_" + name);
+    // Actual and difference images beside the software test's, in a folder of their own.
+    const std::string output = std::string(GOLDEN_OUTPUT_DIR) + "/hardware";
+    std::filesystem::create_directories(output);
+    const std::string failure = CompareWithGolden(actual, HARDWARE_GOLDEN_DIR, output, name);
     EXPECT_TRUE(failure.empty()) << failure;
     PngImage software;
     ASSERT_TRUE(ReadPng(std::string(GOLDEN_DIR) + "/" + name + ".png", &software)) << name;

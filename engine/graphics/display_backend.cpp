@@ -42,7 +42,8 @@ int CreateDirectDraw() {
     return -1;
   }
   LogText("初期化に成功しました\n");
-  GraphicsState.directDraw->SetCooperativeLevel(EngineState.MainWindow, DDSCL_NORMAL);
+  GraphicsState.directDraw->SetCooperativeLevel(EngineState.MainWindow,
+                                                DDSCL_NORMAL | (GraphicsState.fpuPreserve ? DDSCL_FPUPRESERVE : 0));
   return 0;
 }
 

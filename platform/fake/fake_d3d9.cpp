@@ -10,6 +10,7 @@
 #include <set>
 #include <utility>
 
+#include "fake_raster.h"
 #include "fake_state.h"
 
 namespace fake {
@@ -17,6 +18,8 @@ namespace {
 
 struct D3dSettings {
   bool recording = false;
+  bool vertices = true;
+  bool pixels = true;
   std::array<bool, static_cast<int>(D3dFailure::Count)> failures{};
   std::set<std::pair<DWORD, DWORD>> refusedFormats;  // (format, usage)
   std::set<DWORD> refusedDepthFormats;
@@ -157,6 +160,27 @@ std::uint32_t Convert(D3DFORMAT format, D3DCOLOR color) {
   }
 }
 
+// A pixel of the surface's format as A8R8G8B8.
+std::uint32_t Expand(D3DFORMAT format, std::uint32_t pixel) {
+  auto widen = [](std::uint32_t value, int bits) {
+    return bits == 8 ? value : (value << (8 - bits)) | (value >> (2 * bits - 8 > 0 ? 2 * bits - 8 : 0));
+  };
+  switch (format) {
+    case D3DFMT_R5G6B5:
+      return 0xFF000000u | (widen((pixel >> 11) & 31, 5) << 16) | (widen((pixel >> 5) & 63, 6) << 8) | widen(pixel & 31, 5);
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5: {
+      const std::uint32_t a = format == D3DFMT_X1R5G5B5 || (pixel & 0x8000) != 0 ? 0xFF000000u : 0;
+      return a | (widen((pixel >> 10) & 31, 5) << 16) | (widen((pixel >> 5) & 31, 5) << 8) | widen(pixel & 31, 5);
+    }
+    case D3DFMT_A4R4G4B4:
+      return (((pixel >> 12) & 15) * 17u << 24) | (((pixel >> 8) & 15) * 17u << 16) | (((pixel >> 4) & 15) * 17u << 8) |
+             (pixel & 15) * 17u;
+    case D3DFMT_X8R8G8B8: return pixel | 0xFF000000u;
+    default: return pixel;
+  }
+}
+
 // Reference counting shared by every object; Release logs nothing (the engine's releases are
 // checked through LiveD3dObjects).
 class Counted {
@@ -181,7 +205,7 @@ std::vector<std::pair<IDirect3DSurface9*, Surface*>>& KnownSurfaces() {
   return known;
 }
 
-class Surface final : public IDirect3DSurface9, public Counted {
+class Surface final : public IDirect3DSurface9, public Counted, public RasterTarget {
  public:
   Surface(std::string name, UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool, Counted* owner)
       : name_(std::move(name)), owner_(owner) {
@@ -199,6 +223,7 @@ class Surface final : public IDirect3DSurface9, public Counted {
   }
   HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) override {
     if (locked == nullptr || pixels_.empty() || locked_) return D3DERR_INVALIDCALL;
+    settle();
     const int bytes = BytesPerPixel(desc_.Format);
     locked->Pitch = static_cast<int>(desc_.Width) * bytes;
     size_t offset = 0;
@@ -242,6 +267,13 @@ class Surface final : public IDirect3DSurface9, public Counted {
   }
   void fill(const RECT& area, D3DCOLOR color) {
     if (pixels_.empty()) return;
+    // Primitives wholly painted over need never be rasterised.
+    if (area.left <= 0 && area.top <= 0 && area.right >= static_cast<LONG>(desc_.Width) &&
+        area.bottom >= static_cast<LONG>(desc_.Height)) {
+      pending_.clear();
+    } else {
+      settle();
+    }
     const std::uint32_t value = Convert(desc_.Format, color);
     for (LONG y = std::max<LONG>(area.top, 0); y < std::min<LONG>(area.bottom, desc_.Height); ++y) {
       for (LONG x = std::max<LONG>(area.left, 0); x < std::min<LONG>(area.right, desc_.Width); ++x) {
@@ -251,12 +283,39 @@ class Surface final : public IDirect3DSurface9, public Counted {
   }
   RECT whole() const { return {0, 0, static_cast<LONG>(desc_.Width), static_cast<LONG>(desc_.Height)}; }
 
+  // Primitives are rasterised when their pixels are first looked at, not when drawn: most
+  // frames of a long run are cleared before anyone looks.
+  void queue(D3DPRIMITIVETYPE type, std::vector<RasterVertex> vertices, const RasterStates& states) {
+    pending_.push_back({type, std::move(vertices), states});
+  }
+  void settle() {
+    for (const Pending& draw : pending_) {
+      Rasterise(draw.type, draw.vertices.data(), static_cast<int>(draw.vertices.size()), draw.states, *this);
+    }
+    pending_.clear();
+  }
+
+  int width() const override { return pixels_.empty() ? 0 : static_cast<int>(desc_.Width); }
+  int height() const override { return pixels_.empty() ? 0 : static_cast<int>(desc_.Height); }
+  std::uint32_t get(int x, int y) const override {
+    return Expand(desc_.Format, pixel(static_cast<UINT>(x), static_cast<UINT>(y)));
+  }
+  void set(int x, int y, std::uint32_t argb) override {
+    setPixel(static_cast<UINT>(x), static_cast<UINT>(y), Convert(desc_.Format, argb));
+  }
+
  private:
   std::string name_;
   Counted* owner_;  // a texture keeps its levels' owner alive
   D3DSURFACE_DESC desc_{};
   std::vector<unsigned char> pixels_;
   bool locked_ = false;
+  struct Pending {
+    D3DPRIMITIVETYPE type;
+    std::vector<RasterVertex> vertices;
+    RasterStates states;
+  };
+  std::vector<Pending> pending_;
 };
 
 class Texture final : public IDirect3DTexture9, public Counted {
@@ -405,6 +464,8 @@ class Device final : public IDirect3DDevice9, public Counted {
     KnownSurfaces().push_back({backBuffer_, backBuffer_});
     target_ = backBuffer_;
     CurrentDevice = this;
+    DefaultRasterStates(&raster_);
+    raster_.viewport = {0, 0, parameters.BackBufferWidth, parameters.BackBufferHeight, 0.0f, 1.0f};
   }
   ~Device() override {
     backBuffer_->Release();
@@ -490,6 +551,8 @@ class Device final : public IDirect3DDevice9, public Counted {
     Surface* from = AsSurface(source);
     Surface* to = AsSurface(dest);
     if (from == nullptr || to == nullptr || !from->hasPixels() || !to->hasPixels()) return D3DERR_INVALIDCALL;
+    from->settle();
+    to->settle();
     const RECT s = sourceRect != nullptr ? *sourceRect : from->whole();
     const RECT d = destRect != nullptr ? *destRect : to->whole();
     const LONG dw = d.right - d.left, dh = d.bottom - d.top, sw = s.right - s.left, sh = s.bottom - s.top;
@@ -558,6 +621,7 @@ class Device final : public IDirect3DDevice9, public Counted {
     if (index != 0 || known == nullptr) return D3DERR_INVALIDCALL;
     target_ = known;
     viewportSet_ = false;  // a new target resets the viewport to the whole target
+    raster_.viewport = {0, 0, known->desc().Width, known->desc().Height, 0.0f, 1.0f};
     return D3D_OK;
   }
   HRESULT SetDepthStencilSurface(IDirect3DSurface9* surface) override {
@@ -570,6 +634,7 @@ class Device final : public IDirect3DDevice9, public Counted {
         Number(viewport->MinZ).c_str(), Number(viewport->MaxZ).c_str());
     viewport_ = *viewport;
     viewportSet_ = true;
+    raster_.viewport = *viewport;
     return D3D_OK;
   }
   HRESULT SetScissorRect(const RECT* rect) override {
@@ -579,6 +644,7 @@ class Device final : public IDirect3DDevice9, public Counted {
 
   HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
     Log("SetRenderState(%s, %u)", Name(state), value);
+    if (state < 256) raster_.render[state] = value;
     return D3D_OK;
   }
   HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override {
@@ -587,6 +653,7 @@ class Device final : public IDirect3DDevice9, public Counted {
   }
   HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
     Log("SetTextureStageState(%u, %s, %u)", stage, Name(type), value);
+    if (stage == 0 && type < 33) raster_.stage0[type] = value;
     return D3D_OK;
   }
   HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture) override {
@@ -619,6 +686,18 @@ class Device final : public IDirect3DDevice9, public Counted {
     if (vertices == nullptr || primitiveCount == 0) return D3DERR_INVALIDCALL;
     const int count = VertexCount(type, primitiveCount);
     const auto* bytes = static_cast<const unsigned char*>(vertices);
+    if (Settings().pixels && (fvf_ & D3DFVF_XYZRHW) != 0 && target_->hasPixels()) {
+      std::vector<RasterVertex> points(static_cast<size_t>(count));
+      for (int i = 0; i < count; ++i) {
+        const unsigned char* vertex = bytes + static_cast<size_t>(i) * stride;
+        std::memcpy(&points[i].x, vertex, 4);
+        std::memcpy(&points[i].y, vertex + 4, 4);
+        points[i].diffuse = 0xFFFFFFFFu;
+        if ((fvf_ & D3DFVF_DIFFUSE) != 0) std::memcpy(&points[i].diffuse, vertex + 16, 4);
+      }
+      target_->queue(type, std::move(points), raster_);
+    }
+    if (!Settings().vertices) return D3D_OK;
     for (int i = 0; i < count; ++i) Settings().calls.push_back(VertexText(bytes + static_cast<size_t>(i) * stride));
     return D3D_OK;
   }
@@ -670,6 +749,7 @@ class Device final : public IDirect3DDevice9, public Counted {
   Surface* target_;
   D3DVIEWPORT9 viewport_{};
   bool viewportSet_ = false;
+  RasterStates raster_;
   bool inScene_ = false;
   DWORD fvf_ = 0;
 };
@@ -768,6 +848,8 @@ std::string D3dDump() {
   for (const std::string& line : Settings().calls) dump += line + "\n";
   return dump;
 }
+void RecordVertices(bool on) { Settings().vertices = on; }
+void RasterisePrimitives(bool on) { Settings().pixels = on; }
 void ClearD3dCalls() { Settings().calls.clear(); }
 int LiveD3dObjects() { return Settings().live; }
 DWORD D3dBehaviorFlags() { return Settings().behaviorFlags; }
@@ -777,7 +859,8 @@ int D3dPresents() { return Settings().presents; }
 std::vector<std::uint32_t> BackBufferPixels() {
   std::vector<std::uint32_t> pixels;
   if (CurrentDevice == nullptr) return pixels;
-  const Surface* back = CurrentDevice->backBuffer();
+  Surface* back = CurrentDevice->backBuffer();
+  back->settle();
   for (UINT y = 0; y < back->desc().Height; ++y) {
     for (UINT x = 0; x < back->desc().Width; ++x) pixels.push_back(back->pixel(x, y));
   }

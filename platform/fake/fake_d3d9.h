@@ -1,8 +1,8 @@
 // The fake platform's Direct3D 9: off by default (Direct3DCreate9 yields null, so the engine
 // takes its software back-end). Switched on, Direct3DCreate9 yields a recording object whose
 // device keeps every call with its arguments, and every DrawPrimitiveUP with its vertices, as
-// lines of text. Render targets and the back buffer keep their pixels for clears, fills and
-// copies; primitives are recorded, not rasterised.
+// lines of text. Render targets and the back buffer keep their pixels: clears, fills and copies
+// reach them, and so do untextured primitives, rasterised by Direct3D 9's rules (fake_raster.h).
 #pragma once
 
 #include <string>
@@ -45,6 +45,11 @@ void SetShaderVersions(DWORD vertexShader, DWORD pixelShader);
 // Every call made on the Direct3D object, the device, its swap chain and its surfaces, one
 // line each, in order; DrawPrimitiveUP adds one indented line per vertex.
 const std::vector<std::string>& D3dCalls();
+// Whether DrawPrimitiveUP's vertex lines are kept (default yes); long runs that only count
+// draws go faster without them.
+void RecordVertices(bool on);
+// Whether primitives reach the pixels of the render target (default yes).
+void RasterisePrimitives(bool on);
 // The same lines joined with '\n' (each ending in one).
 std::string D3dDump();
 void ClearD3dCalls();

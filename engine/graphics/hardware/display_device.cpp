@@ -134,6 +134,8 @@ int CreateDisplayDevice() {
   D3DPRESENT_PARAMETERS parameters;
   if (!FillPresentParameters(&parameters)) return -1;
   ChooseMultiSampling(parameters.BackBufferFormat);
+  parameters.MultiSampleType = static_cast<D3DMULTISAMPLE_TYPE>(GraphicsState.multiSampleType);
+  parameters.MultiSampleQuality = static_cast<DWORD>(GraphicsState.multiSampleQuality);
 
   const DWORD fpu = GraphicsState.fpuPreserve ? D3DCREATE_FPU_PRESERVE : 0;
   D3DPRESENT_PARAMETERS attempt = parameters;
