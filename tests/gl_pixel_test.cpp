@@ -412,4 +412,19 @@ TEST_F(GlPixelTest, FillCopyAndReadWorkOnTargets) {
   renderer_.DestroyTarget(other);
 }
 
+// A window not made for OpenGL (as where SDL offers none) gets no context: the device fails
+// and the engine takes its software back-end.
+TEST(GlContext, WindowWithoutOpenGlGetsNoContext) {
+  if (std::getenv("DISPLAY") == nullptr || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) GTEST_SKIP() << "no X display";
+  SDL_Window* window = SDL_CreateWindow("no OpenGL", 0, 0, 32, 32, SDL_WINDOW_HIDDEN);
+  ASSERT_NE(window, nullptr);
+  gl::Renderer renderer;
+  std::string error;
+  EXPECT_FALSE(renderer.Start(window, &error));
+  EXPECT_FALSE(renderer.started());
+  EXPECT_FALSE(error.empty());
+  SDL_DestroyWindow(window);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
 }  // namespace

@@ -86,8 +86,8 @@ class SwapChain final : public IDirect3DSwapChain9 {
 
 class Device final : public IDirect3DDevice9 {
  public:
-  Device(std::shared_ptr<DeviceCore> core, SDL_Window* window, const D3DPRESENT_PARAMETERS& parameters)
-      : core_(std::move(core)), window_(window), parameters_(parameters), swapChain_(this) {
+  Device(std::shared_ptr<DeviceCore> core, const D3DPRESENT_PARAMETERS& parameters)
+      : core_(std::move(core)), parameters_(parameters), swapChain_(this) {
     ResetStates();
   }
 
@@ -509,7 +509,6 @@ class Device final : public IDirect3DDevice9 {
 
   std::atomic<ULONG> references_{1};
   std::shared_ptr<DeviceCore> core_;
-  SDL_Window* window_;
   D3DPRESENT_PARAMETERS parameters_;
   SwapChain swapChain_;
   Surface* backBuffer_ = nullptr;
@@ -561,7 +560,7 @@ HRESULT CreateDevice(HWND window, D3DPRESENT_PARAMETERS* parameters, IDirect3DDe
     return D3DERR_NOTAVAILABLE;
   }
   core->alive = true;
-  auto* created = new Device(core, native, p);
+  auto* created = new Device(core, p);
   if (!created->MakeBackBuffer()) {
     created->Release();  // gives the desktop its mode back
     return D3DERR_OUTOFVIDEOMEMORY;

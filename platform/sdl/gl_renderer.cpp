@@ -127,6 +127,7 @@ void Renderer::Stop() {
   programs_.Forget();
   samplers_.clear();
   scratchFramebuffer_ = vertexBuffer_ = vertexArray_ = 0;
+  vertexBufferBytes_ = 0;
   SDL_GL_DeleteContext(context_);
   context_ = nullptr;
   window_ = nullptr;
@@ -307,10 +308,15 @@ void Renderer::Flush() {
     return;
   }
   Apply(pendingSettings_);
-  // A fresh store each time, so the driver need not wait for the previous draw to finish.
+  // One store, grown when a batch does not fit: a fresh store per draw costs the driver an
+  // allocation (and its pages) every time.
+  const std::size_t bytes = pending_.vertices.size() * sizeof(GlVertex);
   glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
-  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(pending_.vertices.size() * sizeof(GlVertex)),
-               pending_.vertices.data(), GL_STREAM_DRAW);
+  if (bytes > vertexBufferBytes_) {
+    vertexBufferBytes_ = std::max(bytes, 2 * vertexBufferBytes_);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexBufferBytes_), nullptr, GL_STREAM_DRAW);
+  }
+  glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), pending_.vertices.data());
   for (const Batch::Stretch& stretch : pending_.stretches) {
     glDrawArrays(stretch.lines ? GL_LINES : GL_TRIANGLES, static_cast<GLint>(stretch.first),
                  static_cast<GLsizei>(stretch.count));

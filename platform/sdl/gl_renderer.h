@@ -108,6 +108,7 @@ class Renderer {
   int maxTextureSize_ = 0;
   std::uint64_t drawCalls_ = 0;
   GLuint vertexArray_ = 0, vertexBuffer_ = 0;
+  std::size_t vertexBufferBytes_ = 0;
   GLuint scratchFramebuffer_ = 0;  // for reading textures that are not targets
   ProgramCache programs_;
   struct SamplerEntry {
