@@ -745,6 +745,43 @@ TEST_F(HardwareTest, TexturesHandOutLockableLevels) {
   EXPECT_EQ(texture, nullptr);
 }
 
+TEST_F(HardwareTest, FullScreenPresentsWholeAndIsRebuiltOnReactivation) {
+  ChangeWindowMode(FALSE);
+  ASSERT_EQ(InitEngine(), 0);
+  ASSERT_EQ(GraphicsState.useHardware, 1);
+  int width = -1, height = -1;
+  fake::LastDisplayChange(&width, &height);
+  EXPECT_EQ(width, 0) << "the device, not GDI, sets the mode";
+  const D3DPRESENT_PARAMETERS& p = fake::D3dPresentParameters();
+  EXPECT_EQ(p.Windowed, FALSE);
+  EXPECT_EQ(p.SwapEffect, D3DSWAPEFFECT_DISCARD);
+  EXPECT_EQ(p.BackBufferFormat, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(p.FullScreen_RefreshRateInHz, 60u);
+
+  SetVSyncWait(FALSE);
+  PumpMessages();
+  fake::ClearD3dCalls();
+  PresentScreen();
+  EXPECT_EQ(Calls("SwapChain.Present"), std::vector<std::string>{"SwapChain.Present(null, null, window, null, 0x0)"});
+
+  // The front-screen timer first moves drawing onto the sub back buffer, which survives the
+  // discarding swap.
+  fake::AdvanceClock(40);
+  PumpMessages();
+  ASSERT_NE(GraphicsState.subBackBuffer, nullptr);
+  EXPECT_EQ(HardwareState.renderTarget, GraphicsState.subBackBuffer);
+
+  fake::Send({fake::EventKind::Deactivate});
+  fake::Send({fake::EventKind::Activate});
+  PumpMessages();
+  ASSERT_EQ(GraphicsState.useHardware, 1);
+  EXPECT_EQ(Calls("Reset").size(), 1u) << "the old device went back to a small window first";
+  EXPECT_EQ(Calls("Reset")[0], "Reset(100x100, format 0, count 1, swap 3, windowed 1, interval 0x80000000)");
+  EXPECT_EQ(Calls("CreateDevice").size(), 1u);
+  EXPECT_EQ(HardwareState.renderTarget, GraphicsState.backBuffer);
+  EXPECT_EQ(DrawLine(0, 0, 799, 599, static_cast<int>(MakeColor(255, 255, 255)), 1), 0);
+}
+
 TEST_F(HardwareTest, AModeChangeMakesEveryObjectAnew) {
   Start();
   ASSERT_EQ(SetScreenMode(640, 480, 32, 60), 0);

@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <set>
 #include <utility>
@@ -285,12 +286,12 @@ class Surface final : public IDirect3DSurface9, public Counted, public RasterTar
 
   // Primitives are rasterised when their pixels are first looked at, not when drawn: most
   // frames of a long run are cleared before anyone looks.
-  void queue(D3DPRIMITIVETYPE type, std::vector<RasterVertex> vertices, const RasterStates& states) {
+  void queue(D3DPRIMITIVETYPE type, std::vector<RasterVertex> vertices, std::shared_ptr<const RasterStates> states) {
     pending_.push_back({type, std::move(vertices), states});
   }
   void settle() {
     for (const Pending& draw : pending_) {
-      Rasterise(draw.type, draw.vertices.data(), static_cast<int>(draw.vertices.size()), draw.states, *this);
+      Rasterise(draw.type, draw.vertices.data(), static_cast<int>(draw.vertices.size()), *draw.states, *this);
     }
     pending_.clear();
   }
@@ -313,7 +314,7 @@ class Surface final : public IDirect3DSurface9, public Counted, public RasterTar
   struct Pending {
     D3DPRIMITIVETYPE type;
     std::vector<RasterVertex> vertices;
-    RasterStates states;
+    std::shared_ptr<const RasterStates> states;  // shared by the draws between two state changes
   };
   std::vector<Pending> pending_;
 };
@@ -622,6 +623,7 @@ class Device final : public IDirect3DDevice9, public Counted {
     target_ = known;
     viewportSet_ = false;  // a new target resets the viewport to the whole target
     raster_.viewport = {0, 0, known->desc().Width, known->desc().Height, 0.0f, 1.0f};
+    snapshot_ = nullptr;
     return D3D_OK;
   }
   HRESULT SetDepthStencilSurface(IDirect3DSurface9* surface) override {
@@ -635,6 +637,7 @@ class Device final : public IDirect3DDevice9, public Counted {
     viewport_ = *viewport;
     viewportSet_ = true;
     raster_.viewport = *viewport;
+    snapshot_ = nullptr;
     return D3D_OK;
   }
   HRESULT SetScissorRect(const RECT* rect) override {
@@ -645,6 +648,7 @@ class Device final : public IDirect3DDevice9, public Counted {
   HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
     Log("SetRenderState(%s, %u)", Name(state), value);
     if (state < 256) raster_.render[state] = value;
+    snapshot_ = nullptr;
     return D3D_OK;
   }
   HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override {
@@ -654,6 +658,7 @@ class Device final : public IDirect3DDevice9, public Counted {
   HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
     Log("SetTextureStageState(%u, %s, %u)", stage, Name(type), value);
     if (stage == 0 && type < 33) raster_.stage0[type] = value;
+    snapshot_ = nullptr;
     return D3D_OK;
   }
   HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture) override {
@@ -695,7 +700,8 @@ class Device final : public IDirect3DDevice9, public Counted {
         points[i].diffuse = 0xFFFFFFFFu;
         if ((fvf_ & D3DFVF_DIFFUSE) != 0) std::memcpy(&points[i].diffuse, vertex + 16, 4);
       }
-      target_->queue(type, std::move(points), raster_);
+      if (snapshot_ == nullptr) snapshot_ = std::make_shared<const RasterStates>(raster_);
+      target_->queue(type, std::move(points), snapshot_);
     }
     if (!Settings().vertices) return D3D_OK;
     for (int i = 0; i < count; ++i) Settings().calls.push_back(VertexText(bytes + static_cast<size_t>(i) * stride));
@@ -750,6 +756,7 @@ class Device final : public IDirect3DDevice9, public Counted {
   D3DVIEWPORT9 viewport_{};
   bool viewportSet_ = false;
   RasterStates raster_;
+  std::shared_ptr<const RasterStates> snapshot_;
   bool inScene_ = false;
   DWORD fvf_ = 0;
 };
