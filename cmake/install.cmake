@@ -6,7 +6,7 @@ include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(VORNEK_PACKAGE_VERSION 0.1.0)
-set(VORNEK_PLATFORM_MODULES sdl2 x11 freetype2 fontconfig)
+set(VORNEK_PLATFORM_MODULES sdl2 x11 freetype2 fontconfig epoxy)
 set(VORNEK_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Vornek)
 
 install(FILES engine/include/vornek.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vornek)

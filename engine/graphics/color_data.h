@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "vornek.h"  // MakeColor, SplitColor
+#include "platform/d3d9.h"  // the surface formats that have a record
 
 struct PaletteEntry {
   std::uint8_t blue, green, red, reserved;
@@ -22,24 +23,6 @@ struct ColorData {
 };
 
 enum MemImgColorType : int { Color16 = 0, Color32 = 1, Gray8 = 2, Gray16 = 3 };
-
-// Published D3DFORMAT codes of the surface formats that have a record.
-enum D3DFORMAT : std::uint32_t {
-  D3DFMT_R8G8B8 = 20,
-  D3DFMT_A8R8G8B8 = 21,
-  D3DFMT_X8R8G8B8 = 22,
-  D3DFMT_R5G6B5 = 23,
-  D3DFMT_X1R5G5B5 = 24,
-  D3DFMT_A1R5G5B5 = 25,
-  D3DFMT_A4R4G4B4 = 26,
-  D3DFMT_R3G3B2 = 27,
-  D3DFMT_A8R3G3B2 = 29,
-  D3DFMT_X4R4G4B4 = 30,
-  D3DFMT_A2B10G10R10 = 31,
-  D3DFMT_A8B8G8R8 = 32,
-  D3DFMT_X8B8G8R8 = 33,
-  D3DFMT_A2R10G10B10 = 35,
-};
 
 int BuildColorData(ColorData* data, int bitsPerPixel, std::uint32_t redMask, std::uint32_t greenMask,
                    std::uint32_t blueMask, std::uint32_t alphaMask);

@@ -1,5 +1,6 @@
-// Opening and closing the display back-end. Direct3D 9 yields no object on this platform, so
-// the software back-end serves; DirectDraw waits for the vertical blank.
+// Opening and closing the display back-end: Direct3D 9 when it can be brought up, otherwise the
+// software back-end; DirectDraw waits for the vertical blank.
+#include <cstdlib>
 #include <cstring>
 
 #include "../core/engine_state.h"
@@ -9,10 +10,12 @@
 #include "../window/window.h"
 #include "draw_state.h"
 #include "graphics_state.h"
+#include "hardware/hardware_state.h"
 #include "platform/d3d9.h"
 #include "platform/kernel32.h"
 #include "platform/ole32.h"
 #include "platform/user32.h"
+#include "vornek.h"
 
 namespace {
 
@@ -39,23 +42,27 @@ int CreateDirectDraw() {
     return -1;
   }
   LogText("初期化に成功しました\n");
-  GraphicsState.directDraw->SetCooperativeLevel(EngineState.MainWindow, DDSCL_NORMAL);
+  GraphicsState.directDraw->SetCooperativeLevel(EngineState.MainWindow,
+                                                DDSCL_NORMAL | (GraphicsState.fpuPreserve ? DDSCL_FPUPRESERVE : 0));
   return 0;
 }
 
-int CreateDirect3D() {
-  LogText("IDirect3D9 オブジェクトを取得します.... ");
-  auto create = reinterpret_cast<Direct3DCreate9Function>(GetProcAddress(GraphicsState.d3d9Library, "Direct3DCreate9"));
-  if (create == nullptr) {
-    LogText("Direct3DCreate9 APIのアドレス取得に失敗しました\n");
-    return -1;
+// Users whose graphics driver misbehaves can ask for the software back-end without rebuilding.
+bool SoftwareRequestedByEnvironment() {
+  const char* value = std::getenv("VORNEK_SOFTWARE");
+  return value != nullptr && std::strcmp(value, "1") == 0;
+}
+
+// The hardware back-end: the Direct3D object, the device and its depth surface, each only
+// after the one before; anything short of all three leaves nothing behind.
+bool OpenHardwareBackEnd() {
+  if (CreateDirect3D() == 0 && CreateDisplayDevice() == 0 && CreateDepthBuffer() == 0) {
+    GraphicsState.useHardware = 1;
+    SetupShaders();
+    return true;
   }
-  if (create(D3D_SDK_VERSION) == nullptr) {
-    LogText("IDirect3D9 オブジェクトの取得に失敗しました\n");
-    return -1;
-  }
-  // A device would be created here; none is served yet.
-  return -1;
+  ReleaseDisplayDevice();
+  return false;
 }
 
 DEVMODEA RequestedDisplayMode() {
@@ -104,7 +111,8 @@ int OpenDisplayBackEnd() {
     return -1;
   }
   GraphicsState.useHardware = 0;
-  if (!GraphicsState.softwareOnly) CreateDirect3D();
+  if (SoftwareRequestedByEnvironment()) GraphicsState.softwareOnly = 1;
+  if (!GraphicsState.softwareOnly && OpenHardwareBackEnd()) return 0;
   if (EngineState.Windowed) return 0;
 
   // Full-screen software mode changes the display mode through GDI.
@@ -121,9 +129,10 @@ int OpenDisplayBackEnd() {
 }
 
 void CloseDisplayBackEnd() {
-  ReleaseDirectDraw();
   // Back to the display's own mode after a full-screen software mode.
   if (!EngineState.Windowed && !GraphicsState.useHardware) ChangeDisplaySettingsA(nullptr, 0);
+  ReleaseDisplayDevice();
+  ReleaseDirectDraw();
   if (GraphicsState.d3d9Library != nullptr) FreeLibrary(GraphicsState.d3d9Library);
   GraphicsState.d3d9Library = nullptr;
 }
@@ -148,5 +157,18 @@ int RestoreGraphics() {
   CloseDisplayBackEnd();
   EndInput();
   if (OpenDisplayBackEnd() != 0) FatalError("予期せぬ画面モード変更不能現象が起きました2\n");
+  EngineState.HardwareRendering = GraphicsState.useHardware;
+  if (!GraphicsState.useHardware) {
+    if (!IsMemImgValid(&GraphicsState.screenImage)) CreateScreenImage();
+    return 0;
+  }
+  // The device is new: its state, the draw target and the picture are built again.
+  InitHardwareState();
+  SelectDrawTarget(DrawState.drawScreen);
+  for (int i = 0; i < 2; ++i) {
+    ClearScreen();
+    PresentScreen();
+  }
+  ResendDeviceState();
   return 0;
 }

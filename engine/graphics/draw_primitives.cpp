@@ -1,15 +1,54 @@
 // DrawLine and DrawCircle: the checks every primitive shares, then the back-end.
+#include <cmath>
+
 #include "../core/engine_state.h"
 #include "../window/window.h"
+#include "color_data.h"
 #include "draw_state.h"
 #include "graphics_state.h"
+#include "hardware/hardware_state.h"
 #include "soft/soft_draw.h"
 #include "vornek.h"
 
+namespace {
+
+// A line thicker than one pixel is a quadrilateral drawn as a two-triangle strip; only the
+// hardware back-end draws it.
+int DrawThickLine(int x1, int y1, int x2, int y2, int color, int thickness) {
+  if (!GraphicsState.useHardware) return 0;
+  const float dx = static_cast<float>(x2 - x1), dy = static_cast<float>(y2 - y1);
+  const float length = std::sqrt(dx * dx + dy * dy);
+  if (length == 0.0f) return 0;  // no direction to be thick in
+  const float s = static_cast<float>(thickness) / 2.0f / length;
+  const float nx = dy * s, ny = -dx * s;
+  int red = 0, green = 0, blue = 0;
+  SplitColor(static_cast<std::uint32_t>(color), &red, &green, &blue);
+  const auto b = static_cast<std::uint8_t>(blue), g = static_cast<std::uint8_t>(green), r = static_cast<std::uint8_t>(red);
+  const float ax = static_cast<float>(x1), ay = static_cast<float>(y1), bx = static_cast<float>(x2),
+              by = static_cast<float>(y2);
+  const Vertex2D corners[4] = {{ax + nx, ay + ny, 0, 0, b, g, r, 255},
+                               {bx + nx, by + ny, 0, 0, b, g, r, 255},
+                               {ax - nx, ay - ny, 0, 0, b, g, r, 255},
+                               {bx - nx, by - ny, 0, 0, b, g, r, 255}};
+  return DrawVertices2D(corners, 4, D3DPT_TRIANGLESTRIP, -5, 0);
+}
+
+}  // namespace
+
 int DrawLine(int x1, int y1, int x2, int y2, int color, int thickness) {
-  if (thickness > 1) return 0;  // thick lines are drawn by the hardware back-end only
+  if (thickness > 1) return DrawThickLine(x1, y1, x2, y2, color, thickness);
   if (DrawState.drawAreaEmpty) return 0;
   if (!EngineState.AppActive) WaitWhileInactive();
+  if (GraphicsState.useHardware) {
+    const auto c = static_cast<std::uint32_t>(color);
+    if (!NeedsSubtractEmulation()) return HardwareLine(x1, y1, x2, y2, c);
+    const int left = std::min(x1, x2), top = std::min(y1, y2), right = std::max(x1, x2) + 1,
+              bottom = std::max(y1, y2) + 1;
+    SubtractEmulationStep(left, top, right, bottom, 5);
+    const int result = HardwareLine(x1, y1, x2, y2, c);
+    SubtractEmulationStep(left, top, right, bottom, 3);
+    return result;
+  }
   if (DrawState.softTarget == nullptr) return 0;
   const SoftDrawParams params = CurrentSoftDrawParams();
   SoftDrawLine(DrawState.softTarget, &params, x1, y1, x2, y2, static_cast<std::uint32_t>(color));
@@ -19,7 +58,16 @@ int DrawLine(int x1, int y1, int x2, int y2, int color, int thickness) {
 int DrawCircle(int x, int y, int r, int color, int fill) {
   if (DrawState.drawAreaEmpty) return 0;
   if (!EngineState.AppActive) WaitWhileInactive();
-  if (r < 0 || DrawState.softTarget == nullptr) return 0;
+  if (r < 0) return 0;
+  if (GraphicsState.useHardware) {
+    const auto c = static_cast<std::uint32_t>(color);
+    if (!NeedsSubtractEmulation()) return HardwareCircle(x, y, r, c, fill);
+    SubtractEmulationStep(x - r - 1, y - r - 1, x + r + 1, y + r + 1, 5);
+    const int result = HardwareCircle(x, y, r, c, fill);
+    SubtractEmulationStep(x - r - 1, y - r - 1, x + r + 1, y + r + 1, 3);
+    return result;
+  }
+  if (DrawState.softTarget == nullptr) return 0;
   const SoftDrawParams params = CurrentSoftDrawParams();
   SoftDrawCircle(DrawState.softTarget, &params, x, y, r, static_cast<std::uint32_t>(color), fill);
   return 0;

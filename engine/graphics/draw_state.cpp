@@ -6,6 +6,7 @@
 #include "../core/engine_state.h"
 #include "../window/window.h"
 #include "graphics_state.h"
+#include "hardware/hardware_state.h"
 #include "vornek.h"
 
 DrawStateRecord DrawState;
@@ -37,7 +38,14 @@ int SelectDrawTarget(int screen) {
   // Graphic handles come with the graphic-handle table; until then only the screens exist.
   if (!IsScreenTarget(screen)) return -1;
 
-  DrawState.softTarget = &GraphicsState.screenImage;
+  if (GraphicsState.useHardware) {
+    CloseScene();
+    SetDeviceRenderTarget(GraphicsState.subBackBuffer != nullptr ? GraphicsState.subBackBuffer
+                                                                 : GraphicsState.backBuffer);
+    DrawState.softTarget = nullptr;
+  } else {
+    DrawState.softTarget = &GraphicsState.screenImage;
+  }
   DrawState.drawScreen = screen;
   if (screen == ScreenFront) StartFrontScreenTimer();
 
@@ -71,6 +79,12 @@ int SetClipArea(int x1, int y1, int x2, int y2) {
   DrawState.drawAreaF[2] = static_cast<float>(area.right);
   DrawState.drawAreaF[3] = static_cast<float>(area.bottom);
   DrawState.drawAreaEmpty = area.left == area.right || area.top == area.bottom;
+  if (DrawState.drawAreaEmpty) return 0;
+  // The viewport is what clips hardware drawing.
+  if (GraphicsState.useHardware) {
+    if (GraphicsState.device == nullptr) return -1;
+    SetDeviceViewport(area.left, area.top, area.right - area.left, area.bottom - area.top);
+  }
   return 0;
 }
 
@@ -79,6 +93,7 @@ int SetBlendMode(int mode, int param) {
   if (!EngineState.AppActive) WaitWhileInactive();
   DrawState.blendMode = mode;
   DrawState.blendParam = std::clamp(param, 0, 255);
+  if (GraphicsState.useHardware) UpdateDiffuseColor();
   return 0;
 }
 
@@ -87,6 +102,7 @@ int SetTint(int red, int green, int blue) {
   DrawState.tint[0] = static_cast<std::uint8_t>(std::clamp(red, 0, 255));
   DrawState.tint[1] = static_cast<std::uint8_t>(std::clamp(green, 0, 255));
   DrawState.tint[2] = static_cast<std::uint8_t>(std::clamp(blue, 0, 255));
+  if (GraphicsState.useHardware) UpdateDiffuseColor();
   return 0;
 }
 

@@ -3,6 +3,7 @@
 #include "../core/engine_state.h"
 #include "draw_state.h"
 #include "graphics_state.h"
+#include "hardware/hardware_state.h"
 #include "platform/user32.h"
 #include "vornek.h"
 
@@ -14,6 +15,7 @@ constexpr UINT FrontScreenTimerPeriod = 32;
 void FrontScreenTimer(HWND window, UINT, UINT_PTR, DWORD) {
   KillTimer(window, FrontScreenTimerId);
   if (DrawState.drawScreen != ScreenFront) return;
+  if (GraphicsState.useHardware && !EngineState.Windowed) EnsureSubBackBuffer();
   PresentScreen();
   SetTimer(window, FrontScreenTimerId, FrontScreenTimerPeriod, FrontScreenTimer);
 }

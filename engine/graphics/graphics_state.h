@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "platform/d3d9.h"
 #include "platform/ddraw.h"
 #include "platform/win32_types.h"
 #include "soft/mem_img.h"
@@ -23,6 +24,24 @@ struct GraphicsStateRecord {
   MEMIMG screenImage;
   MEMIMG workImages[2];  // screen-sized: one plain, one with alpha
   unsigned char clearRed, clearGreen, clearBlue;  // background colour
+
+  // The hardware back-end.
+  int fpuPreserve;
+  int multiSampleType, multiSampleQuality;
+  IDirect3D9* direct3d;
+  IDirect3DDevice9* device;
+  IDirect3DSurface9* backBuffer;   // back buffer 0 of swap chain 0
+  IDirect3DSwapChain9* swapChain;  // swap chain 0, used to present
+  IDirect3DSurface9* subBackBuffer;  // full-screen front-screen drawing; made on demand
+  IDirect3DSurface9* depthBuffer;
+  int depthBufferWidth, depthBufferHeight;
+  D3DCAPS9 caps;
+  D3DFORMAT backBufferFormat;
+  int hardwareVertexProcessing;
+  int vertexShader20, pixelShader20;
+  int blendOpSupported;
+  int maxTextureWidth, maxTextureHeight, maxTextureSize;
+  int shadersAvailable;
 };
 
 extern GraphicsStateRecord GraphicsState;
@@ -38,6 +57,14 @@ std::uint32_t BackgroundPixel(const MEMIMG& image);
 int HasDisplayMode(int width, int height);
 
 int OpenDisplayBackEnd();
+// Hardware back-end bring-up, in the order OpenDisplayBackEnd runs them; each 0 / -1.
+int CreateDirect3D();
+int CreateDisplayDevice();
+int CreateDepthBuffer();
+int CreateSubBackBuffer();
+void SetupShaders();
+// Releases every Direct3D object (device reset to a small window first in full-screen mode).
+void ReleaseDisplayDevice();
 void CloseDisplayBackEnd();
 void CreateScreenImage();
 

@@ -4,12 +4,14 @@
 #include "../window/window.h"
 #include "draw_state.h"
 #include "graphics_state.h"
+#include "hardware/hardware_state.h"
 #include "platform/gdi32.h"
 #include "platform/kernel32.h"
 #include "vornek.h"
 
 int ClearScreen() {
   if (!EngineState.AppActive) WaitWhileInactive();
+  if (GraphicsState.useHardware) return HardwareClearScreen();
   MEMIMG* target = &GraphicsState.screenImage;
   if (!IsMemImgValid(target)) return 0;
   FillMemImg(target, nullptr, BackgroundPixel(*target));
@@ -30,6 +32,7 @@ int PresentScreen() {
   if (!EngineState.Initialised) return -1;
   if (!EngineState.AppActive) WaitWhileInactive();
   DrawScreenLog();
+  if (GraphicsState.useHardware) return HardwarePresentScreen();
 
   const int w = GraphicsState.screenWidth != 0 ? GraphicsState.screenWidth : 640;
   const int h = GraphicsState.screenHeight != 0 ? GraphicsState.screenHeight : 480;
@@ -70,6 +73,7 @@ int PresentScreen() {
 }
 
 void RepaintPresent() {
+  if (GraphicsState.useHardware && !EngineState.Windowed) EnsureSubBackBuffer();
   const int saved = GraphicsState.noVSyncWait;
   GraphicsState.noVSyncWait = 1;
   PresentScreen();

@@ -6,6 +6,7 @@
 #include "../window/window.h"
 #include "draw_state.h"
 #include "graphics_state.h"
+#include "hardware/hardware_state.h"
 #include "soft/blend_tables.h"
 #include "platform/user32.h"
 #include "vornek.h"
@@ -104,7 +105,11 @@ int StartGraphics() {
   // Colour values are made in the screen's format from here on.
   EngineState.HardwareRendering = GraphicsState.useHardware;
   EngineState.ScreenDepth = GraphicsState.screenBitDepth == 16 ? 16 : 32;
-  CreateScreenImage();
+  if (GraphicsState.useHardware) {
+    InitHardwareState();
+  } else {
+    CreateScreenImage();
+  }
   InitDrawState();
   BuildSoftBlendTables();
   StartFontSystem();

@@ -1,5 +1,5 @@
 // The libraries the engine loads by name. Only "d3d9.dll" is known; its Direct3DCreate9 is
-// present but serves no object yet.
+// defined by the platform implementation linked.
 #include <strings.h>
 
 #include <cstring>
@@ -16,8 +16,6 @@ struct Library final : PlatformObject {
 };
 
 Library d3d9;
-
-IDirect3D9* Direct3DCreate9(UINT) { return nullptr; }
 
 }  // namespace
 

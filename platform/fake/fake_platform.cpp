@@ -1,3 +1,4 @@
+#include "fake_d3d9.h"
 #include "fake_state.h"
 #include "../common/dinput_standin.h"
 #include "../common/window_system.h"
@@ -29,6 +30,7 @@ void ResetPlatform() {
   windows::Reset();
   State() = FakeState{};
   SyncDeviceFaults();
+  ResetD3d();
 }
 
 void SetClock(DWORD milliseconds) { State().clock = milliseconds; }

@@ -1,0 +1,891 @@
+// The fake platform's recording Direct3D 9 (see fake_d3d9.h).
+#include "fake_d3d9.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <set>
+#include <utility>
+
+#include "fake_raster.h"
+#include "fake_state.h"
+
+namespace fake {
+namespace {
+
+struct D3dSettings {
+  bool recording = false;
+  bool vertices = true;
+  bool pixels = true;
+  std::array<bool, static_cast<int>(D3dFailure::Count)> failures{};
+  std::set<std::pair<DWORD, DWORD>> refusedFormats;  // (format, usage)
+  std::set<DWORD> refusedDepthFormats;
+  D3DFORMAT adapterFormat = D3DFMT_UNKNOWN;
+  UINT r5g6b5Modes = 4;
+  int maxMultiSample = 0;
+  DWORD multiSampleQuality = 0;
+  bool blendOp = true;
+  DWORD maxTextureWidth = 2048, maxTextureHeight = 2048;
+  DWORD vertexShaderVersion = D3DVertexShaderVersion(2, 0);
+  DWORD pixelShaderVersion = D3DPixelShaderVersion(2, 0);
+
+  std::vector<std::string> calls;
+  int live = 0;
+  DWORD behaviorFlags = 0;
+  D3DPRESENT_PARAMETERS parameters{};
+  int presents = 0;
+  int nextTarget = 1, nextDepth = 1, nextTexture = 1;
+};
+
+D3dSettings& Settings() {
+  static D3dSettings settings;
+  return settings;
+}
+
+bool D3dFails(D3dFailure which) { return Settings().failures[static_cast<int>(which)]; }
+
+void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Log(const char* format, ...) {
+  char line[512];
+  va_list arguments;
+  va_start(arguments, format);
+  std::vsnprintf(line, sizeof line, format, arguments);
+  va_end(arguments);
+  Settings().calls.emplace_back(line);
+}
+
+const char* Name(D3DRENDERSTATETYPE state) {
+  switch (state) {
+    case D3DRS_ZENABLE: return "ZENABLE";
+    case D3DRS_FILLMODE: return "FILLMODE";
+    case D3DRS_SHADEMODE: return "SHADEMODE";
+    case D3DRS_ZWRITEENABLE: return "ZWRITEENABLE";
+    case D3DRS_ALPHATESTENABLE: return "ALPHATESTENABLE";
+    case D3DRS_LASTPIXEL: return "LASTPIXEL";
+    case D3DRS_SRCBLEND: return "SRCBLEND";
+    case D3DRS_DESTBLEND: return "DESTBLEND";
+    case D3DRS_CULLMODE: return "CULLMODE";
+    case D3DRS_ZFUNC: return "ZFUNC";
+    case D3DRS_ALPHAREF: return "ALPHAREF";
+    case D3DRS_ALPHAFUNC: return "ALPHAFUNC";
+    case D3DRS_DITHERENABLE: return "DITHERENABLE";
+    case D3DRS_ALPHABLENDENABLE: return "ALPHABLENDENABLE";
+    case D3DRS_FOGENABLE: return "FOGENABLE";
+    case D3DRS_SPECULARENABLE: return "SPECULARENABLE";
+    case D3DRS_TEXTUREFACTOR: return "TEXTUREFACTOR";
+    case D3DRS_LIGHTING: return "LIGHTING";
+    case D3DRS_AMBIENT: return "AMBIENT";
+    case D3DRS_COLORVERTEX: return "COLORVERTEX";
+    case D3DRS_DIFFUSEMATERIALSOURCE: return "DIFFUSEMATERIALSOURCE";
+    case D3DRS_AMBIENTMATERIALSOURCE: return "AMBIENTMATERIALSOURCE";
+    case D3DRS_BLENDOP: return "BLENDOP";
+    case D3DRS_SCISSORTESTENABLE: return "SCISSORTESTENABLE";
+  }
+  return "?";
+}
+
+const char* Name(D3DSAMPLERSTATETYPE state) {
+  switch (state) {
+    case D3DSAMP_ADDRESSU: return "ADDRESSU";
+    case D3DSAMP_ADDRESSV: return "ADDRESSV";
+    case D3DSAMP_ADDRESSW: return "ADDRESSW";
+    case D3DSAMP_BORDERCOLOR: return "BORDERCOLOR";
+    case D3DSAMP_MAGFILTER: return "MAGFILTER";
+    case D3DSAMP_MINFILTER: return "MINFILTER";
+    case D3DSAMP_MIPFILTER: return "MIPFILTER";
+    case D3DSAMP_MIPMAPLODBIAS: return "MIPMAPLODBIAS";
+    case D3DSAMP_MAXMIPLEVEL: return "MAXMIPLEVEL";
+    case D3DSAMP_MAXANISOTROPY: return "MAXANISOTROPY";
+  }
+  return "?";
+}
+
+const char* Name(D3DTEXTURESTAGESTATETYPE state) {
+  switch (state) {
+    case D3DTSS_COLOROP: return "COLOROP";
+    case D3DTSS_COLORARG1: return "COLORARG1";
+    case D3DTSS_COLORARG2: return "COLORARG2";
+    case D3DTSS_ALPHAOP: return "ALPHAOP";
+    case D3DTSS_ALPHAARG1: return "ALPHAARG1";
+    case D3DTSS_ALPHAARG2: return "ALPHAARG2";
+    case D3DTSS_TEXCOORDINDEX: return "TEXCOORDINDEX";
+    case D3DTSS_COLORARG0: return "COLORARG0";
+    case D3DTSS_ALPHAARG0: return "ALPHAARG0";
+    case D3DTSS_RESULTARG: return "RESULTARG";
+  }
+  return "?";
+}
+
+const char* Name(D3DPRIMITIVETYPE type) {
+  switch (type) {
+    case D3DPT_POINTLIST: return "POINTLIST";
+    case D3DPT_LINELIST: return "LINELIST";
+    case D3DPT_LINESTRIP: return "LINESTRIP";
+    case D3DPT_TRIANGLELIST: return "TRIANGLELIST";
+    case D3DPT_TRIANGLESTRIP: return "TRIANGLESTRIP";
+    case D3DPT_TRIANGLEFAN: return "TRIANGLEFAN";
+  }
+  return "?";
+}
+
+int BytesPerPixel(D3DFORMAT format) {
+  switch (format) {
+    case D3DFMT_R5G6B5:
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5:
+    case D3DFMT_A4R4G4B4:
+      return 2;
+    default:
+      return 4;
+  }
+}
+
+bool IsDepthFormat(D3DFORMAT format) {
+  return format == D3DFMT_D16 || format == D3DFMT_D24X8 || format == D3DFMT_D24S8 || format == D3DFMT_D32;
+}
+
+// An A8R8G8B8 colour in the surface's format.
+std::uint32_t Convert(D3DFORMAT format, D3DCOLOR color) {
+  const std::uint32_t a = color >> 24, r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
+  switch (format) {
+    case D3DFMT_R5G6B5: return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+    case D3DFMT_X1R5G5B5: return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+    case D3DFMT_A1R5G5B5: return ((a >> 7) << 15) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+    case D3DFMT_A4R4G4B4: return ((a >> 4) << 12) | ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
+    case D3DFMT_X8R8G8B8: return color | 0xFF000000u;
+    default: return color;
+  }
+}
+
+// A pixel of the surface's format as A8R8G8B8.
+std::uint32_t Expand(D3DFORMAT format, std::uint32_t pixel) {
+  auto widen = [](std::uint32_t value, int bits) {
+    return bits == 8 ? value : (value << (8 - bits)) | (value >> (2 * bits - 8 > 0 ? 2 * bits - 8 : 0));
+  };
+  switch (format) {
+    case D3DFMT_R5G6B5:
+      return 0xFF000000u | (widen((pixel >> 11) & 31, 5) << 16) | (widen((pixel >> 5) & 63, 6) << 8) | widen(pixel & 31, 5);
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5: {
+      const std::uint32_t a = format == D3DFMT_X1R5G5B5 || (pixel & 0x8000) != 0 ? 0xFF000000u : 0;
+      return a | (widen((pixel >> 10) & 31, 5) << 16) | (widen((pixel >> 5) & 31, 5) << 8) | widen(pixel & 31, 5);
+    }
+    case D3DFMT_A4R4G4B4:
+      return (((pixel >> 12) & 15) * 17u << 24) | (((pixel >> 8) & 15) * 17u << 16) | (((pixel >> 4) & 15) * 17u << 8) |
+             (pixel & 15) * 17u;
+    case D3DFMT_X8R8G8B8: return pixel | 0xFF000000u;
+    default: return pixel;
+  }
+}
+
+// Reference counting shared by every object; Release logs nothing (the engine's releases are
+// checked through LiveD3dObjects).
+class Counted {
+ public:
+  Counted() { ++Settings().live; }
+  virtual ~Counted() { --Settings().live; }
+  ULONG AddRefCount() { return ++references_; }
+  ULONG ReleaseCount() {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+ private:
+  ULONG references_ = 1;
+};
+
+class Surface;
+// Surfaces the device knows, by interface pointer, for names in the dump and for copies.
+std::vector<std::pair<IDirect3DSurface9*, Surface*>>& KnownSurfaces() {
+  static std::vector<std::pair<IDirect3DSurface9*, Surface*>> known;
+  return known;
+}
+
+class Surface final : public IDirect3DSurface9, public Counted, public RasterTarget {
+ public:
+  Surface(std::string name, UINT width, UINT height, D3DFORMAT format, DWORD usage, D3DPOOL pool, Counted* owner)
+      : name_(std::move(name)), owner_(owner) {
+    desc_ = {format, D3DRTYPE_SURFACE, usage, pool, D3DMULTISAMPLE_NONE, 0, width, height};
+    if (!IsDepthFormat(format)) pixels_.assign(static_cast<size_t>(width) * height * BytesPerPixel(format), 0);
+    if (owner_ != nullptr) owner_->AddRefCount();
+  }
+  ~Surface() override;
+  ULONG AddRef() override { return AddRefCount(); }
+  ULONG Release() override { return ReleaseCount(); }
+  HRESULT GetDesc(D3DSURFACE_DESC* desc) override {
+    if (desc == nullptr) return D3DERR_INVALIDCALL;
+    *desc = desc_;
+    return D3D_OK;
+  }
+  HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD) override {
+    if (locked == nullptr || pixels_.empty() || locked_) return D3DERR_INVALIDCALL;
+    settle();
+    const int bytes = BytesPerPixel(desc_.Format);
+    locked->Pitch = static_cast<int>(desc_.Width) * bytes;
+    size_t offset = 0;
+    if (rect != nullptr) offset = static_cast<size_t>(rect->top) * locked->Pitch + static_cast<size_t>(rect->left) * bytes;
+    locked->pBits = pixels_.data() + offset;
+    locked_ = true;
+    return D3D_OK;
+  }
+  HRESULT UnlockRect() override {
+    if (!locked_) return D3DERR_INVALIDCALL;
+    locked_ = false;
+    return D3D_OK;
+  }
+
+  const std::string& name() const { return name_; }
+  const D3DSURFACE_DESC& desc() const { return desc_; }
+  void multiSample(D3DMULTISAMPLE_TYPE type, DWORD quality) {
+    desc_.MultiSampleType = type;
+    desc_.MultiSampleQuality = quality;
+  }
+  bool hasPixels() const { return !pixels_.empty(); }
+  std::uint32_t pixel(UINT x, UINT y) const {
+    const size_t i = static_cast<size_t>(y) * desc_.Width + x;
+    if (BytesPerPixel(desc_.Format) == 2) {
+      std::uint16_t value;
+      std::memcpy(&value, pixels_.data() + i * 2, 2);
+      return value;
+    }
+    std::uint32_t value;
+    std::memcpy(&value, pixels_.data() + i * 4, 4);
+    return value;
+  }
+  void setPixel(UINT x, UINT y, std::uint32_t value) {
+    const size_t i = static_cast<size_t>(y) * desc_.Width + x;
+    if (BytesPerPixel(desc_.Format) == 2) {
+      const auto narrow = static_cast<std::uint16_t>(value);
+      std::memcpy(pixels_.data() + i * 2, &narrow, 2);
+    } else {
+      std::memcpy(pixels_.data() + i * 4, &value, 4);
+    }
+  }
+  void fill(const RECT& area, D3DCOLOR color) {
+    if (pixels_.empty()) return;
+    // Primitives wholly painted over need never be rasterised.
+    if (area.left <= 0 && area.top <= 0 && area.right >= static_cast<LONG>(desc_.Width) &&
+        area.bottom >= static_cast<LONG>(desc_.Height)) {
+      pending_.clear();
+    } else {
+      settle();
+    }
+    const std::uint32_t value = Convert(desc_.Format, color);
+    for (LONG y = std::max<LONG>(area.top, 0); y < std::min<LONG>(area.bottom, desc_.Height); ++y) {
+      for (LONG x = std::max<LONG>(area.left, 0); x < std::min<LONG>(area.right, desc_.Width); ++x) {
+        setPixel(static_cast<UINT>(x), static_cast<UINT>(y), value);
+      }
+    }
+  }
+  RECT whole() const { return {0, 0, static_cast<LONG>(desc_.Width), static_cast<LONG>(desc_.Height)}; }
+
+  // Primitives are rasterised when their pixels are first looked at, not when drawn: most
+  // frames of a long run are cleared before anyone looks.
+  void queue(D3DPRIMITIVETYPE type, std::vector<RasterVertex> vertices, std::shared_ptr<const RasterStates> states) {
+    pending_.push_back({type, std::move(vertices), states});
+  }
+  void settle() {
+    for (const Pending& draw : pending_) {
+      Rasterise(draw.type, draw.vertices.data(), static_cast<int>(draw.vertices.size()), *draw.states, *this);
+    }
+    pending_.clear();
+  }
+
+  int width() const override { return pixels_.empty() ? 0 : static_cast<int>(desc_.Width); }
+  int height() const override { return pixels_.empty() ? 0 : static_cast<int>(desc_.Height); }
+  std::uint32_t get(int x, int y) const override {
+    return Expand(desc_.Format, pixel(static_cast<UINT>(x), static_cast<UINT>(y)));
+  }
+  void set(int x, int y, std::uint32_t argb) override {
+    setPixel(static_cast<UINT>(x), static_cast<UINT>(y), Convert(desc_.Format, argb));
+  }
+
+ private:
+  std::string name_;
+  Counted* owner_;  // a texture keeps its levels' owner alive
+  D3DSURFACE_DESC desc_{};
+  std::vector<unsigned char> pixels_;
+  bool locked_ = false;
+  struct Pending {
+    D3DPRIMITIVETYPE type;
+    std::vector<RasterVertex> vertices;
+    std::shared_ptr<const RasterStates> states;  // shared by the draws between two state changes
+  };
+  std::vector<Pending> pending_;
+};
+
+class Texture final : public IDirect3DTexture9, public Counted {
+ public:
+  Texture(const std::string& name, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool)
+      : name_(name) {
+    if (levels == 0) {
+      levels = 1;
+      for (UINT w = width, h = height; w > 1 || h > 1; w = std::max(1u, w / 2), h = std::max(1u, h / 2)) ++levels;
+    }
+    for (UINT i = 0; i < levels; ++i) {
+      levels_.push_back(new Surface(name + "/" + std::to_string(i), std::max(1u, width >> i),
+                                    std::max(1u, height >> i), format, usage, pool, nullptr));
+    }
+  }
+  ~Texture() override {
+    for (Surface* level : levels_) level->Release();
+  }
+  ULONG AddRef() override { return AddRefCount(); }
+  ULONG Release() override { return ReleaseCount(); }
+  DWORD GetLevelCount() override { return static_cast<DWORD>(levels_.size()); }
+  HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override {
+    if (level >= levels_.size()) return D3DERR_INVALIDCALL;
+    return levels_[level]->GetDesc(desc);
+  }
+  HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) override;
+  HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override {
+    if (level >= levels_.size()) return D3DERR_INVALIDCALL;
+    return levels_[level]->LockRect(locked, rect, flags);
+  }
+  HRESULT UnlockRect(UINT level) override {
+    if (level >= levels_.size()) return D3DERR_INVALIDCALL;
+    return levels_[level]->UnlockRect();
+  }
+  const std::string& name() const { return name_; }
+
+ private:
+  std::string name_;
+  std::vector<Surface*> levels_;
+};
+
+// What GetSurfaceLevel hands out: the level's surface, keeping its texture alive.
+class LevelHandle final : public IDirect3DSurface9, public Counted {
+ public:
+  LevelHandle(Texture* texture, Surface* level) : texture_(texture), level_(level) {
+    texture_->AddRef();
+    KnownSurfaces().push_back({this, level_});
+  }
+  ~LevelHandle() override {
+    auto& known = KnownSurfaces();
+    known.erase(std::remove_if(known.begin(), known.end(), [this](const auto& entry) { return entry.first == this; }),
+                known.end());
+    texture_->Release();
+  }
+  ULONG AddRef() override { return AddRefCount(); }
+  ULONG Release() override { return ReleaseCount(); }
+  HRESULT GetDesc(D3DSURFACE_DESC* desc) override { return level_->GetDesc(desc); }
+  HRESULT LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override {
+    return level_->LockRect(locked, rect, flags);
+  }
+  HRESULT UnlockRect() override { return level_->UnlockRect(); }
+
+ private:
+  Texture* texture_;
+  Surface* level_;
+};
+
+HRESULT Texture::GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) {
+  if (surface == nullptr || level >= levels_.size()) return D3DERR_INVALIDCALL;
+  *surface = new LevelHandle(this, levels_[level]);
+  return D3D_OK;
+}
+
+Surface::~Surface() {
+  auto& known = KnownSurfaces();
+  known.erase(std::remove_if(known.begin(), known.end(), [this](const auto& entry) { return entry.second == this; }),
+              known.end());
+  if (owner_ != nullptr) owner_->ReleaseCount();
+}
+
+Surface* AsSurface(IDirect3DSurface9* surface) {
+  if (surface == nullptr) return nullptr;
+  for (auto& entry : KnownSurfaces()) {
+    if (entry.first == surface) return entry.second;
+  }
+  return nullptr;
+}
+
+std::string SurfaceName(IDirect3DSurface9* surface) {
+  if (surface == nullptr) return "null";
+  Surface* known = AsSurface(surface);
+  return known != nullptr ? known->name() : "unknown";
+}
+
+std::string RectText(const RECT* rect) {
+  if (rect == nullptr) return "null";
+  char text[80];
+  std::snprintf(text, sizeof text, "(%d, %d, %d, %d)", rect->left, rect->top, rect->right, rect->bottom);
+  return text;
+}
+
+class Device;
+Device* CurrentDevice = nullptr;
+
+class SwapChain final : public IDirect3DSwapChain9, public Counted {
+ public:
+  explicit SwapChain(Counted* device) : device_(device) { device_->AddRefCount(); }
+  ~SwapChain() override { device_->ReleaseCount(); }
+  ULONG AddRef() override { return AddRefCount(); }
+  ULONG Release() override { return ReleaseCount(); }
+  HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindow, const RGNDATA* dirtyRegion,
+                  DWORD flags) override {
+    Log("SwapChain.Present(%s, %s, %s, %s, 0x%x)", RectText(sourceRect).c_str(), RectText(destRect).c_str(),
+        destWindow != nullptr ? "window" : "null", dirtyRegion != nullptr ? "region" : "null", flags);
+    ++Settings().presents;
+    return D3D_OK;
+  }
+
+ private:
+  Counted* device_;
+};
+
+int VertexCount(D3DPRIMITIVETYPE type, UINT primitives) {
+  switch (type) {
+    case D3DPT_POINTLIST: return static_cast<int>(primitives);
+    case D3DPT_LINELIST: return static_cast<int>(primitives) * 2;
+    case D3DPT_LINESTRIP: return primitives == 0 ? 0 : static_cast<int>(primitives) + 1;
+    case D3DPT_TRIANGLELIST: return static_cast<int>(primitives) * 3;
+    case D3DPT_TRIANGLESTRIP:
+    case D3DPT_TRIANGLEFAN: return primitives == 0 ? 0 : static_cast<int>(primitives) + 2;
+  }
+  return 0;
+}
+
+std::string Number(float value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
+  return text;
+}
+
+class Device final : public IDirect3DDevice9, public Counted {
+ public:
+  Device(const D3DPRESENT_PARAMETERS& parameters) {
+    backBuffer_ = new Surface("backbuffer", parameters.BackBufferWidth, parameters.BackBufferHeight,
+                              parameters.BackBufferFormat, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, nullptr);
+    KnownSurfaces().push_back({backBuffer_, backBuffer_});
+    target_ = backBuffer_;
+    CurrentDevice = this;
+    DefaultRasterStates(&raster_);
+    raster_.viewport = {0, 0, parameters.BackBufferWidth, parameters.BackBufferHeight, 0.0f, 1.0f};
+  }
+  ~Device() override {
+    backBuffer_->Release();
+    if (CurrentDevice == this) CurrentDevice = nullptr;
+  }
+  ULONG AddRef() override { return AddRefCount(); }
+  ULONG Release() override { return ReleaseCount(); }
+
+  HRESULT GetDeviceCaps(D3DCAPS9* caps) override {
+    Log("GetDeviceCaps");
+    if (caps == nullptr) return D3DERR_INVALIDCALL;
+    const D3dSettings& s = Settings();
+    *caps = D3DCAPS9{};
+    caps->DeviceType = D3DDEVTYPE_HAL;
+    caps->PrimitiveMiscCaps = s.blendOp ? D3DPMISCCAPS_BLENDOP : 0;
+    caps->MaxTextureWidth = s.maxTextureWidth;
+    caps->MaxTextureHeight = s.maxTextureHeight;
+    caps->VertexShaderVersion = s.vertexShaderVersion;
+    caps->PixelShaderVersion = s.pixelShaderVersion;
+    return D3D_OK;
+  }
+  HRESULT GetBackBuffer(UINT swapChain, UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface9** surface) override {
+    Log("GetBackBuffer(%u, %u, %u)", swapChain, backBuffer, static_cast<unsigned>(type));
+    if (surface == nullptr || swapChain != 0 || backBuffer != 0) return D3DERR_INVALIDCALL;
+    backBuffer_->AddRef();
+    *surface = backBuffer_;
+    return D3D_OK;
+  }
+  HRESULT GetSwapChain(UINT swapChain, IDirect3DSwapChain9** chain) override {
+    Log("GetSwapChain(%u)", swapChain);
+    if (chain == nullptr || swapChain != 0) return D3DERR_INVALIDCALL;
+    *chain = new SwapChain(this);
+    return D3D_OK;
+  }
+  HRESULT Reset(D3DPRESENT_PARAMETERS* parameters) override {
+    if (parameters == nullptr) return D3DERR_INVALIDCALL;
+    Log("Reset(%ux%u, format %u, count %u, swap %u, windowed %d, interval 0x%x)", parameters->BackBufferWidth,
+        parameters->BackBufferHeight, static_cast<unsigned>(parameters->BackBufferFormat), parameters->BackBufferCount,
+        static_cast<unsigned>(parameters->SwapEffect), parameters->Windowed, parameters->PresentationInterval);
+    return D3D_OK;
+  }
+  HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindow, const RGNDATA* dirtyRegion) override {
+    Log("Present(%s, %s, %s, %s)", RectText(sourceRect).c_str(), RectText(destRect).c_str(),
+        destWindow != nullptr ? "window" : "null", dirtyRegion != nullptr ? "region" : "null");
+    ++Settings().presents;
+    return D3D_OK;
+  }
+
+  HRESULT BeginScene() override {
+    Log("BeginScene");
+    if (inScene_) return D3DERR_INVALIDCALL;
+    inScene_ = true;
+    return D3D_OK;
+  }
+  HRESULT EndScene() override {
+    Log("EndScene");
+    if (!inScene_) return D3DERR_INVALIDCALL;
+    inScene_ = false;
+    return D3D_OK;
+  }
+  HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override {
+    Log("Clear(%u, %s, 0x%x, %08X, %s, %u)", count, rects != nullptr ? "rects" : "null", flags, color,
+        Number(z).c_str(), stencil);
+    if ((flags & D3DCLEAR_TARGET) != 0 && target_ != nullptr) {
+      RECT area = {static_cast<LONG>(viewport_.X), static_cast<LONG>(viewport_.Y),
+                   static_cast<LONG>(viewport_.X + viewport_.Width), static_cast<LONG>(viewport_.Y + viewport_.Height)};
+      if (!viewportSet_) area = target_->whole();
+      target_->fill(area, color);
+    }
+    return D3D_OK;
+  }
+  HRESULT ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR color) override {
+    Log("ColorFill(%s, %s, %08X)", SurfaceName(surface).c_str(), RectText(rect).c_str(), color);
+    Surface* known = AsSurface(surface);
+    if (known == nullptr) return D3DERR_INVALIDCALL;
+    known->fill(rect != nullptr ? *rect : known->whole(), color);
+    return D3D_OK;
+  }
+  HRESULT StretchRect(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* dest, const RECT* destRect,
+                      D3DTEXTUREFILTERTYPE filter) override {
+    Log("StretchRect(%s, %s, %s, %s, %u)", SurfaceName(source).c_str(), RectText(sourceRect).c_str(),
+        SurfaceName(dest).c_str(), RectText(destRect).c_str(), static_cast<unsigned>(filter));
+    Surface* from = AsSurface(source);
+    Surface* to = AsSurface(dest);
+    if (from == nullptr || to == nullptr || !from->hasPixels() || !to->hasPixels()) return D3DERR_INVALIDCALL;
+    from->settle();
+    to->settle();
+    const RECT s = sourceRect != nullptr ? *sourceRect : from->whole();
+    const RECT d = destRect != nullptr ? *destRect : to->whole();
+    const LONG dw = d.right - d.left, dh = d.bottom - d.top, sw = s.right - s.left, sh = s.bottom - s.top;
+    if (dw <= 0 || dh <= 0 || sw <= 0 || sh <= 0) return D3DERR_INVALIDCALL;
+    for (LONG y = 0; y < dh; ++y) {
+      for (LONG x = 0; x < dw; ++x) {
+        const LONG sx = s.left + x * sw / dw, sy = s.top + y * sh / dh;
+        const LONG tx = d.left + x, ty = d.top + y;
+        if (sx < 0 || sy < 0 || tx < 0 || ty < 0 || sx >= static_cast<LONG>(from->desc().Width) ||
+            sy >= static_cast<LONG>(from->desc().Height) || tx >= static_cast<LONG>(to->desc().Width) ||
+            ty >= static_cast<LONG>(to->desc().Height)) {
+          continue;
+        }
+        to->setPixel(static_cast<UINT>(tx), static_cast<UINT>(ty), from->pixel(static_cast<UINT>(sx), static_cast<UINT>(sy)));
+      }
+    }
+    return D3D_OK;
+  }
+
+  HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                        IDirect3DTexture9** texture, HANDLE*) override {
+    const std::string name = "texture" + std::to_string(Settings().nextTexture++);
+    Log("CreateTexture(%u, %u, %u, 0x%x, %u, %u) = %s", width, height, levels, usage, static_cast<unsigned>(format),
+        static_cast<unsigned>(pool), D3dFails(D3dFailure::Texture) ? "failed" : name.c_str());
+    if (texture == nullptr) return D3DERR_INVALIDCALL;
+    *texture = nullptr;
+    if (D3dFails(D3dFailure::Texture)) return D3DERR_OUTOFVIDEOMEMORY;
+    *texture = new (std::nothrow) Texture(name, width, height, levels, usage, format, pool);
+    return *texture != nullptr ? D3D_OK : D3DERR_OUTOFVIDEOMEMORY;
+  }
+  HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
+                             DWORD multiSampleQuality, BOOL lockable, IDirect3DSurface9** surface, HANDLE*) override {
+    const std::string name = "target" + std::to_string(Settings().nextTarget++);
+    Log("CreateRenderTarget(%u, %u, %u, %u, %u, %d) = %s", width, height, static_cast<unsigned>(format),
+        static_cast<unsigned>(multiSample), multiSampleQuality, lockable,
+        D3dFails(D3dFailure::RenderTarget) ? "failed" : name.c_str());
+    if (surface == nullptr) return D3DERR_INVALIDCALL;
+    *surface = nullptr;
+    if (D3dFails(D3dFailure::RenderTarget)) return D3DERR_OUTOFVIDEOMEMORY;
+    auto* created = new Surface(name, width, height, format, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, nullptr);
+    created->multiSample(multiSample, multiSampleQuality);
+    KnownSurfaces().push_back({created, created});
+    *surface = created;
+    return D3D_OK;
+  }
+  HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
+                                    DWORD multiSampleQuality, BOOL discard, IDirect3DSurface9** surface,
+                                    HANDLE*) override {
+    const std::string name = "depth" + std::to_string(Settings().nextDepth++);
+    Log("CreateDepthStencilSurface(%u, %u, %u, %u, %u, %d) = %s", width, height, static_cast<unsigned>(format),
+        static_cast<unsigned>(multiSample), multiSampleQuality, discard,
+        D3dFails(D3dFailure::DepthStencilSurface) ? "failed" : name.c_str());
+    if (surface == nullptr) return D3DERR_INVALIDCALL;
+    *surface = nullptr;
+    if (D3dFails(D3dFailure::DepthStencilSurface)) return D3DERR_OUTOFVIDEOMEMORY;
+    auto* created = new Surface(name, width, height, format, D3DUSAGE_DEPTHSTENCIL, D3DPOOL_DEFAULT, nullptr);
+    created->multiSample(multiSample, multiSampleQuality);
+    KnownSurfaces().push_back({created, created});
+    *surface = created;
+    return D3D_OK;
+  }
+
+  HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* surface) override {
+    Log("SetRenderTarget(%u, %s)", index, SurfaceName(surface).c_str());
+    Surface* known = AsSurface(surface);
+    if (index != 0 || known == nullptr) return D3DERR_INVALIDCALL;
+    target_ = known;
+    viewportSet_ = false;  // a new target resets the viewport to the whole target
+    raster_.viewport = {0, 0, known->desc().Width, known->desc().Height, 0.0f, 1.0f};
+    snapshot_ = nullptr;
+    return D3D_OK;
+  }
+  HRESULT SetDepthStencilSurface(IDirect3DSurface9* surface) override {
+    Log("SetDepthStencilSurface(%s)", SurfaceName(surface).c_str());
+    return D3D_OK;
+  }
+  HRESULT SetViewport(const D3DVIEWPORT9* viewport) override {
+    if (viewport == nullptr) return D3DERR_INVALIDCALL;
+    Log("SetViewport(%u, %u, %u, %u, %s, %s)", viewport->X, viewport->Y, viewport->Width, viewport->Height,
+        Number(viewport->MinZ).c_str(), Number(viewport->MaxZ).c_str());
+    viewport_ = *viewport;
+    viewportSet_ = true;
+    raster_.viewport = *viewport;
+    snapshot_ = nullptr;
+    return D3D_OK;
+  }
+  HRESULT SetScissorRect(const RECT* rect) override {
+    Log("SetScissorRect(%s)", RectText(rect).c_str());
+    return rect != nullptr ? D3D_OK : D3DERR_INVALIDCALL;
+  }
+
+  HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
+    Log("SetRenderState(%s, %u)", Name(state), value);
+    if (state < 256) raster_.render[state] = value;
+    snapshot_ = nullptr;
+    return D3D_OK;
+  }
+  HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override {
+    Log("SetSamplerState(%u, %s, %u)", sampler, Name(type), value);
+    return D3D_OK;
+  }
+  HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
+    Log("SetTextureStageState(%u, %s, %u)", stage, Name(type), value);
+    if (stage == 0 && type < 33) raster_.stage0[type] = value;
+    snapshot_ = nullptr;
+    return D3D_OK;
+  }
+  HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture) override {
+    Log("SetTexture(%u, %s)", stage, texture != nullptr ? static_cast<Texture*>(texture)->name().c_str() : "null");
+    return D3D_OK;
+  }
+
+  HRESULT SetVertexShader(IDirect3DVertexShader9* shader) override {
+    Log("SetVertexShader(%s)", shader != nullptr ? "shader" : "null");
+    return D3D_OK;
+  }
+  HRESULT SetPixelShader(IDirect3DPixelShader9* shader) override {
+    Log("SetPixelShader(%s)", shader != nullptr ? "shader" : "null");
+    return D3D_OK;
+  }
+  HRESULT SetVertexShaderConstantF(UINT start, const float* data, UINT count) override {
+    return Constants("SetVertexShaderConstantF", start, data, count);
+  }
+  HRESULT SetPixelShaderConstantF(UINT start, const float* data, UINT count) override {
+    return Constants("SetPixelShaderConstantF", start, data, count);
+  }
+
+  HRESULT SetFVF(DWORD fvf) override {
+    Log("SetFVF(0x%x)", fvf);
+    fvf_ = fvf;
+    return D3D_OK;
+  }
+  HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride) override {
+    Log("DrawPrimitiveUP(%s, %u, %u)", Name(type), primitiveCount, stride);
+    if (vertices == nullptr || primitiveCount == 0) return D3DERR_INVALIDCALL;
+    const int count = VertexCount(type, primitiveCount);
+    const auto* bytes = static_cast<const unsigned char*>(vertices);
+    if (Settings().pixels && (fvf_ & D3DFVF_XYZRHW) != 0 && target_->hasPixels()) {
+      std::vector<RasterVertex> points(static_cast<size_t>(count));
+      for (int i = 0; i < count; ++i) {
+        const unsigned char* vertex = bytes + static_cast<size_t>(i) * stride;
+        std::memcpy(&points[i].x, vertex, 4);
+        std::memcpy(&points[i].y, vertex + 4, 4);
+        points[i].diffuse = 0xFFFFFFFFu;
+        if ((fvf_ & D3DFVF_DIFFUSE) != 0) std::memcpy(&points[i].diffuse, vertex + 16, 4);
+      }
+      if (snapshot_ == nullptr) snapshot_ = std::make_shared<const RasterStates>(raster_);
+      target_->queue(type, std::move(points), snapshot_);
+    }
+    if (!Settings().vertices) return D3D_OK;
+    for (int i = 0; i < count; ++i) Settings().calls.push_back(VertexText(bytes + static_cast<size_t>(i) * stride));
+    return D3D_OK;
+  }
+
+  Surface* backBuffer() const { return backBuffer_; }
+
+ private:
+  HRESULT Constants(const char* call, UINT start, const float* data, UINT count) {
+    if (data == nullptr) return D3DERR_INVALIDCALL;
+    std::string text;
+    for (UINT i = 0; i < count * 4; ++i) text += (i == 0 ? "" : ", ") + Number(data[i]);
+    Log("%s(%u, {%s}, %u)", call, start, text.c_str(), count);
+    return D3D_OK;
+  }
+
+  // One vertex laid out by the current FVF.
+  std::string VertexText(const unsigned char* vertex) const {
+    std::string text = " ";
+    size_t offset = 0;
+    auto readFloat = [&] {
+      float value;
+      std::memcpy(&value, vertex + offset, 4);
+      offset += 4;
+      return value;
+    };
+    auto readColor = [&] {
+      DWORD value;
+      std::memcpy(&value, vertex + offset, 4);
+      offset += 4;
+      char colour[16];
+      std::snprintf(colour, sizeof colour, "%08X", value);
+      return std::string(colour);
+    };
+    if ((fvf_ & D3DFVF_XYZRHW) != 0) {
+      const float x = readFloat(), y = readFloat(), z = readFloat(), rhw = readFloat();
+      text += " (" + Number(x) + ", " + Number(y) + ", " + Number(z) + ", " + Number(rhw) + ")";
+    }
+    if ((fvf_ & D3DFVF_DIFFUSE) != 0) text += " diffuse " + readColor();
+    if ((fvf_ & D3DFVF_SPECULAR) != 0) text += " specular " + readColor();
+    const DWORD textures = (fvf_ >> 8) & 0xF;
+    for (DWORD t = 0; t < textures; ++t) {
+      const float u = readFloat(), v = readFloat();
+      text += " uv (" + Number(u) + ", " + Number(v) + ")";
+    }
+    return text;
+  }
+
+  Surface* backBuffer_;
+  Surface* target_;
+  D3DVIEWPORT9 viewport_{};
+  bool viewportSet_ = false;
+  RasterStates raster_;
+  std::shared_ptr<const RasterStates> snapshot_;
+  bool inScene_ = false;
+  DWORD fvf_ = 0;
+};
+
+class Direct3D final : public IDirect3D9, public Counted {
+ public:
+  ULONG AddRef() override { return AddRefCount(); }
+  ULONG Release() override { return ReleaseCount(); }
+
+  HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override {
+    Log("GetAdapterDisplayMode(%u)", adapter);
+    if (mode == nullptr || adapter != 0) return D3DERR_INVALIDCALL;
+    const FakeState& desktop = State();
+    D3DFORMAT format = Settings().adapterFormat;
+    if (format == D3DFMT_UNKNOWN) format = desktop.desktopDepth == 16 ? D3DFMT_R5G6B5 : D3DFMT_X8R8G8B8;
+    *mode = {static_cast<UINT>(desktop.desktopWidth), static_cast<UINT>(desktop.desktopHeight), 60, format};
+    return D3D_OK;
+  }
+  UINT GetAdapterModeCount(UINT adapter, D3DFORMAT format) override {
+    Log("GetAdapterModeCount(%u, %u)", adapter, static_cast<unsigned>(format));
+    if (adapter != 0) return 0;
+    if (format == D3DFMT_R5G6B5) return Settings().r5g6b5Modes;
+    return 4;
+  }
+  HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT surfaceFormat, BOOL windowed,
+                                     D3DMULTISAMPLE_TYPE multiSample, DWORD* qualityLevels) override {
+    const bool ok = static_cast<int>(multiSample) <= Settings().maxMultiSample;
+    Log("CheckDeviceMultiSampleType(%u, %u, %u, %d, %u) = %s", adapter, static_cast<unsigned>(deviceType),
+        static_cast<unsigned>(surfaceFormat), windowed, static_cast<unsigned>(multiSample), ok ? "ok" : "refused");
+    if (!ok) return D3DERR_NOTAVAILABLE;
+    if (qualityLevels != nullptr) *qualityLevels = Settings().multiSampleQuality;
+    return D3D_OK;
+  }
+  HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat,
+                                 D3DFORMAT renderTargetFormat, D3DFORMAT depthStencilFormat) override {
+    const bool ok = Settings().refusedDepthFormats.count(depthStencilFormat) == 0;
+    Log("CheckDepthStencilMatch(%u, %u, %u, %u, %u) = %s", adapter, static_cast<unsigned>(deviceType),
+        static_cast<unsigned>(adapterFormat), static_cast<unsigned>(renderTargetFormat),
+        static_cast<unsigned>(depthStencilFormat), ok ? "ok" : "refused");
+    return ok ? D3D_OK : D3DERR_NOTAVAILABLE;
+  }
+  HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat, DWORD usage,
+                            D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) override {
+    const bool ok = Settings().refusedFormats.count({checkFormat, usage}) == 0;
+    Log("CheckDeviceFormat(%u, %u, %u, 0x%x, %u, %u) = %s", adapter, static_cast<unsigned>(deviceType),
+        static_cast<unsigned>(adapterFormat), usage, static_cast<unsigned>(resourceType),
+        static_cast<unsigned>(checkFormat), ok ? "ok" : "refused");
+    return ok ? D3D_OK : D3DERR_NOTAVAILABLE;
+  }
+  HRESULT CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focusWindow, DWORD behaviorFlags,
+                       D3DPRESENT_PARAMETERS* p, IDirect3DDevice9** device) override {
+    const bool hardware = (behaviorFlags & D3DCREATE_HARDWARE_VERTEXPROCESSING) != 0;
+    const bool fails = D3dFails(hardware ? D3dFailure::DeviceHardware : D3dFailure::DeviceSoftware);
+    if (p == nullptr || device == nullptr) return D3DERR_INVALIDCALL;
+    Log("CreateDevice(%u, %u, %s, 0x%x, {%ux%u format %u count %u multisample %u/%u swap %u %s windowed %d "
+        "autodepth %d flags 0x%x rate %u interval 0x%x}) = %s",
+        adapter, static_cast<unsigned>(deviceType), focusWindow != nullptr ? "window" : "null", behaviorFlags,
+        p->BackBufferWidth, p->BackBufferHeight, static_cast<unsigned>(p->BackBufferFormat), p->BackBufferCount,
+        static_cast<unsigned>(p->MultiSampleType), p->MultiSampleQuality, static_cast<unsigned>(p->SwapEffect),
+        p->hDeviceWindow != nullptr ? "window" : "null", p->Windowed, p->EnableAutoDepthStencil, p->Flags,
+        p->FullScreen_RefreshRateInHz, p->PresentationInterval, fails ? "failed" : "ok");
+    *device = nullptr;
+    if (fails) return D3DERR_NOTAVAILABLE;
+    Settings().behaviorFlags = behaviorFlags;
+    Settings().parameters = *p;
+    *device = new Device(*p);
+    return D3D_OK;
+  }
+};
+
+}  // namespace
+
+void UseRecordingDevice(bool on) { Settings().recording = on; }
+void SetD3dFailure(D3dFailure which, bool fail) { Settings().failures[static_cast<int>(which)] = fail; }
+void RefuseFormat(D3DFORMAT format, DWORD usage) { Settings().refusedFormats.insert({format, usage}); }
+void RefuseDepthFormat(D3DFORMAT format) { Settings().refusedDepthFormats.insert(format); }
+void SetAdapterFormat(D3DFORMAT format) { Settings().adapterFormat = format; }
+void SetR5G6B5ModeCount(UINT count) { Settings().r5g6b5Modes = count; }
+void SetMultiSampleSupport(int maxType, DWORD qualityLevels) {
+  Settings().maxMultiSample = maxType;
+  Settings().multiSampleQuality = qualityLevels;
+}
+void SetBlendOpSupported(bool supported) { Settings().blendOp = supported; }
+void SetMaxTextureSize(DWORD width, DWORD height) {
+  Settings().maxTextureWidth = width;
+  Settings().maxTextureHeight = height;
+}
+void SetShaderVersions(DWORD vertexShader, DWORD pixelShader) {
+  Settings().vertexShaderVersion = vertexShader;
+  Settings().pixelShaderVersion = pixelShader;
+}
+
+const std::vector<std::string>& D3dCalls() { return Settings().calls; }
+std::string D3dDump() {
+  std::string dump;
+  for (const std::string& line : Settings().calls) dump += line + "\n";
+  return dump;
+}
+void RecordVertices(bool on) { Settings().vertices = on; }
+void RasterisePrimitives(bool on) { Settings().pixels = on; }
+void ClearD3dCalls() { Settings().calls.clear(); }
+int LiveD3dObjects() { return Settings().live; }
+DWORD D3dBehaviorFlags() { return Settings().behaviorFlags; }
+const D3DPRESENT_PARAMETERS& D3dPresentParameters() { return Settings().parameters; }
+int D3dPresents() { return Settings().presents; }
+
+std::vector<std::uint32_t> BackBufferPixels() {
+  std::vector<std::uint32_t> pixels;
+  if (CurrentDevice == nullptr) return pixels;
+  Surface* back = CurrentDevice->backBuffer();
+  back->settle();
+  for (UINT y = 0; y < back->desc().Height; ++y) {
+    for (UINT x = 0; x < back->desc().Width; ++x) pixels.push_back(back->pixel(x, y));
+  }
+  return pixels;
+}
+
+void ResetD3d() {
+  // Objects the last test left alive stay counted: a later check of LiveD3dObjects sees them.
+  const int live = Settings().live;
+  Settings() = D3dSettings{};
+  Settings().live = live;
+}
+
+}  // namespace fake
+
+IDirect3D9* Direct3DCreate9(UINT sdkVersion) {
+  if (!fake::Settings().recording) return nullptr;
+  fake::Log("Direct3DCreate9(%u)%s", sdkVersion, fake::D3dFails(fake::D3dFailure::Create) ? " = null" : "");
+  if (fake::D3dFails(fake::D3dFailure::Create) || sdkVersion != D3D_SDK_VERSION) return nullptr;
+  return new (std::nothrow) fake::Direct3D;
+}

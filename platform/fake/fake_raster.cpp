@@ -1,0 +1,253 @@
+// The recording device's rasteriser (see fake_raster.h).
+#include "fake_raster.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace fake {
+namespace {
+
+struct Colour {
+  float r, g, b, a;  // 0..1
+};
+
+Colour Unpack(std::uint32_t argb) {
+  return {static_cast<float>((argb >> 16) & 0xFF) / 255.0f, static_cast<float>((argb >> 8) & 0xFF) / 255.0f,
+          static_cast<float>(argb & 0xFF) / 255.0f, static_cast<float>(argb >> 24) / 255.0f};
+}
+
+std::uint32_t Channel(float v) {
+  return static_cast<std::uint32_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
+}
+
+std::uint32_t Pack(const Colour& c) {
+  return (Channel(c.a) << 24) | (Channel(c.r) << 16) | (Channel(c.g) << 8) | Channel(c.b);
+}
+
+Colour Mix(const Colour& a, const Colour& b, float t) {
+  return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
+}
+
+class Shader {
+ public:
+  Shader(const RasterStates& states, RasterTarget& target) : s_(states), target_(target) {}
+
+  void Pixel(int x, int y, const Colour& diffuse) {
+    const D3DVIEWPORT9& v = s_.viewport;
+    if (x < static_cast<int>(v.X) || y < static_cast<int>(v.Y) || x >= static_cast<int>(v.X + v.Width) ||
+        y >= static_cast<int>(v.Y + v.Height) || x < 0 || y < 0 || x >= target_.width() || y >= target_.height()) {
+      return;
+    }
+    const Colour source = Stage(diffuse);
+    if (s_.render[D3DRS_ALPHABLENDENABLE] == FALSE) {
+      target_.set(x, y, Pack(source));
+      return;
+    }
+    const Colour dest = Unpack(target_.get(x, y));
+    const Colour sf = Factor(s_.render[D3DRS_SRCBLEND], source, dest);
+    const Colour df = Factor(s_.render[D3DRS_DESTBLEND], source, dest);
+    auto op = [&](float sc, float sfc, float dc, float dfc) {
+      switch (s_.render[D3DRS_BLENDOP]) {
+        case D3DBLENDOP_SUBTRACT: return sc * sfc - dc * dfc;
+        case D3DBLENDOP_REVSUBTRACT: return dc * dfc - sc * sfc;
+        case D3DBLENDOP_MIN: return std::min(sc, dc);
+        case D3DBLENDOP_MAX: return std::max(sc, dc);
+        default: return sc * sfc + dc * dfc;
+      }
+    };
+    target_.set(x, y, Pack({op(source.r, sf.r, dest.r, df.r), op(source.g, sf.g, dest.g, df.g),
+                            op(source.b, sf.b, dest.b, df.b), op(source.a, sf.a, dest.a, df.a)}));
+  }
+
+  bool flat() const { return s_.render[D3DRS_SHADEMODE] == D3DSHADE_FLAT; }
+
+ private:
+  Colour Argument(DWORD argument, const Colour& diffuse) const {
+    Colour c;
+    switch (argument & D3DTA_SELECTMASK) {
+      case D3DTA_TFACTOR: c = Unpack(s_.render[D3DRS_TEXTUREFACTOR]); break;
+      case D3DTA_TEXTURE: c = {1, 1, 1, 1}; break;  // no texture bound
+      default: c = diffuse; break;                  // diffuse, and current at stage 0
+    }
+    if ((argument & D3DTA_COMPLEMENT) != 0) c = {1 - c.r, 1 - c.g, 1 - c.b, 1 - c.a};
+    if ((argument & D3DTA_ALPHAREPLICATE) != 0) c = {c.a, c.a, c.a, c.a};
+    return c;
+  }
+
+  Colour Operation(DWORD op, DWORD arg1, DWORD arg2, const Colour& diffuse) const {
+    const Colour a = Argument(arg1, diffuse), b = Argument(arg2, diffuse);
+    switch (op) {
+      case D3DTOP_SELECTARG1: return a;
+      case D3DTOP_SELECTARG2: return b;
+      case D3DTOP_MODULATE: return {a.r * b.r, a.g * b.g, a.b * b.b, a.a * b.a};
+      case D3DTOP_ADD: return {a.r + b.r, a.g + b.g, a.b + b.b, a.a + b.a};
+      case D3DTOP_BLENDDIFFUSEALPHA: return Mix(b, a, diffuse.a);
+      case D3DTOP_BLENDCURRENTALPHA: return Mix(b, a, diffuse.a);
+      default: return diffuse;
+    }
+  }
+
+  Colour Stage(const Colour& diffuse) const {
+    const Colour colour = Operation(s_.stage0[D3DTSS_COLOROP], s_.stage0[D3DTSS_COLORARG1], s_.stage0[D3DTSS_COLORARG2],
+                                    diffuse);
+    const Colour alpha = Operation(s_.stage0[D3DTSS_ALPHAOP], s_.stage0[D3DTSS_ALPHAARG1], s_.stage0[D3DTSS_ALPHAARG2],
+                                   diffuse);
+    return {colour.r, colour.g, colour.b, alpha.a};
+  }
+
+  static Colour Factor(DWORD blend, const Colour& s, const Colour& d) {
+    switch (blend) {
+      case D3DBLEND_ZERO: return {0, 0, 0, 0};
+      case D3DBLEND_SRCCOLOR: return s;
+      case D3DBLEND_INVSRCCOLOR: return {1 - s.r, 1 - s.g, 1 - s.b, 1 - s.a};
+      case D3DBLEND_SRCALPHA: return {s.a, s.a, s.a, s.a};
+      case D3DBLEND_INVSRCALPHA: return {1 - s.a, 1 - s.a, 1 - s.a, 1 - s.a};
+      case D3DBLEND_DESTALPHA: return {d.a, d.a, d.a, d.a};
+      case D3DBLEND_INVDESTALPHA: return {1 - d.a, 1 - d.a, 1 - d.a, 1 - d.a};
+      case D3DBLEND_DESTCOLOR: return d;
+      case D3DBLEND_INVDESTCOLOR: return {1 - d.r, 1 - d.g, 1 - d.b, 1 - d.a};
+      default: return {1, 1, 1, 1};
+    }
+  }
+
+  const RasterStates& s_;
+  RasterTarget& target_;
+};
+
+void Point(const RasterVertex& v, Shader& shader) {
+  // A one-pixel square around the vertex, by the top-left rule.
+  shader.Pixel(static_cast<int>(std::floor(v.x + 0.5f)), static_cast<int>(std::floor(v.y + 0.5f)), Unpack(v.diffuse));
+}
+
+// Whether the segment a-b passes through the open diamond |x - cx| + |y - cy| < 1/2.
+bool CrossesDiamond(double ax, double ay, double bx, double by, double cx, double cy) {
+  double lo = 0, hi = 1;
+  const double dx = bx - ax, dy = by - ay;
+  for (int sx = -1; sx <= 1; sx += 2) {
+    for (int sy = -1; sy <= 1; sy += 2) {
+      const double start = sx * (ax - cx) + sy * (ay - cy), slope = sx * dx + sy * dy;
+      if (slope == 0) {
+        if (start >= 0.5) return false;
+        continue;
+      }
+      const double bound = (0.5 - start) / slope;
+      if (slope > 0) {
+        hi = std::min(hi, bound);
+      } else {
+        lo = std::max(lo, bound);
+      }
+    }
+  }
+  return lo < hi;
+}
+
+bool InsideDiamond(double x, double y, double cx, double cy) { return std::fabs(x - cx) + std::fabs(y - cy) < 0.5; }
+
+void Line(const RasterVertex& a, const RasterVertex& b, Shader& shader) {
+  const double ax = a.x, ay = a.y, bx = b.x, by = b.y;
+  const bool xMajor = std::fabs(bx - ax) >= std::fabs(by - ay);
+  const double from = xMajor ? std::min(ax, bx) : std::min(ay, by), to = xMajor ? std::max(ax, bx) : std::max(ay, by);
+  const Colour ca = Unpack(a.diffuse), cb = Unpack(b.diffuse);
+  const double length = std::hypot(bx - ax, by - ay);
+  for (int major = static_cast<int>(std::floor(from)) - 1; major <= static_cast<int>(std::ceil(to)) + 1; ++major) {
+    // The minor coordinate where the line crosses this row or column, and its neighbours.
+    double t = 0;
+    if (xMajor && bx != ax) t = (major - ax) / (bx - ax);
+    if (!xMajor && by != ay) t = (major - ay) / (by - ay);
+    t = std::clamp(t, 0.0, 1.0);
+    const double minor = xMajor ? ay + t * (by - ay) : ax + t * (bx - ax);
+    // A line along a row or column of pixel centres can only light that row or column.
+    const bool onCentres = (xMajor ? ay == by : ax == bx) && minor == std::floor(minor);
+    const int first = static_cast<int>(std::floor(minor)) - (onCentres ? 0 : 1);
+    const int last = static_cast<int>(std::floor(minor)) + (onCentres ? 0 : 2);
+    for (int m = first; m <= last; ++m) {
+      const double cx = xMajor ? major : m, cy = xMajor ? m : major;
+      if (!CrossesDiamond(ax, ay, bx, by, cx, cy) || InsideDiamond(bx, by, cx, cy)) continue;
+      float along = 0;
+      if (length > 0) along = static_cast<float>(std::clamp(((cx - ax) * (bx - ax) + (cy - ay) * (by - ay)) / (length * length), 0.0, 1.0));
+      shader.Pixel(static_cast<int>(cx), static_cast<int>(cy), shader.flat() ? ca : Mix(ca, cb, along));
+    }
+  }
+}
+
+void Triangle(const RasterVertex& first, RasterVertex a, RasterVertex b, RasterVertex c, Shader& shader) {
+  auto cross = [](const RasterVertex& p, const RasterVertex& q, double x, double y) {
+    return (static_cast<double>(q.x) - p.x) * (y - p.y) - (static_cast<double>(q.y) - p.y) * (x - p.x);
+  };
+  double area = cross(a, b, c.x, c.y);
+  if (area == 0) return;
+  if (area < 0) {
+    std::swap(b, c);
+    area = -area;
+  }
+  // Top edges run rightwards along the top; left edges run upwards.
+  auto topLeft = [](const RasterVertex& p, const RasterVertex& q) {
+    return (q.y == p.y && q.x > p.x) || q.y < p.y;
+  };
+  auto inside = [&](const RasterVertex& p, const RasterVertex& q, double x, double y) {
+    const double e = cross(p, q, x, y);
+    return e > 0 || (e == 0 && topLeft(p, q));
+  };
+  const int left = static_cast<int>(std::floor(std::min({a.x, b.x, c.x}))) - 1;
+  const int right = static_cast<int>(std::ceil(std::max({a.x, b.x, c.x}))) + 1;
+  const int top = static_cast<int>(std::floor(std::min({a.y, b.y, c.y}))) - 1;
+  const int bottom = static_cast<int>(std::ceil(std::max({a.y, b.y, c.y}))) + 1;
+  const Colour ca = Unpack(a.diffuse), cb = Unpack(b.diffuse), cc = Unpack(c.diffuse);
+  for (int y = top; y <= bottom; ++y) {
+    for (int x = left; x <= right; ++x) {
+      if (!inside(a, b, x, y) || !inside(b, c, x, y) || !inside(c, a, x, y)) continue;
+      if (shader.flat()) {
+        shader.Pixel(x, y, Unpack(first.diffuse));
+        continue;
+      }
+      const float wa = static_cast<float>(cross(b, c, x, y) / area), wb = static_cast<float>(cross(c, a, x, y) / area);
+      const float wc = 1 - wa - wb;
+      shader.Pixel(x, y, {ca.r * wa + cb.r * wb + cc.r * wc, ca.g * wa + cb.g * wb + cc.g * wc,
+                          ca.b * wa + cb.b * wb + cc.b * wc, ca.a * wa + cb.a * wb + cc.a * wc});
+    }
+  }
+}
+
+}  // namespace
+
+void DefaultRasterStates(RasterStates* states) {
+  *states = RasterStates{};
+  states->render[D3DRS_SHADEMODE] = D3DSHADE_GOURAUD;
+  states->render[D3DRS_SRCBLEND] = D3DBLEND_ONE;
+  states->render[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
+  states->render[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
+  states->render[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFFu;
+  states->stage0[D3DTSS_COLOROP] = D3DTOP_MODULATE;
+  states->stage0[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+  states->stage0[D3DTSS_COLORARG2] = D3DTA_CURRENT;
+  states->stage0[D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
+  states->stage0[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+  states->stage0[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+}
+
+void Rasterise(D3DPRIMITIVETYPE type, const RasterVertex* v, int count, const RasterStates& states,
+               RasterTarget& target) {
+  Shader shader(states, target);
+  switch (type) {
+    case D3DPT_POINTLIST:
+      for (int i = 0; i < count; ++i) Point(v[i], shader);
+      break;
+    case D3DPT_LINELIST:
+      for (int i = 0; i + 1 < count; i += 2) Line(v[i], v[i + 1], shader);
+      break;
+    case D3DPT_LINESTRIP:
+      for (int i = 0; i + 1 < count; ++i) Line(v[i], v[i + 1], shader);
+      break;
+    case D3DPT_TRIANGLELIST:
+      for (int i = 0; i + 2 < count; i += 3) Triangle(v[i], v[i], v[i + 1], v[i + 2], shader);
+      break;
+    case D3DPT_TRIANGLESTRIP:
+      for (int i = 0; i + 2 < count; ++i) Triangle(v[i], v[i], v[i + 1], v[i + 2], shader);
+      break;
+    case D3DPT_TRIANGLEFAN:
+      for (int i = 1; i + 1 < count; ++i) Triangle(v[i], v[0], v[i], v[i + 1], shader);
+      break;
+  }
+}
+
+}  // namespace fake

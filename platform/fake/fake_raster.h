@@ -1,0 +1,41 @@
+// The recording device's pixels: pre-transformed points, lines and triangles rasterised by
+// Direct3D 9's rules (pixel centres at integer coordinates, lines lit where they leave a
+// pixel's diamond, triangles by the top-left rule), coloured by the untextured stage-0
+// operations and blended by the blend states. Slow and plain: it serves tests, not speed.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/d3d9.h"
+
+namespace fake {
+
+// Where the pixels go, in A8R8G8B8 whatever the surface stores.
+class RasterTarget {
+ public:
+  virtual ~RasterTarget() = default;
+  virtual int width() const = 0;
+  virtual int height() const = 0;
+  virtual std::uint32_t get(int x, int y) const = 0;
+  virtual void set(int x, int y, std::uint32_t argb) = 0;
+};
+
+struct RasterVertex {
+  float x, y;
+  std::uint32_t diffuse;
+};
+
+// The device states that decide a pixel.
+struct RasterStates {
+  DWORD render[256];
+  DWORD stage0[33];
+  D3DVIEWPORT9 viewport;
+};
+
+// Device defaults for the states the rasteriser reads.
+void DefaultRasterStates(RasterStates* states);
+
+void Rasterise(D3DPRIMITIVETYPE type, const RasterVertex* vertices, int count, const RasterStates& states,
+               RasterTarget& target);
+
+}  // namespace fake
