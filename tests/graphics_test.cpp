@@ -238,15 +238,19 @@ TEST_F(GraphicsTest, LinesAndCirclesReachTheScreenImageThroughTheDrawState) {
 
 TEST_F(GraphicsTest, FrontScreenTimerPresentsAgainOnlyWhileTheFrontScreenIsTheTarget) {
   ASSERT_EQ(InitEngine(), 0);
-  SetVSyncWait(FALSE);
   PumpMessages();
   int presents = fake::Presented().presents;
+  const int waits = fake::VerticalBlankWaits();
   fake::AdvanceClock(40);
   EXPECT_EQ(PumpMessages(), 0);
   EXPECT_EQ(fake::Presented().presents, presents + 1) << "one tick, one present";
+  EXPECT_EQ(fake::VerticalBlankWaits(), waits) << "the tick does not wait for the vertical blank";
   fake::AdvanceClock(10);
   PumpMessages();
   EXPECT_EQ(fake::Presented().presents, presents + 1) << "the period is 32 ms";
+  fake::AdvanceClock(30);
+  PumpMessages();
+  EXPECT_EQ(fake::Presented().presents, presents + 2) << "a program that stopped presenting still shows its picture";
 
   ASSERT_EQ(SelectDrawTarget(ScreenBack), 0);
   presents = fake::Presented().presents;
@@ -257,6 +261,21 @@ TEST_F(GraphicsTest, FrontScreenTimerPresentsAgainOnlyWhileTheFrontScreenIsTheTa
   EXPECT_EQ(fake::Presented().presents, presents) << "the timer stops itself off the front screen";
 }
 
+// A present of the program's own between two ticks leaves the next tick nothing to show again;
+// the tick after that, with no present in between, shows the picture again.
+TEST_F(GraphicsTest, FrontScreenTimerLeavesAPictureAlonePresentedSinceItsLastTick) {
+  ASSERT_EQ(InitEngine(), 0);
+  PumpMessages();
+  const int presents = fake::Presented().presents;
+  fake::AdvanceClock(20);
+  ASSERT_EQ(PresentScreen(), 0);
+  fake::AdvanceClock(20);
+  PumpMessages();
+  EXPECT_EQ(fake::Presented().presents, presents + 1) << "only the program's own present";
+  fake::AdvanceClock(40);
+  PumpMessages();
+  EXPECT_EQ(fake::Presented().presents, presents + 2) << "nothing presented since the last tick";
+}
 
 TEST_F(GraphicsTest, FullScreenSoftwareModeChangesTheDisplayAndPutsItBack) {
   ChangeWindowMode(FALSE);

@@ -22,6 +22,10 @@ struct GraphicsStateRecord {
   MEMIMG screenImage;
   MEMIMG workImages[2];  // screen-sized: one plain, one with alpha
   unsigned char clearRed, clearGreen, clearBlue;  // background colour
+  // Every PresentScreen counts here; the front-screen timer remembers the count it last saw, so
+  // that it shows the picture again only when nothing was presented since its previous tick.
+  unsigned presentCount;
+  unsigned presentCountAtTimerTick;
 };
 
 extern GraphicsStateRecord GraphicsState;
@@ -43,7 +47,8 @@ void CloseDisplayBackEnd();
 void CreateScreenImage();
 
 void WaitVerticalBlank();
-// Presents again on a repaint while the back screen is the draw target.
+// Presents again without waiting for the vertical blank: a repaint while the back screen is
+// the draw target, and the front-screen timer when nothing was presented since its last tick.
 void RepaintPresent();
 // Starts the 32 ms timer that presents the front screen again whenever messages are pumped.
 void StartFrontScreenTimer();

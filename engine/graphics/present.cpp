@@ -28,6 +28,7 @@ void WaitVerticalBlank() {
 
 int PresentScreen() {
   if (!EngineState.Initialised) return -1;
+  ++GraphicsState.presentCount;
   if (!EngineState.AppActive) WaitWhileInactive();
   DrawScreenLog();
 

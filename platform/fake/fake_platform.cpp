@@ -130,4 +130,12 @@ void SetClientSize(int width, int height) {
 
 int VerticalBlankWaits() { return State().verticalBlankWaits; }
 
+void SetRefreshRate(int hertz) { State().refreshRate = hertz > 0 ? hertz : 0; }
+
+int RefreshAt(DWORD milliseconds) {
+  const int rate = State().refreshRate;
+  return rate > 0 ? static_cast<int>(static_cast<std::uint64_t>(milliseconds) * static_cast<std::uint64_t>(rate) / 1000)
+                  : 0;
+}
+
 }  // namespace fake

@@ -62,6 +62,7 @@ struct FakeState {
   std::string journal;
   PresentedFrame presented;
   int verticalBlankWaits = 0;
+  int refreshRate = 0;
   std::vector<FontCall> fontCalls;
   int failNextFonts = 0;
   int glyphRenders = 0;
