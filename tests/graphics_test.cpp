@@ -195,6 +195,42 @@ TEST_F(GraphicsTest, ScreenModeChangesAfterStartUp) {
   EXPECT_EQ(SetScreenMode(640, 480, 24, 0), -1);
 }
 
+TEST_F(GraphicsTest, EveryGraphicsStartWaitsForTheVerticalBlankAgain) {
+  ASSERT_EQ(InitEngine(), 0);
+  SetVSyncWait(FALSE);
+  ASSERT_EQ(SetScreenMode(640, 480, 32, 0), 0);
+  EXPECT_EQ(GetVSyncWait(), 1);
+  const int waits = fake::VerticalBlankWaits();
+  PresentScreen();
+  EXPECT_EQ(fake::VerticalBlankWaits(), waits + 1);
+}
+
+// A 320 × 240 full-screen mode the display lacks is served by 640 × 480 with the top-left
+// quarter doubled; a genuine 640 × 480 asked for afterwards shows the whole screen again.
+TEST_F(GraphicsTest, TheDoublingOf320x240EndsWithTheModeThatNeededIt) {
+  ChangeWindowMode(FALSE);
+  ASSERT_EQ(InitEngine(), 0);
+  SetVSyncWait(FALSE);
+  fake::SetClientSize(640, 480);
+  SetScreenMode(320, 240, 32, 0);
+  ASSERT_EQ(GraphicsState.emulate320x240, 1);
+  ASSERT_EQ(GraphicsState.screenWidth, 640);
+  PresentScreen();
+  EXPECT_EQ(fake::Presented().stretchedPresents, 1) << "the quarter doubled";
+
+  EXPECT_EQ(SetScreenMode(640, 480, 32, 0), 0);
+  EXPECT_EQ(GraphicsState.emulate320x240, 0);
+  const int stretched = fake::Presented().stretchedPresents;
+  SetVSyncWait(FALSE);
+  PresentScreen();
+  EXPECT_EQ(fake::Presented().stretchedPresents, stretched) << "the whole screen, 1:1";
+
+  SetScreenMode(320, 240, 32, 0);
+  ASSERT_EQ(GraphicsState.emulate320x240, 1);
+  EndEngine();
+  EXPECT_EQ(GraphicsState.emulate320x240, 0) << "the next start begins without doubling";
+}
+
 
 int CountPixels(std::uint32_t value) {
   const MEMIMG& screen = GraphicsState.screenImage;

@@ -33,7 +33,7 @@ extern GraphicsStateRecord GraphicsState;
 int StartGraphics();
 int EndGraphics();
 // -1 in width, height, bitDepth or refreshRate keeps the current value; force restarts even
-// when nothing changes.
+// when nothing changes. 0, or -1 when the wanted mode could not be started and another serves.
 int ChangeScreenMode(int width, int height, int bitDepth, int force, int refreshRate);
 int GetVSyncWait();
 int SetClearColor(int red, int green, int blue);

@@ -90,6 +90,8 @@ void SetFailure(Failure which, bool fail) {
 
 int ComDepth() { return State().comDepth; }
 const std::string& Journal() { return State().journal; }
+const std::string& Stacking() { return State().stacking; }
+void ClearStacking() { State().stacking.clear(); }
 
 void SetAnotherInstance(bool running) { State().anotherInstance = running; }
 void SetOemCodePage(unsigned codePage) { State().oemCodePage = codePage; }

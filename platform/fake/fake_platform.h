@@ -115,6 +115,10 @@ int LiveInputObjects();
 // "CoCreateInstance", "CreateWindow", "DestroyWindow" (with the input objects still alive,
 // e.g. "DestroyWindow/2").
 const std::string& Journal();
+// Changes of the windows' stacking, in order: "Raise" (brought to the front or activated),
+// "TopMost", "NotTopMost".
+const std::string& Stacking();
+void ClearStacking();
 
 // What the window system shows.
 bool ScreenSaverEnabled();
