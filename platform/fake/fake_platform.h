@@ -151,6 +151,7 @@ int RefreshAt(DWORD milliseconds);
 // Fonts: a built-in synthetic face whatever face is asked for. For a cell height h (16 when
 // 0 or less): ascent h - h/4, descent h/4, maximum width h. Glyphs:
 //   0x20 and 0x8140 (full-width space): no ink, advance h/2 and h;
+//   0x7F: an empty image, advance h/2;
 //   '.' (0x2E): one ink pixel, origin (1, h/2), advance h/2;
 //   other single-byte codes: (h/2 - 2) × (h - 4), double-byte codes: (h - 2) × (h - 4),
 //   origin (1, ascent - 2), advance h/2 and h; grey level of pixel (x, y) GlyphLevel(...),
