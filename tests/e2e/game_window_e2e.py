@@ -4,9 +4,10 @@
 Usage: game_window_e2e.py PATH_TO_PELLIMAR
 
 Starts the game and checks, with xdotool and Xlib: an 800 x 600 client area titled
-"Pellimar　ver0.10"; a second copy ends with -1 while the first runs; a scripted drag leaves it
-running; Escape ends it with 0; closing the window (the window manager's delete request) ends it
-with 0; without a display it ends with -1 after one line on standard error.
+"Pellimar　ver0.10"; a second copy ends with -1 while the first runs, after one line on standard
+error; a scripted drag leaves it running; Escape ends it with 0; closing the window (the window
+manager's delete request) ends it with 0; without a display it ends with -1 after one line on
+standard error.
 Exits 77 (skipped) when no X display or xdotool is available. Every wait is bounded.
 """
 import ctypes
@@ -168,6 +169,10 @@ def main():
 
         second = subprocess.run([game], env=env, capture_output=True, timeout=20)
         check(second.returncode == 255, f"a second copy ends with 255, got {second.returncode}")
+        lines = [line for line in second.stderr.decode(errors="replace").splitlines()
+                 if not re.fullmatch(r"\d+\.\d\dMB", line)]
+        check(len(lines) == 1 and "another copy is already running" in lines[0],
+              f"a second copy says why in one line on stderr, got {lines}")
 
         # A drag from one ball to its right neighbour, with the button held.
         xdotool("mousemove", "--window", window, 48, 48)
