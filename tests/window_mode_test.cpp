@@ -135,6 +135,25 @@ TEST_F(WindowModeTest, FullScreenToWindowedCentresTheWindowAndGivesTheDesktopIts
   EXPECT_EQ(width, 0);
 }
 
+// The desktop's own mode comes back during the switch to windowed mode as an 8-bit one, which a
+// 16-bit screen could not live with had the desktop changed on its own. Inside the switch the
+// window procedure only notes the change.
+TEST_F(WindowModeTest, TheDisplayChangeOfTheSwitchItselfEndsNothing) {
+  fake::SetDesktopDepth(8);
+  SetScreenMode(800, 600, 16, 60);
+  ChangeWindowMode(FALSE);
+  Start();
+  EXPECT_EQ(ChangeWindowMode(TRUE), 0);
+  EXPECT_EQ(EngineState.DisplayChangeSeen, 1);
+  EXPECT_EQ(EngineState.CloseRequested, 0);
+  EXPECT_EQ(PumpMessages(), 0);
+
+  // The same change outside a switch ends the program in order.
+  SendMessageA(EngineState.MainWindow, WM_DISPLAYCHANGE, 8, MAKELPARAM(1280, 1024));
+  EXPECT_EQ(EngineState.CloseRequested, 1);
+  EXPECT_EQ(PumpMessages(), -1);
+}
+
 TEST_F(WindowModeTest, TheCurrentModeLogsOnlyTheFirstLine) {
   for (const int windowed : {TRUE, FALSE}) {
     SCOPED_TRACE(windowed ? "windowed" : "full-screen");
