@@ -193,18 +193,25 @@ TEST_F(WindowModeTest, AClientAreaThatWouldStartOffTheDesktopStartsAtItsCorner) 
 
 // Full-screen at the desktop's own size changes nothing on the display, so no display change
 // ever arrives: the switch waits for it only a bounded time.
+// The same when the millisecond count wraps during the wait.
 TEST_F(WindowModeTest, ASwitchThatLeavesTheDisplayAloneWaitsABoundedTime) {
   fake::SetDesktopSize(800, 600);
   Start();
   fake::SetIdlePassTime(1);
-  const int started = GetMilliCount();
-  EXPECT_EQ(ChangeWindowMode(FALSE), 0);
-  const int waited = GetMilliCount() - started;
-  EXPECT_GE(waited, 500);
-  EXPECT_LT(waited, 1000);
-  EXPECT_EQ(EngineState.DisplayChangeSeen, 0);
-  EXPECT_EQ(EngineState.ModeSwitching, 0);
-  EXPECT_EQ(Style() & ~WS_VISIBLE, FullScreenStyle);
+  int windowed = FALSE;
+  for (const DWORD clock : {1000u, 0x7FFFFF00u}) {
+    SCOPED_TRACE(clock);
+    fake::SetClock(clock);
+    const int started = GetMilliCount();
+    EXPECT_EQ(ChangeWindowMode(windowed), 0);
+    const int waited = (GetMilliCount() - started) & 0x7FFFFFFF;
+    EXPECT_GE(waited, 500);
+    EXPECT_LT(waited, 1000);
+    EXPECT_EQ(EngineState.DisplayChangeSeen, 0);
+    EXPECT_EQ(EngineState.ModeSwitching, 0);
+    EXPECT_EQ(Style() & ~WS_VISIBLE, windowed ? WindowedStyle : FullScreenStyle);
+    windowed = !windowed;
+  }
 }
 
 // The display lacks the screen's mode in full-screen: the window is full-screen all the same,

@@ -17,9 +17,12 @@ namespace {
 // the switch queued, short enough to pass for part of the switch.
 constexpr int DisplayChangeWaitLimit = 500;
 
+// Milliseconds since a GetMilliCount reading; the count has 31 bits and wraps.
+int MillisecondsSince(int started) { return (GetMilliCount() - started) & 0x7FFFFFFF; }
+
 void WaitForDisplayChange() {
   const int started = GetMilliCount();
-  while (!EngineState.DisplayChangeSeen && GetMilliCount() - started < DisplayChangeWaitLimit) {
+  while (!EngineState.DisplayChangeSeen && MillisecondsSince(started) < DisplayChangeWaitLimit) {
     if (PumpWindowMessages() == -1) return;
     if (!EngineState.DisplayChangeSeen) Sleep(1);
   }
