@@ -1,6 +1,6 @@
 // The game's loop on the real platform with SDL's off-screen video driver, which refreshes at
-// 60 Hz: every refresh brings one game tick, and the front-screen timer, which ticks in the
-// loop's message pump, presents nothing the game has just presented.
+// 60 Hz: every tick presents once, and the front-screen timer, which ticks in the loop's message
+// pump, presents nothing the game has just presented. The rate itself is measured and printed.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -12,7 +12,7 @@
 
 namespace {
 
-TEST(RealPacing, TheGameAdvancesOnceARefreshForThreeSeconds) {
+TEST(RealPacing, TheGamePresentsOncePerTickForThreeSeconds) {
   test_support::TempDirectory directory;
   // A copy of the game elsewhere on this machine must not look like this one.
   setenv("XDG_RUNTIME_DIR", directory.path().c_str(), 1);
@@ -25,12 +25,11 @@ TEST(RealPacing, TheGameAdvancesOnceARefreshForThreeSeconds) {
 
   std::printf("%.1f ticks, %.1f presents and %.1f distinct pictures per second over %.2f s\n",
               pacing.TicksPerSecond(), pacing.PresentsPerSecond(), pacing.PicturesPerSecond(), pacing.seconds);
+  // Whatever the machine's load does to the rate (an idle one gives 59-60 ticks a second, see
+  // bench/pacing_bench), a timer that presented again in the game's pump would show here as
+  // more presents than ticks: it took every third refresh and left 40 ticks a second.
   EXPECT_EQ(pacing.presents, static_cast<unsigned>(pacing.ticks)) << "one present per tick, none from the timer";
-#ifdef PACING_FLOOR
-  // An idle machine gives 59-60; the floor leaves room for a busy one and still tells the
-  // 40 ticks a second of a timer that took every third refresh.
-  EXPECT_GE(pacing.TicksPerSecond(), PACING_FLOOR);
-#endif
+  EXPECT_LE(pacing.pictures, pacing.ticks);
 }
 
 }  // namespace

@@ -125,6 +125,15 @@ TEST_F(WindowStartTest, TitleSetAfterStartUpRetitlesTheWindow) {
   EXPECT_STREQ(EngineState.WindowClassName, Title) << "the class keeps its name";
 }
 
+// The start-up lets the window settle for 200 ms of the millisecond count, also when the count
+// wraps meanwhile.
+TEST_F(WindowStartTest, TheSettlingTimeEndsAcrossTheWrapOfTheMillisecondCount) {
+  fake::SetClock(0x7FFFFF80u);
+  Start();
+  EXPECT_GE(fake::CurrentPass(), 200);
+  EXPECT_LT(fake::CurrentPass(), 400);
+}
+
 TEST_F(WindowStartTest, WindowScaleSizesTheClientArea) {
   EngineState.WindowScale = 2.0;
   Start();

@@ -197,10 +197,11 @@ int StartWindow() {
   EngineState.EndRequested = 0;
 
   BringWindowToTop(EngineState.MainWindow);
+  // The millisecond count has 31 bits and wraps (every 24.8 days of the system's uptime).
   const int started = GetMilliCount();
   do {
     PumpWindowMessages();
-  } while (GetMilliCount() - started < 200 && !EngineState.QuitRequested);
+  } while (((GetMilliCount() - started) & 0x7FFFFFFF) < 200 && !EngineState.QuitRequested);
 
   RefreshWindowLayout();
   EngineState.Creating = 0;
