@@ -239,6 +239,35 @@ TEST_F(SmallCacheTest, ResetEmptiesTheCache) {
   EXPECT_EQ(RenderGlyphs(handle, 0, nullptr), nullptr);
 }
 
+// Every block the text code takes is the engine's own: no source file, line 0, as the trace and
+// the memory dump show them.
+TEST_F(GlyphCacheTest, TextAllocationsCarryNoSourceFileOrLine) {
+  EngineState.TraceSize = -1;
+  const int font = CreateFontToHandle(nullptr, 20, -1, FontTypeAntiAliasEdge, -1, 2, 0, -1, 0);
+  ASSERT_NE(font, -1);
+  int count = 0;
+  ASSERT_EQ(PrepareGlyphs(-1, std::string(300, 'Q').c_str(), font, nullptr, &count), 0);
+  DumpAllocations();
+  EngineState.TraceSize = 0;
+  ASSERT_EQ(ReleaseFontHandle(font), 0);
+  const std::string log = Log();
+  std::size_t blocks = 0;
+  for (std::size_t at = log.find("  file:"); at != std::string::npos; at = log.find("  file:", at + 1)) {
+    ++blocks;
+    EXPECT_EQ(log.compare(at, 17, "  file:  line:0  "), 0) << log.substr(at, 40);
+  }
+  EXPECT_GE(blocks, 4u) << "the font record, its cache, a glyph buffer and the string's lists";
+}
+
+// A glyph whose image is empty (the fake face draws nothing for 0x7F) takes a 0-byte
+// buffer, which the default trace setting logs.
+TEST_F(GlyphCacheTest, AnEmptyGlyphImageTakesZeroBytes) {
+  ASSERT_NE(Prepare(QueryDefaultFont(), "\x7f"), nullptr);
+  const std::string log = Log();
+  EXPECT_NE(log.find("mem alloc  \tsize:0(0.000kb)  file:  line:0  ID:"), std::string::npos);
+  EXPECT_NE(log.find("data:<> ]\r\n"), std::string::npos);
+}
+
 TEST_F(GlyphCacheTest, LongStringsAreWalkedThroughOneAllocation) {
   std::string text(600, 'Z');
   text[599] = '\x82';  // lead byte at the end

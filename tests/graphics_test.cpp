@@ -195,6 +195,42 @@ TEST_F(GraphicsTest, ScreenModeChangesAfterStartUp) {
   EXPECT_EQ(SetScreenMode(640, 480, 24, 0), -1);
 }
 
+TEST_F(GraphicsTest, EveryGraphicsStartWaitsForTheVerticalBlankAgain) {
+  ASSERT_EQ(InitEngine(), 0);
+  SetVSyncWait(FALSE);
+  ASSERT_EQ(SetScreenMode(640, 480, 32, 0), 0);
+  EXPECT_EQ(GetVSyncWait(), 1);
+  const int waits = fake::VerticalBlankWaits();
+  PresentScreen();
+  EXPECT_EQ(fake::VerticalBlankWaits(), waits + 1);
+}
+
+// A 320 × 240 full-screen mode the display lacks is served by 640 × 480 with the top-left
+// quarter doubled; a genuine 640 × 480 asked for afterwards shows the whole screen again.
+TEST_F(GraphicsTest, TheDoublingOf320x240EndsWithTheModeThatNeededIt) {
+  ChangeWindowMode(FALSE);
+  ASSERT_EQ(InitEngine(), 0);
+  SetVSyncWait(FALSE);
+  fake::SetClientSize(640, 480);
+  SetScreenMode(320, 240, 32, 0);
+  ASSERT_EQ(GraphicsState.emulate320x240, 1);
+  ASSERT_EQ(GraphicsState.screenWidth, 640);
+  PresentScreen();
+  EXPECT_EQ(fake::Presented().stretchedPresents, 1) << "the quarter doubled";
+
+  EXPECT_EQ(SetScreenMode(640, 480, 32, 0), 0);
+  EXPECT_EQ(GraphicsState.emulate320x240, 0);
+  const int stretched = fake::Presented().stretchedPresents;
+  SetVSyncWait(FALSE);
+  PresentScreen();
+  EXPECT_EQ(fake::Presented().stretchedPresents, stretched) << "the whole screen, 1:1";
+
+  SetScreenMode(320, 240, 32, 0);
+  ASSERT_EQ(GraphicsState.emulate320x240, 1);
+  EndEngine();
+  EXPECT_EQ(GraphicsState.emulate320x240, 0) << "the next start begins without doubling";
+}
+
 
 int CountPixels(std::uint32_t value) {
   const MEMIMG& screen = GraphicsState.screenImage;
@@ -238,15 +274,19 @@ TEST_F(GraphicsTest, LinesAndCirclesReachTheScreenImageThroughTheDrawState) {
 
 TEST_F(GraphicsTest, FrontScreenTimerPresentsAgainOnlyWhileTheFrontScreenIsTheTarget) {
   ASSERT_EQ(InitEngine(), 0);
-  SetVSyncWait(FALSE);
   PumpMessages();
   int presents = fake::Presented().presents;
+  const int waits = fake::VerticalBlankWaits();
   fake::AdvanceClock(40);
   EXPECT_EQ(PumpMessages(), 0);
   EXPECT_EQ(fake::Presented().presents, presents + 1) << "one tick, one present";
+  EXPECT_EQ(fake::VerticalBlankWaits(), waits) << "the tick does not wait for the vertical blank";
   fake::AdvanceClock(10);
   PumpMessages();
   EXPECT_EQ(fake::Presented().presents, presents + 1) << "the period is 32 ms";
+  fake::AdvanceClock(30);
+  PumpMessages();
+  EXPECT_EQ(fake::Presented().presents, presents + 2) << "a program that stopped presenting still shows its picture";
 
   ASSERT_EQ(SelectDrawTarget(ScreenBack), 0);
   presents = fake::Presented().presents;
@@ -257,6 +297,21 @@ TEST_F(GraphicsTest, FrontScreenTimerPresentsAgainOnlyWhileTheFrontScreenIsTheTa
   EXPECT_EQ(fake::Presented().presents, presents) << "the timer stops itself off the front screen";
 }
 
+// A present of the program's own between two ticks leaves the next tick nothing to show again;
+// the tick after that, with no present in between, shows the picture again.
+TEST_F(GraphicsTest, FrontScreenTimerLeavesAPictureAlonePresentedSinceItsLastTick) {
+  ASSERT_EQ(InitEngine(), 0);
+  PumpMessages();
+  const int presents = fake::Presented().presents;
+  fake::AdvanceClock(20);
+  ASSERT_EQ(PresentScreen(), 0);
+  fake::AdvanceClock(20);
+  PumpMessages();
+  EXPECT_EQ(fake::Presented().presents, presents + 1) << "only the program's own present";
+  fake::AdvanceClock(40);
+  PumpMessages();
+  EXPECT_EQ(fake::Presented().presents, presents + 2) << "nothing presented since the last tick";
+}
 
 TEST_F(GraphicsTest, FullScreenSoftwareModeChangesTheDisplayAndPutsItBack) {
   ChangeWindowMode(FALSE);

@@ -146,6 +146,21 @@ TEST_F(LogTest, NothingIsWrittenBeforeStartUpOrWhereTheFileCannotBeOpened) {
   EXPECT_EQ(fake::DebugOutput(), "");
 }
 
+// The file opens but takes nothing (a full disk): the debugger output still gets every line,
+// indentation included.
+TEST_F(LogTest, AFailedWriteStillReachesTheDebuggerOutput) {
+  StartLog();
+  std::filesystem::remove(dir_.path() / "Log.txt");
+  std::filesystem::create_symlink("/dev/full", dir_.path() / "Log.txt");
+  LogIndentIn();
+  LogText("first ");
+  LogText("line\n");
+  LogIndentOut();
+  LogText("second\n");
+  EXPECT_EQ(fake::DebugOutput(), "\tfirst line\r\nsecond\r\n");
+  EXPECT_EQ(EngineState.LogLineOpen, 0);
+}
+
 TEST_F(LogTest, DirectoryWithATrailingSeparatorGetsNoSecondOne) {
   std::strcat(EngineState.StartupDirectory, "/");
   StartLog();

@@ -319,3 +319,70 @@ TEST(RealFullScreenEngine, StartsFullScreenSurvivesDeactivationAndEndsWithTheDes
 }
 
 }  // namespace
+
+namespace {
+
+// A running engine switched windowed -> full-screen -> windowed at the desktop's size (the only
+// mode Xvfb offers): each mode shows what is drawn, the window is full-screen exactly while
+// the engine is, and the end leaves the desktop in its own mode with no mode asked for.
+TEST(RealFullScreenEngine, SwitchesWindowedFullScreenAndBackWhileDrawing) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  ASSERT_TRUE(StartSdlVideo());
+  SDL_DisplayMode desktop{};
+  ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+  test_support::TempDirectory directory;
+  const std::string title = "Vornek mode switch " + std::to_string(getpid());
+  SetWindowTitle(title.c_str());
+  SetLogOutputFlag(FALSE);
+  ChangeWindowMode(TRUE);
+  SetScreenMode(desktop.w, desktop.h, 32, 0);
+  ASSERT_EQ(InitEngine(), 0);
+  HWND window = EngineState.MainWindow;
+  SetVSyncWait(FALSE);
+  Settle();
+  EXPECT_FALSE(FullScreen(window));
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, desktop.w);
+  EXPECT_EQ(EngineState.ClientRectOnScreen.left, 0) << "a desktop-sized client area starts at its corner";
+  EXPECT_EQ(EngineState.ClientRectOnScreen.top, 0);
+  EXPECT_EQ(ClearAndPresent(window, 0x11, 0x22, 0x33), 0x112233u);
+
+  struct Step {
+    int windowed;
+    std::uint32_t color;
+  };
+  for (const Step& step : {Step{FALSE, 0x445566}, Step{TRUE, 0x778899}}) {
+    SCOPED_TRACE(step.windowed ? "back to windowed" : "to full-screen");
+    EXPECT_EQ(ChangeWindowMode(step.windowed), 0);
+    EXPECT_EQ(EngineState.ModeSwitching, 0);
+    Settle();
+    ASSERT_EQ(EngineState.AppActive, 1) << "the focus the switch took away came back";
+    EXPECT_EQ(FullScreen(window), step.windowed == FALSE);
+    SetVSyncWait(FALSE);
+    EXPECT_EQ(ClearAndPresent(window, static_cast<int>(step.color >> 16), static_cast<int>((step.color >> 8) & 0xFF),
+                              static_cast<int>(step.color & 0xFF)),
+              step.color);
+  }
+
+  EndEngine();
+  EXPECT_EQ(LiveBlockCount(), 0) << "engine blocks left after EndEngine";
+  SDL_DisplayMode current{};
+  ASSERT_EQ(SDL_GetCurrentDisplayMode(0, &current), 0);
+  EXPECT_EQ(current.w, desktop.w);
+  EXPECT_EQ(current.h, desktop.h);
+  const std::string className = title + " after";
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.lpszClassName = className.c_str();
+  ASSERT_NE(RegisterClassExA(&windowClass), 0);
+  HWND popup = CreateWindowExA(0, className.c_str(), "after", WS_POPUP | WS_VISIBLE, 0, 0, desktop.w, desktop.h,
+                               nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(popup, nullptr);
+  EXPECT_FALSE(FullScreen(popup)) << "no display mode is left asked for";
+  DestroyWindow(popup);
+  UnregisterClassA(className.c_str(), nullptr);
+}
+
+}  // namespace

@@ -106,6 +106,34 @@ TEST_F(WindowStartTest, FullScreenCoversTheScreenWithTheCursorHidden) {
   EXPECT_TRUE(fake::CursorVisible()) << "the cursor comes back at the end";
 }
 
+// After bringing the window to the front, the full-screen start puts it in the top-most band.
+TEST_F(WindowStartTest, FullScreenStartMakesTheWindowTopMostAfterBringingItForward) {
+  ChangeWindowMode(FALSE);
+  Start();
+  const std::string& stacking = fake::Stacking();
+  const std::string ending = "Raise TopMost";
+  ASSERT_GE(stacking.size(), ending.size());
+  EXPECT_EQ(stacking.substr(stacking.size() - ending.size()), ending) << stacking;
+}
+
+TEST_F(WindowStartTest, TitleSetAfterStartUpRetitlesTheWindow) {
+  SetWindowTitle(Title);
+  Start();
+  ASSERT_EQ(SetWindowTitle("Other title"), 0);
+  EXPECT_EQ(fake::NativeTitle(), "Other title");
+  EXPECT_STREQ(EngineState.WindowTitle, "Other title");
+  EXPECT_STREQ(EngineState.WindowClassName, Title) << "the class keeps its name";
+}
+
+// The start-up lets the window settle for 200 ms of the millisecond count, also when the count
+// wraps meanwhile.
+TEST_F(WindowStartTest, TheSettlingTimeEndsAcrossTheWrapOfTheMillisecondCount) {
+  fake::SetClock(0x7FFFFF80u);
+  Start();
+  EXPECT_GE(fake::CurrentPass(), 200);
+  EXPECT_LT(fake::CurrentPass(), 400);
+}
+
 TEST_F(WindowStartTest, WindowScaleSizesTheClientArea) {
   EngineState.WindowScale = 2.0;
   Start();

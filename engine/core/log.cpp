@@ -31,23 +31,23 @@ bool WriteAll(HANDLE file, const char* bytes, std::size_t length) {
   return WriteFile(file, bytes, static_cast<DWORD>(length), &written, nullptr) && written == length;
 }
 
-// The stamp goes to the file only; the indentation also to the debugger output.
-bool WriteLineStart(HANDLE file) {
+// The stamp goes to the file only; the indentation also to the debugger output, which gets it
+// even when the file takes nothing.
+void WriteLineStart(HANDLE file, bool* written) {
   char stamp[16];
   const int stampLength = std::snprintf(stamp, sizeof stamp, "%d:", static_cast<int>(timeGetTime() - EngineState.LogStartTime));
-  if (stampLength < 0 || !WriteAll(file, stamp, static_cast<std::size_t>(stampLength))) return false;
+  if (stampLength < 0 || !WriteAll(file, stamp, static_cast<std::size_t>(stampLength))) *written = false;
 
   char tabs[65];
   std::memset(tabs, '\t', sizeof tabs - 1);
   for (int left = EngineState.LogIndent; left > 0;) {
     const int count = left < 64 ? left : 64;
     tabs[count] = '\0';
-    if (!WriteAll(file, tabs, static_cast<std::size_t>(count))) return false;
+    if (*written && !WriteAll(file, tabs, static_cast<std::size_t>(count))) *written = false;
     OutputDebugStringA(tabs);
     tabs[count] = '\t';
     left -= count;
   }
-  return true;
 }
 
 // StartupDirectory, a separator unless it ends with one, and the log's name.
@@ -85,14 +85,14 @@ int LogText(const char* message) {
   HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return -1;
 
+  // A file that takes nothing (a full disk) loses the message; the debugger output still
+  // receives it.
   bool written = SetFilePointer(file, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER;
-  if (written && !EngineState.LogLineOpen) written = WriteLineStart(file);
-  if (written) written = WriteAll(file, buffer.text, converted);
-  if (written) {
-    OutputDebugStringA(buffer.text);
-    // An empty message after a new stamp leaves that line open as well.
-    EngineState.LogLineOpen = converted == 0 || buffer.text[converted - 1] != '\n';
-  }
+  if (!EngineState.LogLineOpen) WriteLineStart(file, &written);
+  if (written) WriteAll(file, buffer.text, converted);
+  OutputDebugStringA(buffer.text);
+  // An empty message after a new stamp leaves that line open as well.
+  EngineState.LogLineOpen = converted == 0 || buffer.text[converted - 1] != '\n';
   CloseHandle(file);
   return -1;
 }

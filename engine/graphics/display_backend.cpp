@@ -129,8 +129,9 @@ int OpenDisplayBackEnd() {
 }
 
 void CloseDisplayBackEnd() {
-  // Back to the display's own mode after a full-screen software mode.
-  if (!EngineState.Windowed && !GraphicsState.useHardware) ChangeDisplaySettingsA(nullptr, 0);
+  // The software back-end gives the display its own mode back whatever the window mode says
+  // now: a switch to windowed mode sets the flag before the full-screen back-end closes.
+  if (!GraphicsState.useHardware) ChangeDisplaySettingsA(nullptr, 0);
   ReleaseDisplayDevice();
   ReleaseDirectDraw();
   if (GraphicsState.d3d9Library != nullptr) FreeLibrary(GraphicsState.d3d9Library);

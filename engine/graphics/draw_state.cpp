@@ -21,6 +21,8 @@ bool IsScreenTarget(int screen) { return screen == ScreenFront || screen == Scre
 
 int InitDrawState() {
   DrawState = DrawStateRecord{};
+  // Every start of the graphics waits for the vertical blank again.
+  GraphicsState.noVSyncWait = 0;
   DrawState.tint[0] = DrawState.tint[1] = DrawState.tint[2] = 0;
   DrawState.depth2D = 0.2f;
   DrawState.blendMode = BlendModeNone;

@@ -24,6 +24,10 @@ struct GraphicsStateRecord {
   MEMIMG screenImage;
   MEMIMG workImages[2];  // screen-sized: one plain, one with alpha
   unsigned char clearRed, clearGreen, clearBlue;  // background colour
+  // Every PresentScreen counts here; the front-screen timer remembers the count it last saw, so
+  // that it shows the picture again only when nothing was presented since its previous tick.
+  unsigned presentCount;
+  unsigned presentCountAtTimerTick;
 
   // The hardware back-end.
   int fpuPreserve;
@@ -49,7 +53,7 @@ extern GraphicsStateRecord GraphicsState;
 int StartGraphics();
 int EndGraphics();
 // -1 in width, height, bitDepth or refreshRate keeps the current value; force restarts even
-// when nothing changes.
+// when nothing changes. 0, or -1 when the wanted mode could not be started and another serves.
 int ChangeScreenMode(int width, int height, int bitDepth, int force, int refreshRate);
 // The background colour as a pixel of the given image's format.
 std::uint32_t BackgroundPixel(const MEMIMG& image);
@@ -69,7 +73,8 @@ void CloseDisplayBackEnd();
 void CreateScreenImage();
 
 void WaitVerticalBlank();
-// Presents again on a repaint while the back screen is the draw target.
+// Presents again without waiting for the vertical blank: a repaint while the back screen is
+// the draw target, and the front-screen timer when nothing was presented since its last tick.
 void RepaintPresent();
 // Starts the 32 ms timer that presents the front screen again whenever messages are pumped.
 void StartFrontScreenTimer();

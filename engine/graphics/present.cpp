@@ -30,6 +30,7 @@ void WaitVerticalBlank() {
 
 int PresentScreen() {
   if (!EngineState.Initialised) return -1;
+  ++GraphicsState.presentCount;
   if (!EngineState.AppActive) WaitWhileInactive();
   DrawScreenLog();
   if (GraphicsState.useHardware) return HardwarePresentScreen();

@@ -51,11 +51,16 @@ int SetScreenMode(int width, int height, int bitDepth, int refreshRate) {
   return -1;
 }
 
+// 0 when the wanted mode started; -1 when another mode serves in its place (the one before, or
+// 640 × 480 × 16), so that a switch of the window mode can report that its mode was refused.
 int ChangeScreenMode(int width, int height, int bitDepth, int force, int refreshRate) {
   const Mode current = CurrentMode();
-  const Mode wanted{width == -1 ? current.width : width, height == -1 ? current.height : height,
-                    bitDepth == -1 ? current.bits : bitDepth, refreshRate == -1 ? current.rate : refreshRate};
-  if (wanted == current && !force) return 0;
+  const bool emulating = GraphicsState.emulate320x240 != 0;
+  // While a 320 × 240 request is served doubled, 320 × 240 is the mode in force.
+  const Mode asked = emulating ? Mode{320, 240, current.bits, current.rate} : current;
+  const Mode wanted{width == -1 ? asked.width : width, height == -1 ? asked.height : height,
+                    bitDepth == -1 ? asked.bits : bitDepth, refreshRate == -1 ? asked.rate : refreshRate};
+  if (wanted == asked && !force) return 0;
   LogText("画面モード変更処理を開始します\n");
   // The default font keeps its size and thickness across the restart.
   int fontSize = -1, fontThickness = -1;
@@ -64,7 +69,10 @@ int ChangeScreenMode(int width, int height, int bitDepth, int force, int refresh
   if (!EngineState.Initialising && !EngineState.Initialised) return 0;
 
   if (GraphicsState.graphicsStarted) EndGraphics();
+  // Only a mode that needs it turns the doubling on again.
+  GraphicsState.emulate320x240 = 0;
   SetMode(wanted);
+  int result = 0;
   if (StartGraphics() != 0) {
     bool started = false;
     if (wanted.width == 320 && wanted.height == 240) {
@@ -74,11 +82,14 @@ int ChangeScreenMode(int width, int height, int bitDepth, int force, int refresh
       started = StartGraphics() == 0;
     }
     if (!started) {
+      result = -1;
       SetMode(current);
+      GraphicsState.emulate320x240 = emulating ? 1 : 0;
       started = StartGraphics() == 0;
     }
     if (!started) {
       SetMode({640, 480, 16, 0});
+      GraphicsState.emulate320x240 = 0;
       started = StartGraphics() == 0;
     }
     if (!started) FatalError("予期せぬ画面モード変更不能現象が起きました2\n");
@@ -87,7 +98,7 @@ int ChangeScreenMode(int width, int height, int bitDepth, int force, int refresh
   if (keepFont) SetDefaultFontSize(fontSize, fontThickness);
   LogText("画面モード変更処理は正常に終了しました\n");
   PumpWindowMessages();
-  return 0;
+  return result;
 }
 
 int StartGraphics() {
@@ -122,6 +133,7 @@ int EndGraphics() {
   }
   if (GraphicsState.graphicsStarted) EndFontSystem();
   CloseDisplayBackEnd();
+  GraphicsState.emulate320x240 = 0;
   ReleaseMemImg(&GraphicsState.screenImage);
   ReleaseMemImg(&GraphicsState.workImages[0]);
   ReleaseMemImg(&GraphicsState.workImages[1]);

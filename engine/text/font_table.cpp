@@ -106,7 +106,7 @@ int CreateFontToHandle(const char* face, int size, int thickness, int fontType, 
     return -1;
   }
 
-  auto* font = static_cast<FontRecord*>(TrackedCalloc(sizeof(FontRecord), __FILE__, __LINE__));
+  auto* font = static_cast<FontRecord*>(TrackedCalloc(sizeof(FontRecord), "", 0));
   if (font == nullptr) {
     LogText("フォント管理用メモリ領域の確保に失敗しました\n");
     return -1;

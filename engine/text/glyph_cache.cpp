@@ -61,7 +61,7 @@ void RenderOne(FontRecord* font, HDC context, const TEXTMETRICA& metrics, const 
     const int boxHeight = glyph.gmBlackBoxY > 0 ? static_cast<int>(glyph.gmBlackBoxY) : 1;
     const int pitch = static_cast<int>(size / static_cast<DWORD>(boxHeight)) & ~3;
     const std::size_t bytes = size + 2 * static_cast<std::size_t>(pitch);
-    auto* buffer = static_cast<std::uint8_t*>(TrackedCalloc(bytes > 0 ? bytes : 1, __FILE__, __LINE__));
+    auto* buffer = static_cast<std::uint8_t*>(TrackedCalloc(bytes, "", 0));
     if (buffer == nullptr) FatalError("アンチエイリアス文字取得用バッファの確保に失敗しました");
     if (size > 0 && GetGlyphOutlineA(context, code, format, &glyph, size, buffer + pitch, &identity) == GDI_ERROR) {
       FatalError("GetGlyphOutline 関数が失敗しました");
@@ -99,8 +99,7 @@ int SetUpMemoryCache(FontRecord* font) {
   font->cacheBitsPerPixel = font->fontType == 0 ? 1 : 8;
   font->cachePitch = (cell * font->cacheBitsPerPixel + 7) / 8;
   font->cachePixels = static_cast<std::uint8_t*>(TrackedCalloc(
-      static_cast<std::size_t>(font->cacheAreaHeight) * static_cast<std::size_t>(font->cachePitch), __FILE__,
-      __LINE__));
+      static_cast<std::size_t>(font->cacheAreaHeight) * static_cast<std::size_t>(font->cachePitch), "", 0));
   if (font->cachePixels == nullptr) {
     LogText("フォントのキャッシュ用メモリの確保に失敗しました in CreateFontToHandle");
     return -1;
@@ -163,7 +162,7 @@ int PrepareGlyphs(int maxBytes, const char* text, int handle, std::uint8_t* item
   std::uint8_t* block = nullptr;
   if (items == nullptr) items = fixedItems;
   if (length > FixedListLength) {
-    block = static_cast<std::uint8_t*>(TrackedAlloc(static_cast<std::size_t>(length) * 8, __FILE__, __LINE__));
+    block = static_cast<std::uint8_t*>(TrackedAlloc(static_cast<std::size_t>(length) * 8, "", 0));
     if (block == nullptr) return -1;
     missing = block;
     if (items == fixedItems) items = block + 3 * static_cast<std::size_t>(length);

@@ -32,7 +32,7 @@ int DrawTextCore(int mode, int x, int y, const char* text, std::uint32_t color, 
   std::uint8_t* items = fixedItems;
   std::uint8_t* block = nullptr;
   if (length > FixedItems) {
-    block = static_cast<std::uint8_t*>(TrackedAlloc(static_cast<std::size_t>(length) * 3, __FILE__, __LINE__));
+    block = static_cast<std::uint8_t*>(TrackedAlloc(static_cast<std::size_t>(length) * 3, "", 0));
     if (block == nullptr) return -1;
     items = block;
   }

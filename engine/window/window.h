@@ -10,14 +10,14 @@ int StartWindow();
 int EndWindow();
 // Keeps the window's outer size in step with the screen size and WindowScale.
 int RefreshWindowLayout();
-// Gives the window its windowed style, centred on the desktop, active, with the cursor shown.
+// Gives the window the style of the current mode: windowed, centred on the desktop with the
+// cursor shown; or full-screen, top-most at the origin with the cursor hidden. Either way the
+// window is made active.
 void ApplyWindowStyle();
 // 1 shows the cursor, 0 hides it.
 void ApplyCursorVisibility(int request);
 // Brings the main window to the foreground and makes it top-most (full-screen start).
 void BringWindowToFront();
-// Switches a running engine between windowed (1) and full-screen (0).
-int SwitchWindowMode(int windowed);
 
 // The message pump without the API lock, for the engine's own calls: 0, or -1 once the
 // program must end.

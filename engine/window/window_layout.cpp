@@ -1,4 +1,4 @@
-// The window's size and style, the cursor's visibility, and bringing the window forward.
+// The window's size, the cursor's visibility, and bringing the window forward.
 #include "../core/engine_state.h"
 #include "../graphics/graphics_state.h"
 #include "window.h"
@@ -29,27 +29,6 @@ int RefreshWindowLayout() {
   return 0;
 }
 
-void ApplyWindowStyle() {
-  HWND window = EngineState.MainWindow;
-  if (window == nullptr) return;
-  constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  constexpr DWORD exStyle = WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE;
-  SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(style | WS_VISIBLE));
-  SetWindowLongA(window, GWL_EXSTYLE, static_cast<LONG>(exStyle));
-
-  RECT client{};
-  GetClientRect(window, &client);
-  RECT rect = client;
-  AdjustWindowRectEx(&rect, style, FALSE, exStyle);
-  const int width = rect.right - rect.left;
-  const int height = rect.bottom - rect.top;
-  const int x = rect.left + (EngineState.DesktopWidth - width) / 2;
-  const int y = rect.top + (EngineState.DesktopHeight - height) / 2;
-  SetWindowPos(window, nullptr, x, y, width, height, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
-  SetForegroundWindow(window);
-  ApplyCursorVisibility(1);
-}
-
 void ApplyCursorVisibility(int request) {
   EngineState.CursorRequested = request;
   const int show = request == 1 ? 1 : 0;
@@ -67,15 +46,12 @@ void ApplyCursorVisibility(int request) {
   EngineState.CursorShown = show;
 }
 
+// The foreground-lock time-out and the attaching of another thread's input that a desktop
+// would need here do not exist on this window system: the program's own window may always take
+// the front.
 void BringWindowToFront() {
-  if (EngineState.MainWindow == nullptr) return;
-  SetWindowPos(EngineState.MainWindow, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  SetForegroundWindow(EngineState.MainWindow);
-}
-
-// Switching a running engine's mode comes with the mode-switching work; until then the choice
-// only takes effect at the next start.
-int SwitchWindowMode(int windowed) {
-  EngineState.Windowed = windowed;
-  return 0;
+  HWND window = EngineState.MainWindow;
+  if (window == nullptr) return;
+  SetForegroundWindow(window);
+  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOREDRAW);
 }

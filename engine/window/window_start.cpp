@@ -12,13 +12,9 @@
 #include "platform/imm32.h"
 #include "platform/kernel32.h"
 #include "window.h"
+#include "window_styles.h"
 
 namespace {
-
-constexpr DWORD WindowedStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-constexpr DWORD WindowedExStyle = WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE;
-constexpr DWORD FullScreenStyle = WS_POPUP;
-constexpr DWORD FullScreenExStyle = WS_EX_TOPMOST;
 
 // Everything the window owns starts from zero at each start; the settings made before
 // start-up and the state of the start-up steps that ran before this one stay.
@@ -201,10 +197,11 @@ int StartWindow() {
   EngineState.EndRequested = 0;
 
   BringWindowToTop(EngineState.MainWindow);
+  // The millisecond count has 31 bits and wraps (every 24.8 days of the system's uptime).
   const int started = GetMilliCount();
   do {
     PumpWindowMessages();
-  } while (GetMilliCount() - started < 200 && !EngineState.QuitRequested);
+  } while (((GetMilliCount() - started) & 0x7FFFFFFF) < 200 && !EngineState.QuitRequested);
 
   RefreshWindowLayout();
   EngineState.Creating = 0;

@@ -217,7 +217,7 @@ BOOL InvalidateRect(HWND handle, const RECT*, BOOL) {
   return TRUE;
 }
 
-BOOL SetWindowPos(HWND handle, HWND, int x, int y, int width, int height, UINT flags) {
+BOOL SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int width, int height, UINT flags) {
   Window* w = Find(handle);
   if (w == nullptr) return FALSE;
   RECT rect = w->rect;
@@ -232,8 +232,15 @@ BOOL SetWindowPos(HWND handle, HWND, int x, int y, int width, int height, UINT f
     rect.right = rect.left + width;
     rect.bottom = rect.top + height;
   }
+  if (!(flags & SWP_NOZORDER) && (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST)) {
+    const bool topMost = insertAfter == HWND_TOPMOST;
+    if (topMost != w->topMost) {
+      w->topMost = topMost;
+      native::SetNativeTopMost(*w);
+    }
+  }
   if (flags & SWP_FRAMECHANGED) native::SetNativeGeometry(*w);
-  windows::Reposition(*w, rect, true);
+  windows::Reposition(*w, rect, (flags & SWP_NOREDRAW) == 0);
   if (Find(handle) != nullptr && (flags & SWP_SHOWWINDOW)) ShowWindow(handle, SW_SHOW);
   return TRUE;
 }
@@ -324,6 +331,16 @@ BOOL BringWindowToTop(HWND handle) {
 }
 
 BOOL SetForegroundWindow(HWND handle) { return BringWindowToTop(handle); }
+
+// Every window of this program belongs to one thread's queue, so activating one is bringing
+// it to the front.
+HWND SetActiveWindow(HWND handle) {
+  Window* w = Find(handle);
+  if (w == nullptr) return nullptr;
+  Window* before = S().active ? MainWindow() : nullptr;
+  native::RaiseNativeWindow(*w);
+  return before;
+}
 
 PlatformObject* GetModuleHandleA(const char* moduleName) {
   struct Module final : PlatformObject {

@@ -27,6 +27,7 @@ struct Window final : PlatformObject {
   RECT rect{};  // outer rectangle on the screen
   bool visible = false;
   bool minimised = false;
+  bool topMost = false;
   bool needsPaint = false;
   bool destroyStarted = false;
   bool destroying = false;
@@ -95,6 +96,8 @@ void SetNativeTitle(Window& window);
 void SetNativeGeometry(Window& window);
 void ShowNativeWindow(Window& window);
 void RaiseNativeWindow(Window& window);
+// The window entered or left the top-most band (window.topMost).
+void SetNativeTopMost(Window& window);
 // Moves waiting native events into the queue; waits up to the given time when nothing is there.
 void PollEvents(DWORD waitMilliseconds);
 // A look at the whole queue found nothing: one pass of the caller's message loop is over.

@@ -24,7 +24,7 @@ struct FakeFont final : FontObject {
   bool Render(UINT code, bool mono, RawGlyph* glyph) override {
     const bool wide = code > 0xFF;
     glyph->advance = wide ? height : height / 2;
-    if (code == 0x20 || code == 0x8140) return true;
+    if (code == 0x20 || code == 0x8140 || code == 0x7F) return true;
     if (code == '.') {
       *glyph = {1, 1, 1, height / 2, height / 2, {static_cast<std::uint8_t>(mono ? 1 : 16)}};
       return true;

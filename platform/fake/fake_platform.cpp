@@ -92,6 +92,8 @@ void SetFailure(Failure which, bool fail) {
 
 int ComDepth() { return State().comDepth; }
 const std::string& Journal() { return State().journal; }
+const std::string& Stacking() { return State().stacking; }
+void ClearStacking() { State().stacking.clear(); }
 
 void SetAnotherInstance(bool running) { State().anotherInstance = running; }
 void SetOemCodePage(unsigned codePage) { State().oemCodePage = codePage; }
@@ -131,5 +133,13 @@ void SetClientSize(int width, int height) {
 }
 
 int VerticalBlankWaits() { return State().verticalBlankWaits; }
+
+void SetRefreshRate(int hertz) { State().refreshRate = hertz > 0 ? hertz : 0; }
+
+int RefreshAt(DWORD milliseconds) {
+  const int rate = State().refreshRate;
+  return rate > 0 ? static_cast<int>(static_cast<std::uint64_t>(milliseconds) * static_cast<std::uint64_t>(rate) / 1000)
+                  : 0;
+}
 
 }  // namespace fake

@@ -115,6 +115,10 @@ int LiveInputObjects();
 // "CoCreateInstance", "CreateWindow", "DestroyWindow" (with the input objects still alive,
 // e.g. "DestroyWindow/2").
 const std::string& Journal();
+// Changes of the windows' stacking, in order: "Raise" (brought to the front or activated),
+// "TopMost", "NotTopMost".
+const std::string& Stacking();
+void ClearStacking();
 
 // What the window system shows.
 bool ScreenSaverEnabled();
@@ -130,16 +134,24 @@ struct PresentedFrame {
   int presents = 0;        // SetDIBitsToDevice and StretchDIBits calls that drew
   int stretchedPresents = 0;
   int lastX = 0, lastY = 0, lastWidth = 0, lastHeight = 0;  // destination of the last copy
+  std::vector<DWORD> times;  // the fake clock at each present
 };
 const PresentedFrame& Presented();
 // The window's client area receiving presents; 0 × 0 until set (presents then only count).
 void SetClientSize(int width, int height);
 
 int VerticalBlankWaits();
+// A display refreshing this many times a second (0, the default: a wait for the vertical
+// blank returns at once). Refresh k starts at k × 1000 / rate ms, rounded up, on the fake clock;
+// a wait moves the clock to the start of the next refresh.
+void SetRefreshRate(int hertz);
+// The refresh the display shows at this time on the fake clock (0 without a refresh rate).
+int RefreshAt(DWORD milliseconds);
 
 // Fonts: a built-in synthetic face whatever face is asked for. For a cell height h (16 when
 // 0 or less): ascent h - h/4, descent h/4, maximum width h. Glyphs:
 //   0x20 and 0x8140 (full-width space): no ink, advance h/2 and h;
+//   0x7F: an empty image, advance h/2;
 //   '.' (0x2E): one ink pixel, origin (1, h/2), advance h/2;
 //   other single-byte codes: (h/2 - 2) × (h - 4), double-byte codes: (h - 2) × (h - 4),
 //   origin (1, ascent - 2), advance h/2 and h; grey level of pixel (x, y) GlyphLevel(...),

@@ -60,8 +60,10 @@ struct FakeState {
   int nativeWindows = 0;
   std::string nativeTitle;
   std::string journal;
+  std::string stacking;
   PresentedFrame presented;
   int verticalBlankWaits = 0;
+  int refreshRate = 0;
   std::vector<FontCall> fontCalls;
   int failNextFonts = 0;
   int glyphRenders = 0;
@@ -71,6 +73,10 @@ struct FakeState {
 FakeState& State();
 
 inline void Record(const std::string& call) { State().journal += State().journal.empty() ? call : " " + call; }
+
+inline void RecordStacking(const std::string& change) {
+  State().stacking += State().stacking.empty() ? change : " " + change;
+}
 
 inline bool Fails(Failure which) { return State().failures[static_cast<int>(which)]; }
 

@@ -67,6 +67,7 @@ void PlatformCloseWindowCanvas(Window&, const RECT& destination, bool stretched)
   frame.lastY = destination.top;
   frame.lastWidth = destination.right - destination.left;
   frame.lastHeight = destination.bottom - destination.top;
+  frame.times.push_back(State().clock);
 }
 
 bool CpuIdAvailable() {
@@ -100,8 +101,15 @@ void GlobalMemoryStatus(MEMORYSTATUS* status) {
 bool PlatformDirectDrawAvailable() { return !fake::Fails(fake::Failure::CreateDirectDraw); }
 bool PlatformDirectDrawInitialize() { return !fake::Fails(fake::Failure::InitDirectDraw); }
 bool PlatformInVerticalBlank() { return false; }
-// The fake display refreshes whenever asked: a wait is counted and returns at once.
-void PlatformWaitForVerticalBlank() { ++State().verticalBlankWaits; }
+// A wait is counted; without a refresh rate the fake display refreshes whenever asked, with one
+// the clock moves on to the start of the next refresh.
+void PlatformWaitForVerticalBlank() {
+  ++State().verticalBlankWaits;
+  const std::uint64_t rate = static_cast<std::uint64_t>(State().refreshRate);
+  if (rate == 0) return;
+  const std::uint64_t next = static_cast<std::uint64_t>(fake::RefreshAt(State().clock)) + 1;
+  State().clock = static_cast<DWORD>((next * 1000 + rate - 1) / rate);
+}
 
 std::uint64_t ReadTimeStampCounter() {
   const std::uint64_t now = State().timeStampCounter;

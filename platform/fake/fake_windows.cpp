@@ -64,7 +64,8 @@ void DestroyNativeWindow(Window& window) {
 void SetNativeTitle(Window& window) { State().nativeTitle = window.title; }
 void SetNativeGeometry(Window&) {}
 void ShowNativeWindow(Window&) {}
-void RaiseNativeWindow(Window&) {}
+void RaiseNativeWindow(Window&) { fake::RecordStacking("Raise"); }
+void SetNativeTopMost(Window& window) { fake::RecordStacking(window.topMost ? "TopMost" : "NotTopMost"); }
 
 void PollEvents(DWORD waitMilliseconds) {
   // A blocking wait is time passing on the fake clock.

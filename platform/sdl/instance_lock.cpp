@@ -135,6 +135,11 @@ bool OtherInstanceHolds(const std::string& className) {
   if (fd < 0) return false;
   const bool heldElsewhere = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
   close(fd);  // also drops the lock if we got it
+  // The program that asks is about to end for this reason, and its log may well be off: this
+  // is the one line that tells the player why nothing appears.
+  if (heldElsewhere) {
+    std::fprintf(stderr, "%s: cannot start: another copy is already running\n", program_invocation_short_name);
+  }
   return heldElsewhere;
 }
 

@@ -189,6 +189,10 @@ void RaiseNativeWindow(Window& window) {
   if (window.native != nullptr) SDL_RaiseWindow(Native(window));
 }
 
+// The band is kept in the window's record only: a full-screen window covers the display
+// anyway, and SDL's always-on-top would outlast the switch back to a framed window.
+void SetNativeTopMost(Window&) {}
+
 bool AllowClassRegistration() { return true; }
 
 // The pointer as the window's own events left it, while it is over the window or dragging

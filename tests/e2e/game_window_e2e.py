@@ -4,7 +4,8 @@
 Usage: game_window_e2e.py PATH_TO_PELLIMAR
 
 Starts the game and checks, with xdotool and Xlib: an 800 x 600 client area titled
-"Pellimar　ver0.10"; a second copy ends with -1 while the first runs; the pointer moved by
+"Pellimar　ver0.10"; a second copy ends with -1 while the first runs,
+after one line on standard error; the pointer moved by
 xdotool (which moves the X cursor without the input extension's raw events) shows on the panel,
 and a plain press, move and release swaps two balls, as seen in the window's picture; Escape
 ends it with 0; closing the window (the window manager's delete request) ends it with 0, and so
@@ -304,6 +305,10 @@ def main():
 
         second = subprocess.run([game], env=env, capture_output=True, timeout=20)
         check(second.returncode == 255, f"a second copy ends with 255, got {second.returncode}")
+        lines = [line for line in second.stderr.decode(errors="replace").splitlines()
+                 if not re.fullmatch(r"\d+\.\d\dMB", line)]
+        check(len(lines) == 1 and "another copy is already running" in lines[0],
+              f"a second copy says why in one line on stderr, got {lines}")
 
         # The pointer as a person (or a remote desktop) moves it: xdotool moves the X cursor with
         # plain motion. Hovering writes the position on the panel. The window is looked up again

@@ -161,8 +161,11 @@ constexpr int SW_RESTORE = 9;
 constexpr UINT SWP_NOSIZE = 0x0001;
 constexpr UINT SWP_NOMOVE = 0x0002;
 constexpr UINT SWP_NOZORDER = 0x0004;
+constexpr UINT SWP_NOREDRAW = 0x0008;
 constexpr UINT SWP_FRAMECHANGED = 0x0020;
 constexpr UINT SWP_SHOWWINDOW = 0x0040;
+inline HWND const HWND_TOPMOST = reinterpret_cast<HWND>(static_cast<std::intptr_t>(-1));
+inline HWND const HWND_NOTOPMOST = reinterpret_cast<HWND>(static_cast<std::intptr_t>(-2));
 
 constexpr int SM_CXSCREEN = 0;
 constexpr int SM_CYSCREEN = 1;
@@ -224,6 +227,8 @@ BOOL IsWindow(HWND window);
 HWND FindWindowA(const char* className, const char* title);
 BOOL ShowWindow(HWND window, int command);
 BOOL UpdateWindow(HWND window);
+// insertAfter HWND_TOPMOST puts the window in the top-most band, HWND_NOTOPMOST takes it out;
+// any other value leaves the band as it is.
 BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags);
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 LONG SetWindowLongA(HWND window, int index, LONG value);
@@ -237,6 +242,8 @@ BOOL ScreenToClient(HWND window, POINT* point);
 BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD exStyle);
 BOOL BringWindowToTop(HWND window);
 BOOL SetForegroundWindow(HWND window);
+// Activates a window of this program; returns the window active before, or null.
+HWND SetActiveWindow(HWND window);
 BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
 
 // The message queue of the calling thread.
