@@ -44,6 +44,9 @@ struct FakeState {
   bool realCpu = true;
   bool cpuAvailable = true;
   std::uint32_t leaf1Edx = 0;
+  std::string cpuVendor = "FakeVendorCo";
+  std::string cpuBrand = "Fake Processor 1.00GHz";
+  OsVersion osVersion;
   std::array<bool, static_cast<int>(Failure::FailureCount)> failures{};
   int comDepth = 0;
 
@@ -66,6 +69,8 @@ struct FakeState {
   int failNextFonts = 0;
   int glyphRenders = 0;
   int liveFonts = 0;
+  AudioDevice audioDevice;
+  AudioOutput audioOutput;
 };
 
 FakeState& State();
@@ -73,6 +78,9 @@ FakeState& State();
 inline void Record(const std::string& call) { State().journal += State().journal.empty() ? call : " " + call; }
 
 inline bool Fails(Failure which) { return State().failures[static_cast<int>(which)]; }
+
+// Copies the sound failure switches into the DirectSound stand-in (fake_audio.cpp).
+void SyncSoundFaults();
 
 // Applies one input event to the window system.
 void Apply(const InputEvent& event);

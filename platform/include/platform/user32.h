@@ -238,6 +238,8 @@ BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD exStyle);
 BOOL BringWindowToTop(HWND window);
 BOOL SetForegroundWindow(HWND window);
 BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
+// The desktop as a window handle: only to name the whole screen (DirectSound's cooperative level).
+HWND GetDesktopWindow();
 
 // The message queue of the calling thread.
 BOOL PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT remove);
