@@ -160,6 +160,33 @@ std::vector<std::uint8_t> PullAudio(int frames);
 // DirectSound objects and buffers not yet released.
 int LiveSoundObjects();
 
+// Game controllers, attached in this order (none at the reset), with the steps of their
+// DirectInput set-up that fail.
+struct Pad {
+  std::string instanceName = "Fake Pad";
+  std::string productName = "Fake Pad Product";
+  int axes = 4, buttons = 12, hats = 1;
+  bool forceFeedback = true;
+  bool failCreate = false, failDataFormat = false, failCooperativeLevel = false;
+  bool failRangeX = false, failRangeY = false, failDeadZoneX = false, failDeadZoneY = false;
+  bool failEventNotification = false, failAcquire = false;
+};
+// Returns the pad's number, from 0.
+int AttachPad(const Pad& pad);
+// Raw axis values -32768 to 32767; a change sets the pad's state-change event.
+void SetPadAxis(int pad, int axis, int value);
+void SetPadButton(int pad, int button, bool held);
+// DirectInput calls on pads since the reset, "<product name>.<call>" separated by blanks.
+const std::string& PadCalls();
+// The force-feedback effects a pad holds now.
+struct PadEffect {
+  bool sine = false, playing = false;
+  unsigned magnitude = 0, period = 0, attackTime = 0, fadeTime = 0, duration = 0, gain = 0;
+};
+std::vector<PadEffect> PadEffects(int pad);
+// Whether the platform has the pad open (a device made for it and not released).
+bool PadOpen(int pad);
+
 // Platform calls in the order they were made: "CoInitialize", "CoUninitialize",
 // "CoCreateInstance", "CreateWindow", "DestroyWindow" (with the input objects still alive,
 // e.g. "DestroyWindow/2").

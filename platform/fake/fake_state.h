@@ -14,6 +14,16 @@ struct Mode {
   int width, height, bits, frequency;
 };
 
+struct FakePad {
+  Pad pad;
+  int axes[8] = {};
+  bool buttons[32] = {};
+  HANDLE event = nullptr;
+  int opens = 0;
+  std::vector<PadEffect> effects;
+  std::vector<bool> effectAlive;
+};
+
 struct ScheduledEvent {
   int pass;
   InputEvent event;
@@ -71,6 +81,8 @@ struct FakeState {
   int liveFonts = 0;
   AudioDevice audioDevice;
   AudioOutput audioOutput;
+  std::vector<FakePad> pads;
+  std::string padCalls;
 };
 
 FakeState& State();
