@@ -30,7 +30,8 @@ using AudioMixer = void (*)(void* context, const AudioFormat& format, std::uint8
 
 // Opens the default output and keeps it fed from the mixer: at the device's own format when
 // format is null, else at that format in place of the one open. False when there is no device
-// worth the name or the format is refused; what was open before then stays open.
+// worth the name, when one is open already (format null) or the format is refused; what was
+// open before then stays open.
 bool PlatformAudioOpen(const AudioFormat* format, AudioMixer mixer, void* context, AudioCaps* caps);
 // No mixer call runs after this returns.
 void PlatformAudioClose();

@@ -12,8 +12,8 @@ void* mixerContext = nullptr;
 
 bool PlatformAudioOpen(const AudioFormat* format, AudioMixer feed, void* context, AudioCaps* caps) {
   const fake::AudioDevice& device = State().audioDevice;
-  if (!device.present) return false;
   fake::AudioOutput& output = State().audioOutput;
+  if (!device.present || (format == nullptr) != (output.rate == 0)) return false;
   if (format != nullptr) {
     output.rate = format->rate;
     output.channels = format->channels;

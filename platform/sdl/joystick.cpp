@@ -45,10 +45,15 @@ int WatchPadEvents(void*, SDL_Event* event) {
   return 1;
 }
 
-// The joystick subsystem stays up once started: SDL_Quit at exit ends it with the rest.
+// The joystick subsystem stays up once started: SDL_Quit at exit ends it with the rest. SDL
+// would drop a pad's input while no window of ours has the focus; the engine decides that itself,
+// through the cooperative level it gives the pad on each activation change.
 bool StartJoysticks() {
   static bool started = false, watching = false;
-  if (!started) started = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
+  if (!started) {
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    started = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
+  }
   if (started && !watching) {
     SDL_AddEventWatch(&WatchPadEvents, nullptr);
     watching = true;
