@@ -246,6 +246,15 @@ TEST_F(JoypadTest, WithoutDirectInputTheMultimediaJoysticksAreCounted) {
   EXPECT_EQ(InputState.Pads[0].device, nullptr);
   for (int i = 0; i < 3; ++i) EXPECT_FALSE(fake::PadOpen(i));
   EXPECT_EQ(fake::PadCalls(), "");
+
+  // Ids past the sixteenth are not asked for.
+  EndEngine();
+  for (int i = 3; i < 17; ++i) fake::AttachPad(fake::Pad{});
+  fake::ClearDebugOutput();
+  fake::SetIdlePassTime(1);  // the window's start-up waits on the clock
+  Start();
+  EXPECT_NE(fake::DebugOutput().find(Sjis("\tパッドの数は 16 個です\r\n")), std::string::npos) << fake::DebugOutput();
+  EXPECT_EQ(InputState.PadCount, 16);
 }
 
 TEST_F(JoypadTest, PadKeyMapGivesTheFirstPadItsKeys) {

@@ -3,6 +3,7 @@
 // preferred rate as the fastest. SDL's "dummy" driver has no device behind it and counts as no
 // output at all; its "disk" driver writes the output to a file and is a device like any other.
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <cstring>
 
@@ -29,6 +30,19 @@ void Feed(void*, Uint8* stream, int length) {
   if (length > 0) audio.mixer(audio.context, audio.format, stream, static_cast<std::size_t>(length));
 }
 
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// ALSA prints every failure of its own to the terminal, a machine without a sound card gets
+// half a dozen lines at each start; the engine's log says what became of the sound.
+void QuietAlsa() {
+  void* library = dlopen("libasound.so.2", RTLD_LAZY | RTLD_NOLOAD);
+  if (library == nullptr) return;
+  using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+  using SetHandler = int (*)(Handler);
+  if (auto set = reinterpret_cast<SetHandler>(dlsym(library, "snd_lib_error_set_handler"))) set(&IgnoreAlsaError);
+  dlclose(library);
+}
+
 bool StartSubsystem() {
   if (audio.subsystem) return true;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
@@ -37,6 +51,7 @@ bool StartSubsystem() {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
+  if (std::strcmp(driver, "alsa") == 0) QuietAlsa();
   audio.subsystem = true;
   return true;
 }
