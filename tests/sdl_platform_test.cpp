@@ -48,13 +48,18 @@ TEST(SdlPlatform, MultimediaTimerAndPerformanceCounterMoveForward) {
   EXPECT_GE(timeGetTime() - before, 4u);
 }
 
-TEST(SdlPlatform, OnlyTheKnownLibraryLoads) {
+TEST(SdlPlatform, OnlyTheKnownLibrariesLoad) {
   HMODULE d3d9 = LoadLibraryA("D3D9.DLL");
   ASSERT_NE(d3d9, nullptr);
   EXPECT_NE(GetProcAddress(d3d9, "Direct3DCreate9"), nullptr);
   EXPECT_EQ(GetProcAddress(d3d9, "Direct3DCreate9Ex"), nullptr);
   EXPECT_TRUE(FreeLibrary(d3d9));
-  EXPECT_EQ(LoadLibraryA("dsound.dll"), nullptr);
+  HMODULE dsound = LoadLibraryA("DSOUND.DLL");
+  ASSERT_NE(dsound, nullptr);
+  EXPECT_NE(GetProcAddress(dsound, "DirectSoundEnumerateA"), nullptr);
+  EXPECT_EQ(GetProcAddress(dsound, "Direct3DCreate9"), nullptr);
+  EXPECT_TRUE(FreeLibrary(dsound));
+  EXPECT_EQ(LoadLibraryA("winmm.dll"), nullptr);
   EXPECT_EQ(LoadLibraryA(nullptr), nullptr);
 }
 

@@ -54,6 +54,7 @@ void ReleaseDevice(IDirectInputDevice*& device) {
 }
 
 void ReleaseAll() {
+  ReleaseJoypads();
   ReleaseDevice(InputState.KeyboardDevice);
   ReleaseDevice(InputState.MouseDevice);
   if (InputState.KeyboardEvent != nullptr) {
@@ -138,19 +139,25 @@ int InitInput() {
   }
 
   if (InputState.NoDirectInput) {
-    // No joysticks are set up yet, so none are counted.
     LogIndentIn();
-    LogFormat("パッドの数は %d 個です\n", 0);
+    LogFormat("パッドの数は %d 個です\n", CountMultimediaJoysticks());
     LogIndentOut();
+    // Every slot counts from here on, answered or not; the records hold no device.
+    InputState.PadCount = MaxPads;
     InputState.DirectInput = WithoutDirectInputMarker();
     LogText("入力関連の初期化をしました\n");
+    ResetPadKeyMap();
     return 0;
   }
 
   BringWindowToTop(EngineState.MainWindow);
   PumpWindowMessages();
+  SetUpJoypads();
   SetUpMouseDevice();
-  return SetUpKeyboard();
+  // A keyboard without its event leaves at once, before the pad keys are set.
+  if (SetUpKeyboard() != 0) return 1;
+  ResetPadKeyMap();
+  return 0;
 }
 
 int EndInput() {
@@ -166,7 +173,7 @@ int EndInput() {
 
 int ReacquireInputDevices() {
   if (InputState.DirectInput == nullptr || InputState.DirectInput == WithoutDirectInputMarker()) return 0;
-  // No joypad devices are set up; only the keyboard is acquired again.
+  ReacquireJoypads();
   if (InputState.KeyboardDevice != nullptr) {
     InputState.KeyboardDevice->Unacquire();
     InputState.KeyboardDevice->Acquire();

@@ -1,5 +1,7 @@
 #include "dinput_standin.h"
 
+#include "dinput_joystick.h"
+
 #include <cstring>
 #include <new>
 #include <vector>
@@ -98,6 +100,22 @@ class Device final : public IDirectInputDevice {
     return 0;
   }
 
+  HRESULT GetDeviceInfo(DIDEVICEINSTANCEA* info) override {
+    if (info == nullptr || info->dwSize != sizeof(DIDEVICEINSTANCEA)) return DIERR_INVALIDPARAM;
+    const char* name = kind_ == Kind::Keyboard ? "Keyboard" : "Mouse";
+    *info = DIDEVICEINSTANCEA{};
+    info->dwSize = sizeof *info;
+    info->guidInstance = info->guidProduct = kind_ == Kind::Keyboard ? GUID_SysKeyboard : GUID_SysMouse;
+    std::strcpy(info->tszInstanceName, name);
+    std::strcpy(info->tszProductName, name);
+    return DI_OK;
+  }
+
+  HRESULT CreateEffect(const GUID&, const DIEFFECT*, IDirectInputEffect** result, void*) override {
+    if (result != nullptr) *result = nullptr;
+    return DIERR_UNSUPPORTED;
+  }
+
   void Lose() { acquired_ = false; }
 
  private:
@@ -140,10 +158,16 @@ class Object final : public IDirectInput {
     return 0;
   }
 
+  HRESULT EnumDevices(DWORD type, LPDIENUMDEVICESCALLBACKA callback, void* context, DWORD flags) override {
+    if (!initialised_) return DIERR_INVALIDPARAM;
+    return EnumerateJoysticks(type, callback, context, flags);
+  }
+
  private:
   ~Object() = default;
 
   HRESULT Make(const GUID& device, IDirectInputDevice** result) {
+    if (IsJoystickInstance(device)) return CreateJoystick(device, result);
     const bool keyboard = device == GUID_SysKeyboard, mouse = device == GUID_SysMouse;
     if (!keyboard && !mouse) return DIERR_DEVICENOTREG;
     if ((keyboard && Faults().keyboardDevice) || (mouse && Faults().mouseDevice)) return DIERR_DEVICENOTREG;
@@ -180,7 +204,7 @@ void LoseDevices() {
   for (Device* d : Devices()) d->Lose();
 }
 
-int LiveObjects() { return liveObjects; }
+int LiveObjects() { return liveObjects + LiveJoystickObjects(); }
 
 }  // namespace dinput
 

@@ -1,4 +1,5 @@
 #include "dinput_standin.h"
+#include "dsound_standin.h"
 #include "platform/ddraw.h"
 #include "platform_services.h"
 
@@ -34,11 +35,12 @@ bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof 
 
 }  // namespace
 
-// DirectDraw and DirectInput are the classes served.
+// DirectDraw, DirectInput and DirectSound are the classes served.
 HRESULT CoCreateInstance(const CLSID& classId, void* outer, DWORD context, const IID& interfaceId, void** object) {
   if (object == nullptr) return E_FAIL;
   *object = nullptr;
   if (outer != nullptr) return E_FAIL;
+  if (SameGuid(classId, CLSID_DirectSound)) return dsound::CreateInstance(classId, context, interfaceId, object);
   if (!SameGuid(classId, CLSID_DirectDraw7)) return dinput::CreateInstance(classId, context, interfaceId, object);
   if (!SameGuid(interfaceId, IID_IDirectDraw7)) return REGDB_E_CLASSNOTREG;
   if (!PlatformDirectDrawAvailable()) return E_FAIL;

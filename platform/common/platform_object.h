@@ -6,6 +6,7 @@
 
 enum class PlatformObjectKind {
   Event, Window, DeviceContext, Library, File, Heap, MemoryDeviceContext, Font, Module, Resource, InputContext,
+  Desktop,
 };
 
 struct PlatformObject {

@@ -23,6 +23,7 @@ void SyncDeviceFaults() {
   f.eventNotification = Fails(Failure::KeyboardEventNotification);
   f.acquire = Fails(Failure::DeviceAcquire);
   f.stateRead = Fails(Failure::DeviceStateRead);
+  SyncSoundFaults();
 }
 }  // namespace
 
@@ -84,6 +85,13 @@ void SetCpu(bool available, std::uint32_t leaf1Edx) {
 }
 
 void UseRealCpu() { State().realCpu = true; }
+
+void SetCpuTexts(const std::string& vendor, const std::string& brand) {
+  State().cpuVendor = vendor;
+  State().cpuBrand = brand;
+}
+
+void SetOsVersion(const OsVersion& version) { State().osVersion = version; }
 
 void SetFailure(Failure which, bool fail) {
   State().failures[static_cast<int>(which)] = fail;

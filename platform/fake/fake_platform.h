@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/win32_types.h"
@@ -35,6 +36,14 @@ enum class Failure {
   KeyboardEventNotification, // SetEventNotification
   DeviceAcquire,             // Acquire
   DeviceStateRead,           // GetDeviceState (the device is lost on each read)
+  DirectSoundCreate,         // CoCreateInstance of DirectSound
+  SoundCooperativeLevel,     // IDirectSound::SetCooperativeLevel
+  PrimarySoundBuffer,        // creating the primary buffer
+  PrimarySoundFormat,        // SetFormat of the primary buffer
+  SecondarySoundBuffer,      // creating a secondary buffer
+  SoundBufferLock,           // Lock of a secondary buffer
+  LoadDsound,                // "DSOUND.DLL" is missing
+  DirectSoundEnumerate,      // "DSOUND.DLL" lacks DirectSoundEnumerateA
   FailureCount,
 };
 
@@ -74,8 +83,24 @@ void ClearDisplayModes();
 void LastDisplayChange(int* width, int* height);
 
 // Replaces the processor's identification: whether the instruction exists, and leaf 1's EDX.
+// The real processor (the default) is shown without its time-stamp counter, so that a start-up
+// does not wait on a clock that stands still; a test gives the fake one through SetCpu.
 void SetCpu(bool available, std::uint32_t leaf1Edx);
 void UseRealCpu();
+// The replaced processor's vendor text (12 bytes) and brand text (up to 48 bytes; empty: the
+// extended leaves stop before the brand). Defaults: "FakeVendorCo", "Fake Processor 1.00GHz".
+void SetCpuTexts(const std::string& vendor, const std::string& brand);
+
+// What GetVersionExA reports. Default: Windows NT 5.1, build 2600, "Service Pack 2".
+struct OsVersion {
+  unsigned platformId = 2;
+  unsigned major = 5;
+  unsigned minor = 1;
+  unsigned build = 2600;
+  std::string servicePack = "Service Pack 2";
+  std::string systemName;
+};
+void SetOsVersion(const OsVersion& version);
 
 void SetFailure(Failure which, bool fail);
 
@@ -110,6 +135,57 @@ void LoseInputDevices();
 void SetWindowsKeyByte(int virtualKey, std::uint8_t value);
 // Input devices and objects not yet released.
 int LiveInputObjects();
+
+// The default sound output: whether there is one, what it offers (DSCAPS_ flags, the range of
+// secondary rates, hardware memory) and the devices listed, {description, module}.
+struct AudioDevice {
+  bool present = true;
+  unsigned flags = 0xF0F;  // mono, stereo, 8 and 16 bits, for primary and secondary buffers
+  unsigned minRate = 100;
+  unsigned maxRate = 48000;
+  unsigned totalMemory = 0;
+  unsigned freeMemory = 0;
+  std::vector<std::pair<std::string, std::string>> devices = {{"Fake Output", "fake"}};
+};
+void SetAudioDevice(const AudioDevice& device);
+// The format the output is open at (rate 0 while closed), and how often it was opened.
+struct AudioOutput {
+  unsigned rate = 0, channels = 0, bits = 0;
+  int opens = 0;
+};
+const AudioOutput& OpenedAudio();
+// What the open output plays next, this many frames of it, pulled as the device would; empty
+// while closed.
+std::vector<std::uint8_t> PullAudio(int frames);
+// DirectSound objects and buffers not yet released.
+int LiveSoundObjects();
+
+// Game controllers, attached in this order (none at the reset), with the steps of their
+// DirectInput set-up that fail.
+struct Pad {
+  std::string instanceName = "Fake Pad";
+  std::string productName = "Fake Pad Product";
+  int axes = 4, buttons = 12, hats = 1;
+  bool forceFeedback = true;
+  bool failCreate = false, failDataFormat = false, failCooperativeLevel = false;
+  bool failRangeX = false, failRangeY = false, failDeadZoneX = false, failDeadZoneY = false;
+  bool failEventNotification = false, failAcquire = false;
+};
+// Returns the pad's number, from 0.
+int AttachPad(const Pad& pad);
+// Raw axis values -32768 to 32767; a change sets the pad's state-change event.
+void SetPadAxis(int pad, int axis, int value);
+void SetPadButton(int pad, int button, bool held);
+// DirectInput calls on pads since the reset, "<product name>.<call>" separated by blanks.
+const std::string& PadCalls();
+// The force-feedback effects a pad holds now.
+struct PadEffect {
+  bool sine = false, playing = false;
+  unsigned magnitude = 0, period = 0, attackTime = 0, fadeTime = 0, duration = 0, gain = 0;
+};
+std::vector<PadEffect> PadEffects(int pad);
+// Whether the platform has the pad open (a device made for it and not released).
+bool PadOpen(int pad);
 
 // Platform calls in the order they were made: "CoInitialize", "CoUninitialize",
 // "CoCreateInstance", "CreateWindow", "DestroyWindow" (with the input objects still alive,

@@ -14,6 +14,16 @@ struct Mode {
   int width, height, bits, frequency;
 };
 
+struct FakePad {
+  Pad pad;
+  int axes[8] = {};
+  bool buttons[32] = {};
+  HANDLE event = nullptr;
+  int opens = 0;
+  std::vector<PadEffect> effects;
+  std::vector<bool> effectAlive;
+};
+
 struct ScheduledEvent {
   int pass;
   InputEvent event;
@@ -44,6 +54,9 @@ struct FakeState {
   bool realCpu = true;
   bool cpuAvailable = true;
   std::uint32_t leaf1Edx = 0;
+  std::string cpuVendor = "FakeVendorCo";
+  std::string cpuBrand = "Fake Processor 1.00GHz";
+  OsVersion osVersion;
   std::array<bool, static_cast<int>(Failure::FailureCount)> failures{};
   int comDepth = 0;
 
@@ -68,6 +81,10 @@ struct FakeState {
   int failNextFonts = 0;
   int glyphRenders = 0;
   int liveFonts = 0;
+  AudioDevice audioDevice;
+  AudioOutput audioOutput;
+  std::vector<FakePad> pads;
+  std::string padCalls;
 };
 
 FakeState& State();
@@ -79,6 +96,9 @@ inline void RecordStacking(const std::string& change) {
 }
 
 inline bool Fails(Failure which) { return State().failures[static_cast<int>(which)]; }
+
+// Copies the sound failure switches into the DirectSound stand-in (fake_audio.cpp).
+void SyncSoundFaults();
 
 // Applies one input event to the window system.
 void Apply(const InputEvent& event);

@@ -5,10 +5,13 @@
 #include "platform/gdi32.h"
 #include "platform/kernel32.h"
 #include "platform/ole32.h"
+#include "platform/version.h"
 #include "platform/winmm.h"
 #include "../common/dib_copy.h"
 #include "../common/platform_object.h"
 #include "../common/platform_services.h"
+
+#include <cstdio>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
@@ -77,6 +80,40 @@ bool CpuIdAvailable() {
   return !State().realCpu && State().cpuAvailable;
 }
 
+namespace {
+
+constexpr std::uint32_t TimeStampCounterBit = 1u << 4;
+
+// Four bytes of a text, zero past its end.
+std::uint32_t TextWord(const std::string& text, std::size_t at) {
+  std::uint32_t word = 0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    const std::size_t n = at + i;
+    if (n < text.size()) word |= static_cast<std::uint32_t>(static_cast<unsigned char>(text[n])) << (8 * i);
+  }
+  return word;
+}
+
+void FakeCpuId(std::uint32_t leaf, std::uint32_t registers[4]) {
+  const fake::FakeState& s = State();
+  if (!s.cpuAvailable) return;
+  if (leaf == 0) {
+    registers[0] = 1;
+    registers[1] = TextWord(s.cpuVendor, 0);
+    registers[3] = TextWord(s.cpuVendor, 4);
+    registers[2] = TextWord(s.cpuVendor, 8);
+  } else if (leaf == 1) {
+    registers[3] = s.leaf1Edx;
+  } else if (leaf == 0x80000000u) {
+    registers[0] = s.cpuBrand.empty() ? 0x80000000u : 0x80000004u;
+  } else if (leaf >= 0x80000002u && leaf <= 0x80000004u && !s.cpuBrand.empty()) {
+    const std::size_t base = (leaf - 0x80000002u) * 16;
+    for (std::size_t r = 0; r < 4; ++r) registers[r] = TextWord(s.cpuBrand, base + 4 * r);
+  }
+}
+
+}  // namespace
+
 void CpuId(std::uint32_t leaf, std::uint32_t registers[4]) {
   registers[0] = registers[1] = registers[2] = registers[3] = 0;
   if (State().realCpu) {
@@ -85,9 +122,24 @@ void CpuId(std::uint32_t leaf, std::uint32_t registers[4]) {
       __cpuid_count(leaf, 0, registers[0], registers[1], registers[2], registers[3]);
     }
 #endif
+    if (leaf == 1) registers[3] &= ~TimeStampCounterBit;
     return;
   }
-  if (State().cpuAvailable && leaf == 1) registers[3] = State().leaf1Edx;
+  FakeCpuId(leaf, registers);
+}
+
+BOOL GetVersionExA(OSVERSIONINFOA* info) {
+  if (info == nullptr || info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) return FALSE;
+  const fake::OsVersion& v = State().osVersion;
+  *info = OSVERSIONINFOA{};
+  info->dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+  info->dwPlatformId = v.platformId;
+  info->dwMajorVersion = v.major;
+  info->dwMinorVersion = v.minor;
+  info->dwBuildNumber = v.build;
+  std::snprintf(info->szCSDVersion, sizeof info->szCSDVersion, "%s", v.servicePack.c_str());
+  std::snprintf(info->szSystemName, sizeof info->szSystemName, "%s", v.systemName.c_str());
+  return TRUE;
 }
 
 void GlobalMemoryStatus(MEMORYSTATUS* status) {

@@ -245,6 +245,8 @@ BOOL SetForegroundWindow(HWND window);
 // Activates a window of this program; returns the window active before, or null.
 HWND SetActiveWindow(HWND window);
 BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
+// The desktop as a window handle: only to name the whole screen (DirectSound's cooperative level).
+HWND GetDesktopWindow();
 
 // The message queue of the calling thread.
 BOOL PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT remove);
