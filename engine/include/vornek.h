@@ -34,6 +34,7 @@ int PumpMessages();
 int SetWindowTitle(const char* text);
 int SetLogOutputFlag(int flag);
 int ChangeWindowMode(int flag);
+// Width and height 1..8192; bit depth 8, 16 or 32.
 int SetScreenMode(int width, int height, int bitDepth, int refreshRate);
 
 // Colour values in the current screen format.
@@ -63,7 +64,8 @@ constexpr int CharSetShiftJis = 1;
 constexpr int CharSetHangul = 2;
 
 // Null or empty face for the default face; -1 in any integer for its default. slot and
-// checkNumber are -1 unless a font is made again at a known handle.
+// checkNumber are -1 unless a font is made again at a known handle. Fonts exist while the
+// engine runs; sizes beyond -512..512 and edge sizes above 16 are refused with -1.
 int CreateFontToHandle(const char* face, int size, int thickness, int fontType, int charsetIndex, int edgeSize,
                        int italic, int slot, int checkNumber);
 int ReleaseFontHandle(int handle);
@@ -73,6 +75,7 @@ int QueryFontSize(int handle);
 int IsFontHandleValid(int handle);
 int SetFontSpacing(int spacing, int handle);
 int QueryDefaultFont();
+// -1 while the engine is stopped or for a size beyond -512..512.
 int SetDefaultFontSize(int size, int thickness);
 int DrawTextWithFont(int x, int y, const char* text, int color, int handle, int edgeColor);
 
@@ -81,5 +84,7 @@ int IsKeyDown(int keyCode);
 int GetCursorPosition(int* x, int* y);
 int GetMouseButtons();
 
-// Random numbers: 0..max inclusive for max >= 0.
+// Random numbers: 0..max inclusive for 0 <= max < 2147483647; max + 1 wraps for
+// max = 2147483647, which gives -2147483648..0. For max = -1 the result is 0, and for smaller
+// max it lies in max + 1..0.
 int GetRandom(int max);
