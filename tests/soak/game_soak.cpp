@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <random>
@@ -41,8 +42,11 @@ BallCounts CountBalls() {
   return counts;
 }
 
-std::string Where(int row, int column) {
-  return "(" + std::to_string(row) + ", " + std::to_string(column) + ")";
+// "what value at (row, column); "
+std::string Finding(const char* what, int value, int row, int column) {
+  char line[96];
+  std::snprintf(line, sizeof line, "%s %d at (%d, %d); ", what, value, row, column);
+  return line;
 }
 
 // The invariants of one tick, given the board before it. Balls enter only in the top row and
@@ -65,14 +69,13 @@ std::string CheckTick(const Snapshot& before, GameSoakResult* result) {
   for (int row = 0; row < BoardSize; ++row) {
     for (int column = 0; column < BoardSize; ++column) {
       const Cell& cell = Board[row][column];
-      const std::string at = Where(row, column);
-      if (cell.BallColor < 0 || cell.BallColor > 7) failure += "colour " + std::to_string(cell.BallColor) + " at " + at + "; ";
-      if (!IsState(cell.Status)) failure += "state " + std::to_string(cell.Status) + " at " + at + "; ";
-      if (cell.Counter < -4 || cell.Counter > 64) failure += "counter " + std::to_string(cell.Counter) + " at " + at + "; ";
+      if (cell.BallColor < 0 || cell.BallColor > 7) failure += Finding("colour", cell.BallColor, row, column);
+      if (!IsState(cell.Status)) failure += Finding("state", cell.Status, row, column);
+      if (cell.Counter < -4 || cell.Counter > 64) failure += Finding("counter", cell.Counter, row, column);
       if (cell.Status == Vanishing && (cell.Counter < 1 || cell.Counter > 30)) {
-        failure += "vanishing counter " + std::to_string(cell.Counter) + " at " + at + "; ";
+        failure += Finding("vanishing counter", cell.Counter, row, column);
       }
-      if (cell.BallColor == 0 && cell.Status != Idle) failure += "an empty square not at rest at " + at + "; ";
+      if (cell.BallColor == 0 && cell.Status != Idle) failure += Finding("empty square in state", cell.Status, row, column);
       if (IsSwapState(cell.Status) && cell.Counter == 60) ++swapped;
       // A new ball: in the top row, falling, counted down once (60) or not yet (64, placed at
       // the end of a vanish); one placed so last tick shows 60 now and is not new.
@@ -158,8 +161,9 @@ void OnAlarm(int) {
 
 }  // namespace
 
-GameSoakResult RunGameSoak(std::uint64_t seed, long long ticks, int drawEvery) {
+GameSoakResult RunGameSoak(std::uint64_t seed, long long ticks, int drawEvery, long long progressEvery) {
   GameSoakResult result;
+  const auto started = std::chrono::steady_clock::now();
   runningSeed = seed;
   test_support::TempDirectory directory;
   std::signal(SIGALRM, OnAlarm);
@@ -199,6 +203,11 @@ GameSoakResult RunGameSoak(std::uint64_t seed, long long ticks, int drawEvery) {
     if (!broken.empty()) {
       result.failure = "tick " + std::to_string(tick) + ": " + broken;
       break;
+    }
+    if (progressEvery > 0 && result.ticks % progressEvery == 0) {
+      const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+      std::fprintf(stderr, "game soak: %lld ticks, %lld swaps, %lld vanished, %lld entered, %.0f s\n", result.ticks,
+                   result.swaps, result.vanished, result.entered, seconds);
     }
     player.Act();
     if (PumpMessages() != 0) result.failure = "tick " + std::to_string(tick) + ": the pump ended the game";

@@ -16,5 +16,6 @@ struct GameSoakResult {
 
 // Starts the game as its entry does, runs `ticks` passes of its loop with input drawn from
 // `seed`, drawing and presenting the frame on every `drawEvery`-th tick (the rules run on
-// every tick), then ends the engine and checks that the memory report is empty.
-GameSoakResult RunGameSoak(std::uint64_t seed, long long ticks, int drawEvery);
+// every tick), then ends the engine and checks that the memory report is empty. With
+// progressEvery above 0, a line of figures goes to standard error every that many ticks.
+GameSoakResult RunGameSoak(std::uint64_t seed, long long ticks, int drawEvery, long long progressEvery = 0);

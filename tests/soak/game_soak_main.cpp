@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "game soak: seed %llu, %lld ticks, a frame every %d (replay: --seed %llu)\n",
                static_cast<unsigned long long>(seed), ticks, drawEvery, static_cast<unsigned long long>(seed));
   const auto start = std::chrono::steady_clock::now();
-  const GameSoakResult result = RunGameSoak(seed, ticks, drawEvery);
+  const GameSoakResult result = RunGameSoak(seed, ticks, drawEvery, 1000000);
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::printf("game soak: %lld ticks, %lld frames drawn, %lld swaps, %lld balls vanished, %lld entered, %.1f s "
               "(%.0f ticks/s), %d findings\n",
