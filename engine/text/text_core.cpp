@@ -58,7 +58,7 @@ int DrawTextCore(int mode, int x, int y, const char* text, std::uint32_t color, 
                 colors);
     }
     pen += static_cast<long long>(glyph->advance) + font->spacing;
-    // Beyond int's range no later glyph can be drawn and the advance cannot be told.
+    // The advance is told as an int, so the pen saturates at int's ends.
     if (pen > INT_MAX) pen = INT_MAX;
     if (pen < INT_MIN) pen = INT_MIN;
   }
