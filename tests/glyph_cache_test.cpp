@@ -1,5 +1,6 @@
 // The glyph memory cache: cell images per font type and edge size, the ring, batches and the
 // splitting of strings into characters.
+#include <algorithm>
 #include <string>
 
 #include "text_fixture.h"
@@ -113,6 +114,42 @@ TEST_F(GlyphCacheTest, EdgeShapesAroundOneInkPixel) {
             // the centre included for sizes 2 and up.
             const int want = (centre ? 0x0F : 0) | ((edge || (centre && c.edge > 1)) ? 0xF0 : 0);
             EXPECT_EQ(pixel, want) << x << "," << y;
+          }
+        }
+      }
+      ReleaseFontHandle(handle);
+    }
+  }
+}
+
+// Edge sizes above 4: around a whole glyph, every pixel within the square of an inked pixel
+// is edge, and its edge level is the largest level of the inked pixels that reach it.
+TEST_F(GlyphCacheTest, FullSquareOutlinesOfAWholeGlyph) {
+  const int code = 'W';
+  for (int type : {FontTypeEdge, FontTypeAntiAliasEdge}) {
+    for (int edge : {5, 7, 16}) {
+      SCOPED_TRACE(testing::Message() << "type " << type << " edge " << edge);
+      const int handle = CreateFontToHandle(nullptr, Height, -1, type, -1, edge, 0, -1, -1);
+      const FontRecord* font = FontFromHandle(handle);
+      const GlyphEntry* glyph = Prepare(handle, "W");
+      ASSERT_NE(glyph, nullptr);
+      const auto level = [&](int x, int y) {
+        if (x < 0 || y < 0 || x >= InkWidth || y >= InkHeight) return 0;
+        const int v = fake::GlyphLevel(code, x, y);
+        return type == FontTypeEdge ? (v >= 8 ? 1 : 0) : v;
+      };
+      for (int y = 0; y < InkHeight + 2 * edge; ++y) {
+        for (int x = 0; x < InkWidth + 2 * edge; ++x) {
+          int reach = 0;
+          for (int dy = -edge; dy <= edge; ++dy) {
+            for (int dx = -edge; dx <= edge; ++dx) reach = std::max(reach, level(x - edge + dx, y - edge + dy));
+          }
+          const int body = level(x - edge, y - edge);
+          const int pixel = CellPixel(font, glyph->slot, x, y);
+          if (type == FontTypeEdge) {
+            ASSERT_EQ(pixel, body ? 1 : reach ? 2 : 0) << x << "," << y;
+          } else {
+            ASSERT_EQ(pixel, (body > 0 ? body - 1 : 0) | (reach > 0 ? (reach - 1) << 4 : 0)) << x << "," << y;
           }
         }
       }

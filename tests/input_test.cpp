@@ -52,6 +52,22 @@ TEST_F(InputTest, DirectInput8ServesWhenVersion7IsMissing) {
   EXPECT_EQ(IsKeyDown(Escape), 1) << "the keyboard event forces a refresh in the same millisecond";
 }
 
+// Both versions' objects are made but neither initialises: each is released again and the
+// Windows key state serves.
+TEST_F(InputTest, WhenNeitherDirectInputObjectInitialisesTheWindowsKeyStateServes) {
+  fake::SetFailure(fake::Failure::DirectInputInitialize, true);
+  Start();
+  EXPECT_EQ(InputState.NoDirectInput, 1);
+  EXPECT_EQ(InputState.KeyboardDevice, nullptr);
+  EXPECT_EQ(InputState.MouseDevice, nullptr);
+  EXPECT_EQ(fake::LiveInputObjects(), 0) << "the objects that failed to initialise are released";
+  fake::Send(Key(true, Escape));
+  fake::AdvanceClock(1);
+  EXPECT_EQ(IsKeyDown(Escape), 1);
+  fake::Send({EventKind::ButtonDown, 0});
+  EXPECT_EQ(GetMouseButtons(), 1);
+}
+
 TEST_F(InputTest, TheFallbackReportsOnlyMappedKeys) {
   WithoutDirectInput();
   Start();

@@ -2,6 +2,7 @@
 // glyph formats from FreeType, and a string rendered into a software image.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <string>
 
@@ -70,6 +71,20 @@ TEST_F(RealFontTest, GlyphOutlinesComeInBothFormatsWithAlignedRows) {
   SelectObject(context, old);
   DeleteDC(context);
   EXPECT_EQ(DeleteObject(font), TRUE);
+}
+
+// Heights at int's ends are refused, not negated or scaled past FreeType's range.
+TEST_F(RealFontTest, HeightsBeyondAnyScreenAreRefused) {
+  struct Case {
+    int height;
+    bool made;
+  } cases[] = {{INT_MIN, false}, {INT_MAX, false}, {-16385, false}, {16385, false}, {-16, true}, {512, true}};
+  for (const Case& c : cases) {
+    HFONT font = CreateFontA(c.height, 0, 0, 0, 400, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, 0, 0,
+                             NONANTIALIASED_QUALITY, FIXED_PITCH, nullptr);
+    EXPECT_EQ(font != nullptr, c.made) << c.height;
+    if (font != nullptr) DeleteObject(font);
+  }
 }
 
 TEST_F(RealFontTest, TheDefaultFontInksAStringWhereItsCharactersAre) {

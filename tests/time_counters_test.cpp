@@ -9,6 +9,7 @@
 #include "core/time_counters.h"
 #include "core/tracked_memory.h"
 #include "fake_platform.h"
+#include "platform/winmm.h"
 #include "test_support.h"
 
 namespace {
@@ -158,6 +159,18 @@ TEST_F(TimeCountersTest, SelectionStopsAfterASecondOrWhenThePumpEnds) {
   SelectTimer();
   EXPECT_NE(fake::DebugOutput().find(Sjis("マルチメディアタイマー：0  パフォーマンスカウンター：0")), std::string::npos);
   EXPECT_EQ(EngineState.PerfCounterUsable, 1);
+}
+
+// A period the engine could not raise is not lowered at the end, so that the periods other
+// programs raised stay as they were.
+TEST_F(TimeCountersTest, APeriodThatCannotBeRaisedIsNeverLowered) {
+  fake::SetTimerCaps(2, 1000);
+  ASSERT_EQ(timeBeginPeriod(2), TIMERR_NOERROR) << "another program's period";
+  fake::SetFailure(fake::Failure::TimeBeginPeriod, true);
+  SelectTimer();
+  EXPECT_EQ(fake::RaisedTimerPeriods(), std::vector<UINT>{2});
+  EndTimerPeriod();
+  EXPECT_EQ(fake::RaisedTimerPeriods(), std::vector<UINT>{2}) << "the other program's period stays raised";
 }
 
 TEST_F(TimeCountersTest, SelectionWithoutAPerformanceCounterOrTimerCaps) {

@@ -76,10 +76,12 @@ StartResult StartEngine() {
   WriteSystemReport();
 
   if (StartCom() != 0) return StartResult::Failed;
-  if (StartWindow() == -1) return StartResult::Failed;
-  if (InitInput() == -1) return StartResult::Failed;
+  // A close or a signal while the window's steps pump messages ends the program: the window
+  // may be gone already, so the steps after it stop here instead of failing on it.
+  if (StartWindow() == -1 || EngineState.QuitRequested) return StartResult::Failed;
+  if (InitInput() == -1 || EngineState.QuitRequested) return StartResult::Failed;
   StartSound();
-  if (StartGraphics() < 0) return StartResult::Failed;
+  if (StartGraphics() < 0 || EngineState.QuitRequested) return StartResult::Failed;
 
   LogText("文字コードバッファの初期化を行います... ");
   StartCharBuffer();

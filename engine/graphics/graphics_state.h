@@ -50,6 +50,9 @@ struct GraphicsStateRecord {
 
 extern GraphicsStateRecord GraphicsState;
 
+// The widest and tallest screen a mode may ask for.
+constexpr int MaxScreenSide = 8192;
+
 int StartGraphics();
 int EndGraphics();
 // -1 in width, height, bitDepth or refreshRate keeps the current value; force restarts even

@@ -35,7 +35,9 @@ void SetMode(const Mode& mode) {
 }  // namespace
 
 int SetScreenMode(int width, int height, int bitDepth, int refreshRate) {
-  if (width == 0 || height == 0) return -1;
+  // Negative sides and sides beyond any display would only fail later, in the window's and the
+  // screen image's arithmetic.
+  if (width < 1 || height < 1 || width > MaxScreenSide || height > MaxScreenSide) return -1;
   if (bitDepth != 8 && bitDepth != 16 && bitDepth != 32) return -1;
   const Mode wanted{width, height, bitDepth, refreshRate};
   if (!EngineState.Initialised) {

@@ -38,8 +38,8 @@ int SetLogOutputFlag(int flag);
 int ChangeWindowMode(int flag);
 
 // ---- Screen mode and vsync ------------------------------------------------------------------
-// 0; -1 for a zero size, a depth other than 8, 16 or 32, or a failed change; -2 when a change
-// on a running engine ended in the fallback mode 640 x 480 x 16.
+// 0; -1 for a side outside 1..8192, a depth other than 8, 16 or 32, or a failed change; -2
+// when a change on a running engine ended in the fallback mode 640 x 480 x 16.
 int SetScreenMode(int width, int height, int bitDepth, int refreshRate);
 // Always 0. TRUE (the default after InitEngine) makes PresentScreen wait for the display.
 int SetVSyncWait(int flag);
@@ -109,16 +109,17 @@ constexpr int CharSetDefault = 0;
 constexpr int CharSetShiftJis = 1;
 constexpr int CharSetHangul = 2;
 
-// Text with the default font: 0; -1 when the default font cannot be made.
+// Text with the default font: 0; -1 when the default font cannot be made or the engine is stopped.
 int DrawText(int x, int y, const char* text, int color, int edgeColor);
 // The result of DrawText: printf-formatted into 1024 bytes, no edge.
 int DrawTextFormat(int x, int y, int color, const char* format, ...) __attribute__((format(printf, 4, 5)));
 // 0; -1 for a bad handle.
 int DrawTextWithFont(int x, int y, const char* text, int color, int handle, int edgeColor);
 
-// A font handle; -1 for a value out of range, a full table or a face that cannot be made. Null
-// or empty face for the default face; -1 in any integer for its default. slot and checkNumber are -1 unless a
-// font is made again at a known handle.
+// A font handle; -1 for a value out of range (sizes beyond -512..512, edge sizes above 16), a
+// full table, a face that cannot be made or a stopped engine. Null or empty face for the default
+// face; -1 in any integer for its default. slot and checkNumber are -1 unless a font is made
+// again at a known handle.
 int CreateFontToHandle(const char* face, int size, int thickness, int fontType, int charsetIndex, int edgeSize,
                        int italic, int slot, int checkNumber);
 // 0; -1 for a bad handle.
@@ -135,7 +136,8 @@ int SetFontSpacing(int spacing, int handle);
 int SetFontLostNotifier(int handle, std::int32_t* lostFlag);
 // The default font's handle; -1 when it could not be made (0 before InitEngine).
 int QueryDefaultFont();
-// Always 0; -1 for either value means 16 or 6.
+// 0; -1 while the engine is stopped or for a size beyond -512..512. -1 for either value means
+// 16 or 6.
 int SetDefaultFontSize(int size, int thickness);
 
 // ---- Keyboard -------------------------------------------------------------------------------
@@ -165,7 +167,8 @@ int GetMilliCount();
 std::uint64_t GetMicroCount(int useCpuCounter);
 
 // ---- Random numbers -------------------------------------------------------------------------
-// Random numbers: 0..max inclusive for max >= 0.
+// 0..max inclusive for 0 <= max < 2147483647; max + 1 wraps for max = 2147483647, which gives
+// -2147483648..0. For max = -1 the result is 0, and for smaller max it lies in max + 1..0.
 int GetRandom(int max);
 
 // ---- Log output and the on-screen log -------------------------------------------------------

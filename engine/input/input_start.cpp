@@ -151,7 +151,12 @@ int InitInput() {
   }
 
   BringWindowToTop(EngineState.MainWindow);
-  PumpWindowMessages();
+  // The devices need the window; once the program is ending it may be gone.
+  if (PumpWindowMessages() == -1) {
+    ReleaseAll();
+    LogIndentOut();
+    return -1;
+  }
   SetUpJoypads();
   SetUpMouseDevice();
   // A keyboard without its event leaves at once, before the pad keys are set.

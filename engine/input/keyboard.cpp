@@ -53,7 +53,9 @@ int RefreshKeyboardState() {
 int IsKeyDown(int keyCode) {
   WaitWhileInactive();
   if (InputState.DirectInput == nullptr) {
-    if (EngineState.CloseRequested) return 0;
+    // Input starts again here only for a running engine: before start-up or after the end
+    // there is no window for the devices.
+    if (EngineState.CloseRequested || !EngineState.Initialised) return 0;
     // Starting input reads no key yet; its result (1 when the keyboard event failed) says
     // nothing about the key.
     InitInput();

@@ -29,6 +29,7 @@ bool MatchesDefaults(const FontRecord* font, const DefaultFontSettingsRecord& se
 
 int StartFontSystem() {
   FontSystem = FontSystemRecord{};
+  FontSystem.started = 1;
   SetStartDefaults(&FontSystem.defaults);
   return ResetFonts();
 }
@@ -66,10 +67,13 @@ int ResetFonts() {
 int EndFontSystem() {
   ResetFonts();
   ReleaseFontHandle(FontSystem.defaultHandle);
+  FontSystem.started = 0;
   return 0;
 }
 
 int RefreshDefaultFont() {
+  // Without graphics there is no default font to keep up to date.
+  if (!FontSystem.started) return 0;
   const DefaultFontSettingsRecord& settings = FontSystem.defaults;
   const FontRecord* current = FontFromHandle(FontSystem.defaultHandle);
   if (current != nullptr && MatchesDefaults(current, settings)) return 0;
@@ -82,6 +86,8 @@ int RefreshDefaultFont() {
 }
 
 int SetDefaultFontSize(int size, int thickness) {
+  // Start-up sets the defaults afresh, so nothing set before it would last.
+  if (!FontSystem.started || !IsFontSizeAllowed(size)) return -1;
   FontSystem.defaults.size = size == -1 ? 16 : size;
   FontSystem.defaults.thickness = thickness == -1 ? 6 : thickness;
   return RefreshDefaultFont();

@@ -1,5 +1,6 @@
 // The string-drawing operations: DrawText and DrawTextFormat with the default font, and
 // DrawTextWithFont for any font, direct or through a work image.
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
 
@@ -45,7 +46,12 @@ void DrawThroughWorkImage(int x, int y, const char* text, std::uint32_t color, i
   DrawTextCore(1, 0, 0, text, color, work, &area, handle, edgeColor, -1, nullptr);
 
   DrawState.tint[0] = DrawState.tint[1] = DrawState.tint[2] = 255;
-  Rect target{x, y, x + area.right, y + area.bottom};
+  // The far corner saturates at int's end: only what the draw area keeps is drawn anyway.
+  const auto far = [](int from, int length) {
+    const long long end = static_cast<long long>(from) + length;
+    return static_cast<int>(end > INT_MAX ? INT_MAX : end);
+  };
+  Rect target{x, y, far(x, area.right), far(y, area.bottom)};
   ClipRect(&target, &savedArea);
   DrawState.drawArea = target;
   BlitTextWorkImage(work, x, y);

@@ -11,6 +11,12 @@ constexpr int MaxFonts = 40;
 constexpr int MaxGlyphSlots = 2024;
 constexpr int GlyphEntryCount = MaxGlyphSlots + 1;  // the last used entry is followed by a terminator
 constexpr int CharacterCodeCount = 65536;
+// The largest size (either sign) and edge size a font may ask for. Beyond them one glyph
+// costs seconds and the cache hundreds of megabytes, and the cell arithmetic nears int's end.
+constexpr int MaxFontSize = 512;
+constexpr int MaxEdgeSize = 16;
+// No face's metrics may make a cell larger than this; the cache of the largest sizes fits.
+constexpr int MaxCellSize = 1024;
 
 struct GlyphIndexEntry;
 
@@ -71,6 +77,7 @@ struct DefaultFontSettingsRecord {
 };
 
 struct FontSystemRecord {
+  int started;  // between StartFontSystem and EndFontSystem: fonts are made only then
   FontRecord* table[MaxFonts];
   int checkCounter;
   int defaultHandle;  // 0 until the first default font exists, -1 when it could not be made
@@ -81,6 +88,9 @@ extern FontSystemRecord FontSystem;
 
 // The record a handle names, or null when the handle is not a live font's.
 FontRecord* FontFromHandle(int handle);
+
+// Whether a font size (a cell height, or an em height when negative) is within the limits.
+bool IsFontSizeAllowed(int size);
 
 // The edge size a glyph image is framed with: the record's for edge types, else 0.
 inline int EdgeOf(const FontRecord* font) { return (font->fontType & 1) ? font->edgeSize : 0; }

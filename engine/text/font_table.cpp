@@ -24,8 +24,14 @@ int SlotOf(int handle) {
   });
 }
 
+// GDI weights run from 0 to 1000; thicknesses beyond 0..10 ask for the nearest end.
+int WeightOf(int thickness) {
+  if (thickness < 0) return 0;
+  return thickness > 10 ? 1000 : thickness * 100;
+}
+
 HFONT MakeGdiFont(const char* face, int size, int thickness, int italic, DWORD charSet) {
-  return CreateFontA(size, 0, 0, 0, thickness * 100, italic ? TRUE : FALSE, FALSE, FALSE, charSet, 0, 0,
+  return CreateFontA(size, 0, 0, 0, WeightOf(thickness), italic ? TRUE : FALSE, FALSE, FALSE, charSet, 0, 0,
                      NONANTIALIASED_QUALITY, FIXED_PITCH, face);
 }
 
@@ -49,7 +55,8 @@ HFONT MakeDefaultFaceFont(FontRecord* font, DWORD charSet) {
   return made;
 }
 
-// Line height and cell size from the face's metrics; false when no context could be had.
+// Line height and cell size from the face's metrics; false when no context could be had or the
+// metrics ask for a cell beyond MaxCellSize.
 bool MeasureFont(FontRecord* font, HFONT gdiFont) {
   HDC context = CreateCompatibleDC(nullptr);
   if (context == nullptr) {
@@ -62,12 +69,19 @@ bool MeasureFont(FontRecord* font, HFONT gdiFont) {
   if (old != nullptr) SelectObject(context, old);
   DeleteDC(context);
 
-  const int edges = (font->fontType & 1) ? font->edgeSize * 2 : 0;
-  const int widthTerm = (metrics.tmMaxCharWidth + 2 + edges + 7) / 8 * 8;
-  int height = metrics.tmHeight + edges;
+  // In 64 bits: the metrics are the face's, whatever they say.
+  const long long edges = (font->fontType & 1) ? font->edgeSize * 2LL : 0;
+  const long long maxWidth = metrics.tmMaxCharWidth > 0 ? metrics.tmMaxCharWidth : 0;
+  const long long widthTerm = (maxWidth + 2 + edges + 7) / 8 * 8;
+  long long height = (metrics.tmHeight > 0 ? metrics.tmHeight : 0) + edges;
   if (height % 2 != 0) ++height;
-  font->height = height;
-  font->cellSize = widthTerm > height ? widthTerm : height;
+  const long long cellSize = widthTerm > height ? widthTerm : height;
+  if (cellSize > MaxCellSize) {
+    LogText("フォントのキャッシュ用メモリの確保に失敗しました in CreateFontToHandle");
+    return false;
+  }
+  font->height = static_cast<int>(height);
+  font->cellSize = static_cast<int>(cellSize);
   return true;
 }
 
@@ -79,6 +93,8 @@ int FailCreation(int slot) {
 
 }  // namespace
 
+bool IsFontSizeAllowed(int size) { return size >= -MaxFontSize && size <= MaxFontSize; }
+
 FontRecord* FontFromHandle(int handle) {
   const int slot = SlotOf(handle);
   return slot < 0 ? nullptr : FontSystem.table[slot];
@@ -86,8 +102,13 @@ FontRecord* FontFromHandle(int handle) {
 
 int CreateFontToHandle(const char* face, int size, int thickness, int fontType, int charsetIndex, int edgeSize,
                        int italic, int slot, int checkNumber) {
-  // Values no table has a row for are refused before anything is made.
+  // Fonts live with the graphics: one made before start-up or after the end would outlive
+  // every release.
+  if (!FontSystem.started) return -1;
+  // Values no table has a row for, and sizes beyond the limits, are refused before anything
+  // is made.
   if (fontType < -1 || fontType > 3 || charsetIndex < -1 || charsetIndex > 2 || edgeSize < -1) return -1;
+  if (!IsFontSizeAllowed(size) || edgeSize > MaxEdgeSize) return -1;
   if (fontType == -1) fontType = FontTypeNormal;
   if (edgeSize > 1) fontType |= 1;
   if (edgeSize == -1) edgeSize = 1;

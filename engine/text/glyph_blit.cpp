@@ -137,20 +137,23 @@ TextColors ResolveTextColors(std::uint32_t color, std::uint32_t edgeColor) {
   return colors;
 }
 
-void BlitGlyph(const FontRecord* font, const GlyphEntry* glyph, MEMIMG* destination, const Rect* clip, int x, int y,
-               const TextColors& colors) {
+void BlitGlyph(const FontRecord* font, const GlyphEntry* glyph, MEMIMG* destination, const Rect* clip, long long x,
+               long long y, const TextColors& colors) {
   if (!IsMemImgValid(destination)) return;
   const LoopChoice choice = ChooseLoop(font->fontType, GraphicsState.screenBitDepth);
   if (choice.loop == nullptr || BytesPerPixel(destination->shared) != choice.bytesPerPixel) return;
+  // A glyph wholly outside the image is gone; one that touches it has int coordinates.
+  if (x >= destination->width || y >= destination->height || x + glyph->width <= 0 || y + glyph->height <= 0) return;
 
-  Rect area{x, y, x + glyph->width, y + glyph->height};
+  Rect area{static_cast<int>(x), static_cast<int>(y), static_cast<int>(x + glyph->width),
+            static_cast<int>(y + glyph->height)};
   const Rect whole{0, 0, destination->width, destination->height};
   if (clip != nullptr) ClipRect(&area, clip);
   ClipRect(&area, &whole);
   if (area.left >= area.right || area.top >= area.bottom) return;
 
-  const int cellX = CellX(font, glyph->slot) + (area.left - x);
-  const int cellY = CellY(font, glyph->slot) + (area.top - y);
+  const int cellX = CellX(font, glyph->slot) + static_cast<int>(area.left - x);
+  const int cellY = CellY(font, glyph->slot) + static_cast<int>(area.top - y);
   const int pitch = destination->shared->pitch;
   GlyphSpan span{font->cachePixels + static_cast<std::size_t>(cellY) * font->cachePitch,
                  font->cachePitch,

@@ -20,6 +20,6 @@ struct TextColors {
 TextColors ResolveTextColors(std::uint32_t color, std::uint32_t edgeColor);
 
 // Draws the glyph's cell rectangle with its top-left at (x, y), clipped by clip and by the
-// image; cache pixels of 0 leave the destination unchanged.
-void BlitGlyph(const FontRecord* font, const GlyphEntry* glyph, MEMIMG* destination, const Rect* clip, int x, int y,
-               const TextColors& colors);
+// image; cache pixels of 0 leave the destination unchanged. The position may lie anywhere.
+void BlitGlyph(const FontRecord* font, const GlyphEntry* glyph, MEMIMG* destination, const Rect* clip, long long x,
+               long long y, const TextColors& colors);

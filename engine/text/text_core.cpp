@@ -1,4 +1,5 @@
 // DrawTextCore: splits a string into characters, fetches their glyphs and measures or draws.
+#include <climits>
 #include <cstring>
 
 #include "../core/log.h"
@@ -38,7 +39,8 @@ int DrawTextCore(int mode, int x, int y, const char* text, std::uint32_t color, 
   }
 
   int count = 0;
-  int pen = 0;
+  // In 64 bits: a spacing or a start near int's ends must not wrap the pen.
+  long long pen = 0;
   int result = 0;
   if (PrepareGlyphs(length, text, handle, items, &count) != 0) {
     result = -1;
@@ -52,15 +54,19 @@ int DrawTextCore(int mode, int x, int y, const char* text, std::uint32_t color, 
       break;
     }
     if (mode == 1 && !SkipsDrawing(item, glyph)) {
-      BlitGlyph(font, glyph, destination, clip, x + pen + glyph->offsetX, y + glyph->offsetY, colors);
+      BlitGlyph(font, glyph, destination, clip, x + pen + glyph->offsetX, static_cast<long long>(y) + glyph->offsetY,
+                colors);
     }
-    pen += glyph->advance + font->spacing;
+    pen += static_cast<long long>(glyph->advance) + font->spacing;
+    // The advance is told as an int, so the pen saturates at int's ends.
+    if (pen > INT_MAX) pen = INT_MAX;
+    if (pen < INT_MIN) pen = INT_MIN;
   }
   TrackedFree(block);
   if (result != 0) return -1;
   if (size != nullptr) {
-    size->width = pen;
+    size->width = static_cast<int>(pen);
     size->height = font->height;
   }
-  return pen;
+  return static_cast<int>(pen);
 }

@@ -72,6 +72,8 @@ int PumpWindowMessages() {
 
 void WaitWhileInactive() {
   if (EngineState.Painting || EngineState.AppActive) return;
+  // Without a window nothing can make the application active again.
+  if (EngineState.MainWindow == nullptr) return;
   while (PumpWindowMessages() != -1 && !EngineState.AppActive) {
   }
 }

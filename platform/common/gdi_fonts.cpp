@@ -58,8 +58,13 @@ void Pack(const RawGlyph& glyph, UINT format, DWORD pitch, std::uint8_t* out) {
 
 HFONT CreateFontA(int height, int, int, int, int weight, DWORD italic, DWORD, DWORD, DWORD charSet, DWORD, DWORD,
                   DWORD, DWORD pitchAndFamily, const char* faceName) {
-  FontRequest request{height, weight, italic != 0, charSet, pitchAndFamily, faceName != nullptr ? faceName : ""};
-  return PlatformCreateFont(request);
+  // No C++ exception may reach the engine: a font that cannot be made is a failure value.
+  try {
+    FontRequest request{height, weight, italic != 0, charSet, pitchAndFamily, faceName != nullptr ? faceName : ""};
+    return PlatformCreateFont(request);
+  } catch (...) {
+    return nullptr;
+  }
 }
 
 HDC CreateCompatibleDC(HDC) {
@@ -103,7 +108,12 @@ DWORD GetGlyphOutlineA(HDC context, UINT character, UINT format, GLYPHMETRICS* m
   if (dc == nullptr || metrics == nullptr || matrix == nullptr) return GDI_ERROR;
   if (format != GGO_METRICS && format != GGO_BITMAP && format != GGO_GRAY4_BITMAP) return GDI_ERROR;
   RawGlyph glyph;
-  if (!dc->selected->Render(character, format == GGO_BITMAP, &glyph)) return GDI_ERROR;
+  // A face that throws (out of memory, an image it cannot size) fails the call instead.
+  try {
+    if (!dc->selected->Render(character, format == GGO_BITMAP, &glyph)) return GDI_ERROR;
+  } catch (...) {
+    return GDI_ERROR;
+  }
   if (glyph.width <= 0 || glyph.height <= 0 ||
       glyph.levels.size() != static_cast<std::size_t>(glyph.width) * static_cast<std::size_t>(glyph.height)) {
     glyph.width = glyph.height = 0;

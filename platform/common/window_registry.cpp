@@ -1,5 +1,6 @@
 // Window classes, windows and their geometry.
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 #include "platform/kernel32.h"
@@ -25,6 +26,12 @@ Window* MainWindow() {
     if (!w->destroying) return w.get();
   }
   return nullptr;
+}
+
+// The far edge of a span, saturated at int's ends as no real window reaches them.
+LONG FarEdge(long long from, long long length) {
+  const long long edge = from + length;
+  return static_cast<LONG>(edge > INT_MAX ? INT_MAX : edge < INT_MIN ? INT_MIN : edge);
 }
 
 // A caption bar of 23 pixels over a 3-pixel dialog frame, and 2 more on every side for the
@@ -128,7 +135,7 @@ HWND CreateWindowExA(DWORD exStyle, const char* className, const char* title, DW
   w.procedure = c->procedure;
   w.style = style;
   w.exStyle = exStyle;
-  w.rect = RECT{x, y, x + width, y + height};
+  w.rect = RECT{x, y, FarEdge(x, width), FarEdge(y, height)};
   w.visible = (style & WS_VISIBLE) != 0;
   w.threadId = GetCurrentThreadId();
   if (!native::ClaimClass(w)) return nullptr;
@@ -222,15 +229,15 @@ BOOL SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int width, int he
   if (w == nullptr) return FALSE;
   RECT rect = w->rect;
   if (!(flags & SWP_NOMOVE)) {
-    rect.right += x - rect.left;
-    rect.bottom += y - rect.top;
+    rect.right = FarEdge(x, static_cast<long long>(rect.right) - rect.left);
+    rect.bottom = FarEdge(y, static_cast<long long>(rect.bottom) - rect.top);
     rect.left = x;
     rect.top = y;
   }
   if (!(flags & SWP_NOSIZE)) {
     if (width < 0 || height < 0) return FALSE;
-    rect.right = rect.left + width;
-    rect.bottom = rect.top + height;
+    rect.right = FarEdge(rect.left, width);
+    rect.bottom = FarEdge(rect.top, height);
   }
   if (!(flags & SWP_NOZORDER) && (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST)) {
     const bool topMost = insertAfter == HWND_TOPMOST;
@@ -248,7 +255,7 @@ BOOL SetWindowPos(HWND handle, HWND insertAfter, int x, int y, int width, int he
 BOOL MoveWindow(HWND handle, int x, int y, int width, int height, BOOL repaint) {
   Window* w = Find(handle);
   if (w == nullptr || width < 0 || height < 0) return FALSE;
-  windows::Reposition(*w, RECT{x, y, x + width, y + height}, repaint != 0);
+  windows::Reposition(*w, RECT{x, y, FarEdge(x, width), FarEdge(y, height)}, repaint != 0);
   return TRUE;
 }
 
@@ -316,10 +323,10 @@ BOOL ScreenToClient(HWND handle, POINT* point) {
 BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL, DWORD exStyle) {
   if (rect == nullptr) return FALSE;
   const RECT frame = FrameOf(style, exStyle);
-  rect->left -= frame.left;
-  rect->top -= frame.top;
-  rect->right += frame.right;
-  rect->bottom += frame.bottom;
+  rect->left = FarEdge(rect->left, -frame.left);
+  rect->top = FarEdge(rect->top, -frame.top);
+  rect->right = FarEdge(rect->right, frame.right);
+  rect->bottom = FarEdge(rect->bottom, frame.bottom);
   return TRUE;
 }
 

@@ -29,7 +29,8 @@ struct FakeFont final : FontObject {
       *glyph = {1, 1, 1, height / 2, height / 2, {static_cast<std::uint8_t>(mono ? 1 : 16)}};
       return true;
     }
-    glyph->width = wide ? height - 2 : (height / 2 - 2 > 1 ? height / 2 - 2 : 1);
+    const int width = wide ? height - 2 : height / 2 - 2;
+    glyph->width = width > 1 ? width : 1;
     glyph->height = height - 4 > 1 ? height - 4 : 1;
     glyph->originX = 1;
     glyph->originY = Ascent() - 2;

@@ -229,7 +229,8 @@ int RefreshAt(DWORD milliseconds);
 //   0x20 and 0x8140 (full-width space): no ink, advance h/2 and h;
 //   0x7F: an empty image, advance h/2;
 //   '.' (0x2E): one ink pixel, origin (1, h/2), advance h/2;
-//   other single-byte codes: (h/2 - 2) × (h - 4), double-byte codes: (h - 2) × (h - 4),
+//   other single-byte codes: (h/2 - 2) × (h - 4), double-byte codes: (h - 2) × (h - 4), each
+//   side at least 1,
 //   origin (1, ascent - 2), advance h/2 and h; grey level of pixel (x, y) GlyphLevel(...),
 //   ink in the 1-bit format where that level is 8 or more.
 int GlyphLevel(unsigned code, int x, int y);

@@ -160,7 +160,13 @@ struct FreeTypeFont final : FontObject {
 
 }  // namespace
 
+constexpr long long MaxFontHeight = 16384;
+
 FontObject* PlatformCreateFont(const FontRequest& request) {
+  // In 64 bits, so that the smallest int has a magnitude too. Heights no screen could show
+  // are refused before FreeType's fixed-point arithmetic sees them.
+  const long long height = request.height == 0 ? 16 : request.height;
+  if (height > MaxFontHeight || height < -MaxFontHeight) return nullptr;
   FT_Library library = Library();
   if (library == nullptr) return nullptr;
   std::string file;
@@ -176,10 +182,9 @@ FontObject* PlatformCreateFont(const FontRequest& request) {
     return nullptr;
   }
   // A positive height is the cell height (ascent + descent), a negative one the em height.
-  const int height = request.height == 0 ? 16 : request.height;
   FT_Size_RequestRec size{};
   size.type = height > 0 ? FT_SIZE_REQUEST_TYPE_CELL : FT_SIZE_REQUEST_TYPE_NOMINAL;
-  size.height = static_cast<FT_Long>(height > 0 ? height : -height) << 6;
+  size.height = static_cast<FT_Long>((height > 0 ? height : -height) * 64);
   if (FT_Request_Size(font->face, &size) != 0) {
     delete font;
     return nullptr;

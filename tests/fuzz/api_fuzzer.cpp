@@ -1,0 +1,389 @@
+#include "api_fuzzer.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <random>
+#include <vector>
+
+#include "core/engine_state.h"
+#include "core/tracked_memory.h"
+#include "fake_platform.h"
+#include "graphics/graphics_state.h"
+#include "input/input_state.h"
+#include "test_support.h"
+#include "vornek.h"
+#include "window/char_buffer.h"
+
+namespace {
+
+// Values that have broken engines before: int's ends, the edges of every limit, sizes whose
+// squares wrap, zero and minus one.
+constexpr int HostileInts[] = {0,       1,           -1,      2,        -2,         3,         16,
+                               INT_MAX, INT_MIN,     INT_MAX - 1, INT_MIN + 1, 65528, 65536, 46341,
+                               512,     513,         -512,    -513,     1 << 30,    -(1 << 30), 255,
+                               256,     800,         600,     8192,     8193,       32767,     -32768};
+
+// Texts: plain, Shift-JIS characters and spaces, a lead byte cut by the end, Hangul-style bytes,
+// and a long one that needs the allocated lists.
+const std::vector<std::string>& Texts() {
+  static const std::vector<std::string> texts = [] {
+    std::vector<std::string> t = {"",
+                                  "A",
+                                  "Ab .",
+                                  "\x88\x9f\x81\x40\x82\xa0",
+                                  "\x81",
+                                  "AB\x9f",
+                                  "\xb0\xa1\xc7\xd1",
+                                  "MousePos(123,456)",
+                                  "\xff\xfe\xfd\xe0\x40",
+                                  "%s%n%d"};
+    std::string longText;
+    for (int i = 0; i < 700; ++i) longText += static_cast<char>(0x21 + i % 94);
+    t.push_back(longText);
+    std::string wide;
+    for (int i = 0; i < 300; ++i) {
+      wide += static_cast<char>(0x88 + i % 8);
+      wide += static_cast<char>(0x40 + i % 60);
+    }
+    t.push_back(wide);
+    return t;
+  }();
+  return texts;
+}
+
+class Fuzzer {
+ public:
+  explicit Fuzzer(std::uint64_t seed) : random_(seed) {}
+
+  bool Chance(int percent) { return Below(100) < percent; }
+  int Below(int n) { return static_cast<int>(random_() % static_cast<std::uint64_t>(n)); }
+  int Between(int low, int high) {
+    const auto span = static_cast<std::uint64_t>(static_cast<long long>(high) - low + 1);
+    return static_cast<int>(low + static_cast<long long>(random_() % span));
+  }
+  // Ordinary most of the time, hostile now and then.
+  int Int(int low, int high) {
+    const int kind = Below(10);
+    if (kind < 6) return Between(low, high);
+    if (kind < 9) return HostileInts[Below(std::size(HostileInts))];
+    return static_cast<int>(static_cast<std::uint32_t>(random_()));
+  }
+  int Coordinate() { return Int(-100, 900); }
+  int Color() { return Chance(80) ? static_cast<int>(MakeColor(Below(256), Below(256), Below(256))) : Int(0, 255); }
+  const char* Text() {
+    const auto& texts = Texts();
+    return texts[static_cast<std::size_t>(Below(static_cast<int>(texts.size())))].c_str();
+  }
+  // A font handle: one of ours, perhaps stale, or any value.
+  int Font() {
+    if (!fonts_.empty() && Chance(80)) return fonts_[static_cast<std::size_t>(Below(static_cast<int>(fonts_.size())))];
+    if (Chance(50)) return QueryDefaultFont();
+    return Int(-1, 0x7FFFFFFF);
+  }
+  // Font sizes stay small in most calls: a glyph of the largest costs a millisecond, and the
+  // long texts through their 20-slot cache cost seconds per draw in the sanitizer build.
+  int FontSize() {
+    const int kind = Below(100);
+    if (kind < 90) return Between(-1, 40);
+    if (kind < 98) return Between(41, 128);
+    return Int(-600, 600);
+  }
+  int EdgeSize() { return Chance(90) ? Between(-1, 4) : Int(-1, 20); }
+
+  void Trace(const std::string& line) {
+    trace_.push_back(line);
+    if (trace_.size() > 40) trace_.pop_front();
+  }
+  std::string TraceText() const {
+    std::string text;
+    for (const std::string& line : trace_) text += "  " + line + "\n";
+    return text;
+  }
+
+  void Step();
+  int starts = 0;
+  std::string findings;  // results outside what the API promises
+
+ private:
+  void Input();
+  std::mt19937_64 random_;
+  std::vector<int> fonts_;
+  std::deque<std::string> trace_;
+};
+
+std::string Call(const char* name, std::initializer_list<long long> arguments) {
+  std::string line = name;
+  line += "(";
+  bool first = true;
+  for (long long a : arguments) {
+    if (!first) line += ", ";
+    line += std::to_string(a);
+    first = false;
+  }
+  return line + ")";
+}
+
+// Window-system events between calls. A deactivation is always followed by an activation a
+// few passes later, or the pause while inactive would wait for ever, as it should.
+void Fuzzer::Input() {
+  using fake::EventKind;
+  const int kind = Below(100);
+  // Pointer and window positions stay within what a window system reports (far off screen,
+  // never at int's ends).
+  const auto position = [this](int low, int high) { return Chance(90) ? Between(low, high) : Between(-1 << 20, 1 << 20); };
+  if (kind < 35) {
+    fake::Send({EventKind::MouseMove, position(-50, 1400), position(-50, 1100)});
+  } else if (kind < 55) {
+    fake::Send({Chance(50) ? EventKind::ButtonDown : EventKind::ButtonUp, Between(0, 7)});
+  } else if (kind < 85) {
+    fake::Send({Chance(50) ? EventKind::KeyDown : EventKind::KeyUp, Int(0, 255)});
+  } else if (kind < 93) {
+    fake::Send({EventKind::Deactivate});
+    fake::Schedule(fake::CurrentPass() + Between(1, 20), {EventKind::Activate});
+  } else if (kind < 96) {
+    fake::Send({EventKind::Text, 0, 0, Text()});
+  } else if (kind < 98) {
+    fake::Send({EventKind::Move, position(-100, 1000), position(-100, 800)});
+  } else {
+    fake::Send({EventKind::Close});
+  }
+  Trace("event " + std::to_string(kind));
+}
+
+void Fuzzer::Step() {
+  const int op = Below(40);
+  switch (op) {
+    case 0:
+      if (Chance(10)) {
+        // Start-up failures that are not fatal.
+        const int which = Below(3);
+        if (which == 0) fake::SetAnotherInstance(true);
+        if (which == 1) fake::SetFailure(fake::Failure::CoInitialize, true);
+        if (which == 2) fake::FailNextFonts(Between(1, 4));
+      }
+      Trace("InitEngine()");
+      if (InitEngine() == 0 && EngineState.Initialised) ++starts;
+      fake::SetAnotherInstance(false);
+      fake::SetFailure(fake::Failure::CoInitialize, false);
+      break;
+    case 1:
+      Trace("EndEngine()");
+      EndEngine();
+      break;
+    case 2:
+    case 3:
+      Trace("PumpMessages()");
+      PumpMessages();
+      break;
+    case 4: {
+      const int width = Chance(70) ? (Chance(50) ? 640 : 800) : Int(1, 1024);
+      const int height = Chance(70) ? (Chance(50) ? 480 : 600) : Int(1, 768);
+      const int bits = Chance(80) ? (Chance(50) ? 32 : 16) : Int(0, 32);
+      Trace(Call("SetScreenMode", {width, height, bits, 60}));
+      // Very large screens are left out of the run: they are legal and only cost memory.
+      if (static_cast<long long>(width) * height <= 2048 * 2048) SetScreenMode(width, height, bits, Int(0, 120));
+      break;
+    }
+    case 5:
+      // Windowed only: a full-screen mode the display lacks ends the process through the
+      // fatal-error path by design, which would end the run rather than find anything.
+      Trace("ChangeWindowMode(1)");
+      ChangeWindowMode(TRUE);
+      break;
+    case 6:
+      Trace("SetWindowTitle");
+      SetWindowTitle(Chance(10) ? nullptr : Text());
+      break;
+    case 7:
+      SetLogOutputFlag(Below(2));
+      break;
+    case 8: {
+      const int screen = Chance(80) ? (Chance(50) ? ScreenFront : ScreenBack) : Int(-5, 5);
+      Trace(Call("SelectDrawTarget", {screen}));
+      SelectDrawTarget(screen);
+      break;
+    }
+    case 9:
+    case 10: {
+      const int x1 = Coordinate(), y1 = Coordinate(), x2 = Coordinate(), y2 = Coordinate(), t = Int(0, 3);
+      Trace(Call("DrawLine", {x1, y1, x2, y2, t}));
+      DrawLine(x1, y1, x2, y2, Color(), t);
+      break;
+    }
+    case 11:
+    case 12: {
+      const int x = Coordinate(), y = Coordinate(), r = Chance(90) ? Between(-2, 300) : Int(0, 2000);
+      Trace(Call("DrawCircle", {x, y, r}));
+      DrawCircle(x, y, r, Color(), Int(0, 1));
+      break;
+    }
+    case 13:
+      Trace("ClearScreen()");
+      ClearScreen();
+      break;
+    case 14:
+      Trace("PresentScreen()");
+      PresentScreen();
+      break;
+    case 15:
+      SetVSyncWait(Int(0, 1));
+      break;
+    case 16:
+    case 17: {
+      const int x = Coordinate(), y = Coordinate();
+      Trace(Call("DrawText", {x, y}));
+      DrawText(x, y, Chance(5) ? nullptr : Text(), Color(), Color());
+      break;
+    }
+    case 18: {
+      const int x = Coordinate(), y = Coordinate(), n = Int(0, 100);
+      Trace(Call("DrawTextFormat", {x, y, n}));
+      if (Chance(20)) {
+        DrawTextFormat(x, y, Color(), "%*d|%s", Between(0, 1200), n, Text());
+      } else {
+        DrawTextFormat(x, y, Color(), "%3d %s %c", n, Text(), Between(1, 255));
+      }
+      break;
+    }
+    case 19:
+    case 20: {
+      static const char* const faces[] = {nullptr, "", "Some Face", "\x82\x6c\x82\x72 \x96\xbe\x92\xa9"};
+      std::string longFace(Chance(5) ? 400 : 0, 'F');
+      const char* face = longFace.empty() ? faces[Below(4)] : longFace.c_str();
+      const int size = FontSize(), thickness = Int(-1, 10), type = Int(-2, 4), charset = Int(-2, 3);
+      const int edge = EdgeSize(), italic = Int(0, 1);
+      const int slot = Chance(90) ? -1 : Int(-1, 40), check = Chance(90) ? -1 : Int(-1, 2047);
+      Trace(Call("CreateFontToHandle", {size, thickness, type, charset, edge, italic, slot, check}));
+      const int handle = CreateFontToHandle(face, size, thickness, type, charset, edge, italic, slot, check);
+      if (handle != -1) fonts_.push_back(handle);
+      if (fonts_.size() > 64) fonts_.erase(fonts_.begin());
+      break;
+    }
+    case 21: {
+      const int handle = Font();
+      Trace(Call("ReleaseFontHandle", {handle}));
+      ReleaseFontHandle(handle);
+      break;
+    }
+    case 22: {
+      const int handle = Font();
+      Trace(Call("QueryFontFace", {handle}));
+      char face[256];
+      int size = 0, thickness = 0;
+      QueryFontFace(Chance(20) ? nullptr : face, Chance(20) ? nullptr : &size, Chance(20) ? nullptr : &thickness,
+                    handle);
+      QueryFontSize(handle);
+      IsFontHandleValid(handle);
+      break;
+    }
+    case 23: {
+      const int spacing = Int(-10, 10), handle = Font();
+      Trace(Call("SetFontSpacing", {spacing, handle}));
+      SetFontSpacing(spacing, handle);
+      break;
+    }
+    case 24: {
+      const int size = FontSize(), thickness = Int(-1, 10);
+      Trace(Call("SetDefaultFontSize", {size, thickness}));
+      SetDefaultFontSize(size, thickness);
+      break;
+    }
+    case 25:
+    case 26: {
+      const int x = Coordinate(), y = Coordinate(), handle = Font();
+      Trace(Call("DrawTextWithFont", {x, y, handle}));
+      DrawTextWithFont(x, y, Chance(5) ? nullptr : Text(), Color(), handle, Color());
+      break;
+    }
+    case 27: {
+      const int key = Int(0, 255);
+      Trace(Call("IsKeyDown", {key}));
+      IsKeyDown(key);
+      break;
+    }
+    case 28: {
+      int x = 0, y = 0;
+      Trace("GetCursorPosition");
+      GetCursorPosition(Chance(10) ? nullptr : &x, Chance(10) ? nullptr : &y);
+      GetMouseButtons();
+      break;
+    }
+    case 29: {
+      const int max = Int(0, 100);
+      const int value = GetRandom(max);
+      if (max >= 0 && max < INT_MAX && (value < 0 || value > max)) {
+        findings += Call("GetRandom", {max}) + " gave " + std::to_string(value) + "; ";
+      }
+      break;
+    }
+    case 30:
+      MakeColor(Int(0, 255), Int(0, 255), Int(0, 255));
+      break;
+    default:
+      Input();
+      break;
+  }
+}
+
+// Watchdog: a hang is a finding too.
+std::uint64_t runningSeed = 0;
+void OnAlarm(int) {
+  char line[96];
+  const int length = std::snprintf(line, sizeof line, "\napi fuzz: seed %llu hung\n",
+                                   static_cast<unsigned long long>(runningSeed));
+  (void)!write(2, line, static_cast<std::size_t>(length));
+  _exit(3);
+}
+
+void Fresh() {
+  fake::ResetPlatform();
+  EngineState = EngineStateRecord{};
+  GraphicsState = GraphicsStateRecord{};
+  InputState = InputStateRecord{};
+  StartCharBuffer();
+  SetScreenMode(800, 600, 32, 60);
+  ChangeWindowMode(TRUE);
+  SetLogOutputFlag(FALSE);
+}
+
+}  // namespace
+
+ApiFuzzResult RunApiFuzz(std::uint64_t seed, int calls, bool announce) {
+  if (announce) {
+    std::fprintf(stderr, "api fuzz: seed %llu, %d calls (replay: VORNEK_FUZZ_SEED=%llu)\n",
+                 static_cast<unsigned long long>(seed), calls, static_cast<unsigned long long>(seed));
+  }
+  runningSeed = seed;
+  test_support::TempDirectory directory;  // where the log goes when a call switches it on
+  std::signal(SIGALRM, OnAlarm);
+  // Generous: a slow seed on a loaded machine in the sanitizer build is not a hang.
+  alarm(900);
+  Fresh();
+  Fuzzer fuzzer(seed);
+  ApiFuzzResult result;
+  for (int i = 0; i < calls; ++i) {
+    fuzzer.Step();
+    ++result.calls;
+  }
+  EndEngine();
+  alarm(0);
+  result.starts = fuzzer.starts;
+
+  std::string failure = fuzzer.findings;
+  if (LiveBlockCount() != 0) failure += "the memory report lists " + std::to_string(LiveBlockCount()) + " blocks; ";
+  if (fake::LiveFonts() != 0) failure += std::to_string(fake::LiveFonts()) + " GDI fonts left; ";
+  if (fake::NativeWindowCount() != 0) failure += "the window outlived the engine; ";
+  if (fake::LiveInputObjects() != 0) failure += "input devices outlived the engine; ";
+  if (!failure.empty()) {
+    result.failure = "seed " + std::to_string(seed) + ": " + failure + "\nlast calls:\n" + fuzzer.TraceText();
+    std::fprintf(stderr, "api fuzz: %s", result.failure.c_str());
+  }
+  fake::ResetPlatform();
+  return result;
+}
