@@ -22,6 +22,7 @@ constexpr UINT FrontScreenTimerPeriod = 32;
 void FrontScreenTimer(HWND window, UINT, UINT_PTR, DWORD) {
   KillTimer(window, FrontScreenTimerId);
   if (DrawState.drawScreen != ScreenFront) return;
+  if (GraphicsState.useHardware && !EngineState.Windowed) EnsureSubBackBuffer();
   if (GraphicsState.presentCount == GraphicsState.presentCountAtTimerTick) RepaintPresent();
   GraphicsState.presentCountAtTimerTick = GraphicsState.presentCount;
   SetTimer(window, FrontScreenTimerId, FrontScreenTimerPeriod, FrontScreenTimer);
