@@ -223,31 +223,62 @@ void DrawImage(MEMIMG* dst, const MEMIMG* src, int x, int y, int transparent, co
   }
 }
 
+namespace {
+
+// One axis of a stretch. The rectangle covers its smaller to its larger coordinate and is mirrored
+// when given the other way round. From that edge on, each destination pixel shows the current
+// source pixel (counted from the far end when mirrored); then a counter, which starts at the
+// ratio of destination to source pixels in 16.16, drops by one pixel, and while it is 0 or less
+// the source moves on by one and the counter gains the ratio again.
+struct Axis {
+  std::int64_t first = 0, end = 0;
+  bool mirrored = false;
+  std::vector<int> source;  // by destination offset from first
+};
+
+Axis Stretch(int from, int to, int size) {
+  Axis axis;
+  axis.mirrored = from > to;
+  axis.first = std::min(from, to);
+  axis.end = std::max(from, to);
+  const std::int64_t extent = axis.end - axis.first;
+  // A source more than 65536 times the rectangle would give a ratio of 0 and never move on.
+  const std::int64_t ratio = std::max<std::int64_t>(extent * 65536 / size, 1);
+  std::int64_t counter = ratio;
+  int shown = 0;
+  for (std::int64_t j = 0; j < extent; ++j) {
+    axis.source.push_back(axis.mirrored ? size - 1 - shown : shown);
+    counter -= 65536;
+    while (counter <= 0) {
+      shown = std::min(shown + 1, size - 1);  // never past the last source pixel
+      counter += ratio;
+    }
+  }
+  return axis;
+}
+
+}  // namespace
+
 void DrawImageScaled(MEMIMG* dst, const MEMIMG* src, const Rect& rect, int transparent, const MEMIMG* graph,
                      const SoftDrawParams& params) {
-  std::int64_t left = rect.left, top = rect.top, right = rect.right, bottom = rect.bottom;
-  const bool mirrorX = left > right, mirrorY = top > bottom;
-  if (mirrorX) std::swap(left, right);
-  if (mirrorY) std::swap(top, bottom);
+  if (rect.left == rect.right || rect.top == rect.bottom) return;
   if (src == nullptr || !IsMemImgValid(src) || src->width <= 0 || src->height <= 0) return;
-  if (!mirrorX && !mirrorY && right - left == src->width && bottom - top == src->height) {
+  if (rect.right - static_cast<std::int64_t>(rect.left) == src->width &&
+      rect.bottom - static_cast<std::int64_t>(rect.top) == src->height) {
     DrawImage(dst, src, rect.left, rect.top, transparent, graph, params);
     return;
   }
   Request q;
-  if (right == left || bottom == top || !MakeRequest(dst, src, transparent, graph, params, &q)) return;
-  const std::int64_t rx = std::max<std::int64_t>(((right - left) << 16) / src->width, 1);
-  const std::int64_t ry = std::max<std::int64_t>(((bottom - top) << 16) / src->height, 1);
+  if (!MakeRequest(dst, src, transparent, graph, params, &q)) return;
+  const Axis columns = Stretch(rect.left, rect.right, src->width);
+  const Axis rows = Stretch(rect.top, rect.bottom, src->height);
   for (int py = 0; py < dst->height; ++py) {
     for (int px = 0; px < dst->width; ++px) {
-      if (px < left || px >= right || py < top || py >= bottom || !InDrawArea(dst, params, px, py)) continue;
-      // Destination pixel j from the edge shows source pixel floor(j / ratio).
-      std::int64_t sx = std::min<std::int64_t>(((px - left) << 16) / rx, src->width - 1);
-      std::int64_t sy = std::min<std::int64_t>(((py - top) << 16) / ry, src->height - 1);
-      if (mirrorX) sx = src->width - 1 - sx;
-      if (mirrorY) sy = src->height - 1 - sy;
-      WritePixel(dst, px, py,
-                 BlendAt(ReadPixel(dst, px, py), src, static_cast<int>(sx), static_cast<int>(sy), graph, q, params));
+      if (px < columns.first || px >= columns.end || py < rows.first || py >= rows.end) continue;
+      if (!InDrawArea(dst, params, px, py)) continue;
+      const int sx = columns.source[static_cast<std::size_t>(px - columns.first)];
+      const int sy = rows.source[static_cast<std::size_t>(py - rows.first)];
+      WritePixel(dst, px, py, BlendAt(ReadPixel(dst, px, py), src, sx, sy, graph, q, params));
     }
   }
 }

@@ -170,7 +170,7 @@ TEST_P(SolidRuns, MatchTheReference) {
   }
 }
 
-// The second registration of these tests sets VORNEK_SOFT_GENERAL=1; unless the runs then leave
+// The second registration of this binary sets VORNEK_SOFT_GENERAL=1; unless the runs then leave
 // the vector loops, that registration proves nothing the first did not.
 TEST_F(PixelOps, GeneralSwitchLeavesTheVectorRuns) {
   const char* setting = std::getenv("VORNEK_SOFT_GENERAL");

@@ -14,6 +14,7 @@
 #include "platform/kernel32.h"
 #include "platform/winmm.h"
 #include "instance_lock.h"
+#include "platform_contract.h"
 #include "window_system.h"
 
 namespace {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <map>
+#include <utility>
 
 #include "graphics/soft/blend_tables.h"
 #include "vornek.h"
@@ -222,72 +224,70 @@ void DrawLine(Image* image, const Params& params, int x1, int y1, int x2, int y2
   }
 }
 
+namespace {
+
+// The outline's first octant, from the top of the circle: (u, v) = (0, r), then u grows by one
+// per step while v >= u. Of the two pixels the next column offers, (u + 1, v) and (u + 1, v - 1),
+// the step goes down to the second when their squared distances from the circle,
+// (u + 1)^2 + v^2 - r^2 and (u + 1)^2 + (v - 1)^2 - r^2, add up to 0 or more.
+std::vector<std::pair<long long, long long>> Octant(int r) {
+  std::vector<std::pair<long long, long long>> steps;
+  const __int128 rr = static_cast<__int128>(r) * r;
+  for (long long u = 0, v = r; v >= u; ++u) {
+    steps.emplace_back(u, v);
+    const __int128 next = static_cast<__int128>(u + 1) * (u + 1);
+    const __int128 errors =
+        (next + static_cast<__int128>(v) * v - rr) + (next + static_cast<__int128>(v - 1) * (v - 1) - rr);
+    if (errors >= 0) --v;
+  }
+  return steps;
+}
+
+}  // namespace
+
 void DrawCircle(Image* image, const Params& params, int cx, int cy, int r, std::uint32_t color, int fill) {
   const Params q = WithinImage(params, *image);
+  if (!ModeDraws(q.blendMode, q.blendParam)) return;
   const std::uint32_t s = Brighten(color, image->is16, q.bright);
-  const bool draws = ModeDraws(q.blendMode, q.blendParam);
   using ll = long long;
-  auto plot = [&](ll x, ll y) {
-    if (x < q.left || x >= q.right || y < q.top || y >= q.bottom) return;
-    Plot(image, q, static_cast<int>(x), static_cast<int>(y), s);
-  };
-  std::vector<bool> rowDone(q.bottom > 0 ? static_cast<std::size_t>(q.bottom) : 0, false);
-  auto span = [&](ll y, ll a, ll b) {
-    if (y < q.top || y >= q.bottom || rowDone[static_cast<std::size_t>(y)] || b < q.left || a >= q.right) return;
-    for (ll x = std::max<ll>(a, q.left); x <= std::min<ll>(b, q.right - 1LL); ++x) plot(x, y);
-    rowDone[static_cast<std::size_t>(y)] = true;
-  };
-  if (!draws) return;
-  ll d = 3 - 2LL * r, v = r;
+  auto inArea = [&](ll x, ll y) { return x >= q.left && x < q.right && y >= q.top && y < q.bottom; };
+  const std::vector<std::pair<ll, ll>> octant = Octant(r);
   if (!fill) {
-    plot(cx - v, cy);
-    plot(cx + v, cy);
-    plot(cx, cy + v);
-    plot(cx, cy - v);
-    if (d >= 0) {
-      v = r - 1LL;
-      d = d - 4 * (r - 1LL) + 6;
-    } else {
-      d += 6;
-    }
-    for (ll u = 1; v >= u;) {
-      plot(cx - v, cy + u);
-      plot(cx + v, cy + u);
-      plot(cx - v, cy - u);
-      plot(cx + v, cy - u);
-      plot(cx - u, cy + v);
-      plot(cx + u, cy + v);
-      plot(cx - u, cy - v);
-      plot(cx + u, cy - v);
-      if (d >= 0) {
-        --v;
-        d -= 4 * v;
+    // Every point is operated on as often as it is reached: the top, bottom, left and right points
+    // once each (four times over at radius 0), the diagonal ones twice where u = v.
+    for (const auto& [u, v] : octant) {
+      std::vector<std::pair<ll, ll>> points;
+      if (u == 0) {
+        points = {{-v, 0}, {v, 0}, {0, v}, {0, -v}};
+      } else {
+        points = {{-v, u}, {v, u}, {-v, -u}, {v, -u}, {-u, v}, {u, v}, {-u, -v}, {u, -v}};
       }
-      ++u;
-      d += 4 * u + 2;
+      for (const auto& [x, y] : points) {
+        if (inArea(cx + x, cy + y)) Plot(image, q, static_cast<int>(cx + x), static_cast<int>(cy + y), s);
+      }
     }
     return;
   }
-  span(cy, cx - v, cx + v);
-  if (d >= 0) {
-    span(cy + v, cx, cx);
-    span(cy - v, cx, cx);
-    v = r - 1LL;
-    d = d - 4 * (r - 1LL) + 6;
-  } else {
-    d += 6;
-  }
-  for (ll u = 1; v >= u;) {
-    span(cy + u, cx - v, cx + v);
-    span(cy - u, cx - v, cx + v);
-    if (d >= 0) {
-      span(cy + v, cx - u, cx + u);
-      span(cy - v, cx - u, cx + u);
-      --v;
-      d -= 4 * v;
+  // The disc: each row once, from the outline's leftmost to its rightmost point on that row.
+  std::map<ll, std::pair<ll, ll>> rows;
+  auto reach = [&](ll x, ll y) {
+    if (y < q.top || y >= q.bottom) return;
+    const auto it = rows.try_emplace(y, x, x).first;
+    it->second.first = std::min(it->second.first, x);
+    it->second.second = std::max(it->second.second, x);
+  };
+  for (const auto& [u, v] : octant) {
+    for (ll sx : {-1, 1}) {
+      for (ll sy : {-1, 1}) {
+        reach(cx + sx * v, cy + sy * u);
+        reach(cx + sx * u, cy + sy * v);
+      }
     }
-    ++u;
-    d += 4 * u + 2;
+  }
+  for (const auto& [y, span] : rows) {
+    for (ll x = std::max<ll>(span.first, q.left); x <= std::min<ll>(span.second, q.right - 1LL); ++x) {
+      Plot(image, q, static_cast<int>(x), static_cast<int>(y), s);
+    }
   }
 }
 

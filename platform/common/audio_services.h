@@ -1,5 +1,6 @@
-// What each platform implementation supplies to the DirectSound stand-in: the default output
-// device, opened at a PCM format and fed from a mixer, and the list of output devices.
+// The records of the sound output each platform implementation opens for the DirectSound
+// stand-in (the functions are in platform_contract.h): the default device's offer, the PCM
+// format it is fed in, the mixer that feeds it, the names of the output devices.
 #pragma once
 
 #include <cstddef>
@@ -28,17 +29,8 @@ struct AudioFormat {
 // Fills bytes of output in the given format; called on the device's own thread.
 using AudioMixer = void (*)(void* context, const AudioFormat& format, std::uint8_t* out, std::size_t bytes);
 
-// Opens the default output and keeps it fed from the mixer: at the device's own format when
-// format is null, else at that format in place of the one open. False when there is no device
-// worth the name, when one is open already (format null) or the format is refused; what was
-// open before then stays open.
-bool PlatformAudioOpen(const AudioFormat* format, AudioMixer mixer, void* context, AudioCaps* caps);
-// No mixer call runs after this returns.
-void PlatformAudioClose();
-
 // Output devices, in the system code page.
 struct AudioDeviceName {
   std::string description;
   std::string module;
 };
-std::vector<AudioDeviceName> PlatformAudioDevices();

@@ -1,4 +1,5 @@
 #include "platform/user32.h"
+#include "platform_contract.h"
 #include "platform_object.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // device-independent bitmaps are copied.
 #include "dib_copy.h"
 #include "platform/gdi32.h"
-#include "platform_services.h"
+#include "platform_contract.h"
 #include "window_system.h"
 
 namespace {

@@ -9,6 +9,7 @@
 
 #include "joystick_services.h"
 #include "platform/winmm.h"
+#include "platform_contract.h"
 #include "window_system.h"
 
 namespace dinput {

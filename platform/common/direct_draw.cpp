@@ -1,7 +1,7 @@
 #include "dinput_standin.h"
 #include "dsound_standin.h"
 #include "platform/ddraw.h"
-#include "platform_services.h"
+#include "platform_contract.h"
 
 #include <cstring>
 #include <new>

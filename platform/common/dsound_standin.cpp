@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "audio_services.h"
+#include "platform_contract.h"
 #include "platform_object.h"
 
 namespace dsound {

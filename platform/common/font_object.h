@@ -1,6 +1,6 @@
-// GDI fonts as each platform implementation supplies them: a font object renders one glyph
-// at a time as rows of levels, and the shared GDI calls (gdi_fonts.cpp) pack those into the
-// formats GetGlyphOutlineA hands out.
+// GDI fonts as each platform implementation supplies them (PlatformCreateFont, in
+// platform_contract.h): a font object renders one glyph at a time as rows of levels, and the
+// shared GDI calls (gdi_fonts.cpp) pack those into the formats GetGlyphOutlineA hands out.
 #pragma once
 
 #include <cstdint>
@@ -34,7 +34,3 @@ struct FontObject : PlatformObject {
   virtual void Delivered() {}
   int selections = 0;  // contexts that hold it
 };
-
-// Null when the request cannot be served.
-FontObject* PlatformCreateFont(const FontRequest& request);
-bool PlatformMemoryDCAvailable();

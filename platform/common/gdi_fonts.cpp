@@ -4,6 +4,7 @@
 
 #include "font_object.h"
 #include "platform/gdi32.h"
+#include "platform_contract.h"
 
 namespace {
 

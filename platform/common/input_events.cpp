@@ -1,6 +1,7 @@
 // Keyboard, mouse, activation and window events turned into queued messages, and the key,
 // button and cursor state they leave behind.
 #include "platform/kernel32.h"
+#include "platform_contract.h"
 #include "window_system_state.h"
 
 namespace windows {

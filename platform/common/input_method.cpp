@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "platform/imm32.h"
+#include "platform_contract.h"
 #include "window_system_state.h"
 
 using namespace windows;

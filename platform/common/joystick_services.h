@@ -1,6 +1,6 @@
-// What each platform implementation supplies to the DirectInput and multimedia joystick
-// stand-ins: the attached game controllers, their raw state, their state-change event and their
-// force feedback.
+// The records of the game controllers each platform implementation reports to the DirectInput and
+// multimedia joystick stand-ins (the functions are in platform_contract.h): the attached pads,
+// their raw state and their force feedback.
 #pragma once
 
 #include <cstdint>
@@ -39,17 +39,8 @@ struct PadReading {
 struct NativePad;
 struct NativePadEffect;
 
-// The pads attached now, in the system's order.
-std::vector<PadDescription> PlatformPads();
-// Null when the pad is gone.
-NativePad* PlatformOpenPad(std::uint32_t id);
-void PlatformClosePad(NativePad* pad);
-bool PlatformReadPad(NativePad* pad, PadReading* reading);
-// The event is set whenever the pad's input changes; null stops that.
-void PlatformNotifyPadChanges(NativePad* pad, HANDLE event);
-
 // An effect on the pad's first two axes, magnitudes and gain 0-10000, times in microseconds
-// (duration INFINITE: until stopped). Null when the pad cannot play it.
+// (duration INFINITE: until stopped).
 struct PadEffectParameters {
   bool sine;  // else constant force
   DWORD magnitude;
@@ -58,10 +49,3 @@ struct PadEffectParameters {
   DWORD duration;
   DWORD gain;
 };
-NativePadEffect* PlatformCreatePadEffect(NativePad* pad, const PadEffectParameters& parameters);
-bool PlatformStartPadEffect(NativePadEffect* effect);
-bool PlatformStopPadEffect(NativePadEffect* effect);
-void PlatformDestroyPadEffect(NativePadEffect* effect);
-
-// A DirectInput call on a pad, as "<product name>.<call>" (the fake keeps them in order).
-void PlatformNotePadCall(const std::string& call);

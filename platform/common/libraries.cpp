@@ -8,7 +8,7 @@
 #include "dsound_standin.h"
 #include "platform/kernel32.h"
 #include "platform_object.h"
-#include "platform_services.h"
+#include "platform_contract.h"
 
 namespace {
 

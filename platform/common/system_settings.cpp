@@ -1,5 +1,6 @@
 // System parameters, desktop metrics, display modes and stock objects.
 #include "platform/gdi32.h"
+#include "platform_contract.h"
 #include "window_system_state.h"
 
 using namespace windows;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/kernel32.h"
+#include "platform_contract.h"
 #include "window_system_state.h"
 
 namespace windows {

@@ -1,7 +1,7 @@
 // The window manager shared by both platform implementations: classes, windows, the message
 // queue with its timers and paint requests, keyboard and mouse state. Each implementation
-// supplies the native side (namespace native) and feeds its events in through the Queue*
-// functions, so both follow one set of queue rules.
+// supplies the native side (namespace native, in platform_contract.h) and feeds its events in
+// through the Queue* functions, so both follow one set of queue rules.
 #pragma once
 
 #include <string>
@@ -86,34 +86,3 @@ const std::string& CompositionText();
 void Reset();
 
 }  // namespace windows
-
-// The implementation's side.
-namespace native {
-
-bool CreateNativeWindow(Window& window);
-void DestroyNativeWindow(Window& window);
-void SetNativeTitle(Window& window);
-void SetNativeGeometry(Window& window);
-void ShowNativeWindow(Window& window);
-void RaiseNativeWindow(Window& window);
-// The window entered or left the top-most band (window.topMost).
-void SetNativeTopMost(Window& window);
-// Moves waiting native events into the queue; waits up to the given time when nothing is there.
-void PollEvents(DWORD waitMilliseconds);
-// A look at the whole queue found nothing: one pass of the caller's message loop is over.
-void QueueFoundEmpty();
-bool AllowClassRegistration();
-// Whether another process holds a window of this class; the claim lasts while the window lives.
-bool OtherInstanceHolds(const std::string& className);
-bool ClaimClass(Window& window);
-void ReleaseClaim(Window& window);
-bool CursorPosition(POINT* point);
-void ApplyCursor(bool visible);
-void SetScreenSaver(bool enabled);
-int DesktopWidth();
-int DesktopHeight();
-// The display mode with this index (ENUM_CURRENT_SETTINGS: the current one).
-bool DisplayMode(DWORD index, DEVMODEA* mode);
-LONG ChangeDisplayMode(const DEVMODEA* mode);
-
-}  // namespace native

@@ -1,6 +1,7 @@
 // The fake sound output: opened at whatever format is asked, and played only when a test pulls.
 #include "../common/audio_services.h"
 #include "../common/dsound_standin.h"
+#include "../common/platform_contract.h"
 #include "fake_state.h"
 
 using fake::State;

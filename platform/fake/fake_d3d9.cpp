@@ -11,6 +11,7 @@
 #include <set>
 #include <utility>
 
+#include "../common/platform_contract.h"
 #include "fake_raster.h"
 #include "fake_state.h"
 

@@ -1,5 +1,6 @@
 // The fake platform's built-in synthetic face: deterministic glyphs from the character code.
 #include "../common/font_object.h"
+#include "../common/platform_contract.h"
 #include "fake_state.h"
 
 namespace {

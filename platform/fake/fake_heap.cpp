@@ -1,4 +1,5 @@
 // The fake process heap: the real one, with failure switches for exhausted memory.
+#include "../common/platform_contract.h"
 #include "fake_state.h"
 #include "platform/kernel32.h"
 #include "../common/heap_blocks.h"

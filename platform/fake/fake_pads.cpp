@@ -1,5 +1,6 @@
 // The fake game controllers: attached, moved and pressed by tests.
 #include "../common/joystick_services.h"
+#include "../common/platform_contract.h"
 #include "fake_state.h"
 #include "platform/kernel32.h"
 

@@ -9,7 +9,7 @@
 #include "platform/winmm.h"
 #include "../common/dib_copy.h"
 #include "../common/platform_object.h"
-#include "../common/platform_services.h"
+#include "../common/platform_contract.h"
 
 #include <cstdio>
 

@@ -2,6 +2,7 @@
 // tests can see every begin paired with its end.
 #include <algorithm>
 
+#include "../common/platform_contract.h"
 #include "fake_state.h"
 #include "platform/winmm.h"
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "../common/platform_contract.h"
 #include "fake_state.h"
 #include "../common/window_system.h"
 

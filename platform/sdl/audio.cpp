@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "../common/audio_services.h"
+#include "../common/platform_contract.h"
 #include "code_page.h"
 #include "platform/dsound.h"
 

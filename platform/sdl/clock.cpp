@@ -1,6 +1,7 @@
 // The multimedia timer and the performance counter from the kernel's monotonic clock.
 #include <ctime>
 
+#include "../common/platform_contract.h"
 #include "platform/kernel32.h"
 #include "platform/winmm.h"
 

@@ -1,4 +1,5 @@
 // COM has no counterpart here; the engine only needs its start and end to pair up.
+#include "../common/platform_contract.h"
 #include "platform/ole32.h"
 
 namespace {

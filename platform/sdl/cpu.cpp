@@ -1,4 +1,5 @@
 #include "platform/cpu.h"
+#include "../common/platform_contract.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "../common/platform_contract.h"
 #include "platform/kernel32.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstring>
 
+#include "../common/platform_contract.h"
 #include "d3d9_objects.h"
 #include "sdl_video.h"
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "../common/font_object.h"
+#include "../common/platform_contract.h"
 #include "platform/kernel32.h"
 
 namespace {

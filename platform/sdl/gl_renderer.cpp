@@ -5,7 +5,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "../common/platform_services.h"
+#include "../common/platform_contract.h"
 
 namespace gl {
 

@@ -1,3 +1,4 @@
+#include "../common/platform_contract.h"
 #include "platform/kernel32.h"
 #include "../common/heap_blocks.h"
 

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <map>
 
+#include "../common/platform_contract.h"
 #include "../common/window_system.h"
 #include "sdl_video.h"
 

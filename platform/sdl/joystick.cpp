@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../common/joystick_services.h"
+#include "../common/platform_contract.h"
 #include "code_page.h"
 #include "platform/kernel32.h"
 

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "../common/platform_contract.h"
 #include "code_page.h"
 #include "platform/version.h"
 

@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "../common/dib_copy.h"
-#include "../common/platform_services.h"
+#include "../common/platform_contract.h"
 #include "../common/window_system.h"
 #include "sdl_video.h"
 

@@ -1,4 +1,5 @@
 // SDL events turned into window messages.
+#include "../common/platform_contract.h"
 #include "../common/window_system.h"
 #include "code_page.h"
 #include "sdl_video.h"

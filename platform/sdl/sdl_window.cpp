@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "../common/platform_contract.h"
 #include "../common/window_system.h"
 #include "code_page.h"
 #include "sdl_video.h"

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 
+#include "../common/platform_contract.h"
 #include "platform/kernel32.h"
 
 void GlobalMemoryStatus(MEMORYSTATUS* status) {

@@ -1,5 +1,6 @@
 // The multimedia timer's resolution. The kernel's clock is already finer than a millisecond, so
 // raising the period only has to be accepted and paired.
+#include "../common/platform_contract.h"
 #include "platform/winmm.h"
 
 namespace {

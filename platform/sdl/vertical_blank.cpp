@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <ctime>
 
-#include "../common/platform_services.h"
+#include "../common/platform_contract.h"
 
 namespace {
 

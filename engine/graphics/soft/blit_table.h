@@ -37,8 +37,14 @@ extern bool WideBlitsAllowed;
 // shortcut operations, so that the tests can prove that loop against the model on its own.
 bool GeneralPixelLoopsOnly();
 
+// The loops a software operation may take: the plain per-pixel ones when VORNEK_SOFT_GENERAL
+// is set, else the wide ones where the processor has them and the tests allow them, else the
+// baseline ones. Every table lookup asks here, so the choice is made in one place.
+enum class LoopSet { General, Baseline, Wide };
+LoopSet ChosenLoopSet();
+
 inline BlitSpanFn FindBlitSpan(int bits, BlitOp op, SourceKind kind, bool graph, bool bright) {
-  if (WideBlitsAllowed && WideBlitsAvailable() && !GeneralPixelLoopsOnly()) {
+  if (ChosenLoopSet() == LoopSet::Wide) {
     return bits == 32 ? FindBlitSpan32Wide(op, kind, graph, bright) : FindBlitSpan16Wide(op, kind, graph, bright);
   }
   return bits == 32 ? FindBlitSpan32(op, kind, graph, bright) : FindBlitSpan16(op, kind, graph, bright);

@@ -18,3 +18,8 @@ bool GeneralPixelLoopsOnly() {
   }();
   return general;
 }
+
+LoopSet ChosenLoopSet() {
+  if (GeneralPixelLoopsOnly()) return LoopSet::General;
+  return WideBlitsAllowed && WideBlitsAvailable() ? LoopSet::Wide : LoopSet::Baseline;
+}

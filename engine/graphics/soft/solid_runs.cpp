@@ -37,8 +37,13 @@ SolidRunsFn PixelByPixelFor(BlendKind kind) {
 }  // namespace
 
 SolidRunsFn FindSolidRuns(bool is32, BlendKind kind) {
-  if (GeneralPixelLoopsOnly()) return is32 ? PixelByPixelFor<Rgb32>(kind) : PixelByPixelFor<Rgb565>(kind);
-  const bool wide = WideBlitsAllowed && WideBlitsAvailable();
-  if (is32) return wide ? FindSolidRuns32Wide(kind) : FindSolidRuns32(kind);
-  return wide ? FindSolidRuns16Wide(kind) : FindSolidRuns16(kind);
+  switch (ChosenLoopSet()) {
+    case LoopSet::General:
+      return is32 ? PixelByPixelFor<Rgb32>(kind) : PixelByPixelFor<Rgb565>(kind);
+    case LoopSet::Wide:
+      return is32 ? FindSolidRuns32Wide(kind) : FindSolidRuns16Wide(kind);
+    case LoopSet::Baseline:
+      break;
+  }
+  return is32 ? FindSolidRuns32(kind) : FindSolidRuns16(kind);
 }
