@@ -27,8 +27,11 @@ TEST(RealPacing, TheGamePresentsOncePerTickForThreeSeconds) {
               pacing.TicksPerSecond(), pacing.PresentsPerSecond(), pacing.PicturesPerSecond(), pacing.seconds);
   // Whatever the machine's load does to the rate (an idle one gives 59-60 ticks a second, see
   // bench/pacing_bench), a timer that presented again in the game's pump would show here as
-  // more presents than ticks: it took every third refresh and left 40 ticks a second.
-  EXPECT_EQ(pacing.presents, static_cast<unsigned>(pacing.ticks)) << "one present per tick, none from the timer";
+  // more presents than ticks: it took every third refresh and left 40 ticks a second, half a
+  // present more per tick. A frame that stalls past two timer periods on a loaded machine earns
+  // a repaint, as a long load would, hence the small allowance.
+  EXPECT_LE(pacing.presents, static_cast<unsigned>(pacing.ticks + pacing.ticks / 20 + 1))
+      << "one present per tick, none from the timer";
   EXPECT_LE(pacing.pictures, pacing.ticks);
 }
 
