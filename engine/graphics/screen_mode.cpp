@@ -5,6 +5,7 @@
 #include "../text/font_system.h"
 #include "../window/window.h"
 #include "draw_state.h"
+#include "graphic_handle.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
 #include "soft/blend_tables.h"
@@ -110,6 +111,7 @@ int StartGraphics() {
   } else {
     CreateScreenImage();
   }
+  StartGraphicTable();
   InitDrawState();
   BuildSoftBlendTables();
   StartFontSystem();
@@ -121,6 +123,7 @@ int EndGraphics() {
     return 0;
   }
   if (GraphicsState.graphicsStarted) EndFontSystem();
+  ReleaseAllGraphics();
   CloseDisplayBackEnd();
   ReleaseMemImg(&GraphicsState.screenImage);
   ReleaseMemImg(&GraphicsState.workImages[0]);
