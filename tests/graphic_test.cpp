@@ -289,6 +289,35 @@ TEST_F(GraphicTest, TextComesThroughTheTextureCacheTinted) {
   EXPECT_EQ(font->glyphIndex['A'].cached, 1);
 }
 
+TEST_F(GraphicTest, AGraphicMadeAsADrawTargetIsDrawnIntoAndCleared) {
+  Start();
+  const int plain = CreateEmptyGraphic(32, 32);
+  EXPECT_EQ(SelectDrawTarget(plain), -1) << "not made as a draw target";
+  ASSERT_EQ(SetCreateDrawTarget(TRUE), 0);
+  fake::ClearD3dCalls();
+  const int target = CreateEmptyGraphic(32, 32);
+  SetCreateDrawTarget(FALSE);
+  ASSERT_NE(target, -1);
+  EXPECT_NE(Dump().find("CreateTexture(32, 32, 1, 0x1, 21, 0)"), std::string::npos) << Dump();
+  ASSERT_EQ(SelectDrawTarget(target), 0);
+  EXPECT_EQ(GetDrawTarget(), target);
+  EXPECT_EQ(DrawState.drawArea.right, 32);
+  SetClearColor(0, 0, 255);
+  ASSERT_EQ(ClearScreen(), 0);
+  DrawLine(0, 0, 32, 0, static_cast<int>(MakeColor(255, 0, 0)), 1);
+  ASSERT_EQ(SelectDrawTarget(ScreenBack), 0);
+  SetClearColor(0, 0, 0);
+  ClearScreen();
+  ASSERT_EQ(DrawGraphAt(100, 100, target, FALSE), 0);
+  FlushVertexBatch();
+  EXPECT_EQ(Pixel(110, 100), 0xFF0000u);
+  EXPECT_EQ(Pixel(110, 110), 0x0000FFu);
+  EXPECT_EQ(Pixel(132, 110), 0u);
+  ASSERT_EQ(SelectDrawTarget(target), 0);
+  EXPECT_EQ(ReleaseGraphic(target), 0);
+  EXPECT_EQ(GetDrawTarget(), ScreenBack) << "a released target gives the screen back";
+}
+
 TEST_F(GraphicTest, RestoringTheDisplayRebuildsTheFontsWithEmptyCaches) {
   Start();
   ASSERT_EQ(DrawText(10, 10, "AB", MakeColor(255, 255, 255), 0), 0);

@@ -5,6 +5,8 @@
 #include <cstdint>
 
 #include "platform/d3d9.h"
+#include "soft/mem_img.h"
+#include "vornek.h"
 
 constexpr int MaxGraphics = 32768;
 
@@ -34,6 +36,7 @@ struct SharedImage {
   int width, height;
   int columns, rows;
   TextureTile* tiles;  // columns × rows, row after row
+  MEMIMG softImage;    // software back-end
 };
 
 // One quad of a graphic: a tile's overlap with the graphic's rectangle.
@@ -53,6 +56,7 @@ struct GraphicRecord {
   int width, height;
   int quadCount;
   GraphicQuad* quads;
+  MEMIMG softView;  // software back-end: the rectangle's view of the image
 };
 
 struct GraphicTableRecord {
@@ -68,17 +72,15 @@ struct GraphicCreateSettings {
   int bitDepth;  // 0: the screen's
   int alphaChannel;
   int alphaTest;
+  int drawTarget;  // the graphic can be selected as the draw target
 };
 extern GraphicCreateSettings GraphicCreate;
 
 // The record a handle names, or null when the handle is not a live graphic's.
 GraphicRecord* GraphicFromHandle(int handle);
 int AllocGraphicHandle();
-int IsGraphicHandleValid(int handle);
-int CreateEmptyGraphic(int width, int height);
-// A graphic showing a rectangle of another's image; the image lives until both are released.
-int CreateDerivedGraphic(int x, int y, int width, int height, int source);
-int ReleaseGraphic(int handle);
+// IsGraphicHandleValid, CreateEmptyGraphic, CreateDerivedGraphic, ReleaseGraphic and the
+// drawing calls are in the public header.
 void ReleaseAllGraphics();
 // Resets the table's counts and the creation settings (the check number runs on).
 void StartGraphicTable();
@@ -96,10 +98,18 @@ int TransferToGraphic(int handle, const void* pixels, int pitch, D3DFORMAT forma
 // Fills the whole graphic with one A8R8G8B8 colour.
 int FillGraphic(int handle, std::uint32_t argb);
 
-// Textured quads (hardware back-end).
-int DrawGraphAt(int x, int y, int handle, int transparency);
-int DrawGraphStretched(int x1, int y1, int x2, int y2, int handle, int transparency);
-int DrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height, int handle, int transparency,
-                  int mirror);
-int DrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height, int handle,
-                           int transparency);
+// The back-ends' halves of building a graphic's image and its quads or view; 0 / -1.
+int BuildHardwareImage(GraphicRecord* record);
+int BuildHardwareQuads(GraphicRecord* record);
+int BuildSoftwareImage(GraphicRecord* record);
+void ReleaseSharedImage(SharedImage* image);
+
+// Textured quads (hardware back-end); the public DrawGraph* calls pick them or the software blits.
+int HardwareDrawGraphAt(int x, int y, int handle, int transparency);
+int HardwareDrawGraphStretched(int x1, int y1, int x2, int y2, int handle, int transparency);
+int HardwareDrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height, int handle, int transparency,
+                          int mirror);
+int HardwareDrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height,
+                                   int handle, int transparency);
+// Selecting a graphic as the draw target of the hardware back-end: its texture's surface.
+IDirect3DSurface9* GraphicTargetSurface(const GraphicRecord* record);

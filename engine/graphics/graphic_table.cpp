@@ -4,12 +4,13 @@
 #include "../core/fatal_error.h"
 #include "../core/handle.h"
 #include "../core/tracked_memory.h"
+#include "draw_state.h"
 #include "graphic_handle.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
 
 GraphicTableRecord GraphicTable;
-GraphicCreateSettings GraphicCreate = {0, 0, 1};
+GraphicCreateSettings GraphicCreate = {0, 0, 1, 0};
 
 GraphicRecord* GraphicFromHandle(int handle) {
   const int index = ValidateHandle(handle, HandleTypeGraphic, MaxGraphics, [](int slot) {
@@ -26,7 +27,7 @@ int IsGraphicHandleValid(int handle) { return GraphicFromHandle(handle) != nullp
 void StartGraphicTable() {
   GraphicTable.liveCount = 0;
   GraphicTable.highWater = 0;
-  GraphicCreate = {0, 0, 1};
+  GraphicCreate = {0, 0, 1, 0};
 }
 
 int AllocGraphicHandle() {
@@ -77,10 +78,14 @@ int ReleaseGraphic(int handle) {
       SetDeviceTexture(0, nullptr);
     }
   }
+  // A graphic being drawn into gives the target back to the screen first.
+  if (DrawState.drawScreen == handle) SelectDrawTarget(ScreenBack);
+  ReleaseMemImg(&record->softView);
   SharedImage* image = record->image;
   if (image != nullptr && --image->references == 0) {
     ReleaseTileTextures(image);
     TrackedFree(image->tiles);
+    ReleaseMemImg(&image->softImage);
     TrackedFree(image);
   }
   TrackedFree(record->quads);

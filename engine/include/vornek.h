@@ -47,6 +47,29 @@ int ClearScreen();
 int PresentScreen();
 int SetVSyncWait(int flag);
 
+// Graphics: images addressed by handles, made empty or as a rectangle of another graphic, drawn
+// on either back-end with the current blend mode and tint, and selectable as the draw target
+// (SelectDrawTarget) when made with the draw-target setting on.
+int IsGraphicHandleValid(int handle);  // 1 for a live graphic's handle, 0 for anything else
+int CreateEmptyGraphic(int width, int height);  // -1 for a size below 1, no display or no texture
+int CreateDerivedGraphic(int x, int y, int width, int height, int source);  // -1 for a bad source or origin
+int ReleaseGraphic(int handle);  // -1 for a handle that is not a live graphic's
+int GetGraphicSize(int handle, int* width, int* height);  // -1 for a bad handle
+int DrawGraphAt(int x, int y, int handle, int transparency);  // -1 for a bad handle
+int DrawGraphStretched(int x1, int y1, int x2, int y2, int handle, int transparency);  // -1: bad handle, empty size
+// (sourceX, sourceY, width, height) of the graphic at (x, y); mirror flips it left to right.
+int DrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height, int handle, int transparency,
+                  int mirror);  // -1 for a bad handle or, in software, a rectangle outside the graphic
+// Creation settings, taken by each new graphic; every setter returns 0.
+int SetCreateBitDepth(int bitDepth);  // 0: the screen's depth (the default)
+int GetCreateBitDepth();              // never fails
+int SetCreateAlphaChannel(int flag);  // default off
+int GetCreateAlphaChannel();          // never fails
+int SetCreateAlphaTest(int flag);     // default on
+int GetCreateAlphaTest();             // never fails
+int SetCreateDrawTarget(int flag);    // default off
+int GetCreateDrawTarget();            // never fails
+
 // Text with the default font.
 int DrawText(int x, int y, const char* text, int color, int edgeColor);
 int DrawTextFormat(int x, int y, int color, const char* format, ...)

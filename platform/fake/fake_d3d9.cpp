@@ -292,6 +292,7 @@ class Surface final : public IDirect3DSurface9, public Counted, public RasterTar
   // frames of a long run are cleared before anyone looks.
   void queue(D3DPRIMITIVETYPE type, std::vector<RasterVertex> vertices, std::shared_ptr<const RasterStates> states) {
     pending_.push_back({type, std::move(vertices), states});
+    ++version_;
   }
   void settle() {
     for (const Pending& draw : pending_) {

@@ -129,13 +129,15 @@ SharedImage* MakeSharedImage(int width, int height) {
   image->height = height;
   image->mipLevels = 1;
   const int depth = GraphicCreate.bitDepth != 0 ? GraphicCreate.bitDepth : GraphicsState.screenBitDepth;
-  image->flags = {1, GraphicCreate.alphaChannel, 0, 1, 0, GraphicCreate.alphaChannel ? 0 : GraphicCreate.alphaTest,
-                  depth == 16 ? 16 : 32};
+  // Draw targets live in the device's own memory and are never cut.
+  const int target = GraphicCreate.drawTarget;
+  image->flags = {1, GraphicCreate.alphaChannel, target, target ? 0 : 1, 0,
+                  GraphicCreate.alphaChannel ? 0 : GraphicCreate.alphaTest, depth == 16 ? 16 : 32};
   image->formatKind = FormatKindOf(image->flags);
   int widths[MaxTilesPerDimension], heights[MaxTilesPerDimension];
   const int m = GraphicsState.maxTextureSize > 0 ? GraphicsState.maxTextureSize : 256;
-  image->columns = TextureTileSplit(width, m, GraphicsState.screenWidth, 0, widths, MaxTilesPerDimension);
-  image->rows = TextureTileSplit(height, m, GraphicsState.screenWidth, 0, heights, MaxTilesPerDimension);
+  image->columns = TextureTileSplit(width, m, GraphicsState.screenWidth, target, widths, MaxTilesPerDimension);
+  image->rows = TextureTileSplit(height, m, GraphicsState.screenWidth, target, heights, MaxTilesPerDimension);
   image->tiles = static_cast<TextureTile*>(
       TrackedCalloc(sizeof(TextureTile) * static_cast<std::size_t>(image->columns * image->rows), __FILE__, __LINE__));
   if (image->tiles == nullptr) {
@@ -162,20 +164,20 @@ SharedImage* MakeSharedImage(int width, int height) {
 
 }  // namespace
 
-int CreateEmptyGraphic(int width, int height) {
-  if (width <= 0 || height <= 0 || GraphicsState.device == nullptr) return -1;
-  CloseScene();
-  WaitWhileInactive();
-  const int handle = AllocGraphicHandle();
-  GraphicRecord* record = GraphicFromHandle(handle);
-  record->width = width;
-  record->height = height;
-  record->image = MakeSharedImage(width, height);
-  if (record->image == nullptr || CreateImageTextures(record->image) != 0 || BuildQuads(record) != 0) {
-    ReleaseGraphic(handle);
-    return -1;
-  }
-  return handle;
+int BuildHardwareImage(GraphicRecord* record) {
+  if (GraphicsState.device == nullptr) return -1;
+  record->image = MakeSharedImage(record->width, record->height);
+  if (record->image == nullptr) return -1;
+  return CreateImageTextures(record->image);
+}
+
+int BuildHardwareQuads(GraphicRecord* record) { return BuildQuads(record); }
+
+IDirect3DSurface9* GraphicTargetSurface(const GraphicRecord* record) {
+  const SharedImage* image = record->image;
+  if (image == nullptr || !image->flags.drawTarget || image->columns * image->rows != 1) return nullptr;
+  if (record->x != 0 || record->y != 0) return nullptr;
+  return image->tiles[0].surface;
 }
 
 int RecreateAllTextures() {
@@ -211,8 +213,28 @@ void WritePixel(std::uint8_t* row, int x, int bytes, std::uint32_t value) {
 
 // Copies a rectangle of one image tile by tile; source() gives the pixel at (x, y) of the
 // rectangle in A8R8G8B8 through the graphic's position.
+// The software image: the same conversion into its MEMIMG.
+template <class Source>
+int WriteSoftware(GraphicRecord* record, int x, int y, int width, int height, Source source) {
+  MEMIMG& view = record->softView;
+  if (!IsMemImgValid(&view)) return -1;
+  const ColorData* target = view.shared->colorData;
+  const int bytes = BytesPerPixel(view.shared);
+  for (int py = std::max(y, 0); py < std::min(y + height, view.height); ++py) {
+    std::uint8_t* row = view.pixels + static_cast<std::ptrdiff_t>(py) * view.shared->pitch;
+    for (int px = std::max(x, 0); px < std::min(x + width, view.width); ++px) {
+      const std::uint32_t argb = source(px - x, py - y);
+      WritePixel(row, px, bytes, PackColor(target, (argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF, argb >> 24));
+    }
+  }
+  view.shared->premultipliedValid = 0;
+  view.shared->runCodesValid = 0;
+  return 0;
+}
+
 template <class Source>
 int WriteTiles(GraphicRecord* record, int x, int y, int width, int height, Source source) {
+  if (!GraphicsState.useHardware) return WriteSoftware(record, x, y, width, height, source);
   if (GraphicsState.device == nullptr || record->image == nullptr) return -1;
   CloseScene();
   SharedImage* image = record->image;
@@ -267,24 +289,3 @@ int FillGraphic(int handle, std::uint32_t argb) {
   return WriteTiles(record, 0, 0, record->width, record->height, [&](int, int) { return argb; });
 }
 
-int CreateDerivedGraphic(int x, int y, int width, int height, int source) {
-  GraphicRecord* from = GraphicFromHandle(source);
-  if (from == nullptr || x < 0 || y < 0 || x >= from->width || y >= from->height || width <= 0 || height <= 0) {
-    return -1;
-  }
-  const int handle = AllocGraphicHandle();
-  // The allocation may not move the source's record, but look it up again all the same.
-  from = GraphicFromHandle(source);
-  GraphicRecord* record = GraphicFromHandle(handle);
-  record->image = from->image;
-  ++record->image->references;
-  record->x = from->x + x;
-  record->y = from->y + y;
-  record->width = std::min(width, from->width - x);
-  record->height = std::min(height, from->height - y);
-  if (BuildQuads(record) != 0) {
-    ReleaseGraphic(handle);
-    return -1;
-  }
-  return handle;
-}

@@ -94,7 +94,7 @@ int DrawQuads(GraphicRecord* record, float originX, float originY, float scaleX,
 
 }  // namespace
 
-int DrawGraphAt(int x, int y, int handle, int transparency) {
+int HardwareDrawGraphAt(int x, int y, int handle, int transparency) {
   if (GraphicsState.device == nullptr) return -1;
   GraphicRecord* record = GraphicFromHandle(handle);
   if (record == nullptr) return -1;
@@ -103,7 +103,7 @@ int DrawGraphAt(int x, int y, int handle, int transparency) {
                    PrepareCallerFilters);
 }
 
-int DrawGraphStretched(int x1, int y1, int x2, int y2, int handle, int transparency) {
+int HardwareDrawGraphStretched(int x1, int y1, int x2, int y2, int handle, int transparency) {
   if (GraphicsState.device == nullptr) return -1;
   GraphicRecord* record = GraphicFromHandle(handle);
   if (record == nullptr || x1 == x2 || y1 == y2) return -1;
@@ -144,7 +144,7 @@ class NarrowedArea {
 
 }  // namespace
 
-int DrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height, int handle, int transparency,
+int HardwareDrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height, int handle, int transparency,
                   int mirror) {
   if (GraphicsState.device == nullptr) return -1;
   GraphicRecord* record = GraphicFromHandle(handle);
@@ -152,15 +152,15 @@ int DrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height,
   if (DrawState.drawAreaEmpty || width <= 0 || height <= 0) return 0;
   NarrowedArea area(x, y, x + width, y + height);
   if (area.empty()) return 0;
-  if (!mirror) return DrawGraphAt(x - sourceX, y - sourceY, handle, transparency);
+  if (!mirror) return HardwareDrawGraphAt(x - sourceX, y - sourceY, handle, transparency);
   // Mirrored: the graphic runs from its right edge to its left, placed so that the source
   // rectangle lands on the destination.
   const int right = x + width + sourceX;
-  return DrawGraphStretched(right, y - sourceY, right - record->width, y - sourceY + record->height, handle,
+  return HardwareDrawGraphStretched(right, y - sourceY, right - record->width, y - sourceY + record->height, handle,
                             transparency);
 }
 
-int DrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height, int handle,
+int HardwareDrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height, int handle,
                            int transparency) {
   if (GraphicsState.device == nullptr) return -1;
   GraphicRecord* record = GraphicFromHandle(handle);
@@ -172,6 +172,6 @@ int DrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sour
   const float sy = static_cast<float>(y2 - y1) / static_cast<float>(height);
   const int gx1 = x1 - static_cast<int>(static_cast<float>(sourceX) * sx);
   const int gy1 = y1 - static_cast<int>(static_cast<float>(sourceY) * sy);
-  return DrawGraphStretched(gx1, gy1, gx1 + static_cast<int>(static_cast<float>(record->width) * sx),
+  return HardwareDrawGraphStretched(gx1, gy1, gx1 + static_cast<int>(static_cast<float>(record->width) * sx),
                             gy1 + static_cast<int>(static_cast<float>(record->height) * sy), handle, transparency);
 }
