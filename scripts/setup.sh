@@ -9,6 +9,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libpng-dev
+  libepoxy-dev libgl1-mesa-dri libglx-mesa0 libegl-mesa0
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   xvfb xauth xdotool python3 libxtst-dev
 )

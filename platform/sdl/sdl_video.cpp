@@ -25,12 +25,17 @@ void ChooseDrivers() {
 // SDL doing the same on its own would leave two owners of the window's state.
 void KeepWindowOnFocusLoss() { SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0"); }
 
+// The software back-end's window surface is copied to the window as it is, never through an
+// OpenGL texture of SDL's own: the window may carry the hardware back-end's context instead.
+void KeepSurfaceOffOpenGl() { SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0"); }
+
 }  // namespace
 
 bool StartSdlVideo(std::string* error) {
   if (!started && failure.empty()) {
     ChooseDrivers();
     KeepWindowOnFocusLoss();
+    KeepSurfaceOffOpenGl();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
       started = true;
       // Gives back the display connection and what SDL holds for it when the process ends.

@@ -89,6 +89,18 @@ bool FindOfferedMode(const DEVMODEA& wanted, SDL_DisplayMode* found) {
 
 // What a player sees when the game cannot start for want of a display: the log is off, so
 // this is the one line that says why.
+// The pixel format the window is made with: 8 bits a channel, double-buffered, no depth or
+// stencil (the device's depth surfaces are its own).
+void SetOpenGlWindowAttributes() {
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+}
+
 void ReportNoWindow(const char* what, const std::string& reason) {
   std::fprintf(stderr, "%s: cannot open a window: %s (SDL: %s)\n", program_invocation_short_name, what,
                reason.c_str());
@@ -109,8 +121,15 @@ bool CreateNativeWindow(Window& window) {
   if (!(window.style & WS_CAPTION)) flags |= SDL_WINDOW_BORDERLESS;
   const int width = client.right - client.left > 0 ? client.right - client.left : 1;
   const int height = client.bottom - client.top > 0 ? client.bottom - client.top : 1;
-  SDL_Window* created =
-      SDL_CreateWindow(CodePageToUtf8(window.title).c_str(), client.left, client.top, width, height, flags);
+  // The hardware back-end is chosen after the window exists, and SDL gives an OpenGL context
+  // only to a window made for one; where no OpenGL is to be had (SDL's dummy driver, no
+  // library) the window is made without it and only the software back-end can draw.
+  SetOpenGlWindowAttributes();
+  SDL_Window* created = SDL_CreateWindow(CodePageToUtf8(window.title).c_str(), client.left, client.top, width,
+                                         height, flags | SDL_WINDOW_OPENGL);
+  if (created == nullptr) {
+    created = SDL_CreateWindow(CodePageToUtf8(window.title).c_str(), client.left, client.top, width, height, flags);
+  }
   if (created == nullptr) {
     ReportNoWindow("window creation failed", SDL_GetError());
     return false;

@@ -1,0 +1,74 @@
+// Pre-transformed primitives turned into what OpenGL draws with exactly the pixels Direct3D 9
+// covers: pixel centres at integer coordinates, points as one-pixel squares, lines by the
+// diamond-exit rule without their last pixel, triangles by the top-left fill rule. Points and
+// lines are worked out here, pixel by pixel, and leave as runs of pixels along one row or
+// column, each an OpenGL line from the centre of its first pixel to the centre of the pixel
+// after its last (which every rasteriser draws alike); triangles leave as they came. Points and
+// lines of any type therefore share one OpenGL draw, and a draw changes only where lines and
+// triangles alternate.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace gl {
+
+// One vertex as the device received it, whatever its layout.
+struct SourceVertex {
+  float x, y, z;
+  std::uint32_t diffuse;  // ARGB
+  float u[2], v[2];
+};
+
+// One vertex as OpenGL draws it: still in the target's pixel coordinates (top row 0); the
+// vertex program puts the pixel centres where OpenGL has them.
+struct GlVertex {
+  float x, y, z;
+  std::uint32_t diffuse;
+  float u0, v0, u1, v1;
+};
+
+// The pixels a primitive may touch (the clip rectangle); lines are only walked inside it.
+struct PixelBounds {
+  int left, top, right, bottom;  // right and bottom exclusive
+};
+
+enum class Primitive { PointList = 1, LineList = 2, LineStrip = 3, TriangleList = 4, TriangleStrip = 5, TriangleFan = 6 };
+
+// Vertices for OpenGL in drawing order, as stretches of line-list and triangle-list vertices.
+struct Batch {
+  struct Stretch {
+    bool lines;
+    std::size_t first, count;
+  };
+  std::vector<GlVertex> vertices;
+  std::vector<Stretch> stretches;
+
+  void Line(const GlVertex& a, const GlVertex& b);
+  void Triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c);
+  bool empty() const { return vertices.empty(); }
+  void clear() {
+    vertices.clear();
+    stretches.clear();
+  }
+
+ private:
+  void Open(bool lines);
+};
+
+// Appends `primitiveCount` primitives of `type` taken from `vertices`. With flat shading every
+// pixel of a primitive takes its first vertex's colour. Returns false for an unknown primitive
+// type or too few vertices.
+bool AppendPrimitives(Primitive type, const SourceVertex* vertices, std::size_t vertexCount, unsigned primitiveCount,
+                      bool flatShading, const PixelBounds& bounds, Batch& out);
+
+// Vertices needed for `primitiveCount` primitives of `type`, or 0 for an unknown type.
+std::size_t VertexCountFor(Primitive type, unsigned primitiveCount);
+
+// The pixels a line from a to b covers, as runs along its major axis (exposed for tests).
+struct LineRun {
+  int x0, y0, x1, y1;  // first and last pixel, inclusive; equal on the minor axis
+};
+void LinePixelRuns(float ax, float ay, float bx, float by, const PixelBounds& bounds, std::vector<LineRun>& out);
+
+}  // namespace gl

@@ -1,0 +1,204 @@
+#include "gl_programs.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace gl {
+
+bool operator==(const ProgramKey& a, const ProgramKey& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Positions arrive in the target's pixels with Direct3D's pixel centres at integer coordinates;
+// OpenGL's are half a pixel further on. Row 0 stays row 0 of the framebuffer object, so its
+// memory reads top row first, as a locked surface does, and the top-left fill rule keeps its
+// meaning; presenting turns the picture upright.
+// Texture coordinates are passed on only to programs that sample: every output costs the
+// rasteriser set-up work for every primitive.
+std::string VertexShaderSource(bool textured) {
+  std::string s = R"(#version 330 core
+layout(location = 0) in vec3 position;
+layout(location = 1) in vec4 diffuse;
+layout(location = 2) in vec4 coordinates;
+uniform vec2 targetSize;
+out vec4 color;
+)";
+  if (textured) s += "out vec4 uv;\n";
+  s += R"(void main() {
+  vec2 ndc = (position.xy + 0.5) * 2.0 / targetSize - 1.0;
+  gl_Position = vec4(ndc, clamp(position.z, 0.0, 1.0) * 2.0 - 1.0, 1.0);
+  color = diffuse.bgra;
+)";
+  if (textured) s += "  uv = coordinates;\n";
+  return s + "}\n";
+}
+
+bool Textured(const ProgramKey& key) {
+  for (int i = 0; i < MaxStages; ++i) {
+    if (key.stages[i].colorOp == stage::Disable || key.stages[i].colorOp == 0) break;
+    if (key.textured[i]) return true;
+  }
+  return false;
+}
+
+namespace {
+
+std::string Argument(std::uint8_t arg, int stage) {
+  std::string value;
+  switch (arg & 0x0F) {
+    case stage::Diffuse: value = "color"; break;
+    case stage::Current: value = "current"; break;
+    case stage::Texture: value = "tex" + std::to_string(stage); break;
+    case stage::Factor: value = "textureFactor"; break;
+    case stage::Temp: value = "temp"; break;
+    default: value = "vec4(1.0)"; break;  // specular is not kept: white
+  }
+  if (arg & stage::AlphaReplicate) value = "(" + value + ").aaaa";
+  if (arg & stage::Complement) value = "(1.0 - " + value + ")";
+  return value;
+}
+
+// The result of one stage operation over vec4 arguments a and b.
+std::string Operation(std::uint8_t op, const std::string& a, const std::string& b, int stage) {
+  const std::string t = "tex" + std::to_string(stage);
+  switch (op) {
+    case stage::SelectArg1: return a;
+    case stage::SelectArg2: return b;
+    case stage::Modulate: return a + " * " + b;
+    case stage::Modulate2x: return "clamp(" + a + " * " + b + " * 2.0, 0.0, 1.0)";
+    case stage::Modulate4x: return "clamp(" + a + " * " + b + " * 4.0, 0.0, 1.0)";
+    case stage::Add: return "clamp(" + a + " + " + b + ", 0.0, 1.0)";
+    case stage::AddSigned: return "clamp(" + a + " + " + b + " - 0.5, 0.0, 1.0)";
+    case stage::AddSigned2x: return "clamp((" + a + " + " + b + " - 0.5) * 2.0, 0.0, 1.0)";
+    case stage::Subtract: return "clamp(" + a + " - " + b + ", 0.0, 1.0)";
+    case stage::AddSmooth: return "clamp(" + a + " + " + b + " - " + a + " * " + b + ", 0.0, 1.0)";
+    case stage::BlendDiffuseAlpha: return "mix(" + b + ", " + a + ", color.a)";
+    case stage::BlendTextureAlpha: return "mix(" + b + ", " + a + ", " + t + ".a)";
+    case stage::BlendFactorAlpha: return "mix(" + b + ", " + a + ", textureFactor.a)";
+    case stage::BlendTextureAlphaPremultiplied:
+      return "clamp(" + a + " + " + b + " * (1.0 - " + t + ".a), 0.0, 1.0)";
+    case stage::BlendCurrentAlpha: return "mix(" + b + ", " + a + ", current.a)";
+    default: return a;
+  }
+}
+
+const char* Comparison(std::uint8_t func) {
+  switch (func) {
+    case 1: return "false";
+    case 2: return "a < ref";
+    case 3: return "a == ref";
+    case 4: return "a <= ref";
+    case 5: return "a > ref";
+    case 6: return "a != ref";
+    case 7: return "a >= ref";
+    default: return nullptr;  // always
+  }
+}
+
+GLuint Compile(GLenum kind, const std::string& source) {
+  const GLuint shader = glCreateShader(kind);
+  const char* text = source.c_str();
+  glShaderSource(shader, 1, &text, nullptr);
+  glCompileShader(shader);
+  GLint ok = GL_FALSE;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+  if (ok != GL_TRUE) {
+    char log[1024] = {};
+    glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+    std::fprintf(stderr, "OpenGL shader does not compile: %s\n", log);
+    glDeleteShader(shader);
+    return 0;
+  }
+  return shader;
+}
+
+}  // namespace
+
+std::string FragmentShaderSource(const ProgramKey& key) {
+  std::string s = R"(#version 330 core
+in vec4 color;
+)";
+  if (Textured(key)) s += "in vec4 uv;\n";
+  s += R"(uniform vec4 textureFactor;
+uniform int alphaRef;
+uniform sampler2D sampler0, sampler1, sampler2, sampler3;
+out vec4 fragment;
+void main() {
+  vec4 current = color;
+  vec4 temp = vec4(0.0);
+)";
+  for (int i = 0; i < MaxStages; ++i) {
+    const StageOps& st = key.stages[i];
+    if (st.colorOp == stage::Disable || st.colorOp == 0) break;
+    const std::string t = "tex" + std::to_string(i);
+    // A stage without a texture reads opaque black, as the fixed-function stages do.
+    const std::string coordinates = i == 1 ? "uv.zw" : "uv.xy";
+    s += "  vec4 " + t + " = " +
+         (key.textured[i] ? "texture(sampler" + std::to_string(i) + ", " + coordinates + ")" : "vec4(0.0, 0.0, 0.0, 1.0)") +
+         ";\n";
+    const std::string rgb = Operation(st.colorOp, Argument(st.colorArg1, i), Argument(st.colorArg2, i), i);
+    // A disabled alpha operation under an enabled colour operation passes the alpha on.
+    const std::string alpha = st.alphaOp == stage::Disable || st.alphaOp == 0
+                                  ? "current"
+                                  : Operation(st.alphaOp, Argument(st.alphaArg1, i), Argument(st.alphaArg2, i), i);
+    s += "  current = vec4((" + rgb + ").rgb, (" + alpha + ").a);\n";
+  }
+  if (const char* test = Comparison(key.alphaFunc)) {
+    s += "  int a = int(floor(current.a * 255.0 + 0.5));\n  int ref = alphaRef;\n";
+    s += std::string("  if (!(") + test + ")) discard;\n";
+  }
+  s += "  fragment = current;\n}\n";
+  return s;
+}
+
+ProgramCache::~ProgramCache() = default;
+
+const Program* ProgramCache::Get(const ProgramKey& key) {
+  for (const Entry& e : entries_) {
+    if (e.key == key) return &e.program;
+  }
+  GLuint& vertexShader = vertexShaders_[Textured(key) ? 1 : 0];
+  if (vertexShader == 0) vertexShader = Compile(GL_VERTEX_SHADER, VertexShaderSource(Textured(key)));
+  if (vertexShader == 0) return nullptr;
+  const GLuint fragment = Compile(GL_FRAGMENT_SHADER, FragmentShaderSource(key));
+  if (fragment == 0) return nullptr;
+  Program p;
+  p.id = glCreateProgram();
+  glAttachShader(p.id, vertexShader);
+  glAttachShader(p.id, fragment);
+  glBindAttribLocation(p.id, 0, "position");
+  glBindAttribLocation(p.id, 1, "diffuse");
+  glBindAttribLocation(p.id, 2, "coordinates");
+  glLinkProgram(p.id);
+  glDeleteShader(fragment);
+  GLint ok = GL_FALSE;
+  glGetProgramiv(p.id, GL_LINK_STATUS, &ok);
+  if (ok != GL_TRUE) {
+    glDeleteProgram(p.id);
+    return nullptr;
+  }
+  p.targetSize = glGetUniformLocation(p.id, "targetSize");
+  p.textureFactor = glGetUniformLocation(p.id, "textureFactor");
+  p.alphaRef = glGetUniformLocation(p.id, "alphaRef");
+  glUseProgram(p.id);
+  for (int i = 0; i < MaxStages; ++i) {
+    const GLint sampler = glGetUniformLocation(p.id, ("sampler" + std::to_string(i)).c_str());
+    if (sampler >= 0) glUniform1i(sampler, i);
+  }
+  entries_.push_back(Entry{key, p});
+  return &entries_.back().program;
+}
+
+void ProgramCache::Forget() {
+  entries_.clear();
+  vertexShaders_[0] = vertexShaders_[1] = 0;
+}
+
+void ProgramCache::Clear() {
+  for (const Entry& e : entries_) glDeleteProgram(e.program.id);
+  entries_.clear();
+  for (GLuint& shader : vertexShaders_) {
+    if (shader != 0) glDeleteShader(shader);
+    shader = 0;
+  }
+}
+
+}  // namespace gl

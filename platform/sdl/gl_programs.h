@@ -1,0 +1,75 @@
+// The fixed-function texture stages and alpha test as GLSL programs: one program per
+// combination of stage operations, generated on first use and kept.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <string>
+#include <deque>
+
+namespace gl {
+
+constexpr int MaxStages = 4;
+
+// Stage operations and arguments carry the Direct3D 9 texture-stage numbers unchanged.
+namespace stage {
+enum Op : std::uint8_t {
+  Disable = 1, SelectArg1 = 2, SelectArg2 = 3, Modulate = 4, Modulate2x = 5, Modulate4x = 6, Add = 7,
+  AddSigned = 8, AddSigned2x = 9, Subtract = 10, AddSmooth = 11, BlendDiffuseAlpha = 12, BlendTextureAlpha = 13,
+  BlendFactorAlpha = 14, BlendTextureAlphaPremultiplied = 15, BlendCurrentAlpha = 16,
+};
+enum Arg : std::uint8_t {
+  Diffuse = 0, Current = 1, Texture = 2, Factor = 3, Specular = 4, Temp = 5,
+  Complement = 0x10, AlphaReplicate = 0x20,
+};
+}  // namespace stage
+
+struct StageOps {
+  std::uint8_t colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
+};
+
+// Everything that selects a program. Stages after the first whose colour operation is Disable
+// are left zero, so equal pictures share a program.
+struct ProgramKey {
+  StageOps stages[MaxStages];
+  std::uint8_t textured[MaxStages];  // a texture is bound at the stage
+  std::uint8_t alphaFunc;            // comparison number 1 (never) … 8 (always); 8 with the test off
+  std::uint8_t reserved[3];          // zero: keys are compared byte for byte
+};
+
+bool operator==(const ProgramKey& a, const ProgramKey& b);
+
+struct Program {
+  GLuint id = 0;
+  GLint targetSize = -1, textureFactor = -1, alphaRef = -1;
+};
+
+std::string VertexShaderSource(bool textured);
+std::string FragmentShaderSource(const ProgramKey& key);
+
+class ProgramCache {
+ public:
+  ProgramCache() = default;
+  ProgramCache(const ProgramCache&) = delete;
+  ProgramCache& operator=(const ProgramCache&) = delete;
+  ~ProgramCache();
+
+  // The program for the key, built when first asked for; null when it does not compile.
+  const Program* Get(const ProgramKey& key);
+  std::size_t size() const { return entries_.size(); }
+  // Deletes every program (the context must be current).
+  void Clear();
+  // Forgets every program of a context that is gone.
+  void Forget();
+
+ private:
+  struct Entry {
+    ProgramKey key;
+    Program program;
+  };
+  std::deque<Entry> entries_;  // programs stay where they are while the cache grows
+  GLuint vertexShaders_[2] = {0, 0};  // without and with texture coordinates
+};
+
+}  // namespace gl

@@ -1,0 +1,406 @@
+#include "gl_renderer.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <ctime>
+
+#include "../common/platform_services.h"
+
+namespace gl {
+
+namespace {
+
+std::atomic<std::uint64_t> totalDrawCalls{0};
+
+std::int64_t NowNanoseconds() {
+  timespec now;
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+std::int64_t RefreshPeriod(SDL_Window* window) {
+  SDL_DisplayMode mode;
+  const int display = SDL_GetWindowDisplayIndex(window);
+  int rate = 0;
+  if (SDL_GetCurrentDisplayMode(display >= 0 ? display : 0, &mode) == 0) rate = mode.refresh_rate;
+  if (rate <= 0) rate = 60;
+  return 1000000000 / rate;
+}
+
+GLint Filter(std::uint8_t d3dFilter) { return d3dFilter >= 2 ? GL_LINEAR : GL_NEAREST; }
+
+GLint Address(std::uint8_t mode) {
+  switch (mode) {
+    case 1: return GL_REPEAT;
+    case 2:
+    case 5: return GL_MIRRORED_REPEAT;
+    case 4: return GL_CLAMP_TO_BORDER;
+    default: return GL_CLAMP_TO_EDGE;
+  }
+}
+
+bool Empty(const PixelBounds& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+}  // namespace
+
+std::uint64_t TotalDrawCalls() { return totalDrawCalls; }
+
+DrawSettings MakeDrawSettings(const PixelBounds& clip) {
+  DrawSettings s;
+  std::memset(&s, 0, sizeof s);
+  s.program.stages[0] = StageOps{stage::SelectArg1, stage::Diffuse, stage::Current,
+                                 stage::SelectArg1, stage::Diffuse, stage::Current};
+  s.program.alphaFunc = 8;
+  s.sourceFactor = GL_ONE;
+  s.destinationFactor = GL_ZERO;
+  s.equation = GL_FUNC_ADD;
+  s.textureFactor = 0xFFFFFFFF;
+  for (SamplerState& sampler : s.samplers) sampler = SamplerState{1, 1, 3, 3};
+  s.clip = clip;
+  return s;
+}
+
+bool operator==(const DrawSettings& a, const DrawSettings& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+Renderer::~Renderer() { Stop(); }
+
+bool Renderer::Start(SDL_Window* window, std::string* error) {
+  Stop();
+  if (window == nullptr || !(SDL_GetWindowFlags(window) & SDL_WINDOW_OPENGL)) {
+    *error = "the window cannot take OpenGL";
+    return false;
+  }
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  context_ = SDL_GL_CreateContext(window);
+  if (context_ == nullptr) {
+    *error = std::string("no OpenGL 3.3 core context: ") + SDL_GetError();
+    return false;
+  }
+  window_ = window;
+  if (SDL_GL_MakeCurrent(window, context_) != 0 || epoxy_gl_version() < 33) {
+    *error = "OpenGL older than 3.3";
+    Stop();
+    return false;
+  }
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
+  glGenVertexArrays(1, &vertexArray_);
+  glBindVertexArray(vertexArray_);
+  glGenBuffers(1, &vertexBuffer_);
+  glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(GlVertex), reinterpret_cast<void*>(offsetof(GlVertex, x)));
+  glEnableVertexAttribArray(1);
+  glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, sizeof(GlVertex),
+                        reinterpret_cast<void*>(offsetof(GlVertex, diffuse)));
+  glEnableVertexAttribArray(2);
+  glVertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, sizeof(GlVertex), reinterpret_cast<void*>(offsetof(GlVertex, u0)));
+  glDisable(GL_DEPTH_TEST);
+  glDisable(GL_CULL_FACE);
+  glDisable(GL_DITHER);
+  glEnable(GL_SCISSOR_TEST);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  haveApplied_ = false;
+  swapInterval_ = -1;
+  driverWaits_ = false;
+  lastPresent_ = 0;
+  return true;
+}
+
+void Renderer::Stop() {
+  if (context_ == nullptr) return;
+  // When the window went first, SDL unbound the context with it: its objects go with the
+  // context, and no OpenGL call may be made without one.
+  if (Current()) {
+    pending_.clear();
+    programs_.Clear();
+    for (const SamplerEntry& e : samplers_) glDeleteSamplers(1, &e.sampler);
+    if (scratchFramebuffer_ != 0) glDeleteFramebuffers(1, &scratchFramebuffer_);
+    if (vertexBuffer_ != 0) glDeleteBuffers(1, &vertexBuffer_);
+    if (vertexArray_ != 0) glDeleteVertexArrays(1, &vertexArray_);
+    SDL_GL_MakeCurrent(window_, nullptr);
+  }
+  pending_.clear();
+  programs_.Forget();
+  samplers_.clear();
+  scratchFramebuffer_ = vertexBuffer_ = vertexArray_ = 0;
+  vertexBufferBytes_ = 0;
+  SDL_GL_DeleteContext(context_);
+  context_ = nullptr;
+  window_ = nullptr;
+  target_ = nullptr;
+}
+
+bool Renderer::Current() const { return context_ != nullptr && SDL_GL_GetCurrentContext() == context_; }
+
+bool Renderer::CreateTarget(int width, int height, Target* target) {
+  if (!Current() || width <= 0 || height <= 0 || width > maxTextureSize_ || height > maxTextureSize_) {
+    return false;
+  }
+  Flush();
+  Target t;
+  t.width = width;
+  t.height = height;
+  glGenTextures(1, &t.texture);
+  glBindTexture(GL_TEXTURE_2D, t.texture);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  glGenFramebuffers(1, &t.framebuffer);
+  glBindFramebuffer(GL_FRAMEBUFFER, t.framebuffer);
+  glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, t.texture, 0);
+  const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  if (complete) {
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+  }
+  haveApplied_ = false;
+  BindTargetFramebuffer();
+  if (!complete) {
+    DestroyTarget(t);
+    return false;
+  }
+  *target = t;
+  return true;
+}
+
+void Renderer::DestroyTarget(Target& t) {
+  if (Current()) {
+    if (target_ == &t) {
+      Flush();
+      target_ = nullptr;
+    }
+    if (t.framebuffer != 0) glDeleteFramebuffers(1, &t.framebuffer);
+    if (t.texture != 0) glDeleteTextures(1, &t.texture);
+  }
+  t = Target{};
+}
+
+void Renderer::SetTarget(const Target* target) {
+  if (target == target_) return;
+  Flush();
+  target_ = target;
+  BindTargetFramebuffer();
+}
+
+void Renderer::BindTargetFramebuffer() {
+  glBindFramebuffer(GL_FRAMEBUFFER, target_ != nullptr ? target_->framebuffer : 0);
+  if (target_ != nullptr) glViewport(0, 0, target_->width, target_->height);
+}
+
+GLuint Renderer::CreateTexture(int width, int height) {
+  if (!Current() || width <= 0 || height <= 0 || width > maxTextureSize_ || height > maxTextureSize_) {
+    return 0;
+  }
+  GLuint texture = 0;
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
+  haveApplied_ = false;
+  return texture;
+}
+
+void Renderer::UploadTexture(GLuint texture, int x, int y, int width, int height, const void* bgra, int pitch) {
+  if (!Current() || texture == 0) return;
+  Flush();  // queued draws still read the old texels
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch / 4);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_BGRA, GL_UNSIGNED_BYTE, bgra);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  haveApplied_ = false;
+}
+
+void Renderer::DestroyTexture(GLuint texture) {
+  if (!Current() || texture == 0) return;
+  Flush();
+  glDeleteTextures(1, &texture);
+  haveApplied_ = false;
+}
+
+void Renderer::ReadTexture(GLuint texture, int width, int height, const PixelBounds& rect, void* bgra, int pitch) {
+  if (!Current() || texture == 0 || Empty(rect) || rect.right > width || rect.bottom > height) return;
+  Flush();
+  if (scratchFramebuffer_ == 0) glGenFramebuffers(1, &scratchFramebuffer_);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, scratchFramebuffer_);
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
+  glPixelStorei(GL_PACK_ROW_LENGTH, pitch / 4);
+  glReadPixels(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, GL_BGRA, GL_UNSIGNED_BYTE, bgra);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+  glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
+  BindTargetFramebuffer();
+}
+
+bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t vertexCount, unsigned primitiveCount,
+                    const DrawSettings& settings) {
+  if (VertexCountFor(type, primitiveCount) == 0 || VertexCountFor(type, primitiveCount) > vertexCount) return false;
+  if (!Current() || target_ == nullptr) return true;
+  PixelBounds clip = settings.clip;
+  clip.left = std::max(clip.left, 0);
+  clip.top = std::max(clip.top, 0);
+  clip.right = std::min(clip.right, target_->width);
+  clip.bottom = std::min(clip.bottom, target_->height);
+  if (Empty(clip)) return true;
+  if (!pending_.empty() && !(settings == pendingSettings_)) Flush();
+  pendingSettings_ = settings;
+  return AppendPrimitives(type, vertices, vertexCount, primitiveCount, settings.flatShading != 0, clip, pending_);
+}
+
+GLuint Renderer::Sampler(const SamplerState& s) {
+  for (const SamplerEntry& e : samplers_) {
+    if (std::memcmp(&e.state, &s, sizeof s) == 0) return e.sampler;
+  }
+  GLuint sampler = 0;
+  glGenSamplers(1, &sampler);
+  glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, Filter(s.minFilter));
+  glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, Filter(s.magFilter));
+  glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, Address(s.addressU));
+  glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, Address(s.addressV));
+  samplers_.push_back(SamplerEntry{s, sampler});
+  return sampler;
+}
+
+void Renderer::Apply(const DrawSettings& s) {
+  const bool all = !haveApplied_;
+  const DrawSettings& a = applied_;
+  if (all || std::memcmp(&a.program, &s.program, sizeof s.program) != 0) {
+    if (const Program* p = programs_.Get(s.program)) glUseProgram(p->id);
+  }
+  if (const Program* p = programs_.Get(s.program)) {
+    glUniform2f(p->targetSize, static_cast<float>(target_->width), static_cast<float>(target_->height));
+    const std::uint32_t f = s.textureFactor;
+    glUniform4f(p->textureFactor, ((f >> 16) & 0xFF) / 255.0f, ((f >> 8) & 0xFF) / 255.0f, (f & 0xFF) / 255.0f,
+                (f >> 24) / 255.0f);
+    glUniform1i(p->alphaRef, static_cast<GLint>(s.alphaRef));
+  }
+  if (all || a.blend != s.blend) {
+    if (s.blend) {
+      glEnable(GL_BLEND);
+    } else {
+      glDisable(GL_BLEND);
+    }
+  }
+  if (all || a.sourceFactor != s.sourceFactor || a.destinationFactor != s.destinationFactor) {
+    glBlendFunc(s.sourceFactor, s.destinationFactor);
+  }
+  if (all || a.equation != s.equation) glBlendEquation(s.equation);
+  for (int i = 0; i < MaxStages; ++i) {
+    if (!s.program.textured[i]) continue;
+    glActiveTexture(GL_TEXTURE0 + i);
+    glBindTexture(GL_TEXTURE_2D, s.textures[i]);
+    glBindSampler(i, Sampler(s.samplers[i]));
+  }
+  glActiveTexture(GL_TEXTURE0);
+  const int left = std::max(s.clip.left, 0), top = std::max(s.clip.top, 0);
+  const int right = std::min(s.clip.right, target_->width), bottom = std::min(s.clip.bottom, target_->height);
+  glScissor(left, top, std::max(right - left, 0), std::max(bottom - top, 0));
+  applied_ = s;
+  haveApplied_ = true;
+}
+
+void Renderer::Flush() {
+  if (pending_.empty() || !Current() || target_ == nullptr) {
+    pending_.clear();
+    return;
+  }
+  Apply(pendingSettings_);
+  // One store, grown when a batch does not fit: a fresh store per draw costs the driver an
+  // allocation (and its pages) every time.
+  const std::size_t bytes = pending_.vertices.size() * sizeof(GlVertex);
+  glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+  if (bytes > vertexBufferBytes_) {
+    vertexBufferBytes_ = std::max(bytes, 2 * vertexBufferBytes_);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexBufferBytes_), nullptr, GL_STREAM_DRAW);
+  }
+  glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), pending_.vertices.data());
+  for (const Batch::Stretch& stretch : pending_.stretches) {
+    glDrawArrays(stretch.lines ? GL_LINES : GL_TRIANGLES, static_cast<GLint>(stretch.first),
+                 static_cast<GLsizei>(stretch.count));
+    ++drawCalls_;
+    ++totalDrawCalls;
+  }
+  pending_.clear();
+}
+
+void Renderer::Fill(const Target& target, const PixelBounds& rect, std::uint32_t argb) {
+  if (!Current()) return;
+  Flush();
+  PixelBounds r{std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, target.width),
+                std::min(rect.bottom, target.height)};
+  if (Empty(r)) return;
+  glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+  glScissor(r.left, r.top, r.right - r.left, r.bottom - r.top);
+  glClearColor(((argb >> 16) & 0xFF) / 255.0f, ((argb >> 8) & 0xFF) / 255.0f, (argb & 0xFF) / 255.0f,
+               (argb >> 24) / 255.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+  haveApplied_ = false;  // the scissor box moved
+  BindTargetFramebuffer();
+}
+
+void Renderer::Copy(const Target& source, const PixelBounds& from, const Target& destination, const PixelBounds& to,
+                    bool linear) {
+  if (!Current() || Empty(from) || Empty(to)) return;
+  Flush();
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, source.framebuffer);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, destination.framebuffer);
+  glDisable(GL_SCISSOR_TEST);
+  glBlitFramebuffer(from.left, from.top, from.right, from.bottom, to.left, to.top, to.right, to.bottom,
+                    GL_COLOR_BUFFER_BIT, linear ? GL_LINEAR : GL_NEAREST);
+  glEnable(GL_SCISSOR_TEST);
+  BindTargetFramebuffer();
+}
+
+void Renderer::Read(const Target& target, const PixelBounds& rect, void* bgra, int pitch) {
+  if (!Current() || Empty(rect)) return;
+  Flush();
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
+  glPixelStorei(GL_PACK_ROW_LENGTH, pitch / 4);
+  glReadPixels(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, GL_BGRA, GL_UNSIGNED_BYTE, bgra);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+  BindTargetFramebuffer();
+}
+
+void Renderer::Present(const Target& target, const PixelBounds* from, const PixelBounds* to, bool waitForRefresh) {
+  if (!Current()) return;
+  Flush();
+  int drawableWidth = 0, drawableHeight = 0;
+  SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
+  const PixelBounds source = from != nullptr ? *from : PixelBounds{0, 0, target.width, target.height};
+  const PixelBounds shown = to != nullptr ? *to : PixelBounds{0, 0, drawableWidth, drawableHeight};
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
+  glDisable(GL_SCISSOR_TEST);
+  // What the picture does not cover would otherwise show whatever the last swap left.
+  if (shown.left > 0 || shown.top > 0 || shown.right < drawableWidth || shown.bottom < drawableHeight) {
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+  const bool scaled =
+      source.right - source.left != shown.right - shown.left || source.bottom - source.top != shown.bottom - shown.top;
+  // Upright on the window: its row 0 is at the bottom.
+  glBlitFramebuffer(source.left, source.top, source.right, source.bottom, shown.left, drawableHeight - shown.top,
+                    shown.right, drawableHeight - shown.bottom, GL_COLOR_BUFFER_BIT, scaled ? GL_LINEAR : GL_NEAREST);
+  glEnable(GL_SCISSOR_TEST);
+  const int interval = waitForRefresh ? 1 : 0;
+  if (interval != swapInterval_) {
+    driverWaits_ = SDL_GL_SetSwapInterval(interval) == 0 && interval == 1;
+    swapInterval_ = interval;
+  }
+  SDL_GL_SwapWindow(window_);
+  BindTargetFramebuffer();
+  haveApplied_ = false;
+  if (!waitForRefresh) return;
+  // A driver that accepted the interval may still not wait (Xvfb has no refresh to wait for):
+  // a picture that follows the last one within half a refresh period shows the swap did not
+  // wait, and the next refresh tick is waited for here.
+  const std::int64_t period = RefreshPeriod(window_);
+  const std::int64_t now = NowNanoseconds();
+  if (!driverWaits_ || now - lastPresent_ < period / 2) PlatformWaitForVerticalBlank();
+  lastPresent_ = NowNanoseconds();
+}
+
+}  // namespace gl

@@ -1,0 +1,131 @@
+// The OpenGL 3.3 core drawing engine behind the Direct3D 9 device: a context on the SDL window,
+// render targets as framebuffer objects, pre-transformed primitives drawn with Direct3D's
+// pixel rules, fills, copies, read-back and paced presentation. Consecutive draws with equal
+// settings go to OpenGL as one draw.
+#pragma once
+
+#include <SDL.h>
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "gl_geometry.h"
+#include "gl_programs.h"
+
+namespace gl {
+
+// A render target: a texture with its framebuffer object. Row 0 is the picture's top row.
+struct Target {
+  GLuint texture = 0, framebuffer = 0;
+  int width = 0, height = 0;
+};
+
+// Sampler settings with the Direct3D 9 numbers: filter 0 none, 1 point, 2 linear, 3 anisotropic;
+// address 1 wrap, 2 mirror, 3 clamp, 4 border, 5 mirror once.
+struct SamplerState {
+  std::uint8_t minFilter, magFilter, addressU, addressV;
+};
+
+// Every setting a draw depends on. Two draws with equal settings may share one OpenGL draw.
+// Compared byte for byte: make it with MakeDrawSettings.
+struct DrawSettings {
+  ProgramKey program;
+  std::uint32_t blend;  // 0 off, 1 on
+  GLenum sourceFactor, destinationFactor, equation;
+  std::uint32_t alphaRef;       // 0..255
+  std::uint32_t textureFactor;  // ARGB
+  std::uint32_t flatShading;
+  GLuint textures[MaxStages];
+  SamplerState samplers[MaxStages];
+  PixelBounds clip;  // viewport, narrowed by the scissor rectangle when that is on
+};
+
+// Settings of an untextured, unblended draw through the diffuse colour, clipped to `clip`.
+DrawSettings MakeDrawSettings(const PixelBounds& clip);
+bool operator==(const DrawSettings& a, const DrawSettings& b);
+
+// OpenGL draws issued by every renderer of the process (for benchmarks and tests).
+std::uint64_t TotalDrawCalls();
+
+class Renderer {
+ public:
+  Renderer() = default;
+  Renderer(const Renderer&) = delete;
+  Renderer& operator=(const Renderer&) = delete;
+  ~Renderer();
+
+  // Makes an OpenGL 3.3 core context on the window. False, with the reason, when the window was
+  // not made for OpenGL or the driver offers too old a version.
+  bool Start(SDL_Window* window, std::string* error);
+  // Deletes everything made on the context and the context itself.
+  void Stop();
+  bool started() const { return context_ != nullptr; }
+
+  int maxTextureSize() const { return maxTextureSize_; }
+  // OpenGL draws issued since the start (each flush of merged primitives counts one).
+  std::uint64_t drawCalls() const { return drawCalls_; }
+
+  bool CreateTarget(int width, int height, Target* target);
+  void DestroyTarget(Target& target);
+  void SetTarget(const Target* target);
+
+  // Textures: 32-bit BGRA texels, rows top first.
+  GLuint CreateTexture(int width, int height);
+  void UploadTexture(GLuint texture, int x, int y, int width, int height, const void* bgra, int pitch);
+  void DestroyTexture(GLuint texture);
+  // Reads a rectangle of a texture's texels as BGRA rows, top first.
+  void ReadTexture(GLuint texture, int width, int height, const PixelBounds& rect, void* bgra, int pitch);
+
+  // Queues a primitive on the current target; false for an unknown type or too few vertices.
+  bool Draw(Primitive type, const SourceVertex* vertices, std::size_t vertexCount, unsigned primitiveCount,
+            const DrawSettings& settings);
+  // Sends what is queued.
+  void Flush();
+
+  // Fills a rectangle of a target with an ARGB colour, ignoring every draw setting.
+  void Fill(const Target& target, const PixelBounds& rect, std::uint32_t argb);
+  // Copies a rectangle between targets, scaled when the sizes differ.
+  void Copy(const Target& source, const PixelBounds& from, const Target& destination, const PixelBounds& to,
+            bool linear);
+  // Reads a rectangle as BGRA rows, top first.
+  void Read(const Target& target, const PixelBounds& rect, void* bgra, int pitch);
+  // Shows `from` of the target in `to` of the window (null: the whole of each). With
+  // waitForRefresh, one picture per display refresh: the driver's swap interval when it keeps
+  // it, else a wait for the next refresh tick here.
+  void Present(const Target& target, const PixelBounds* from, const PixelBounds* to, bool waitForRefresh);
+
+ private:
+  // The context is current: it was made and its window still exists.
+  bool Current() const;
+  void Apply(const DrawSettings& s);
+  GLuint Sampler(const SamplerState& s);
+  void BindTargetFramebuffer();
+
+  SDL_Window* window_ = nullptr;
+  SDL_GLContext context_ = nullptr;
+  int maxTextureSize_ = 0;
+  std::uint64_t drawCalls_ = 0;
+  GLuint vertexArray_ = 0, vertexBuffer_ = 0;
+  std::size_t vertexBufferBytes_ = 0;
+  GLuint scratchFramebuffer_ = 0;  // for reading textures that are not targets
+  ProgramCache programs_;
+  struct SamplerEntry {
+    SamplerState state;
+    GLuint sampler;
+  };
+  std::vector<SamplerEntry> samplers_;
+
+  const Target* target_ = nullptr;
+  Batch pending_;
+  DrawSettings pendingSettings_{};
+  bool haveApplied_ = false;
+  DrawSettings applied_{};
+
+  int swapInterval_ = -1;  // as last asked of the driver; -1 unknown
+  bool driverWaits_ = false;
+  std::int64_t lastPresent_ = 0;
+};
+
+}  // namespace gl

@@ -1,0 +1,430 @@
+// The OpenGL drawing engine under a real X display (Mesa's rasteriser under xvfb-run): which
+// pixels points, lines, spans and triangles cover, read back from a framebuffer object and
+// compared with a brute-force model of Direct3D 9's rules, and the blend settings of the
+// engine's blend modes against their formulas.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <set>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "../platform/sdl/gl_renderer.h"
+
+namespace {
+
+constexpr int Width = 48, Height = 40;
+using Pixels = std::set<std::pair<int, int>>;
+
+class GlPixelTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (std::getenv("DISPLAY") == nullptr) return;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    window_ = SDL_CreateWindow("gl pixels", 0, 0, Width, Height, SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
+  }
+  static void TearDownTestSuite() {
+    if (window_ != nullptr) SDL_DestroyWindow(window_);
+    window_ = nullptr;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  }
+
+  void SetUp() override {
+    if (window_ == nullptr) GTEST_SKIP() << "no X display with OpenGL";
+    std::string error;
+    ASSERT_TRUE(renderer_.Start(window_, &error)) << error;
+    ASSERT_TRUE(renderer_.CreateTarget(Width, Height, &target_));
+    renderer_.SetTarget(&target_);
+  }
+  void TearDown() override {
+    if (!renderer_.started()) return;
+    renderer_.DestroyTarget(target_);
+    renderer_.Stop();
+  }
+
+  std::vector<std::uint32_t> ReadAll() {
+    std::vector<std::uint32_t> pixels(Width * Height);
+    renderer_.Read(target_, gl::PixelBounds{0, 0, Width, Height}, pixels.data(), Width * 4);
+    return pixels;
+  }
+
+  // The pixels that are not black after drawing on black.
+  Pixels Lit() {
+    Pixels lit;
+    const std::vector<std::uint32_t> pixels = ReadAll();
+    for (int y = 0; y < Height; ++y) {
+      for (int x = 0; x < Width; ++x) {
+        if ((pixels[y * Width + x] & 0xFFFFFF) != 0) lit.insert({x, y});
+      }
+    }
+    return lit;
+  }
+
+  void Draw(gl::Primitive type, std::vector<gl::SourceVertex> v, unsigned count) {
+    ASSERT_TRUE(renderer_.Draw(type, v.data(), v.size(), count,
+                               gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height})));
+    renderer_.Flush();
+  }
+
+  static SDL_Window* window_;
+  gl::Renderer renderer_;
+  gl::Target target_;
+};
+
+SDL_Window* GlPixelTest::window_ = nullptr;
+
+gl::SourceVertex V(float x, float y, std::uint32_t color = 0xFFFFFFFF) {
+  return gl::SourceVertex{x, y, 0.2f, color, {0, 0}, {0, 0}};
+}
+
+std::string Show(const Pixels& pixels) {
+  std::ostringstream s;
+  for (const auto& [x, y] : pixels) s << '(' << x << ',' << y << ") ";
+  return s.str();
+}
+
+// Direct3D 9's line rule, pixel by pixel: a pixel is drawn when the segment passes through its
+// diamond |x − i| + |y − j| < ½ and does not end inside it. The diamond also holds its corner
+// towards the previous row (x-major lines) or column (y-major lines), so a line grazing the
+// corner between two diamonds lights the later one.
+Pixels ModelLine(double ax, double ay, double bx, double by) {
+  Pixels out;
+  const bool xMajor = std::fabs(bx - ax) >= std::fabs(by - ay);
+  for (int j = -2; j < Height + 2; ++j) {
+    for (int i = -2; i < Width + 2; ++i) {
+      const double cx = xMajor ? i : i - 0.5, cy = xMajor ? j - 0.5 : j;  // the held corner
+      const auto inside = [&](double x, double y) {
+        return std::fabs(x - i) + std::fabs(y - j) < 0.5 || (x == cx && y == cy);
+      };
+      // Clip t in [0, 1] against the four sides of the open diamond.
+      double lo = 0, hi = 1;
+      bool empty = false;
+      for (int sx = -1; sx <= 1; sx += 2) {
+        for (int sy = -1; sy <= 1; sy += 2) {
+          // sx (x − i) + sy (y − j) < 0.5 along x = ax + t dx, y = ay + t dy.
+          const double c0 = sx * (ax - i) + sy * (ay - j), c1 = sx * (bx - ax) + sy * (by - ay);
+          if (c1 == 0) {
+            if (c0 >= 0.5) empty = true;
+          } else if (c1 > 0) {
+            hi = std::min(hi, (0.5 - c0) / c1);
+          } else {
+            lo = std::max(lo, (0.5 - c0) / c1);
+          }
+        }
+      }
+      bool crosses = !empty && lo < hi;
+      // Or through the held corner.
+      const double dx = bx - ax, dy = by - ay;
+      const double t = xMajor ? (cx - ax) / dx : (cy - ay) / dy;
+      if (t >= 0 && t <= 1 && std::fabs(ax + t * dx - cx) < 1e-9 && std::fabs(ay + t * dy - cy) < 1e-9) crosses = true;
+      if (crosses && !inside(bx, by) && i >= 0 && j >= 0 && i < Width && j < Height) out.insert({i, j});
+    }
+  }
+  return out;
+}
+
+// Direct3D 9's fill rule: pixel centres strictly inside, or on a top edge (horizontal, with
+// the inside below) or a left edge.
+Pixels ModelTriangle(double x0, double y0, double x1, double y1, double x2, double y2) {
+  Pixels out;
+  double area = (x1 - x0) * (y2 - y0) - (y1 - y0) * (x2 - x0);
+  if (area == 0) return out;
+  if (area < 0) {  // make the corners run clockwise on the screen (y down)
+    std::swap(x1, x2);
+    std::swap(y1, y2);
+  }
+  const double xs[3] = {x0, x1, x2}, ys[3] = {y0, y1, y2};
+  for (int j = 0; j < Height; ++j) {
+    for (int i = 0; i < Width; ++i) {
+      bool in = true;
+      for (int k = 0; k < 3 && in; ++k) {
+        const double ax = xs[k], ay = ys[k], bx = xs[(k + 1) % 3], by = ys[(k + 1) % 3];
+        const double e = (bx - ax) * (j - ay) - (by - ay) * (i - ax);
+        const bool top = by == ay && bx > ax;  // clockwise on screen: a top edge runs right
+        const bool left = by < ay;             // ... and a left edge runs up
+        in = e > 0 || (e == 0 && (top || left));
+      }
+      if (in) out.insert({i, j});
+    }
+  }
+  return out;
+}
+
+struct LineCase {
+  const char* name;
+  float ax, ay, bx, by;
+};
+
+TEST_F(GlPixelTest, LinesCoverTheDiamondExitPixels) {
+  const LineCase cases[] = {
+      {"horizontal right", 3, 5, 20, 5},
+      {"horizontal left", 20, 6, 3, 6},
+      {"vertical down", 7, 2, 7, 30},
+      {"vertical up", 8, 30, 8, 2},
+      {"vertical moved 0.1 from its end", 9, 2, 9, 29.9f},
+      {"horizontal moved 0.1 from its end", 30, 7, 10.1f, 7},
+      {"shallow right", 2, 3, 40, 17},
+      {"shallow left", 40, 17, 2, 3},
+      {"steep down", 4, 1, 15, 35},
+      {"steep up", 15, 35, 4, 1},
+      {"diagonal", 1, 1, 30, 30},
+      {"diagonal back", 30, 1, 1, 30},
+      {"slope one half", 0, 0, 20, 10},
+      {"from negative coordinates", -10, -6, 25, 12},
+      {"to negative coordinates", 25, 12, -10, -30},
+      {"past the right edge", 30, 20, 90, 25},
+      {"one pixel long", 5, 5, 6, 5},
+      {"no length", 5, 5, 5, 5},
+      {"fractional ends", 2.3f, 4.7f, 17.6f, 9.2f},
+  };
+  for (const LineCase& c : cases) {
+    renderer_.Fill(target_, gl::PixelBounds{0, 0, Width, Height}, 0);
+    Draw(gl::Primitive::LineList, {V(c.ax, c.ay), V(c.bx, c.by)}, 1);
+    const Pixels expected = ModelLine(c.ax, c.ay, c.bx, c.by);
+    const Pixels lit = Lit();
+    EXPECT_EQ(lit, expected) << c.name << "\n got:  " << Show(lit) << "\n want: " << Show(expected);
+  }
+}
+
+TEST_F(GlPixelTest, HorizontalAndVerticalLinesLeaveOutTheirLastPixel) {
+  Draw(gl::Primitive::LineList, {V(10, 3, 0xFFFF0000), V(14, 3, 0xFFFF0000), V(2, 9, 0xFF00FF00), V(2, 6, 0xFF00FF00)},
+       2);
+  EXPECT_EQ(Lit(), (Pixels{{10, 3}, {11, 3}, {12, 3}, {13, 3}, {2, 9}, {2, 8}, {2, 7}}));
+}
+
+TEST_F(GlPixelTest, PointsCoverThePixelWhoseCentreTheyNearest) {
+  Draw(gl::Primitive::PointList, {V(0, 0), V(5, 7), V(9.4f, 3.6f), V(20.5f, 10.5f), V(-3, 4), V(Width, 2)}, 6);
+  // (20.5, 10.5) lies on four pixels' corners: its square takes the pixel below and right.
+  EXPECT_EQ(Lit(), (Pixels{{0, 0}, {5, 7}, {9, 4}, {20, 10}}));
+}
+
+TEST_F(GlPixelTest, SpansOfADiscCoverFromTheirStartToBeforeTheirEnd) {
+  // A disc's spans as the hardware path sends them: (x − w, row) to (x + w + 1, row).
+  std::vector<gl::SourceVertex> v;
+  Pixels expected;
+  for (int row = 10; row <= 20; ++row) {
+    const int w = row % 4 + 1;
+    v.push_back(V(static_cast<float>(24 - w), static_cast<float>(row)));
+    v.push_back(V(static_cast<float>(24 + w + 1), static_cast<float>(row)));
+    for (int x = 24 - w; x <= 24 + w; ++x) expected.insert({x, row});
+  }
+  Draw(gl::Primitive::LineList, v, static_cast<unsigned>(v.size() / 2));
+  EXPECT_EQ(Lit(), expected);
+}
+
+struct TriangleCase {
+  const char* name;
+  float x0, y0, x1, y1, x2, y2;
+};
+
+TEST_F(GlPixelTest, TrianglesFollowTheTopLeftFillRule) {
+  const TriangleCase cases[] = {
+      {"upper half of a square", 0, 0, 5, 0, 5, 5},
+      {"lower half of a square", 0, 5, 0, 0, 5, 5},
+      {"counter-clockwise", 5, 5, 5, 0, 0, 0},
+      {"half-pixel rectangle half", 0.5f, 0.5f, 2.5f, 0.5f, 0.5f, 4.5f},
+      {"thin sliver", 3, 3, 40, 4, 3, 5},
+      {"fractional", 10.25f, 3.75f, 30.5f, 12.125f, 14.0f, 33.5f},
+      {"partly outside", -10, -5, 20, 8, 5, 60},
+      {"edge through pixel centres", 2, 2, 22, 12, 2, 22},
+  };
+  for (const TriangleCase& c : cases) {
+    renderer_.Fill(target_, gl::PixelBounds{0, 0, Width, Height}, 0);
+    Draw(gl::Primitive::TriangleList, {V(c.x0, c.y0), V(c.x1, c.y1), V(c.x2, c.y2)}, 1);
+    const Pixels expected = ModelTriangle(c.x0, c.y0, c.x1, c.y1, c.x2, c.y2);
+    const Pixels lit = Lit();
+    EXPECT_EQ(lit, expected) << c.name << "\n got:  " << Show(lit) << "\n want: " << Show(expected);
+  }
+}
+
+TEST_F(GlPixelTest, SharedEdgesAreDrawnOnce) {
+  // Two triangles of a 5 × 5 square, added: a pixel drawn twice would be brighter.
+  gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
+  s.blend = 1;
+  s.sourceFactor = GL_ONE;
+  s.destinationFactor = GL_ONE;
+  std::vector<gl::SourceVertex> v = {V(0, 0, 0xFF404040), V(5, 0, 0xFF404040), V(5, 5, 0xFF404040),
+                                     V(0, 5, 0xFF404040), V(0, 0, 0xFF404040), V(5, 5, 0xFF404040)};
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, v.data(), v.size(), 2, s));
+  const std::vector<std::uint32_t> pixels = ReadAll();
+  for (int y = 0; y < 6; ++y) {
+    for (int x = 0; x < 6; ++x) {
+      const std::uint32_t want = x < 5 && y < 5 ? 0x404040u : 0u;
+      EXPECT_EQ(pixels[y * Width + x] & 0xFFFFFF, want) << x << "," << y;
+    }
+  }
+}
+
+TEST_F(GlPixelTest, ClipRectangleLimitsEveryPrimitive) {
+  const gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{10, 10, 20, 15});
+  std::vector<gl::SourceVertex> v = {V(0, 12), V(40, 12), V(15, 0), V(15, 40)};
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, v.data(), v.size(), 2, s));
+  Pixels expected;
+  for (int x = 10; x < 20; ++x) expected.insert({x, 12});
+  for (int y = 10; y < 15; ++y) expected.insert({15, y});
+  EXPECT_EQ(Lit(), expected);
+}
+
+TEST_F(GlPixelTest, FlatShadingColoursATriangleWithItsFirstVertex) {
+  gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
+  s.flatShading = 1;
+  std::vector<gl::SourceVertex> v = {V(0, 0, 0xFF123456), V(30, 0, 0xFFFFFFFF), V(0, 30, 0xFF000000)};
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, v.data(), v.size(), 1, s));
+  const std::vector<std::uint32_t> pixels = ReadAll();
+  EXPECT_EQ(pixels[5 * Width + 5] & 0xFFFFFF, 0x123456u);
+  EXPECT_EQ(pixels[20 * Width + 2] & 0xFFFFFF, 0x123456u);
+}
+
+// The engine's blend modes as blend settings (factors and operation) and the colour each gives
+// over a known background. The GPU blends in its own arithmetic: one step of rounding is allowed.
+struct BlendCase {
+  const char* name;
+  GLenum source, destination, equation;
+  std::uint32_t (*expected)(int s, int a, int d);  // per channel: source, source alpha, destination
+};
+
+int Clamp(int v) { return v < 0 ? 0 : v > 255 ? 255 : v; }
+
+TEST_F(GlPixelTest, BlendModesFollowTheirFormulas) {
+  const BlendCase cases[] = {
+      {"alpha", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_FUNC_ADD,
+       [](int s, int a, int d) { return std::uint32_t(Clamp((s * a + d * (255 - a) + 127) / 255)); }},
+      {"add", GL_SRC_ALPHA, GL_ONE, GL_FUNC_ADD,
+       [](int s, int a, int d) { return std::uint32_t(Clamp((s * a + 127) / 255 + d)); }},
+      {"subtract (reverse subtract)", GL_SRC_ALPHA, GL_ONE, GL_FUNC_REVERSE_SUBTRACT,
+       [](int s, int a, int d) { return std::uint32_t(Clamp(d - (s * a + 127) / 255)); }},
+      {"subtract without a blend operation: inverts under white", GL_ONE_MINUS_DST_COLOR, GL_ZERO, GL_FUNC_ADD,
+       [](int s, int, int d) { return std::uint32_t(Clamp((s * (255 - d) + 127) / 255)); }},
+      {"multiply", GL_ZERO, GL_SRC_COLOR, GL_FUNC_ADD,
+       [](int s, int, int d) { return std::uint32_t(Clamp((s * d + 127) / 255)); }},
+      {"inverted alpha (source complemented by its stage)", GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_FUNC_ADD,
+       [](int s, int a, int d) { return std::uint32_t(Clamp(((255 - s) * a + d * (255 - a) + 127) / 255)); }},
+      {"multiply alpha (source blended to white by its stage)", GL_ZERO, GL_SRC_COLOR, GL_FUNC_ADD,
+       [](int s, int a, int d) {
+         const int blended = (s * a + 255 * (255 - a) + 127) / 255;
+         return std::uint32_t(Clamp((blended * d + 127) / 255));
+       }},
+      {"none", GL_ONE, GL_ZERO, GL_FUNC_ADD, [](int s, int, int) { return std::uint32_t(s); }},
+  };
+  const std::uint32_t background = 0x00C08040, source = 0x9050A0F0;  // alpha 0x90
+  for (const BlendCase& c : cases) {
+    renderer_.Fill(target_, gl::PixelBounds{0, 0, Width, Height}, background);
+    gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
+    s.blend = 1;
+    s.sourceFactor = c.source;
+    s.destinationFactor = c.destination;
+    s.equation = c.equation;
+    const std::string name = c.name;
+    if (name.rfind("inverted", 0) == 0) {
+      s.program.stages[0].colorArg1 = gl::stage::Diffuse | gl::stage::Complement;
+    } else if (name.rfind("multiply alpha", 0) == 0) {
+      s.program.stages[0].colorOp = gl::stage::BlendDiffuseAlpha;
+      s.program.stages[0].colorArg2 = gl::stage::Factor;
+      s.textureFactor = 0xFFFFFFFF;
+    }
+    std::vector<gl::SourceVertex> v = {V(0, 0, source), V(10, 0, source), V(0, 10, source)};
+    ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, v.data(), v.size(), 1, s));
+    const std::uint32_t got = ReadAll()[2 * Width + 2];
+    const int a = source >> 24;
+    for (int shift = 0; shift < 24; shift += 8) {
+      const int want = static_cast<int>(c.expected((source >> shift) & 0xFF, a, (background >> shift) & 0xFF));
+      const int have = static_cast<int>((got >> shift) & 0xFF);
+      EXPECT_NEAR(have, want, 1) << c.name << ", channel at bit " << shift;
+    }
+  }
+}
+
+// The subtractive emulation: invert the area under white, add the primitive, invert again,
+// which leaves background − source, floored at 0.
+TEST_F(GlPixelTest, SubtractiveEmulationSubtractsTheSource) {
+  const std::uint32_t background = 0x00C08040, source = 0xFF30A010;
+  renderer_.Fill(target_, gl::PixelBounds{0, 0, Width, Height}, background);
+  const auto pass = [&](GLenum src, GLenum dst, std::uint32_t color) {
+    gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
+    s.blend = 1;
+    s.sourceFactor = src;
+    s.destinationFactor = dst;
+    std::vector<gl::SourceVertex> v = {V(0, 0, color), V(10, 0, color), V(0, 10, color)};
+    ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, v.data(), v.size(), 1, s));
+  };
+  pass(GL_ONE_MINUS_DST_COLOR, GL_ZERO, 0xFFFFFFFF);  // mode 3 with white: invert
+  pass(GL_SRC_ALPHA, GL_ONE, source);                // mode 5: add
+  pass(GL_ONE_MINUS_DST_COLOR, GL_ZERO, 0xFFFFFFFF);  // invert back
+  const std::uint32_t got = ReadAll()[2 * Width + 2] & 0xFFFFFF;
+  for (int shift = 0; shift < 24; shift += 8) {
+    const int want = Clamp(static_cast<int>((background >> shift) & 0xFF) - static_cast<int>((source >> shift) & 0xFF));
+    EXPECT_NEAR(static_cast<int>((got >> shift) & 0xFF), want, 1) << "channel at bit " << shift;
+  }
+}
+
+TEST_F(GlPixelTest, AlphaTestDiscardsByTheEightBitReference) {
+  gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
+  s.program.alphaFunc = 5;  // greater
+  s.alphaRef = 16;
+  std::vector<gl::SourceVertex> v = {V(0, 0, 0x10FFFFFF), V(5, 0, 0x10FFFFFF), V(0, 5, 0x10FFFFFF),
+                                     V(10, 0, 0x11FFFFFF), V(15, 0, 0x11FFFFFF), V(10, 5, 0x11FFFFFF)};
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, v.data(), v.size(), 2, s));
+  const std::vector<std::uint32_t> pixels = ReadAll();
+  EXPECT_EQ(pixels[1 * Width + 1] & 0xFFFFFF, 0u);
+  EXPECT_EQ(pixels[1 * Width + 11] & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST_F(GlPixelTest, DrawsWithEqualSettingsMergeIntoOneOpenGlDraw) {
+  const gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
+  const std::uint64_t before = renderer_.drawCalls();
+  std::vector<gl::SourceVertex> line = {V(1, 1), V(20, 1)};
+  std::vector<gl::SourceVertex> points = {V(3, 3), V(4, 4)};
+  std::vector<gl::SourceVertex> triangle = {V(0, 10), V(10, 10), V(0, 20)};
+  // Points and lines become one OpenGL line draw, triangles one more.
+  for (int i = 0; i < 50; ++i) {
+    ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, s));
+    ASSERT_TRUE(renderer_.Draw(gl::Primitive::PointList, points.data(), 2, 2, s));
+  }
+  for (int i = 0; i < 50; ++i) ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, triangle.data(), 3, 1, s));
+  renderer_.Flush();
+  EXPECT_EQ(renderer_.drawCalls() - before, 2u);
+  gl::DrawSettings other = s;
+  other.blend = 1;
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, s));
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, other));
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, s));
+  renderer_.Flush();
+  EXPECT_EQ(renderer_.drawCalls() - before, 5u);
+}
+
+TEST_F(GlPixelTest, FillCopyAndReadWorkOnTargets) {
+  gl::Target other;
+  ASSERT_TRUE(renderer_.CreateTarget(16, 16, &other));
+  renderer_.Fill(other, gl::PixelBounds{0, 0, 16, 16}, 0x00112233);
+  renderer_.Fill(other, gl::PixelBounds{4, 2, 8, 3}, 0x00FF0000);
+  renderer_.Copy(other, gl::PixelBounds{0, 0, 16, 16}, target_, gl::PixelBounds{10, 10, 26, 26}, false);
+  const std::vector<std::uint32_t> pixels = ReadAll();
+  EXPECT_EQ(pixels[10 * Width + 10] & 0xFFFFFF, 0x112233u);
+  EXPECT_EQ(pixels[12 * Width + 14] & 0xFFFFFF, 0xFF0000u);  // row 2 stays row 2: no flip
+  EXPECT_EQ(pixels[13 * Width + 14] & 0xFFFFFF, 0x112233u);
+  EXPECT_EQ(pixels[9 * Width + 10] & 0xFFFFFF, 0u);
+  renderer_.DestroyTarget(other);
+}
+
+// A window not made for OpenGL (as where SDL offers none) gets no context: the device fails
+// and the engine takes its software back-end.
+TEST(GlContext, WindowWithoutOpenGlGetsNoContext) {
+  if (std::getenv("DISPLAY") == nullptr || SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) GTEST_SKIP() << "no X display";
+  SDL_Window* window = SDL_CreateWindow("no OpenGL", 0, 0, 32, 32, SDL_WINDOW_HIDDEN);
+  ASSERT_NE(window, nullptr);
+  gl::Renderer renderer;
+  std::string error;
+  EXPECT_FALSE(renderer.Start(window, &error));
+  EXPECT_FALSE(renderer.started());
+  EXPECT_FALSE(error.empty());
+  SDL_DestroyWindow(window);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+}  // namespace
