@@ -190,6 +190,21 @@ TEST_F(GraphicTest, QuadsMapTexelsToPixelsAndClampAtTheDrawArea) {
   EXPECT_EQ(Dump().find("DrawPrimitiveUP"), std::string::npos);
 }
 
+TEST_F(GraphicTest, CallerVerticesDrawAGraphicsTexture) {
+  Start();
+  const int handle = Gradient(16, 16);
+  // One quad of the whole texture as a strip, 16 pixels from (200, 200).
+  const Vertex2D strip[4] = {{199.5f, 199.5f, 0, 0, 255, 255, 255, 255},
+                             {215.5f, 199.5f, 1, 0, 255, 255, 255, 255},
+                             {199.5f, 215.5f, 0, 1, 255, 255, 255, 255},
+                             {215.5f, 215.5f, 1, 1, 255, 255, 255, 255}};
+  ASSERT_EQ(DrawVertices2D(strip, 4, D3DPT_TRIANGLESTRIP, handle, FALSE), 0);
+  EXPECT_NE(Dump().find("DrawPrimitiveUP(TRIANGLESTRIP, 2, 28)"), std::string::npos);
+  EXPECT_EQ(Pixel(200, 200), 0x000040u);
+  EXPECT_EQ(Pixel(215, 215), 0x000040u | 15 * 8u << 16 | 15 * 8u << 8);
+  EXPECT_EQ(DrawVertices2D(strip, 4, D3DPT_TRIANGLESTRIP, 0x08001234, FALSE), -1) << "not a graphic";
+}
+
 TEST_F(GraphicTest, StretchedAndMirroredQuads) {
   Start();
   const int handle = Gradient(16, 16);

@@ -183,7 +183,7 @@ std::uint32_t PrimitiveDiffuse(std::uint32_t color);
 int HardwareLine(int x1, int y1, int x2, int y2, std::uint32_t color);
 int HardwareCircle(int x, int y, int r, std::uint32_t color, int fill);
 int HardwareBox(int x1, int y1, int x2, int y2, std::uint32_t color);
-// graphic -5: no texture.
+// graphic -5: no texture; otherwise a graphic handle, drawn with its first texture.
 int DrawVertices2D(const Vertex2D* vertices, int count, D3DPRIMITIVETYPE type, int graphic, int transparency);
 
 // The subtractive blend for devices without reverse subtraction: the target is inverted over
