@@ -7,8 +7,10 @@
 #include "../core/fatal_error.h"
 #include "../core/log.h"
 #include "../input/input.h"
+#include "../text/font_system.h"
 #include "../window/window.h"
 #include "draw_state.h"
+#include "graphic_handle.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
 #include "platform/d3d9.h"
@@ -155,6 +157,7 @@ void CreateScreenImage() {
 // draw state survive; input is restarted by the next key check.
 int RestoreGraphics() {
   if (!GraphicsState.graphicsStarted) return 0;
+  ReleaseAllTextures();
   CloseDisplayBackEnd();
   EndInput();
   if (OpenDisplayBackEnd() != 0) FatalError("予期せぬ画面モード変更不能現象が起きました2\n");
@@ -165,6 +168,9 @@ int RestoreGraphics() {
   }
   // The device is new: its state, the draw target and the picture are built again.
   InitHardwareState();
+  // Textures come back empty; glyph caches are rebuilt with their fonts.
+  RecreateAllTextures();
+  RecreateAllFonts();
   SelectDrawTarget(DrawState.drawScreen);
   for (int i = 0; i < 2; ++i) {
     ClearScreen();

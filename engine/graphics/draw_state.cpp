@@ -5,6 +5,7 @@
 
 #include "../core/engine_state.h"
 #include "../window/window.h"
+#include "graphic_handle.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
 #include "vornek.h"
@@ -34,11 +35,35 @@ int InitDrawState() {
   return 0;
 }
 
+namespace {
+
+// A graphic as the draw target: its texture's surface, or its software view.
+int SelectGraphicTarget(int handle) {
+  GraphicRecord* record = GraphicFromHandle(handle);
+  if (record == nullptr) return -1;
+  if (GraphicsState.useHardware) {
+    IDirect3DSurface9* surface = GraphicTargetSurface(record);
+    if (surface == nullptr) return -1;
+    CloseScene();
+    SetDeviceRenderTarget(surface);
+    DrawState.softTarget = nullptr;
+  } else {
+    if (!IsMemImgValid(&record->softView)) return -1;
+    DrawState.softTarget = &record->softView;
+  }
+  DrawState.drawScreen = handle;
+  DrawState.drawScreenWidth = record->width;
+  DrawState.drawScreenHeight = record->height;
+  SetClipArea(0, 0, record->width, record->height);
+  return 0;
+}
+
+}  // namespace
+
 int SelectDrawTarget(int screen) {
   if (!GraphicsState.graphicsStarted) return -1;
   if (!EngineState.AppActive) WaitWhileInactive();
-  // Graphic handles come with the graphic-handle table; until then only the screens exist.
-  if (!IsScreenTarget(screen)) return -1;
+  if (!IsScreenTarget(screen)) return SelectGraphicTarget(screen);
 
   if (GraphicsState.useHardware) {
     CloseScene();
@@ -70,8 +95,11 @@ int SetClipArea(int x1, int y1, int x2, int y2) {
   DrawState.clipArguments[1] = y1;
   DrawState.clipArguments[2] = x2;
   DrawState.clipArguments[3] = y2;
-  if (!IsScreenTarget(DrawState.drawScreen)) return -1;
-  const int width = GraphicsState.screenWidth, height = GraphicsState.screenHeight;
+  const bool screen = IsScreenTarget(DrawState.drawScreen);
+  if (!screen && !IsGraphicHandleValid(DrawState.drawScreen)) return -1;
+  // The area lies inside the target: the screen or the graphic being drawn into.
+  const int width = screen ? GraphicsState.screenWidth : DrawState.drawScreenWidth;
+  const int height = screen ? GraphicsState.screenHeight : DrawState.drawScreenHeight;
   if (x1 > x2) std::swap(x1, x2);
   if (y1 > y2) std::swap(y1, y2);
   Rect& area = DrawState.drawArea;

@@ -12,7 +12,8 @@
 int ClearScreen() {
   if (!EngineState.AppActive) WaitWhileInactive();
   if (GraphicsState.useHardware) return HardwareClearScreen();
-  MEMIMG* target = &GraphicsState.screenImage;
+  // A graphic being drawn into is cleared, not the screen.
+  MEMIMG* target = DrawState.softTarget != nullptr ? DrawState.softTarget : &GraphicsState.screenImage;
   if (!IsMemImgValid(target)) return 0;
   FillMemImg(target, nullptr, BackgroundPixel(*target));
   return 0;

@@ -5,6 +5,7 @@
 #include "../text/font_system.h"
 #include "../window/window.h"
 #include "draw_state.h"
+#include "graphic_handle.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
 #include "soft/blend_tables.h"
@@ -123,6 +124,7 @@ int StartGraphics() {
   } else {
     CreateScreenImage();
   }
+  StartGraphicTable();
   InitDrawState();
   BuildSoftBlendTables();
   StartFontSystem();
@@ -134,6 +136,7 @@ int EndGraphics() {
     return 0;
   }
   if (GraphicsState.graphicsStarted) EndFontSystem();
+  ReleaseAllGraphics();
   CloseDisplayBackEnd();
   GraphicsState.emulate320x240 = 0;
   ReleaseMemImg(&GraphicsState.screenImage);

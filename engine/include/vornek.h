@@ -80,8 +80,43 @@ int DrawLine(int x1, int y1, int x2, int y2, int color, int thickness);
 int DrawCircle(int x, int y, int r, int color, int fill);
 
 // ---- Graphics -------------------------------------------------------------------------------
-// Graphic handles (images to draw and to draw into) are not built yet; their operations and
-// creation settings go here. Until then the draw targets are the two screens.
+// Images addressed by handles, made empty or as a rectangle of another graphic, drawn on either
+// back-end with the current blend mode and tint, and selectable as the draw target
+// (SelectDrawTarget) when made with the draw-target setting on.
+// 1 for a live graphic's handle, 0 for anything else.
+int IsGraphicHandleValid(int handle);
+// A graphic handle; -1 for a size below 1, no display or no texture.
+int CreateEmptyGraphic(int width, int height);
+// A handle sharing the source's image from (x, y); -1 for a bad source or origin.
+int CreateDerivedGraphic(int x, int y, int width, int height, int source);
+// 0; -1 for a handle that is not a live graphic's.
+int ReleaseGraphic(int handle);
+// 0; -1 for a bad handle. Either pointer may be null.
+int GetGraphicSize(int handle, int* width, int* height);
+// 0; -1 for a bad handle. transparency: draw with the graphic's transparent colour or alpha.
+int DrawGraphAt(int x, int y, int handle, int transparency);
+// 0; -1 for a bad handle or an empty size. The graphic fills (x1, y1)-(x2, y2).
+int DrawGraphStretched(int x1, int y1, int x2, int y2, int handle, int transparency);
+// 0; -1 for a bad handle or, in software, a rectangle outside the graphic. Draws (sourceX,
+// sourceY, width, height) of the graphic at (x, y); mirror flips it left to right.
+int DrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height, int handle, int transparency,
+                  int mirror);
+// Always 0; the bit depth of new graphics, 0 for the screen's (the default).
+int SetCreateBitDepth(int bitDepth);
+// The bit depth new graphics take; never fails.
+int GetCreateBitDepth();
+// Always 0; whether new graphics carry an alpha channel (default off).
+int SetCreateAlphaChannel(int flag);
+// Whether new graphics carry an alpha channel; never fails.
+int GetCreateAlphaChannel();
+// Always 0; whether new graphics are drawn with the alpha test (default on).
+int SetCreateAlphaTest(int flag);
+// Whether new graphics are drawn with the alpha test; never fails.
+int GetCreateAlphaTest();
+// Always 0; whether new graphics can be selected as the draw target (default off).
+int SetCreateDrawTarget(int flag);
+// Whether new graphics can be selected as the draw target; never fails.
+int GetCreateDrawTarget();
 
 // ---- Clear and present ----------------------------------------------------------------------
 // Always 0; fills the whole draw target with the background colour, ignoring the clip area.

@@ -12,6 +12,8 @@
 #include "font_system.h"
 #include "glyph_blit.h"
 #include "text_blit.h"
+#include "texture_glyph_cache.h"
+#include "../graphics/hardware/hardware_state.h"
 #include "vornek.h"
 
 namespace {
@@ -85,7 +87,19 @@ int DrawTextWithFont(int x, int y, const char* text, int color, int handle, int 
     return -1;
   }
   WaitWhileInactive();
-  if (DrawState.drawScreen == ScreenFront && x >= DrawState.drawArea.right) return 0;
+  const bool subtractTexture = DrawState.blendMode == BlendModeSubtract && font->textureCache;
+  if ((DrawState.drawScreen == ScreenFront || subtractTexture) && x >= DrawState.drawArea.right) return 0;
+  if (font->textureCache) {
+    const Rect box{x, y, DrawState.drawArea.right, y + font->size + 3};
+    const bool emulate = NeedsSubtractEmulation();
+    if (emulate) SubtractEmulationStep(box.left, box.top, box.right, box.bottom, 5);
+    if (EnsureCacheTexture(handle) == 0) {
+      DrawTextCore(1, x, y, text, static_cast<std::uint32_t>(color), nullptr, nullptr, handle,
+                   static_cast<std::uint32_t>(edgeColor), -1, nullptr);
+    }
+    if (emulate) SubtractEmulationStep(box.left, box.top, box.right, box.bottom, 3);
+    return 0;
+  }
   DrawWithMemoryCache(x, y, text, static_cast<std::uint32_t>(color), handle, static_cast<std::uint32_t>(edgeColor),
                       font);
   return 0;

@@ -8,6 +8,7 @@
 #include "font_record.h"
 #include "font_system.h"
 #include "glyph_cache.h"
+#include "texture_glyph_cache.h"
 #include "platform/kernel32.h"
 #include "vornek.h"
 
@@ -151,8 +152,7 @@ int CreateFontToHandle(const char* face, int size, int thickness, int fontType, 
   }
   const int handle = MakeHandle(HandleTypeFont, font->checkNumber, slot);
 
-  // Glyphs are cached in memory on either back-end until the hardware cache exists.
-  font->textureCache = 0;
+  font->textureCache = GraphicsState.useHardware ? 1 : 0;
 
   if (face != nullptr) {
     std::strncpy(font->faceName, face, sizeof font->faceName - 1);
@@ -167,7 +167,13 @@ int CreateFontToHandle(const char* face, int size, int thickness, int fontType, 
   if (font->gdiFont != nullptr) DeleteObject(font->gdiFont);
   font->gdiFont = gdiFont;
 
-  if (SetUpMemoryCache(font) != 0) return FailCreation(slot);
+  if (font->textureCache) {
+    const int texture = SetUpTextureCache(font, handle);
+    if (texture < 0) return FailCreation(slot);
+    if (texture > 0 && SetUpMemoryCache(font) != 0) return FailCreation(slot);
+  } else if (SetUpMemoryCache(font) != 0) {
+    return FailCreation(slot);
+  }
 
   ResetGlyphCache(handle);
   font->charsetIndex = charsetIndex;
@@ -180,6 +186,7 @@ int ReleaseFontHandle(int handle) {
   if (slot < 0) return -1;
   FontRecord* font = FontSystem.table[slot];
   TrackedFree(font->cachePixels);
+  ReleaseTextureCache(font);
   TrackedFree(font->staging.pixels);
   if (font->gdiFont != nullptr) DeleteObject(font->gdiFont);
   if (font->lostFlag != nullptr) *font->lostFlag = 1;

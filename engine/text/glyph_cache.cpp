@@ -8,6 +8,7 @@
 #include "../core/log.h"
 #include "../core/tracked_memory.h"
 #include "font_system.h"
+#include "texture_glyph_cache.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ void ClearCell(FontRecord* font, int slot) {
 void RenderOne(FontRecord* font, HDC context, const TEXTMETRICA& metrics, const std::uint8_t* item) {
   GlyphEntry* entry = TakeSlot(font, CharacterCodeOf(item));
   const int slot = entry->slot;
-  ClearCell(font, slot);
+  if (!font->textureCache) ClearCell(font, slot);
 
   const UINT format = (font->fontType & 2) ? GGO_GRAY4_BITMAP : GGO_BITMAP;
   const UINT code = item[1] != 0 ? static_cast<UINT>(item[0] << 8 | item[1]) : item[0];
@@ -76,7 +77,12 @@ void RenderOne(FontRecord* font, HDC context, const TEXTMETRICA& metrics, const 
     entry->width = static_cast<std::int16_t>(width > 0 ? width : 0);
     entry->height = static_cast<std::int16_t>(height > 0 ? height : 0);
     const int rowCount = pitch > 0 ? static_cast<int>(size) / pitch : 0;
-    WriteGlyphToMemoryCell(font, slot, {buffer + pitch, pitch, rowCount, entry->width, entry->height});
+    const GdiGlyphImage image{buffer + pitch, pitch, rowCount, entry->width, entry->height};
+    if (font->textureCache) {
+      WriteGlyphToTexture(font, slot, image);
+    } else {
+      WriteGlyphToMemoryCell(font, slot, image);
+    }
     TrackedFree(buffer);
   }
   entry->advance = static_cast<std::int16_t>(entry->advance + 2 * edge);

@@ -7,6 +7,9 @@
 #include "font_system.h"
 #include "glyph_blit.h"
 #include "glyph_cache.h"
+#include "texture_glyph_cache.h"
+#include "../graphics/color_data.h"
+#include "../graphics/draw_state.h"
 
 namespace {
 
@@ -25,6 +28,17 @@ int DrawTextCore(int mode, int x, int y, const char* text, std::uint32_t color, 
   FontRecord* font = FontFromHandle(handle);
   if (font == nullptr) return -1;
   const TextColors colors = ResolveTextColors(color, edgeColor);
+  // The texture path colours its white glyphs through tint: the colours scaled by the tint.
+  std::uint8_t textTint[3], edgeTint[3];
+  {
+    int rgb[3], edge[3];
+    SplitColor(color, &rgb[0], &rgb[1], &rgb[2]);
+    SplitColor(edgeColor, &edge[0], &edge[1], &edge[2]);
+    for (int c = 0; c < 3; ++c) {
+      textTint[c] = static_cast<std::uint8_t>(rgb[c] * DrawState.tint[c] / 255);
+      edgeTint[c] = static_cast<std::uint8_t>(edge[c] * DrawState.tint[c] / 255);
+    }
+  }
   if (text == nullptr || text[0] == '\0') return 0;
 
   const int textLength = static_cast<int>(std::strlen(text));
@@ -54,8 +68,17 @@ int DrawTextCore(int mode, int x, int y, const char* text, std::uint32_t color, 
       break;
     }
     if (mode == 1 && !SkipsDrawing(item, glyph)) {
-      BlitGlyph(font, glyph, destination, clip, x + pen + glyph->offsetX, static_cast<long long>(y) + glyph->offsetY,
-                colors);
+      const long long glyphX = x + pen + glyph->offsetX;
+      const long long glyphY = static_cast<long long>(y) + glyph->offsetY;
+      if (font->textureCache && destination == nullptr) {
+        // Screens are at most 8192 pixels wide: a glyph this far out is on none of them.
+        constexpr long long Far = 1 << 20;
+        if (glyphX > -Far && glyphX < Far && glyphY > -Far && glyphY < Far) {
+          DrawTextureGlyph(font, glyph, static_cast<int>(glyphX), static_cast<int>(glyphY), textTint, edgeTint);
+        }
+      } else {
+        BlitGlyph(font, glyph, destination, clip, glyphX, glyphY, colors);
+      }
     }
     pen += static_cast<long long>(glyph->advance) + font->spacing;
     // The advance is told as an int, so the pen saturates at int's ends.

@@ -232,6 +232,7 @@ class Surface final : public IDirect3DSurface9, public Counted, public RasterTar
     if (rect != nullptr) offset = static_cast<size_t>(rect->top) * locked->Pitch + static_cast<size_t>(rect->left) * bytes;
     locked->pBits = pixels_.data() + offset;
     locked_ = true;
+    ++version_;
     return D3D_OK;
   }
   HRESULT UnlockRect() override {
@@ -276,6 +277,7 @@ class Surface final : public IDirect3DSurface9, public Counted, public RasterTar
     } else {
       settle();
     }
+    ++version_;
     const std::uint32_t value = Convert(desc_.Format, color);
     for (LONG y = std::max<LONG>(area.top, 0); y < std::min<LONG>(area.bottom, desc_.Height); ++y) {
       for (LONG x = std::max<LONG>(area.left, 0); x < std::min<LONG>(area.right, desc_.Width); ++x) {
@@ -284,11 +286,14 @@ class Surface final : public IDirect3DSurface9, public Counted, public RasterTar
     }
   }
   RECT whole() const { return {0, 0, static_cast<LONG>(desc_.Width), static_cast<LONG>(desc_.Height)}; }
+  // Grows whenever the pixels may have changed.
+  std::uint64_t version() const { return version_; }
 
   // Primitives are rasterised when their pixels are first looked at, not when drawn: most
   // frames of a long run are cleared before anyone looks.
   void queue(D3DPRIMITIVETYPE type, std::vector<RasterVertex> vertices, std::shared_ptr<const RasterStates> states) {
     pending_.push_back({type, std::move(vertices), states});
+    ++version_;
   }
   void settle() {
     for (const Pending& draw : pending_) {
@@ -312,6 +317,7 @@ class Surface final : public IDirect3DSurface9, public Counted, public RasterTar
   D3DSURFACE_DESC desc_{};
   std::vector<unsigned char> pixels_;
   bool locked_ = false;
+  std::uint64_t version_ = 0;
   struct Pending {
     D3DPRIMITIVETYPE type;
     std::vector<RasterVertex> vertices;
@@ -319,6 +325,10 @@ class Surface final : public IDirect3DSurface9, public Counted, public RasterTar
   };
   std::vector<Pending> pending_;
 };
+
+class Texture;
+// Stage 0's texture, forgotten when the texture goes.
+Texture* BoundTexture = nullptr;
 
 class Texture final : public IDirect3DTexture9, public Counted {
  public:
@@ -334,6 +344,7 @@ class Texture final : public IDirect3DTexture9, public Counted {
     }
   }
   ~Texture() override {
+    if (BoundTexture == this) BoundTexture = nullptr;
     for (Surface* level : levels_) level->Release();
   }
   ULONG AddRef() override { return AddRefCount(); }
@@ -353,10 +364,29 @@ class Texture final : public IDirect3DTexture9, public Counted {
     return levels_[level]->UnlockRect();
   }
   const std::string& name() const { return name_; }
+  // Level 0 as it is now; the same copy as long as it has not changed.
+  std::shared_ptr<const Texels> texels() {
+    Surface* level = levels_[0];
+    if (texels_ == nullptr || texelsVersion_ != level->version()) {
+      level->settle();
+      auto copy = std::make_shared<Texels>();
+      copy->width = level->width();
+      copy->height = level->height();
+      copy->argb.resize(static_cast<size_t>(copy->width) * copy->height);
+      for (int y = 0; y < copy->height; ++y) {
+        for (int x = 0; x < copy->width; ++x) copy->argb[static_cast<size_t>(y) * copy->width + x] = level->get(x, y);
+      }
+      texels_ = std::move(copy);
+      texelsVersion_ = level->version();
+    }
+    return texels_;
+  }
 
  private:
   std::string name_;
   std::vector<Surface*> levels_;
+  std::shared_ptr<const Texels> texels_;
+  std::uint64_t texelsVersion_ = 0;
 };
 
 // What GetSurfaceLevel hands out: the level's surface, keeping its texture alive.
@@ -664,6 +694,7 @@ class Device final : public IDirect3DDevice9, public Counted {
   }
   HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture) override {
     Log("SetTexture(%u, %s)", stage, texture != nullptr ? static_cast<Texture*>(texture)->name().c_str() : "null");
+    if (stage == 0) BoundTexture = static_cast<Texture*>(texture);
     return D3D_OK;
   }
 
@@ -693,6 +724,8 @@ class Device final : public IDirect3DDevice9, public Counted {
     const int count = VertexCount(type, primitiveCount);
     const auto* bytes = static_cast<const unsigned char*>(vertices);
     if (Settings().pixels && (fvf_ & D3DFVF_XYZRHW) != 0 && target_->hasPixels()) {
+      const bool textured = BoundTexture != nullptr && ((fvf_ >> 8) & 0xF) >= 1;
+      const size_t uvOffset = 16 + ((fvf_ & D3DFVF_DIFFUSE) != 0 ? 4 : 0) + ((fvf_ & D3DFVF_SPECULAR) != 0 ? 4 : 0);
       std::vector<RasterVertex> points(static_cast<size_t>(count));
       for (int i = 0; i < count; ++i) {
         const unsigned char* vertex = bytes + static_cast<size_t>(i) * stride;
@@ -700,6 +733,16 @@ class Device final : public IDirect3DDevice9, public Counted {
         std::memcpy(&points[i].y, vertex + 4, 4);
         points[i].diffuse = 0xFFFFFFFFu;
         if ((fvf_ & D3DFVF_DIFFUSE) != 0) std::memcpy(&points[i].diffuse, vertex + 16, 4);
+        points[i].u = points[i].v = 0;
+        if (textured) {
+          std::memcpy(&points[i].u, vertex + uvOffset, 4);
+          std::memcpy(&points[i].v, vertex + uvOffset + 4, 4);
+        }
+      }
+      std::shared_ptr<const Texels> texels = textured ? BoundTexture->texels() : nullptr;
+      if (texels != raster_.texture) {
+        raster_.texture = std::move(texels);
+        snapshot_ = nullptr;
       }
       if (snapshot_ == nullptr) snapshot_ = std::make_shared<const RasterStates>(raster_);
       target_->queue(type, std::move(points), snapshot_);

@@ -32,13 +32,14 @@ class Shader {
  public:
   Shader(const RasterStates& states, RasterTarget& target) : s_(states), target_(target) {}
 
-  void Pixel(int x, int y, const Colour& diffuse) {
+  void Pixel(int x, int y, const Colour& diffuse, float u = 0, float tv = 0) {
     const D3DVIEWPORT9& v = s_.viewport;
     if (x < static_cast<int>(v.X) || y < static_cast<int>(v.Y) || x >= static_cast<int>(v.X + v.Width) ||
         y >= static_cast<int>(v.Y + v.Height) || x < 0 || y < 0 || x >= target_.width() || y >= target_.height()) {
       return;
     }
-    const Colour source = Stage(diffuse);
+    const Colour source = Stage(diffuse, Sample(u, tv));
+    if (s_.render[D3DRS_ALPHATESTENABLE] != FALSE && !PassesAlphaTest(source.a)) return;
     if (s_.render[D3DRS_ALPHABLENDENABLE] == FALSE) {
       target_.set(x, y, Pack(source));
       return;
@@ -60,13 +61,37 @@ class Shader {
   }
 
   bool flat() const { return s_.render[D3DRS_SHADEMODE] == D3DSHADE_FLAT; }
+  bool textured() const { return s_.texture != nullptr; }
 
  private:
-  Colour Argument(DWORD argument, const Colour& diffuse) const {
+  // Point sampling: the texel whose square holds (u, v), clamped at the edges.
+  Colour Sample(float u, float v) const {
+    if (s_.texture == nullptr) return {1, 1, 1, 1};
+    const Texels& t = *s_.texture;
+    const int tx = std::clamp(static_cast<int>(std::floor(static_cast<double>(u) * t.width)), 0, t.width - 1);
+    const int ty = std::clamp(static_cast<int>(std::floor(static_cast<double>(v) * t.height)), 0, t.height - 1);
+    return Unpack(t.argb[static_cast<size_t>(ty) * t.width + tx]);
+  }
+
+  bool PassesAlphaTest(float alpha) const {
+    const DWORD a = Channel(alpha), ref = s_.render[D3DRS_ALPHAREF] & 0xFF;
+    switch (s_.render[D3DRS_ALPHAFUNC]) {
+      case D3DCMP_NEVER: return false;
+      case D3DCMP_LESS: return a < ref;
+      case D3DCMP_EQUAL: return a == ref;
+      case D3DCMP_LESSEQUAL: return a <= ref;
+      case D3DCMP_GREATER: return a > ref;
+      case D3DCMP_NOTEQUAL: return a != ref;
+      case D3DCMP_GREATEREQUAL: return a >= ref;
+      default: return true;
+    }
+  }
+
+  Colour Argument(DWORD argument, const Colour& diffuse, const Colour& texel) const {
     Colour c;
     switch (argument & D3DTA_SELECTMASK) {
       case D3DTA_TFACTOR: c = Unpack(s_.render[D3DRS_TEXTUREFACTOR]); break;
-      case D3DTA_TEXTURE: c = {1, 1, 1, 1}; break;  // no texture bound
+      case D3DTA_TEXTURE: c = texel; break;  // white when no texture is bound
       default: c = diffuse; break;                  // diffuse, and current at stage 0
     }
     if ((argument & D3DTA_COMPLEMENT) != 0) c = {1 - c.r, 1 - c.g, 1 - c.b, 1 - c.a};
@@ -74,8 +99,8 @@ class Shader {
     return c;
   }
 
-  Colour Operation(DWORD op, DWORD arg1, DWORD arg2, const Colour& diffuse) const {
-    const Colour a = Argument(arg1, diffuse), b = Argument(arg2, diffuse);
+  Colour Operation(DWORD op, DWORD arg1, DWORD arg2, const Colour& diffuse, const Colour& texel) const {
+    const Colour a = Argument(arg1, diffuse, texel), b = Argument(arg2, diffuse, texel);
     switch (op) {
       case D3DTOP_SELECTARG1: return a;
       case D3DTOP_SELECTARG2: return b;
@@ -87,11 +112,11 @@ class Shader {
     }
   }
 
-  Colour Stage(const Colour& diffuse) const {
+  Colour Stage(const Colour& diffuse, const Colour& texel) const {
     const Colour colour = Operation(s_.stage0[D3DTSS_COLOROP], s_.stage0[D3DTSS_COLORARG1], s_.stage0[D3DTSS_COLORARG2],
-                                    diffuse);
+                                    diffuse, texel);
     const Colour alpha = Operation(s_.stage0[D3DTSS_ALPHAOP], s_.stage0[D3DTSS_ALPHAARG1], s_.stage0[D3DTSS_ALPHAARG2],
-                                   diffuse);
+                                   diffuse, texel);
     return {colour.r, colour.g, colour.b, alpha.a};
   }
 
@@ -116,7 +141,8 @@ class Shader {
 
 void Point(const RasterVertex& v, Shader& shader) {
   // A one-pixel square around the vertex, by the top-left rule.
-  shader.Pixel(static_cast<int>(std::floor(v.x + 0.5f)), static_cast<int>(std::floor(v.y + 0.5f)), Unpack(v.diffuse));
+  shader.Pixel(static_cast<int>(std::floor(v.x + 0.5f)), static_cast<int>(std::floor(v.y + 0.5f)), Unpack(v.diffuse), v.u,
+               v.v);
 }
 
 // Whether the segment a-b passes through the open diamond |x - cx| + |y - cy| < 1/2.
@@ -196,14 +222,17 @@ void Triangle(const RasterVertex& first, RasterVertex a, RasterVertex b, RasterV
   for (int y = top; y <= bottom; ++y) {
     for (int x = left; x <= right; ++x) {
       if (!inside(a, b, x, y) || !inside(b, c, x, y) || !inside(c, a, x, y)) continue;
+      const double da = cross(b, c, x, y) / area, db = cross(c, a, x, y) / area, dc = 1 - da - db;
+      const float u = static_cast<float>(a.u * da + b.u * db + c.u * dc);
+      const float v = static_cast<float>(a.v * da + b.v * db + c.v * dc);
       if (shader.flat()) {
-        shader.Pixel(x, y, Unpack(first.diffuse));
+        shader.Pixel(x, y, Unpack(first.diffuse), u, v);
         continue;
       }
-      const float wa = static_cast<float>(cross(b, c, x, y) / area), wb = static_cast<float>(cross(c, a, x, y) / area);
+      const float wa = static_cast<float>(da), wb = static_cast<float>(db);
       const float wc = 1 - wa - wb;
       shader.Pixel(x, y, {ca.r * wa + cb.r * wb + cc.r * wc, ca.g * wa + cb.g * wb + cc.g * wc,
-                          ca.b * wa + cb.b * wb + cc.b * wc, ca.a * wa + cb.a * wb + cc.a * wc});
+                          ca.b * wa + cb.b * wb + cc.b * wc, ca.a * wa + cb.a * wb + cc.a * wc}, u, v);
     }
   }
 }

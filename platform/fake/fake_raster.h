@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "platform/d3d9.h"
 
@@ -23,13 +25,22 @@ class RasterTarget {
 struct RasterVertex {
   float x, y;
   std::uint32_t diffuse;
+  float u, v;
 };
 
-// The device states that decide a pixel.
+// A texture's level 0 as it was when a primitive was drawn with it, in A8R8G8B8.
+struct Texels {
+  int width, height;
+  std::vector<std::uint32_t> argb;
+};
+
+// The device states that decide a pixel. Textures are point-sampled at stage 0; stage 1 and
+// the filters are not modelled.
 struct RasterStates {
   DWORD render[256];
   DWORD stage0[33];
   D3DVIEWPORT9 viewport;
+  std::shared_ptr<const Texels> texture;  // stage 0's, null when none is bound
 };
 
 // Device defaults for the states the rasteriser reads.

@@ -23,10 +23,6 @@ const BlendStateRow BlendStateTable[BlendStateRows] = {
 
 namespace {
 
-struct StageSetting {
-  DWORD colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
-};
-
 // One untextured stage for the row's family, followed by a disabled stage.
 StageSetting UntexturedStage(int mode, int family) {
   if (mode == 3 && !GraphicsState.blendOpSupported) {
@@ -103,10 +99,22 @@ void ApplyBlendState() {
   }
 
   SetDeviceTexture(0, h.texture);
-  // Textured stage templates come with graphics; untextured drawing uses one stage.
-  SendStage(0, UntexturedStage(mode, row.family));
-  SetDeviceStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-  SetDeviceStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+  if (!textured) {
+    SendStage(0, UntexturedStage(mode, row.family));
+    SetDeviceStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    SetDeviceStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+  } else {
+    const TextureStageTemplate& t =
+        TextureStageTemplates[StageTemplateIndex(row.family, h.modulateAlpha, h.modulateColor, h.sourceAlpha)];
+    for (int stage = 0; stage < t.stageCount; ++stage) {
+      if (stage >= 2 && t.stages[stage - 1].alphaOp == D3DTOP_DISABLE) break;
+      SendStage(static_cast<DWORD>(stage), t.stages[stage]);
+    }
+    if (t.stageCount < StageCount) {
+      SetDeviceStageState(static_cast<DWORD>(t.stageCount), D3DTSS_COLOROP, D3DTOP_DISABLE);
+      SetDeviceStageState(static_cast<DWORD>(t.stageCount), D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+    }
+  }
   h.blendDirty = 0;
   h.textureDirty = 0;
 }
@@ -129,11 +137,17 @@ void PrepareDrawState(int imageFlags, IDirect3DTexture9* texture, int flags) {
         alpha = hasAlpha ? SourceAlphaChannel : SourceAlphaTest;
       }
     }
-    if (texture != h.texture || DrawState.blendMode != h.blendMode || alpha != h.sourceAlpha) {
+    const bool white = DrawState.tint[0] == 255 && DrawState.tint[1] == 255 && DrawState.tint[2] == 255;
+    const int modulateColor = (flags & PrepareModulateColor) != 0 || !white ? 1 : 0;
+    const int modulateAlpha = (flags & PrepareModulateAlpha) != 0 || DrawState.blendMode != 0 ? 1 : 0;
+    if (texture != h.texture || DrawState.blendMode != h.blendMode || alpha != h.sourceAlpha ||
+        (texture != nullptr && (modulateColor != h.modulateColor || modulateAlpha != h.modulateAlpha))) {
       FlushVertexBatch();
       h.texture = texture;
       h.blendMode = DrawState.blendMode;
       h.sourceAlpha = alpha;
+      h.modulateColor = modulateColor;
+      h.modulateAlpha = modulateAlpha;
       h.blendDirty = 1;
     }
     if (h.blendDirty || h.textureDirty) ApplyBlendState();

@@ -2,6 +2,7 @@
 #include "../../core/engine_state.h"
 #include "../color_data.h"
 #include "../draw_state.h"
+#include "../graphic_handle.h"
 #include "../graphics_state.h"
 #include "hardware_state.h"
 
@@ -9,7 +10,9 @@ int HardwareClearScreen() {
   IDirect3DDevice9* device = GraphicsState.device;
   if (device == nullptr) return 0;
   CloseScene();
+  // The current target: the screen's buffer or a graphic's texture.
   IDirect3DSurface9* surface = GraphicsState.subBackBuffer != nullptr ? GraphicsState.subBackBuffer : GraphicsState.backBuffer;
+  if (IsGraphicHandleValid(DrawState.drawScreen)) surface = HardwareState.renderTarget;
   if (surface != nullptr) {
     // ColorFill takes an A8R8G8B8 colour whatever the surface's format.
     const D3DCOLOR color = PackColor(ColorDataForSurfaceFormat(D3DFMT_X8R8G8B8), GraphicsState.clearRed,

@@ -9,6 +9,7 @@
 #include "../../core/tracked_memory.h"
 #include "../../window/window.h"
 #include "../draw_state.h"
+#include "../graphic_handle.h"
 #include "../graphics_state.h"
 #include "hardware_state.h"
 #include "vornek.h"
@@ -178,8 +179,16 @@ int HardwareBox(int x1, int y1, int x2, int y2, std::uint32_t color) {
 }
 
 int DrawVertices2D(const Vertex2D* vertices, int count, D3DPRIMITIVETYPE type, int graphic, int transparency) {
-  // Graphics (textures) are not made yet: only the untextured form exists.
-  if (graphic != -5) return -1;
+  // -5: untextured. A graphic is drawn with its first texture, the one its u, v address.
+  IDirect3DTexture9* texture = nullptr;
+  int imageFlags = 0;
+  if (graphic != -5) {
+    const GraphicRecord* record = GraphicFromHandle(graphic);
+    if (record == nullptr) return -1;
+    if (!GraphicsState.useHardware || record->quadCount == 0 || record->quads[0].tile->texture == nullptr) return 0;
+    texture = record->quads[0].tile->texture;
+    imageFlags = (record->image->flags.hasAlpha ? ImageHasAlpha : 0) | (record->image->flags.alphaTest ? ImageAlphaTest : 0);
+  }
   if (!GraphicsState.useHardware) return 0;
   if (GraphicsState.device == nullptr) return -1;
   if (vertices == nullptr || count <= 0) return 0;
@@ -213,7 +222,7 @@ int DrawVertices2D(const Vertex2D* vertices, int count, D3DPRIMITIVETYPE type, i
   if (emulate) SubtractEmulationStep(boxLeft, boxTop, boxRight, boxBottom, 5);
   FlushVertexBatch();
   OpenScene();
-  PrepareDrawState(0, nullptr, 0x1078 | transparency);
+  PrepareDrawState(imageFlags, texture, 0x1078 | transparency);
   SetDeviceFvf(VertexFormatFvf[FormatTextured]);
   const int primitives = PrimitiveCount(type, count);
   if (primitives > 0) {

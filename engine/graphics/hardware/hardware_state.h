@@ -73,6 +73,8 @@ struct HardwareStateRecord {
   IDirect3DTexture9* texture;
   int blendMode;
   int sourceAlpha;
+  int modulateColor;  // the diffuse colour modulates the texture's colour
+  int modulateAlpha;  // ... and its alpha
   int blendDirty;
   int textureDirty;
 
@@ -123,6 +125,21 @@ extern D3DFORMAT TextureFormatTable[TextureFormatCount];
 // Fills entries 0-15 (16 is the depth format, chosen before); 0 / -1 with its log lines.
 int SelectTextureFormats();
 
+// Texture-stage settings, one stage each; a template is up to four.
+struct StageSetting {
+  DWORD colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
+};
+struct TextureStageTemplate {
+  int stageCount;
+  StageSetting stages[4];
+};
+constexpr int TextureStageTemplateCount = 60;
+extern const TextureStageTemplate TextureStageTemplates[TextureStageTemplateCount];
+// 3 × (I + 2H + 8 × family) + A.
+constexpr int StageTemplateIndex(int family, int modulateAlpha, int modulateColor, int alphaKind) {
+  return 3 * (modulateAlpha + 2 * modulateColor + 8 * family) + alphaKind;
+}
+
 // Blend mode -> device states; -1 keeps the previous value.
 struct BlendStateRow {
   int destBlend, srcBlend, family, blendOp;
@@ -166,7 +183,7 @@ std::uint32_t PrimitiveDiffuse(std::uint32_t color);
 int HardwareLine(int x1, int y1, int x2, int y2, std::uint32_t color);
 int HardwareCircle(int x, int y, int r, std::uint32_t color, int fill);
 int HardwareBox(int x1, int y1, int x2, int y2, std::uint32_t color);
-// graphic -5: no texture (the only kind until graphics exist).
+// graphic -5: no texture; otherwise a graphic handle, drawn with its first texture.
 int DrawVertices2D(const Vertex2D* vertices, int count, D3DPRIMITIVETYPE type, int graphic, int transparency);
 
 // The subtractive blend for devices without reverse subtraction: the target is inverted over

@@ -1,0 +1,58 @@
+// Drawing graphics: textured quads on the hardware back-end, the software blits of the graphic's
+// view otherwise.
+#include "draw_state.h"
+#include "graphic_handle.h"
+#include "graphics_state.h"
+#include "soft/soft_blit.h"
+
+namespace {
+
+// The software target and the graphic's view, or null when nothing can be drawn.
+const MEMIMG* SoftSource(int handle) {
+  const GraphicRecord* record = GraphicFromHandle(handle);
+  if (record == nullptr || !IsMemImgValid(&record->softView)) return nullptr;
+  return &record->softView;
+}
+
+}  // namespace
+
+int DrawGraphAt(int x, int y, int handle, int transparency) {
+  if (GraphicsState.useHardware) return HardwareDrawGraphAt(x, y, handle, transparency);
+  const MEMIMG* source = SoftSource(handle);
+  if (source == nullptr) return -1;
+  if (DrawState.softTarget == nullptr || DrawState.drawAreaEmpty) return 0;
+  SoftDrawImage(DrawState.softTarget, source, x, y, transparency ? 1 : 0, nullptr, CurrentSoftDrawParams());
+  return 0;
+}
+
+int DrawGraphStretched(int x1, int y1, int x2, int y2, int handle, int transparency) {
+  if (GraphicsState.useHardware) return HardwareDrawGraphStretched(x1, y1, x2, y2, handle, transparency);
+  const MEMIMG* source = SoftSource(handle);
+  if (source == nullptr || x1 == x2 || y1 == y2) return -1;
+  if (DrawState.softTarget == nullptr || DrawState.drawAreaEmpty) return 0;
+  SoftDrawImageScaled(DrawState.softTarget, source, Rect{x1, y1, x2, y2}, transparency ? 1 : 0, nullptr,
+                      CurrentSoftDrawParams());
+  return 0;
+}
+
+int DrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height, int handle, int transparency,
+                  int mirror) {
+  if (GraphicsState.useHardware) {
+    return HardwareDrawGraphRect(x, y, sourceX, sourceY, width, height, handle, transparency, mirror);
+  }
+  const MEMIMG* source = SoftSource(handle);
+  if (source == nullptr) return -1;
+  if (DrawState.softTarget == nullptr || DrawState.drawAreaEmpty || width <= 0 || height <= 0) return 0;
+  if (sourceX < 0 || sourceY < 0 || sourceX + width > source->width || sourceY + height > source->height) return -1;
+  MEMIMG part{};
+  MakeMemImgView(&part, source, sourceX, sourceY, width, height);
+  if (!IsMemImgValid(&part)) return -1;
+  if (mirror) {
+    SoftDrawImageScaled(DrawState.softTarget, &part, Rect{x + width, y, x, y + height}, transparency ? 1 : 0, nullptr,
+                        CurrentSoftDrawParams());
+  } else {
+    SoftDrawImage(DrawState.softTarget, &part, x, y, transparency ? 1 : 0, nullptr, CurrentSoftDrawParams());
+  }
+  ReleaseMemImg(&part);
+  return 0;
+}

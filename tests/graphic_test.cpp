@@ -1,0 +1,358 @@
+// Graphics on the recording Direct3D 9 device: handles and the table, the cut into textures,
+// textured quads and their clamping, the stage templates, and the glyph cache in a texture.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/engine_state.h"
+#include "core/tracked_memory.h"
+#include "fake_d3d9.h"
+#include "fake_platform.h"
+#include "graphics/draw_state.h"
+#include "graphics/graphic_handle.h"
+#include "graphics/graphics_state.h"
+#include "graphics/hardware/hardware_state.h"
+#include "test_support.h"
+#include "text/font_record.h"
+#include "vornek.h"
+
+namespace {
+
+using test_support::Sjis;
+
+class GraphicTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::ResetPlatform();
+    fake::SetClientSize(800, 600);
+    fake::UseRecordingDevice(true);
+    EngineState = EngineStateRecord{};
+    GraphicsState = GraphicsStateRecord{};
+    GraphicTable = GraphicTableRecord{};  // a fresh program: the check number starts at 0
+    ChangeWindowMode(TRUE);
+    SetScreenMode(800, 600, 32, 60);
+  }
+  void TearDown() override {
+    EndEngine();
+    EXPECT_EQ(fake::LiveD3dObjects(), 0) << "Direct3D objects outlived the engine";
+    EXPECT_EQ(LiveBlockCount(), 0) << "blocks left after EndEngine";
+    fake::ResetPlatform();
+  }
+  void Start() {
+    ASSERT_EQ(InitEngine(), 0);
+    ASSERT_EQ(GraphicsState.useHardware, 1);
+    FlushVertexBatch();
+    fake::ClearD3dCalls();
+  }
+  static std::uint32_t Pixel(int x, int y) { return fake::BackBufferPixels()[static_cast<size_t>(y) * 800 + x] & 0xFFFFFF; }
+  static std::string Dump() { return fake::D3dDump(); }
+  static bool Logged(const std::string& utf8) { return fake::DebugOutput().find(Sjis(utf8)) != std::string::npos; }
+
+  // A graphic whose texel (x, y) is red x * 8, green y * 8, blue 0x40.
+  static int Gradient(int width, int height) {
+    const int handle = CreateEmptyGraphic(width, height);
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) pixels.push_back(0xFF000040u | (x * 8u) << 16 | (y * 8u) << 8);
+    }
+    TransferToGraphic(handle, pixels.data(), width * 4, D3DFMT_A8R8G8B8, width, height, 0, 0);
+    return handle;
+  }
+};
+
+TEST_F(GraphicTest, HandlesAreMadeCheckedAndRefused) {
+  Start();
+  // The default font's glyph cache is the program's first graphic.
+  const FontRecord* font = FontFromHandle(QueryDefaultFont());
+  ASSERT_NE(font, nullptr);
+  EXPECT_EQ(font->textureCache, 1);
+  EXPECT_EQ(font->cacheTexture, 0x08000000);
+  EXPECT_EQ(IsGraphicHandleValid(0x08000000), 1);
+
+  // The screen log's edge font has a cache texture and an edge view beside it.
+  const int next = GraphicTable.highWater;
+  const int handle = CreateEmptyGraphic(16, 16);
+  EXPECT_EQ(handle, 0x08000000 | next << 16 | next);
+  for (int refused : {handle | 0x8000, -1, static_cast<int>(0x88010001u), (handle & ~0x78000000) | (4 << 27)}) {
+    EXPECT_EQ(IsGraphicHandleValid(refused), 0) << std::hex << refused;
+    EXPECT_EQ(ReleaseGraphic(refused), -1) << std::hex << refused;
+  }
+  EXPECT_EQ(ReleaseGraphic(handle), 0);
+  EXPECT_EQ(ReleaseGraphic(handle), -1) << "a second release";
+  EXPECT_EQ(IsGraphicHandleValid(handle), 0);
+  // The highest slot is taken again, with the next check number.
+  const int again = CreateEmptyGraphic(16, 16);
+  EXPECT_EQ(again, 0x08000000 | (next + 1) << 16 | next);
+  EXPECT_EQ(DrawGraphAt(0, 0, handle, FALSE), -1) << "a stale handle draws nothing";
+}
+
+TEST_F(GraphicTest, TheCheckNumberWrapsAt2048) {
+  Start();
+  const int first = AllocGraphicHandle();
+  ASSERT_EQ(ReleaseGraphic(first), 0);
+  int last = -1;
+  for (int i = 0; i < 2047; ++i) {
+    last = AllocGraphicHandle();
+    ASSERT_NE(last, first);
+    ReleaseGraphic(last);
+  }
+  EXPECT_EQ((last >> 16) & 0x7FF, (((first >> 16) & 0x7FF) + 2047) & 0x7FF);
+  const int wrapped = AllocGraphicHandle();
+  EXPECT_EQ(wrapped, first) << "2048 allocations later the slot and check number come round";
+  ReleaseGraphic(wrapped);
+}
+
+TEST_F(GraphicTest, AFullTableIsFatal) {
+  EXPECT_EXIT(
+      {
+        if (InitEngine() != 0) std::exit(3);
+        for (int i = 0; i <= MaxGraphics; ++i) AllocGraphicHandle();
+      },
+      ::testing::ExitedWithCode(255), "");
+}
+
+TEST(TextureTileSplitTest, OneDimensionIsCutIntoPowersOfTwo) {
+  struct Case {
+    int n, max, screen;
+    std::vector<int> tiles;
+  } cases[] = {
+      {800, 2048, 800, {512, 256, 32}},
+      {100, 2048, 800, {128}},
+      {3000, 2048, 800, {2048, 1024}},
+      {5, 2048, 800, {8}},
+      {8, 2048, 800, {8}},
+      {512, 2048, 800, {512}},
+      {513, 2048, 800, {1024}},
+      {600, 256, 800, {256, 256, 64, 16, 8}},  // split by a small maximum: halves down to what is left
+      {1000, 512, 800, {512, 512}},            // the rest above 3/4 of a halved tile doubles it
+      {1000, 2048, 800, {1024}},
+  };
+  for (const Case& c : cases) {
+    int tiles[32];
+    const int count = TextureTileSplit(c.n, c.max, c.screen, 0, tiles, 32);
+    EXPECT_EQ(std::vector<int>(tiles, tiles + count), c.tiles) << c.n << " of at most " << c.max;
+  }
+}
+
+TEST_F(GraphicTest, AGraphicIsCutIntoTexturesWithTheirLogLines) {
+  Start();
+  const int handle = CreateEmptyGraphic(800, 100);
+  ASSERT_NE(handle, -1);
+  const std::string dump = Dump();
+  for (const char* size : {"CreateTexture(512, 128,", "CreateTexture(256, 128,", "CreateTexture(32, 128,"}) {
+    EXPECT_NE(dump.find(size), std::string::npos) << size;
+  }
+  EXPECT_EQ(GraphicFromHandle(handle)->quadCount, 3);
+
+  fake::SetD3dFailure(fake::D3dFailure::Texture, true);
+  const int live = GraphicTable.liveCount;
+  EXPECT_EQ(CreateEmptyGraphic(16, 16), -1);
+  EXPECT_TRUE(Logged("テクスチャの作成に失敗しました"));
+  EXPECT_EQ(GraphicTable.liveCount, live) << "the failed graphic's handle is given back";
+  fake::SetD3dFailure(fake::D3dFailure::Texture, false);
+}
+
+TEST_F(GraphicTest, QuadsMapTexelsToPixelsAndClampAtTheDrawArea) {
+  Start();
+  const int handle = Gradient(16, 16);
+  ASSERT_EQ(DrawGraphAt(100, 50, handle, FALSE), 0);
+  FlushVertexBatch();
+  EXPECT_NE(Dump().find("  (99.5, 49.5, 0.2, 1) diffuse FFFFFFFF uv (0, 0)\n"), std::string::npos);
+  for (int x : {0, 7, 15}) {
+    for (int y : {0, 15}) EXPECT_EQ(Pixel(100 + x, 50 + y), 0x000040u | x * 8u << 16 | y * 8u << 8) << x << "," << y;
+  }
+  EXPECT_EQ(Pixel(116, 50), 0u);
+
+  fake::ClearD3dCalls();
+  ASSERT_EQ(DrawGraphAt(-5, 200, handle, FALSE), 0);
+  FlushVertexBatch();
+  // The left corners move to the edge and u moves 5 texels along.
+  EXPECT_NE(Dump().find("  (-0.5, 199.5, 0.2, 1) diffuse FFFFFFFF uv (0.3125, 0)\n"), std::string::npos) << Dump();
+  EXPECT_EQ(Pixel(0, 200), 0x000040u | 5 * 8u << 16);
+  EXPECT_EQ(Pixel(10, 215), 0x000040u | 15 * 8u << 16 | 15 * 8u << 8);
+
+  // A rectangle of the graphic lands on its destination only.
+  ClearScreen();
+  ASSERT_EQ(DrawGraphRect(300, 300, 4, 2, 3, 5, handle, FALSE, FALSE), 0);
+  FlushVertexBatch();
+  EXPECT_EQ(Pixel(300, 300), 0x000040u | 4 * 8u << 16 | 2 * 8u << 8);
+  EXPECT_EQ(Pixel(302, 304), 0x000040u | 6 * 8u << 16 | 6 * 8u << 8);
+  EXPECT_EQ(Pixel(303, 300), 0u);
+  EXPECT_EQ(Pixel(299, 300), 0u);
+  EXPECT_EQ(Pixel(300, 305), 0u);
+
+  // Entirely outside: nothing.
+  fake::ClearD3dCalls();
+  ASSERT_EQ(DrawGraphAt(-40, 0, handle, FALSE), 0);
+  FlushVertexBatch();
+  EXPECT_EQ(Dump().find("DrawPrimitiveUP"), std::string::npos);
+}
+
+TEST_F(GraphicTest, CallerVerticesDrawAGraphicsTexture) {
+  Start();
+  const int handle = Gradient(16, 16);
+  // One quad of the whole texture as a strip, 16 pixels from (200, 200).
+  const Vertex2D strip[4] = {{199.5f, 199.5f, 0, 0, 255, 255, 255, 255},
+                             {215.5f, 199.5f, 1, 0, 255, 255, 255, 255},
+                             {199.5f, 215.5f, 0, 1, 255, 255, 255, 255},
+                             {215.5f, 215.5f, 1, 1, 255, 255, 255, 255}};
+  ASSERT_EQ(DrawVertices2D(strip, 4, D3DPT_TRIANGLESTRIP, handle, FALSE), 0);
+  EXPECT_NE(Dump().find("DrawPrimitiveUP(TRIANGLESTRIP, 2, 28)"), std::string::npos);
+  EXPECT_EQ(Pixel(200, 200), 0x000040u);
+  EXPECT_EQ(Pixel(215, 215), 0x000040u | 15 * 8u << 16 | 15 * 8u << 8);
+  EXPECT_EQ(DrawVertices2D(strip, 4, D3DPT_TRIANGLESTRIP, 0x08001234, FALSE), -1) << "not a graphic";
+}
+
+TEST_F(GraphicTest, StretchedAndMirroredQuads) {
+  Start();
+  const int handle = Gradient(16, 16);
+  ASSERT_EQ(DrawGraphStretched(100, 100, 132, 116, handle, FALSE), 0);
+  FlushVertexBatch();
+  EXPECT_EQ(Pixel(100, 100), 0x000040u);
+  EXPECT_EQ(Pixel(103, 100), 0x000040u | 1 * 8u << 16) << "two pixels per texel across";
+  EXPECT_EQ(Pixel(131, 115), 0x000040u | 15 * 8u << 16 | 15 * 8u << 8);
+  EXPECT_EQ(DrawGraphStretched(0, 0, 0, 10, handle, FALSE), -1);
+
+  ClearScreen();
+  ASSERT_EQ(DrawGraphRect(200, 200, 0, 0, 16, 1, handle, FALSE, TRUE), 0);
+  FlushVertexBatch();
+  EXPECT_EQ(Pixel(200, 200), 0x000040u | 15 * 8u << 16);
+  EXPECT_EQ(Pixel(215, 200), 0x000040u);
+}
+
+TEST_F(GraphicTest, StageTemplatesByFamilyAlphaKindAndModulation) {
+  struct Case {
+    int family, modulateAlpha, modulateColor, alphaKind;
+    int index, stages;
+    StageSetting first;
+  } cases[] = {
+      {0, 0, 0, 0, 0, 1, {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE}},
+      {0, 0, 0, 2, 2, 1, {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE}},
+      {0, 1, 0, 1, 4, 1, {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE}},
+      {0, 0, 1, 0, 6, 1, {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE}},
+      {0, 1, 1, 2, 11, 1, {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE}},
+      {1, 1, 0, 1, 28, 2, {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE}},
+      {2, 1, 1, 1, 58, 1,
+       {D3DTOP_MODULATE, D3DTA_TEXTURE | D3DTA_COMPLEMENT, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE}},
+  };
+  for (const Case& c : cases) {
+    const int index = StageTemplateIndex(c.family, c.modulateAlpha, c.modulateColor, c.alphaKind);
+    EXPECT_EQ(index, c.index);
+    const TextureStageTemplate& t = TextureStageTemplates[index];
+    EXPECT_EQ(t.stageCount, c.stages) << index;
+    const StageSetting& s = t.stages[0];
+    EXPECT_EQ(s.colorOp, c.first.colorOp) << index;
+    EXPECT_EQ(s.colorArg1, c.first.colorArg1) << index;
+    EXPECT_EQ(s.alphaOp, c.first.alphaOp) << index;
+    if (c.first.alphaOp != D3DTOP_SELECTARG2) {
+      EXPECT_EQ(s.alphaArg1, c.first.alphaArg1) << index;
+    }
+    if (c.first.alphaOp != D3DTOP_SELECTARG1) {
+      EXPECT_EQ(s.alphaArg2, c.first.alphaArg2) << index;
+    }
+    if (c.first.colorOp == D3DTOP_MODULATE) {
+      EXPECT_EQ(s.colorArg2, D3DTA_DIFFUSE) << index;
+    }
+    if (c.family == 1) {
+      EXPECT_EQ(t.stages[1].colorOp, D3DTOP_BLENDCURRENTALPHA);
+      EXPECT_EQ(t.stages[1].colorArg1, D3DTA_CURRENT);
+      EXPECT_EQ(t.stages[1].colorArg2, D3DTA_TFACTOR);
+      EXPECT_EQ(t.stages[1].alphaOp, D3DTOP_SELECTARG1);
+    }
+  }
+}
+
+TEST_F(GraphicTest, DerivedGraphicsShareTheirImageUntilTheLastRelease) {
+  Start();
+  const int source = Gradient(16, 16);
+  const int derived = CreateDerivedGraphic(4, 2, 100, 100, source);
+  ASSERT_NE(derived, -1);
+  EXPECT_EQ(GraphicFromHandle(derived)->width, 12);
+  EXPECT_EQ(GraphicFromHandle(derived)->height, 14);
+  EXPECT_EQ(CreateDerivedGraphic(16, 0, 1, 1, source), -1);
+  EXPECT_EQ(CreateDerivedGraphic(-1, 0, 1, 1, source), -1);
+  const int objects = fake::LiveD3dObjects();
+  ASSERT_EQ(ReleaseGraphic(source), 0);
+  EXPECT_EQ(fake::LiveD3dObjects(), objects) << "the derived graphic keeps the texture";
+  ASSERT_EQ(DrawGraphAt(50, 50, derived, FALSE), 0);
+  FlushVertexBatch();
+  EXPECT_EQ(Pixel(50, 50), 0x000040u | 4 * 8u << 16 | 2 * 8u << 8);
+  ASSERT_EQ(ReleaseGraphic(derived), 0);
+  EXPECT_LT(fake::LiveD3dObjects(), objects);
+}
+
+TEST_F(GraphicTest, TextComesThroughTheTextureCacheTinted) {
+  Start();
+  const FontRecord* font = FontFromHandle(QueryDefaultFont());
+  ASSERT_NE(font, nullptr);
+  ClearScreen();
+  ASSERT_EQ(DrawText(10, 10, "A", MakeColor(255, 128, 0), 0), 0);
+  FlushVertexBatch();
+  int lit = 0;
+  const std::vector<std::uint32_t> frame = fake::BackBufferPixels();
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 40; ++x) {
+      const std::uint32_t p = frame[static_cast<size_t>(y) * 800 + x] & 0xFFFFFF;
+      if (p == 0) continue;
+      EXPECT_EQ(p, 0xFF8000u) << x << "," << y;
+      ++lit;
+    }
+  }
+  EXPECT_GT(lit, 0);
+  EXPECT_EQ(font->glyphIndex['A'].cached, 1);
+}
+
+TEST_F(GraphicTest, AGraphicMadeAsADrawTargetIsDrawnIntoAndCleared) {
+  Start();
+  const int plain = CreateEmptyGraphic(32, 32);
+  EXPECT_EQ(SelectDrawTarget(plain), -1) << "not made as a draw target";
+  ASSERT_EQ(SetCreateDrawTarget(TRUE), 0);
+  fake::ClearD3dCalls();
+  const int target = CreateEmptyGraphic(32, 32);
+  SetCreateDrawTarget(FALSE);
+  ASSERT_NE(target, -1);
+  EXPECT_NE(Dump().find("CreateTexture(32, 32, 1, 0x1, 21, 0)"), std::string::npos) << Dump();
+  ASSERT_EQ(SelectDrawTarget(target), 0);
+  EXPECT_EQ(GetDrawTarget(), target);
+  EXPECT_EQ(DrawState.drawArea.right, 32);
+  SetClearColor(0, 0, 255);
+  ASSERT_EQ(ClearScreen(), 0);
+  DrawLine(0, 0, 32, 0, static_cast<int>(MakeColor(255, 0, 0)), 1);
+  ASSERT_EQ(SelectDrawTarget(ScreenBack), 0);
+  SetClearColor(0, 0, 0);
+  ClearScreen();
+  ASSERT_EQ(DrawGraphAt(100, 100, target, FALSE), 0);
+  FlushVertexBatch();
+  EXPECT_EQ(Pixel(110, 100), 0xFF0000u);
+  EXPECT_EQ(Pixel(110, 110), 0x0000FFu);
+  EXPECT_EQ(Pixel(132, 110), 0u);
+  ASSERT_EQ(SelectDrawTarget(target), 0);
+  EXPECT_EQ(ReleaseGraphic(target), 0);
+  EXPECT_EQ(GetDrawTarget(), ScreenBack) << "a released target gives the screen back";
+}
+
+TEST_F(GraphicTest, RestoringTheDisplayRebuildsTheFontsWithEmptyCaches) {
+  Start();
+  ASSERT_EQ(DrawText(10, 10, "AB", MakeColor(255, 255, 255), 0), 0);
+  const int handle = CreateEmptyGraphic(16, 16);
+  ASSERT_EQ(RestoreGraphics(), 0);
+  EXPECT_EQ(IsGraphicHandleValid(handle), 1) << "handles outlive the device";
+  EXPECT_NE(GraphicFromHandle(handle)->image->tiles[0].texture, nullptr) << "its texture is made again";
+  const FontRecord* font = FontFromHandle(QueryDefaultFont());
+  ASSERT_NE(font, nullptr);
+  EXPECT_EQ(font->glyphIndex['A'].cached, 0) << "the glyph cache starts empty";
+  EXPECT_EQ(IsGraphicHandleValid(font->cacheTexture), 1);
+  ClearScreen();
+  ASSERT_EQ(DrawText(10, 10, "A", MakeColor(255, 255, 255), 0), 0);
+  FlushVertexBatch();
+  int lit = 0;
+  const std::vector<std::uint32_t> frame = fake::BackBufferPixels();
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < 40; ++x) lit += (frame[static_cast<size_t>(y) * 800 + x] & 0xFFFFFF) == 0xFFFFFFu ? 1 : 0;
+  }
+  EXPECT_GT(lit, 0);
+}
+
+}  // namespace
