@@ -67,11 +67,11 @@ void StopSubsystem() {
 AudioFormat PreferredFormat() {
   AudioFormat format{44100, 2, 16};
   char* name = nullptr;
-  SDL_AudioSpec spec{};
-  if (SDL_GetDefaultAudioInfo(&name, &spec, 0) == 0) {
-    if (spec.freq > 0) format.rate = static_cast<DWORD>(spec.freq);
-    if (spec.channels > 0) format.channels = spec.channels >= 2 ? 2 : 1;
-    if (spec.format != 0) format.bits = SDL_AUDIO_BITSIZE(spec.format) >= 16 ? 16 : 8;
+  SDL_AudioSpec offered{};
+  if (SDL_GetDefaultAudioInfo(&name, &offered, 0) == 0) {
+    if (offered.freq > 0) format.rate = static_cast<DWORD>(offered.freq);
+    if (offered.channels > 0) format.channels = offered.channels >= 2 ? 2 : 1;
+    if (offered.format != 0) format.bits = SDL_AUDIO_BITSIZE(offered.format) >= 16 ? 16 : 8;
   }
   SDL_free(name);
   return format;
@@ -150,8 +150,8 @@ std::vector<AudioDeviceName> PlatformAudioDevices() {
   if (names.empty()) {
     // Drivers that cannot list their devices still have the default one.
     char* name = nullptr;
-    SDL_AudioSpec spec{};
-    const bool known = SDL_GetDefaultAudioInfo(&name, &spec, 0) == 0 && name != nullptr;
+    SDL_AudioSpec offered{};
+    const bool known = SDL_GetDefaultAudioInfo(&name, &offered, 0) == 0 && name != nullptr;
     names.push_back({known ? Utf8ToCodePage(name) : std::string("default"), module});
     SDL_free(name);
   }
