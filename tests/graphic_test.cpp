@@ -14,6 +14,7 @@
 #include "graphics/graphic_handle.h"
 #include "graphics/graphics_state.h"
 #include "graphics/hardware/hardware_state.h"
+#include "recording_device_fixture.h"
 #include "test_support.h"
 #include "text/font_record.h"
 #include "vornek.h"
@@ -22,33 +23,14 @@ namespace {
 
 using test_support::Sjis;
 
-class GraphicTest : public ::testing::Test {
+class GraphicTest : public RecordingDeviceTest {
  protected:
   void SetUp() override {
-    fake::ResetPlatform();
-    fake::SetClientSize(800, 600);
-    fake::UseRecordingDevice(true);
-    EngineState = EngineStateRecord{};
-    GraphicsState = GraphicsStateRecord{};
+    RecordingDeviceTest::SetUp();
     GraphicTable = GraphicTableRecord{};  // a fresh program: the check number starts at 0
-    ChangeWindowMode(TRUE);
-    SetScreenMode(800, 600, 32, 60);
-  }
-  void TearDown() override {
-    EndEngine();
-    EXPECT_EQ(fake::LiveD3dObjects(), 0) << "Direct3D objects outlived the engine";
-    EXPECT_EQ(LiveBlockCount(), 0) << "blocks left after EndEngine";
-    fake::ResetPlatform();
-  }
-  void Start() {
-    ASSERT_EQ(InitEngine(), 0);
-    ASSERT_EQ(GraphicsState.useHardware, 1);
-    FlushVertexBatch();
-    fake::ClearD3dCalls();
   }
   static std::uint32_t Pixel(int x, int y) { return fake::BackBufferPixels()[static_cast<size_t>(y) * 800 + x] & 0xFFFFFF; }
   static std::string Dump() { return fake::D3dDump(); }
-  static bool Logged(const std::string& utf8) { return fake::DebugOutput().find(Sjis(utf8)) != std::string::npos; }
 
   // A graphic whose texel (x, y) is red x * 8, green y * 8, blue 0x40.
   static int Gradient(int width, int height) {

@@ -13,6 +13,7 @@
 #include "graphics/draw_state.h"
 #include "graphics/graphics_state.h"
 #include "graphics/hardware/hardware_state.h"
+#include "recording_device_fixture.h"
 #include "test_support.h"
 #include "vornek.h"
 
@@ -20,34 +21,8 @@ namespace {
 
 using test_support::Sjis;
 
-class HardwareTest : public ::testing::Test {
+class HardwareTest : public RecordingDeviceTest {
  protected:
-  void SetUp() override {
-    fake::ResetPlatform();
-    fake::SetClientSize(800, 600);
-    fake::UseRecordingDevice(true);
-    EngineState = EngineStateRecord{};
-    GraphicsState = GraphicsStateRecord{};
-    ChangeWindowMode(TRUE);
-    SetScreenMode(800, 600, 32, 60);
-  }
-  void TearDown() override {
-    EndEngine();
-    EXPECT_EQ(fake::LiveD3dObjects(), 0) << "Direct3D objects outlived the engine";
-    EXPECT_EQ(LiveBlockCount(), 0) << "blocks left after EndEngine";
-    fake::ResetPlatform();
-  }
-
-  void Start() {
-    ASSERT_EQ(InitEngine(), 0);
-    ASSERT_EQ(GraphicsState.useHardware, 1);
-    // Whatever start-up queued goes out now; the test sees only its own calls.
-    FlushVertexBatch();
-    fake::ClearD3dCalls();
-  }
-
-  static bool Logged(const std::string& utf8) { return fake::DebugOutput().find(Sjis(utf8)) != std::string::npos; }
-
   // The calls that start with prefix.
   static std::vector<std::string> Calls(const std::string& prefix) {
     std::vector<std::string> found;
