@@ -539,8 +539,15 @@ HRESULT CreateDevice(HWND window, D3DPRESENT_PARAMETERS* parameters, IDirect3DDe
   *device = nullptr;
   if (parameters == nullptr) return D3DERR_INVALIDCALL;
   D3DPRESENT_PARAMETERS p = *parameters;
-  SDL_Window* native = NativeWindowOf(p.hDeviceWindow != nullptr ? p.hDeviceWindow : window);
-  if (native == nullptr) return D3DERR_INVALIDCALL;
+  const HWND deviceWindow = p.hDeviceWindow != nullptr ? p.hDeviceWindow : window;
+  if (NativeWindowOf(deviceWindow) == nullptr) return D3DERR_INVALIDCALL;
+  // Windows are made without OpenGL, so that the software back-end never loads it; the window
+  // takes it only now that a device is wanted on it.
+  SDL_Window* native = OpenGlWindowOf(deviceWindow);
+  if (native == nullptr) {
+    SDL_LogDebug(SDL_LOG_CATEGORY_RENDER, "no Direct3D 9 device on OpenGL: %s", SDL_GetError());
+    return D3DERR_NOTAVAILABLE;
+  }
   if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0) {
     int w = 0, h = 0;
     SDL_GetWindowSize(native, &w, &h);
@@ -557,6 +564,7 @@ HRESULT CreateDevice(HWND window, D3DPRESENT_PARAMETERS* parameters, IDirect3DDe
   if (!core->renderer.Start(native, &error)) {
     SDL_LogDebug(SDL_LOG_CATEGORY_RENDER, "no Direct3D 9 device on OpenGL: %s", error.c_str());
     if (!p.Windowed) ChangeDisplaySettingsA(nullptr, 0);
+    RefuseOpenGl(deviceWindow);
     return D3DERR_NOTAVAILABLE;
   }
   core->alive = true;

@@ -14,8 +14,17 @@ Window* WindowOf(Uint32 id) {
   return sdlWindow != nullptr && main->native == sdlWindow ? main : nullptr;
 }
 
+// The window an input event belongs to. Input the player gave a window since replaced by
+// another SDL window in the same place (see OpenGlWindowOf) belongs to the window that goes on.
+Window* InputWindowOf(Uint32 id) {
+  if (Window* w = WindowOf(id)) return w;
+  Window* main = windows::MainWindow();
+  SDL_Window* successor = SdlWindowSucceeding(id);
+  return main != nullptr && successor != nullptr && main->native == successor ? main : nullptr;
+}
+
 POINT ScreenPoint(Uint32 windowId, int x, int y) {
-  Window* w = WindowOf(windowId);
+  Window* w = InputWindowOf(windowId);
   if (w == nullptr) return POINT{x, y};
   const RECT client = windows::ClientRectOnScreen(*w);
   return POINT{client.left + x, client.top + y};
@@ -61,12 +70,16 @@ void ReportFocus() {
 }
 
 void OnWindowEvent(const SDL_WindowEvent& e) {
+  // A close the player asked of a window since replaced still stands. The rest of what a
+  // replaced window said (its focus and pointer leaving as it was destroyed, its exposure) is
+  // about a window that is gone; the one in its place reports its own.
+  if (e.event == SDL_WINDOWEVENT_CLOSE && InputWindowOf(e.windowID) != nullptr) {
+    windows::QueueCloseRequest();
+    return;
+  }
   Window* w = WindowOf(e.windowID);
   if (w == nullptr) return;
   switch (e.event) {
-    case SDL_WINDOWEVENT_CLOSE:
-      windows::QueueCloseRequest();
-      break;
     case SDL_WINDOWEVENT_FOCUS_GAINED:
     case SDL_WINDOWEVENT_FOCUS_LOST:
       focusChanged = true;

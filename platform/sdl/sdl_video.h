@@ -16,5 +16,18 @@ bool SdlVideoRunning();
 // The SDL window behind a window handle, or null (for the graphics back-ends).
 SDL_Window* NativeWindowOf(HWND window);
 
+// The SDL window behind a window handle, able to carry an OpenGL context. A window made without
+// OpenGL is replaced first by one that can, with the same title, place, border, state and focus;
+// the handle stays. Null, with SDL's error set, where no such window can be had (no OpenGL
+// library, a driver without OpenGL); the window is then left as it was.
+SDL_Window* OpenGlWindowOf(HWND window);
+// After a device could not be made on it after all: the window is replaced by one without OpenGL,
+// so that the software back-end draws on it without OpenGL loaded for nothing, and
+// OpenGlWindowOf refuses it from then on.
+void RefuseOpenGl(HWND window);
+// The SDL window that replaced the one with this id (events it queued before it went are still
+// read), or null.
+SDL_Window* SdlWindowSucceeding(Uint32 id);
+
 // Puts the window into or out of full-screen after it was minimised or shown again from outside.
 void SyncFullScreen(Window& window);

@@ -1,7 +1,10 @@
 // The native side of windows on SDL: one SDL window per window, placed at its client area.
 #include <errno.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 #include "../common/platform_contract.h"
 #include "../common/window_system.h"
@@ -89,9 +92,7 @@ bool FindOfferedMode(const DEVMODEA& wanted, SDL_DisplayMode* found) {
   return false;
 }
 
-// What a player sees when the game cannot start for want of a display: the log is off, so
-// this is the one line that says why.
-// The pixel format the window is made with: 8 bits a channel, double-buffered, no depth or
+// The pixel format an OpenGL window is made with: 8 bits a channel, double-buffered, no depth or
 // stencil (the device's depth surfaces are its own).
 void SetOpenGlWindowAttributes() {
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
@@ -103,6 +104,61 @@ void SetOpenGlWindowAttributes() {
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 }
 
+// An SDL window made at the window's client area with its title and border, hidden.
+SDL_Window* MakeSdlWindow(const Window& window, Uint32 extraFlags) {
+  const RECT client = windows::ClientRectOnScreen(window);
+  Uint32 flags = SDL_WINDOW_HIDDEN | extraFlags;
+  if (!(window.style & WS_CAPTION)) flags |= SDL_WINDOW_BORDERLESS;
+  const int width = client.right - client.left > 0 ? client.right - client.left : 1;
+  const int height = client.bottom - client.top > 0 ? client.bottom - client.top : 1;
+  return SDL_CreateWindow(CodePageToUtf8(window.title).c_str(), client.left, client.top, width, height, flags);
+}
+
+// Windows replaced by another SDL window of the same window: the old SDL id and the new one.
+// Events the old one queued before it went are still to be read.
+std::vector<std::pair<Uint32, Uint32>> replacedIds;
+// Windows remade without OpenGL after a device could not be made on them: not tried again.
+std::vector<Uint32> openGlRefused;
+
+// Puts a new SDL window, with or without OpenGL, in the place of the window's present one: same
+// title, place, border, visibility, minimised and full-screen state, and the keyboard focus if
+// the old one had it. The old one stays when the new one cannot be made.
+bool ReplaceSdlWindow(Window& window, bool openGl) {
+  SDL_Window* old = Native(window);
+  if (old == nullptr) return false;
+  const bool hadFocus = (SDL_GetWindowFlags(old) & SDL_WINDOW_INPUT_FOCUS) != 0 || x11::HasInputFocus(old);
+  if (openGl) SetOpenGlWindowAttributes();
+  SDL_Window* created = MakeSdlWindow(window, openGl ? SDL_WINDOW_OPENGL : 0);
+  if (created == nullptr) return false;
+  x11::ForgetWindow(old);
+  window.native = created;
+  x11::WatchWindow(created);
+  const Uint32 oldId = SDL_GetWindowID(old);
+  for (auto& entry : replacedIds) {
+    if (entry.second == oldId) entry.second = SDL_GetWindowID(created);
+  }
+  replacedIds.emplace_back(oldId, SDL_GetWindowID(created));
+  // Gone before the new one shows: a full-screen old window gives the display back first, and
+  // the two never stand on the screen together.
+  SDL_DestroyWindow(old);
+  if (window.visible) {
+    SDL_ShowWindow(created);
+    if (window.minimised) SDL_MinimizeWindow(created);
+  }
+  UpdateFullScreen(window);
+  if (hadFocus && window.visible && !window.minimised) {
+    SDL_RaiseWindow(created);
+    // Only a window on the screen can take the focus; without a window manager nobody else
+    // gives it.
+    if (SDL_SetWindowInputFocus(created) != 0) {
+      SDL_LogDebug(SDL_LOG_CATEGORY_VIDEO, "the remade window did not take the focus: %s", SDL_GetError());
+    }
+  }
+  return true;
+}
+
+// What a player sees when the game cannot start for want of a display: the log is off, so
+// this is the one line that says why.
 void ReportNoWindow(const char* what, const std::string& reason) {
   std::fprintf(stderr, "%s: cannot open a window: %s (SDL: %s)\n", program_invocation_short_name, what,
                reason.c_str());
@@ -118,20 +174,9 @@ bool CreateNativeWindow(Window& window) {
     ReportNoWindow("no display", error);
     return false;
   }
-  const RECT client = windows::ClientRectOnScreen(window);
-  Uint32 flags = SDL_WINDOW_HIDDEN;
-  if (!(window.style & WS_CAPTION)) flags |= SDL_WINDOW_BORDERLESS;
-  const int width = client.right - client.left > 0 ? client.right - client.left : 1;
-  const int height = client.bottom - client.top > 0 ? client.bottom - client.top : 1;
-  // The hardware back-end is chosen after the window exists, and SDL gives an OpenGL context
-  // only to a window made for one; where no OpenGL is to be had (SDL's dummy driver, no
-  // library) the window is made without it and only the software back-end can draw.
-  SetOpenGlWindowAttributes();
-  SDL_Window* created = SDL_CreateWindow(CodePageToUtf8(window.title).c_str(), client.left, client.top, width,
-                                         height, flags | SDL_WINDOW_OPENGL);
-  if (created == nullptr) {
-    created = SDL_CreateWindow(CodePageToUtf8(window.title).c_str(), client.left, client.top, width, height, flags);
-  }
+  // Without OpenGL: the software back-end never loads it. The hardware back-end remakes the
+  // window for OpenGL when it asks for a device (OpenGlWindowOf).
+  SDL_Window* created = MakeSdlWindow(window, 0);
   if (created == nullptr) {
     ReportNoWindow("window creation failed", SDL_GetError());
     return false;
@@ -145,6 +190,9 @@ bool CreateNativeWindow(Window& window) {
 
 void DestroyNativeWindow(Window& window) {
   if (window.native == nullptr) return;
+  const Uint32 id = SDL_GetWindowID(Native(window));
+  std::erase_if(replacedIds, [id](const std::pair<Uint32, Uint32>& entry) { return entry.second == id; });
+  std::erase(openGlRefused, id);
   SDL_DestroyWindow(Native(window));
   x11::ForgetWindow(Native(window));
   window.native = nullptr;
@@ -273,5 +321,32 @@ LONG ChangeDisplayMode(const DEVMODEA* mode) {
 }
 
 }  // namespace native
+
+SDL_Window* OpenGlWindowOf(HWND handle) {
+  Window* window = windows::Find(handle);
+  if (window == nullptr || window->native == nullptr) return nullptr;
+  const Uint32 id = SDL_GetWindowID(Native(*window));
+  if (std::find(openGlRefused.begin(), openGlRefused.end(), id) != openGlRefused.end()) {
+    SDL_SetError("OpenGL was refused on this window before");
+    return nullptr;
+  }
+  if (!(SDL_GetWindowFlags(Native(*window)) & SDL_WINDOW_OPENGL) && !ReplaceSdlWindow(*window, true)) return nullptr;
+  return Native(*window);
+}
+
+void RefuseOpenGl(HWND handle) {
+  Window* window = windows::Find(handle);
+  if (window == nullptr || window->native == nullptr || !(SDL_GetWindowFlags(Native(*window)) & SDL_WINDOW_OPENGL)) {
+    return;
+  }
+  if (ReplaceSdlWindow(*window, false)) openGlRefused.push_back(SDL_GetWindowID(Native(*window)));
+}
+
+SDL_Window* SdlWindowSucceeding(Uint32 id) {
+  for (const auto& entry : replacedIds) {
+    if (entry.first == id) return SDL_GetWindowFromID(entry.second);
+  }
+  return nullptr;
+}
 
 void SyncFullScreen(Window& window) { UpdateFullScreen(window); }

@@ -97,6 +97,15 @@ void NoteEvent(const SDL_SysWMmsg* message) {
   if (Watched* w = ById(event.xdestroywindow.window); w != nullptr) w->lost = true;
 }
 
+bool HasInputFocus(SDL_Window* window) {
+  auto it = watched.find(window);
+  if (it == watched.end() || it->second.lost) return false;
+  ::Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(it->second.display, &focus, &revert);
+  return focus == it->second.id;
+}
+
 bool TakeLoss(SDL_Window* window) {
   auto it = watched.find(window);
   if (it == watched.end() || !it->second.lost || it->second.reported) return false;

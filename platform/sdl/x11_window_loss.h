@@ -16,6 +16,8 @@ void WatchWindow(SDL_Window* window);
 void ForgetWindow(SDL_Window* window);
 // A raw event SDL passed on (SDL_SYSWMEVENT).
 void NoteEvent(const SDL_SysWMmsg* message);
+// True when the X keyboard focus is on the window, whether or not SDL has seen it arrive.
+bool HasInputFocus(SDL_Window* window);
 // True once, the first time it is asked after the window was destroyed from outside.
 bool TakeLoss(SDL_Window* window);
 
