@@ -1,16 +1,21 @@
 // The game on a real X display as a player's desktop treats it: the window's picture never goes
-// through OpenGL, and a window destroyed by another client ends the game in order.
+// through OpenGL, the software back-end never loads it, a window remade for OpenGL carries on as
+// the same window, and a window destroyed by another client ends the game in order.
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <string>
+#include <vector>
 
 #include "board.h"
 #include "core/engine_state.h"
 #include "core/tracked_memory.h"
 #include "game.h"
+#include "graphics/graphics_state.h"
 #include "platform/user32.h"
 #include "sdl_video.h"
 #include "test_support.h"
@@ -20,22 +25,53 @@
 namespace {
 
 int closeRequests = 0;
+std::vector<POINT> moves;  // client coordinates of WM_MOUSEMOVE
 
 LRESULT Plain(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CLOSE) ++closeRequests;
+  if (message == WM_CLOSE) {
+    ++closeRequests;
+    return 0;  // counted, not obeyed: the window stays to be looked at
+  }
+  if (message == WM_MOUSEMOVE) {
+    moves.push_back(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+  }
   return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void PumpFor(Uint32 milliseconds) {
+  const Uint32 start = SDL_GetTicks();
+  MSG message;
+  while (SDL_GetTicks() - start < milliseconds) {
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    SDL_Delay(5);
+  }
+}
+
+// The files of OpenGL mapped into this process: the dispatch libraries, a DRI driver, LLVM.
+std::vector<std::string> OpenGlFilesMapped() {
+  std::vector<std::string> found;
+  std::ifstream maps("/proc/self/maps");
+  std::string line;
+  while (std::getline(maps, line)) {
+    const std::size_t slash = line.rfind('/');
+    if (slash == std::string::npos) continue;
+    const std::string name = line.substr(slash + 1);
+    const bool openGl = name.starts_with("libGL") || name.starts_with("libLLVM") || name.find("_dri.so") != std::string::npos;
+    if (openGl && std::find(found.begin(), found.end(), name) == found.end()) found.push_back(name);
+  }
+  return found;
 }
 
 // A window of this platform, its class named for the process so parallel runs never meet.
 class PlainWindow {
  public:
-  PlainWindow() : className_("VornekDesktopTest" + std::to_string(getpid())) {
+  explicit PlainWindow(int x = 0, int y = 0) : className_("VornekDesktopTest" + std::to_string(getpid())) {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = Plain;
     windowClass.lpszClassName = className_.c_str();
     RegisterClassExA(&windowClass);
-    handle_ = CreateWindowExA(0, className_.c_str(), "desktop", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr,
+    handle_ = CreateWindowExA(0, className_.c_str(), "desktop", WS_POPUP | WS_VISIBLE, x, y, 320, 240, nullptr,
                               nullptr, nullptr, nullptr);
   }
   ~PlainWindow() {
@@ -88,6 +124,104 @@ TEST(RealDesktop, AWindowRemadeForOpenGlStaysOpen) {
   }
   SDL_DestroyRenderer(renderer);
   EXPECT_EQ(closeRequests, 0);
+  EXPECT_TRUE(IsWindow(window.handle()));
+}
+
+// The software back-end is for machines where OpenGL is poor: with it, nothing of OpenGL is loaded
+// (Mesa's software rasteriser alone is some 60 MB and a slower start). The hardware back-end on
+// the same display still loads it and draws.
+TEST(RealDesktop, TheSoftwareBackEndLoadsNoOpenGl) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  ASSERT_EQ(OpenGlFilesMapped(), std::vector<std::string>{}) << "loaded before the game started";
+  test_support::TempDirectory directory;
+  setenv("VORNEK_SOFTWARE", "1", 1);
+  const int started = StartGame();
+  unsetenv("VORNEK_SOFTWARE");
+  ASSERT_EQ(started, 0);
+  ASSERT_FALSE(UsingHardwarePath());
+  ResetBoard();
+  for (int frame = 0; frame < 10; ++frame) {
+    RunFrame();
+    ASSERT_EQ(PumpMessages(), 0);
+  }
+  EXPECT_EQ(OpenGlFilesMapped(), std::vector<std::string>{});
+  EXPECT_FALSE(SDL_GetWindowFlags(NativeWindowOf(EngineState.MainWindow)) & SDL_WINDOW_OPENGL);
+  EndEngine();
+  GraphicsState.softwareOnly = 0;
+  EXPECT_EQ(LiveBlockCount(), 0) << "engine blocks left after EndEngine";
+}
+
+TEST(RealDesktop, TheHardwareBackEndTakesOpenGlOnTheGameWindow) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  test_support::TempDirectory directory;
+  ASSERT_EQ(StartGame(), 0);
+  ASSERT_TRUE(UsingHardwarePath()) << "no OpenGL 3.3 on this display: the engine took its software back-end";
+  ResetBoard();
+  for (int frame = 0; frame < 10; ++frame) {
+    RunFrame();
+    ASSERT_EQ(PumpMessages(), 0);
+  }
+  SDL_Window* native = NativeWindowOf(EngineState.MainWindow);
+  ASSERT_NE(native, nullptr);
+  EXPECT_TRUE(SDL_GetWindowFlags(native) & SDL_WINDOW_OPENGL);
+  EXPECT_TRUE(SDL_GetWindowFlags(native) & SDL_WINDOW_SHOWN);
+  EXPECT_NE(OpenGlFilesMapped(), std::vector<std::string>{}) << "this check would not see OpenGL loaded";
+  EndEngine();
+  EXPECT_EQ(LiveBlockCount(), 0) << "engine blocks left after EndEngine";
+}
+
+// The window remade for OpenGL is the same window to the program and the player: same handle,
+// place, size, title, border and visibility, the keyboard focus it had, and what the player did
+// to the old one before it went (a move, a close) still arrives, in the right place.
+TEST(RealDesktop, AWindowRemadeForOpenGlCarriesOnAsTheSameWindow) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  ASSERT_TRUE(StartSdlVideo());
+  PlainWindow window(100, 50);
+  ASSERT_NE(window.handle(), nullptr);
+  SDL_Window* old = NativeWindowOf(window.handle());
+  ASSERT_NE(old, nullptr);
+  EXPECT_FALSE(SDL_GetWindowFlags(old) & SDL_WINDOW_OPENGL);
+  ASSERT_EQ(SDL_SetWindowInputFocus(old), 0) << SDL_GetError();
+  PumpFor(200);
+  ASSERT_TRUE(SDL_GetWindowFlags(old) & SDL_WINDOW_INPUT_FOCUS);
+
+  // Queued by the old window, read after it is gone.
+  SDL_Event motion{};
+  motion.type = SDL_MOUSEMOTION;
+  motion.motion.windowID = SDL_GetWindowID(old);
+  motion.motion.x = 10;
+  motion.motion.y = 20;
+  ASSERT_EQ(SDL_PushEvent(&motion), 1);
+  SDL_Event close{};
+  close.type = SDL_WINDOWEVENT;
+  close.window.windowID = SDL_GetWindowID(old);
+  close.window.event = SDL_WINDOWEVENT_CLOSE;
+  ASSERT_EQ(SDL_PushEvent(&close), 1);
+
+  SDL_Window* remade = OpenGlWindowOf(window.handle());
+  if (remade == nullptr) GTEST_SKIP() << "no OpenGL window on this display: " << SDL_GetError();
+  EXPECT_EQ(NativeWindowOf(window.handle()), remade);
+  EXPECT_TRUE(SDL_GetWindowFlags(remade) & SDL_WINDOW_OPENGL);
+  EXPECT_EQ(OpenGlWindowOf(window.handle()), remade) << "an OpenGL window is remade only once";
+  moves.clear();
+  closeRequests = 0;
+  PumpFor(300);
+  int x = 0, y = 0, width = 0, height = 0;
+  SDL_GetWindowPosition(remade, &x, &y);
+  SDL_GetWindowSize(remade, &width, &height);
+  EXPECT_EQ(x, 100);
+  EXPECT_EQ(y, 50);
+  EXPECT_EQ(width, 320);
+  EXPECT_EQ(height, 240);
+  EXPECT_STREQ(SDL_GetWindowTitle(remade), "desktop");
+  const Uint32 flags = SDL_GetWindowFlags(remade);
+  EXPECT_TRUE(flags & SDL_WINDOW_SHOWN);
+  EXPECT_TRUE(flags & SDL_WINDOW_BORDERLESS);
+  EXPECT_TRUE(flags & SDL_WINDOW_INPUT_FOCUS);
+  ASSERT_EQ(moves.size(), 1u);
+  EXPECT_EQ(moves[0].x, 10);
+  EXPECT_EQ(moves[0].y, 20);
+  EXPECT_EQ(closeRequests, 1);
   EXPECT_TRUE(IsWindow(window.handle()));
 }
 
