@@ -49,14 +49,20 @@ def display_usable():
 
 
 def find_window(pid, seconds=10):
+    """The game's visible window, once the same one has stood for half a second: the hardware
+    back-end replaces the window it starts with by one that can carry OpenGL."""
     deadline = time.monotonic() + seconds
+    seen, since = None, None
     while time.monotonic() < deadline:
         code, out = xdotool("search", "--onlyvisible", "--pid", pid)
         ids = out.split()
-        if code == 0 and ids:
-            return ids[0].decode()
-        time.sleep(0.1)
-    return None
+        current = ids[-1].decode() if code == 0 and ids else None
+        if current != seen:
+            seen, since = current, time.monotonic()
+        elif seen is not None and time.monotonic() - since >= 0.5:
+            return seen
+        time.sleep(0.05)
+    return seen
 
 
 def wait_exit(process, seconds=10):
