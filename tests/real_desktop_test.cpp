@@ -153,6 +153,9 @@ TEST(RealDesktop, TheSoftwareBackEndLoadsNoOpenGl) {
 
 TEST(RealDesktop, TheHardwareBackEndTakesOpenGlOnTheGameWindow) {
   if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  if (const char* software = std::getenv("VORNEK_SOFTWARE"); software != nullptr && std::string(software) == "1") {
+    GTEST_SKIP() << "VORNEK_SOFTWARE=1 keeps the engine off its hardware back-end";
+  }
   test_support::TempDirectory directory;
   ASSERT_EQ(StartGame(), 0);
   ASSERT_TRUE(UsingHardwarePath()) << "no OpenGL 3.3 on this display: the engine took its software back-end";
@@ -166,6 +169,33 @@ TEST(RealDesktop, TheHardwareBackEndTakesOpenGlOnTheGameWindow) {
   EXPECT_TRUE(SDL_GetWindowFlags(native) & SDL_WINDOW_OPENGL);
   EXPECT_TRUE(SDL_GetWindowFlags(native) & SDL_WINDOW_SHOWN);
   EXPECT_NE(OpenGlFilesMapped(), std::vector<std::string>{}) << "this check would not see OpenGL loaded";
+  EndEngine();
+  EXPECT_EQ(LiveBlockCount(), 0) << "engine blocks left after EndEngine";
+}
+
+// Where OpenGL cannot give the device (here Mesa told to offer only OpenGL 3.0), the engine takes
+// its software back-end, and the window it draws on is a plain one again: nothing of OpenGL is
+// left for the software back-end to carry.
+TEST(RealDesktop, WhereOpenGlRefusesTheDeviceTheSoftwareBackEndDrawsOnAPlainWindow) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  test_support::TempDirectory directory;
+  setenv("MESA_GL_VERSION_OVERRIDE", "3.0", 1);
+  const int started = StartGame();
+  unsetenv("MESA_GL_VERSION_OVERRIDE");
+  ASSERT_EQ(started, 0);
+  EXPECT_FALSE(UsingHardwarePath());
+  const HWND handle = EngineState.MainWindow;
+  ResetBoard();
+  for (int frame = 0; frame < 10; ++frame) {
+    RunFrame();
+    ASSERT_EQ(PumpMessages(), 0);
+  }
+  EXPECT_EQ(EngineState.MainWindow, handle);
+  SDL_Window* native = NativeWindowOf(handle);
+  ASSERT_NE(native, nullptr);
+  EXPECT_FALSE(SDL_GetWindowFlags(native) & SDL_WINDOW_OPENGL);
+  EXPECT_TRUE(SDL_GetWindowFlags(native) & SDL_WINDOW_SHOWN);
+  EXPECT_EQ(OpenGlWindowOf(handle), nullptr) << "OpenGL is tried once per window";
   EndEngine();
   EXPECT_EQ(LiveBlockCount(), 0) << "engine blocks left after EndEngine";
 }
