@@ -148,8 +148,8 @@ bool ReplaceSdlWindow(Window& window, bool openGl) {
   UpdateFullScreen(window);
   if (hadFocus && window.visible && !window.minimised) {
     SDL_RaiseWindow(created);
-    // Only a window on the screen can take the focus; without a window manager nobody else
-    // gives it.
+    // A window manager may keep a new window from taking the focus; this one only stands in
+    // for the window that had it.
     if (SDL_SetWindowInputFocus(created) != 0) {
       SDL_LogDebug(SDL_LOG_CATEGORY_VIDEO, "the remade window did not take the focus: %s", SDL_GetError());
     }
