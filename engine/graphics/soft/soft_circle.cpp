@@ -8,11 +8,11 @@
 #include <type_traits>
 
 #include "../../core/tracked_memory.h"
-#include "blit_table.h"
 #include "channel_tables.h"
-#include "pixel_loop_dispatch.h"
+#include "loop_table.h"
 #include "solid_runs.h"
 #include "soft_draw.h"
+#include "target_layout.h"
 
 namespace {
 
@@ -199,12 +199,14 @@ struct CircleCall {
   int fill;
 };
 
-template <class Format, int Stride, BlendKind Kind>
+// Each point mixed by the operation itself; with Tabulated (5:6:5 mixes only), outline points
+// are looked up in channel tables made once per circle.
+template <class Format, int Stride, BlendOp Op, bool Tabulated>
 struct CircleLoop {
   using Pixel = typename Format::Pixel;
 
   static void Run(const CircleTarget& t, const CircleCall& call, std::uint32_t color, int p) {
-    const BlendOp<Format, Kind> op(p);
+    const PixelBlend<Format, Op> op(p);
     const auto source = op.Prepare(color);
     constexpr std::ptrdiff_t pixelBytes = static_cast<std::ptrdiff_t>(sizeof(Pixel)) * Stride;
     if (!call.fill) {
@@ -223,12 +225,9 @@ struct CircleLoop {
           });
         }
       };
-      if constexpr (std::is_same_v<Format, Rgb565> && kTabulated<Kind>) {
-        // An outline has about 5.7 r points.
-        if (call.r >= 24 && !GeneralPixelLoopsOnly()) {
-          const ChannelTables<Kind> tables(op, source);
-          return outline([&](Pixel d) { return tables.Apply(d); });
-        }
+      if constexpr (Tabulated) {
+        const ChannelTables<Op> tables(op, source);
+        return outline([&](Pixel d) { return tables.Apply(d); });
       }
       return outline([&](Pixel d) { return op.Apply(d, source); });
     }
@@ -238,6 +237,14 @@ struct CircleLoop {
     });
   }
 };
+
+template <class Format, int Stride, BlendOp Op>
+using PlainCircleLoop = CircleLoop<Format, Stride, Op, false>;
+
+template <class Format, int Stride, BlendOp Op>
+using TabulatedCircleLoop = CircleLoop<Format, Stride, Op, std::is_same_v<Format, Rgb565> && kTabulated<Op>>;
+
+using CircleLoopFn = void (*)(const CircleTarget& t, const CircleCall& call, std::uint32_t color, int p);
 
 }  // namespace
 
@@ -268,13 +275,16 @@ void SoftDrawCircle(MEMIMG* target, const SoftDrawParams* params, int cx, int cy
     }
     t.flagTop = first;
   }
-  const BlendKind kind = ResolveBlendKind(params->blendMode, params->blendParam);
+  const BlendOp op = SimplifySolidBlend(params->blendMode, params->blendParam);
   const std::uint32_t source = ApplyBrightnessFor(layout, color, params->bright);
   const int p = params->blendParam;
   // Disc rows go to the solid-colour runs, except on 5:6:5 targets with alpha, stepped two units
   // a pixel, and with a parameter outside 0-255, which only the engine's own callers could pass.
-  if (fill && layout != TargetLayout::Rgb565WithAlpha && kind != BlendKind::Nothing && p >= 0 && p <= 255) {
-    SolidRunBatch batch(FindSolidRuns(layout == TargetLayout::Rgb32, kind), source, p);
+  const SolidRunsFn runs = fill && layout != TargetLayout::Rgb565WithAlpha && p >= 0 && p <= 255
+                               ? FindSolidRuns(SoftOperation::DiscRows, layout, op)
+                               : nullptr;
+  if (runs != nullptr) {
+    SolidRunBatch batch(runs, source, p);
     const int bytes = BytesPerTargetPixel(layout);
     WalkDiscRows(cx, cy, r, t, [&](Coord y, Coord first, std::ptrdiff_t count) {
       batch.Add(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch + static_cast<std::ptrdiff_t>(first) * bytes,
@@ -282,7 +292,14 @@ void SoftDrawCircle(MEMIMG* target, const SoftDrawParams* params, int cx, int cy
     });
     batch.Flush();
   } else {
-    RunPixelLoop<CircleLoop>(layout, kind, t, CircleCall{cx, cy, r, fill}, source, p);
+    // An outline has about 5.7 r points.
+    const bool manyPoints = !fill && r >= 24;
+    const auto loop = FindLoopAs<CircleLoopFn>(
+        {SoftOperation::Circle, SourceKind::Direct, layout, op, manyPoints ? kLongOption : std::uint8_t{0}});
+    if (loop != nullptr) loop(t, CircleCall{cx, cy, r, fill}, source, p);
   }
   TrackedFree(farFlags);
 }
+
+AnyLoop loop_instances::TabulatedCircles(const LoopKey& key) { return OneColourInstance<TabulatedCircleLoop>(key); }
+AnyLoop loop_instances::GeneralCircles(const LoopKey& key) { return OneColourInstance<PlainCircleLoop>(key); }
