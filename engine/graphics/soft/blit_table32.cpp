@@ -9,6 +9,6 @@ AnyLoop Blits(const LoopKey& key) {
   return key.destination == TargetLayout::Rgb32 ? FindVariant<32>(key) : Blits16(key);
 }
 
-AnyLoop SolidRuns(const LoopKey& key) { return VORNEK_BLIT_NS::blit_detail::solid_detail::FindSolidRuns(key); }
+AnyLoop SolidRuns(const LoopKey& key) { return VORNEK_BLIT_NS::blit_detail::solid_detail::SolidRunsFor(key); }
 
 }  // namespace loop_instances

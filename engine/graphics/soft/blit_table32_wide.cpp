@@ -9,6 +9,6 @@ AnyLoop WideBlits(const LoopKey& key) {
   return key.destination == TargetLayout::Rgb32 ? VORNEK_BLIT_NS::blit_detail::FindVariant<32>(key) : WideBlits16(key);
 }
 
-AnyLoop WideSolidRuns(const LoopKey& key) { return VORNEK_BLIT_NS::blit_detail::solid_detail::FindSolidRuns(key); }
+AnyLoop WideSolidRuns(const LoopKey& key) { return VORNEK_BLIT_NS::blit_detail::solid_detail::SolidRunsFor(key); }
 
 }  // namespace loop_instances

@@ -223,7 +223,7 @@ void SolidRuns(const SolidRun* runs, int n, std::uint32_t color, std::uint32_t p
 }
 
 // SolidRuns<Format, Op> for the key's layout (Rgb32 or Rgb565) and operation.
-inline AnyLoop FindSolidRuns(const LoopKey& key) {
+inline AnyLoop SolidRunsFor(const LoopKey& key) {
   auto at = [&]<class Format>() {
     return WithSolidBlendOp(key.op, []<BlendOp Op>() { return reinterpret_cast<AnyLoop>(&SolidRuns<Format, Op>); });
   };

@@ -41,11 +41,12 @@ using namespace loop_instances;
 //
 // To add a fast path: write its loop, a function beside it that returns the instance for a key
 // (null where it has none), and one row here, in the section of the instruction set it needs
-// and above any row that would take its keys. Nothing else changes: the general-path test run
-// covers it by the same lookup.
+// and above any row that would take its keys. Nothing else changes: the tests and their
+// general-path run reach it through the same lookup.
 constexpr LoopRow kRows[] = {
     // AVX2: 256-bit register groups.
     {Width::Avx2, Bit(SoftOperation::Blit), kImageTargets, kAnyOp, 0, &WideBlits},
+    // Plain rectangle fills are left to the C library's fill, in the SSE2 section.
     {Width::Avx2, Bit(SoftOperation::Fill), kImageTargets, kAnyOp & ~Bit(BlendOp::Copy), 0, &WideSolidRuns},
     {Width::Avx2, Bit(SoftOperation::DiscRows), kImageTargets, kAnyOp, 0, &WideSolidRuns},
     // SSE2, every x86-64 processor: 128-bit groups, and the scalar shortcuts.

@@ -211,7 +211,8 @@ struct CircleLoop {
     constexpr std::ptrdiff_t pixelBytes = static_cast<std::ptrdiff_t>(sizeof(Pixel)) * Stride;
     if (!call.fill) {
       auto outline = [&](auto apply) {
-        auto plot = [&](Coord x, Coord y) {
+        // Called for every point: kept inline, which the compiler does not always choose.
+        auto plot = [&](Coord x, Coord y) __attribute__((always_inline)) {
           Pixel* pixel = reinterpret_cast<Pixel*>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch +
                                                   static_cast<std::ptrdiff_t>(x) * pixelBytes);
           *pixel = apply(*pixel);
@@ -220,7 +221,7 @@ struct CircleLoop {
             call.cy + call.r < t.bottom) {
           WalkOutline<true>(call.cx, call.cy, call.r, t, plot);
         } else {
-          WalkOutline<false>(call.cx, call.cy, call.r, t, [&](Coord x, Coord y) {
+          WalkOutline<false>(call.cx, call.cy, call.r, t, [&](Coord x, Coord y) __attribute__((always_inline)) {
             if (x >= t.left && x < t.right && y >= t.top && y < t.bottom) plot(x, y);
           });
         }
