@@ -7,9 +7,11 @@
 
 #include "pixel_ops.h"
 
+constexpr bool IsTabulated(BlendOp op) {
+  return op == BlendOp::Alpha || op == BlendOp::InvertedAlpha || op == BlendOp::MultiplyAlpha;
+}
 template <BlendOp Op>
-constexpr bool kTabulated =
-    Op == BlendOp::Alpha || Op == BlendOp::InvertedAlpha || Op == BlendOp::MultiplyAlpha;
+constexpr bool kTabulated = IsTabulated(Op);
 
 template <BlendOp Op>
 class ChannelTables {

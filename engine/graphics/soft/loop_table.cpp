@@ -4,6 +4,8 @@
 #include <cstring>
 #include <span>
 
+#include "channel_tables.h"
+
 namespace {
 
 enum class Width : std::uint8_t { Avx2, Sse2, General };
@@ -18,8 +20,15 @@ constexpr std::uint32_t kImageTargets = Bit(TargetLayout::Rgb32) | Bit(TargetLay
 constexpr std::uint32_t k565Targets = Bit(TargetLayout::Rgb565) | Bit(TargetLayout::Rgb565WithAlpha);
 constexpr std::uint32_t kAnyTarget = ~0u;
 constexpr std::uint32_t kAnyOp = ~0u;
-// The 5:6:5 mixes whose results with one colour fit in three channel tables.
-constexpr std::uint32_t kTabulatedOps = Bit(BlendOp::Alpha) | Bit(BlendOp::InvertedAlpha) | Bit(BlendOp::MultiplyAlpha);
+// The 5:6:5 mixes that have channel tables.
+constexpr std::uint32_t TabulatedOps() {
+  std::uint32_t ops = 0;
+  for (int i = 0; i < static_cast<int>(BlendOp::Count); ++i) {
+    if (IsTabulated(static_cast<BlendOp>(i))) ops |= Bit(static_cast<BlendOp>(i));
+  }
+  return ops;
+}
+constexpr std::uint32_t kTabulatedOps = TabulatedOps();
 
 struct LoopRow {
   Width width;
