@@ -14,7 +14,7 @@
 #include "blit_test_support.h"
 #include "graphics/soft/blend_graph.h"
 #include "graphics/soft/blend_tables.h"
-#include "graphics/soft/blit_table.h"
+#include "graphics/soft/loop_table.h"
 #include "graphics/soft/soft_blit.h"
 #include "vornek.h"
 

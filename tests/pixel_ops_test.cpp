@@ -10,7 +10,7 @@
 #include "graphics/soft/blend_tables.h"
 #include "graphics/soft/pixel_ops.h"
 #include "graphics/soft/solid_runs.h"
-#include "graphics/soft/blit_table.h"
+#include "graphics/soft/loop_table.h"
 #include "soft_reference.h"
 #include "vornek.h"
 
@@ -21,31 +21,33 @@ class PixelOps : public ::testing::Test {
   static void SetUpTestSuite() { BuildSoftBlendTables(); }
 };
 
-template <class Format, BlendKind Kind>
-std::uint32_t ApplyKind(std::uint32_t d, std::uint32_t s, int p) {
-  const BlendOp<Format, Kind> op(p);
+template <class Format, BlendOp Op>
+std::uint32_t ApplyOp(std::uint32_t d, std::uint32_t s, int p) {
+  const PixelBlend<Format, Op> op(p);
   return op.Apply(static_cast<typename Format::Pixel>(d), op.Prepare(s));
 }
 
 template <class Format>
 std::uint32_t Apply(int mode, int p, std::uint32_t d, std::uint32_t s) {
-  switch (ResolveBlendKind(mode, p)) {
-    case BlendKind::Nothing:
+  switch (SimplifySolidBlend(mode, p)) {
+    case BlendOp::Nothing:
       return d;
-    case BlendKind::Copy:
-      return ApplyKind<Format, BlendKind::Copy>(d, s, p);
-    case BlendKind::Alpha:
-      return ApplyKind<Format, BlendKind::Alpha>(d, s, p);
-    case BlendKind::Add:
-      return ApplyKind<Format, BlendKind::Add>(d, s, p);
-    case BlendKind::Subtract:
-      return ApplyKind<Format, BlendKind::Subtract>(d, s, p);
-    case BlendKind::Multiply:
-      return ApplyKind<Format, BlendKind::Multiply>(d, s, p);
-    case BlendKind::InvertedAlpha:
-      return ApplyKind<Format, BlendKind::InvertedAlpha>(d, s, p);
-    case BlendKind::MultiplyAlpha:
-      return ApplyKind<Format, BlendKind::MultiplyAlpha>(d, s, p);
+    case BlendOp::Copy:
+      return ApplyOp<Format, BlendOp::Copy>(d, s, p);
+    case BlendOp::Alpha:
+      return ApplyOp<Format, BlendOp::Alpha>(d, s, p);
+    case BlendOp::Add:
+      return ApplyOp<Format, BlendOp::Add>(d, s, p);
+    case BlendOp::Subtract:
+      return ApplyOp<Format, BlendOp::Subtract>(d, s, p);
+    case BlendOp::Multiply:
+      return ApplyOp<Format, BlendOp::Multiply>(d, s, p);
+    case BlendOp::InvertedAlpha:
+      return ApplyOp<Format, BlendOp::InvertedAlpha>(d, s, p);
+    case BlendOp::MultiplyAlpha:
+      return ApplyOp<Format, BlendOp::MultiplyAlpha>(d, s, p);
+    default:  // the whole-pixel forms, which one colour never takes
+      break;
   }
   return d;
 }
@@ -116,7 +118,8 @@ TEST_F(PixelOps, MatchTheReferenceOnEveryMode) {
 }
 
 // Runs of every length up to a few registers, several to a batch, each between guard pixels
-// that must come through untouched, on the baseline and the wide loops.
+// that must come through untouched, as rectangle and as disc rows, on the baseline and the wide
+// loops.
 class SolidRuns : public PixelOps, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override { WideBlitsAllowed = GetParam(); }
@@ -126,14 +129,15 @@ class SolidRuns : public PixelOps, public ::testing::WithParamInterface<bool> {
 TEST_P(SolidRuns, MatchTheReference) {
   std::mt19937 random(777);
   constexpr int kGuard = 3;
-  for (bool is16 : {false, true}) {
+  for (auto [operation, is16] : {std::pair{SoftOperation::Fill, false}, std::pair{SoftOperation::Fill, true},
+                                 std::pair{SoftOperation::DiscRows, false}, std::pair{SoftOperation::DiscRows, true}}) {
     const std::size_t bytes = is16 ? 2 : 4;
     for (int mode : kModes) {
       for (int trial = 0; trial < 60; ++trial) {
         const int p = trial < 3 ? (trial == 0 ? 0 : trial == 1 ? 1 : 255) : static_cast<int>(random() % 256);
         const std::uint32_t s = random();
-        const BlendKind kind = ResolveBlendKind(mode, p);
-        if (kind == BlendKind::Nothing) continue;
+        const BlendOp op = SimplifySolidBlend(mode, p);
+        if (op == BlendOp::Nothing) continue;
         // Lengths 1 to 40 side by side in one buffer, each with guards on both sides.
         std::vector<int> lengths;
         for (int n = 1; n <= 40; ++n) lengths.push_back(n);
@@ -158,11 +162,13 @@ TEST_P(SolidRuns, MatchTheReference) {
         std::vector<std::uint8_t> storage(pixels.size() * bytes);
         for (std::size_t i = 0; i < pixels.size(); ++i) std::memcpy(&storage[i * bytes], &pixels[i], bytes);
         for (std::size_t k = 0; k < lengths.size(); ++k) runs.push_back({&storage[starts[k] * bytes], lengths[k]});
-        FindSolidRuns(!is16, kind)(runs.data(), static_cast<int>(runs.size()), s, static_cast<std::uint32_t>(p));
+        FindSolidRuns(operation, is16 ? TargetLayout::Rgb565 : TargetLayout::Rgb32, op)(
+            runs.data(), static_cast<int>(runs.size()), s, static_cast<std::uint32_t>(p));
         for (std::size_t i = 0; i < pixels.size(); ++i) {
           std::uint32_t got = 0;
           std::memcpy(&got, &storage[i * bytes], bytes);
-          ASSERT_EQ(got, want[i]) << (is16 ? "16" : "32") << "-bit mode " << mode << " p " << p << " pixel " << i
+          ASSERT_EQ(got, want[i]) << (operation == SoftOperation::Fill ? "fill " : "disc rows ") << (is16 ? "16" : "32")
+                                  << "-bit mode " << mode << " p " << p << " pixel " << i
                                   << std::hex << " s " << s;
         }
       }
@@ -170,16 +176,42 @@ TEST_P(SolidRuns, MatchTheReference) {
   }
 }
 
-// The second registration of this binary sets VORNEK_SOFT_GENERAL=1; unless the runs then leave
-// the vector loops, that registration proves nothing the first did not.
-TEST_F(PixelOps, GeneralSwitchLeavesTheVectorRuns) {
+// The second registration of this binary sets VORNEK_SOFT_GENERAL=1; unless every lookup then
+// takes the general row, that registration proves nothing the first did not. Without it, each
+// of these keys has a faster row.
+TEST_F(PixelOps, GeneralSwitchTakesOnlyTheGeneralRow) {
   const char* setting = std::getenv("VORNEK_SOFT_GENERAL");
   const bool general = setting != nullptr && std::strcmp(setting, "1") == 0;
-  for (BlendKind kind : {BlendKind::Copy, BlendKind::Alpha, BlendKind::MultiplyAlpha}) {
-    const SolidRunsFn runs32 = FindSolidRuns(true, kind), runs16 = FindSolidRuns(false, kind);
-    EXPECT_EQ(runs32 == FindSolidRuns32(kind) || runs32 == FindSolidRuns32Wide(kind), !general);
-    EXPECT_EQ(runs16 == FindSolidRuns16(kind) || runs16 == FindSolidRuns16Wide(kind), !general);
+  const LoopKey keys[] = {
+      {SoftOperation::Blit, SourceKind::Direct, TargetLayout::Rgb32, BlendOp::Copy, 0},
+      {SoftOperation::Blit, SourceKind::Keyed, TargetLayout::Rgb565, BlendOp::Alpha, 0},
+      {SoftOperation::Blit, SourceKind::Alpha, TargetLayout::Rgb32, BlendOp::Add, kGraphOption | kBrightOption},
+      {SoftOperation::Fill, SourceKind::Direct, TargetLayout::Rgb32, BlendOp::Copy, 0},
+      {SoftOperation::Fill, SourceKind::Direct, TargetLayout::Rgb565, BlendOp::MultiplyAlpha, 0},
+      {SoftOperation::DiscRows, SourceKind::Direct, TargetLayout::Rgb32, BlendOp::Alpha, 0},
+      {SoftOperation::Line, SourceKind::Direct, TargetLayout::Rgb565, BlendOp::Alpha, kLongOption},
+      {SoftOperation::Circle, SourceKind::Direct, TargetLayout::Rgb565WithAlpha, BlendOp::InvertedAlpha, kLongOption},
+  };
+  for (const LoopKey& key : keys) {
+    SCOPED_TRACE(static_cast<int>(key.operation));
+    ASSERT_NE(GeneralLoop(key), nullptr);
+    EXPECT_EQ(FindLoop(key) == GeneralLoop(key), general);
   }
+}
+
+// What no faster row covers, the general row serves: short lines, 32-bit outlines, additive lines.
+TEST_F(PixelOps, KeysWithoutAFastRowTakeTheGeneralRow) {
+  const LoopKey keys[] = {
+      {SoftOperation::Line, SourceKind::Direct, TargetLayout::Rgb565, BlendOp::Alpha, 0},
+      {SoftOperation::Line, SourceKind::Direct, TargetLayout::Rgb565, BlendOp::Add, kLongOption},
+      {SoftOperation::Circle, SourceKind::Direct, TargetLayout::Rgb32, BlendOp::Alpha, kLongOption},
+  };
+  for (const LoopKey& key : keys) {
+    ASSERT_NE(FindLoop(key), nullptr);
+    EXPECT_EQ(FindLoop(key), GeneralLoop(key));
+  }
+  // Nothing to draw has no loop at all.
+  EXPECT_EQ(FindLoop({SoftOperation::Line, SourceKind::Direct, TargetLayout::Rgb32, BlendOp::Nothing, 0}), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, SolidRuns, ::testing::Values(true, false),

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "graphics/soft/blend_tables.h"
-#include "graphics/soft/blit_table.h"
+#include "graphics/soft/loop_table.h"
 #include "graphics/soft/mem_img.h"
 #include "graphics/soft/soft_draw.h"
 #include "soft_reference.h"

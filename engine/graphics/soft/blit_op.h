@@ -1,26 +1,13 @@
-// The blend operations and source kinds that pick a blit loop.
+// The source kinds of the blits and the signatures of the loops the loop table names.
 #pragma once
 
 #include <cstdint>
 
-// The blend operation after the request has been simplified once per call.
-enum class BlitOp : int {
-  Copy,           // BlendModeNone, and BlendModeAlpha with p = 255
-  Alpha,          // mix with p as a weight
-  AlphaHalf,      // p = 128 without source alpha, graph or brightness: whole-pixel average
-  Add,            // source scaled by p, packed saturating add
-  AddBytes,       // p = 255 without source alpha, graph or brightness, 32-bit: byte saturation
-  Subtract,
-  SubtractBytes,
-  Multiply,
-  InvertedAlpha,  // Alpha on the complemented source
-  MultiplyAlpha,  // product mixed toward the destination with p
-  Count
-};
+#include "blend_op.h"
 
 // How a source pixel is read and whether it can be skipped.
 enum class SourceKind : int {
-  Direct,        // the pixel as stored, nothing skipped
+  Direct,        // the pixel as stored, nothing skipped; the colour of one-colour operations
   DirectWide,    // Color16 stored in 32 bits (alpha image drawn as opaque)
   Keyed,         // skipped when the whole value equals transColor
   Palette,       // an index into the palette
@@ -36,7 +23,6 @@ struct BlitContext {
   const std::uint32_t* palette;
   const std::uint8_t* graphTable;
   std::uint32_t bright[3];  // blue, green, red factors (channel order)
-  bool general;             // per pixel only: see GeneralPixelLoopsOnly
 };
 
 using BlitSpanFn = void (*)(std::uint8_t* dst, const std::uint8_t* src, const std::uint8_t* graph, int count,

@@ -4,49 +4,13 @@
 #include <cstring>
 
 #include "blend_graph.h"
-#include "blit_table.h"
+#include "loop_table.h"
 #include "vornek.h"
 
 namespace {
 
 // Palette of the image being drawn, copied at the start of each call.
 std::uint32_t PaletteScratch[256];
-
-// The operation a mode and parameter amount to for this source; false when nothing changes.
-bool ResolveOp(int mode, int p, int bits, bool sourceAlpha, bool graph, bool bright, BlitOp* op) {
-  const bool plain = !sourceAlpha && !graph && !bright;
-  switch (mode) {
-    case BlendModeNone:
-      *op = BlitOp::Copy;
-      return true;
-    case BlendModeAlpha:
-      if (p == 0) return false;
-      *op = p == 255 ? BlitOp::Copy : (p == 128 && plain) ? BlitOp::AlphaHalf : BlitOp::Alpha;
-      return true;
-    case BlendModeAdd:
-    case BlendModeSubtract: {
-      if (p == 0) return false;
-      const bool add = mode == BlendModeAdd;
-      if (p == 255 && plain && bits == 32) {
-        *op = add ? BlitOp::AddBytes : BlitOp::SubtractBytes;
-      } else {
-        *op = add ? BlitOp::Add : BlitOp::Subtract;
-      }
-      return true;
-    }
-    case BlendModeMultiply:
-      *op = BlitOp::Multiply;
-      return true;
-    case BlendModeInvertedAlpha:
-      *op = BlitOp::InvertedAlpha;
-      return true;
-    case BlendModeMultiplyAlpha:
-      *op = BlitOp::MultiplyAlpha;
-      return true;
-    default:
-      return false;
-  }
-}
 
 std::int32_t Clamp32(std::int64_t v) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
@@ -95,8 +59,8 @@ bool PlanBlit(const MEMIMG* dst, const MEMIMG* src, int transparent, const MEMIM
   const bool sourceAlpha = s->hasAlpha != 0 && !s->paletted;
   const bool bright = !(params.bright[0] == 255 && params.bright[1] == 255 && params.bright[2] == 255);
   const int p = std::clamp(params.blendParam, 0, 255);
-  BlitOp op;
-  if (!ResolveOp(params.blendMode, p, bits, sourceAlpha, hasGraph, bright, &op)) return false;
+  const BlendOp op = SimplifyBlend(params.blendMode, p, !sourceAlpha && !hasGraph && !bright, bits);
+  if (op == BlendOp::Nothing) return false;
 
   plan->area = TargetArea(dst, params);
   plan->bits = bits;
@@ -108,7 +72,6 @@ bool PlanBlit(const MEMIMG* dst, const MEMIMG* src, int transparent, const MEMIM
   plan->ctx.bright[1] = params.bright[1];
   plan->ctx.bright[2] = params.bright[0];
   plan->ctx.palette = PaletteScratch;
-  plan->ctx.general = GeneralPixelLoopsOnly();
 
   const bool keyed = transparent == 1;
   const SourceKind direct = (bits == 16 && sourceAlpha) ? SourceKind::DirectWide : SourceKind::Direct;
@@ -124,7 +87,7 @@ bool PlanBlit(const MEMIMG* dst, const MEMIMG* src, int transparent, const MEMIM
     if (keyed) {
       pixelKind = SourceKind::AlphaKeyed;
     } else {
-      pixelKind = (op == BlitOp::Copy && !hasGraph) ? direct : SourceKind::Alpha;
+      pixelKind = (op == BlendOp::Copy && !hasGraph) ? direct : SourceKind::Alpha;
     }
     opaqueKind = direct;
     plan->srcBytes = 4;

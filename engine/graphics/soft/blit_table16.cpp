@@ -1,7 +1,7 @@
 #include "blit_table_impl.h"
 
-BlitSpanFn FindBlitSpan16(BlitOp op, SourceKind kind, bool graph, bool bright) {
-  return VORNEK_BLIT_NS::blit_detail::FindVariant<16>(op, kind, graph, bright);
-}
+namespace loop_instances {
 
-SolidRunsFn FindSolidRuns16(BlendKind kind) { return VORNEK_BLIT_NS::blit_detail::solid_detail::FindSolidRuns<Rgb565>(kind); }
+AnyLoop Blits16(const LoopKey& key) { return VORNEK_BLIT_NS::blit_detail::FindVariant<16>(key); }
+
+}  // namespace loop_instances

@@ -2,6 +2,8 @@
 #define VORNEK_BLIT_WIDE 1
 #include "blit_table_impl.h"
 
-BlitSpanFn FindBlitSpan16Wide(BlitOp op, SourceKind kind, bool graph, bool bright) {
-  return VORNEK_BLIT_NS::blit_detail::FindVariant<16>(op, kind, graph, bright);
-}
+namespace loop_instances {
+
+AnyLoop WideBlits16(const LoopKey& key) { return VORNEK_BLIT_NS::blit_detail::FindVariant<16>(key); }
+
+}  // namespace loop_instances

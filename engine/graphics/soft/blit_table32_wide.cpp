@@ -3,13 +3,12 @@
 #define VORNEK_BLIT_WIDE 1
 #include "blit_table_impl.h"
 
-BlitSpanFn FindBlitSpan32Wide(BlitOp op, SourceKind kind, bool graph, bool bright) {
-  return VORNEK_BLIT_NS::blit_detail::FindVariant<32>(op, kind, graph, bright);
+namespace loop_instances {
+
+AnyLoop WideBlits(const LoopKey& key) {
+  return key.destination == TargetLayout::Rgb32 ? VORNEK_BLIT_NS::blit_detail::FindVariant<32>(key) : WideBlits16(key);
 }
 
-SolidRunsFn FindSolidRuns32Wide(BlendKind kind) {
-  return VORNEK_BLIT_NS::blit_detail::solid_detail::FindSolidRuns<Rgb32>(kind);
-}
-SolidRunsFn FindSolidRuns16Wide(BlendKind kind) {
-  return VORNEK_BLIT_NS::blit_detail::solid_detail::FindSolidRuns<Rgb565>(kind);
-}
+AnyLoop WideSolidRuns(const LoopKey& key) { return VORNEK_BLIT_NS::blit_detail::solid_detail::SolidRunsFor(key); }
+
+}  // namespace loop_instances

@@ -1,5 +1,6 @@
-// Builds the table of BlitSpan instances for one destination format. Included once per format
-// so that the two halves compile in parallel.
+// The BlitSpan instances for one destination format, and the solid-colour runs, as the loop
+// table's rows name them. Included once per format and width (and once for the general
+// per-pixel blits), so that the parts compile in parallel and share one source.
 #pragma once
 
 #include <algorithm>
@@ -8,22 +9,23 @@
 
 #include "blit_kernel.h"
 #include "blit_table.h"
+#include "loop_table.h"
 #include "pixel_ops.h"
 
 namespace VORNEK_BLIT_NS::blit_detail {
 
-constexpr int OpCount = static_cast<int>(BlitOp::Count);
+constexpr int OpCount = static_cast<int>(BlendOp::Count);
 constexpr int KindCount = static_cast<int>(SourceKind::Count);
 constexpr int VariantCount = OpCount * KindCount * 4;
 
-template <int Bits, int Index>
+template <int Bits, bool PerPixel, int Index>
 constexpr BlitSpanFn VariantAt() {
-  constexpr BlitOp op = static_cast<BlitOp>(Index / (KindCount * 4));
+  constexpr BlendOp op = static_cast<BlendOp>(Index / (KindCount * 4));
   constexpr SourceKind kind = static_cast<SourceKind>(Index / 4 % KindCount);
   constexpr bool graph = (Index & 2) != 0;
   constexpr bool bright = (Index & 1) != 0;
   if constexpr (BlitVariantExists(Bits, op, kind, graph, bright)) {
-    return &BlitSpan<Bits, op, kind, graph, bright>;
+    return &BlitSpan<Bits, op, kind, graph, bright, PerPixel>;
   } else {
     return nullptr;
   }
@@ -35,16 +37,17 @@ struct VariantTable {
   BlitSpanFn entries[VariantCount];
 };
 
-template <int Bits, std::size_t... I>
+template <int Bits, bool PerPixel, std::size_t... I>
 constexpr VariantTable MakeVariantTable(std::index_sequence<I...>) {
-  return {{VariantAt<Bits, static_cast<int>(I)>()...}};
+  return {{VariantAt<Bits, PerPixel, static_cast<int>(I)>()...}};
 }
 
-template <int Bits>
-BlitSpanFn FindVariant(BlitOp op, SourceKind kind, bool graph, bool bright) {
-  static constexpr auto table = MakeVariantTable<Bits>(std::make_index_sequence<VariantCount>());
-  const int index = (static_cast<int>(op) * KindCount + static_cast<int>(kind)) * 4 + (graph ? 2 : 0) + (bright ? 1 : 0);
-  return table.entries[index];
+template <int Bits, bool PerPixel = false>
+AnyLoop FindVariant(const LoopKey& key) {
+  static constexpr auto table = MakeVariantTable<Bits, PerPixel>(std::make_index_sequence<VariantCount>());
+  const int index = (static_cast<int>(key.op) * KindCount + static_cast<int>(key.source)) * 4 +
+                    ((key.options & kGraphOption) ? 2 : 0) + ((key.options & kBrightOption) ? 1 : 0);
+  return reinterpret_cast<AnyLoop>(table.entries[index]);
 }
 
 // ---- Runs of one colour ------------------------------------------------------------------
@@ -53,46 +56,26 @@ namespace solid_detail {
 
 using namespace blit_vector;
 
-// The blit operation that gives the same pixels as a solid-colour kind, for the vector loop.
-constexpr BlitOp VectorOpFor(BlendKind kind) {
-  switch (kind) {
-    case BlendKind::Alpha:
-      return BlitOp::Alpha;
-    case BlendKind::Add:
-      return BlitOp::Add;
-    case BlendKind::Subtract:
-      return BlitOp::Subtract;
-    case BlendKind::Multiply:
-      return BlitOp::Multiply;
-    case BlendKind::InvertedAlpha:
-      return BlitOp::InvertedAlpha;
-    case BlendKind::MultiplyAlpha:
-      return BlitOp::MultiplyAlpha;
-    default:
-      return BlitOp::Copy;
-  }
-}
-
 // 5:6:5 pixels under the solid-colour forms that step by SignedScaleTable.
-template <BlendKind Kind>
+template <BlendOp Op>
 Reg SignedStepFill16(Reg d, Reg s, const Constants& c) {
   const Channels16 dc = Split16(d);
-  Channels16 target = Split16(Kind == BlendKind::InvertedAlpha ? Xor(s, Splat16(0xFFFFu)) : s);
-  if constexpr (Kind == BlendKind::MultiplyAlpha) {
+  Channels16 target = Split16(Op == BlendOp::InvertedAlpha ? Xor(s, Splat16(0xFFFFu)) : s);
+  if constexpr (Op == BlendOp::MultiplyAlpha) {
     target = {Srl16(Mullo16(target.r, dc.r), 5), Srl16(Mullo16(target.g, dc.g), 6),
               Srl16(Mullo16(target.b, dc.b), 5)};
   }
   return Join16({SignedStep(target.r, dc.r, c), SignedStep(target.g, dc.g, c), SignedStep(target.b, dc.b, c)});
 }
 
-template <class Format, BlendKind Kind>
+template <class Format, BlendOp Op>
 Reg FillVector(Reg d, Reg s, const Constants& c) {
   constexpr bool signedStep =
-      Kind == BlendKind::Alpha || Kind == BlendKind::InvertedAlpha || Kind == BlendKind::MultiplyAlpha;
+      Op == BlendOp::Alpha || Op == BlendOp::InvertedAlpha || Op == BlendOp::MultiplyAlpha;
   if constexpr (std::is_same_v<Format, Rgb565> && signedStep) {
-    return SignedStepFill16<Kind>(d, s, c);
+    return SignedStepFill16<Op>(d, s, c);
   } else {
-    return Blend<std::is_same_v<Format, Rgb32> ? 32 : 16, VectorOpFor(Kind)>(d, s, c);
+    return Blend<std::is_same_v<Format, Rgb32> ? 32 : 16, Op>(d, s, c);
   }
 }
 
@@ -116,11 +99,11 @@ struct Chunk16 {
 };
 
 // A register of pixels blended with one colour: the forms above with the colour spread once.
-template <class Format, BlendKind Kind>
+template <class Format, BlendOp Op>
 struct SolidKernel {
   SolidKernel(std::uint32_t color, std::uint32_t p)
       : constants(MakeConstants(p)), source(sizeof(typename Format::Pixel) == 4 ? Splat32(color) : Splat16(color)) {}
-  Reg operator()(Reg d) const { return FillVector<Format, Kind>(d, source, constants); }
+  Reg operator()(Reg d) const { return FillVector<Format, Op>(d, source, constants); }
   Constants constants;
   Reg source;
 };
@@ -138,16 +121,16 @@ inline Reg HighLanes(std::uint32_t c, std::uint32_t f, std::uint32_t filler) {
   return Set32(filler << 16 | f * (c >> 8 & 0xFFu));
 }
 
-template <BlendKind Kind>
-  requires(Kind == BlendKind::Alpha || Kind == BlendKind::InvertedAlpha)
-struct SolidKernel<Rgb32, Kind> {
+template <BlendOp Op>
+  requires(Op == BlendOp::Alpha || Op == BlendOp::InvertedAlpha)
+struct SolidKernel<Rgb32, Op> {
   // d × (256 − p) + s × p per byte.
   SolidKernel(std::uint32_t color, std::uint32_t p)
       : keepLow(Set16(256 - p)),
         keepHigh(Set32(256u << 16 | (256 - p))),
         addLow(LowLanes(Source(color), p)),
         addHigh(HighLanes(Source(color), p, 0)) {}
-  static std::uint32_t Source(std::uint32_t color) { return Kind == BlendKind::InvertedAlpha ? ~color : color; }
+  static std::uint32_t Source(std::uint32_t color) { return Op == BlendOp::InvertedAlpha ? ~color : color; }
   Reg operator()(Reg d) const {
     return JoinByteLanes(Srl16(Add16(Mullo16(ByteLanesLow(d), keepLow), addLow), 8),
                          Add16(Mullo16(ByteLanesHigh(d), keepHigh), addHigh));
@@ -156,7 +139,7 @@ struct SolidKernel<Rgb32, Kind> {
 };
 
 template <>
-struct SolidKernel<Rgb32, BlendKind::Multiply> {
+struct SolidKernel<Rgb32, BlendOp::Multiply> {
   // d × s >> 8 per byte.
   SolidKernel(std::uint32_t color, std::uint32_t) : low(LowLanes(color, 1)), high(HighLanes(color, 1, 256)) {}
   Reg operator()(Reg d) const {
@@ -166,7 +149,7 @@ struct SolidKernel<Rgb32, BlendKind::Multiply> {
 };
 
 template <>
-struct SolidKernel<Rgb32, BlendKind::MultiplyAlpha> {
+struct SolidKernel<Rgb32, BlendOp::MultiplyAlpha> {
   // m = d × s >> 8, then d × (256 − p) + m × p, written as d × 256 − (d − m) × p so that one
   // product does the mix; every term stays within 0 to 255 × 256. m is the multiply-high of d
   // by s × 256. In the high lanes d × 256 is d itself with the low byte cleared, and the filler
@@ -213,12 +196,12 @@ inline void CopyShort(std::uint8_t* to, const std::uint8_t* from, std::size_t si
 // Every run in whole register groups. The last group of a run overlaps the one before it; it is
 // read before any group is written, so the pixels they share come out the same from both, and
 // stored last. A run shorter than a register is blended in a copy.
-template <class Format, BlendKind Kind>
+template <class Format, BlendOp Op>
 void SolidRuns(const SolidRun* runs, int n, std::uint32_t color, std::uint32_t p) {
   using Pixel = typename Format::Pixel;
   constexpr int bytes = static_cast<int>(sizeof(Pixel));
   constexpr int lanes = static_cast<int>(sizeof(Reg)) / bytes;
-  const SolidKernel<Format, Kind> kernel(color, p);
+  const SolidKernel<Format, Op> kernel(color, p);
   for (int k = 0; k < n && k < kPrefetchAhead; ++k) PrefetchRun(runs[k], bytes);
   for (int k = 0; k < n; ++k) {
     if (k + kPrefetchAhead < n) PrefetchRun(runs[k + kPrefetchAhead], bytes);
@@ -239,15 +222,19 @@ void SolidRuns(const SolidRun* runs, int n, std::uint32_t color, std::uint32_t p
   }
 }
 
-template <class Format>
-SolidRunsFn FindSolidRuns(BlendKind kind) {
-  return WithBlendKind(kind, []<BlendKind Kind>() -> SolidRunsFn {
-    if constexpr (Kind == BlendKind::Nothing) {
+// SolidRuns<Format, Op> for the key's layout (Rgb32 or Rgb565) and operation.
+inline AnyLoop SolidRunsFor(const LoopKey& key) {
+  auto at = [&]<class Format>() {
+    return WithSolidBlendOp(key.op, []<BlendOp Op>() { return reinterpret_cast<AnyLoop>(&SolidRuns<Format, Op>); });
+  };
+  switch (key.destination) {
+    case TargetLayout::Rgb32:
+      return at.template operator()<Rgb32>();
+    case TargetLayout::Rgb565:
+      return at.template operator()<Rgb565>();
+    default:
       return nullptr;
-    } else {
-      return &SolidRuns<Format, Kind>;
-    }
-  });
+  }
 }
 
 }  // namespace solid_detail

@@ -219,58 +219,58 @@ inline Reg SignedStep(Reg s, Reg d, const Constants& c) {
 
 // The new pixels for destination d and source s under an operation without per-pixel weights.
 // BelowWhole promises p < 255, which spares the 32-bit add and subtract a step.
-template <int Bits, BlitOp Op, bool BelowWhole = false>
+template <int Bits, BlendOp Op, bool BelowWhole = false>
 inline Reg Blend(Reg d, Reg s, const Constants& c) {
-  if constexpr (Op == BlitOp::Copy) {
+  if constexpr (Op == BlendOp::Copy) {
     return s;
-  } else if constexpr (Op == BlitOp::AlphaHalf) {
+  } else if constexpr (Op == BlendOp::AlphaHalf) {
     const Reg half = Bits == 32 ? Splat32(0x7F7F7Fu) : Splat16(0x7BEFu);
     if constexpr (Bits == 32) {
       return Add32(And(Srl32(s, 1), half), And(Srl32(d, 1), half));
     } else {
       return Add16(And(Srl16(s, 1), half), And(Srl16(d, 1), half));
     }
-  } else if constexpr (Op == BlitOp::AddBytes) {
+  } else if constexpr (Op == BlendOp::AddBytes) {
     return AddSatU8(d, s);
-  } else if constexpr (Op == BlitOp::SubtractBytes) {
+  } else if constexpr (Op == BlendOp::SubtractBytes) {
     return SubSatU8(d, s);
   } else if constexpr (Bits == 32) {
-    if constexpr (Op == BlitOp::Alpha || Op == BlitOp::InvertedAlpha) {
+    if constexpr (Op == BlendOp::Alpha || Op == BlendOp::InvertedAlpha) {
       // Mixed in place, without unpacking: x & 0x00FF00FF holds blue and red in 16-bit lanes,
       // x >> 8 green and the filler. The high lanes' results are wanted in their upper byte,
       // where they already are before the shift; the filler is weighted 256 against a source
       // weighted 0, which gives it back unchanged.
-      const Reg source = Op == BlitOp::InvertedAlpha ? Xor(s, Splat32(0xFFFFFFu)) : s;
+      const Reg source = Op == BlendOp::InvertedAlpha ? Xor(s, Splat32(0xFFFFFFu)) : s;
       const Reg byteLow = Splat32(0xFF00FFu);
       const Reg low = Srl16(Add16(Mullo16(And(d, byteLow), c.inverseP), Mullo16(And(source, byteLow), c.p)), 8);
       const Reg high = Add16(Mullo16(Srl16(d, 8), c.inversePFiller), Mullo16(Srl16(source, 8), c.pLow));
       return Or(low, And(high, Splat16(0xFF00u)));
-    } else if constexpr (Op == BlitOp::Add) {
+    } else if constexpr (Op == BlendOp::Add) {
       return PackedAdd32(d, BelowWhole ? Scale32BelowWhole(s, c) : Scale32(s, c));
-    } else if constexpr (Op == BlitOp::Subtract) {
+    } else if constexpr (Op == BlendOp::Subtract) {
       return PackedSubtract32(d, BelowWhole ? Scale32BelowWhole(s, c) : Scale32(s, c));
-    } else if constexpr (Op == BlitOp::Multiply) {
+    } else if constexpr (Op == BlendOp::Multiply) {
       return KeepFiller32(PerChannel32(s, d, [](Reg sw, Reg dw) { return Srl16(Mullo16(sw, dw), 8); }), d);
-    } else if constexpr (Op == BlitOp::MultiplyAlpha) {
+    } else if constexpr (Op == BlendOp::MultiplyAlpha) {
       return KeepFiller32(PerChannel32(s, d, [&](Reg sw, Reg dw) {
                             return Mix(Srl16(Mullo16(sw, dw), 8), dw, c);
                           }),
                           d);
     }
   } else {
-    if constexpr (Op == BlitOp::Alpha || Op == BlitOp::InvertedAlpha) {
-      const Channels16 sc = Split16(Op == BlitOp::InvertedAlpha ? Xor(s, Splat16(0xFFFFu)) : s);
+    if constexpr (Op == BlendOp::Alpha || Op == BlendOp::InvertedAlpha) {
+      const Channels16 sc = Split16(Op == BlendOp::InvertedAlpha ? Xor(s, Splat16(0xFFFFu)) : s);
       const Channels16 dc = Split16(d);
       return Join16({Mix63(sc.r, dc.r, c), Mix63(sc.g, dc.g, c), Mix63(sc.b, dc.b, c)});
-    } else if constexpr (Op == BlitOp::Add) {
+    } else if constexpr (Op == BlendOp::Add) {
       return PackedAdd16(d, Scale16(s, c));
-    } else if constexpr (Op == BlitOp::Subtract) {
+    } else if constexpr (Op == BlendOp::Subtract) {
       return PackedSubtract16(d, Scale16(s, c));
-    } else if constexpr (Op == BlitOp::Multiply || Op == BlitOp::MultiplyAlpha) {
+    } else if constexpr (Op == BlendOp::Multiply || Op == BlendOp::MultiplyAlpha) {
       const Channels16 sc = Split16(s), dc = Split16(d);
       const Channels16 m{Srl16(Mullo16(sc.r, dc.r), 5), Srl16(Mullo16(sc.g, dc.g), 6),
                          Srl16(Mullo16(sc.b, dc.b), 5)};
-      if constexpr (Op == BlitOp::Multiply) return Join16(m);
+      if constexpr (Op == BlendOp::Multiply) return Join16(m);
       return Join16({Mix(m.r, dc.r, c), Mix(m.g, dc.g, c), Mix(m.b, dc.b, c)});
     }
   }

@@ -7,16 +7,18 @@
 
 #include "pixel_ops.h"
 
-template <BlendKind Kind>
-constexpr bool kTabulated =
-    Kind == BlendKind::Alpha || Kind == BlendKind::InvertedAlpha || Kind == BlendKind::MultiplyAlpha;
+constexpr bool IsTabulated(BlendOp op) {
+  return op == BlendOp::Alpha || op == BlendOp::InvertedAlpha || op == BlendOp::MultiplyAlpha;
+}
+template <BlendOp Op>
+constexpr bool kTabulated = IsTabulated(Op);
 
-template <BlendKind Kind>
+template <BlendOp Op>
 class ChannelTables {
  public:
   // Worked out by the operation itself, on 64 pixels whose green runs through all its values
   // and whose red and blue are half of it: every red and blue value comes up, at even greens.
-  ChannelTables(const BlendOp<Rgb565, Kind>& op, typename BlendOp<Rgb565, Kind>::Prepared source) {
+  ChannelTables(const PixelBlend<Rgb565, Op>& op, typename PixelBlend<Rgb565, Op>::Prepared source) {
     for (std::uint16_t g = 0; g < 64; ++g) {
       const std::uint16_t half = g >> 1;
       const std::uint16_t out = op.Apply(static_cast<std::uint16_t>(half << 11 | g << 5 | half), source);

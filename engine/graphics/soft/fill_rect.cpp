@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "blit_plan.h"
-#include "blit_table.h"
+#include "loop_table.h"
 #include "pixel_ops.h"
 #include "soft_blit.h"
 #include "solid_runs.h"
@@ -25,16 +25,15 @@ void JoinWholeRows(const MEMIMG* dst, Rect* r, std::size_t pixelBytes) {
 }
 
 // Plain fills go through the C library's wide-character fill, which uses the widest stores the
-// processor has; 16-bit rows as pixel pairs, with an odd pixel at either end.
+// processor has; 16-bit runs as pixel pairs, with an odd pixel at either end.
 template <class Format>
-void FillRowsPlain(MEMIMG* dst, Rect r, std::uint32_t color) {
+void PlainRuns(const SolidRun* runs, int count, std::uint32_t color, std::uint32_t) {
   using Pixel = typename Format::Pixel;
-  JoinWholeRows(dst, &r, sizeof(Pixel));
-  const int n = r.right - r.left;
   const Pixel value = static_cast<Pixel>(color);
   const std::uint32_t pattern = sizeof(Pixel) == 4 ? color : (color & 0xFFFFu) * 0x10001u;
-  for (int y = r.top; y < r.bottom; ++y) {
-    std::uint8_t* row = PixelAt(dst, r.left, y, sizeof(Pixel));
+  for (int k = 0; k < count; ++k) {
+    std::uint8_t* row = runs[k].row;
+    const int n = runs[k].count;
     int i = 0;
     const std::uintptr_t misalign = reinterpret_cast<std::uintptr_t>(row) % 4;
     if (misalign == 2 && sizeof(Pixel) == 2 && n > 0) {
@@ -52,15 +51,13 @@ void FillRowsPlain(MEMIMG* dst, Rect r, std::uint32_t color) {
 }
 
 template <class Format>
-void FillWith(BlendKind kind, MEMIMG* dst, Rect r, std::uint32_t color, int p) {
-  if (kind == BlendKind::Nothing) return;
-  if (kind == BlendKind::Copy && !GeneralPixelLoopsOnly()) {
-    FillRowsPlain<Format>(dst, r, color);
-    return;
-  }
+void FillWith(BlendOp op, MEMIMG* dst, Rect r, std::uint32_t color, int p) {
   using Pixel = typename Format::Pixel;
+  const SolidRunsFn runs =
+      FindSolidRuns(SoftOperation::Fill, std::is_same_v<Format, Rgb32> ? TargetLayout::Rgb32 : TargetLayout::Rgb565, op);
+  if (runs == nullptr) return;
   JoinWholeRows(dst, &r, sizeof(Pixel));
-  SolidRunBatch batch(FindSolidRuns(std::is_same_v<Format, Rgb32>, kind), color, p);
+  SolidRunBatch batch(runs, color, p);
   for (int y = r.top; y < r.bottom; ++y) batch.Add(PixelAt(dst, r.left, y, sizeof(Pixel)), r.right - r.left);
   batch.Flush();
 }
@@ -77,13 +74,25 @@ void SoftFillRect(MEMIMG* dst, const Rect* rect, std::uint32_t color, const Soft
   if (r.left >= r.right || r.top >= r.bottom) return;
 
   const int p = std::clamp(params.blendParam, 0, 255);
-  const BlendKind kind = ResolveBlendKind(params.blendMode, p);
+  const BlendOp op = SimplifySolidBlend(params.blendMode, p);
   const bool bright = !IsFullBrightness(params.bright);
   if (dst->shared->colorType == Color32) {
     if (bright) color = ApplyBrightness(Rgb32{}, color, params.bright);
-    FillWith<Rgb32>(kind, dst, r, color, p);
+    FillWith<Rgb32>(op, dst, r, color, p);
   } else {
     if (bright) color = ApplyBrightness(Rgb565{}, color, params.bright);
-    FillWith<Rgb565>(kind, dst, r, color, p);
+    FillWith<Rgb565>(op, dst, r, color, p);
+  }
+}
+
+AnyLoop loop_instances::PlainFillRuns(const LoopKey& key) {
+  if (key.op != BlendOp::Copy) return nullptr;
+  switch (key.destination) {
+    case TargetLayout::Rgb32:
+      return reinterpret_cast<AnyLoop>(&PlainRuns<Rgb32>);
+    case TargetLayout::Rgb565:
+      return reinterpret_cast<AnyLoop>(&PlainRuns<Rgb565>);
+    default:
+      return nullptr;
   }
 }

@@ -1,7 +1,7 @@
 // Per-pixel blend operations of the software renderer, on 32-bit XRGB and 16-bit 5:6:5 pixels.
 //
-// A request (blend mode, parameter p) is first reduced with ResolveBlendKind, which folds the
-// cases that draw nothing or plainly copy. A BlendOp<Format, Kind> is then made once for p; its
+// A request (blend mode, parameter p) is first reduced with SimplifySolidBlend, which folds the
+// cases that draw nothing or plainly copy. A PixelBlend<Format, Op> is then made once for p; its
 // Prepare(s) does the work that depends only on the source pixel, and Apply(d, prepared) gives
 // the new destination pixel. Loops with one colour prepare once; blits prepare per pixel.
 //
@@ -13,6 +13,7 @@
 #include <cstdint>
 
 #include "vornek.h"
+#include "blend_op.h"
 #include "blend_tables.h"
 
 struct Rgb32 {
@@ -21,56 +22,6 @@ struct Rgb32 {
 struct Rgb565 {
   using Pixel = std::uint16_t;
 };
-
-enum class BlendKind { Nothing, Copy, Alpha, Add, Subtract, Multiply, InvertedAlpha, MultiplyAlpha };
-
-// Turns a kind known at run time into a template argument: returns pick.operator()<Kind>().
-// Every kind, Nothing included, is instantiated; a pick that has nothing to do for Nothing says
-// so with if constexpr.
-template <class Pick>
-decltype(auto) WithBlendKind(BlendKind kind, Pick&& pick) {
-  switch (kind) {
-    case BlendKind::Copy:
-      return pick.template operator()<BlendKind::Copy>();
-    case BlendKind::Alpha:
-      return pick.template operator()<BlendKind::Alpha>();
-    case BlendKind::Add:
-      return pick.template operator()<BlendKind::Add>();
-    case BlendKind::Subtract:
-      return pick.template operator()<BlendKind::Subtract>();
-    case BlendKind::Multiply:
-      return pick.template operator()<BlendKind::Multiply>();
-    case BlendKind::InvertedAlpha:
-      return pick.template operator()<BlendKind::InvertedAlpha>();
-    case BlendKind::MultiplyAlpha:
-      return pick.template operator()<BlendKind::MultiplyAlpha>();
-    case BlendKind::Nothing:
-      break;
-  }
-  return pick.template operator()<BlendKind::Nothing>();
-}
-
-// The operation a blend mode and parameter amount to; Nothing when no pixel changes.
-constexpr BlendKind ResolveBlendKind(int blendMode, int p) {
-  switch (blendMode) {
-    case BlendModeNone:
-      return BlendKind::Copy;
-    case BlendModeAlpha:
-      return p == 255 ? BlendKind::Copy : p == 0 ? BlendKind::Nothing : BlendKind::Alpha;
-    case BlendModeAdd:
-      return p == 0 ? BlendKind::Nothing : BlendKind::Add;
-    case BlendModeSubtract:
-      return p == 0 ? BlendKind::Nothing : BlendKind::Subtract;
-    case BlendModeMultiply:
-      return BlendKind::Multiply;
-    case BlendModeInvertedAlpha:
-      return BlendKind::InvertedAlpha;
-    case BlendModeMultiplyAlpha:
-      return BlendKind::MultiplyAlpha;
-    default:
-      return BlendKind::Nothing;
-  }
-}
 
 namespace pixel_detail {
 
@@ -116,37 +67,37 @@ inline std::uint32_t Mix32(std::uint32_t d, std::uint32_t sRedBlueTimesP, std::u
 
 }  // namespace pixel_detail
 
-template <class Format, BlendKind Kind>
-struct BlendOp;
+template <class Format, BlendOp Op>
+struct PixelBlend;  // none for the whole-pixel forms, which the one-colour loops never take
 
 // ---- 32-bit XRGB -------------------------------------------------------------------------
 
 template <>
-struct BlendOp<Rgb32, BlendKind::Copy> {
+struct PixelBlend<Rgb32, BlendOp::Copy> {
   using Prepared = std::uint32_t;
-  explicit BlendOp(int) {}
+  explicit PixelBlend(int) {}
   Prepared Prepare(std::uint32_t s) const { return s; }
   std::uint32_t Apply(std::uint32_t, Prepared s) const { return s; }
 };
 
 template <>
-struct BlendOp<Rgb32, BlendKind::Alpha> {
+struct PixelBlend<Rgb32, BlendOp::Alpha> {
   struct Prepared {
     std::uint32_t redBlue, green;
   };
-  explicit BlendOp(int p) : p_(static_cast<std::uint32_t>(p)) {}
+  explicit PixelBlend(int p) : p_(static_cast<std::uint32_t>(p)) {}
   Prepared Prepare(std::uint32_t s) const { return {(s & 0xFF00FFu) * p_, (s & 0xFF00u) * p_}; }
   std::uint32_t Apply(std::uint32_t d, Prepared s) const { return pixel_detail::Mix32(d, s.redBlue, s.green, 256 - p_); }
   std::uint32_t p_;
 };
 
 template <>
-struct BlendOp<Rgb32, BlendKind::InvertedAlpha> {
-  using Prepared = BlendOp<Rgb32, BlendKind::Alpha>::Prepared;
-  explicit BlendOp(int p) : alpha_(p) {}
+struct PixelBlend<Rgb32, BlendOp::InvertedAlpha> {
+  using Prepared = PixelBlend<Rgb32, BlendOp::Alpha>::Prepared;
+  explicit PixelBlend(int p) : alpha_(p) {}
   Prepared Prepare(std::uint32_t s) const { return alpha_.Prepare(~s & 0xFFFFFFu); }
   std::uint32_t Apply(std::uint32_t d, Prepared s) const { return alpha_.Apply(d, s); }
-  BlendOp<Rgb32, BlendKind::Alpha> alpha_;
+  PixelBlend<Rgb32, BlendOp::Alpha> alpha_;
 };
 
 // Source scaled by p, channel by channel, top byte 0.
@@ -157,9 +108,9 @@ inline std::uint32_t ScaleSource32(std::uint32_t s, int p) {
 }
 
 template <>
-struct BlendOp<Rgb32, BlendKind::Add> {
+struct PixelBlend<Rgb32, BlendOp::Add> {
   using Prepared = std::uint32_t;
-  explicit BlendOp(int p) : p_(p) {}
+  explicit PixelBlend(int p) : p_(p) {}
   Prepared Prepare(std::uint32_t s) const { return ScaleSource32(s, p_); }
   std::uint32_t Apply(std::uint32_t d, Prepared s) const {
     const std::uint32_t t = (d & 0xFEFEFFu) + (s & 0xFEFEFFu);
@@ -170,9 +121,9 @@ struct BlendOp<Rgb32, BlendKind::Add> {
 };
 
 template <>
-struct BlendOp<Rgb32, BlendKind::Subtract> {
+struct PixelBlend<Rgb32, BlendOp::Subtract> {
   using Prepared = std::uint32_t;
-  explicit BlendOp(int p) : p_(p) {}
+  explicit PixelBlend(int p) : p_(p) {}
   Prepared Prepare(std::uint32_t s) const { return ScaleSource32(s, p_); }
   std::uint32_t Apply(std::uint32_t d, Prepared s) const {
     const std::uint32_t t = (d | 0x1010100u) - (s & 0xFEFEFEFFu);
@@ -183,9 +134,9 @@ struct BlendOp<Rgb32, BlendKind::Subtract> {
 };
 
 template <>
-struct BlendOp<Rgb32, BlendKind::Multiply> {
+struct PixelBlend<Rgb32, BlendOp::Multiply> {
   using Prepared = std::uint32_t;
-  explicit BlendOp(int) {}
+  explicit PixelBlend(int) {}
   Prepared Prepare(std::uint32_t s) const { return s; }
   std::uint32_t Apply(std::uint32_t d, Prepared s) const {
     const std::uint32_t b = ((d & 0xFF) * (s & 0xFF)) >> 8;
@@ -196,12 +147,12 @@ struct BlendOp<Rgb32, BlendKind::Multiply> {
 };
 
 template <>
-struct BlendOp<Rgb32, BlendKind::MultiplyAlpha> {
+struct PixelBlend<Rgb32, BlendOp::MultiplyAlpha> {
   using Prepared = std::uint32_t;
-  explicit BlendOp(int p) : p_(static_cast<std::uint32_t>(p)) {}
+  explicit PixelBlend(int p) : p_(static_cast<std::uint32_t>(p)) {}
   Prepared Prepare(std::uint32_t s) const { return s; }
   std::uint32_t Apply(std::uint32_t d, Prepared s) const {
-    const std::uint32_t m = BlendOp<Rgb32, BlendKind::Multiply>(0).Apply(d, s);
+    const std::uint32_t m = PixelBlend<Rgb32, BlendOp::Multiply>(0).Apply(d, s);
     return pixel_detail::Mix32(d, (m & 0xFF00FFu) * p_, (m & 0xFF00u) * p_, 256 - p_);
   }
   std::uint32_t p_;
@@ -210,19 +161,19 @@ struct BlendOp<Rgb32, BlendKind::MultiplyAlpha> {
 // ---- 16-bit 5:6:5 ------------------------------------------------------------------------
 
 template <>
-struct BlendOp<Rgb565, BlendKind::Copy> {
+struct PixelBlend<Rgb565, BlendOp::Copy> {
   using Prepared = std::uint16_t;
-  explicit BlendOp(int) {}
+  explicit PixelBlend(int) {}
   Prepared Prepare(std::uint32_t s) const { return static_cast<std::uint16_t>(s); }
   std::uint16_t Apply(std::uint16_t, Prepared s) const { return s; }
 };
 
 template <>
-struct BlendOp<Rgb565, BlendKind::Alpha> {
+struct PixelBlend<Rgb565, BlendOp::Alpha> {
   struct Prepared {
     int r, g, b;
   };
-  explicit BlendOp(int p) : p_(p) {}
+  explicit PixelBlend(int p) : p_(p) {}
   Prepared Prepare(std::uint32_t s) const {
     return {pixel_detail::Red565(s), pixel_detail::Green565(s), pixel_detail::Blue565(s)};
   }
@@ -231,12 +182,12 @@ struct BlendOp<Rgb565, BlendKind::Alpha> {
 };
 
 template <>
-struct BlendOp<Rgb565, BlendKind::InvertedAlpha> {
-  using Prepared = BlendOp<Rgb565, BlendKind::Alpha>::Prepared;
-  explicit BlendOp(int p) : alpha_(p) {}
+struct PixelBlend<Rgb565, BlendOp::InvertedAlpha> {
+  using Prepared = PixelBlend<Rgb565, BlendOp::Alpha>::Prepared;
+  explicit PixelBlend(int p) : alpha_(p) {}
   Prepared Prepare(std::uint32_t s) const { return alpha_.Prepare(~s & 0xFFFFu); }
   std::uint16_t Apply(std::uint16_t d, Prepared s) const { return alpha_.Apply(d, s); }
-  BlendOp<Rgb565, BlendKind::Alpha> alpha_;
+  PixelBlend<Rgb565, BlendOp::Alpha> alpha_;
 };
 
 // Source scaled by p on its 5-, 6- and 5-bit channel numbers.
@@ -247,9 +198,9 @@ inline std::uint32_t ScaleSource565(std::uint32_t s, int p) {
 }
 
 template <>
-struct BlendOp<Rgb565, BlendKind::Add> {
+struct PixelBlend<Rgb565, BlendOp::Add> {
   using Prepared = std::uint32_t;
-  explicit BlendOp(int p) : p_(p) {}
+  explicit PixelBlend(int p) : p_(p) {}
   Prepared Prepare(std::uint32_t s) const { return ScaleSource565(s, p_); }
   std::uint16_t Apply(std::uint16_t d, Prepared s) const {
     const std::uint32_t t = (d & 0xF7DFu) + (s & 0xF7DFu);
@@ -260,9 +211,9 @@ struct BlendOp<Rgb565, BlendKind::Add> {
 };
 
 template <>
-struct BlendOp<Rgb565, BlendKind::Subtract> {
+struct PixelBlend<Rgb565, BlendOp::Subtract> {
   using Prepared = std::uint32_t;
-  explicit BlendOp(int p) : p_(p) {}
+  explicit PixelBlend(int p) : p_(p) {}
   Prepared Prepare(std::uint32_t s) const { return ScaleSource565(s, p_); }
   std::uint16_t Apply(std::uint16_t d, Prepared s) const {
     const std::uint32_t t = (d | 0x10820u) - (s & 0xF7DFu);
@@ -273,9 +224,9 @@ struct BlendOp<Rgb565, BlendKind::Subtract> {
 };
 
 template <>
-struct BlendOp<Rgb565, BlendKind::Multiply> {
+struct PixelBlend<Rgb565, BlendOp::Multiply> {
   using Prepared = std::uint32_t;
-  explicit BlendOp(int) {}
+  explicit PixelBlend(int) {}
   Prepared Prepare(std::uint32_t s) const { return s & 0xFFFFu; }
   std::uint16_t Apply(std::uint16_t d, Prepared s) const {
     const std::uint32_t dd = d;
@@ -286,9 +237,9 @@ struct BlendOp<Rgb565, BlendKind::Multiply> {
 };
 
 template <>
-struct BlendOp<Rgb565, BlendKind::MultiplyAlpha> {
-  using Prepared = BlendOp<Rgb565, BlendKind::Alpha>::Prepared;
-  explicit BlendOp(int p) : p_(p) {}
+struct PixelBlend<Rgb565, BlendOp::MultiplyAlpha> {
+  using Prepared = PixelBlend<Rgb565, BlendOp::Alpha>::Prepared;
+  explicit PixelBlend(int p) : p_(p) {}
   Prepared Prepare(std::uint32_t s) const {
     return {pixel_detail::Red565(s), pixel_detail::Green565(s), pixel_detail::Blue565(s)};
   }

@@ -8,11 +8,11 @@
 #include <type_traits>
 
 #include "../../core/tracked_memory.h"
-#include "blit_table.h"
 #include "channel_tables.h"
-#include "pixel_loop_dispatch.h"
+#include "loop_table.h"
 #include "solid_runs.h"
 #include "soft_draw.h"
+#include "target_layout.h"
 
 namespace {
 
@@ -199,17 +199,20 @@ struct CircleCall {
   int fill;
 };
 
-template <class Format, int Stride, BlendKind Kind>
+// Each point mixed by the operation itself; with Tabulated (5:6:5 mixes only), outline points
+// are looked up in channel tables made once per circle.
+template <class Format, int Stride, BlendOp Op, bool Tabulated>
 struct CircleLoop {
   using Pixel = typename Format::Pixel;
 
   static void Run(const CircleTarget& t, const CircleCall& call, std::uint32_t color, int p) {
-    const BlendOp<Format, Kind> op(p);
+    const PixelBlend<Format, Op> op(p);
     const auto source = op.Prepare(color);
     constexpr std::ptrdiff_t pixelBytes = static_cast<std::ptrdiff_t>(sizeof(Pixel)) * Stride;
     if (!call.fill) {
       auto outline = [&](auto apply) {
-        auto plot = [&](Coord x, Coord y) {
+        // Called for every point: kept inline, which the compiler does not always choose.
+        auto plot = [&](Coord x, Coord y) __attribute__((always_inline)) {
           Pixel* pixel = reinterpret_cast<Pixel*>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch +
                                                   static_cast<std::ptrdiff_t>(x) * pixelBytes);
           *pixel = apply(*pixel);
@@ -218,17 +221,14 @@ struct CircleLoop {
             call.cy + call.r < t.bottom) {
           WalkOutline<true>(call.cx, call.cy, call.r, t, plot);
         } else {
-          WalkOutline<false>(call.cx, call.cy, call.r, t, [&](Coord x, Coord y) {
+          WalkOutline<false>(call.cx, call.cy, call.r, t, [&](Coord x, Coord y) __attribute__((always_inline)) {
             if (x >= t.left && x < t.right && y >= t.top && y < t.bottom) plot(x, y);
           });
         }
       };
-      if constexpr (std::is_same_v<Format, Rgb565> && kTabulated<Kind>) {
-        // An outline has about 5.7 r points.
-        if (call.r >= 24 && !GeneralPixelLoopsOnly()) {
-          const ChannelTables<Kind> tables(op, source);
-          return outline([&](Pixel d) { return tables.Apply(d); });
-        }
+      if constexpr (Tabulated) {
+        const ChannelTables<Op> tables(op, source);
+        return outline([&](Pixel d) { return tables.Apply(d); });
       }
       return outline([&](Pixel d) { return op.Apply(d, source); });
     }
@@ -238,6 +238,14 @@ struct CircleLoop {
     });
   }
 };
+
+template <class Format, int Stride, BlendOp Op>
+using PlainCircleLoop = CircleLoop<Format, Stride, Op, false>;
+
+template <class Format, int Stride, BlendOp Op>
+using TabulatedCircleLoop = CircleLoop<Format, Stride, Op, std::is_same_v<Format, Rgb565> && kTabulated<Op>>;
+
+using CircleLoopFn = void (*)(const CircleTarget& t, const CircleCall& call, std::uint32_t color, int p);
 
 }  // namespace
 
@@ -268,13 +276,16 @@ void SoftDrawCircle(MEMIMG* target, const SoftDrawParams* params, int cx, int cy
     }
     t.flagTop = first;
   }
-  const BlendKind kind = ResolveBlendKind(params->blendMode, params->blendParam);
+  const BlendOp op = SimplifySolidBlend(params->blendMode, params->blendParam);
   const std::uint32_t source = ApplyBrightnessFor(layout, color, params->bright);
   const int p = params->blendParam;
   // Disc rows go to the solid-colour runs, except on 5:6:5 targets with alpha, stepped two units
   // a pixel, and with a parameter outside 0-255, which only the engine's own callers could pass.
-  if (fill && layout != TargetLayout::Rgb565WithAlpha && kind != BlendKind::Nothing && p >= 0 && p <= 255) {
-    SolidRunBatch batch(FindSolidRuns(layout == TargetLayout::Rgb32, kind), source, p);
+  const SolidRunsFn runs = fill && layout != TargetLayout::Rgb565WithAlpha && p >= 0 && p <= 255
+                               ? FindSolidRuns(SoftOperation::DiscRows, layout, op)
+                               : nullptr;
+  if (runs != nullptr) {
+    SolidRunBatch batch(runs, source, p);
     const int bytes = BytesPerTargetPixel(layout);
     WalkDiscRows(cx, cy, r, t, [&](Coord y, Coord first, std::ptrdiff_t count) {
       batch.Add(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch + static_cast<std::ptrdiff_t>(first) * bytes,
@@ -282,7 +293,14 @@ void SoftDrawCircle(MEMIMG* target, const SoftDrawParams* params, int cx, int cy
     });
     batch.Flush();
   } else {
-    RunPixelLoop<CircleLoop>(layout, kind, t, CircleCall{cx, cy, r, fill}, source, p);
+    // An outline has about 5.7 r points.
+    const bool manyPoints = !fill && r >= 24;
+    const auto loop = FindLoopAs<CircleLoopFn>(
+        {SoftOperation::Circle, SourceKind::Direct, layout, op, manyPoints ? kLongOption : std::uint8_t{0}});
+    if (loop != nullptr) loop(t, CircleCall{cx, cy, r, fill}, source, p);
   }
   TrackedFree(farFlags);
 }
+
+AnyLoop loop_instances::TabulatedCircles(const LoopKey& key) { return OneColourInstance<TabulatedCircleLoop>(key); }
+AnyLoop loop_instances::GeneralCircles(const LoopKey& key) { return OneColourInstance<PlainCircleLoop>(key); }

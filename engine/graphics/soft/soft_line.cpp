@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <type_traits>
 
-#include "blit_table.h"
 #include "channel_tables.h"
-#include "pixel_loop_dispatch.h"
+#include "loop_table.h"
 #include "soft_draw.h"
+#include "target_layout.h"
 
 namespace {
 
@@ -23,7 +23,9 @@ struct LineWalk {
 // Below this many pixels the channel tables cost more than they save.
 constexpr int kTableWorthIt = 128;
 
-template <class Format, int Stride, BlendKind Kind>
+// Each pixel mixed by the operation itself; with Tabulated (5:6:5 mixes only), looked up in
+// channel tables made once per line.
+template <class Format, int Stride, BlendOp Op, bool Tabulated>
 struct LineLoop {
   template <class Apply>
   // Kept out of line, where the loop starts aligned: inlined into SoftDrawLine, one landed
@@ -45,17 +47,24 @@ struct LineLoop {
   }
 
   static void Run(const LineWalk& walk, std::uint32_t color, int p) {
-    const BlendOp<Format, Kind> op(p);
+    const PixelBlend<Format, Op> op(p);
     const auto source = op.Prepare(color);
-    if constexpr (std::is_same_v<Format, Rgb565> && kTabulated<Kind>) {
-      if (walk.count >= kTableWorthIt && !GeneralPixelLoopsOnly()) {
-        const ChannelTables<Kind> tables(op, source);
-        return Walk(walk, [&](std::uint16_t d) { return tables.Apply(d); });
-      }
+    if constexpr (Tabulated) {
+      const ChannelTables<Op> tables(op, source);
+      Walk(walk, [&](std::uint16_t d) { return tables.Apply(d); });
+    } else {
+      Walk(walk, [op, source](typename Format::Pixel d) { return op.Apply(d, source); });
     }
-    Walk(walk, [op, source](typename Format::Pixel d) { return op.Apply(d, source); });
   }
 };
+
+template <class Format, int Stride, BlendOp Op>
+using PlainLineLoop = LineLoop<Format, Stride, Op, false>;
+
+template <class Format, int Stride, BlendOp Op>
+using TabulatedLineLoop = LineLoop<Format, Stride, Op, std::is_same_v<Format, Rgb565> && kTabulated<Op>>;
+
+using LineLoopFn = void (*)(const LineWalk& walk, std::uint32_t color, int p);
 
 // trunc() of a clipped coordinate. Far outside the int range the value only has to stay far
 // outside the area, which the final clamps then settle.
@@ -123,8 +132,10 @@ void SoftDrawLine(MEMIMG* target, const SoftDrawParams* params, int x1, int y1, 
   // All four now lie within one pixel of an area inside the image, so int holds them.
   const int dx = static_cast<int>(ex2 - sx1), dy = static_cast<int>(ey2 - sy1);
   if (dx == 0 && dy == 0) return;
-  const BlendKind kind = ResolveBlendKind(params->blendMode, params->blendParam);
-  if (kind == BlendKind::Nothing) return;
+  const LoopKey key{SoftOperation::Line, SourceKind::Direct, layout, SimplifySolidBlend(params->blendMode, params->blendParam),
+                    std::max(std::abs(dx), std::abs(dy)) >= kTableWorthIt ? kLongOption : std::uint8_t{0}};
+  const auto loop = FindLoopAs<LineLoopFn>(key);
+  if (loop == nullptr) return;
   const std::uint32_t source = ApplyBrightnessFor(layout, color, params->bright);
 
   const std::ptrdiff_t pitch = target->shared->pitch;
@@ -139,5 +150,8 @@ void SoftDrawLine(MEMIMG* target, const SoftDrawParams* params, int x1, int y1, 
   } else {
     walk = {walk.start, ay, yStep, xStep, ax, ay};
   }
-  RunPixelLoop<LineLoop>(layout, kind, walk, source, params->blendParam);
+  loop(walk, source, params->blendParam);
 }
+
+AnyLoop loop_instances::TabulatedLines(const LoopKey& key) { return OneColourInstance<TabulatedLineLoop>(key); }
+AnyLoop loop_instances::GeneralLines(const LoopKey& key) { return OneColourInstance<PlainLineLoop>(key); }

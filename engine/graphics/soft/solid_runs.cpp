@@ -1,16 +1,15 @@
-#include "solid_runs.h"
-
+// The general row's runs of one colour: every pixel on its own.
 #include <cstring>
 
-#include "blit_table.h"
+#include "loop_table.h"
+#include "pixel_ops.h"
 
 namespace {
 
-// The plain per-pixel form of every run, for GeneralPixelLoopsOnly.
-template <class Format, BlendKind Kind>
+template <class Format, BlendOp Op>
 void PixelByPixel(const SolidRun* runs, int n, std::uint32_t color, std::uint32_t p) {
   using Pixel = typename Format::Pixel;
-  const BlendOp<Format, Kind> op(static_cast<int>(p));
+  const PixelBlend<Format, Op> op(static_cast<int>(p));
   const auto source = op.Prepare(color);
   for (int k = 0; k < n; ++k) {
     for (int i = 0; i < runs[k].count; ++i) {
@@ -24,26 +23,19 @@ void PixelByPixel(const SolidRun* runs, int n, std::uint32_t color, std::uint32_
 }
 
 template <class Format>
-SolidRunsFn PixelByPixelFor(BlendKind kind) {
-  return WithBlendKind(kind, []<BlendKind Kind>() -> SolidRunsFn {
-    if constexpr (Kind == BlendKind::Nothing) {
-      return nullptr;
-    } else {
-      return &PixelByPixel<Format, Kind>;
-    }
-  });
+AnyLoop PixelByPixelFor(BlendOp op) {
+  return WithSolidBlendOp(op, []<BlendOp Op>() { return reinterpret_cast<AnyLoop>(&PixelByPixel<Format, Op>); });
 }
 
 }  // namespace
 
-SolidRunsFn FindSolidRuns(bool is32, BlendKind kind) {
-  switch (ChosenLoopSet()) {
-    case LoopSet::General:
-      return is32 ? PixelByPixelFor<Rgb32>(kind) : PixelByPixelFor<Rgb565>(kind);
-    case LoopSet::Wide:
-      return is32 ? FindSolidRuns32Wide(kind) : FindSolidRuns16Wide(kind);
-    case LoopSet::Baseline:
-      break;
+AnyLoop loop_instances::GeneralSolidRuns(const LoopKey& key) {
+  switch (key.destination) {
+    case TargetLayout::Rgb32:
+      return PixelByPixelFor<Rgb32>(key.op);
+    case TargetLayout::Rgb565:
+      return PixelByPixelFor<Rgb565>(key.op);
+    default:
+      return nullptr;
   }
-  return is32 ? FindSolidRuns32(kind) : FindSolidRuns16(kind);
 }

@@ -1,14 +1,9 @@
-// One colour blended into runs of pixels (disc rows, rectangle rows), through the widest loops
-// the processor allows.
+// Gathers runs of one colour (disc rows, rectangle rows) for a loop the loop table names.
 #pragma once
 
 #include <cstdint>
 
 #include "blit_op.h"
-#include "pixel_ops.h"
-
-// Null for BlendKind::Nothing.
-SolidRunsFn FindSolidRuns(bool is32, BlendKind kind);
 
 // Gathers runs and hands them to the loop a batch at a time, so that the loop's constants are
 // set up once per batch rather than once per row.

@@ -1,5 +1,4 @@
-// Chooses, once per drawing call, the template instance of a pixel loop for the target's pixel
-// layout and the blend operation: the loops themselves then carry no per-pixel decisions.
+// How a drawing target lays out the pixels the one-colour operations (lines, circles) work on.
 #pragma once
 
 #include <cstdint>
@@ -31,31 +30,4 @@ inline std::uint32_t ApplyBrightnessFor(TargetLayout layout, std::uint32_t color
   if (IsFullBrightness(bright)) return color;
   return layout == TargetLayout::Rgb32 ? ApplyBrightness(Rgb32{}, color, bright)
                                        : ApplyBrightness(Rgb565{}, color, bright);
-}
-
-namespace pixel_loop_detail {
-
-template <template <class, int, BlendKind> class Loop, class Format, int Stride, class... Args>
-void ForKind(BlendKind kind, Args&&... args) {
-  WithBlendKind(kind, [&]<BlendKind Kind>() {
-    if constexpr (Kind != BlendKind::Nothing) Loop<Format, Stride, Kind>::Run(args...);
-  });
-}
-
-}  // namespace pixel_loop_detail
-
-// Runs Loop<Format, Stride, Kind>::Run(args...), where Format is the pixel type the blend
-// operation works on and Stride the distance between pixels in units of that type.
-template <template <class, int, BlendKind> class Loop, class... Args>
-void RunPixelLoop(TargetLayout layout, BlendKind kind, Args&&... args) {
-  switch (layout) {
-    case TargetLayout::Rgb32:
-      return pixel_loop_detail::ForKind<Loop, Rgb32, 1>(kind, args...);
-    case TargetLayout::Rgb565:
-      return pixel_loop_detail::ForKind<Loop, Rgb565, 1>(kind, args...);
-    case TargetLayout::Rgb565WithAlpha:
-      return pixel_loop_detail::ForKind<Loop, Rgb565, 2>(kind, args...);
-    case TargetLayout::Unsupported:
-      return;
-  }
 }
