@@ -56,3 +56,21 @@ int DrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height,
   ReleaseMemImg(&part);
   return 0;
 }
+
+int DrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height, int handle,
+                           int transparency) {
+  if (GraphicsState.useHardware) {
+    return HardwareDrawGraphRectStretched(x1, y1, x2, y2, sourceX, sourceY, width, height, handle, transparency);
+  }
+  const MEMIMG* source = SoftSource(handle);
+  if (source == nullptr || width <= 0 || height <= 0 || x1 == x2 || y1 == y2) return -1;
+  if (sourceX < 0 || sourceY < 0 || sourceX + width > source->width || sourceY + height > source->height) return -1;
+  if (DrawState.softTarget == nullptr || DrawState.drawAreaEmpty) return 0;
+  MEMIMG part{};
+  MakeMemImgView(&part, source, sourceX, sourceY, width, height);
+  if (!IsMemImgValid(&part)) return -1;
+  SoftDrawImageScaled(DrawState.softTarget, &part, Rect{x1, y1, x2, y2}, transparency ? 1 : 0, nullptr,
+                      CurrentSoftDrawParams());
+  ReleaseMemImg(&part);
+  return 0;
+}

@@ -65,9 +65,12 @@ int DrawQuads(GraphicRecord* record, float originX, float originY, float scaleX,
   const Rect& a = DrawState.drawArea;
   // The area as float edges, on the same half-pixel grid as the quad origin.
   const float left = area[0] - 0.5f, top = area[1] - 0.5f, right = area[2] - 0.5f, bottom = area[3] - 0.5f;
-  const bool inside = originX + 0.5f >= a.left && originY + 0.5f >= a.top &&
-                      originX + 0.5f + record->width * scaleX <= a.right &&
-                      originY + 0.5f + record->height * scaleY <= a.bottom;
+  // A mirrored graphic runs left or up from its origin.
+  const float spanX = static_cast<float>(record->width) * scaleX, spanY = static_cast<float>(record->height) * scaleY;
+  const bool inside = originX + 0.5f + std::min(spanX, 0.0f) >= static_cast<float>(a.left) &&
+                      originY + 0.5f + std::min(spanY, 0.0f) >= static_cast<float>(a.top) &&
+                      originX + 0.5f + std::max(spanX, 0.0f) <= static_cast<float>(a.right) &&
+                      originY + 0.5f + std::max(spanY, 0.0f) <= static_cast<float>(a.bottom);
   for (int i = 0; i < record->quadCount; ++i) {
     const GraphicQuad& q = record->quads[i];
     Corner tl = {originX + q.xa * scaleX, originY + q.ya * scaleY, q.ua, q.va};
@@ -160,18 +163,19 @@ int HardwareDrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int
                             transparency);
 }
 
-int HardwareDrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height, int handle,
-                           int transparency) {
+int HardwareDrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height,
+                                   int handle, int transparency) {
   if (GraphicsState.device == nullptr) return -1;
   GraphicRecord* record = GraphicFromHandle(handle);
   if (record == nullptr || width <= 0 || height <= 0 || x1 == x2 || y1 == y2) return -1;
   if (DrawState.drawAreaEmpty) return 0;
   NarrowedArea area(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2));
   if (area.empty()) return 0;
+  // The whole graphic at the scale that makes the source rectangle fill the destination, placed
+  // in floats so that a fractional scale does not move the texel edges.
   const float sx = static_cast<float>(x2 - x1) / static_cast<float>(width);
   const float sy = static_cast<float>(y2 - y1) / static_cast<float>(height);
-  const int gx1 = x1 - static_cast<int>(static_cast<float>(sourceX) * sx);
-  const int gy1 = y1 - static_cast<int>(static_cast<float>(sourceY) * sy);
-  return HardwareDrawGraphStretched(gx1, gy1, gx1 + static_cast<int>(static_cast<float>(record->width) * sx),
-                            gy1 + static_cast<int>(static_cast<float>(record->height) * sy), handle, transparency);
+  return DrawQuads(record, static_cast<float>(x1) - 0.5f - static_cast<float>(sourceX) * sx,
+                   static_cast<float>(y1) - 0.5f - static_cast<float>(sourceY) * sy, sx, sy, transparency,
+                   HardwareState.bilinear ? 0 : PrepareCallerFilters);
 }
