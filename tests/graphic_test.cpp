@@ -207,6 +207,32 @@ TEST_F(GraphicTest, StretchedAndMirroredQuads) {
   EXPECT_EQ(Pixel(216, 200), 0u);
 }
 
+// Bilinear drawing sets linear filters. A graphic stretched with them takes its alpha from an
+// alpha channel, since filtering blurs the edges an alpha test would cut; drawn at its size it
+// keeps its alpha test.
+TEST_F(GraphicTest, BilinearSamplingSetsLinearFiltersAndFilteredAlpha) {
+  Start();
+  const int handle = Gradient(16, 16);  // alpha test, no alpha channel
+  const auto filters = [](DWORD filter) {
+    const std::string dump = Dump();
+    const std::string tail = ", " + std::to_string(filter) + ")";
+    return dump.find("SetSamplerState(0, MINFILTER" + tail) != std::string::npos &&
+           dump.find("SetSamplerState(0, MAGFILTER" + tail) != std::string::npos;
+  };
+  HardwareState.bilinear = 1;
+  ASSERT_EQ(DrawGraphStretched(0, 0, 32, 32, handle, TRUE), 0);
+  EXPECT_TRUE(filters(D3DTEXF_LINEAR)) << Dump();
+  EXPECT_EQ(HardwareState.sourceAlpha, SourceAlphaChannel);
+  ASSERT_EQ(DrawGraphAt(100, 100, handle, TRUE), 0);
+  EXPECT_EQ(HardwareState.sourceAlpha, SourceAlphaTest);
+  HardwareState.bilinear = 0;
+  fake::ClearD3dCalls();
+  ASSERT_EQ(DrawGraphStretched(0, 0, 32, 32, handle, TRUE), 0);
+  EXPECT_TRUE(filters(D3DTEXF_POINT)) << Dump();
+  EXPECT_EQ(HardwareState.sourceAlpha, SourceAlphaTest);
+  FlushVertexBatch();
+}
+
 TEST_F(GraphicTest, ARectangleOfAGraphicStretchedToItsDestination) {
   Start();
   const int handle = Gradient(16, 16);

@@ -1,7 +1,7 @@
 // Graphics on the real hardware back-end: the engine on an SDL window under X, drawing through
 // the Direct3D 9 device on OpenGL (Mesa's rasteriser under xvfb-run), read back from the back
 // buffer. Textured quads with point sampling put each texel on one pixel, across texture tiles
-// and at the screen's edge; every blend mode with a textured source follows its formula; and
+// and at the screen's edge, and bilinear sampling blends neighbours; every blend mode with a textured source follows its formula; and
 // text through the texture glyph cache equals the software back-end's text.
 #include <gtest/gtest.h>
 
@@ -180,6 +180,27 @@ TEST_F(RealGraphicTest, PointSampledQuadsPutEachTexelOnOnePixel) {
   }
   EXPECT_EQ(doubled.at(320, 300), 0u);
   EXPECT_EQ(doubled.at(300, 310), 0u);
+}
+
+// With bilinear sampling a graphic stretched four times runs smoothly between its texels: a
+// grey ramp of steps of 32 comes out in steps of 8 (texel centres at every fourth pixel).
+TEST_F(RealGraphicTest, BilinearSamplingBlendsNeighbouringTexels) {
+  Start(true);
+  std::vector<std::uint32_t> ramp;
+  for (int k = 0; k < 8; ++k) ramp.push_back(0xFF000000u | 0x010101u * static_cast<std::uint32_t>(k * 32));
+  const int handle = Graphic(8, 1, ramp);
+  ASSERT_NE(handle, -1);
+  HardwareState.bilinear = 1;
+  ASSERT_EQ(DrawGraphStretched(100, 100, 132, 101, handle, FALSE), 0);
+  HardwareState.bilinear = 0;
+  ASSERT_EQ(DrawGraphStretched(100, 110, 132, 111, handle, FALSE), 0);
+  const Picture picture = BackBuffer();
+  for (int i = 2; i < 30; ++i) {
+    // Pixel i's centre lies (i + 0.5) / 4 − 0.5 texels from the first texel's centre.
+    const double linear = 32.0 * ((i + 0.5) / 4.0 - 0.5);
+    EXPECT_NEAR(static_cast<double>(picture.at(100 + i, 100) & 0xFF), linear, 2.0) << "bilinear, pixel " << i;
+    EXPECT_EQ(picture.at(100 + i, 110), 0x010101u * static_cast<std::uint32_t>(i / 4 * 32)) << "point, pixel " << i;
+  }
 }
 
 // The formulas per channel, with s the source, d the destination and a the source's alpha, all
