@@ -96,10 +96,22 @@ TEST_F(GraphicTest, AFullTableIsFatal) {
       ::testing::ExitedWithCode(255), "");
 }
 
+TEST_F(GraphicTest, ARecordThatCannotBeAllocatedIsFatal) {
+  EXPECT_EXIT(
+      {
+        if (InitEngine() != 0) std::exit(3);
+        fake::SetFailure(fake::Failure::HeapAlloc, true);
+        AllocGraphicHandle();
+        std::exit(4);
+      },
+      ::testing::ExitedWithCode(255), "");
+}
+
 TEST(TextureTileSplitTest, OneDimensionIsCutIntoPowersOfTwo) {
   struct Case {
     int n, max, screen;
     std::vector<int> tiles;
+    int noSplit = 0;
   } cases[] = {
       {800, 2048, 800, {512, 256, 32}},
       {100, 2048, 800, {128}},
@@ -111,10 +123,13 @@ TEST(TextureTileSplitTest, OneDimensionIsCutIntoPowersOfTwo) {
       {600, 256, 800, {256, 256, 64, 16, 8}},  // split by a small maximum: halves down to what is left
       {1000, 512, 800, {512, 512}},            // the rest above 3/4 of a halved tile doubles it
       {1000, 2048, 800, {1024}},
+      {810, 2048, 800, {512, 256, 32, 16}},   // the last two tiles of 8 merge
+      {896, 2048, 800, {512, 256, 128}},      // a rest of exactly 3/4 of the tile is split on
+      {800, 2048, 800, {1024}, 1},            // an image that may not be cut
   };
   for (const Case& c : cases) {
     int tiles[32];
-    const int count = TextureTileSplit(c.n, c.max, c.screen, 0, tiles, 32);
+    const int count = TextureTileSplit(c.n, c.max, c.screen, c.noSplit, tiles, 32);
     EXPECT_EQ(std::vector<int>(tiles, tiles + count), c.tiles) << c.n << " of at most " << c.max;
   }
 }
