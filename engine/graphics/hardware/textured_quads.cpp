@@ -1,6 +1,7 @@
 // Graphics on the hardware back-end: each texture tile of a graphic becomes two triangles of
 // the textured batch, clamped at the draw area with their texture coordinates moved along.
 #include <algorithm>
+#include <cstdint>
 
 #include "../draw_state.h"
 #include "../graphic_handle.h"
@@ -53,6 +54,9 @@ void Clamp(float& p, float& t, float low, float high, float pixelsPerUnit, float
     p = high;
   }
 }
+
+// b − a without leaving int on the way.
+float Span(int a, int b) { return static_cast<float>(static_cast<std::int64_t>(b) - a); }
 
 int DrawQuads(GraphicRecord* record, float originX, float originY, float scaleX, float scaleY, int transparency,
               int flags) {
@@ -111,8 +115,8 @@ int HardwareDrawGraphStretched(int x1, int y1, int x2, int y2, int handle, int t
   GraphicRecord* record = GraphicFromHandle(handle);
   if (record == nullptr || x1 == x2 || y1 == y2) return -1;
   if (DrawState.drawAreaEmpty) return 0;
-  const float sx = static_cast<float>(x2 - x1) / static_cast<float>(record->width);
-  const float sy = static_cast<float>(y2 - y1) / static_cast<float>(record->height);
+  const float sx = Span(x1, x2) / static_cast<float>(record->width);
+  const float sy = Span(y1, y2) / static_cast<float>(record->height);
   return DrawQuads(record, static_cast<float>(x1) - 0.5f, static_cast<float>(y1) - 0.5f, sx, sy, transparency,
                    HardwareState.bilinear ? 0 : PrepareCallerFilters);
 }
@@ -122,10 +126,14 @@ namespace {
 // Narrows the draw area (not the viewport) for the time of one draw.
 class NarrowedArea {
  public:
-  NarrowedArea(int left, int top, int right, int bottom) : saved_(DrawState.drawArea) {
+  NarrowedArea(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom)
+      : saved_(DrawState.drawArea) {
     for (int i = 0; i < 4; ++i) savedF_[i] = DrawState.drawAreaF[i];
-    Rect r{std::max(left, saved_.left), std::max(top, saved_.top), std::min(right, saved_.right),
-           std::min(bottom, saved_.bottom)};
+    // Within the saved area, so back inside int.
+    Rect r{static_cast<int>(std::max<std::int64_t>(left, saved_.left)),
+           static_cast<int>(std::max<std::int64_t>(top, saved_.top)),
+           static_cast<int>(std::min<std::int64_t>(right, saved_.right)),
+           static_cast<int>(std::min<std::int64_t>(bottom, saved_.bottom))};
     empty_ = r.left >= r.right || r.top >= r.bottom;
     DrawState.drawArea = r;
     DrawState.drawAreaF[0] = static_cast<float>(r.left);
@@ -153,14 +161,17 @@ int HardwareDrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int
   GraphicRecord* record = GraphicFromHandle(handle);
   if (record == nullptr) return -1;
   if (DrawState.drawAreaEmpty || width <= 0 || height <= 0) return 0;
-  NarrowedArea area(x, y, x + width, y + height);
+  NarrowedArea area(x, y, std::int64_t{x} + width, std::int64_t{y} + height);
   if (area.empty()) return 0;
-  if (!mirror) return HardwareDrawGraphAt(x - sourceX, y - sourceY, handle, transparency);
+  const float top = static_cast<float>(std::int64_t{y} - sourceY) - 0.5f;
+  if (!mirror) {
+    return DrawQuads(record, static_cast<float>(std::int64_t{x} - sourceX) - 0.5f, top, 1.0f, 1.0f, transparency,
+                     PrepareCallerFilters);
+  }
   // Mirrored: the graphic runs from its right edge to its left, placed so that the source
   // rectangle lands on the destination.
-  const int right = x + width + sourceX;
-  return HardwareDrawGraphStretched(right, y - sourceY, right - record->width, y - sourceY + record->height, handle,
-                            transparency);
+  const float right = static_cast<float>(std::int64_t{x} + width + sourceX) - 0.5f;
+  return DrawQuads(record, right, top, -1.0f, 1.0f, transparency, HardwareState.bilinear ? 0 : PrepareCallerFilters);
 }
 
 int HardwareDrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height,
@@ -173,8 +184,8 @@ int HardwareDrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, 
   if (area.empty()) return 0;
   // The whole graphic at the scale that makes the source rectangle fill the destination, placed
   // in floats so that a fractional scale does not move the texel edges.
-  const float sx = static_cast<float>(x2 - x1) / static_cast<float>(width);
-  const float sy = static_cast<float>(y2 - y1) / static_cast<float>(height);
+  const float sx = Span(x1, x2) / static_cast<float>(width);
+  const float sy = Span(y1, y2) / static_cast<float>(height);
   return DrawQuads(record, static_cast<float>(x1) - 0.5f - static_cast<float>(sourceX) * sx,
                    static_cast<float>(y1) - 0.5f - static_cast<float>(sourceY) * sy, sx, sy, transparency,
                    HardwareState.bilinear ? 0 : PrepareCallerFilters);
