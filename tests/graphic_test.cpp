@@ -2,7 +2,9 @@
 // textured quads and their clamping, the stage templates, and the glyph cache in a texture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
@@ -511,6 +513,110 @@ TEST_F(GraphicTest, RestoringTheDisplayRebuildsTheFontsWithEmptyCaches) {
     for (int x = 0; x < 40; ++x) lit += (frame[static_cast<size_t>(y) * 800 + x] & 0xFFFFFF) == 0xFFFFFFu ? 1 : 0;
   }
   EXPECT_GT(lit, 0);
+}
+
+// The same text on both back-ends of the fake platform, each font type on one line, on 32- and
+// 16-bit screens: through the texture glyph cache on the recording device and through the
+// memory cache in software. Pixels are compared in the screen's own channels.
+struct TextScreen {
+  std::vector<std::uint32_t> pixels;
+  std::uint32_t text = 0, edge = 0, background = 0;
+};
+
+TextScreen DrawEveryFontType(bool hardware, int depth) {
+  fake::ResetPlatform();
+  fake::SetClientSize(800, 600);
+  fake::UseRecordingDevice(hardware);
+  fake::SetDesktopDepth(depth);
+  EngineState = EngineStateRecord{};
+  GraphicsState = GraphicsStateRecord{};
+  ChangeWindowMode(TRUE);
+  SetScreenMode(800, 600, depth, 60);
+  TextScreen screen;
+  if (InitEngine() != 0 || GraphicsState.useHardware != (hardware ? 1 : 0) || GraphicsState.screenBitDepth != depth) {
+    ADD_FAILURE() << "no " << depth << "-bit " << (hardware ? "hardware" : "software") << " screen";
+    EndEngine();
+    return screen;
+  }
+  SelectDrawTarget(ScreenBack);
+  SetClearColor(60, 90, 120);
+  ClearScreen();
+  screen.text = MakeColor(255, 200, 40);
+  screen.edge = MakeColor(20, 60, 230);
+  screen.background = MakeColor(60, 90, 120);
+  for (int type = 0; type < 4; ++type) {
+    const int font = CreateFontToHandle(nullptr, 16, -1, type, -1, (type & 1) != 0 ? 2 : 1, FALSE, -1, -1);
+    DrawTextWithFont(10, 10 + 40 * type, "AgW \x82\xa0", static_cast<int>(screen.text), font,
+                     static_cast<int>(screen.edge));
+    ReleaseFontHandle(font);
+  }
+  if (hardware) {
+    FlushVertexBatch();
+    screen.pixels = fake::BackBufferPixels();
+  } else {
+    const MEMIMG& image = GraphicsState.screenImage;
+    for (int y = 0; y < image.height; ++y) {
+      for (int x = 0; x < image.width; ++x) {
+        const std::uint8_t* at = image.pixels + static_cast<std::ptrdiff_t>(y) * image.shared->pitch;
+        screen.pixels.push_back(depth == 16 ? reinterpret_cast<const std::uint16_t*>(at)[x]
+                                            : reinterpret_cast<const std::uint32_t*>(at)[x]);
+      }
+    }
+  }
+  EndEngine();
+  EXPECT_EQ(fake::LiveD3dObjects(), 0);
+  EXPECT_EQ(LiveBlockCount(), 0);
+  fake::ResetPlatform();
+  return screen;
+}
+
+TEST(FakeTextTest, TheTextureCacheDrawsWhatTheMemoryCacheDraws) {
+  for (int depth : {32, 16}) {
+    SCOPED_TRACE(std::to_string(depth) + " bits");
+    const TextScreen hardware = DrawEveryFontType(true, depth), software = DrawEveryFontType(false, depth);
+    ASSERT_EQ(hardware.pixels.size(), 800u * 600u);
+    ASSERT_EQ(software.pixels.size(), 800u * 600u);
+    // Red, green and blue as the screen holds them.
+    const auto channel = [depth](std::uint32_t p, int c) {
+      if (depth == 32) return static_cast<int>((p >> (16 - 8 * c)) & 0xFF);
+      return static_cast<int>(c == 0 ? (p >> 11) & 0x1F : c == 1 ? (p >> 5) & 0x3F : p & 0x1F);
+    };
+    for (int type = 0; type < 4; ++type) {
+      int wrong = 0, inked = 0;
+      std::string first;
+      for (int y = 40 * type; y < 40 * type + 40; ++y) {
+        for (int x = 0; x < 200; ++x) {
+          const std::size_t i = static_cast<std::size_t>(y) * 800 + static_cast<std::size_t>(x);
+          const std::uint32_t h = hardware.pixels[i] & (depth == 16 ? 0xFFFFu : 0xFFFFFFu);
+          const std::uint32_t s = software.pixels[i] & (depth == 16 ? 0xFFFFu : 0xFFFFFFu);
+          const std::uint32_t text = software.text & (depth == 16 ? 0xFFFFu : 0xFFFFFFu);
+          const std::uint32_t background = software.background & (depth == 16 ? 0xFFFFu : 0xFFFFFFu);
+          inked += s != background ? 1 : 0;
+          bool agree = true;
+          for (int c = 0; c < 3 && agree; ++c) {
+            const int hc = channel(h, c), sc = channel(s, c), t = channel(text, c), b = channel(background, c);
+            const int e = channel(software.edge, c);
+            if ((type & 2) == 0) {
+              agree = hc == sc;  // ink and edge texels are copied as they are
+            } else if ((type & 1) == 0) {
+              // Full coverage is the text colour on both; otherwise one of the sixteen coverage
+              // steps, and one step of the channel for rounding.
+              const bool full = s == text || h == text;
+              agree = std::abs(hc - sc) <= (full ? 1 : 2 + std::abs(t - b) / 15);
+            } else if (s == text || s == background) {
+              agree = std::abs(hc - sc) <= 1;
+            } else {
+              agree = hc >= std::min({t, e, b}) - 1 && hc <= std::max({t, e, b}) + 1;
+            }
+          }
+          if (agree) continue;
+          if (wrong++ == 0) first = std::to_string(x) + "," + std::to_string(y);
+        }
+      }
+      EXPECT_GT(inked, 50) << "type " << type;
+      EXPECT_EQ(wrong, 0) << "type " << type << ": " << wrong << " pixels differ, the first at " << first;
+    }
+  }
 }
 
 }  // namespace
