@@ -201,8 +201,9 @@ TEST_F(DrawTextTest, AntiAliasedTextGoesThroughTheWorkImageWithAlpha) {
       for (int px = 0; px < 8; ++px) {
         const int gx = px - 1, gy = py - 2;
         const int level = (gx >= 0 && gy >= 0 && gx < 6 && gy < 12) ? fake::GlyphLevel('A', gx, gy) : 0;
-        const std::uint32_t want =
-            level > 1 ? Ink(color) | static_cast<std::uint32_t>((level - 1) * 16) << alphaShift : 0;
+        // Full coverage (level 16) is opaque.
+        const std::uint32_t alpha = level == 16 ? 255u : static_cast<std::uint32_t>((level - 1) * 16);
+        const std::uint32_t want = level > 1 ? Ink(color) | alpha << alphaShift : 0;
         EXPECT_EQ(Pixel(work, px, py), want) << px << "," << py;
       }
     }

@@ -2,8 +2,11 @@
 // textured quads and their clamping, the stage templates, and the glyph cache in a texture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/engine_state.h"
@@ -95,10 +98,22 @@ TEST_F(GraphicTest, AFullTableIsFatal) {
       ::testing::ExitedWithCode(255), "");
 }
 
+TEST_F(GraphicTest, ARecordThatCannotBeAllocatedIsFatal) {
+  EXPECT_EXIT(
+      {
+        if (InitEngine() != 0) std::exit(3);
+        fake::SetFailure(fake::Failure::HeapAlloc, true);
+        AllocGraphicHandle();
+        std::exit(4);
+      },
+      ::testing::ExitedWithCode(255), "");
+}
+
 TEST(TextureTileSplitTest, OneDimensionIsCutIntoPowersOfTwo) {
   struct Case {
     int n, max, screen;
     std::vector<int> tiles;
+    int noSplit = 0;
   } cases[] = {
       {800, 2048, 800, {512, 256, 32}},
       {100, 2048, 800, {128}},
@@ -110,10 +125,13 @@ TEST(TextureTileSplitTest, OneDimensionIsCutIntoPowersOfTwo) {
       {600, 256, 800, {256, 256, 64, 16, 8}},  // split by a small maximum: halves down to what is left
       {1000, 512, 800, {512, 512}},            // the rest above 3/4 of a halved tile doubles it
       {1000, 2048, 800, {1024}},
+      {810, 2048, 800, {512, 256, 32, 16}},   // the last two tiles of 8 merge
+      {896, 2048, 800, {512, 256, 128}},      // a rest of exactly 3/4 of the tile is split on
+      {800, 2048, 800, {1024}, 1},            // an image that may not be cut
   };
   for (const Case& c : cases) {
     int tiles[32];
-    const int count = TextureTileSplit(c.n, c.max, c.screen, 0, tiles, 32);
+    const int count = TextureTileSplit(c.n, c.max, c.screen, c.noSplit, tiles, 32);
     EXPECT_EQ(std::vector<int>(tiles, tiles + count), c.tiles) << c.n << " of at most " << c.max;
   }
 }
@@ -202,47 +220,200 @@ TEST_F(GraphicTest, StretchedAndMirroredQuads) {
   FlushVertexBatch();
   EXPECT_EQ(Pixel(200, 200), 0x000040u | 15 * 8u << 16);
   EXPECT_EQ(Pixel(215, 200), 0x000040u);
+  EXPECT_EQ(Pixel(200, 201), 0u) << "the mirrored graphic is cut at its destination";
+  EXPECT_EQ(Pixel(216, 200), 0u);
 }
 
-TEST_F(GraphicTest, StageTemplatesByFamilyAlphaKindAndModulation) {
+// Bilinear drawing sets linear filters. A graphic stretched with them takes its alpha from an
+// alpha channel, since filtering blurs the edges an alpha test would cut; drawn at its size it
+// keeps its alpha test.
+TEST_F(GraphicTest, BilinearSamplingSetsLinearFiltersAndFilteredAlpha) {
+  Start();
+  const int handle = Gradient(16, 16);  // alpha test, no alpha channel
+  const auto filters = [](DWORD filter) {
+    const std::string dump = Dump();
+    const std::string tail = ", " + std::to_string(filter) + ")";
+    return dump.find("SetSamplerState(0, MINFILTER" + tail) != std::string::npos &&
+           dump.find("SetSamplerState(0, MAGFILTER" + tail) != std::string::npos;
+  };
+  HardwareState.bilinear = 1;
+  ASSERT_EQ(DrawGraphStretched(0, 0, 32, 32, handle, TRUE), 0);
+  EXPECT_TRUE(filters(D3DTEXF_LINEAR)) << Dump();
+  EXPECT_EQ(HardwareState.sourceAlpha, SourceAlphaChannel);
+  ASSERT_EQ(DrawGraphAt(100, 100, handle, TRUE), 0);
+  EXPECT_EQ(HardwareState.sourceAlpha, SourceAlphaTest);
+  HardwareState.bilinear = 0;
+  fake::ClearD3dCalls();
+  ASSERT_EQ(DrawGraphStretched(0, 0, 32, 32, handle, TRUE), 0);
+  EXPECT_TRUE(filters(D3DTEXF_POINT)) << Dump();
+  EXPECT_EQ(HardwareState.sourceAlpha, SourceAlphaTest);
+  FlushVertexBatch();
+}
+
+TEST_F(GraphicTest, ARectangleOfAGraphicStretchedToItsDestination) {
+  Start();
+  const int handle = Gradient(16, 16);
+  const auto texel = [](unsigned x, unsigned y) { return 0x000040u | x * 8u << 16 | y * 8u << 8; };
   struct Case {
-    int family, modulateAlpha, modulateColor, alphaKind;
-    int index, stages;
-    StageSetting first;
+    const char* name;
+    int x1, y1, x2, y2, sourceX, sourceY, width, height;
+    std::vector<std::pair<int, int>> at;            // destination pixels
+    std::vector<std::pair<unsigned, unsigned>> of;  // ... and the texels they show
+    std::vector<std::pair<int, int>> outside;       // pixels left black
   } cases[] = {
-      {0, 0, 0, 0, 0, 1, {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE}},
-      {0, 0, 0, 2, 2, 1, {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE}},
-      {0, 1, 0, 1, 4, 1, {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE}},
-      {0, 0, 1, 0, 6, 1, {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_SELECTARG2, D3DTA_TEXTURE, D3DTA_DIFFUSE}},
-      {0, 1, 1, 2, 11, 1, {D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE}},
-      {1, 1, 0, 1, 28, 2, {D3DTOP_SELECTARG1, D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE}},
-      {2, 1, 1, 1, 58, 1,
-       {D3DTOP_MODULATE, D3DTA_TEXTURE | D3DTA_COMPLEMENT, D3DTA_DIFFUSE, D3DTOP_MODULATE, D3DTA_TEXTURE, D3DTA_DIFFUSE}},
+      {"doubled", 300, 300, 308, 304, 4, 2, 4, 2,
+       {{300, 300}, {301, 300}, {302, 300}, {307, 303}, {300, 302}}, {{4, 2}, {4, 2}, {5, 2}, {7, 3}, {4, 3}},
+       {{299, 300}, {308, 300}, {300, 299}, {300, 304}}},
+      {"three texels to ten pixels", 500, 500, 510, 501, 4, 0, 3, 1,
+       {{500, 500}, {503, 500}, {506, 500}, {507, 500}, {509, 500}}, {{4, 0}, {5, 0}, {5, 0}, {6, 0}, {6, 0}},
+       {{499, 500}, {510, 500}, {500, 501}}},
+      {"mirrored", 408, 400, 400, 401, 4, 2, 4, 1,
+       {{400, 400}, {401, 400}, {406, 400}, {407, 400}}, {{7, 2}, {7, 2}, {4, 2}, {4, 2}},
+       {{399, 400}, {408, 400}, {400, 401}}},
+      {"partly left of the screen", -4, 100, 4, 102, 0, 0, 8, 2,
+       {{0, 100}, {3, 101}}, {{4, 0}, {7, 1}}, {{4, 100}, {0, 102}}},
   };
   for (const Case& c : cases) {
-    const int index = StageTemplateIndex(c.family, c.modulateAlpha, c.modulateColor, c.alphaKind);
-    EXPECT_EQ(index, c.index);
-    const TextureStageTemplate& t = TextureStageTemplates[index];
-    EXPECT_EQ(t.stageCount, c.stages) << index;
-    const StageSetting& s = t.stages[0];
-    EXPECT_EQ(s.colorOp, c.first.colorOp) << index;
-    EXPECT_EQ(s.colorArg1, c.first.colorArg1) << index;
-    EXPECT_EQ(s.alphaOp, c.first.alphaOp) << index;
-    if (c.first.alphaOp != D3DTOP_SELECTARG2) {
-      EXPECT_EQ(s.alphaArg1, c.first.alphaArg1) << index;
+    ClearScreen();
+    ASSERT_EQ(DrawGraphRectStretched(c.x1, c.y1, c.x2, c.y2, c.sourceX, c.sourceY, c.width, c.height, handle, FALSE), 0)
+        << c.name;
+    FlushVertexBatch();
+    for (size_t i = 0; i < c.at.size(); ++i) {
+      EXPECT_EQ(Pixel(c.at[i].first, c.at[i].second), texel(c.of[i].first, c.of[i].second))
+          << c.name << " at " << c.at[i].first << "," << c.at[i].second;
     }
-    if (c.first.alphaOp != D3DTOP_SELECTARG1) {
-      EXPECT_EQ(s.alphaArg2, c.first.alphaArg2) << index;
+    for (const auto& [x, y] : c.outside) EXPECT_EQ(Pixel(x, y), 0u) << c.name << " at " << x << "," << y;
+  }
+  EXPECT_EQ(DrawGraphRectStretched(0, 0, 10, 10, 0, 0, 0, 4, handle, FALSE), -1) << "no source width";
+  EXPECT_EQ(DrawGraphRectStretched(0, 0, 0, 10, 0, 0, 4, 4, handle, FALSE), -1) << "no destination width";
+  EXPECT_EQ(DrawGraphRectStretched(0, 0, 10, 10, 0, 0, 4, 4, 0x08001234, FALSE), -1) << "not a graphic";
+}
+
+// What the device holds on a stage, compared only in the arguments its operations read.
+struct StageWant {
+  DWORD colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
+};
+constexpr StageWant Disabled = {D3DTOP_DISABLE, 0, 0, 0, 0, 0};
+
+void ExpectStage(DWORD stage, const StageWant& want, const std::string& where) {
+  const auto held = [&](D3DTEXTURESTAGESTATETYPE type) { return fake::D3dStageState(stage, type); };
+  const auto reads = [](DWORD op, int arg) {
+    return op == D3DTOP_SELECTARG1 ? arg == 1 : op == D3DTOP_SELECTARG2 ? arg == 2 : op != D3DTOP_DISABLE;
+  };
+  SCOPED_TRACE(where + ", stage " + std::to_string(stage));
+  EXPECT_EQ(held(D3DTSS_COLOROP), want.colorOp);
+  if (want.colorOp == D3DTOP_DISABLE) return;
+  if (reads(want.colorOp, 1)) {
+    EXPECT_EQ(held(D3DTSS_COLORARG1), want.colorArg1);
+  }
+  if (reads(want.colorOp, 2)) {
+    EXPECT_EQ(held(D3DTSS_COLORARG2), want.colorArg2);
+  }
+  EXPECT_EQ(held(D3DTSS_ALPHAOP), want.alphaOp);
+  if (reads(want.alphaOp, 1)) {
+    EXPECT_EQ(held(D3DTSS_ALPHAARG1), want.alphaArg1);
+  }
+  if (reads(want.alphaOp, 2)) {
+    EXPECT_EQ(held(D3DTSS_ALPHAARG2), want.alphaArg2);
+  }
+}
+
+// A graphic drawn in each blend mode (the family), tinted or not (colour modulation), with a
+// blend mode other than none (alpha modulation) and with its alpha channel or alpha test used
+// or not (the alpha kind) leaves its template's stages on the device, and a disabled stage
+// after them. The cases run in an order where each one changes what the one before left.
+TEST_F(GraphicTest, StageTemplatesByFamilyAlphaKindAndModulation) {
+  constexpr DWORD Tex = D3DTA_TEXTURE, Dif = D3DTA_DIFFUSE, Cur = D3DTA_CURRENT, Inv = D3DTA_TEXTURE | D3DTA_COMPLEMENT;
+  constexpr StageWant MultiplyAlphaStage = {D3DTOP_BLENDCURRENTALPHA, Cur, D3DTA_TFACTOR, D3DTOP_SELECTARG1, Cur, 0};
+  struct Case {
+    const char* name;
+    int mode;
+    bool tinted, alphaChannel, transparency;
+    int index;
+    StageWant first, second;
+  } cases[] = {
+      {"none", BlendModeNone, false, false, false, 0,
+       {D3DTOP_SELECTARG1, Tex, 0, D3DTOP_SELECTARG2, 0, Dif}, Disabled},
+      {"none, alpha test", BlendModeNone, false, false, true, 2,
+       {D3DTOP_SELECTARG1, Tex, 0, D3DTOP_SELECTARG1, Tex, 0}, Disabled},
+      {"multiply alpha, alpha channel", BlendModeMultiplyAlpha, false, true, true, 28,
+       {D3DTOP_SELECTARG1, Tex, 0, D3DTOP_MODULATE, Tex, Dif}, MultiplyAlphaStage},
+      {"none, tinted, alpha channel", BlendModeNone, true, true, true, 7,
+       {D3DTOP_MODULATE, Tex, Dif, D3DTOP_SELECTARG1, Tex, 0}, Disabled},
+      {"alpha", BlendModeAlpha, false, false, false, 3,
+       {D3DTOP_SELECTARG1, Tex, 0, D3DTOP_SELECTARG2, 0, Dif}, Disabled},
+      {"alpha, tinted, alpha channel", BlendModeAlpha, true, true, true, 10,
+       {D3DTOP_MODULATE, Tex, Dif, D3DTOP_MODULATE, Tex, Dif}, Disabled},
+      {"add, alpha test taken as the channel", BlendModeAdd, false, false, true, 4,
+       {D3DTOP_SELECTARG1, Tex, 0, D3DTOP_MODULATE, Tex, Dif}, Disabled},
+      {"multiply alpha, tinted", BlendModeMultiplyAlpha, true, false, false, 33,
+       {D3DTOP_MODULATE, Tex, Dif, D3DTOP_SELECTARG2, 0, Dif}, MultiplyAlphaStage},
+      {"inverted alpha", BlendModeInvertedAlpha, false, false, false, 51,
+       {D3DTOP_SELECTARG1, Inv, 0, D3DTOP_SELECTARG2, 0, Dif}, Disabled},
+      {"inverted alpha, tinted, alpha channel", BlendModeInvertedAlpha, true, true, true, 58,
+       {D3DTOP_MODULATE, Inv, Dif, D3DTOP_MODULATE, Tex, Dif}, Disabled},
+  };
+  Start();
+  const int plain = CreateEmptyGraphic(4, 4);
+  SetCreateAlphaChannel(TRUE);
+  const int withAlpha = CreateEmptyGraphic(4, 4);
+  SetCreateAlphaChannel(FALSE);
+  for (const Case& c : cases) {
+    SetBlendMode(c.mode, 255);
+    if (c.tinted) {
+      SetTint(255, 128, 0);
+    } else {
+      SetTint(255, 255, 255);
     }
-    if (c.first.colorOp == D3DTOP_MODULATE) {
-      EXPECT_EQ(s.colorArg2, D3DTA_DIFFUSE) << index;
+    ASSERT_EQ(DrawGraphAt(10, 10, c.alphaChannel ? withAlpha : plain, c.transparency ? TRUE : FALSE), 0);
+    FlushVertexBatch();
+    const int family = c.mode == BlendModeMultiplyAlpha ? 1 : c.mode == BlendModeInvertedAlpha ? 2 : 0;
+    EXPECT_EQ(StageTemplateIndex(family, HardwareState.modulateAlpha, HardwareState.modulateColor,
+                                 HardwareState.sourceAlpha),
+              c.index)
+        << c.name;
+    ExpectStage(0, c.first, c.name);
+    ExpectStage(1, c.second, c.name);
+    if (c.second.colorOp != D3DTOP_DISABLE) ExpectStage(2, Disabled, c.name);
+    EXPECT_EQ(TextureStageTemplates[c.index].stageCount, family == 1 ? 2 : 1) << c.name;
+  }
+  SetBlendMode(BlendModeNone, 255);
+  SetTint(255, 255, 255);
+  // The unused indices of families 1 and 2 follow the same rule as family 0's.
+  for (int h = 0; h < 2; ++h) {
+    for (int a = 0; a < 3; ++a) {
+      const TextureStageTemplate& zero = TextureStageTemplates[StageTemplateIndex(0, 0, h, a)];
+      const TextureStageTemplate& one = TextureStageTemplates[StageTemplateIndex(1, 0, h, a)];
+      const TextureStageTemplate& two = TextureStageTemplates[StageTemplateIndex(2, 0, h, a)];
+      EXPECT_EQ(one.stages[0].colorOp, zero.stages[0].colorOp);
+      EXPECT_EQ(one.stages[0].alphaOp, zero.stages[0].alphaOp);
+      EXPECT_EQ(one.stages[1].colorOp, D3DTOP_BLENDCURRENTALPHA);
+      EXPECT_EQ(two.stages[0].colorArg1, D3DTA_TEXTURE | D3DTA_COMPLEMENT);
+      EXPECT_EQ(two.stages[0].alphaOp, zero.stages[0].alphaOp);
     }
-    if (c.family == 1) {
-      EXPECT_EQ(t.stages[1].colorOp, D3DTOP_BLENDCURRENTALPHA);
-      EXPECT_EQ(t.stages[1].colorArg1, D3DTA_CURRENT);
-      EXPECT_EQ(t.stages[1].colorArg2, D3DTA_TFACTOR);
-      EXPECT_EQ(t.stages[1].alphaOp, D3DTOP_SELECTARG1);
-    }
+  }
+}
+
+// Multiply alpha runs through both stages: the texel is blended towards white by its alpha
+// (stage 1), then multiplies the background.
+TEST_F(GraphicTest, MultiplyAlphaBlendsTheTexelTowardsWhiteByItsAlpha) {
+  Start();
+  SetCreateAlphaChannel(TRUE);
+  const int handle = CreateEmptyGraphic(4, 4);
+  SetCreateAlphaChannel(FALSE);
+  const std::vector<std::uint32_t> texels(16, 0x80FF2000u);
+  ASSERT_EQ(TransferToGraphic(handle, texels.data(), 16, D3DFMT_A8R8G8B8, 4, 4, 0, 0), 0);
+  SetClearColor(0x80, 0xC0, 0xFF);
+  ClearScreen();
+  SetBlendMode(BlendModeMultiplyAlpha, 255);
+  ASSERT_EQ(DrawGraphAt(10, 10, handle, TRUE), 0);
+  FlushVertexBatch();
+  SetBlendMode(BlendModeNone, 255);
+  const std::uint32_t got = Pixel(11, 11);
+  const int background[3] = {0xFF, 0xC0, 0x80}, texel[3] = {0x00, 0x20, 0xFF};  // blue, green, red
+  for (int c = 0; c < 3; ++c) {
+    const double towardsWhite = (texel[c] * 0x80 + 255.0 * (255 - 0x80)) / 255.0;
+    EXPECT_NEAR(static_cast<int>((got >> (8 * c)) & 0xFF), towardsWhite * background[c] / 255.0, 1.0) << "channel " << c;
   }
 }
 
@@ -318,10 +489,17 @@ TEST_F(GraphicTest, AGraphicMadeAsADrawTargetIsDrawnIntoAndCleared) {
 TEST_F(GraphicTest, RestoringTheDisplayRebuildsTheFontsWithEmptyCaches) {
   Start();
   ASSERT_EQ(DrawText(10, 10, "AB", MakeColor(255, 255, 255), 0), 0);
-  const int handle = CreateEmptyGraphic(16, 16);
+  const int handle = Gradient(16, 16);
   ASSERT_EQ(RestoreGraphics(), 0);
   EXPECT_EQ(IsGraphicHandleValid(handle), 1) << "handles outlive the device";
   EXPECT_NE(GraphicFromHandle(handle)->image->tiles[0].texture, nullptr) << "its texture is made again";
+  SetClearColor(0x10, 0x20, 0x30);
+  ClearScreen();
+  ASSERT_EQ(DrawGraphAt(100, 100, handle, FALSE), 0);
+  FlushVertexBatch();
+  for (int x : {100, 108, 115}) EXPECT_EQ(Pixel(x, 110), 0u) << x << ": the texture comes back empty";
+  EXPECT_EQ(Pixel(116, 110), 0x102030u);
+  SetClearColor(0, 0, 0);
   const FontRecord* font = FontFromHandle(QueryDefaultFont());
   ASSERT_NE(font, nullptr);
   EXPECT_EQ(font->glyphIndex['A'].cached, 0) << "the glyph cache starts empty";
@@ -335,6 +513,110 @@ TEST_F(GraphicTest, RestoringTheDisplayRebuildsTheFontsWithEmptyCaches) {
     for (int x = 0; x < 40; ++x) lit += (frame[static_cast<size_t>(y) * 800 + x] & 0xFFFFFF) == 0xFFFFFFu ? 1 : 0;
   }
   EXPECT_GT(lit, 0);
+}
+
+// The same text on both back-ends of the fake platform, each font type on one line, on 32- and
+// 16-bit screens: through the texture glyph cache on the recording device and through the
+// memory cache in software. Pixels are compared in the screen's own channels.
+struct TextScreen {
+  std::vector<std::uint32_t> pixels;
+  std::uint32_t text = 0, edge = 0, background = 0;
+};
+
+TextScreen DrawEveryFontType(bool hardware, int depth) {
+  fake::ResetPlatform();
+  fake::SetClientSize(800, 600);
+  fake::UseRecordingDevice(hardware);
+  fake::SetDesktopDepth(depth);
+  EngineState = EngineStateRecord{};
+  GraphicsState = GraphicsStateRecord{};
+  ChangeWindowMode(TRUE);
+  SetScreenMode(800, 600, depth, 60);
+  TextScreen screen;
+  if (InitEngine() != 0 || GraphicsState.useHardware != (hardware ? 1 : 0) || GraphicsState.screenBitDepth != depth) {
+    ADD_FAILURE() << "no " << depth << "-bit " << (hardware ? "hardware" : "software") << " screen";
+    EndEngine();
+    return screen;
+  }
+  SelectDrawTarget(ScreenBack);
+  SetClearColor(60, 90, 120);
+  ClearScreen();
+  screen.text = MakeColor(255, 200, 40);
+  screen.edge = MakeColor(20, 60, 230);
+  screen.background = MakeColor(60, 90, 120);
+  for (int type = 0; type < 4; ++type) {
+    const int font = CreateFontToHandle(nullptr, 16, -1, type, -1, (type & 1) != 0 ? 2 : 1, FALSE, -1, -1);
+    DrawTextWithFont(10, 10 + 40 * type, "AgW \x82\xa0", static_cast<int>(screen.text), font,
+                     static_cast<int>(screen.edge));
+    ReleaseFontHandle(font);
+  }
+  if (hardware) {
+    FlushVertexBatch();
+    screen.pixels = fake::BackBufferPixels();
+  } else {
+    const MEMIMG& image = GraphicsState.screenImage;
+    for (int y = 0; y < image.height; ++y) {
+      for (int x = 0; x < image.width; ++x) {
+        const std::uint8_t* at = image.pixels + static_cast<std::ptrdiff_t>(y) * image.shared->pitch;
+        screen.pixels.push_back(depth == 16 ? reinterpret_cast<const std::uint16_t*>(at)[x]
+                                            : reinterpret_cast<const std::uint32_t*>(at)[x]);
+      }
+    }
+  }
+  EndEngine();
+  EXPECT_EQ(fake::LiveD3dObjects(), 0);
+  EXPECT_EQ(LiveBlockCount(), 0);
+  fake::ResetPlatform();
+  return screen;
+}
+
+TEST(FakeTextTest, TheTextureCacheDrawsWhatTheMemoryCacheDraws) {
+  for (int depth : {32, 16}) {
+    SCOPED_TRACE(std::to_string(depth) + " bits");
+    const TextScreen hardware = DrawEveryFontType(true, depth), software = DrawEveryFontType(false, depth);
+    ASSERT_EQ(hardware.pixels.size(), 800u * 600u);
+    ASSERT_EQ(software.pixels.size(), 800u * 600u);
+    // Red, green and blue as the screen holds them.
+    const auto channel = [depth](std::uint32_t p, int c) {
+      if (depth == 32) return static_cast<int>((p >> (16 - 8 * c)) & 0xFF);
+      return static_cast<int>(c == 0 ? (p >> 11) & 0x1F : c == 1 ? (p >> 5) & 0x3F : p & 0x1F);
+    };
+    for (int type = 0; type < 4; ++type) {
+      int wrong = 0, inked = 0;
+      std::string first;
+      for (int y = 40 * type; y < 40 * type + 40; ++y) {
+        for (int x = 0; x < 200; ++x) {
+          const std::size_t i = static_cast<std::size_t>(y) * 800 + static_cast<std::size_t>(x);
+          const std::uint32_t h = hardware.pixels[i] & (depth == 16 ? 0xFFFFu : 0xFFFFFFu);
+          const std::uint32_t s = software.pixels[i] & (depth == 16 ? 0xFFFFu : 0xFFFFFFu);
+          const std::uint32_t text = software.text & (depth == 16 ? 0xFFFFu : 0xFFFFFFu);
+          const std::uint32_t background = software.background & (depth == 16 ? 0xFFFFu : 0xFFFFFFu);
+          inked += s != background ? 1 : 0;
+          bool agree = true;
+          for (int c = 0; c < 3 && agree; ++c) {
+            const int hc = channel(h, c), sc = channel(s, c), t = channel(text, c), b = channel(background, c);
+            const int e = channel(software.edge, c);
+            if ((type & 2) == 0) {
+              agree = hc == sc;  // ink and edge texels are copied as they are
+            } else if ((type & 1) == 0) {
+              // Full coverage is the text colour on both; otherwise one of the sixteen coverage
+              // steps, and one step of the channel for rounding.
+              const bool full = s == text || h == text;
+              agree = std::abs(hc - sc) <= (full ? 1 : 2 + std::abs(t - b) / 15);
+            } else if (s == text || s == background) {
+              agree = std::abs(hc - sc) <= 1;
+            } else {
+              agree = hc >= std::min({t, e, b}) - 1 && hc <= std::max({t, e, b}) + 1;
+            }
+          }
+          if (agree) continue;
+          if (wrong++ == 0) first = std::to_string(x) + "," + std::to_string(y);
+        }
+      }
+      EXPECT_GT(inked, 50) << "type " << type;
+      EXPECT_EQ(wrong, 0) << "type " << type << ": " << wrong << " pixels differ, the first at " << first;
+    }
+  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "graphics/draw_state.h"
 #include "graphics/graphic_handle.h"
 #include "graphics/graphics_state.h"
+#include "text/font_record.h"
 #include "blit_reference.h"
 #include "soft_reference.h"
 #include "test_support.h"
@@ -119,6 +120,17 @@ TEST_F(SoftGraphicTest, AGraphicIsDrawnIntoClearedAndDrawnStretchedOrInPart) {
   EXPECT_EQ(Screen(202, 201) & 0xFFFFFF, 0x0000FFu);
   EXPECT_NE(Screen(203, 200) & 0xFFFFFF, 0xFF0000u);
 
+  // Source row 0 (red) fills the top two rows of the destination, row 1 the next two.
+  ASSERT_EQ(DrawGraphRectStretched(400, 400, 410, 404, 2, 0, 5, 2, handle, FALSE), 0);
+  EXPECT_EQ(Screen(400, 400) & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(Screen(409, 401) & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(Screen(400, 402) & 0xFFFFFF, 0x0000FFu);
+  EXPECT_EQ(Screen(409, 403) & 0xFFFFFF, 0x0000FFu);
+  EXPECT_EQ(Screen(410, 400) & 0xFFFFFF, 0u);
+  EXPECT_EQ(Screen(400, 404) & 0xFFFFFF, 0u);
+  EXPECT_EQ(DrawGraphRectStretched(400, 400, 410, 404, 18, 0, 5, 2, handle, FALSE), -1) << "past the graphic's edge";
+  EXPECT_EQ(DrawGraphRectStretched(400, 400, 400, 404, 2, 0, 5, 2, handle, FALSE), -1) << "no destination width";
+
   const int part = CreateDerivedGraphic(10, 0, 10, 10, handle);
   ASSERT_NE(part, -1);
   EXPECT_EQ(ReleaseGraphic(handle), 0);
@@ -131,6 +143,48 @@ TEST_F(SoftGraphicTest, AGraphicIsDrawnIntoClearedAndDrawnStretchedOrInPart) {
     EXPECT_EQ(DrawGraphAt(0, 0, bad, FALSE), -1);
     EXPECT_EQ(SelectDrawTarget(bad), -1);
   }
+}
+
+// An 8-bit request in a window runs on a 32-bit screen image: graphics take that format
+// whatever bit depth they are asked for, so the blits draw them unconverted, and fonts lose
+// their anti-aliasing.
+class EightBitScreenTest : public SoftGraphicTest {
+ protected:
+  void SetUp() override {
+    fake::ResetPlatform();
+    fake::SetClientSize(800, 600);
+    EngineState = EngineStateRecord{};
+    GraphicsState = GraphicsStateRecord{};
+    ChangeWindowMode(TRUE);
+    ASSERT_EQ(SetScreenMode(800, 600, 8, 60), 0);
+    ASSERT_EQ(InitEngine(), 0);
+    ASSERT_EQ(GraphicsState.useHardware, 0);
+  }
+};
+
+TEST_F(EightBitScreenTest, GraphicsAreThirtyTwoBitLikeTheScreenImage) {
+  EXPECT_EQ(GraphicsState.screenImage.shared->colorType, Color32);
+  EXPECT_EQ(MakeColor(255, 0, 0), 0xFFFF0000u);
+  for (int depth : {0, 8, 16}) {
+    SetCreateBitDepth(depth);
+    const int handle = CreateEmptyGraphic(4, 2);
+    ASSERT_NE(handle, -1) << depth;
+    const GraphicRecord* record = GraphicFromHandle(handle);
+    EXPECT_EQ(record->softView.shared->colorType, Color32) << depth;
+    EXPECT_EQ(record->image->flags.bitDepth, 32) << depth;
+    const std::uint32_t texels[8] = {0xFF102030, 0xFF405060, 0xFF708090, 0xFFA0B0C0,
+                                     0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
+    ASSERT_EQ(TransferToGraphic(handle, texels, 16, D3DFMT_A8R8G8B8, 4, 2, 0, 0), 0);
+    ASSERT_EQ(DrawGraphAt(50, 60, handle, FALSE), 0);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(Screen(50 + i % 4, 60 + i / 4) & 0xFFFFFF, texels[i] & 0xFFFFFF) << depth;
+    EXPECT_EQ(ReleaseGraphic(handle), 0);
+  }
+  SetCreateBitDepth(0);
+  const int font = CreateFontToHandle(nullptr, 16, -1, FontTypeAntiAliasEdge, -1, -1, FALSE, -1, -1);
+  ASSERT_NE(font, -1);
+  EXPECT_EQ(FontFromHandle(font)->fontType, FontTypeEdge);
+  ASSERT_EQ(DrawTextWithFont(100, 100, "A", static_cast<int>(MakeColor(255, 255, 255)), font, 0), 0);
+  EXPECT_EQ(ReleaseFontHandle(font), 0);
 }
 
 TEST_F(SoftGraphicTest, CreationSettingsAreKeptAndRead) {

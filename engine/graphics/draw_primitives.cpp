@@ -1,5 +1,8 @@
 // DrawLine and DrawCircle: the checks every primitive shares, then the back-end.
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 #include "../core/engine_state.h"
 #include "../window/window.h"
@@ -12,11 +15,18 @@
 
 namespace {
 
+// Bounds worked out in 64 bits and brought back into int; the box they make is clipped to the
+// draw area anyway.
+int ClampToInt(std::int64_t v) {
+  return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
 // A line thicker than one pixel is a quadrilateral drawn as a two-triangle strip; only the
 // hardware back-end draws it.
 int DrawThickLine(int x1, int y1, int x2, int y2, int color, int thickness) {
   if (!GraphicsState.useHardware) return 0;
-  const float dx = static_cast<float>(x2 - x1), dy = static_cast<float>(y2 - y1);
+  const float dx = static_cast<float>(static_cast<std::int64_t>(x2) - x1);
+  const float dy = static_cast<float>(static_cast<std::int64_t>(y2) - y1);
   const float length = std::sqrt(dx * dx + dy * dy);
   if (length == 0.0f) return 0;  // no direction to be thick in
   const float s = static_cast<float>(thickness) / 2.0f / length;
@@ -42,8 +52,8 @@ int DrawLine(int x1, int y1, int x2, int y2, int color, int thickness) {
   if (GraphicsState.useHardware) {
     const auto c = static_cast<std::uint32_t>(color);
     if (!NeedsSubtractEmulation()) return HardwareLine(x1, y1, x2, y2, c);
-    const int left = std::min(x1, x2), top = std::min(y1, y2), right = std::max(x1, x2) + 1,
-              bottom = std::max(y1, y2) + 1;
+    const int left = std::min(x1, x2), top = std::min(y1, y2);
+    const int right = ClampToInt(std::int64_t{std::max(x1, x2)} + 1), bottom = ClampToInt(std::int64_t{std::max(y1, y2)} + 1);
     SubtractEmulationStep(left, top, right, bottom, 5);
     const int result = HardwareLine(x1, y1, x2, y2, c);
     SubtractEmulationStep(left, top, right, bottom, 3);
@@ -62,9 +72,12 @@ int DrawCircle(int x, int y, int r, int color, int fill) {
   if (GraphicsState.useHardware) {
     const auto c = static_cast<std::uint32_t>(color);
     if (!NeedsSubtractEmulation()) return HardwareCircle(x, y, r, c, fill);
-    SubtractEmulationStep(x - r - 1, y - r - 1, x + r + 1, y + r + 1, 5);
+    const std::int64_t reach = std::int64_t{r} + 1;
+    const int left = ClampToInt(x - reach), top = ClampToInt(y - reach), right = ClampToInt(x + reach),
+              bottom = ClampToInt(y + reach);
+    SubtractEmulationStep(left, top, right, bottom, 5);
     const int result = HardwareCircle(x, y, r, c, fill);
-    SubtractEmulationStep(x - r - 1, y - r - 1, x + r + 1, y + r + 1, 3);
+    SubtractEmulationStep(left, top, right, bottom, 3);
     return result;
   }
   if (DrawState.softTarget == nullptr) return 0;

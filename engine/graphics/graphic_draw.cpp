@@ -1,5 +1,9 @@
 // Drawing graphics: textured quads on the hardware back-end, the software blits of the graphic's
 // view otherwise.
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
 #include "draw_state.h"
 #include "graphic_handle.h"
 #include "graphics_state.h"
@@ -12,6 +16,17 @@ const MEMIMG* SoftSource(int handle) {
   const GraphicRecord* record = GraphicFromHandle(handle);
   if (record == nullptr || !IsMemImgValid(&record->softView)) return nullptr;
   return &record->softView;
+}
+
+// a + b, held at int's ends.
+int Sum(int a, int b) {
+  return static_cast<int>(std::clamp<std::int64_t>(std::int64_t{a} + b, std::numeric_limits<int>::min(),
+                                                   std::numeric_limits<int>::max()));
+}
+
+// The rectangle lies within the graphic (sizes already positive).
+bool InsideGraphic(const MEMIMG& source, int x, int y, int width, int height) {
+  return x >= 0 && y >= 0 && std::int64_t{x} + width <= source.width && std::int64_t{y} + height <= source.height;
 }
 
 }  // namespace
@@ -43,16 +58,34 @@ int DrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height,
   const MEMIMG* source = SoftSource(handle);
   if (source == nullptr) return -1;
   if (DrawState.softTarget == nullptr || DrawState.drawAreaEmpty || width <= 0 || height <= 0) return 0;
-  if (sourceX < 0 || sourceY < 0 || sourceX + width > source->width || sourceY + height > source->height) return -1;
+  if (!InsideGraphic(*source, sourceX, sourceY, width, height)) return -1;
   MEMIMG part{};
   MakeMemImgView(&part, source, sourceX, sourceY, width, height);
   if (!IsMemImgValid(&part)) return -1;
   if (mirror) {
-    SoftDrawImageScaled(DrawState.softTarget, &part, Rect{x + width, y, x, y + height}, transparency ? 1 : 0, nullptr,
+    SoftDrawImageScaled(DrawState.softTarget, &part, Rect{Sum(x, width), y, x, Sum(y, height)}, transparency ? 1 : 0, nullptr,
                         CurrentSoftDrawParams());
   } else {
     SoftDrawImage(DrawState.softTarget, &part, x, y, transparency ? 1 : 0, nullptr, CurrentSoftDrawParams());
   }
+  ReleaseMemImg(&part);
+  return 0;
+}
+
+int DrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height, int handle,
+                           int transparency) {
+  if (GraphicsState.useHardware) {
+    return HardwareDrawGraphRectStretched(x1, y1, x2, y2, sourceX, sourceY, width, height, handle, transparency);
+  }
+  const MEMIMG* source = SoftSource(handle);
+  if (source == nullptr || width <= 0 || height <= 0 || x1 == x2 || y1 == y2) return -1;
+  if (!InsideGraphic(*source, sourceX, sourceY, width, height)) return -1;
+  if (DrawState.softTarget == nullptr || DrawState.drawAreaEmpty) return 0;
+  MEMIMG part{};
+  MakeMemImgView(&part, source, sourceX, sourceY, width, height);
+  if (!IsMemImgValid(&part)) return -1;
+  SoftDrawImageScaled(DrawState.softTarget, &part, Rect{x1, y1, x2, y2}, transparency ? 1 : 0, nullptr,
+                      CurrentSoftDrawParams());
   ReleaseMemImg(&part);
   return 0;
 }

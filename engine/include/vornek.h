@@ -101,6 +101,11 @@ int DrawGraphStretched(int x1, int y1, int x2, int y2, int handle, int transpare
 // sourceY, width, height) of the graphic at (x, y); mirror flips it left to right.
 int DrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height, int handle, int transparency,
                   int mirror);
+// 0; -1 for a bad handle, an empty source or destination rectangle or, in software, a source
+// rectangle outside the graphic. Draws (sourceX, sourceY, width, height) of the graphic to fill
+// (x1, y1)-(x2, y2); a destination running right to left or bottom to top flips it.
+int DrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height, int handle,
+                           int transparency);
 // Always 0; the bit depth of new graphics, 0 for the screen's (the default).
 int SetCreateBitDepth(int bitDepth);
 // The bit depth new graphics take; never fails.

@@ -1,8 +1,11 @@
 // The string-drawing operations: DrawText and DrawTextFormat with the default font, and
 // DrawTextWithFont for any font, direct or through a work image.
+#include <algorithm>
 #include <climits>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdint>
+#include <limits>
 
 #include "../core/log.h"
 #include "../graphics/draw_state.h"
@@ -90,7 +93,11 @@ int DrawTextWithFont(int x, int y, const char* text, int color, int handle, int 
   const bool subtractTexture = DrawState.blendMode == BlendModeSubtract && font->textureCache;
   if ((DrawState.drawScreen == ScreenFront || subtractTexture) && x >= DrawState.drawArea.right) return 0;
   if (font->textureCache) {
-    const Rect box{x, y, DrawState.drawArea.right, y + font->size + 3};
+    // The bottom held at int's end for text placed at its edge.
+    const std::int64_t bottom = std::int64_t{y} + font->size + 3;
+    const Rect box{x, y, DrawState.drawArea.right,
+                   static_cast<int>(std::clamp<std::int64_t>(bottom, std::numeric_limits<int>::min(),
+                                                             std::numeric_limits<int>::max()))};
     const bool emulate = NeedsSubtractEmulation();
     if (emulate) SubtractEmulationStep(box.left, box.top, box.right, box.bottom, 5);
     if (EnsureCacheTexture(handle) == 0) {

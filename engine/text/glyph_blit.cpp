@@ -52,7 +52,10 @@ typename F::Pixel Shade(std::uint8_t value, const TextColors& colors) {
     if (value == 1) return static_cast<Pixel>(colors.text);
     return static_cast<Pixel>(sizeof(Pixel) == 4 ? colors.edge & 0x00FFFFFFu : colors.edge);
   } else if constexpr (Type == 2) {
-    return static_cast<Pixel>(colors.text | static_cast<std::uint32_t>(value * 16) << F::alphaShift);
+    // Full coverage is opaque, as a full body is in type 3 and as the texture cache draws it;
+    // level × 16 alone would stop at 240 and let the background show through every stroke.
+    const std::uint32_t alpha = value == 15 ? 255u : static_cast<std::uint32_t>(value * 16);
+    return static_cast<Pixel>(colors.text | alpha << F::alphaShift);
   } else {
     const int body = value & 0x0F, edge = value >> 4;
     if (body == 15) return static_cast<Pixel>(colors.text | 255u << F::alphaShift);

@@ -688,9 +688,12 @@ class Device final : public IDirect3DDevice9, public Counted {
   }
   HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
     Log("SetTextureStageState(%u, %s, %u)", stage, Name(type), value);
-    if (stage == 0 && type < 33) raster_.stage0[type] = value;
+    if (stage < RasterStageCount && type < 33) raster_.stages[stage][type] = value;
     snapshot_ = nullptr;
     return D3D_OK;
+  }
+  DWORD stageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) const {
+    return stage < RasterStageCount && type < 33 ? raster_.stages[stage][type] : 0;
   }
   HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture) override {
     Log("SetTexture(%u, %s)", stage, texture != nullptr ? static_cast<Texture*>(texture)->name().c_str() : "null");
@@ -916,6 +919,10 @@ std::vector<std::uint32_t> BackBufferPixels() {
     for (UINT x = 0; x < back->desc().Width; ++x) pixels.push_back(back->pixel(x, y));
   }
   return pixels;
+}
+
+DWORD D3dStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) {
+  return CurrentDevice == nullptr ? 0 : CurrentDevice->stageState(stage, type);
 }
 
 void ResetD3d() {

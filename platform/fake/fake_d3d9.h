@@ -2,7 +2,8 @@
 // takes its software back-end). Switched on, Direct3DCreate9 yields a recording object whose
 // device keeps every call with its arguments, and every DrawPrimitiveUP with its vertices, as
 // lines of text. Render targets and the back buffer keep their pixels: clears, fills and copies
-// reach them, and so do untextured primitives, rasterised by Direct3D 9's rules (fake_raster.h).
+// reach them, and so do primitives, rasterised by Direct3D 9's rules through the texture stages
+// (fake_raster.h).
 #pragma once
 
 #include <string>
@@ -63,6 +64,10 @@ int D3dPresents();
 // The back buffer's pixels (A8R8G8B8 or the 16-bit format, row after row), empty without a
 // device.
 std::vector<std::uint32_t> BackBufferPixels();
+
+// What the device holds for a texture stage's state now (its default until the engine sets it;
+// 0 without a device).
+DWORD D3dStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type);
 
 // Back to the defaults (part of ResetPlatform).
 void ResetD3d();

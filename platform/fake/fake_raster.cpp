@@ -87,37 +87,50 @@ class Shader {
     }
   }
 
-  Colour Argument(DWORD argument, const Colour& diffuse, const Colour& texel) const {
+  Colour Argument(DWORD argument, const Colour& diffuse, const Colour& current, const Colour& texel) const {
     Colour c;
     switch (argument & D3DTA_SELECTMASK) {
       case D3DTA_TFACTOR: c = Unpack(s_.render[D3DRS_TEXTUREFACTOR]); break;
       case D3DTA_TEXTURE: c = texel; break;  // white when no texture is bound
-      default: c = diffuse; break;                  // diffuse, and current at stage 0
+      case D3DTA_CURRENT: c = current; break;  // the diffuse colour at stage 0
+      default: c = diffuse; break;
     }
     if ((argument & D3DTA_COMPLEMENT) != 0) c = {1 - c.r, 1 - c.g, 1 - c.b, 1 - c.a};
     if ((argument & D3DTA_ALPHAREPLICATE) != 0) c = {c.a, c.a, c.a, c.a};
     return c;
   }
 
-  Colour Operation(DWORD op, DWORD arg1, DWORD arg2, const Colour& diffuse, const Colour& texel) const {
-    const Colour a = Argument(arg1, diffuse, texel), b = Argument(arg2, diffuse, texel);
+  Colour Operation(DWORD op, DWORD arg1, DWORD arg2, const Colour& diffuse, const Colour& current,
+                   const Colour& texel) const {
+    const Colour a = Argument(arg1, diffuse, current, texel), b = Argument(arg2, diffuse, current, texel);
     switch (op) {
       case D3DTOP_SELECTARG1: return a;
       case D3DTOP_SELECTARG2: return b;
       case D3DTOP_MODULATE: return {a.r * b.r, a.g * b.g, a.b * b.b, a.a * b.a};
       case D3DTOP_ADD: return {a.r + b.r, a.g + b.g, a.b + b.b, a.a + b.a};
       case D3DTOP_BLENDDIFFUSEALPHA: return Mix(b, a, diffuse.a);
-      case D3DTOP_BLENDCURRENTALPHA: return Mix(b, a, diffuse.a);
-      default: return diffuse;
+      case D3DTOP_BLENDTEXTUREALPHA: return Mix(b, a, texel.a);
+      case D3DTOP_BLENDCURRENTALPHA: return Mix(b, a, current.a);
+      default: return current;
     }
   }
 
   Colour Stage(const Colour& diffuse, const Colour& texel) const {
-    const Colour colour = Operation(s_.stage0[D3DTSS_COLOROP], s_.stage0[D3DTSS_COLORARG1], s_.stage0[D3DTSS_COLORARG2],
-                                    diffuse, texel);
-    const Colour alpha = Operation(s_.stage0[D3DTSS_ALPHAOP], s_.stage0[D3DTSS_ALPHAARG1], s_.stage0[D3DTSS_ALPHAARG2],
-                                   diffuse, texel);
-    return {colour.r, colour.g, colour.b, alpha.a};
+    Colour current = diffuse;
+    for (int i = 0; i < RasterStageCount; ++i) {
+      const DWORD* st = s_.stages[i];
+      if (st[D3DTSS_COLOROP] == D3DTOP_DISABLE) break;
+      const Colour t = i == 0 ? texel : Colour{1, 1, 1, 1};
+      const Colour colour = Operation(st[D3DTSS_COLOROP], st[D3DTSS_COLORARG1], st[D3DTSS_COLORARG2], diffuse, current, t);
+      // A disabled alpha operation passes the alpha on.
+      const float alpha = st[D3DTSS_ALPHAOP] == D3DTOP_DISABLE
+                              ? current.a
+                              : Operation(st[D3DTSS_ALPHAOP], st[D3DTSS_ALPHAARG1], st[D3DTSS_ALPHAARG2], diffuse,
+                                          current, t).a;
+      current = {std::clamp(colour.r, 0.0f, 1.0f), std::clamp(colour.g, 0.0f, 1.0f), std::clamp(colour.b, 0.0f, 1.0f),
+                 std::clamp(alpha, 0.0f, 1.0f)};
+    }
+    return current;
   }
 
   static Colour Factor(DWORD blend, const Colour& s, const Colour& d) {
@@ -246,12 +259,16 @@ void DefaultRasterStates(RasterStates* states) {
   states->render[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
   states->render[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
   states->render[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFFu;
-  states->stage0[D3DTSS_COLOROP] = D3DTOP_MODULATE;
-  states->stage0[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-  states->stage0[D3DTSS_COLORARG2] = D3DTA_CURRENT;
-  states->stage0[D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
-  states->stage0[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-  states->stage0[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+  for (DWORD* stage : states->stages) {
+    stage[D3DTSS_COLOROP] = D3DTOP_DISABLE;
+    stage[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+    stage[D3DTSS_COLORARG2] = D3DTA_CURRENT;
+    stage[D3DTSS_ALPHAOP] = D3DTOP_DISABLE;
+    stage[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+    stage[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+  }
+  states->stages[0][D3DTSS_COLOROP] = D3DTOP_MODULATE;
+  states->stages[0][D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
 }
 
 void Rasterise(D3DPRIMITIVETYPE type, const RasterVertex* v, int count, const RasterStates& states,

@@ -1,7 +1,7 @@
 // The recording device's pixels: pre-transformed points, lines and triangles rasterised by
 // Direct3D 9's rules (pixel centres at integer coordinates, lines lit where they leave a
-// pixel's diamond, triangles by the top-left rule), coloured by the untextured stage-0
-// operations and blended by the blend states. Slow and plain: it serves tests, not speed.
+// pixel's diamond, triangles by the top-left rule), coloured by the texture stages' operations
+// and blended by the blend states. Slow and plain: it serves tests, not speed.
 #pragma once
 
 #include <cstdint>
@@ -34,11 +34,14 @@ struct Texels {
   std::vector<std::uint32_t> argb;
 };
 
-// The device states that decide a pixel. Textures are point-sampled at stage 0; stage 1 and
-// the filters are not modelled.
+constexpr int RasterStageCount = 8;
+
+// The device states that decide a pixel. The stages run from 0 up to the first whose colour
+// operation is DISABLE; only stage 0 samples a texture, point-sampled (the filters are not
+// modelled), and the texture argument of a later stage reads white.
 struct RasterStates {
   DWORD render[256];
-  DWORD stage0[33];
+  DWORD stages[RasterStageCount][33];
   D3DVIEWPORT9 viewport;
   std::shared_ptr<const Texels> texture;  // stage 0's, null when none is bound
 };

@@ -2,7 +2,10 @@
 // caller vertices. Lines and boxes go into the batch; circles and caller vertices are drawn at
 // once after it.
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 
 #include "../../core/engine_state.h"
 #include "../../core/fatal_error.h"
@@ -60,7 +63,16 @@ class DirectVertices {
   int count_ = 0;
 };
 
-bool InsideDrawArea(int x, int y) {
+// A caller's coordinate truncated and moved by delta, held inside int (0 for not a number); the
+// box it bounds is clipped to the draw area.
+int BoxEdge(float v, int delta) {
+  if (std::isnan(v)) return 0;
+  const double edge = std::trunc(static_cast<double>(v)) + delta;
+  return static_cast<int>(std::clamp(edge, static_cast<double>(std::numeric_limits<int>::min()),
+                                     static_cast<double>(std::numeric_limits<int>::max())));
+}
+
+bool InsideDrawArea(std::int64_t x, std::int64_t y) {
   const Rect& a = DrawState.drawArea;
   return x >= a.left && x < a.right && y >= a.top && y < a.bottom;
 }
@@ -68,24 +80,25 @@ bool InsideDrawArea(int x, int y) {
 // Row map of a disc: each row of the target is drawn once.
 class DiscRows {
  public:
-  DiscRows(int cx, std::uint32_t diffuse) : cx_(cx), spans_(D3DPT_LINELIST, 20, diffuse) {
+  DiscRows(std::int64_t cx, std::uint32_t diffuse) : cx_(cx), spans_(D3DPT_LINELIST, 20, diffuse) {
     height_ = DrawState.drawScreenHeight;
     marks_ = static_cast<unsigned char*>(TrackedCalloc(static_cast<std::size_t>(std::max(height_, 1)), __FILE__, __LINE__));
     if (marks_ == nullptr) FatalError("メモリの確保に失敗しました in G_D3D_DrawCircle");
   }
   ~DiscRows() { TrackedFree(marks_); }
-  void Row(int row, int halfWidth) {
+  // Rows and half-widths in 64 bits: centre ± radius may leave int.
+  void Row(std::int64_t row, std::int64_t halfWidth) {
     const Rect& a = DrawState.drawArea;
     if (row < a.top || row >= a.bottom || row >= height_ || marks_[row]) return;
-    const int from = cx_ - halfWidth, to = cx_ + halfWidth;
+    const std::int64_t from = cx_ - halfWidth, to = cx_ + halfWidth;
     if (to < a.left || from >= a.right) return;
     marks_[row] = 1;
-    spans_.Add(static_cast<float>(std::max(from, a.left)), static_cast<float>(row));
-    spans_.Add(static_cast<float>(std::min(to, a.right - 1) + 1), static_cast<float>(row));
+    spans_.Add(static_cast<float>(std::max<std::int64_t>(from, a.left)), static_cast<float>(row));
+    spans_.Add(static_cast<float>(std::min<std::int64_t>(to, a.right - 1) + 1), static_cast<float>(row));
   }
 
  private:
-  int cx_;
+  std::int64_t cx_;
   int height_;
   unsigned char* marks_;
   DirectVertices spans_;
@@ -100,56 +113,62 @@ int HardwareCircle(int x, int y, int r, std::uint32_t color, int fill) {
   FlushVertexBatch();
   SetDeviceFvf(VertexFormatFvf[FormatPlain]);
   const std::uint32_t diffuse = PrimitiveDiffuse(color);
+  // A circle whose bounding square misses the draw area leaves nothing to send.
+  const Rect& a = DrawState.drawArea;
+  const std::int64_t cx = x, cy = y, radius = r;
+  if (cx + radius < a.left || cx - radius >= a.right || cy + radius < a.top || cy - radius >= a.bottom) return 0;
 
-  int X = 0, Y = r, d = 3 - 2 * r;
+  // The decision value in 64 bits: 3 − 2r and its steps leave int for radii past 2^30.
+  int X = 0, Y = r;
+  std::int64_t d = 3 - 2 * radius;
   if (fill == 0) {
     DirectVertices points(D3DPT_POINTLIST, 40, diffuse);
-    auto point = [&](int px, int py) {
+    auto point = [&](std::int64_t px, std::int64_t py) {
       if (InsideDrawArea(px, py)) points.Add(static_cast<float>(px), static_cast<float>(py));
     };
-    point(x - r, y);
-    point(x + r, y);
-    point(x, y + r);
-    point(x, y - r);
+    point(cx - r, cy);
+    point(cx + r, cy);
+    point(cx, cy + r);
+    point(cx, cy - r);
     for (;;) {
       if (d >= 0) {
-        d += 4 - 4 * Y;
+        d += 4 - 4 * static_cast<std::int64_t>(Y);
         --Y;
       }
-      d += 4 * X + 6;
+      d += 4 * static_cast<std::int64_t>(X) + 6;
       ++X;
       if (Y < X) break;
-      point(x + X, y + Y);
-      point(x - X, y + Y);
-      point(x + X, y - Y);
-      point(x - X, y - Y);
-      point(x + Y, y + X);
-      point(x - Y, y + X);
-      point(x + Y, y - X);
-      point(x - Y, y - X);
+      point(cx + X, cy + Y);
+      point(cx - X, cy + Y);
+      point(cx + X, cy - Y);
+      point(cx - X, cy - Y);
+      point(cx + Y, cy + X);
+      point(cx - Y, cy + X);
+      point(cx + Y, cy - X);
+      point(cx - Y, cy - X);
     }
     return 0;
   }
 
-  DiscRows rows(x, diffuse);
-  rows.Row(y, r);
+  DiscRows rows(cx, diffuse);
+  rows.Row(cy, r);
   if (d >= 0) {
-    rows.Row(y + r, 0);
-    rows.Row(y - r, 0);
+    rows.Row(cy + r, 0);
+    rows.Row(cy - r, 0);
   }
   for (;;) {
     if (d >= 0) {
-      d += 4 - 4 * Y;
+      d += 4 - 4 * static_cast<std::int64_t>(Y);
       --Y;
     }
-    d += 4 * X + 6;
+    d += 4 * static_cast<std::int64_t>(X) + 6;
     ++X;
     if (Y < X) break;
-    rows.Row(y + X, Y);
-    rows.Row(y - X, Y);
+    rows.Row(cy + X, Y);
+    rows.Row(cy - X, Y);
     if (d >= 0) {
-      rows.Row(y + Y, X);
-      rows.Row(y - Y, X);
+      rows.Row(cy + Y, X);
+      rows.Row(cy - Y, X);
     }
   }
   return 0;
@@ -217,8 +236,8 @@ int DrawVertices2D(const Vertex2D* vertices, int count, D3DPRIMITIVETYPE type, i
   }
 
   const bool emulate = NeedsSubtractEmulation();
-  const int boxLeft = static_cast<int>(left) - 1, boxTop = static_cast<int>(top) - 1;
-  const int boxRight = static_cast<int>(right) + 1, boxBottom = static_cast<int>(bottom) + 1;
+  const int boxLeft = BoxEdge(left, -1), boxTop = BoxEdge(top, -1);
+  const int boxRight = BoxEdge(right, 1), boxBottom = BoxEdge(bottom, 1);
   if (emulate) SubtractEmulationStep(boxLeft, boxTop, boxRight, boxBottom, 5);
   FlushVertexBatch();
   OpenScene();

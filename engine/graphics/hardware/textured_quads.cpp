@@ -1,6 +1,7 @@
 // Graphics on the hardware back-end: each texture tile of a graphic becomes two triangles of
 // the textured batch, clamped at the draw area with their texture coordinates moved along.
 #include <algorithm>
+#include <cstdint>
 
 #include "../draw_state.h"
 #include "../graphic_handle.h"
@@ -54,6 +55,9 @@ void Clamp(float& p, float& t, float low, float high, float pixelsPerUnit, float
   }
 }
 
+// b − a without leaving int on the way.
+float Span(int a, int b) { return static_cast<float>(static_cast<std::int64_t>(b) - a); }
+
 int DrawQuads(GraphicRecord* record, float originX, float originY, float scaleX, float scaleY, int transparency,
               int flags) {
   if (GraphicsState.device == nullptr) return -1;
@@ -65,9 +69,12 @@ int DrawQuads(GraphicRecord* record, float originX, float originY, float scaleX,
   const Rect& a = DrawState.drawArea;
   // The area as float edges, on the same half-pixel grid as the quad origin.
   const float left = area[0] - 0.5f, top = area[1] - 0.5f, right = area[2] - 0.5f, bottom = area[3] - 0.5f;
-  const bool inside = originX + 0.5f >= a.left && originY + 0.5f >= a.top &&
-                      originX + 0.5f + record->width * scaleX <= a.right &&
-                      originY + 0.5f + record->height * scaleY <= a.bottom;
+  // A mirrored graphic runs left or up from its origin.
+  const float spanX = static_cast<float>(record->width) * scaleX, spanY = static_cast<float>(record->height) * scaleY;
+  const bool inside = originX + 0.5f + std::min(spanX, 0.0f) >= static_cast<float>(a.left) &&
+                      originY + 0.5f + std::min(spanY, 0.0f) >= static_cast<float>(a.top) &&
+                      originX + 0.5f + std::max(spanX, 0.0f) <= static_cast<float>(a.right) &&
+                      originY + 0.5f + std::max(spanY, 0.0f) <= static_cast<float>(a.bottom);
   for (int i = 0; i < record->quadCount; ++i) {
     const GraphicQuad& q = record->quads[i];
     Corner tl = {originX + q.xa * scaleX, originY + q.ya * scaleY, q.ua, q.va};
@@ -108,8 +115,8 @@ int HardwareDrawGraphStretched(int x1, int y1, int x2, int y2, int handle, int t
   GraphicRecord* record = GraphicFromHandle(handle);
   if (record == nullptr || x1 == x2 || y1 == y2) return -1;
   if (DrawState.drawAreaEmpty) return 0;
-  const float sx = static_cast<float>(x2 - x1) / static_cast<float>(record->width);
-  const float sy = static_cast<float>(y2 - y1) / static_cast<float>(record->height);
+  const float sx = Span(x1, x2) / static_cast<float>(record->width);
+  const float sy = Span(y1, y2) / static_cast<float>(record->height);
   return DrawQuads(record, static_cast<float>(x1) - 0.5f, static_cast<float>(y1) - 0.5f, sx, sy, transparency,
                    HardwareState.bilinear ? 0 : PrepareCallerFilters);
 }
@@ -119,10 +126,14 @@ namespace {
 // Narrows the draw area (not the viewport) for the time of one draw.
 class NarrowedArea {
  public:
-  NarrowedArea(int left, int top, int right, int bottom) : saved_(DrawState.drawArea) {
+  NarrowedArea(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom)
+      : saved_(DrawState.drawArea) {
     for (int i = 0; i < 4; ++i) savedF_[i] = DrawState.drawAreaF[i];
-    Rect r{std::max(left, saved_.left), std::max(top, saved_.top), std::min(right, saved_.right),
-           std::min(bottom, saved_.bottom)};
+    // Within the saved area, so back inside int.
+    Rect r{static_cast<int>(std::max<std::int64_t>(left, saved_.left)),
+           static_cast<int>(std::max<std::int64_t>(top, saved_.top)),
+           static_cast<int>(std::min<std::int64_t>(right, saved_.right)),
+           static_cast<int>(std::min<std::int64_t>(bottom, saved_.bottom))};
     empty_ = r.left >= r.right || r.top >= r.bottom;
     DrawState.drawArea = r;
     DrawState.drawAreaF[0] = static_cast<float>(r.left);
@@ -150,28 +161,32 @@ int HardwareDrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int
   GraphicRecord* record = GraphicFromHandle(handle);
   if (record == nullptr) return -1;
   if (DrawState.drawAreaEmpty || width <= 0 || height <= 0) return 0;
-  NarrowedArea area(x, y, x + width, y + height);
+  NarrowedArea area(x, y, std::int64_t{x} + width, std::int64_t{y} + height);
   if (area.empty()) return 0;
-  if (!mirror) return HardwareDrawGraphAt(x - sourceX, y - sourceY, handle, transparency);
+  const float top = static_cast<float>(std::int64_t{y} - sourceY) - 0.5f;
+  if (!mirror) {
+    return DrawQuads(record, static_cast<float>(std::int64_t{x} - sourceX) - 0.5f, top, 1.0f, 1.0f, transparency,
+                     PrepareCallerFilters);
+  }
   // Mirrored: the graphic runs from its right edge to its left, placed so that the source
   // rectangle lands on the destination.
-  const int right = x + width + sourceX;
-  return HardwareDrawGraphStretched(right, y - sourceY, right - record->width, y - sourceY + record->height, handle,
-                            transparency);
+  const float right = static_cast<float>(std::int64_t{x} + width + sourceX) - 0.5f;
+  return DrawQuads(record, right, top, -1.0f, 1.0f, transparency, HardwareState.bilinear ? 0 : PrepareCallerFilters);
 }
 
-int HardwareDrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height, int handle,
-                           int transparency) {
+int HardwareDrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height,
+                                   int handle, int transparency) {
   if (GraphicsState.device == nullptr) return -1;
   GraphicRecord* record = GraphicFromHandle(handle);
   if (record == nullptr || width <= 0 || height <= 0 || x1 == x2 || y1 == y2) return -1;
   if (DrawState.drawAreaEmpty) return 0;
   NarrowedArea area(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2), std::max(y1, y2));
   if (area.empty()) return 0;
-  const float sx = static_cast<float>(x2 - x1) / static_cast<float>(width);
-  const float sy = static_cast<float>(y2 - y1) / static_cast<float>(height);
-  const int gx1 = x1 - static_cast<int>(static_cast<float>(sourceX) * sx);
-  const int gy1 = y1 - static_cast<int>(static_cast<float>(sourceY) * sy);
-  return HardwareDrawGraphStretched(gx1, gy1, gx1 + static_cast<int>(static_cast<float>(record->width) * sx),
-                            gy1 + static_cast<int>(static_cast<float>(record->height) * sy), handle, transparency);
+  // The whole graphic at the scale that makes the source rectangle fill the destination, placed
+  // in floats so that a fractional scale does not move the texel edges.
+  const float sx = Span(x1, x2) / static_cast<float>(width);
+  const float sy = Span(y1, y2) / static_cast<float>(height);
+  return DrawQuads(record, static_cast<float>(x1) - 0.5f - static_cast<float>(sourceX) * sx,
+                   static_cast<float>(y1) - 0.5f - static_cast<float>(sourceY) * sy, sx, sy, transparency,
+                   HardwareState.bilinear ? 0 : PrepareCallerFilters);
 }
