@@ -376,26 +376,92 @@ TEST_F(GlPixelTest, AlphaTestDiscardsByTheEightBitReference) {
 }
 
 TEST_F(GlPixelTest, DrawsWithEqualSettingsMergeIntoOneOpenGlDraw) {
-  const gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
+  gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
   const std::uint64_t before = renderer_.drawCalls();
   std::vector<gl::SourceVertex> line = {V(1, 1), V(20, 1)};
   std::vector<gl::SourceVertex> points = {V(3, 3), V(4, 4)};
   std::vector<gl::SourceVertex> triangle = {V(0, 10), V(10, 10), V(0, 20)};
-  // Points and lines become one OpenGL line draw, triangles one more.
+  // Points, lines and triangles, flat or not, become one OpenGL draw.
   for (int i = 0; i < 50; ++i) {
+    s.flatShading = i % 2;
     ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, s));
     ASSERT_TRUE(renderer_.Draw(gl::Primitive::PointList, points.data(), 2, 2, s));
+    ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, triangle.data(), 3, 1, s));
   }
-  for (int i = 0; i < 50; ++i) ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, triangle.data(), 3, 1, s));
   renderer_.Flush();
-  EXPECT_EQ(renderer_.drawCalls() - before, 2u);
+  EXPECT_EQ(renderer_.drawCalls() - before, 1u);
   gl::DrawSettings other = s;
   other.blend = 1;
   ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, s));
   ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, other));
   ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, s));
   renderer_.Flush();
-  EXPECT_EQ(renderer_.drawCalls() - before, 5u);
+  EXPECT_EQ(renderer_.drawCalls() - before, 4u);
+}
+
+// Text's textured quads between untextured shapes, as the game's board draws them: one OpenGL
+// draw whose every primitive keeps its own stages, alpha test and texture factor, and a draw
+// that needs another texture on a stage already bound starts a new one.
+TEST_F(GlPixelTest, DrawsDifferingInTheirStagesShareOneOpenGlDraw) {
+  // A 2x1 texture: opaque red, then green with alpha 0x40.
+  const std::uint32_t texels[2] = {0xFFFF0000u, 0x4000FF00u};
+  const GLuint texture = renderer_.CreateTexture(2, 1);
+  const GLuint another = renderer_.CreateTexture(2, 1);
+  ASSERT_NE(texture, 0u);
+  renderer_.UploadTexture(texture, 0, 0, 2, 1, texels, 8);
+  renderer_.UploadTexture(another, 0, 0, 2, 1, texels, 8);
+  const gl::DrawSettings plain = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
+  gl::DrawSettings textured = plain;
+  textured.program.stages[0] = gl::StageOps{gl::stage::Modulate, gl::stage::Texture, gl::stage::Diffuse,
+                                            gl::stage::SelectArg1, gl::stage::Texture, gl::stage::Current};
+  textured.program.textured[0] = 1;
+  textured.textures[0] = texture;
+  textured.program.alphaFunc = 5;  // greater than the reference
+  textured.alphaRef = 0x80;
+  gl::DrawSettings factor = plain;  // the texture factor's colour
+  factor.program.stages[0].colorArg1 = gl::stage::Factor;
+  factor.textureFactor = 0xFF0000FF;
+  // A quad over pixels x..x+3 and rows y, y+1 sampling texel (0, 0) in its first two columns
+  // and texel (1, 0), discarded, in the others.
+  const auto quad = [](float x, float y) {
+    std::vector<gl::SourceVertex> v = {V(x - 0.5f, y - 0.5f), V(x + 3.5f, y - 0.5f), V(x - 0.5f, y + 1.5f),
+                                       V(x + 3.5f, y + 1.5f)};
+    for (gl::SourceVertex& p : v) {
+      p.u[0] = (p.x - x + 0.5f) / 4;
+      p.v[0] = 0.5f;
+    }
+    return v;
+  };
+  const std::uint64_t before = renderer_.drawCalls();
+  for (int row = 0; row < 4; ++row) {
+    const float y = static_cast<float>(row * 8);
+    std::vector<gl::SourceVertex> span = {V(0, y + 4, 0xFF00FFFF), V(10, y + 4, 0xFF00FFFF)};
+    ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, span.data(), 2, 1, plain));
+    std::vector<gl::SourceVertex> q = quad(0, y);
+    ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleStrip, q.data(), 4, 2, textured));
+    std::vector<gl::SourceVertex> dot = {V(20, y)};
+    ASSERT_TRUE(renderer_.Draw(gl::Primitive::PointList, dot.data(), 1, 1, factor));
+  }
+  renderer_.Flush();
+  EXPECT_EQ(renderer_.drawCalls() - before, 1u);
+  const std::vector<std::uint32_t> pixels = ReadAll();
+  for (int row = 0; row < 4; ++row) {
+    const int y = row * 8;
+    SCOPED_TRACE(row);
+    EXPECT_EQ(pixels[y * Width + 0] & 0xFFFFFF, 0xFF0000u);  // red texel times white
+    EXPECT_EQ(pixels[y * Width + 3] & 0xFFFFFF, 0u);         // alpha 0x40 fails the test
+    EXPECT_EQ(pixels[(y + 4) * Width + 5] & 0xFFFFFF, 0x00FFFFu);
+    EXPECT_EQ(pixels[y * Width + 20] & 0xFFFFFF, 0x0000FFu);
+  }
+  gl::DrawSettings other = textured;
+  other.textures[0] = another;
+  std::vector<gl::SourceVertex> q = quad(30, 0);
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleStrip, q.data(), 4, 2, textured));
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleStrip, q.data(), 4, 2, other));
+  renderer_.Flush();
+  EXPECT_EQ(renderer_.drawCalls() - before, 3u);
+  renderer_.DestroyTexture(texture);
+  renderer_.DestroyTexture(another);
 }
 
 TEST_F(GlPixelTest, FillCopyAndReadWorkOnTargets) {

@@ -42,6 +42,20 @@ GLint Address(std::uint8_t mode) {
 
 bool Empty(const PixelBounds& r) { return r.right <= r.left || r.bottom <= r.top; }
 
+bool UsesFactor(std::uint8_t arg) { return (arg & 0x0F) == stage::Factor; }
+
+// The texture factor reaches the pixels only through a stage that reads it.
+bool ReadsTextureFactor(const ProgramKey& key) {
+  for (const StageOps& st : key.stages) {
+    if (st.colorOp == 0 || st.colorOp == stage::Disable) break;
+    if (UsesFactor(st.colorArg1) || UsesFactor(st.colorArg2) || UsesFactor(st.alphaArg1) || UsesFactor(st.alphaArg2) ||
+        st.colorOp == stage::BlendFactorAlpha || st.alphaOp == stage::BlendFactorAlpha) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 std::uint64_t TotalDrawCalls() { return totalDrawCalls; }
@@ -97,6 +111,8 @@ bool Renderer::Start(SDL_Window* window, std::string* error) {
                         reinterpret_cast<void*>(offsetof(GlVertex, diffuse)));
   glEnableVertexAttribArray(2);
   glVertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, sizeof(GlVertex), reinterpret_cast<void*>(offsetof(GlVertex, u0)));
+  glEnableVertexAttribArray(3);
+  glVertexAttribIPointer(3, 1, GL_INT, sizeof(GlVertex), reinterpret_cast<void*>(offsetof(GlVertex, variant)));
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
   glDisable(GL_DITHER);
@@ -245,9 +261,58 @@ bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t ve
   clip.right = std::min(clip.right, target_->width);
   clip.bottom = std::min(clip.bottom, target_->height);
   if (Empty(clip)) return true;
-  if (!pending_.empty() && !(settings == pendingSettings_)) Flush();
-  pendingSettings_ = settings;
-  return AppendPrimitives(type, vertices, vertexCount, primitiveCount, settings.flatShading != 0, clip, pending_);
+  Shared shared;
+  std::memset(&shared, 0, sizeof shared);
+  shared.blend = settings.blend;
+  shared.sourceFactor = settings.sourceFactor;
+  shared.destinationFactor = settings.destinationFactor;
+  shared.equation = settings.equation;
+  shared.clip = clip;
+  int variant = JoinVariant(settings, shared);
+  if (variant < 0) {
+    Flush();
+    variant = JoinVariant(settings, shared);
+  }
+  const std::size_t first = pending_.vertices.size();
+  // Flat shading is done here, on the vertices: it does not keep draws apart.
+  const bool ok = AppendPrimitives(type, vertices, vertexCount, primitiveCount, settings.flatShading != 0, clip, pending_);
+  for (std::size_t i = first; i < pending_.vertices.size(); ++i) pending_.vertices[i].variant = variant;
+  return ok;
+}
+
+int Renderer::JoinVariant(const DrawSettings& settings, const Shared& shared) {
+  Pending& p = pendingState_;
+  if (pending_.empty()) {
+    std::memset(&p, 0, sizeof p);
+    p.shared = shared;
+  } else if (std::memcmp(&p.shared, &shared, sizeof shared) != 0) {
+    return -1;
+  }
+  for (int i = 0; i < MaxStages; ++i) {
+    if (!settings.program.textured[i] || !p.textured[i]) continue;
+    if (p.textures[i] != settings.textures[i] ||
+        std::memcmp(&p.samplers[i], &settings.samplers[i], sizeof settings.samplers[i]) != 0) {
+      return -1;
+    }
+  }
+  Variant v;
+  std::memset(&v, 0, sizeof v);
+  v.program = settings.program;
+  if (v.program.alphaFunc != 8) v.alphaRef = settings.alphaRef;
+  if (ReadsTextureFactor(v.program)) v.textureFactor = settings.textureFactor;
+  int index = 0;
+  while (index < p.variantCount && std::memcmp(&p.variants[index], &v, sizeof v) != 0) ++index;
+  if (index == p.variantCount) {
+    if (p.variantCount == MaxVariants) return -1;
+    p.variants[p.variantCount++] = v;
+  }
+  for (int i = 0; i < MaxStages; ++i) {
+    if (!settings.program.textured[i] || p.textured[i]) continue;
+    p.textured[i] = 1;
+    p.textures[i] = settings.textures[i];
+    p.samplers[i] = settings.samplers[i];
+  }
+  return index;
 }
 
 GLuint Renderer::Sampler(const SamplerState& s) {
@@ -264,18 +329,32 @@ GLuint Renderer::Sampler(const SamplerState& s) {
   return sampler;
 }
 
-void Renderer::Apply(const DrawSettings& s) {
+void Renderer::Apply(const Pending& p) {
   const bool all = !haveApplied_;
-  const DrawSettings& a = applied_;
-  if (all || std::memcmp(&a.program, &s.program, sizeof s.program) != 0) {
-    if (const Program* p = programs_.Get(s.program)) glUseProgram(p->id);
-  }
-  if (const Program* p = programs_.Get(s.program)) {
-    glUniform2f(p->targetSize, static_cast<float>(target_->width), static_cast<float>(target_->height));
-    const std::uint32_t f = s.textureFactor;
-    glUniform4f(p->textureFactor, ((f >> 16) & 0xFF) / 255.0f, ((f >> 8) & 0xFF) / 255.0f, (f & 0xFF) / 255.0f,
-                (f >> 24) / 255.0f);
-    glUniform1i(p->alphaRef, static_cast<GLint>(s.alphaRef));
+  const Shared& a = applied_;
+  const Shared& s = p.shared;
+  ProgramKeys keys;
+  std::memset(&keys, 0, sizeof keys);
+  keys.count = p.variantCount;
+  for (int v = 0; v < p.variantCount; ++v) keys.keys[v] = p.variants[v].program;
+  const Program* program = programs_.Get(keys);
+  if (program != nullptr) {
+    // Getting a program made for the first time leaves it in use.
+    if (all || program != appliedProgram_) glUseProgram(program->id);
+    appliedProgram_ = program;
+    glUniform2f(program->targetSize, static_cast<float>(target_->width), static_cast<float>(target_->height));
+    GLfloat factors[MaxVariants][4];
+    GLint refs[MaxVariants];
+    for (int v = 0; v < p.variantCount; ++v) {
+      const std::uint32_t f = p.variants[v].textureFactor;
+      factors[v][0] = ((f >> 16) & 0xFF) / 255.0f;
+      factors[v][1] = ((f >> 8) & 0xFF) / 255.0f;
+      factors[v][2] = (f & 0xFF) / 255.0f;
+      factors[v][3] = (f >> 24) / 255.0f;
+      refs[v] = static_cast<GLint>(p.variants[v].alphaRef);
+    }
+    glUniform4fv(program->textureFactor, p.variantCount, &factors[0][0]);
+    glUniform1iv(program->alphaRef, p.variantCount, refs);
   }
   if (all || a.blend != s.blend) {
     if (s.blend) {
@@ -289,15 +368,19 @@ void Renderer::Apply(const DrawSettings& s) {
   }
   if (all || a.equation != s.equation) glBlendEquation(s.equation);
   for (int i = 0; i < MaxStages; ++i) {
-    if (!s.program.textured[i]) continue;
+    if (!p.textured[i]) continue;
+    const GLuint sampler = Sampler(p.samplers[i]);
+    if (!all && appliedTextures_[i] == p.textures[i] && appliedSamplers_[i] == sampler) continue;
     glActiveTexture(GL_TEXTURE0 + i);
-    glBindTexture(GL_TEXTURE_2D, s.textures[i]);
-    glBindSampler(i, Sampler(s.samplers[i]));
+    glBindTexture(GL_TEXTURE_2D, p.textures[i]);
+    glBindSampler(i, sampler);
+    appliedTextures_[i] = p.textures[i];
+    appliedSamplers_[i] = sampler;
   }
   glActiveTexture(GL_TEXTURE0);
-  const int left = std::max(s.clip.left, 0), top = std::max(s.clip.top, 0);
-  const int right = std::min(s.clip.right, target_->width), bottom = std::min(s.clip.bottom, target_->height);
-  glScissor(left, top, std::max(right - left, 0), std::max(bottom - top, 0));
+  if (all || std::memcmp(&a.clip, &s.clip, sizeof s.clip) != 0) {
+    glScissor(s.clip.left, s.clip.top, s.clip.right - s.clip.left, s.clip.bottom - s.clip.top);
+  }
   applied_ = s;
   haveApplied_ = true;
 }
@@ -307,7 +390,7 @@ void Renderer::Flush() {
     pending_.clear();
     return;
   }
-  Apply(pendingSettings_);
+  Apply(pendingState_);
   // One store, grown when a batch does not fit: a fresh store per draw costs the driver an
   // allocation (and its pages) every time.
   const std::size_t bytes = pending_.vertices.size() * sizeof(GlVertex);
@@ -317,12 +400,9 @@ void Renderer::Flush() {
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexBufferBytes_), nullptr, GL_STREAM_DRAW);
   }
   glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), pending_.vertices.data());
-  for (const Batch::Stretch& stretch : pending_.stretches) {
-    glDrawArrays(stretch.lines ? GL_LINES : GL_TRIANGLES, static_cast<GLint>(stretch.first),
-                 static_cast<GLsizei>(stretch.count));
-    ++drawCalls_;
-    ++totalDrawCalls;
-  }
+  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(pending_.vertices.size()));
+  ++drawCalls_;
+  ++totalDrawCalls;
   pending_.clear();
 }
 
