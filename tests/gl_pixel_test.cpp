@@ -381,7 +381,8 @@ TEST_F(GlPixelTest, DrawsWithEqualSettingsMergeIntoOneOpenGlDraw) {
   std::vector<gl::SourceVertex> line = {V(1, 1), V(20, 1)};
   std::vector<gl::SourceVertex> points = {V(3, 3), V(4, 4)};
   std::vector<gl::SourceVertex> triangle = {V(0, 10), V(10, 10), V(0, 20)};
-  // Points, lines and triangles, flat or not, become one OpenGL draw.
+  // Points and lines, flat or not, become one OpenGL line draw; the triangles apart from them
+  // one more.
   for (int i = 0; i < 50; ++i) {
     s.flatShading = i % 2;
     ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, s));
@@ -389,19 +390,43 @@ TEST_F(GlPixelTest, DrawsWithEqualSettingsMergeIntoOneOpenGlDraw) {
     ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, triangle.data(), 3, 1, s));
   }
   renderer_.Flush();
-  EXPECT_EQ(renderer_.drawCalls() - before, 1u);
+  EXPECT_EQ(renderer_.drawCalls() - before, 2u);
   gl::DrawSettings other = s;
   other.blend = 1;
   ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, s));
   ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, other));
   ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, s));
   renderer_.Flush();
-  EXPECT_EQ(renderer_.drawCalls() - before, 4u);
+  EXPECT_EQ(renderer_.drawCalls() - before, 5u);
+}
+
+// Lines and triangles that overlap keep their order; one that overlaps nothing drawn since the
+// last of its kind joins it.
+TEST_F(GlPixelTest, OverlappingLinesAndTrianglesKeepTheirOrder) {
+  const gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
+  const std::uint64_t before = renderer_.drawCalls();
+  std::vector<gl::SourceVertex> red = {V(-0.5f, -0.5f, 0xFFFF0000), V(20.5f, -0.5f, 0xFFFF0000),
+                                       V(-0.5f, 20.5f, 0xFFFF0000)};
+  std::vector<gl::SourceVertex> green = {V(0, 5, 0xFF00FF00), V(30, 5, 0xFF00FF00)};
+  std::vector<gl::SourceVertex> blue = {V(-0.5f, 3.5f, 0xFF0000FF), V(4.5f, 3.5f, 0xFF0000FF),
+                                        V(-0.5f, 8.5f, 0xFF0000FF)};
+  std::vector<gl::SourceVertex> far = {V(40, 30, 0xFFFFFFFF), V(40, 39, 0xFFFFFFFF)};
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, red.data(), 3, 1, s));
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, green.data(), 2, 1, s));
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, blue.data(), 3, 1, s));
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, far.data(), 2, 1, s));  // joins the green line
+  renderer_.Flush();
+  EXPECT_EQ(renderer_.drawCalls() - before, 3u);
+  const std::vector<std::uint32_t> pixels = ReadAll();
+  EXPECT_EQ(pixels[5 * Width + 1] & 0xFFFFFF, 0x0000FFu);   // blue over the line
+  EXPECT_EQ(pixels[5 * Width + 10] & 0xFFFFFF, 0x00FF00u);  // the line over red
+  EXPECT_EQ(pixels[2 * Width + 2] & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(pixels[35 * Width + 40] & 0xFFFFFF, 0xFFFFFFu);
 }
 
 // Text's textured quads between untextured shapes, as the game's board draws them: one OpenGL
-// draw whose every primitive keeps its own stages, alpha test and texture factor, and a draw
-// that needs another texture on a stage already bound starts a new one.
+// draw of lines and one of triangles, every primitive keeping its own stages, alpha test and
+// texture factor; a draw that needs another texture on a stage already bound starts a new one.
 TEST_F(GlPixelTest, DrawsDifferingInTheirStagesShareOneOpenGlDraw) {
   // A 2x1 texture: opaque red, then green with alpha 0x40.
   const std::uint32_t texels[2] = {0xFFFF0000u, 0x4000FF00u};
@@ -443,7 +468,7 @@ TEST_F(GlPixelTest, DrawsDifferingInTheirStagesShareOneOpenGlDraw) {
     ASSERT_TRUE(renderer_.Draw(gl::Primitive::PointList, dot.data(), 1, 1, factor));
   }
   renderer_.Flush();
-  EXPECT_EQ(renderer_.drawCalls() - before, 1u);
+  EXPECT_EQ(renderer_.drawCalls() - before, 2u);
   const std::vector<std::uint32_t> pixels = ReadAll();
   for (int row = 0; row < 4; ++row) {
     const int y = row * 8;
@@ -459,7 +484,7 @@ TEST_F(GlPixelTest, DrawsDifferingInTheirStagesShareOneOpenGlDraw) {
   ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleStrip, q.data(), 4, 2, textured));
   ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleStrip, q.data(), 4, 2, other));
   renderer_.Flush();
-  EXPECT_EQ(renderer_.drawCalls() - before, 3u);
+  EXPECT_EQ(renderer_.drawCalls() - before, 4u);
   renderer_.DestroyTexture(texture);
   renderer_.DestroyTexture(another);
 }

@@ -116,11 +116,10 @@ GlVertex Copy(const SourceVertex& v, std::uint32_t diffuse) {
 }
 
 // A run of pixels from `first` to `last` (inclusive, either order) along the major axis at
-// `minor`, as a rectangle from a quarter pixel before the first pixel's centre to a quarter
-// pixel short of the centre after the last, and half a pixel either side on the minor axis: no
-// pixel centre lies on its edges, so any rasteriser covers exactly the run. `from` and `to` are
-// the attributes at the first and last pixel centres; across the run they vary along the major
-// axis only, as along a line.
+// `minor`, as an OpenGL line from a quarter pixel before the first pixel's centre to a quarter
+// pixel past the centre of the last: it starts inside the first pixel's diamond and ends inside
+// the next one's, far from every diamond's edge, so any rasteriser draws exactly the run.
+// `from` and `to` are the attributes at the first and last pixel centres.
 void AppendRun(int first, int last, int minor, bool xMajor, const GlVertex& from, const GlVertex& to, Batch& out) {
   const float direction = last >= first ? 1.0f : -1.0f;
   const float start = static_cast<float>(first) - 0.25f * direction;
@@ -140,16 +139,11 @@ void AppendRun(int first, int last, int minor, bool xMajor, const GlVertex& from
     extend(a.u1, b.u1);
     extend(a.v1, b.v1);
   }
-  const float low = static_cast<float>(minor) - 0.5f, high = static_cast<float>(minor) + 0.5f;
-  const auto place = [xMajor](GlVertex v, float along, float across) {
-    v.x = xMajor ? along : across;
-    v.y = xMajor ? across : along;
-    return v;
-  };
-  const GlVertex a0 = place(a, start, low), a1 = place(a, start, high);
-  const GlVertex b0 = place(b, end, low), b1 = place(b, end, high);
-  out.Triangle(a0, b0, a1);
-  out.Triangle(a1, b0, b1);
+  a.x = xMajor ? start : static_cast<float>(minor);
+  a.y = xMajor ? static_cast<float>(minor) : start;
+  b.x = xMajor ? end : static_cast<float>(minor);
+  b.y = xMajor ? static_cast<float>(minor) : end;
+  out.Line(a, b);
 }
 
 // The pixel whose centre lies in the point's one-pixel square, top-left rule: [x − ½, x + ½).
@@ -164,7 +158,7 @@ void AppendLine(const SourceVertex& a, const SourceVertex& b, bool flat, const P
   const bool xMajor = std::fabs(b.x - a.x) >= std::fabs(b.y - a.y);
   const double length = std::fabs(xMajor ? b.x - a.x : b.y - a.y);
   WalkLine(a.x, a.y, b.x, b.y, bounds, [&](const Run& r) {
-    // Colours at the ends of the run's rectangle, a quarter pixel beyond its end centres.
+    // Colours at the ends of the OpenGL line, a quarter pixel beyond the run's end centres.
     const double quarter = 0.25 / length;
     GlVertex from = At(a, b, r.tFirst, 0, 0, flat);
     GlVertex to = At(a, b, r.tLast, 0, 0, flat);
@@ -192,10 +186,23 @@ std::size_t VertexCountFor(Primitive type, unsigned n) {
   return 0;
 }
 
+void Batch::Open(bool lines) {
+  if (stretches.empty() || stretches.back().lines != lines) stretches.push_back(Stretch{lines, vertices.size(), 0});
+}
+
+void Batch::Line(const GlVertex& a, const GlVertex& b) {
+  Open(true);
+  vertices.push_back(a);
+  vertices.push_back(b);
+  stretches.back().count += 2;
+}
+
 void Batch::Triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c) {
+  Open(false);
   vertices.push_back(a);
   vertices.push_back(b);
   vertices.push_back(c);
+  stretches.back().count += 3;
 }
 
 bool AppendPrimitives(Primitive type, const SourceVertex* v, std::size_t vertexCount, unsigned n, bool flat,

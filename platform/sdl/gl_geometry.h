@@ -2,9 +2,10 @@
 // covers: pixel centres at integer coordinates, points as one-pixel squares, lines by the
 // diamond-exit rule without their last pixel, triangles by the top-left fill rule. Points and
 // lines are worked out here, pixel by pixel, and leave as runs of pixels along one row or
-// column, each a rectangle one pixel across whose edges lie a quarter or half a pixel from
-// every pixel centre, so any rasteriser covers exactly the run; triangles leave as they came.
-// Everything is therefore a triangle list, and primitives of every type share one OpenGL draw.
+// column, each an OpenGL line from the centre of its first pixel to the centre of the pixel
+// after its last (which every rasteriser draws alike); triangles leave as they came. Points and
+// lines of any type therefore share one OpenGL draw. (Runs as one-pixel rectangles would let
+// triangles share it too, but cost Mesa's software rasteriser a third more time per frame.)
 #pragma once
 
 #include <cstdint>
@@ -35,13 +36,25 @@ struct PixelBounds {
 
 enum class Primitive { PointList = 1, LineList = 2, LineStrip = 3, TriangleList = 4, TriangleStrip = 5, TriangleFan = 6 };
 
-// Triangle-list vertices for OpenGL in drawing order.
+// Vertices for OpenGL in drawing order, as stretches of line-list and triangle-list vertices.
 struct Batch {
+  struct Stretch {
+    bool lines;
+    std::size_t first, count;
+  };
   std::vector<GlVertex> vertices;
+  std::vector<Stretch> stretches;
 
+  void Line(const GlVertex& a, const GlVertex& b);
   void Triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c);
   bool empty() const { return vertices.empty(); }
-  void clear() { vertices.clear(); }
+  void clear() {
+    vertices.clear();
+    stretches.clear();
+  }
+
+ private:
+  void Open(bool lines);
 };
 
 // Appends `primitiveCount` primitives of `type` taken from `vertices`. With flat shading every

@@ -131,7 +131,7 @@ void Renderer::Stop() {
   // When the window went first, SDL unbound the context with it: its objects go with the
   // context, and no OpenGL call may be made without one.
   if (Current()) {
-    pending_.clear();
+    groupCount_ = 0;
     programs_.Clear();
     for (const SamplerEntry& e : samplers_) glDeleteSamplers(1, &e.sampler);
     if (scratchFramebuffer_ != 0) glDeleteFramebuffers(1, &scratchFramebuffer_);
@@ -139,7 +139,7 @@ void Renderer::Stop() {
     if (vertexArray_ != 0) glDeleteVertexArrays(1, &vertexArray_);
     SDL_GL_MakeCurrent(window_, nullptr);
   }
-  pending_.clear();
+  groupCount_ = 0;
   programs_.Forget();
   samplers_.clear();
   scratchFramebuffer_ = vertexBuffer_ = vertexArray_ = 0;
@@ -273,16 +273,71 @@ bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t ve
     Flush();
     variant = JoinVariant(settings, shared);
   }
-  const std::size_t first = pending_.vertices.size();
   // Flat shading is done here, on the vertices: it does not keep draws apart.
-  const bool ok = AppendPrimitives(type, vertices, vertexCount, primitiveCount, settings.flatShading != 0, clip, pending_);
-  for (std::size_t i = first; i < pending_.vertices.size(); ++i) pending_.vertices[i].variant = variant;
+  scratch_.clear();
+  const bool ok = AppendPrimitives(type, vertices, vertexCount, primitiveCount, settings.flatShading != 0, clip, scratch_);
+  Enqueue(variant);
   return ok;
+}
+
+void Renderer::Enqueue(int variant) {
+  if (scratch_.empty()) return;
+  // A draw's vertices are all lines or all triangles.
+  const bool lines = scratch_.stretches.front().lines;
+  Box box{scratch_.vertices[0].x, scratch_.vertices[0].y, scratch_.vertices[0].x, scratch_.vertices[0].y};
+  for (GlVertex& v : scratch_.vertices) {
+    v.variant = variant;
+    box.left = std::min(box.left, v.x);
+    box.top = std::min(box.top, v.y);
+    box.right = std::max(box.right, v.x);
+    box.bottom = std::max(box.bottom, v.y);
+  }
+  // Every pixel the draw can touch has its centre within a pixel of the vertices' extent.
+  box = Box{box.left - 1, box.top - 1, box.right + 1, box.bottom + 1};
+  const auto overlaps = [&box](const Box& b) {
+    return box.left < b.right && b.left < box.right && box.top < b.bottom && b.top < box.bottom;
+  };
+  // The last group of the draw's kind, if the draw overlaps nothing queued after it. The
+  // boxes looked at are bounded, so a long queue costs no more than a new group.
+  constexpr std::size_t MostBoxesLookedAt = 512;
+  std::size_t into = groupCount_;
+  std::size_t looked = 0;
+  for (std::size_t g = groupCount_; g-- > 0;) {
+    if (groups_[g].lines == lines) {
+      into = g;
+      break;
+    }
+    looked += groups_[g].boxes.size();
+    if (looked > MostBoxesLookedAt || std::any_of(groups_[g].boxes.begin(), groups_[g].boxes.end(), overlaps)) break;
+  }
+  if (into == groupCount_) {
+    if (groups_.size() == groupCount_) groups_.emplace_back();
+    Group& fresh = groups_[groupCount_++];
+    fresh.lines = lines;
+    fresh.vertices.clear();
+    fresh.boxes.clear();
+  }
+  Group& group = groups_[into];
+  group.vertices.insert(group.vertices.end(), scratch_.vertices.begin(), scratch_.vertices.end());
+  // Draws side by side along a row share one box while it stays small, so that rows of text or
+  // shapes do not fill the list.
+  if (!group.boxes.empty()) {
+    Box& last = group.boxes.back();
+    const Box merged{std::min(last.left, box.left), std::min(last.top, box.top), std::max(last.right, box.right),
+                     std::max(last.bottom, box.bottom)};
+    const float area = (merged.right - merged.left) * (merged.bottom - merged.top);
+    const float parts = (last.right - last.left) * (last.bottom - last.top) + (box.right - box.left) * (box.bottom - box.top);
+    if (area <= parts * 1.25f) {
+      last = merged;
+      return;
+    }
+  }
+  group.boxes.push_back(box);
 }
 
 int Renderer::JoinVariant(const DrawSettings& settings, const Shared& shared) {
   Pending& p = pendingState_;
-  if (pending_.empty()) {
+  if (!Queued()) {
     std::memset(&p, 0, sizeof p);
     p.shared = shared;
   } else if (std::memcmp(&p.shared, &shared, sizeof shared) != 0) {
@@ -386,24 +441,33 @@ void Renderer::Apply(const Pending& p) {
 }
 
 void Renderer::Flush() {
-  if (pending_.empty() || !Current() || target_ == nullptr) {
-    pending_.clear();
+  if (!Queued() || !Current() || target_ == nullptr) {
+    groupCount_ = 0;
     return;
   }
   Apply(pendingState_);
+  upload_.clear();
+  for (std::size_t g = 0; g < groupCount_; ++g) {
+    upload_.insert(upload_.end(), groups_[g].vertices.begin(), groups_[g].vertices.end());
+  }
   // One store, grown when a batch does not fit: a fresh store per draw costs the driver an
   // allocation (and its pages) every time.
-  const std::size_t bytes = pending_.vertices.size() * sizeof(GlVertex);
+  const std::size_t bytes = upload_.size() * sizeof(GlVertex);
   glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
   if (bytes > vertexBufferBytes_) {
     vertexBufferBytes_ = std::max(bytes, 2 * vertexBufferBytes_);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexBufferBytes_), nullptr, GL_STREAM_DRAW);
   }
-  glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), pending_.vertices.data());
-  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(pending_.vertices.size()));
-  ++drawCalls_;
-  ++totalDrawCalls;
-  pending_.clear();
+  glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), upload_.data());
+  std::size_t first = 0;
+  for (std::size_t g = 0; g < groupCount_; ++g) {
+    const std::size_t count = groups_[g].vertices.size();
+    glDrawArrays(groups_[g].lines ? GL_LINES : GL_TRIANGLES, static_cast<GLint>(first), static_cast<GLsizei>(count));
+    first += count;
+    ++drawCalls_;
+    ++totalDrawCalls;
+  }
+  groupCount_ = 0;
 }
 
 void Renderer::Fill(const Target& target, const PixelBounds& rect, std::uint32_t argb) {

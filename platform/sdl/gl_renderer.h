@@ -1,8 +1,11 @@
 // The OpenGL 3.3 core drawing engine behind the Direct3D 9 device: a context on the SDL window,
 // render targets as framebuffer objects, pre-transformed primitives drawn with Direct3D's
-// pixel rules, fills, copies, read-back and paced presentation. Consecutive draws go to OpenGL
-// as one draw for as long as nothing they share could change their pixels: the blend, the clip
-// and the textures bound; their stage settings may differ (see ProgramKeys).
+// pixel rules, fills, copies, read-back and paced presentation. Consecutive draws are queued
+// together for as long as nothing they share could change their pixels: the blend, the clip
+// and the textures bound; their stage settings may differ (see ProgramKeys). OpenGL draws lines
+// and triangles apart, so the queue holds groups of each, and a draw joins the last group of its
+// kind when it overlaps nothing queued after that group: pixels it does not share with those
+// come out the same in either order.
 #pragma once
 
 #include <SDL.h>
@@ -108,6 +111,15 @@ class Renderer {
     GLenum sourceFactor, destinationFactor, equation;
     PixelBounds clip;
   };
+  // A rectangle in the target's pixel coordinates holding everything a draw may touch.
+  struct Box {
+    float left, top, right, bottom;
+  };
+  struct Group {
+    bool lines;
+    std::vector<GlVertex> vertices;
+    std::vector<Box> boxes;  // one per draw in the group
+  };
   struct Pending {
     Shared shared;
     Variant variants[MaxVariants];
@@ -123,6 +135,9 @@ class Renderer {
   // textures it samples are bound as the queued draws have them; -1 when it cannot join them.
   int JoinVariant(const DrawSettings& settings, const Shared& shared);
   void Apply(const Pending& p);
+  bool Queued() const { return groupCount_ != 0; }
+  // Moves the scratch batch's vertices into the queue.
+  void Enqueue(int variant);
   GLuint Sampler(const SamplerState& s);
   void BindTargetFramebuffer();
 
@@ -141,7 +156,10 @@ class Renderer {
   std::vector<SamplerEntry> samplers_;
 
   const Target* target_ = nullptr;
-  Batch pending_;
+  Batch scratch_;               // one draw's vertices on their way into the queue
+  std::vector<Group> groups_;   // the first groupCount_ are queued; the rest keep their storage
+  std::size_t groupCount_ = 0;
+  std::vector<GlVertex> upload_;
   Pending pendingState_{};
   bool haveApplied_ = false;
   Shared applied_{};
