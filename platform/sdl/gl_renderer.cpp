@@ -316,8 +316,10 @@ void Renderer::Enqueue(int variant) {
     fresh.lines = lines;
     fresh.vertices.clear();
     fresh.boxes.clear();
+    fresh.variantMask = 0;
   }
   Group& group = groups_[into];
+  group.variantMask |= 1u << variant;
   group.vertices.insert(group.vertices.end(), scratch_.vertices.begin(), scratch_.vertices.end());
   // Draws side by side along a row share one box while it stays small, so that rows of text or
   // shapes do not fill the list.
@@ -384,33 +386,43 @@ GLuint Renderer::Sampler(const SamplerState& s) {
   return sampler;
 }
 
-void Renderer::Apply(const Pending& p) {
-  const bool all = !haveApplied_;
-  const Shared& a = applied_;
-  const Shared& s = p.shared;
+void Renderer::UseProgram(const Pending& p, unsigned variantMask) {
+  // A group drawn with one variant alone gets that variant's own program: the software
+  // rasteriser runs every variant's statements for every pixel of a program that has several.
+  int only = -1;
+  for (int v = 0; v < p.variantCount; ++v) {
+    if (variantMask == (1u << v)) only = v;
+  }
   ProgramKeys keys;
   std::memset(&keys, 0, sizeof keys);
-  keys.count = p.variantCount;
-  for (int v = 0; v < p.variantCount; ++v) keys.keys[v] = p.variants[v].program;
+  const int first = only >= 0 ? only : 0;
+  keys.count = only >= 0 ? 1 : p.variantCount;
+  for (int v = 0; v < keys.count; ++v) keys.keys[v] = p.variants[first + v].program;
   const Program* program = programs_.Get(keys);
-  if (program != nullptr) {
-    // Getting a program made for the first time leaves it in use.
-    if (all || program != appliedProgram_) glUseProgram(program->id);
-    appliedProgram_ = program;
-    glUniform2f(program->targetSize, static_cast<float>(target_->width), static_cast<float>(target_->height));
-    GLfloat factors[MaxVariants][4];
-    GLint refs[MaxVariants];
-    for (int v = 0; v < p.variantCount; ++v) {
-      const std::uint32_t f = p.variants[v].textureFactor;
-      factors[v][0] = ((f >> 16) & 0xFF) / 255.0f;
-      factors[v][1] = ((f >> 8) & 0xFF) / 255.0f;
-      factors[v][2] = (f & 0xFF) / 255.0f;
-      factors[v][3] = (f >> 24) / 255.0f;
-      refs[v] = static_cast<GLint>(p.variants[v].alphaRef);
-    }
-    glUniform4fv(program->textureFactor, p.variantCount, &factors[0][0]);
-    glUniform1iv(program->alphaRef, p.variantCount, refs);
+  if (program == nullptr) return;
+  // Getting a program made for the first time leaves it in use.
+  if (program != appliedProgram_) glUseProgram(program->id);
+  appliedProgram_ = program;
+  glUniform2f(program->targetSize, static_cast<float>(target_->width), static_cast<float>(target_->height));
+  GLfloat factors[MaxVariants][4];
+  GLint refs[MaxVariants];
+  for (int v = 0; v < keys.count; ++v) {
+    const std::uint32_t f = p.variants[first + v].textureFactor;
+    factors[v][0] = ((f >> 16) & 0xFF) / 255.0f;
+    factors[v][1] = ((f >> 8) & 0xFF) / 255.0f;
+    factors[v][2] = (f & 0xFF) / 255.0f;
+    factors[v][3] = (f >> 24) / 255.0f;
+    refs[v] = static_cast<GLint>(p.variants[first + v].alphaRef);
   }
+  glUniform4fv(program->textureFactor, keys.count, &factors[0][0]);
+  glUniform1iv(program->alphaRef, keys.count, refs);
+}
+
+void Renderer::Apply(const Pending& p) {
+  const bool all = !haveApplied_;
+  if (all) appliedProgram_ = nullptr;
+  const Shared& a = applied_;
+  const Shared& s = p.shared;
   if (all || a.blend != s.blend) {
     if (s.blend) {
       glEnable(GL_BLEND);
@@ -461,6 +473,7 @@ void Renderer::Flush() {
   glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), upload_.data());
   std::size_t first = 0;
   for (std::size_t g = 0; g < groupCount_; ++g) {
+    UseProgram(pendingState_, groups_[g].variantMask);
     const std::size_t count = groups_[g].vertices.size();
     glDrawArrays(groups_[g].lines ? GL_LINES : GL_TRIANGLES, static_cast<GLint>(first), static_cast<GLsizei>(count));
     first += count;

@@ -119,6 +119,7 @@ class Renderer {
     bool lines;
     std::vector<GlVertex> vertices;
     std::vector<Box> boxes;  // one per draw in the group
+    unsigned variantMask;    // bit v: a draw of variant v is in the group
   };
   struct Pending {
     Shared shared;
@@ -135,6 +136,8 @@ class Renderer {
   // textures it samples are bound as the queued draws have them; -1 when it cannot join them.
   int JoinVariant(const DrawSettings& settings, const Shared& shared);
   void Apply(const Pending& p);
+  // Puts in use the program for the variants of a group, with their settings.
+  void UseProgram(const Pending& p, unsigned variantMask);
   bool Queued() const { return groupCount_ != 0; }
   // Moves the scratch batch's vertices into the queue.
   void Enqueue(int variant);
