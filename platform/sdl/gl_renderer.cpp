@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <ctime>
+#include <limits>
 
 #include "../common/platform_contract.h"
 
@@ -111,8 +113,6 @@ bool Renderer::Start(SDL_Window* window, std::string* error) {
                         reinterpret_cast<void*>(offsetof(GlVertex, diffuse)));
   glEnableVertexAttribArray(2);
   glVertexAttribPointer(2, 4, GL_FLOAT, GL_FALSE, sizeof(GlVertex), reinterpret_cast<void*>(offsetof(GlVertex, u0)));
-  glEnableVertexAttribArray(3);
-  glVertexAttribIPointer(3, 1, GL_INT, sizeof(GlVertex), reinterpret_cast<void*>(offsetof(GlVertex, variant)));
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
   glDisable(GL_DITHER);
@@ -292,8 +292,15 @@ void Renderer::Enqueue(int variant) {
     box.right = std::max(box.right, v.x);
     box.bottom = std::max(box.bottom, v.y);
   }
-  // Every pixel the draw can touch has its centre within a pixel of the vertices' extent.
+  // Every pixel the draw can touch has its centre within a pixel of the vertices' extent; a
+  // position that is not a number has no extent, and the draw may touch anything.
   box = Box{box.left - 1, box.top - 1, box.right + 1, box.bottom + 1};
+  const bool measured = std::all_of(scratch_.vertices.begin(), scratch_.vertices.end(),
+                                    [](const GlVertex& v) { return !std::isnan(v.x) && !std::isnan(v.y); });
+  if (!measured) {
+    const float far = std::numeric_limits<float>::infinity();
+    box = Box{-far, -far, far, far};
+  }
   const auto overlaps = [&box](const Box& b) {
     return box.left < b.right && b.left < box.right && box.top < b.bottom && b.top < box.bottom;
   };
@@ -466,6 +473,12 @@ void Renderer::Flush() {
   // allocation (and its pages) every time.
   const std::size_t bytes = upload_.size() * sizeof(GlVertex);
   glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+  if (vertexBufferBytes_ == 0) {
+    // The variant each vertex names, an integer (the vertex array made with the context has
+    // the other attributes).
+    glEnableVertexAttribArray(3);
+    glVertexAttribIPointer(3, 1, GL_INT, sizeof(GlVertex), reinterpret_cast<void*>(offsetof(GlVertex, variant)));
+  }
   if (bytes > vertexBufferBytes_) {
     vertexBufferBytes_ = std::max(bytes, 2 * vertexBufferBytes_);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexBufferBytes_), nullptr, GL_STREAM_DRAW);
