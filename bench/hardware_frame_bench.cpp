@@ -163,6 +163,21 @@ BENCHMARK(HardwareGameFrame)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTi
 // The same with the game's own thread's CPU time only, without the rasteriser's threads.
 BENCHMARK(HardwareGameFrame)->Name("HardwareGameFrame/main_thread")->Unit(benchmark::kMillisecond)->Iterations(300);
 
+// The frame's floor on the hardware back-end: clearing and presenting, nothing drawn.
+void HardwareEmptyFrame(benchmark::State& state) {
+  if (StartGame() != 0 || !UsingHardwarePath()) {
+    EndEngine();
+    state.SkipWithError("no hardware back-end");
+    return;
+  }
+  for (auto _ : state) {
+    ClearScreen();
+    PresentScreen();
+  }
+  EndEngine();
+}
+BENCHMARK(HardwareEmptyFrame)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(300);
+
 const char* const PlainVertexShader = R"(#version 330 core
 layout(location = 0) in vec2 position;
 layout(location = 1) in vec4 diffuse;
@@ -186,8 +201,10 @@ GLuint Compile(GLenum kind, const char* source) {
 
 // The same frame drawn the plain way: one OpenGL draw per point, line or triangle, straight
 // from the recorded vertices (positions and colours), into a framebuffer object presented
-// without waiting.
+// without waiting. With range 0, nothing drawn: the plain program's floor.
 void PlainOpenGlFrame(benchmark::State& state) {
+  const bool drawing = state.range(0) != 0;
+  static const std::vector<RecordedDraw> nothing;
   if (recordedFrame.empty()) {
     state.SkipWithError("no frame was recorded on the hardware back-end");
     return;
@@ -229,7 +246,7 @@ void PlainOpenGlFrame(benchmark::State& state) {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    for (const RecordedDraw& d : recordedFrame) {
+    for (const RecordedDraw& d : drawing ? recordedFrame : nothing) {
       glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, static_cast<GLsizei>(d.stride), nullptr);
       glEnableVertexAttribArray(0);
       glVertexAttribPointer(1, 4, GL_UNSIGNED_BYTE, GL_TRUE, static_cast<GLsizei>(d.stride),
@@ -258,8 +275,9 @@ void PlainOpenGlFrame(benchmark::State& state) {
   SDL_GL_DeleteContext(context);
   SDL_DestroyWindow(window);
 }
-BENCHMARK(PlainOpenGlFrame)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(300);
-BENCHMARK(PlainOpenGlFrame)->Name("PlainOpenGlFrame/main_thread")->Unit(benchmark::kMillisecond)->Iterations(300);
+BENCHMARK(PlainOpenGlFrame)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(300);
+BENCHMARK(PlainOpenGlFrame)->Name("PlainOpenGlFrame/main_thread")->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(300);
+BENCHMARK(PlainOpenGlFrame)->Name("PlainOpenGlEmptyFrame")->Arg(0)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(300);
 
 }  // namespace
 

@@ -376,17 +376,19 @@ TEST_F(GlPixelTest, AlphaTestDiscardsByTheEightBitReference) {
 }
 
 TEST_F(GlPixelTest, DrawsWithEqualSettingsMergeIntoOneOpenGlDraw) {
-  const gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
+  gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
   const std::uint64_t before = renderer_.drawCalls();
   std::vector<gl::SourceVertex> line = {V(1, 1), V(20, 1)};
   std::vector<gl::SourceVertex> points = {V(3, 3), V(4, 4)};
   std::vector<gl::SourceVertex> triangle = {V(0, 10), V(10, 10), V(0, 20)};
-  // Points and lines become one OpenGL line draw, triangles one more.
+  // Points and lines, flat or not, become one OpenGL line draw; the triangles apart from them
+  // one more.
   for (int i = 0; i < 50; ++i) {
+    s.flatShading = i % 2;
     ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, s));
     ASSERT_TRUE(renderer_.Draw(gl::Primitive::PointList, points.data(), 2, 2, s));
+    ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, triangle.data(), 3, 1, s));
   }
-  for (int i = 0; i < 50; ++i) ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, triangle.data(), 3, 1, s));
   renderer_.Flush();
   EXPECT_EQ(renderer_.drawCalls() - before, 2u);
   gl::DrawSettings other = s;
@@ -396,6 +398,95 @@ TEST_F(GlPixelTest, DrawsWithEqualSettingsMergeIntoOneOpenGlDraw) {
   ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, line.data(), 2, 1, s));
   renderer_.Flush();
   EXPECT_EQ(renderer_.drawCalls() - before, 5u);
+}
+
+// Lines and triangles that overlap keep their order; one that overlaps nothing drawn since the
+// last of its kind joins it.
+TEST_F(GlPixelTest, OverlappingLinesAndTrianglesKeepTheirOrder) {
+  const gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
+  const std::uint64_t before = renderer_.drawCalls();
+  std::vector<gl::SourceVertex> red = {V(-0.5f, -0.5f, 0xFFFF0000), V(20.5f, -0.5f, 0xFFFF0000),
+                                       V(-0.5f, 20.5f, 0xFFFF0000)};
+  std::vector<gl::SourceVertex> green = {V(0, 5, 0xFF00FF00), V(30, 5, 0xFF00FF00)};
+  std::vector<gl::SourceVertex> blue = {V(-0.5f, 3.5f, 0xFF0000FF), V(4.5f, 3.5f, 0xFF0000FF),
+                                        V(-0.5f, 8.5f, 0xFF0000FF)};
+  std::vector<gl::SourceVertex> far = {V(40, 30, 0xFFFFFFFF), V(40, 39, 0xFFFFFFFF)};
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, red.data(), 3, 1, s));
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, green.data(), 2, 1, s));
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, blue.data(), 3, 1, s));
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, far.data(), 2, 1, s));  // joins the green line
+  renderer_.Flush();
+  EXPECT_EQ(renderer_.drawCalls() - before, 3u);
+  const std::vector<std::uint32_t> pixels = ReadAll();
+  EXPECT_EQ(pixels[5 * Width + 1] & 0xFFFFFF, 0x0000FFu);   // blue over the line
+  EXPECT_EQ(pixels[5 * Width + 10] & 0xFFFFFF, 0x00FF00u);  // the line over red
+  EXPECT_EQ(pixels[2 * Width + 2] & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(pixels[35 * Width + 40] & 0xFFFFFF, 0xFFFFFFu);
+}
+
+// Text's textured quads between untextured shapes, as the game's board draws them: one OpenGL
+// draw of lines and one of triangles, every primitive keeping its own stages, alpha test and
+// texture factor; a draw that needs another texture on a stage already bound starts a new one.
+TEST_F(GlPixelTest, DrawsDifferingInTheirStagesShareOneOpenGlDraw) {
+  // A 2x1 texture: opaque red, then green with alpha 0x40.
+  const std::uint32_t texels[2] = {0xFFFF0000u, 0x4000FF00u};
+  const GLuint texture = renderer_.CreateTexture(2, 1);
+  const GLuint another = renderer_.CreateTexture(2, 1);
+  ASSERT_NE(texture, 0u);
+  renderer_.UploadTexture(texture, 0, 0, 2, 1, texels, 8);
+  renderer_.UploadTexture(another, 0, 0, 2, 1, texels, 8);
+  const gl::DrawSettings plain = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
+  gl::DrawSettings textured = plain;
+  textured.program.stages[0] = gl::StageOps{gl::stage::Modulate, gl::stage::Texture, gl::stage::Diffuse,
+                                            gl::stage::SelectArg1, gl::stage::Texture, gl::stage::Current};
+  textured.program.textured[0] = 1;
+  textured.textures[0] = texture;
+  textured.program.alphaFunc = 5;  // greater than the reference
+  textured.alphaRef = 0x80;
+  gl::DrawSettings factor = plain;  // the texture factor's colour
+  factor.program.stages[0].colorArg1 = gl::stage::Factor;
+  factor.textureFactor = 0xFF0000FF;
+  // A quad over pixels x..x+3 and rows y, y+1 sampling texel (0, 0) in its first two columns
+  // and texel (1, 0), discarded, in the others.
+  const auto quad = [](float x, float y) {
+    std::vector<gl::SourceVertex> v = {V(x - 0.5f, y - 0.5f), V(x + 3.5f, y - 0.5f), V(x - 0.5f, y + 1.5f),
+                                       V(x + 3.5f, y + 1.5f)};
+    for (gl::SourceVertex& p : v) {
+      p.u[0] = (p.x - x + 0.5f) / 4;
+      p.v[0] = 0.5f;
+    }
+    return v;
+  };
+  const std::uint64_t before = renderer_.drawCalls();
+  for (int row = 0; row < 4; ++row) {
+    const float y = static_cast<float>(row * 8);
+    std::vector<gl::SourceVertex> span = {V(0, y + 4, 0xFF00FFFF), V(10, y + 4, 0xFF00FFFF)};
+    ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, span.data(), 2, 1, plain));
+    std::vector<gl::SourceVertex> q = quad(0, y);
+    ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleStrip, q.data(), 4, 2, textured));
+    std::vector<gl::SourceVertex> dot = {V(20, y)};
+    ASSERT_TRUE(renderer_.Draw(gl::Primitive::PointList, dot.data(), 1, 1, factor));
+  }
+  renderer_.Flush();
+  EXPECT_EQ(renderer_.drawCalls() - before, 2u);
+  const std::vector<std::uint32_t> pixels = ReadAll();
+  for (int row = 0; row < 4; ++row) {
+    const int y = row * 8;
+    SCOPED_TRACE(row);
+    EXPECT_EQ(pixels[y * Width + 0] & 0xFFFFFF, 0xFF0000u);  // red texel times white
+    EXPECT_EQ(pixels[y * Width + 3] & 0xFFFFFF, 0u);         // alpha 0x40 fails the test
+    EXPECT_EQ(pixels[(y + 4) * Width + 5] & 0xFFFFFF, 0x00FFFFu);
+    EXPECT_EQ(pixels[y * Width + 20] & 0xFFFFFF, 0x0000FFu);
+  }
+  gl::DrawSettings other = textured;
+  other.textures[0] = another;
+  std::vector<gl::SourceVertex> q = quad(30, 0);
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleStrip, q.data(), 4, 2, textured));
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleStrip, q.data(), 4, 2, other));
+  renderer_.Flush();
+  EXPECT_EQ(renderer_.drawCalls() - before, 4u);
+  renderer_.DestroyTexture(texture);
+  renderer_.DestroyTexture(another);
 }
 
 TEST_F(GlPixelTest, FillCopyAndReadWorkOnTargets) {

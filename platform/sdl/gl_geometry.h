@@ -4,8 +4,8 @@
 // lines are worked out here, pixel by pixel, and leave as runs of pixels along one row or
 // column, each an OpenGL line from the centre of its first pixel to the centre of the pixel
 // after its last (which every rasteriser draws alike); triangles leave as they came. Points and
-// lines of any type therefore share one OpenGL draw, and a draw changes only where lines and
-// triangles alternate.
+// lines of any type therefore share one OpenGL draw. (Runs as one-pixel rectangles would let
+// triangles share it too, but cost Mesa's software rasteriser a third more time per frame.)
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,7 @@ struct GlVertex {
   float x, y, z;
   std::uint32_t diffuse;
   float u0, v0, u1, v1;
+  std::int32_t variant;  // which of a draw's stage settings colours it (see Renderer)
 };
 
 // The pixels a primitive may touch (the clip rectangle); lines are only walked inside it.

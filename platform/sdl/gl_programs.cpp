@@ -13,7 +13,7 @@ bool operator==(const ProgramKey& a, const ProgramKey& b) { return std::memcmp(&
 // meaning; presenting turns the picture upright.
 // Texture coordinates are passed on only to programs that sample: every output costs the
 // rasteriser set-up work for every primitive.
-std::string VertexShaderSource(bool textured) {
+std::string VertexShaderSource(bool textured, bool variants) {
   std::string s = R"(#version 330 core
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec4 diffuse;
@@ -21,6 +21,7 @@ layout(location = 2) in vec4 coordinates;
 uniform vec2 targetSize;
 out vec4 color;
 )";
+  if (variants) s += "layout(location = 3) in int variantIn;\nflat out int variant;\n";
   if (textured) s += "out vec4 uv;\n";
   s += R"(void main() {
   vec2 ndc = (position.xy + 0.5) * 2.0 / targetSize - 1.0;
@@ -28,6 +29,7 @@ out vec4 color;
   color = diffuse.bgra;
 )";
   if (textured) s += "  uv = coordinates;\n";
+  if (variants) s += "  variant = variantIn;\n";
   return s + "}\n";
 }
 
@@ -35,6 +37,13 @@ bool Textured(const ProgramKey& key) {
   for (int i = 0; i < MaxStages; ++i) {
     if (key.stages[i].colorOp == stage::Disable || key.stages[i].colorOp == 0) break;
     if (key.textured[i]) return true;
+  }
+  return false;
+}
+
+bool Textured(const ProgramKeys& keys) {
+  for (int v = 0; v < keys.count; ++v) {
+    if (Textured(keys.keys[v])) return true;
   }
   return false;
 }
@@ -112,6 +121,37 @@ GLuint Compile(GLenum kind, const std::string& source) {
 
 }  // namespace
 
+namespace {
+
+// The stages and the alpha test of one key, as statements that turn `current` into the
+// fragment's colour or discard it, each line led by `indent`.
+std::string StageStatements(const ProgramKey& key, const std::string& indent) {
+  std::string s;
+  for (int i = 0; i < MaxStages; ++i) {
+    const StageOps& st = key.stages[i];
+    if (st.colorOp == stage::Disable || st.colorOp == 0) break;
+    const std::string t = "tex" + std::to_string(i);
+    // A stage without a texture reads opaque black, as the fixed-function stages do.
+    const std::string coordinates = i == 1 ? "uv.zw" : "uv.xy";
+    s += indent + "vec4 " + t + " = " +
+         (key.textured[i] ? "texture(sampler" + std::to_string(i) + ", " + coordinates + ")" : "vec4(0.0, 0.0, 0.0, 1.0)") +
+         ";\n";
+    const std::string rgb = Operation(st.colorOp, Argument(st.colorArg1, i), Argument(st.colorArg2, i), i);
+    // A disabled alpha operation under an enabled colour operation passes the alpha on.
+    const std::string alpha = st.alphaOp == stage::Disable || st.alphaOp == 0
+                                  ? "current"
+                                  : Operation(st.alphaOp, Argument(st.alphaArg1, i), Argument(st.alphaArg2, i), i);
+    s += indent + "current = vec4((" + rgb + ").rgb, (" + alpha + ").a);\n";
+  }
+  if (const char* test = Comparison(key.alphaFunc)) {
+    s += indent + "int a = int(floor(current.a * 255.0 + 0.5));\n" + indent + "int ref = alphaRef;\n";
+    s += indent + "if (!(" + test + ")) discard;\n";
+  }
+  return s;
+}
+
+}  // namespace
+
 std::string FragmentShaderSource(const ProgramKey& key) {
   std::string s = R"(#version 330 core
 in vec4 color;
@@ -125,40 +165,59 @@ void main() {
   vec4 current = color;
   vec4 temp = vec4(0.0);
 )";
-  for (int i = 0; i < MaxStages; ++i) {
-    const StageOps& st = key.stages[i];
-    if (st.colorOp == stage::Disable || st.colorOp == 0) break;
-    const std::string t = "tex" + std::to_string(i);
-    // A stage without a texture reads opaque black, as the fixed-function stages do.
-    const std::string coordinates = i == 1 ? "uv.zw" : "uv.xy";
-    s += "  vec4 " + t + " = " +
-         (key.textured[i] ? "texture(sampler" + std::to_string(i) + ", " + coordinates + ")" : "vec4(0.0, 0.0, 0.0, 1.0)") +
-         ";\n";
-    const std::string rgb = Operation(st.colorOp, Argument(st.colorArg1, i), Argument(st.colorArg2, i), i);
-    // A disabled alpha operation under an enabled colour operation passes the alpha on.
-    const std::string alpha = st.alphaOp == stage::Disable || st.alphaOp == 0
-                                  ? "current"
-                                  : Operation(st.alphaOp, Argument(st.alphaArg1, i), Argument(st.alphaArg2, i), i);
-    s += "  current = vec4((" + rgb + ").rgb, (" + alpha + ").a);\n";
-  }
-  if (const char* test = Comparison(key.alphaFunc)) {
-    s += "  int a = int(floor(current.a * 255.0 + 0.5));\n  int ref = alphaRef;\n";
-    s += std::string("  if (!(") + test + ")) discard;\n";
-  }
+  s += StageStatements(key, "  ");
   s += "  fragment = current;\n}\n";
+  return s;
+}
+
+// Each variant's statements in a block of their own, chosen by the vertex's variant; inside
+// it the variant's factor and reference hide the arrays' names.
+std::string FragmentShaderSource(const ProgramKeys& keys) {
+  if (keys.count == 1) return FragmentShaderSource(keys.keys[0]);
+  std::string s = R"(#version 330 core
+in vec4 color;
+flat in int variant;
+)";
+  if (Textured(keys)) s += "in vec4 uv;\n";
+  s += "uniform vec4 textureFactors[" + std::to_string(keys.count) + "];\n";
+  s += "uniform int alphaRefs[" + std::to_string(keys.count) + "];\n";
+  s += R"(uniform sampler2D sampler0, sampler1, sampler2, sampler3;
+out vec4 fragment;
+void main() {
+  vec4 current = color;
+  vec4 temp = vec4(0.0);
+)";
+  for (int v = 0; v < keys.count; ++v) {
+    const std::string n = std::to_string(v);
+    s += std::string(v == 0 ? "  if" : "  } else if") + " (variant == " + n + ") {\n";
+    s += "    vec4 textureFactor = textureFactors[" + n + "];\n    int alphaRef = alphaRefs[" + n + "];\n";
+    s += StageStatements(keys.keys[v], "    ");
+  }
+  s += "  }\n  fragment = current;\n}\n";
   return s;
 }
 
 ProgramCache::~ProgramCache() = default;
 
 const Program* ProgramCache::Get(const ProgramKey& key) {
+  ProgramKeys keys;
+  std::memset(&keys, 0, sizeof keys);
+  keys.keys[0] = key;
+  keys.count = 1;
+  return Get(keys);
+}
+
+const Program* ProgramCache::Get(const ProgramKeys& keys) {
+  if (keys.count < 1 || keys.count > MaxVariants) return nullptr;
+  const auto size = sizeof(ProgramKey) * static_cast<std::size_t>(keys.count);
   for (const Entry& e : entries_) {
-    if (e.key == key) return &e.program;
+    if (e.keys.count == keys.count && std::memcmp(e.keys.keys, keys.keys, size) == 0) return &e.program;
   }
-  GLuint& vertexShader = vertexShaders_[Textured(key) ? 1 : 0];
-  if (vertexShader == 0) vertexShader = Compile(GL_VERTEX_SHADER, VertexShaderSource(Textured(key)));
+  const bool textured = Textured(keys), variants = keys.count > 1;
+  GLuint& vertexShader = vertexShaders_[variants ? 1 : 0][textured ? 1 : 0];
+  if (vertexShader == 0) vertexShader = Compile(GL_VERTEX_SHADER, VertexShaderSource(textured, variants));
   if (vertexShader == 0) return nullptr;
-  const GLuint fragment = Compile(GL_FRAGMENT_SHADER, FragmentShaderSource(key));
+  const GLuint fragment = Compile(GL_FRAGMENT_SHADER, FragmentShaderSource(keys));
   if (fragment == 0) return nullptr;
   Program p;
   p.id = glCreateProgram();
@@ -167,6 +226,7 @@ const Program* ProgramCache::Get(const ProgramKey& key) {
   glBindAttribLocation(p.id, 0, "position");
   glBindAttribLocation(p.id, 1, "diffuse");
   glBindAttribLocation(p.id, 2, "coordinates");
+  if (variants) glBindAttribLocation(p.id, 3, "variantIn");
   glLinkProgram(p.id);
   glDeleteShader(fragment);
   GLint ok = GL_FALSE;
@@ -176,28 +236,35 @@ const Program* ProgramCache::Get(const ProgramKey& key) {
     return nullptr;
   }
   p.targetSize = glGetUniformLocation(p.id, "targetSize");
-  p.textureFactor = glGetUniformLocation(p.id, "textureFactor");
-  p.alphaRef = glGetUniformLocation(p.id, "alphaRef");
+  p.textureFactor = glGetUniformLocation(p.id, variants ? "textureFactors" : "textureFactor");
+  p.alphaRef = glGetUniformLocation(p.id, variants ? "alphaRefs" : "alphaRef");
   glUseProgram(p.id);
   for (int i = 0; i < MaxStages; ++i) {
     const GLint sampler = glGetUniformLocation(p.id, ("sampler" + std::to_string(i)).c_str());
     if (sampler >= 0) glUniform1i(sampler, i);
   }
-  entries_.push_back(Entry{key, p});
+  Entry entry;
+  std::memset(&entry.keys, 0, sizeof entry.keys);
+  std::memcpy(entry.keys.keys, keys.keys, size);
+  entry.keys.count = keys.count;
+  entry.program = p;
+  entries_.push_back(entry);
   return &entries_.back().program;
 }
 
 void ProgramCache::Forget() {
   entries_.clear();
-  vertexShaders_[0] = vertexShaders_[1] = 0;
+  for (auto& pair : vertexShaders_) pair[0] = pair[1] = 0;
 }
 
 void ProgramCache::Clear() {
   for (const Entry& e : entries_) glDeleteProgram(e.program.id);
   entries_.clear();
-  for (GLuint& shader : vertexShaders_) {
-    if (shader != 0) glDeleteShader(shader);
-    shader = 0;
+  for (auto& pair : vertexShaders_) {
+    for (GLuint& shader : pair) {
+      if (shader != 0) glDeleteShader(shader);
+      shader = 0;
+    }
   }
 }
 

@@ -1,5 +1,7 @@
 // The fixed-function texture stages and alpha test as GLSL programs: one program per
-// combination of stage operations, generated on first use and kept.
+// combination of stage operations, generated on first use and kept. A program may carry several
+// combinations ("variants") at once, each vertex naming the one that colours it, so that draws
+// which differ only in their stages still go to OpenGL as one draw.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -11,6 +13,7 @@
 namespace gl {
 
 constexpr int MaxStages = 4;
+constexpr int MaxVariants = 4;
 
 // Stage operations and arguments carry the Direct3D 9 texture-stage numbers unchanged.
 namespace stage {
@@ -40,13 +43,22 @@ struct ProgramKey {
 
 bool operator==(const ProgramKey& a, const ProgramKey& b);
 
+// The variants of one program, in the order the vertices number them.
+struct ProgramKeys {
+  ProgramKey keys[MaxVariants];
+  int count;
+};
+
+// A program of one variant has the uniforms textureFactor and alphaRef; one of several has
+// the arrays textureFactors and alphaRefs, one element per variant.
 struct Program {
   GLuint id = 0;
   GLint targetSize = -1, textureFactor = -1, alphaRef = -1;
 };
 
-std::string VertexShaderSource(bool textured);
+std::string VertexShaderSource(bool textured, bool variants = false);
 std::string FragmentShaderSource(const ProgramKey& key);
+std::string FragmentShaderSource(const ProgramKeys& keys);
 
 class ProgramCache {
  public:
@@ -57,6 +69,7 @@ class ProgramCache {
 
   // The program for the key, built when first asked for; null when it does not compile.
   const Program* Get(const ProgramKey& key);
+  const Program* Get(const ProgramKeys& keys);
   std::size_t size() const { return entries_.size(); }
   // Deletes every program (the context must be current).
   void Clear();
@@ -65,11 +78,12 @@ class ProgramCache {
 
  private:
   struct Entry {
-    ProgramKey key;
+    ProgramKeys keys;
     Program program;
   };
   std::deque<Entry> entries_;  // programs stay where they are while the cache grows
-  GLuint vertexShaders_[2] = {0, 0};  // without and with texture coordinates
+  // Without and with texture coordinates, for one variant and for several.
+  GLuint vertexShaders_[2][2] = {{0, 0}, {0, 0}};
 };
 
 }  // namespace gl

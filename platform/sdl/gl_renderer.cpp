@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <ctime>
+#include <limits>
 
 #include "../common/platform_contract.h"
 
@@ -41,6 +43,20 @@ GLint Address(std::uint8_t mode) {
 }
 
 bool Empty(const PixelBounds& r) { return r.right <= r.left || r.bottom <= r.top; }
+
+bool UsesFactor(std::uint8_t arg) { return (arg & 0x0F) == stage::Factor; }
+
+// The texture factor reaches the pixels only through a stage that reads it.
+bool ReadsTextureFactor(const ProgramKey& key) {
+  for (const StageOps& st : key.stages) {
+    if (st.colorOp == 0 || st.colorOp == stage::Disable) break;
+    if (UsesFactor(st.colorArg1) || UsesFactor(st.colorArg2) || UsesFactor(st.alphaArg1) || UsesFactor(st.alphaArg2) ||
+        st.colorOp == stage::BlendFactorAlpha || st.alphaOp == stage::BlendFactorAlpha) {
+      return true;
+    }
+  }
+  return false;
+}
 
 }  // namespace
 
@@ -115,7 +131,7 @@ void Renderer::Stop() {
   // When the window went first, SDL unbound the context with it: its objects go with the
   // context, and no OpenGL call may be made without one.
   if (Current()) {
-    pending_.clear();
+    groupCount_ = 0;
     programs_.Clear();
     for (const SamplerEntry& e : samplers_) glDeleteSamplers(1, &e.sampler);
     if (scratchFramebuffer_ != 0) glDeleteFramebuffers(1, &scratchFramebuffer_);
@@ -123,7 +139,7 @@ void Renderer::Stop() {
     if (vertexArray_ != 0) glDeleteVertexArrays(1, &vertexArray_);
     SDL_GL_MakeCurrent(window_, nullptr);
   }
-  pending_.clear();
+  groupCount_ = 0;
   programs_.Forget();
   samplers_.clear();
   scratchFramebuffer_ = vertexBuffer_ = vertexArray_ = 0;
@@ -245,9 +261,122 @@ bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t ve
   clip.right = std::min(clip.right, target_->width);
   clip.bottom = std::min(clip.bottom, target_->height);
   if (Empty(clip)) return true;
-  if (!pending_.empty() && !(settings == pendingSettings_)) Flush();
-  pendingSettings_ = settings;
-  return AppendPrimitives(type, vertices, vertexCount, primitiveCount, settings.flatShading != 0, clip, pending_);
+  Shared shared;
+  std::memset(&shared, 0, sizeof shared);
+  shared.blend = settings.blend;
+  shared.sourceFactor = settings.sourceFactor;
+  shared.destinationFactor = settings.destinationFactor;
+  shared.equation = settings.equation;
+  shared.clip = clip;
+  int variant = JoinVariant(settings, shared);
+  if (variant < 0) {
+    Flush();
+    variant = JoinVariant(settings, shared);
+  }
+  // Flat shading is done here, on the vertices: it does not keep draws apart.
+  scratch_.clear();
+  const bool ok = AppendPrimitives(type, vertices, vertexCount, primitiveCount, settings.flatShading != 0, clip, scratch_);
+  Enqueue(variant);
+  return ok;
+}
+
+void Renderer::Enqueue(int variant) {
+  if (scratch_.empty()) return;
+  // A draw's vertices are all lines or all triangles.
+  const bool lines = scratch_.stretches.front().lines;
+  Box box{scratch_.vertices[0].x, scratch_.vertices[0].y, scratch_.vertices[0].x, scratch_.vertices[0].y};
+  for (GlVertex& v : scratch_.vertices) {
+    v.variant = variant;
+    box.left = std::min(box.left, v.x);
+    box.top = std::min(box.top, v.y);
+    box.right = std::max(box.right, v.x);
+    box.bottom = std::max(box.bottom, v.y);
+  }
+  // Every pixel the draw can touch has its centre within a pixel of the vertices' extent; a
+  // position that is not a number has no extent, and the draw may touch anything.
+  box = Box{box.left - 1, box.top - 1, box.right + 1, box.bottom + 1};
+  const bool measured = std::all_of(scratch_.vertices.begin(), scratch_.vertices.end(),
+                                    [](const GlVertex& v) { return !std::isnan(v.x) && !std::isnan(v.y); });
+  if (!measured) {
+    const float far = std::numeric_limits<float>::infinity();
+    box = Box{-far, -far, far, far};
+  }
+  const auto overlaps = [&box](const Box& b) {
+    return box.left < b.right && b.left < box.right && box.top < b.bottom && b.top < box.bottom;
+  };
+  // The last group of the draw's kind, if the draw overlaps nothing queued after it. The
+  // boxes looked at are bounded, so a long queue costs no more than a new group.
+  constexpr std::size_t MostBoxesLookedAt = 512;
+  std::size_t into = groupCount_;
+  std::size_t looked = 0;
+  for (std::size_t g = groupCount_; g-- > 0;) {
+    if (groups_[g].lines == lines) {
+      into = g;
+      break;
+    }
+    looked += groups_[g].boxes.size();
+    if (looked > MostBoxesLookedAt || std::any_of(groups_[g].boxes.begin(), groups_[g].boxes.end(), overlaps)) break;
+  }
+  if (into == groupCount_) {
+    if (groups_.size() == groupCount_) groups_.emplace_back();
+    Group& fresh = groups_[groupCount_++];
+    fresh.lines = lines;
+    fresh.vertices.clear();
+    fresh.boxes.clear();
+    fresh.variantMask = 0;
+  }
+  Group& group = groups_[into];
+  group.variantMask |= 1u << variant;
+  group.vertices.insert(group.vertices.end(), scratch_.vertices.begin(), scratch_.vertices.end());
+  // Draws side by side along a row share one box while it stays small, so that rows of text or
+  // shapes do not fill the list.
+  if (!group.boxes.empty()) {
+    Box& last = group.boxes.back();
+    const Box merged{std::min(last.left, box.left), std::min(last.top, box.top), std::max(last.right, box.right),
+                     std::max(last.bottom, box.bottom)};
+    const float area = (merged.right - merged.left) * (merged.bottom - merged.top);
+    const float parts = (last.right - last.left) * (last.bottom - last.top) + (box.right - box.left) * (box.bottom - box.top);
+    if (area <= parts * 1.25f) {
+      last = merged;
+      return;
+    }
+  }
+  group.boxes.push_back(box);
+}
+
+int Renderer::JoinVariant(const DrawSettings& settings, const Shared& shared) {
+  Pending& p = pendingState_;
+  if (!Queued()) {
+    std::memset(&p, 0, sizeof p);
+    p.shared = shared;
+  } else if (std::memcmp(&p.shared, &shared, sizeof shared) != 0) {
+    return -1;
+  }
+  for (int i = 0; i < MaxStages; ++i) {
+    if (!settings.program.textured[i] || !p.textured[i]) continue;
+    if (p.textures[i] != settings.textures[i] ||
+        std::memcmp(&p.samplers[i], &settings.samplers[i], sizeof settings.samplers[i]) != 0) {
+      return -1;
+    }
+  }
+  Variant v;
+  std::memset(&v, 0, sizeof v);
+  v.program = settings.program;
+  if (v.program.alphaFunc != 8) v.alphaRef = settings.alphaRef;
+  if (ReadsTextureFactor(v.program)) v.textureFactor = settings.textureFactor;
+  int index = 0;
+  while (index < p.variantCount && std::memcmp(&p.variants[index], &v, sizeof v) != 0) ++index;
+  if (index == p.variantCount) {
+    if (p.variantCount == MaxVariants) return -1;
+    p.variants[p.variantCount++] = v;
+  }
+  for (int i = 0; i < MaxStages; ++i) {
+    if (!settings.program.textured[i] || p.textured[i]) continue;
+    p.textured[i] = 1;
+    p.textures[i] = settings.textures[i];
+    p.samplers[i] = settings.samplers[i];
+  }
+  return index;
 }
 
 GLuint Renderer::Sampler(const SamplerState& s) {
@@ -264,19 +393,43 @@ GLuint Renderer::Sampler(const SamplerState& s) {
   return sampler;
 }
 
-void Renderer::Apply(const DrawSettings& s) {
+void Renderer::UseProgram(const Pending& p, unsigned variantMask) {
+  // A group drawn with one variant alone gets that variant's own program: the software
+  // rasteriser runs every variant's statements for every pixel of a program that has several.
+  int only = -1;
+  for (int v = 0; v < p.variantCount; ++v) {
+    if (variantMask == (1u << v)) only = v;
+  }
+  ProgramKeys keys;
+  std::memset(&keys, 0, sizeof keys);
+  const int first = only >= 0 ? only : 0;
+  keys.count = only >= 0 ? 1 : p.variantCount;
+  for (int v = 0; v < keys.count; ++v) keys.keys[v] = p.variants[first + v].program;
+  const Program* program = programs_.Get(keys);
+  if (program == nullptr) return;
+  // Getting a program made for the first time leaves it in use.
+  if (program != appliedProgram_) glUseProgram(program->id);
+  appliedProgram_ = program;
+  glUniform2f(program->targetSize, static_cast<float>(target_->width), static_cast<float>(target_->height));
+  GLfloat factors[MaxVariants][4];
+  GLint refs[MaxVariants];
+  for (int v = 0; v < keys.count; ++v) {
+    const std::uint32_t f = p.variants[first + v].textureFactor;
+    factors[v][0] = ((f >> 16) & 0xFF) / 255.0f;
+    factors[v][1] = ((f >> 8) & 0xFF) / 255.0f;
+    factors[v][2] = (f & 0xFF) / 255.0f;
+    factors[v][3] = (f >> 24) / 255.0f;
+    refs[v] = static_cast<GLint>(p.variants[first + v].alphaRef);
+  }
+  glUniform4fv(program->textureFactor, keys.count, &factors[0][0]);
+  glUniform1iv(program->alphaRef, keys.count, refs);
+}
+
+void Renderer::Apply(const Pending& p) {
   const bool all = !haveApplied_;
-  const DrawSettings& a = applied_;
-  if (all || std::memcmp(&a.program, &s.program, sizeof s.program) != 0) {
-    if (const Program* p = programs_.Get(s.program)) glUseProgram(p->id);
-  }
-  if (const Program* p = programs_.Get(s.program)) {
-    glUniform2f(p->targetSize, static_cast<float>(target_->width), static_cast<float>(target_->height));
-    const std::uint32_t f = s.textureFactor;
-    glUniform4f(p->textureFactor, ((f >> 16) & 0xFF) / 255.0f, ((f >> 8) & 0xFF) / 255.0f, (f & 0xFF) / 255.0f,
-                (f >> 24) / 255.0f);
-    glUniform1i(p->alphaRef, static_cast<GLint>(s.alphaRef));
-  }
+  if (all) appliedProgram_ = nullptr;
+  const Shared& a = applied_;
+  const Shared& s = p.shared;
   if (all || a.blend != s.blend) {
     if (s.blend) {
       glEnable(GL_BLEND);
@@ -289,41 +442,58 @@ void Renderer::Apply(const DrawSettings& s) {
   }
   if (all || a.equation != s.equation) glBlendEquation(s.equation);
   for (int i = 0; i < MaxStages; ++i) {
-    if (!s.program.textured[i]) continue;
+    if (!p.textured[i]) continue;
+    const GLuint sampler = Sampler(p.samplers[i]);
+    if (!all && appliedTextures_[i] == p.textures[i] && appliedSamplers_[i] == sampler) continue;
     glActiveTexture(GL_TEXTURE0 + i);
-    glBindTexture(GL_TEXTURE_2D, s.textures[i]);
-    glBindSampler(i, Sampler(s.samplers[i]));
+    glBindTexture(GL_TEXTURE_2D, p.textures[i]);
+    glBindSampler(i, sampler);
+    appliedTextures_[i] = p.textures[i];
+    appliedSamplers_[i] = sampler;
   }
   glActiveTexture(GL_TEXTURE0);
-  const int left = std::max(s.clip.left, 0), top = std::max(s.clip.top, 0);
-  const int right = std::min(s.clip.right, target_->width), bottom = std::min(s.clip.bottom, target_->height);
-  glScissor(left, top, std::max(right - left, 0), std::max(bottom - top, 0));
+  if (all || std::memcmp(&a.clip, &s.clip, sizeof s.clip) != 0) {
+    glScissor(s.clip.left, s.clip.top, s.clip.right - s.clip.left, s.clip.bottom - s.clip.top);
+  }
   applied_ = s;
   haveApplied_ = true;
 }
 
 void Renderer::Flush() {
-  if (pending_.empty() || !Current() || target_ == nullptr) {
-    pending_.clear();
+  if (!Queued() || !Current() || target_ == nullptr) {
+    groupCount_ = 0;
     return;
   }
-  Apply(pendingSettings_);
+  Apply(pendingState_);
+  upload_.clear();
+  for (std::size_t g = 0; g < groupCount_; ++g) {
+    upload_.insert(upload_.end(), groups_[g].vertices.begin(), groups_[g].vertices.end());
+  }
   // One store, grown when a batch does not fit: a fresh store per draw costs the driver an
   // allocation (and its pages) every time.
-  const std::size_t bytes = pending_.vertices.size() * sizeof(GlVertex);
+  const std::size_t bytes = upload_.size() * sizeof(GlVertex);
   glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
+  if (vertexBufferBytes_ == 0) {
+    // The variant each vertex names, an integer (the vertex array made with the context has
+    // the other attributes).
+    glEnableVertexAttribArray(3);
+    glVertexAttribIPointer(3, 1, GL_INT, sizeof(GlVertex), reinterpret_cast<void*>(offsetof(GlVertex, variant)));
+  }
   if (bytes > vertexBufferBytes_) {
     vertexBufferBytes_ = std::max(bytes, 2 * vertexBufferBytes_);
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexBufferBytes_), nullptr, GL_STREAM_DRAW);
   }
-  glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), pending_.vertices.data());
-  for (const Batch::Stretch& stretch : pending_.stretches) {
-    glDrawArrays(stretch.lines ? GL_LINES : GL_TRIANGLES, static_cast<GLint>(stretch.first),
-                 static_cast<GLsizei>(stretch.count));
+  glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), upload_.data());
+  std::size_t first = 0;
+  for (std::size_t g = 0; g < groupCount_; ++g) {
+    UseProgram(pendingState_, groups_[g].variantMask);
+    const std::size_t count = groups_[g].vertices.size();
+    glDrawArrays(groups_[g].lines ? GL_LINES : GL_TRIANGLES, static_cast<GLint>(first), static_cast<GLsizei>(count));
+    first += count;
     ++drawCalls_;
     ++totalDrawCalls;
   }
-  pending_.clear();
+  groupCount_ = 0;
 }
 
 void Renderer::Fill(const Target& target, const PixelBounds& rect, std::uint32_t argb) {

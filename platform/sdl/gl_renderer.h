@@ -1,7 +1,11 @@
 // The OpenGL 3.3 core drawing engine behind the Direct3D 9 device: a context on the SDL window,
 // render targets as framebuffer objects, pre-transformed primitives drawn with Direct3D's
-// pixel rules, fills, copies, read-back and paced presentation. Consecutive draws with equal
-// settings go to OpenGL as one draw.
+// pixel rules, fills, copies, read-back and paced presentation. Consecutive draws are queued
+// together for as long as nothing they share could change their pixels: the blend, the clip
+// and the textures bound; their stage settings may differ (see ProgramKeys). OpenGL draws lines
+// and triangles apart, so the queue holds groups of each, and a draw joins the last group of its
+// kind when it overlaps nothing queued after that group: pixels it does not share with those
+// come out the same in either order.
 #pragma once
 
 #include <SDL.h>
@@ -28,8 +32,8 @@ struct SamplerState {
   std::uint8_t minFilter, magFilter, addressU, addressV;
 };
 
-// Every setting a draw depends on. Two draws with equal settings may share one OpenGL draw.
-// Compared byte for byte: make it with MakeDrawSettings.
+// Every setting a draw depends on. Make it with MakeDrawSettings: parts are compared byte for
+// byte.
 struct DrawSettings {
   ProgramKey program;
   std::uint32_t blend;  // 0 off, 1 on
@@ -97,9 +101,46 @@ class Renderer {
   void Present(const Target& target, const PixelBounds* from, const PixelBounds* to, bool waitForRefresh);
 
  private:
+  // What the queued draws share, and the stage settings of each variant among them.
+  struct Variant {
+    ProgramKey program;
+    std::uint32_t alphaRef, textureFactor;
+  };
+  struct Shared {
+    std::uint32_t blend;
+    GLenum sourceFactor, destinationFactor, equation;
+    PixelBounds clip;
+  };
+  // A rectangle in the target's pixel coordinates holding everything a draw may touch.
+  struct Box {
+    float left, top, right, bottom;
+  };
+  struct Group {
+    bool lines;
+    std::vector<GlVertex> vertices;
+    std::vector<Box> boxes;  // one per draw in the group
+    unsigned variantMask;    // bit v: a draw of variant v is in the group
+  };
+  struct Pending {
+    Shared shared;
+    Variant variants[MaxVariants];
+    int variantCount;
+    std::uint8_t textured[MaxStages];
+    GLuint textures[MaxStages];
+    SamplerState samplers[MaxStages];
+  };
+
   // The context is current: it was made and its window still exists.
   bool Current() const;
-  void Apply(const DrawSettings& s);
+  // The variant of the queued draws that `settings` draws with, added when there is room and the
+  // textures it samples are bound as the queued draws have them; -1 when it cannot join them.
+  int JoinVariant(const DrawSettings& settings, const Shared& shared);
+  void Apply(const Pending& p);
+  // Puts in use the program for the variants of a group, with their settings.
+  void UseProgram(const Pending& p, unsigned variantMask);
+  bool Queued() const { return groupCount_ != 0; }
+  // Moves the scratch batch's vertices into the queue.
+  void Enqueue(int variant);
   GLuint Sampler(const SamplerState& s);
   void BindTargetFramebuffer();
 
@@ -118,10 +159,16 @@ class Renderer {
   std::vector<SamplerEntry> samplers_;
 
   const Target* target_ = nullptr;
-  Batch pending_;
-  DrawSettings pendingSettings_{};
+  Batch scratch_;               // one draw's vertices on their way into the queue
+  std::vector<Group> groups_;   // the first groupCount_ are queued; the rest keep their storage
+  std::size_t groupCount_ = 0;
+  std::vector<GlVertex> upload_;
+  Pending pendingState_{};
   bool haveApplied_ = false;
-  DrawSettings applied_{};
+  Shared applied_{};
+  const Program* appliedProgram_ = nullptr;
+  GLuint appliedTextures_[MaxStages] = {};
+  GLuint appliedSamplers_[MaxStages] = {};
 
   int swapInterval_ = -1;  // as last asked of the driver; -1 unknown
   bool driverWaits_ = false;
