@@ -107,10 +107,10 @@ bool PlatformAudioOpen(const AudioFormat* format, AudioMixer mixer, void* contex
     const AudioFormat preferred = PreferredFormat();
     audio.mixer = mixer;
     audio.context = context;
-    if (!OpenAt(preferred)) {
-      StopSubsystem();
-      return false;
-    }
+    // The subsystem stays up after a failed open, as the joystick one does, until SDL_Quit at
+    // exit: taking it down joins SDL's device-watching thread, which sleeps in steps of 100 ms,
+    // and on a machine without sound that wait fell between start-up and the first frame.
+    if (!OpenAt(preferred)) return false;
     const DWORD primary = DSCAPS_PRIMARYMONO | DSCAPS_PRIMARY8BIT |
                           (preferred.channels >= 2 ? DSCAPS_PRIMARYSTEREO : 0) |
                           (preferred.bits >= 16 ? DSCAPS_PRIMARY16BIT : 0);
