@@ -170,8 +170,6 @@ int HardwareCircle(int x, int y, int r, std::uint32_t color, int fill) {
     const std::int64_t next = rowBands.NextFrom(from);
     if (next == from) return from;
     const std::int64_t start = std::max(from, reachX);
-    // Step start sees Y or Y − 1.
-    if (start == from && rowBands.LastUpTo(Y) >= Y - 1) return from;
     const std::int64_t lastExact = jump.LastExact();
     if (start > lastExact) return std::min(next, std::max(from, lastExact + 1));
     // The walk's Y only falls, one at a time: the first row to draw is the highest Y of a
