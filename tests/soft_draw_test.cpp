@@ -419,6 +419,8 @@ TEST_F(SoftDraw, HugeCirclesFarAwayMatchTheModel) {
   const Case cases[] = {
       {20, -200000, 200010}, {20, 200030, 200010}, {-141400, -141400, 200000}, {300000, 16, 300000},
       {20, -99990, 100000},  {-99990, 20, 100000}, {40000, 40000, 56540},
+      // Arcs whose centre lies to one side of the area: only some columns of them show.
+      {-500, 200030, 200010}, {540, -199970, 200010}, {-300, -199995, 200030},
   };
   for (int fill : {0, 1}) {
     for (const Case& c : cases) {

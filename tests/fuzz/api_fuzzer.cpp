@@ -235,10 +235,7 @@ void Fuzzer::Step() {
     case 11:
     case 12: {
       const int x = Coordinate(), y = Coordinate();
-      int r = Chance(90) ? Between(-2, 300) : Int(0, 2000);
-      // The hardware back-end walks every step of the circle, visible or not: a radius in the
-      // billions costs seconds there. Such radii are met on the software seeds.
-      if (GraphicsState.useHardware && r > (1 << 20)) r = 1 << 20;
+      const int r = Chance(90) ? Between(-2, 300) : Int(0, 2000);
       Trace(Call("DrawCircle", {x, y, r}));
       DrawCircle(x, y, r, Color(), Int(0, 1));
       break;

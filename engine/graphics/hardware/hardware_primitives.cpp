@@ -14,6 +14,7 @@
 #include "../draw_state.h"
 #include "../graphic_handle.h"
 #include "../graphics_state.h"
+#include "circle_jump.h"
 #include "hardware_state.h"
 #include "vornek.h"
 
@@ -118,8 +119,14 @@ int HardwareCircle(int x, int y, int r, std::uint32_t color, int fill) {
   const std::int64_t cx = x, cy = y, radius = r;
   if (cx + radius < a.left || cx - radius >= a.right || cy + radius < a.top || cy - radius >= a.bottom) return 0;
 
+  // Steps that send nothing are jumped over: a huge circle costs what its part inside the area
+  // costs. A radius below 1 ends after one step; a circle wholly inside has nothing to jump.
+  const bool jumps = radius >= 1 && (cx - radius < a.left || cx + radius >= a.right || cy - radius < a.top ||
+                                     cy + radius >= a.bottom);
+  const CircleJump jump(jumps ? radius : 1);
+  const OffsetBands columns(cx, a.left, a.right), rowBands(cy, a.top, a.bottom);
   // The decision value in 64 bits: 3 − 2r and its steps leave int for radii past 2^30.
-  int X = 0, Y = r;
+  std::int64_t X = 0, Y = radius;
   std::int64_t d = 3 - 2 * radius;
   if (fill == 0) {
     DirectVertices points(D3DPT_POINTLIST, 40, diffuse);
@@ -131,11 +138,17 @@ int HardwareCircle(int x, int y, int r, std::uint32_t color, int fill) {
     point(cx, cy + r);
     point(cx, cy - r);
     for (;;) {
+      if (jumps) {
+        // A step's points lie X columns or X rows from the centre.
+        const std::int64_t next = std::min(columns.NextFrom(X + 1), rowBands.NextFrom(X + 1));
+        if (next == OffsetBands::kNone) break;
+        jump.MoveTo(next - 1, &X, &Y, &d);
+      }
       if (d >= 0) {
-        d += 4 - 4 * static_cast<std::int64_t>(Y);
+        d += 4 - 4 * Y;
         --Y;
       }
-      d += 4 * static_cast<std::int64_t>(X) + 6;
+      d += 4 * X + 6;
       ++X;
       if (Y < X) break;
       point(cx + X, cy + Y);
@@ -150,6 +163,21 @@ int HardwareCircle(int x, int y, int r, std::uint32_t color, int fill) {
     return 0;
   }
 
+  // Rows Y from the centre are drawn X wide, at the last step of each Y, and reach the area
+  // only once X does. Every step before the one returned sends nothing.
+  const std::int64_t reachX = std::max<std::int64_t>({0, a.left - cx, cx - a.right + 1});
+  auto nextDiscStep = [&](std::int64_t from) {
+    const std::int64_t next = rowBands.NextFrom(from);
+    if (next == from) return from;
+    const std::int64_t start = std::max(from, reachX);
+    const std::int64_t lastExact = jump.LastExact();
+    if (start > lastExact) return std::min(next, std::max(from, lastExact + 1));
+    // The walk's Y only falls, one at a time: the first row to draw is the highest Y of a
+    // band that it still reaches.
+    const std::int64_t rowY = rowBands.LastUpTo(jump.YAt(start));
+    if (rowY < 0) return next;
+    return std::min(next, std::min(jump.LastStepWithYAtLeast(rowY), lastExact));
+  };
   DiscRows rows(cx, diffuse);
   rows.Row(cy, r);
   if (d >= 0) {
@@ -157,11 +185,16 @@ int HardwareCircle(int x, int y, int r, std::uint32_t color, int fill) {
     rows.Row(cy - r, 0);
   }
   for (;;) {
+    if (jumps) {
+      const std::int64_t next = nextDiscStep(X + 1);
+      if (next == OffsetBands::kNone) break;
+      jump.MoveTo(next - 1, &X, &Y, &d);
+    }
     if (d >= 0) {
-      d += 4 - 4 * static_cast<std::int64_t>(Y);
+      d += 4 - 4 * Y;
       --Y;
     }
-    d += 4 * static_cast<std::int64_t>(X) + 6;
+    d += 4 * X + 6;
     ++X;
     if (Y < X) break;
     rows.Row(cy + X, Y);

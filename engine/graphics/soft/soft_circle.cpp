@@ -31,37 +31,44 @@ struct CircleTarget {
 // the walk holds v at the largest w with 2u² + w² + (w − 1)² < 2r² and
 // d = 2(u + 1)² + v² + (v − 1)² − 2r². So the state at any later u of that stretch follows
 // directly, and a huge radius far from the area costs a few square roots instead of billions
-// of steps. Skipped steps are exactly those whose rows all lie outside the area.
+// of steps. Skipped steps are exactly those that touch no pixel of the area: an outline step's
+// points lie u columns or u rows from the centre; a disc step's rows lie u rows away, and the
+// row v away is drawn (u wide) only at the last step of each v.
 class MidpointSkip {
  public:
-  MidpointSkip(Coord cy, Coord r, Coord top, Coord bottom)
-      : r_(r), bands_{{top - cy, bottom - 1 - cy}, {cy - bottom + 1, cy - top}} {}
+  MidpointSkip(Coord cx, Coord cy, Coord r, const CircleTarget& t, bool disc)
+      : r_(r),
+        disc_(disc),
+        rows_{{t.top - cy, t.bottom - 1 - cy}, {cy - t.bottom + 1, cy - t.top}},
+        columns_{{t.left - cx, t.right - 1 - cx}, {cx - t.right + 1, cx - t.left}},
+        reachU_(std::max<Coord>({0, t.left - cx, cx - t.right + 1})) {}
 
-  bool RowOffsetVisible(Coord k) const {
-    return (k >= bands_[0].low && k <= bands_[0].high) || (k >= bands_[1].low && k <= bands_[1].high);
-  }
-
-  // Moves (u, v, d) forward to the next step that can touch a row of the area. Returns false
-  // when no later step can.
+  // Moves (u, v, d) forward to the next step that can touch the area. Returns false when no
+  // later step can.
   bool Advance(Coord* u, Coord* v, Coord* d) const {
-    if (RowOffsetVisible(*u) || RowOffsetVisible(*v)) return true;
-    Coord target = kNever;
-    for (const Band& band : bands_) {
-      if (band.high >= *u && band.low <= band.high) target = std::min(target, std::max(band.low, *u));
+    Coord target = NextIn(rows_, *u);
+    if (target == *u) return true;
+    if (!disc_) {
+      target = std::min(target, NextIn(columns_, *u));
+    } else {
+      // v only falls, one at a time: the next row v away to draw is the highest one of a band
+      // that v still reaches, at its last step.
+      const Coord start = std::max(*u, reachU_);
+      if (!Exact(start)) {
+        target = std::min(target, start);
+      } else {
+        const Coord rowV = HighestIn(rows_, start == *u ? *v : VAt(start));
+        if (rowV >= 0) target = std::min(target, FirstStepWithVAtMost(rowV - 1) - 1);
+      }
     }
-    Coord vTarget = -1;
-    for (const Band& band : bands_) {
-      if (band.high < *v && band.low <= band.high) vTarget = std::max(vTarget, band.high);
-    }
-    if (vTarget >= 0) target = std::min(target, FirstStepWithVAtMost(vTarget));
     if (target == kNever) return false;
-    if (target <= *u + 1) return true;
-    if (VAt(target) < target + 4) {
+    if (target <= *u) return true;
+    if (!Exact(target)) {
       // Past the stretch where the closed form holds: stop a few steps before its end.
       Coord low = *u, high = target;
       while (high - low > 1) {
         const Coord mid = low + (high - low) / 2;
-        (VAt(mid) >= mid + 4 ? low : high) = mid;
+        (Exact(mid) ? low : high) = mid;
       }
       target = low;
       if (target <= *u + 1) return true;
@@ -79,6 +86,26 @@ class MidpointSkip {
     Coord low, high;
   };
   static constexpr Coord kNever = INT64_MAX;
+
+  // The smallest offset ≥ k in a band, or kNever.
+  static Coord NextIn(const Band (&bands)[2], Coord k) {
+    Coord next = kNever;
+    for (const Band& band : bands) {
+      if (band.high >= k && band.low <= band.high) next = std::min(next, std::max(band.low, k));
+    }
+    return next;
+  }
+
+  // The largest offset ≤ k in a band (offsets below 0 never count), or −1.
+  static Coord HighestIn(const Band (&bands)[2], Coord k) {
+    Coord highest = -1;
+    for (const Band& band : bands) {
+      if (band.low <= k && band.low <= band.high) highest = std::max(highest, std::min(band.high, k));
+    }
+    return highest;
+  }
+
+  bool Exact(Coord u) const { return VAt(u) >= u + 4; }
 
   // Largest w with 2w² − 2w + 1 < 2r² − 2u².
   Coord VAt(Coord u) const {
@@ -101,14 +128,16 @@ class MidpointSkip {
   }
 
   Coord r_;
-  Band bands_[2];
+  bool disc_;
+  Band rows_[2], columns_[2];
+  Coord reachU_;
 };
 
 // Walks the midpoint scheme and hands each step's points (outline) or rows (disc) to Draw.
 // kWhole: the circle lies wholly inside the area, so there is nothing to skip.
 template <bool kWhole, class Draw>
 void WalkOutline(Coord cx, Coord cy, Coord r, const CircleTarget& t, Draw plot) {
-  const MidpointSkip skip(cy, r, t.top, t.bottom);
+  const MidpointSkip skip(cx, cy, r, t, false);
   Coord d = 3 - 2 * r, v = r;
   plot(cx - r, cy);
   plot(cx + r, cy);
@@ -145,7 +174,7 @@ void WalkOutline(Coord cx, Coord cy, Coord r, const CircleTarget& t, Draw plot) 
 
 template <bool kWhole, class Span>
 void WalkDisc(Coord cx, Coord cy, Coord r, const CircleTarget& t, Span span) {
-  const MidpointSkip skip(cy, r, t.top, t.bottom);
+  const MidpointSkip skip(cx, cy, r, t, true);
   Coord d = 3 - 2 * r, v = r;
   span(cy, cx - r, cx + r);
   if (d >= 0) {

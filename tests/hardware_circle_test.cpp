@@ -1,0 +1,195 @@
+// Circles on the recording device against a plain midpoint walk: jumping over the steps that
+// send nothing must leave exactly the points and spans of the walk that takes every step.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "fake_d3d9.h"
+#include "graphics/draw_state.h"
+#include "graphics/hardware/circle_jump.h"
+#include "recording_device_fixture.h"
+#include "vornek.h"
+
+namespace {
+
+using Vertex = std::pair<long long, long long>;
+
+struct Area {
+  long long left, top, right, bottom;
+  bool Holds(long long x, long long y) const { return x >= left && x < right && y >= top && y < bottom; }
+};
+
+// The nearest and farthest offsets from centre of the lines low to high − 1. The walk stops
+// once it can reach no more: a step's offsets are x ≤ y, x growing and y falling, and a point
+// needs one of them among the columns and the other among the rows; a disc's rows lie x and
+// y rows away.
+long long NearestOffset(long long centre, long long low, long long high) {
+  return centre < low ? low - centre : centre >= high ? centre - high + 1 : 0;
+}
+long long FarthestOffset(long long centre, long long low, long long high) {
+  return std::max({0LL, high - 1 - centre, centre - low});
+}
+
+// The midpoint outline: four points on the axes, then eight per step of the octant.
+std::vector<Vertex> ModelOutline(long long cx, long long cy, long long r, const Area& a) {
+  std::vector<Vertex> points;
+  auto plot = [&](long long x, long long y) {
+    if (a.Holds(x, y)) points.emplace_back(x, y);
+  };
+  plot(cx - r, cy);
+  plot(cx + r, cy);
+  plot(cx, cy + r);
+  plot(cx, cy - r);
+  const long long farX = std::min(FarthestOffset(cx, a.left, a.right), FarthestOffset(cy, a.top, a.bottom));
+  const long long nearY = std::min(NearestOffset(cx, a.left, a.right), NearestOffset(cy, a.top, a.bottom));
+  long long x = 0, y = r, d = 3 - 2 * r;
+  while (x <= farX && y >= nearY) {
+    if (d >= 0) d += 4 - 4 * y--;
+    d += 4 * x++ + 6;
+    if (y < x) break;
+    for (const Vertex& p : {Vertex{x, y}, Vertex{y, x}}) {
+      plot(cx + p.first, cy + p.second);
+      plot(cx - p.first, cy + p.second);
+      plot(cx + p.first, cy - p.second);
+      plot(cx - p.first, cy - p.second);
+    }
+  }
+  return points;
+}
+
+// The midpoint disc as spans (left, row), (right + 1, row): each row once, the first visit wins.
+std::vector<Vertex> ModelDisc(long long cx, long long cy, long long r, const Area& a) {
+  std::vector<Vertex> spans;
+  std::vector<bool> drawn(static_cast<std::size_t>(a.bottom), false);
+  auto row = [&](long long y, long long half) {
+    if (y < a.top || y >= a.bottom || drawn[static_cast<std::size_t>(y)]) return;
+    const long long from = std::max(cx - half, a.left), to = std::min(cx + half, a.right - 1);
+    if (from > to) return;
+    drawn[static_cast<std::size_t>(y)] = true;
+    spans.emplace_back(from, y);
+    spans.emplace_back(to + 1, y);
+  };
+  long long x = 0, y = r, d = 3 - 2 * r;
+  row(cy, r);
+  if (d >= 0) {
+    row(cy + r, 0);
+    row(cy - r, 0);
+  }
+  const long long farX = FarthestOffset(cy, a.top, a.bottom), nearY = NearestOffset(cy, a.top, a.bottom);
+  while (x <= farX && y >= nearY) {
+    if (d >= 0) d += 4 - 4 * y--;
+    d += 4 * x++ + 6;
+    if (y < x) break;
+    row(cy + x, y);
+    row(cy - x, y);
+    if (d >= 0) {
+      row(cy + y, x);
+      row(cy - y, x);
+    }
+  }
+  return spans;
+}
+
+class HardwareCircleTest : public RecordingDeviceTest {
+ protected:
+  // Every vertex sent by DrawPrimitiveUP, in order.
+  static std::vector<Vertex> SentVertices() {
+    std::vector<Vertex> sent;
+    bool inDraw = false;
+    for (const std::string& line : fake::D3dCalls()) {
+      if (line.rfind("DrawPrimitiveUP", 0) == 0) {
+        inDraw = true;
+      } else if (inDraw && line.rfind("  (", 0) == 0) {
+        double x = 0, y = 0;
+        EXPECT_EQ(std::sscanf(line.c_str(), "  (%lf, %lf", &x, &y), 2) << line;
+        sent.emplace_back(static_cast<long long>(x), static_cast<long long>(y));
+      } else {
+        inDraw = false;
+      }
+    }
+    return sent;
+  }
+};
+
+struct CircleCase {
+  const char* name;
+  int cx, cy, r;
+  Area area;
+};
+
+// Areas that see an arc at each side, a corner, the whole circle, or nothing of it.
+std::vector<CircleCase> Cases() {
+  std::vector<CircleCase> cases = {
+      {"radius 0", 40, 30, 0, {0, 0, 800, 600}},
+      {"radius 1 on the edge", 0, 0, 1, {0, 0, 800, 600}},
+      {"radius 2 half outside", 799, 300, 2, {0, 0, 800, 600}},
+      {"small, left edge", 3, 50, 10, {0, 0, 100, 100}},
+      {"small, corner", 95, 95, 12, {0, 0, 100, 100}},
+      {"small, whole", 50, 50, 20, {10, 10, 90, 90}},
+  };
+  const Area box{100, 120, 300, 260};
+  const int sizes[] = {1 << 15, 1 << 30, INT_MAX};
+  for (const int r : sizes) {
+    const int mid = 200, half = 190;
+    // The circle's own extremes on the box's far sides, and its centre in the box.
+    cases.push_back({"top arc", mid, static_cast<int>(std::min<long long>(INT_MAX, 130LL + r)), r, box});
+    cases.push_back({"bottom arc", mid, static_cast<int>(std::max<long long>(INT_MIN, 250LL - r)), r, box});
+    cases.push_back({"left arc", static_cast<int>(std::min<long long>(INT_MAX, 110LL + r)), half, r, box});
+    cases.push_back({"right arc", static_cast<int>(std::max<long long>(INT_MIN, 290LL - r)), half, r, box});
+    cases.push_back({"centre inside", mid, half, r, box});
+  }
+  // A corner and a miss need the plain walk up to 45 degrees: radii it can walk in a moment.
+  for (const int r : {1 << 15, 1 << 20}) {
+    const long long diagonal = static_cast<long long>(r / 1.41421356237);
+    const int cx = static_cast<int>(200 - diagonal), cy = static_cast<int>(190 - diagonal);
+    cases.push_back({"corner at 45 degrees", cx, cy, r, box});
+    cases.push_back({"inside the square, outside the circle", static_cast<int>(300 - r + 20),
+                     static_cast<int>(260 - r + 20), r, box});
+  }
+  return cases;
+}
+
+TEST_F(HardwareCircleTest, JumpedWalkSendsThePlainWalksPointsAndSpans) {
+  Start();
+  const int white = static_cast<int>(MakeColor(255, 255, 255));
+  for (const CircleCase& c : Cases()) {
+    for (int fill = 0; fill < 2; ++fill) {
+      SCOPED_TRACE(std::string(c.name) + " r " + std::to_string(c.r) + (fill ? " disc" : " outline"));
+      SetClipArea(static_cast<int>(c.area.left), static_cast<int>(c.area.top), static_cast<int>(c.area.right),
+                  static_cast<int>(c.area.bottom));
+      fake::ClearD3dCalls();
+      DrawCircle(c.cx, c.cy, c.r, white, fill);
+      const std::vector<Vertex> expected =
+          fill ? ModelDisc(c.cx, c.cy, c.r, c.area) : ModelOutline(c.cx, c.cy, c.r, c.area);
+      EXPECT_EQ(SentVertices(), expected);
+    }
+  }
+}
+
+// The closed form of the walk's y against the walk itself, for every step of many radii.
+TEST(CircleJumpTest, YMatchesTheWalkUpToTheLastExactStep) {
+  for (long long r = 1; r <= 3000; ++r) {
+    const CircleJump jump(r);
+    long long x = 0, y = r, d = 3 - 2 * r;
+    for (;;) {
+      if (x <= jump.LastExact()) {
+        ASSERT_EQ(jump.YAt(x), y) << "r " << r << " x " << x;
+        std::int64_t jx = -1, jy = 0, jd = 0;
+        jump.MoveTo(x, &jx, &jy, &jd);
+        ASSERT_EQ(jd, d) << "r " << r << " x " << x;
+      }
+      if (d >= 0) d += 4 - 4 * y--;
+      d += 4 * x++ + 6;
+      if (y < x) break;
+    }
+    // The closed form holds to within two steps of the end of the walk.
+    EXPECT_GE(jump.LastExact() + 3, x) << "r " << r;
+  }
+}
+
+}  // namespace
