@@ -27,6 +27,7 @@ struct GlVertex {
   std::uint32_t diffuse;
   float u0, v0, u1, v1;
   std::int32_t variant;  // which of a draw's stage settings colours it (see Renderer)
+  std::int32_t span;     // on a rectangle of spans: its row table's index less its top row
 };
 
 // The pixels a primitive may touch (the clip rectangle); lines are only walked inside it.
