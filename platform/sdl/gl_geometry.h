@@ -5,7 +5,8 @@
 // column, each an OpenGL line from the centre of its first pixel to the centre of the pixel
 // after its last (which every rasteriser draws alike); triangles leave as they came. Points and
 // lines of any type therefore share one OpenGL draw. (Runs as one-pixel rectangles would let
-// triangles share it too, but cost Mesa's software rasteriser a third more time per frame.)
+// triangles share it too, but cost Mesa's software rasteriser a third more time per frame; the
+// renderer instead gathers runs along rows into rectangles, see gl_renderer.h.)
 #pragma once
 
 #include <cstdint>
