@@ -218,6 +218,130 @@ TEST_F(GlPixelTest, SpansOfADiscCoverFromTheirStartToBeforeTheirEnd) {
   EXPECT_EQ(Lit(), expected);
 }
 
+// A filled disc's runs in the order the engine sends them (middle rows and rows near the top
+// and bottom taking turns, each row once), ten to a draw.
+std::vector<std::vector<gl::SourceVertex>> DiscDraws(int cx, int cy, int r, std::uint32_t color) {
+  std::vector<std::vector<gl::SourceVertex>> draws(1);
+  std::set<int> done;
+  const auto row = [&](int y, int half) {
+    if (y < 0 || y >= Height || !done.insert(y).second) return;
+    if (draws.back().size() == 20) draws.emplace_back();
+    draws.back().push_back(V(static_cast<float>(std::max(cx - half, 0)), static_cast<float>(y), color));
+    draws.back().push_back(V(static_cast<float>(std::min(cx + half, Width - 1) + 1), static_cast<float>(y), color));
+  };
+  int x = 0, y = r, d = 3 - 2 * r;
+  row(cy, r);
+  for (;;) {
+    if (d >= 0) d += 4 - 4 * y--;
+    d += 4 * x++ + 6;
+    if (y < x) break;
+    row(cy + x, y);
+    row(cy - x, y);
+    if (d >= 0) {
+      row(cy + y, x);
+      row(cy - y, x);
+    }
+  }
+  return draws;
+}
+
+struct SpanBlendCase {
+  const char* name;
+  GLenum source, destination, equation;
+  int (*blend)(int s, int d);  // per channel, exact in eight bits
+};
+
+// Runs along rows in one colour become rects whose rows the program narrows to the runs. A
+// blend that shows a pixel drawn twice (or not at all, or out of order) checks every pixel of
+// discs that overlap each other, rows with gaps between them and two runs on one row against
+// the runs' own pixels taken one after another.
+TEST_F(GlPixelTest, RunsAlongRowsDrawEachPixelOnceInOrder) {
+  const SpanBlendCase cases[] = {
+      {"add", GL_ONE, GL_ONE, GL_FUNC_ADD, [](int s, int d) { return std::min(s + d, 255); }},
+      {"reverse subtract", GL_ONE, GL_ONE, GL_FUNC_REVERSE_SUBTRACT, [](int s, int d) { return std::max(d - s, 0); }},
+      {"none", GL_ONE, GL_ZERO, GL_FUNC_ADD, [](int s, int) { return s; }},
+  };
+  std::vector<std::vector<gl::SourceVertex>> draws;
+  for (const auto& disc : {DiscDraws(16, 16, 10, 0xFF302010), DiscDraws(26, 20, 8, 0xFF103020),
+                           DiscDraws(20, 14, 6, 0xFF302010), DiscDraws(44, 36, 7, 0xFF202020)}) {
+    draws.insert(draws.end(), disc.begin(), disc.end());
+  }
+  // Rows 30, 33 and 38 with nothing between them, then two runs that share part of row 35.
+  draws.push_back({V(2, 30, 0xFF101010), V(9, 30, 0xFF101010), V(4, 33, 0xFF101010), V(5, 33, 0xFF101010),
+                   V(0, 38, 0xFF101010), V(12, 38, 0xFF101010)});
+  draws.push_back({V(2, 35, 0xFF302010), V(21, 35, 0xFF302010), V(10, 35, 0xFF302010), V(31, 35, 0xFF302010)});
+  const std::uint32_t background = 0xFF808080;
+  for (const SpanBlendCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    renderer_.Fill(target_, gl::PixelBounds{0, 0, Width, Height}, background);
+    gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
+    s.blend = 1;
+    s.sourceFactor = c.source;
+    s.destinationFactor = c.destination;
+    s.equation = c.equation;
+    std::vector<std::uint32_t> expected(Width * Height, background);
+    const std::uint64_t before = renderer_.drawCalls();
+    for (const auto& draw : draws) {
+      ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, draw.data(), draw.size(),
+                                 static_cast<unsigned>(draw.size() / 2), s));
+      for (std::size_t i = 0; i < draw.size(); i += 2) {
+        const int y = static_cast<int>(draw[i].y);
+        for (int x = static_cast<int>(draw[i].x); x < static_cast<int>(draw[i + 1].x); ++x) {
+          std::uint32_t& p = expected[y * Width + x];
+          std::uint32_t out = 0xFF000000;
+          for (int shift = 0; shift < 24; shift += 8) {
+            const int channel = c.blend((draw[i].diffuse >> shift) & 0xFF, (p >> shift) & 0xFF);
+            out |= static_cast<std::uint32_t>(channel) << shift;
+          }
+          p = out;
+        }
+      }
+    }
+    renderer_.Flush();
+    EXPECT_EQ(renderer_.drawCalls() - before, 1u) << "the runs left as lines";
+    const std::vector<std::uint32_t> got = ReadAll();
+    int wrong = 0;
+    for (int y = 0; y < Height; ++y) {
+      for (int x = 0; x < Width; ++x) {
+        const std::uint32_t have = got[y * Width + x] & 0xFFFFFF, want = expected[y * Width + x] & 0xFFFFFF;
+        if (have != want && ++wrong <= 5) ADD_FAILURE() << "(" << x << "," << y << "): " << std::hex << have << " not " << want;
+      }
+    }
+    EXPECT_EQ(wrong, 0);
+  }
+}
+
+// Rects of runs between triangles that overlap them keep their place; runs whose ends differ
+// (a colour along the row) stay lines and meet the same pixels.
+TEST_F(GlPixelTest, RunsAlongRowsKeepTheirOrderAmongOtherPrimitives) {
+  const gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
+  const std::uint64_t before = renderer_.drawCalls();
+  for (const auto& draw : DiscDraws(12, 12, 9, 0xFFFF0000)) {
+    ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, draw.data(), draw.size(), static_cast<unsigned>(draw.size() / 2), s));
+  }
+  std::vector<gl::SourceVertex> blue = {V(-0.5f, 9.5f, 0xFF0000FF), V(30.5f, 9.5f, 0xFF0000FF), V(-0.5f, 14.5f, 0xFF0000FF)};
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, blue.data(), 3, 1, s));
+  std::vector<gl::SourceVertex> green = {V(5, 10, 0xFF00FF00), V(12, 10, 0xFF00FF00), V(8, 11, 0xFF00FF00),
+                                         V(9, 11, 0xFF00FF00)};
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, green.data(), 4, 2, s));
+  std::vector<gl::SourceVertex> shaded = {V(0, 12, 0xFFFFFF00), V(30, 12, 0xFFFFFF01)};
+  ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, shaded.data(), 2, 1, s));
+  renderer_.Flush();
+  EXPECT_EQ(renderer_.drawCalls() - before, 4u);
+  const std::vector<std::uint32_t> pixels = ReadAll();
+  const auto at = [&](int x, int y) { return pixels[y * Width + x] & 0xFFFFFF; };
+  EXPECT_EQ(at(12, 5), 0xFF0000u);   // the disc alone
+  EXPECT_EQ(at(12, 19), 0xFF0000u);
+  EXPECT_EQ(at(3, 10), 0x0000FFu);   // the triangle over the disc
+  EXPECT_EQ(at(5, 10), 0x00FF00u);   // the runs over the triangle
+  EXPECT_EQ(at(11, 10), 0x00FF00u);
+  EXPECT_EQ(at(12, 10), 0x0000FFu);  // a run leaves out its end
+  EXPECT_EQ(at(8, 11), 0x00FF00u);
+  EXPECT_EQ(at(9, 11), 0x0000FFu);
+  EXPECT_EQ(at(2, 12) & 0xFFFF00, 0xFFFF00u);  // the shaded line over all
+  EXPECT_EQ(at(12, 22), 0x000000u);
+}
+
 struct TriangleCase {
   const char* name;
   float x0, y0, x1, y1, x2, y2;
@@ -411,6 +535,9 @@ TEST_F(GlPixelTest, OverlappingLinesAndTrianglesKeepTheirOrder) {
   std::vector<gl::SourceVertex> blue = {V(-0.5f, 3.5f, 0xFF0000FF), V(4.5f, 3.5f, 0xFF0000FF),
                                         V(-0.5f, 8.5f, 0xFF0000FF)};
   std::vector<gl::SourceVertex> far = {V(40, 30, 0xFFFFFFFF), V(40, 39, 0xFFFFFFFF)};
+  // Shaded along its length, the green line stays a line (a run along a row in one colour
+  // would go to a rect, see above).
+  green[1] = V(30, 5, 0xFF00FF01);
   ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, red.data(), 3, 1, s));
   ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, green.data(), 2, 1, s));
   ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, blue.data(), 3, 1, s));

@@ -108,11 +108,12 @@ GlVertex At(const SourceVertex& a, const SourceVertex& b, double t, float x, flo
                   Lerp(a.v[0], b.v[0], t),
                   Lerp(a.u[1], b.u[1], t),
                   Lerp(a.v[1], b.v[1], t),
+                  0,
                   0};
 }
 
 GlVertex Copy(const SourceVertex& v, std::uint32_t diffuse) {
-  return GlVertex{v.x, v.y, v.z, diffuse, v.u[0], v.v[0], v.u[1], v.v[1], 0};
+  return GlVertex{v.x, v.y, v.z, diffuse, v.u[0], v.v[0], v.u[1], v.v[1], 0, 0};
 }
 
 // A run of pixels from `first` to `last` (inclusive, either order) along the major axis at

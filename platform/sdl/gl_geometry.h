@@ -5,7 +5,8 @@
 // column, each an OpenGL line from the centre of its first pixel to the centre of the pixel
 // after its last (which every rasteriser draws alike); triangles leave as they came. Points and
 // lines of any type therefore share one OpenGL draw. (Runs as one-pixel rectangles would let
-// triangles share it too, but cost Mesa's software rasteriser a third more time per frame.)
+// triangles share it too, but cost Mesa's software rasteriser a third more time per frame; the
+// renderer instead gathers runs along rows into rectangles, see gl_renderer.h.)
 #pragma once
 
 #include <cstdint>
@@ -27,6 +28,7 @@ struct GlVertex {
   std::uint32_t diffuse;
   float u0, v0, u1, v1;
   std::int32_t variant;  // which of a draw's stage settings colours it (see Renderer)
+  std::int32_t span;     // on a rectangle of spans: its row table's index less its top row
 };
 
 // The pixels a primitive may touch (the clip rectangle); lines are only walked inside it.

@@ -13,7 +13,7 @@ bool operator==(const ProgramKey& a, const ProgramKey& b) { return std::memcmp(&
 // meaning; presenting turns the picture upright.
 // Texture coordinates are passed on only to programs that sample: every output costs the
 // rasteriser set-up work for every primitive.
-std::string VertexShaderSource(bool textured, bool variants) {
+std::string VertexShaderSource(bool textured, bool variants, bool spans) {
   std::string s = R"(#version 330 core
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec4 diffuse;
@@ -23,6 +23,7 @@ out vec4 color;
 )";
   if (variants) s += "layout(location = 3) in int variantIn;\nflat out int variant;\n";
   if (textured) s += "out vec4 uv;\n";
+  if (spans) s += "layout(location = 4) in int spanIn;\nflat out int span;\n";
   s += R"(void main() {
   vec2 ndc = (position.xy + 0.5) * 2.0 / targetSize - 1.0;
   gl_Position = vec4(ndc, clamp(position.z, 0.0, 1.0) * 2.0 - 1.0, 1.0);
@@ -30,6 +31,7 @@ out vec4 color;
 )";
   if (textured) s += "  uv = coordinates;\n";
   if (variants) s += "  variant = variantIn;\n";
+  if (spans) s += "  span = spanIn;\n";
   return s + "}\n";
 }
 
@@ -150,19 +152,30 @@ std::string StageStatements(const ProgramKey& key, const std::string& indent) {
   return s;
 }
 
+// The row's entry of the table holds the first pixel and the one after the last; a row without
+// a span holds an empty one. gl_FragCoord is at the pixel's centre, row 0 the target's top.
+const char* const SpanDeclarations = "flat in int span;\nuniform isamplerBuffer spanTable;\n";
+const char* const SpanTest = R"(  ivec2 pixel = ivec2(gl_FragCoord.xy);
+  ivec2 row = texelFetch(spanTable, span + pixel.y).xy;
+  if (pixel.x < row.x || pixel.x >= row.y) discard;
+)";
+
 }  // namespace
 
-std::string FragmentShaderSource(const ProgramKey& key) {
+std::string FragmentShaderSource(const ProgramKey& key, bool spans) {
   std::string s = R"(#version 330 core
 in vec4 color;
 )";
   if (Textured(key)) s += "in vec4 uv;\n";
+  if (spans) s += SpanDeclarations;
   s += R"(uniform vec4 textureFactor;
 uniform int alphaRef;
 uniform sampler2D sampler0, sampler1, sampler2, sampler3;
 out vec4 fragment;
 void main() {
-  vec4 current = color;
+)";
+  if (spans) s += SpanTest;
+  s += R"(  vec4 current = color;
   vec4 temp = vec4(0.0);
 )";
   s += StageStatements(key, "  ");
@@ -172,19 +185,22 @@ void main() {
 
 // Each variant's statements in a block of their own, chosen by the vertex's variant; inside
 // it the variant's factor and reference hide the arrays' names.
-std::string FragmentShaderSource(const ProgramKeys& keys) {
-  if (keys.count == 1) return FragmentShaderSource(keys.keys[0]);
+std::string FragmentShaderSource(const ProgramKeys& keys, bool spans) {
+  if (keys.count == 1) return FragmentShaderSource(keys.keys[0], spans);
   std::string s = R"(#version 330 core
 in vec4 color;
 flat in int variant;
 )";
   if (Textured(keys)) s += "in vec4 uv;\n";
+  if (spans) s += SpanDeclarations;
   s += "uniform vec4 textureFactors[" + std::to_string(keys.count) + "];\n";
   s += "uniform int alphaRefs[" + std::to_string(keys.count) + "];\n";
   s += R"(uniform sampler2D sampler0, sampler1, sampler2, sampler3;
 out vec4 fragment;
 void main() {
-  vec4 current = color;
+)";
+  if (spans) s += SpanTest;
+  s += R"(  vec4 current = color;
   vec4 temp = vec4(0.0);
 )";
   for (int v = 0; v < keys.count; ++v) {
@@ -199,25 +215,25 @@ void main() {
 
 ProgramCache::~ProgramCache() = default;
 
-const Program* ProgramCache::Get(const ProgramKey& key) {
+const Program* ProgramCache::Get(const ProgramKey& key, bool spans) {
   ProgramKeys keys;
   std::memset(&keys, 0, sizeof keys);
   keys.keys[0] = key;
   keys.count = 1;
-  return Get(keys);
+  return Get(keys, spans);
 }
 
-const Program* ProgramCache::Get(const ProgramKeys& keys) {
+const Program* ProgramCache::Get(const ProgramKeys& keys, bool spans) {
   if (keys.count < 1 || keys.count > MaxVariants) return nullptr;
   const auto size = sizeof(ProgramKey) * static_cast<std::size_t>(keys.count);
   for (const Entry& e : entries_) {
-    if (e.keys.count == keys.count && std::memcmp(e.keys.keys, keys.keys, size) == 0) return &e.program;
+    if (e.spans == spans && e.keys.count == keys.count && std::memcmp(e.keys.keys, keys.keys, size) == 0) return &e.program;
   }
   const bool textured = Textured(keys), variants = keys.count > 1;
-  GLuint& vertexShader = vertexShaders_[variants ? 1 : 0][textured ? 1 : 0];
-  if (vertexShader == 0) vertexShader = Compile(GL_VERTEX_SHADER, VertexShaderSource(textured, variants));
+  GLuint& vertexShader = vertexShaders_[spans ? 1 : 0][variants ? 1 : 0][textured ? 1 : 0];
+  if (vertexShader == 0) vertexShader = Compile(GL_VERTEX_SHADER, VertexShaderSource(textured, variants, spans));
   if (vertexShader == 0) return nullptr;
-  const GLuint fragment = Compile(GL_FRAGMENT_SHADER, FragmentShaderSource(keys));
+  const GLuint fragment = Compile(GL_FRAGMENT_SHADER, FragmentShaderSource(keys, spans));
   if (fragment == 0) return nullptr;
   Program p;
   p.id = glCreateProgram();
@@ -227,6 +243,7 @@ const Program* ProgramCache::Get(const ProgramKeys& keys) {
   glBindAttribLocation(p.id, 1, "diffuse");
   glBindAttribLocation(p.id, 2, "coordinates");
   if (variants) glBindAttribLocation(p.id, 3, "variantIn");
+  if (spans) glBindAttribLocation(p.id, 4, "spanIn");
   glLinkProgram(p.id);
   glDeleteShader(fragment);
   GLint ok = GL_FALSE;
@@ -243,10 +260,13 @@ const Program* ProgramCache::Get(const ProgramKeys& keys) {
     const GLint sampler = glGetUniformLocation(p.id, ("sampler" + std::to_string(i)).c_str());
     if (sampler >= 0) glUniform1i(sampler, i);
   }
+  const GLint spanTable = glGetUniformLocation(p.id, "spanTable");
+  if (spanTable >= 0) glUniform1i(spanTable, SpanTableUnit);
   Entry entry;
   std::memset(&entry.keys, 0, sizeof entry.keys);
   std::memcpy(entry.keys.keys, keys.keys, size);
   entry.keys.count = keys.count;
+  entry.spans = spans;
   entry.program = p;
   entries_.push_back(entry);
   return &entries_.back().program;
@@ -254,16 +274,20 @@ const Program* ProgramCache::Get(const ProgramKeys& keys) {
 
 void ProgramCache::Forget() {
   entries_.clear();
-  for (auto& pair : vertexShaders_) pair[0] = pair[1] = 0;
+  for (auto& kind : vertexShaders_) {
+    for (auto& pair : kind) pair[0] = pair[1] = 0;
+  }
 }
 
 void ProgramCache::Clear() {
   for (const Entry& e : entries_) glDeleteProgram(e.program.id);
   entries_.clear();
-  for (auto& pair : vertexShaders_) {
-    for (GLuint& shader : pair) {
-      if (shader != 0) glDeleteShader(shader);
-      shader = 0;
+  for (auto& kind : vertexShaders_) {
+    for (auto& pair : kind) {
+      for (GLuint& shader : pair) {
+        if (shader != 0) glDeleteShader(shader);
+        shader = 0;
+      }
     }
   }
 }

@@ -47,6 +47,28 @@ bool Empty(const PixelBounds& r) { return r.right <= r.left || r.bottom <= r.top
 bool UsesFactor(std::uint8_t arg) { return (arg & 0x0F) == stage::Factor; }
 
 // The texture factor reaches the pixels only through a stage that reads it.
+bool ReadsTextureFactor(const ProgramKey& key);
+
+// The pixels of a line the geometry made along a row: it runs from a quarter pixel before one
+// end pixel's centre to a quarter pixel past the other's, in either direction, so the pixels
+// are the integers between its ends. False when the line is not one along a row inside the
+// target with the same attributes at both ends.
+bool RowRun(const GlVertex& a, const GlVertex& b, int width, int height, int* row, int* left, int* right) {
+  if (a.y != b.y || a.x == b.x || !(a.y >= 0 && a.y < height) || a.y != std::floor(a.y)) return false;
+  if (a.z != b.z || a.diffuse != b.diffuse || a.u0 != b.u0 || a.v0 != b.v0 || a.u1 != b.u1 || a.v1 != b.v1) return false;
+  const float lo = std::min(a.x, b.x), hi = std::max(a.x, b.x);
+  if (!(lo >= -1 && hi <= width + 1)) return false;
+  *row = static_cast<int>(a.y);
+  *left = static_cast<int>(std::ceil(lo));
+  *right = static_cast<int>(std::floor(hi)) + 1;
+  return *left < *right && *left >= 0 && *right <= width;
+}
+
+bool SameLook(const GlVertex& a, const GlVertex& b) {
+  return a.z == b.z && a.diffuse == b.diffuse && a.u0 == b.u0 && a.v0 == b.v0 && a.u1 == b.u1 && a.v1 == b.v1 &&
+         a.variant == b.variant;
+}
+
 bool ReadsTextureFactor(const ProgramKey& key) {
   for (const StageOps& st : key.stages) {
     if (st.colorOp == 0 || st.colorOp == stage::Disable) break;
@@ -102,6 +124,9 @@ bool Renderer::Start(SDL_Window* window, std::string* error) {
     return false;
   }
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
+  GLint tableTexels = 0;
+  glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &tableTexels);
+  spanTableLimit_ = static_cast<std::size_t>(std::clamp(tableTexels, 0, 1 << 22));
   glGenVertexArrays(1, &vertexArray_);
   glBindVertexArray(vertexArray_);
   glGenBuffers(1, &vertexBuffer_);
@@ -135,6 +160,8 @@ void Renderer::Stop() {
     programs_.Clear();
     for (const SamplerEntry& e : samplers_) glDeleteSamplers(1, &e.sampler);
     if (scratchFramebuffer_ != 0) glDeleteFramebuffers(1, &scratchFramebuffer_);
+    if (spanTexture_ != 0) glDeleteTextures(1, &spanTexture_);
+    if (spanBuffer_ != 0) glDeleteBuffers(1, &spanBuffer_);
     if (vertexBuffer_ != 0) glDeleteBuffers(1, &vertexBuffer_);
     if (vertexArray_ != 0) glDeleteVertexArrays(1, &vertexArray_);
     SDL_GL_MakeCurrent(window_, nullptr);
@@ -144,6 +171,11 @@ void Renderer::Stop() {
   samplers_.clear();
   scratchFramebuffer_ = vertexBuffer_ = vertexArray_ = 0;
   vertexBufferBytes_ = 0;
+  spanTexture_ = spanBuffer_ = 0;
+  spanBufferBytes_ = 0;
+  spanRects_.clear();
+  spanRuns_.clear();
+  spanTableRows_ = 0;
   SDL_GL_DeleteContext(context_);
   context_ = nullptr;
   window_ = nullptr;
@@ -268,22 +300,144 @@ bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t ve
   shared.destinationFactor = settings.destinationFactor;
   shared.equation = settings.equation;
   shared.clip = clip;
-  int variant = JoinVariant(settings, shared);
-  if (variant < 0) {
-    Flush();
-    variant = JoinVariant(settings, shared);
-  }
   // Flat shading is done here, on the vertices: it does not keep draws apart.
   scratch_.clear();
   const bool ok = AppendPrimitives(type, vertices, vertexCount, primitiveCount, settings.flatShading != 0, clip, scratch_);
-  Enqueue(variant);
+  bool spans = ScratchIsSpans();
+  // Each run grows the table by at most a rect's height.
+  const std::size_t mostRows = scratch_.vertices.size() / 2 * static_cast<std::size_t>(target_->height);
+  int variant = JoinVariant(settings, shared);
+  if (variant < 0 || (spans && spanTableRows_ + mostRows > spanTableLimit_)) {
+    Flush();
+    variant = JoinVariant(settings, shared);
+  }
+  if (spanTableRows_ + mostRows > spanTableLimit_) spans = false;
+  Enqueue(variant, spans);
   return ok;
 }
 
-void Renderer::Enqueue(int variant) {
+bool Renderer::ScratchIsSpans() const {
+  if (scratch_.stretches.size() != 1 || !scratch_.stretches[0].lines) return false;
+  int row, left, right;
+  for (std::size_t i = 0; i + 1 < scratch_.vertices.size(); i += 2) {
+    if (!RowRun(scratch_.vertices[i], scratch_.vertices[i + 1], target_->width, target_->height, &row, &left, &right)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void Renderer::AddSpans(std::size_t g) {
+  Group& group = groups_[g];
+  if (rowSerial_.size() < static_cast<std::size_t>(target_->height)) rowSerial_.resize(target_->height, 0);
+  // A run may join one of the last few rects of the group: a disc's runs alternate between
+  // the rows near its middle and those near its top and bottom, which fill rects of their own.
+  constexpr int RectsLookedAt = 8;
+  for (std::size_t i = 0; i + 1 < scratch_.vertices.size(); i += 2) {
+    const GlVertex& a = scratch_.vertices[i];
+    SpanRun run{};
+    RowRun(a, scratch_.vertices[i + 1], target_->width, target_->height, &run.row, &run.left, &run.right);
+    const std::int64_t runPixels = run.right - run.left;
+    std::size_t best = spanRects_.size();
+    std::int64_t bestWaste = 0;
+    std::size_t end = group.vertices.size();
+    int looked = 0;
+    for (std::size_t k = spanRects_.size(); k-- > 0 && looked < RectsLookedAt; ++looked) {
+      const SpanRect& r = spanRects_[k];
+      if (r.group != g || r.vertex + 6 != end) break;
+      end = r.vertex;
+      // The row is drawn by this rect or a later one: the run must come after them all.
+      if (rowSerial_[run.row] >= r.serial) break;
+      if (!SameLook(group.vertices[r.vertex], a)) continue;
+      // Every pixel of a rect costs the rasteriser a fragment, drawn or not.
+      const std::int64_t width = std::max(r.right, run.right) - std::min(r.left, run.left);
+      const std::int64_t height = std::max(r.bottom, run.row) - std::min(r.top, run.row) + 1;
+      const std::int64_t pixels = r.pixels + runPixels;
+      if (width * height > 2 * pixels + 64) continue;
+      const std::int64_t waste = width * height - pixels;
+      if (best == spanRects_.size() || waste < bestWaste) {
+        best = k;
+        bestWaste = waste;
+      }
+    }
+    if (best == spanRects_.size()) {
+      spanRects_.push_back(SpanRect{g, group.vertices.size(), nextSerial_++, run.row, run.row, run.left, run.right, 0, 0});
+      group.vertices.insert(group.vertices.end(), 6, a);
+      ++spanTableRows_;
+    } else {
+      SpanRect& r = spanRects_[best];
+      const int top = std::min(r.top, run.row), bottom = std::max(r.bottom, run.row);
+      spanTableRows_ += static_cast<std::size_t>((bottom - top) - (r.bottom - r.top));
+      r.top = top;
+      r.bottom = bottom;
+      r.left = std::min(r.left, run.left);
+      r.right = std::max(r.right, run.right);
+    }
+    SpanRect& r = spanRects_[best];
+    r.pixels += runPixels;
+    rowSerial_[run.row] = r.serial;
+    run.rect = best;
+    spanRuns_.push_back(run);
+  }
+}
+
+void Renderer::PrepareSpans() {
+  if (spanRects_.empty()) return;
+  std::size_t rows = 0;
+  for (SpanRect& r : spanRects_) {
+    r.tableRow = rows;
+    rows += static_cast<std::size_t>(r.bottom - r.top + 1);
+  }
+  spanTable_.assign(2 * rows, 0);  // rows without a run: an empty one
+  for (const SpanRun& run : spanRuns_) {
+    const SpanRect& r = spanRects_[run.rect];
+    const std::size_t at = 2 * (r.tableRow + static_cast<std::size_t>(run.row - r.top));
+    spanTable_[at] = run.left;
+    spanTable_[at + 1] = run.right;
+  }
+  // Corners on pixel edges, half a pixel from every centre, so that any rasteriser covers
+  // exactly the rect's pixels.
+  for (const SpanRect& r : spanRects_) {
+    GlVertex* v = &groups_[r.group].vertices[r.vertex];
+    const float l = static_cast<float>(r.left) - 0.5f, rt = static_cast<float>(r.right) - 0.5f;
+    const float t = static_cast<float>(r.top) - 0.5f, b = static_cast<float>(r.bottom) + 0.5f;
+    const float xs[6] = {l, rt, l, rt, rt, l}, ys[6] = {t, t, b, t, b, b};
+    const std::int32_t index = static_cast<std::int32_t>(r.tableRow) - r.top;
+    for (int k = 0; k < 6; ++k) {
+      v[k].x = xs[k];
+      v[k].y = ys[k];
+      v[k].span = index;
+    }
+  }
+  if (spanBuffer_ == 0) {
+    glGenBuffers(1, &spanBuffer_);
+    glGenTextures(1, &spanTexture_);
+  }
+  glBindBuffer(GL_TEXTURE_BUFFER, spanBuffer_);
+  const std::size_t bytes = spanTable_.size() * sizeof(GLint);
+  if (bytes > spanBufferBytes_) {
+    spanBufferBytes_ = std::max(bytes, 2 * spanBufferBytes_);
+    glBufferData(GL_TEXTURE_BUFFER, static_cast<GLsizeiptr>(spanBufferBytes_), nullptr, GL_STREAM_DRAW);
+    glActiveTexture(GL_TEXTURE0 + SpanTableUnit);
+    glBindTexture(GL_TEXTURE_BUFFER, spanTexture_);
+    glTexBuffer(GL_TEXTURE_BUFFER, GL_RG32I, spanBuffer_);
+    glActiveTexture(GL_TEXTURE0);
+  }
+  glBufferSubData(GL_TEXTURE_BUFFER, 0, static_cast<GLsizeiptr>(bytes), spanTable_.data());
+  spanRects_.clear();
+  spanRuns_.clear();
+  spanTableRows_ = 0;
+  // Serials only grow while rows remember them; start again long before they would wrap.
+  if (nextSerial_ > 0xF0000000u) {
+    std::fill(rowSerial_.begin(), rowSerial_.end(), 0);
+    nextSerial_ = 1;
+  }
+}
+
+void Renderer::Enqueue(int variant, bool spans) {
   if (scratch_.empty()) return;
   // A draw's vertices are all lines or all triangles.
-  const bool lines = scratch_.stretches.front().lines;
+  const Kind kind = spans ? Kind::Spans : scratch_.stretches.front().lines ? Kind::Lines : Kind::Triangles;
   Box box{scratch_.vertices[0].x, scratch_.vertices[0].y, scratch_.vertices[0].x, scratch_.vertices[0].y};
   for (GlVertex& v : scratch_.vertices) {
     v.variant = variant;
@@ -310,7 +464,7 @@ void Renderer::Enqueue(int variant) {
   std::size_t into = groupCount_;
   std::size_t looked = 0;
   for (std::size_t g = groupCount_; g-- > 0;) {
-    if (groups_[g].lines == lines) {
+    if (groups_[g].kind == kind) {
       into = g;
       break;
     }
@@ -320,14 +474,18 @@ void Renderer::Enqueue(int variant) {
   if (into == groupCount_) {
     if (groups_.size() == groupCount_) groups_.emplace_back();
     Group& fresh = groups_[groupCount_++];
-    fresh.lines = lines;
+    fresh.kind = kind;
     fresh.vertices.clear();
     fresh.boxes.clear();
     fresh.variantMask = 0;
   }
   Group& group = groups_[into];
   group.variantMask |= 1u << variant;
-  group.vertices.insert(group.vertices.end(), scratch_.vertices.begin(), scratch_.vertices.end());
+  if (kind == Kind::Spans) {
+    AddSpans(into);
+  } else {
+    group.vertices.insert(group.vertices.end(), scratch_.vertices.begin(), scratch_.vertices.end());
+  }
   // Draws side by side along a row share one box while it stays small, so that rows of text or
   // shapes do not fill the list.
   if (!group.boxes.empty()) {
@@ -393,7 +551,7 @@ GLuint Renderer::Sampler(const SamplerState& s) {
   return sampler;
 }
 
-void Renderer::UseProgram(const Pending& p, unsigned variantMask) {
+void Renderer::UseProgram(const Pending& p, unsigned variantMask, bool spans) {
   // A group drawn with one variant alone gets that variant's own program: the software
   // rasteriser runs every variant's statements for every pixel of a program that has several.
   int only = -1;
@@ -405,7 +563,7 @@ void Renderer::UseProgram(const Pending& p, unsigned variantMask) {
   const int first = only >= 0 ? only : 0;
   keys.count = only >= 0 ? 1 : p.variantCount;
   for (int v = 0; v < keys.count; ++v) keys.keys[v] = p.variants[first + v].program;
-  const Program* program = programs_.Get(keys);
+  const Program* program = programs_.Get(keys, spans);
   if (program == nullptr) return;
   // Getting a program made for the first time leaves it in use.
   if (program != appliedProgram_) glUseProgram(program->id);
@@ -462,9 +620,13 @@ void Renderer::Apply(const Pending& p) {
 void Renderer::Flush() {
   if (!Queued() || !Current() || target_ == nullptr) {
     groupCount_ = 0;
+    spanRects_.clear();
+    spanRuns_.clear();
+    spanTableRows_ = 0;
     return;
   }
   Apply(pendingState_);
+  PrepareSpans();
   upload_.clear();
   for (std::size_t g = 0; g < groupCount_; ++g) {
     upload_.insert(upload_.end(), groups_[g].vertices.begin(), groups_[g].vertices.end());
@@ -478,6 +640,8 @@ void Renderer::Flush() {
     // the other attributes).
     glEnableVertexAttribArray(3);
     glVertexAttribIPointer(3, 1, GL_INT, sizeof(GlVertex), reinterpret_cast<void*>(offsetof(GlVertex, variant)));
+    glEnableVertexAttribArray(4);
+    glVertexAttribIPointer(4, 1, GL_INT, sizeof(GlVertex), reinterpret_cast<void*>(offsetof(GlVertex, span)));
   }
   if (bytes > vertexBufferBytes_) {
     vertexBufferBytes_ = std::max(bytes, 2 * vertexBufferBytes_);
@@ -486,9 +650,9 @@ void Renderer::Flush() {
   glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), upload_.data());
   std::size_t first = 0;
   for (std::size_t g = 0; g < groupCount_; ++g) {
-    UseProgram(pendingState_, groups_[g].variantMask);
+    UseProgram(pendingState_, groups_[g].variantMask, groups_[g].kind == Kind::Spans);
     const std::size_t count = groups_[g].vertices.size();
-    glDrawArrays(groups_[g].lines ? GL_LINES : GL_TRIANGLES, static_cast<GLint>(first), static_cast<GLsizei>(count));
+    glDrawArrays(groups_[g].kind == Kind::Lines ? GL_LINES : GL_TRIANGLES, static_cast<GLint>(first), static_cast<GLsizei>(count));
     first += count;
     ++drawCalls_;
     ++totalDrawCalls;

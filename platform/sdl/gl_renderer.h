@@ -6,6 +6,12 @@
 // and triangles apart, so the queue holds groups of each, and a draw joins the last group of its
 // kind when it overlaps nothing queued after that group: pixels it does not share with those
 // come out the same in either order.
+// Mesa's software rasteriser pays a set-up cost for every primitive, and a filled disc arrives
+// as one line per row. A draw made only of runs along rows whose ends share every attribute is
+// queued as a third kind: rectangles, each drawing on each of its rows only the pixels of its
+// one run there, which a table of rows gives the program (rows without a run draw nothing). A
+// run joins one of the rectangles at the end of its group when that rectangle and every later
+// one hold nothing on its row, so each pixel is still drawn once and in the same order.
 #pragma once
 
 #include <SDL.h>
@@ -115,11 +121,26 @@ class Renderer {
   struct Box {
     float left, top, right, bottom;
   };
+  enum class Kind { Lines, Triangles, Spans };
   struct Group {
-    bool lines;
+    Kind kind;
     std::vector<GlVertex> vertices;
     std::vector<Box> boxes;  // one per draw in the group
     unsigned variantMask;    // bit v: a draw of variant v is in the group
+  };
+  // A rectangle of runs, at most one per row, whose pixels lie in rows top..bottom and columns
+  // left..right - 1; its six vertices start at `vertex` in its group and get their corners and
+  // table index when the queue is sent.
+  struct SpanRect {
+    std::size_t group, vertex;
+    std::uint32_t serial;  // rects made later have larger ones
+    int top, bottom, left, right;
+    std::int64_t pixels;
+    std::size_t tableRow;  // where its rows start in the table, once sent
+  };
+  struct SpanRun {
+    int row, left, right;  // right exclusive
+    std::size_t rect;      // index in spanRects_
   };
   struct Pending {
     Shared shared;
@@ -137,10 +158,16 @@ class Renderer {
   int JoinVariant(const DrawSettings& settings, const Shared& shared);
   void Apply(const Pending& p);
   // Puts in use the program for the variants of a group, with their settings.
-  void UseProgram(const Pending& p, unsigned variantMask);
+  void UseProgram(const Pending& p, unsigned variantMask, bool spans);
   bool Queued() const { return groupCount_ != 0; }
   // Moves the scratch batch's vertices into the queue.
-  void Enqueue(int variant);
+  void Enqueue(int variant, bool spans);
+  // The scratch batch is lines along rows only, each with the same attributes at both ends.
+  bool ScratchIsSpans() const;
+  // Puts the scratch batch's runs into rectangles at the end of the group.
+  void AddSpans(std::size_t group);
+  // Gives the queued rectangles their corners and sends their row table.
+  void PrepareSpans();
   GLuint Sampler(const SamplerState& s);
   void BindTargetFramebuffer();
 
@@ -163,6 +190,15 @@ class Renderer {
   std::vector<Group> groups_;   // the first groupCount_ are queued; the rest keep their storage
   std::size_t groupCount_ = 0;
   std::vector<GlVertex> upload_;
+  std::vector<SpanRect> spanRects_;   // queued, in the order they were made
+  std::vector<SpanRun> spanRuns_;
+  std::vector<std::uint32_t> rowSerial_;  // per target row: the latest rect holding a run on it
+  std::uint32_t nextSerial_ = 1;
+  std::vector<GLint> spanTable_;
+  GLuint spanBuffer_ = 0, spanTexture_ = 0;
+  std::size_t spanBufferBytes_ = 0;
+  std::size_t spanTableLimit_ = 0;  // rows the table may hold
+  std::size_t spanTableRows_ = 0;   // rows the queued rects need
   Pending pendingState_{};
   bool haveApplied_ = false;
   Shared applied_{};
