@@ -160,17 +160,14 @@ const char* const SpanTest = R"(  ivec2 pixel = ivec2(gl_FragCoord.xy);
   if (pixel.x < row.x || pixel.x >= row.y) discard;
 )";
 
-}  // namespace
-
-std::string FragmentShaderSource(const ProgramKey& key, bool spans) {
-  std::string s = R"(#version 330 core
-in vec4 color;
-)";
-  if (Textured(key)) s += "in vec4 uv;\n";
+// What every fragment program has up to its stage statements; `inputs` and `uniforms` are what
+// one set of settings and several differ in.
+std::string FragmentHead(bool textured, bool spans, const std::string& inputs, const std::string& uniforms) {
+  std::string s = "#version 330 core\nin vec4 color;\n" + inputs;
+  if (textured) s += "in vec4 uv;\n";
   if (spans) s += SpanDeclarations;
-  s += R"(uniform vec4 textureFactor;
-uniform int alphaRef;
-uniform sampler2D sampler0, sampler1, sampler2, sampler3;
+  s += uniforms;
+  s += R"(uniform sampler2D sampler0, sampler1, sampler2, sampler3;
 out vec4 fragment;
 void main() {
 )";
@@ -178,6 +175,13 @@ void main() {
   s += R"(  vec4 current = color;
   vec4 temp = vec4(0.0);
 )";
+  return s;
+}
+
+}  // namespace
+
+std::string FragmentShaderSource(const ProgramKey& key, bool spans) {
+  std::string s = FragmentHead(Textured(key), spans, "", "uniform vec4 textureFactor;\nuniform int alphaRef;\n");
   s += StageStatements(key, "  ");
   s += "  fragment = current;\n}\n";
   return s;
@@ -187,22 +191,9 @@ void main() {
 // it the variant's factor and reference hide the arrays' names.
 std::string FragmentShaderSource(const ProgramKeys& keys, bool spans) {
   if (keys.count == 1) return FragmentShaderSource(keys.keys[0], spans);
-  std::string s = R"(#version 330 core
-in vec4 color;
-flat in int variant;
-)";
-  if (Textured(keys)) s += "in vec4 uv;\n";
-  if (spans) s += SpanDeclarations;
-  s += "uniform vec4 textureFactors[" + std::to_string(keys.count) + "];\n";
-  s += "uniform int alphaRefs[" + std::to_string(keys.count) + "];\n";
-  s += R"(uniform sampler2D sampler0, sampler1, sampler2, sampler3;
-out vec4 fragment;
-void main() {
-)";
-  if (spans) s += SpanTest;
-  s += R"(  vec4 current = color;
-  vec4 temp = vec4(0.0);
-)";
+  const std::string count = std::to_string(keys.count);
+  std::string s = FragmentHead(Textured(keys), spans, "flat in int variant;\n",
+                               "uniform vec4 textureFactors[" + count + "];\nuniform int alphaRefs[" + count + "];\n");
   for (int v = 0; v < keys.count; ++v) {
     const std::string n = std::to_string(v);
     s += std::string(v == 0 ? "  if" : "  } else if") + " (variant == " + n + ") {\n";
