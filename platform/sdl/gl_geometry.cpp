@@ -90,6 +90,7 @@ void WalkLine(double ax, double ay, double bx, double by, const PixelBounds& bou
 float Lerp(float a, float b, double t) { return static_cast<float>(a + (b - a) * t); }
 
 std::uint32_t LerpColor(std::uint32_t a, std::uint32_t b, double t) {
+  if (a == b) return a;  // a one-colour primitive, which nearly every one is
   std::uint32_t result = 0;
   for (int shift = 0; shift < 32; shift += 8) {
     const double ca = (a >> shift) & 0xFF, cb = (b >> shift) & 0xFF;

@@ -152,12 +152,14 @@ std::string StageStatements(const ProgramKey& key, const std::string& indent) {
   return s;
 }
 
-// The row's entry of the table holds the first pixel and the one after the last; a row without
-// a span holds an empty one. gl_FragCoord is at the pixel's centre, row 0 the target's top.
+// The row's entry of the table holds the first pixel in its low 16 bits and the one after the
+// last in the high ones (see PackedRun); a row without a span holds an empty one. One integer
+// per row: the software rasteriser fetches it for every pixel of a rectangle.
+// gl_FragCoord is at the pixel's centre, row 0 the target's top.
 const char* const SpanDeclarations = "flat in int span;\nuniform isamplerBuffer spanTable;\n";
 const char* const SpanTest = R"(  ivec2 pixel = ivec2(gl_FragCoord.xy);
-  ivec2 row = texelFetch(spanTable, span + pixel.y).xy;
-  if (pixel.x < row.x || pixel.x >= row.y) discard;
+  int row = texelFetch(spanTable, span + pixel.y).x;
+  if (pixel.x < (row & 0xFFFF) || pixel.x >= (row >> 16)) discard;
 )";
 
 // What every fragment program has up to its stage statements; `inputs` and `uniforms` are what

@@ -303,7 +303,8 @@ bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t ve
   // Flat shading is done here, on the vertices: it does not keep draws apart.
   scratch_.clear();
   const bool ok = AppendPrimitives(type, vertices, vertexCount, primitiveCount, settings.flatShading != 0, clip, scratch_);
-  bool spans = ScratchIsSpans();
+  // Runs are kept as 16-bit columns (see PackedRun).
+  bool spans = target_->width < MaxSpanColumn && ScratchIsSpans();
   // Each run grows the table by at most a rect's height.
   const std::size_t mostRows = scratch_.vertices.size() / 2 * static_cast<std::size_t>(target_->height);
   int variant = JoinVariant(settings, shared);
@@ -388,12 +389,10 @@ void Renderer::PrepareSpans() {
     r.tableRow = rows;
     rows += static_cast<std::size_t>(r.bottom - r.top + 1);
   }
-  spanTable_.assign(2 * rows, 0);  // rows without a run: an empty one
+  spanTable_.assign(rows, 0);  // rows without a run: an empty one
   for (const SpanRun& run : spanRuns_) {
     const SpanRect& r = spanRects_[run.rect];
-    const std::size_t at = 2 * (r.tableRow + static_cast<std::size_t>(run.row - r.top));
-    spanTable_[at] = run.left;
-    spanTable_[at + 1] = run.right;
+    spanTable_[r.tableRow + static_cast<std::size_t>(run.row - r.top)] = PackedRun(run.left, run.right);
   }
   // Corners on pixel edges, half a pixel from every centre, so that any rasteriser covers
   // exactly the rect's pixels.
@@ -420,7 +419,7 @@ void Renderer::PrepareSpans() {
     glBufferData(GL_TEXTURE_BUFFER, static_cast<GLsizeiptr>(spanBufferBytes_), nullptr, GL_STREAM_DRAW);
     glActiveTexture(GL_TEXTURE0 + SpanTableUnit);
     glBindTexture(GL_TEXTURE_BUFFER, spanTexture_);
-    glTexBuffer(GL_TEXTURE_BUFFER, GL_RG32I, spanBuffer_);
+    glTexBuffer(GL_TEXTURE_BUFFER, GL_R32I, spanBuffer_);
     glActiveTexture(GL_TEXTURE0);
   }
   glBufferSubData(GL_TEXTURE_BUFFER, 0, static_cast<GLsizeiptr>(bytes), spanTable_.data());
