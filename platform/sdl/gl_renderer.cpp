@@ -317,13 +317,16 @@ bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t ve
   return ok;
 }
 
-bool Renderer::ScratchIsSpans() const {
+bool Renderer::ScratchIsSpans() {
+  scratchRuns_.clear();
   if (scratch_.stretches.size() != 1 || !scratch_.stretches[0].lines) return false;
-  int row, left, right;
+  SpanRun run{};
   for (std::size_t i = 0; i + 1 < scratch_.vertices.size(); i += 2) {
-    if (!RowRun(scratch_.vertices[i], scratch_.vertices[i + 1], target_->width, target_->height, &row, &left, &right)) {
+    if (!RowRun(scratch_.vertices[i], scratch_.vertices[i + 1], target_->width, target_->height, &run.row, &run.left,
+                &run.right)) {
       return false;
     }
+    scratchRuns_.push_back(run);
   }
   return true;
 }
@@ -336,8 +339,7 @@ void Renderer::AddSpans(std::size_t g) {
   constexpr int RectsLookedAt = 8;
   for (std::size_t i = 0; i + 1 < scratch_.vertices.size(); i += 2) {
     const GlVertex& a = scratch_.vertices[i];
-    SpanRun run{};
-    RowRun(a, scratch_.vertices[i + 1], target_->width, target_->height, &run.row, &run.left, &run.right);
+    SpanRun run = scratchRuns_[i / 2];
     const std::int64_t runPixels = run.right - run.left;
     std::size_t best = spanRects_.size();
     std::int64_t bestWaste = 0;

@@ -162,8 +162,9 @@ class Renderer {
   bool Queued() const { return groupCount_ != 0; }
   // Moves the scratch batch's vertices into the queue.
   void Enqueue(int variant, bool spans);
-  // The scratch batch is lines along rows only, each with the same attributes at both ends.
-  bool ScratchIsSpans() const;
+  // The scratch batch is lines along rows only, each with the same attributes at both ends;
+  // their runs are then in scratchRuns_.
+  bool ScratchIsSpans();
   // Puts the scratch batch's runs into rectangles at the end of the group.
   void AddSpans(std::size_t group);
   // Gives the queued rectangles their corners and sends their row table.
@@ -192,6 +193,7 @@ class Renderer {
   std::vector<GlVertex> upload_;
   std::vector<SpanRect> spanRects_;   // queued, in the order they were made
   std::vector<SpanRun> spanRuns_;
+  std::vector<SpanRun> scratchRuns_;  // the scratch batch's runs, when it is spans
   std::vector<std::uint32_t> rowSerial_;  // per target row: the latest rect holding a run on it
   std::uint32_t nextSerial_ = 1;
   std::vector<GLint> spanTable_;
