@@ -167,6 +167,10 @@ class Renderer {
   bool ScratchIsSpans();
   // Puts the scratch batch's runs into rectangles at the end of the group.
   void AddSpans(std::size_t group);
+  // Moves the runs of a rect into an earlier one of the same look where no pixel changes its
+  // order by it: runs are put in rects as they come, and a disc's top, middle and bottom come
+  // interleaved, each filling a rect of its own.
+  void MergeSpanRects();
   // Gives the queued rectangles their corners and sends their row table.
   void PrepareSpans();
   GLuint Sampler(const SamplerState& s);
@@ -194,6 +198,10 @@ class Renderer {
   std::vector<SpanRect> spanRects_;   // queued, in the order they were made
   std::vector<SpanRun> spanRuns_;
   std::vector<SpanRun> scratchRuns_;  // the scratch batch's runs, when it is spans
+  // Working lists of MergeSpanRects, kept for their storage.
+  std::vector<std::size_t> runsOfRect_, runOrder_, mergedInto_, keptRects_;
+  std::vector<std::int64_t> rowHolder_;
+  std::vector<GlVertex> rectVertices_;
   std::vector<std::uint32_t> rowSerial_;  // per target row: the latest rect holding a run on it
   std::uint32_t nextSerial_ = 1;
   std::vector<GLint> spanTable_;
