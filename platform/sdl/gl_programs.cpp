@@ -13,16 +13,25 @@ bool operator==(const ProgramKey& a, const ProgramKey& b) { return std::memcmp(&
 // meaning; presenting turns the picture upright.
 // Texture coordinates are passed on only to programs that sample: every output costs the
 // rasteriser set-up work for every primitive.
+namespace {
+
+// Every run in a rectangle of spans has the same colour and texture coordinates, so a program
+// for spans takes them from one vertex: a software rasteriser would otherwise interpolate the
+// constants at every pixel, and the discs have many.
+const char* Interpolation(bool spans) { return spans ? "flat " : ""; }
+
+}  // namespace
+
 std::string VertexShaderSource(bool textured, bool variants, bool spans) {
   std::string s = R"(#version 330 core
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec4 diffuse;
 layout(location = 2) in vec4 coordinates;
 uniform vec2 targetSize;
-out vec4 color;
 )";
+  s += std::string(Interpolation(spans)) + "out vec4 color;\n";
   if (variants) s += "layout(location = 3) in int variantIn;\nflat out int variant;\n";
-  if (textured) s += "out vec4 uv;\n";
+  if (textured) s += std::string(Interpolation(spans)) + "out vec4 uv;\n";
   if (spans) s += "layout(location = 4) in int spanIn;\nflat out int span;\n";
   s += R"(void main() {
   vec2 ndc = (position.xy + 0.5) * 2.0 / targetSize - 1.0;
@@ -165,8 +174,8 @@ const char* const SpanTest = R"(  ivec2 pixel = ivec2(gl_FragCoord.xy);
 // What every fragment program has up to its stage statements; `inputs` and `uniforms` are what
 // one set of settings and several differ in.
 std::string FragmentHead(bool textured, bool spans, const std::string& inputs, const std::string& uniforms) {
-  std::string s = "#version 330 core\nin vec4 color;\n" + inputs;
-  if (textured) s += "in vec4 uv;\n";
+  std::string s = std::string("#version 330 core\n") + Interpolation(spans) + "in vec4 color;\n" + inputs;
+  if (textured) s += std::string(Interpolation(spans)) + "in vec4 uv;\n";
   if (spans) s += SpanDeclarations;
   s += uniforms;
   s += R"(uniform sampler2D sampler0, sampler1, sampler2, sampler3;
