@@ -129,7 +129,7 @@ void AppendRun(int first, int last, int minor, bool xMajor, const GlVertex& from
   // Attributes stretched to the new ends, so the pixel centres keep theirs.
   const int pixels = (last - first) * static_cast<int>(direction);
   GlVertex a = from, b = to;
-  if (pixels > 0) {
+  if (pixels > 0 && &from != &to) {
     const auto extend = [&](float& va, float& vb) {
       const float perPixel = (vb - va) / static_cast<float>(pixels);
       vb += 0.75f * perPixel;
@@ -156,9 +156,21 @@ void AppendPoint(const SourceVertex& v, const PixelBounds& bounds, Batch& out) {
   AppendRun(static_cast<int>(x), static_cast<int>(x), static_cast<int>(y), true, g, g, out);
 }
 
+// Both ends carry the same attributes: every pixel of the line has them as they are.
+bool OneLook(const SourceVertex& a, const SourceVertex& b) {
+  return a.z == b.z && a.diffuse == b.diffuse && a.u[0] == b.u[0] && a.v[0] == b.v[0] && a.u[1] == b.u[1] &&
+         a.v[1] == b.v[1];
+}
+
 void AppendLine(const SourceVertex& a, const SourceVertex& b, bool flat, const PixelBounds& bounds, Batch& out) {
   const bool xMajor = std::fabs(b.x - a.x) >= std::fabs(b.y - a.y);
   const double length = std::fabs(xMajor ? b.x - a.x : b.y - a.y);
+  if (OneLook(a, b)) {  // as a disc's rows come: nothing to interpolate
+    const GlVertex look = Copy(a, a.diffuse);
+    WalkLine(a.x, a.y, b.x, b.y, bounds,
+             [&](const Run& r) { AppendRun(r.first, r.last, r.minor, xMajor, look, look, out); });
+    return;
+  }
   WalkLine(a.x, a.y, b.x, b.y, bounds, [&](const Run& r) {
     // Colours at the ends of the OpenGL line, a quarter pixel beyond the run's end centres.
     const double quarter = 0.25 / length;
