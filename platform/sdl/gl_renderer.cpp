@@ -384,19 +384,20 @@ void Renderer::AddSpans(std::size_t g) {
   }
 }
 
-void Renderer::MergeSpanRects() {
+void Renderer::SortRunsByRect() {
   const std::size_t count = spanRects_.size();
-  if (count < 2) return;
-  // The runs of each rect, in a list ordered by rect.
   runsOfRect_.assign(count + 1, 0);
   for (const SpanRun& run : spanRuns_) ++runsOfRect_[run.rect + 1];
   for (std::size_t r = 0; r < count; ++r) runsOfRect_[r + 1] += runsOfRect_[r];
+  rectIndex_.assign(runsOfRect_.begin(), runsOfRect_.end() - 1);  // where each rect's next run goes
   runOrder_.resize(spanRuns_.size());
-  {
-    std::vector<std::size_t>& next = mergedInto_;  // borrowed as fill positions
-    next.assign(runsOfRect_.begin(), runsOfRect_.end() - 1);
-    for (std::size_t i = 0; i < spanRuns_.size(); ++i) runOrder_[next[spanRuns_[i].rect]++] = i;
-  }
+  for (std::size_t i = 0; i < spanRuns_.size(); ++i) runOrder_[rectIndex_[spanRuns_[i].rect]++] = i;
+}
+
+void Renderer::MergeSpanRects() {
+  const std::size_t count = spanRects_.size();
+  if (count < 2) return;
+  SortRunsByRect();
   // rowHolder_[row]: the latest place in drawing order (a kept rect's index) that draws a run
   // on the row. A rect may move its runs into an earlier kept rect only when nothing at or
   // after that rect draws on its rows, so no pixel changes its order.
@@ -407,11 +408,12 @@ void Renderer::MergeSpanRects() {
   // The table's rows, which a merge may grow by the rows between the two rects.
   std::int64_t tableRows = 0;
   for (const SpanRect& r : spanRects_) tableRows += r.bottom - r.top + 1;
+  const auto rows = [](const SpanRect& r) { return static_cast<std::int64_t>(r.bottom) - r.top + 1; };
   for (std::size_t b = 0; b < count; ++b) {
-    SpanRect& rect = spanRects_[b];
+    const SpanRect& rect = spanRects_[b];
     std::int64_t latest = -1;
     for (std::size_t k = runsOfRect_[b]; k < runsOfRect_[b + 1]; ++k) {
-      latest = std::max<std::int64_t>(latest, rowHolder_[static_cast<std::size_t>(spanRuns_[runOrder_[k]].row)]);
+      latest = std::max(latest, rowHolder_[static_cast<std::size_t>(spanRuns_[runOrder_[k]].row)]);
     }
     const GlVertex& look = groups_[rect.group].vertices[rect.vertex];
     std::size_t best = count;
@@ -422,38 +424,41 @@ void Renderer::MergeSpanRects() {
       if (static_cast<std::int64_t>(a) <= latest) break;
       const SpanRect& into = spanRects_[a];
       if (into.group != rect.group || !SameLook(groups_[into.group].vertices[into.vertex], look)) continue;
+      // The same bound on unused pixels as when runs join rects.
       const std::int64_t width = std::max(into.right, rect.right) - std::min(into.left, rect.left);
       const std::int64_t height = std::max(into.bottom, rect.bottom) - std::min(into.top, rect.top) + 1;
       const std::int64_t pixels = into.pixels + rect.pixels;
       if (width * height > 2 * pixels + 64) continue;
-      const std::int64_t rowsAdded = height - (into.bottom - into.top + 1) - (rect.bottom - rect.top + 1);
-      if (tableRows + rowsAdded > static_cast<std::int64_t>(spanTableLimit_)) continue;
+      if (tableRows + height - rows(into) - rows(rect) > static_cast<std::int64_t>(spanTableLimit_)) continue;
       const std::int64_t waste = width * height - pixels;
       if (best == count || waste < bestWaste) {
         best = a;
         bestWaste = waste;
       }
     }
-    const std::size_t holder = best == count ? b : best;
-    mergedInto_[b] = holder;
     if (best == count) {
       keptRects_.push_back(b);
+      mergedInto_[b] = b;
     } else {
       SpanRect& into = spanRects_[best];
-      tableRows -= (into.bottom - into.top + 1) + (rect.bottom - rect.top + 1);
+      tableRows -= rows(into) + rows(rect);
       into.top = std::min(into.top, rect.top);
       into.bottom = std::max(into.bottom, rect.bottom);
       into.left = std::min(into.left, rect.left);
       into.right = std::max(into.right, rect.right);
       into.pixels += rect.pixels;
-      tableRows += into.bottom - into.top + 1;
+      tableRows += rows(into);
+      mergedInto_[b] = best;
     }
     for (std::size_t k = runsOfRect_[b]; k < runsOfRect_[b + 1]; ++k) {
-      rowHolder_[static_cast<std::size_t>(spanRuns_[runOrder_[k]].row)] = static_cast<std::int64_t>(holder);
+      rowHolder_[static_cast<std::size_t>(spanRuns_[runOrder_[k]].row)] = static_cast<std::int64_t>(mergedInto_[b]);
     }
   }
-  if (keptRects_.size() == count) return;
-  // The kept rects' vertices only, in their order; a group of spans holds nothing else.
+  if (keptRects_.size() < count) KeepOnlyMergedRects();
+}
+
+void Renderer::KeepOnlyMergedRects() {
+  // A group of spans holds nothing but its rects' vertices: it is rebuilt from the kept ones.
   rectVertices_.clear();
   for (const SpanRect& r : spanRects_) {
     const auto from = groups_[r.group].vertices.begin() + static_cast<std::ptrdiff_t>(r.vertex);
@@ -462,19 +467,19 @@ void Renderer::MergeSpanRects() {
   for (std::size_t g = 0; g < groupCount_; ++g) {
     if (groups_[g].kind == Kind::Spans) groups_[g].vertices.clear();
   }
-  std::vector<std::size_t>& newIndex = runsOfRect_;  // borrowed: old rect index -> new
+  rectIndex_.assign(spanRects_.size(), 0);  // a kept rect's new index
   for (std::size_t i = 0; i < keptRects_.size(); ++i) {
     const std::size_t old = keptRects_[i];
-    SpanRect& r = spanRects_[old];
+    SpanRect r = spanRects_[old];
     std::vector<GlVertex>& vertices = groups_[r.group].vertices;
     r.vertex = vertices.size();
     const auto from = rectVertices_.begin() + static_cast<std::ptrdiff_t>(6 * old);
     vertices.insert(vertices.end(), from, from + 6);
-    newIndex[old] = i;
-    spanRects_[i] = r;
+    rectIndex_[old] = i;
+    spanRects_[i] = r;  // i <= old: nothing unread is overwritten
   }
   spanRects_.resize(keptRects_.size());
-  for (SpanRun& run : spanRuns_) run.rect = newIndex[mergedInto_[run.rect]];
+  for (SpanRun& run : spanRuns_) run.rect = rectIndex_[mergedInto_[run.rect]];
 }
 
 void Renderer::PrepareSpans() {

@@ -11,7 +11,10 @@
 // queued as a third kind: rectangles, each drawing on each of its rows only the pixels of its
 // one run there, which a table of rows gives the program (rows without a run draw nothing). A
 // run joins one of the rectangles at the end of its group when that rectangle and every later
-// one hold nothing on its row, so each pixel is still drawn once and in the same order.
+// one hold nothing on its row, so each pixel is still drawn once and in the same order. When
+// the queue is sent, rectangles of one look merge under the same rule, so that a disc, whose
+// rows come middle, top and bottom in turn, ends as about one rectangle: the rasteriser pays
+// for every triangle as much as for hundreds of pixels.
 #pragma once
 
 #include <SDL.h>
@@ -171,6 +174,11 @@ class Renderer {
   // order by it: runs are put in rects as they come, and a disc's top, middle and bottom come
   // interleaved, each filling a rect of its own.
   void MergeSpanRects();
+  // Lists the queued runs rect by rect: those of rect r are runOrder_[runsOfRect_[r]] up to
+  // before runOrder_[runsOfRect_[r + 1]].
+  void SortRunsByRect();
+  // Drops the rects MergeSpanRects emptied, with their vertices.
+  void KeepOnlyMergedRects();
   // Gives the queued rectangles their corners and sends their row table.
   void PrepareSpans();
   GLuint Sampler(const SamplerState& s);
@@ -199,7 +207,7 @@ class Renderer {
   std::vector<SpanRun> spanRuns_;
   std::vector<SpanRun> scratchRuns_;  // the scratch batch's runs, when it is spans
   // Working lists of MergeSpanRects, kept for their storage.
-  std::vector<std::size_t> runsOfRect_, runOrder_, mergedInto_, keptRects_;
+  std::vector<std::size_t> runsOfRect_, runOrder_, rectIndex_, mergedInto_, keptRects_;
   std::vector<std::int64_t> rowHolder_;
   std::vector<GlVertex> rectVertices_;
   std::vector<std::uint32_t> rowSerial_;  // per target row: the latest rect holding a run on it
