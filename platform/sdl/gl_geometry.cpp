@@ -145,7 +145,13 @@ void AppendRun(int first, int last, int minor, bool xMajor, const GlVertex& from
   a.y = xMajor ? static_cast<float>(minor) : start;
   b.x = xMajor ? end : static_cast<float>(minor);
   b.y = xMajor ? static_cast<float>(minor) : end;
-  out.Line(a, b);
+  const bool oneLook = a.z == b.z && a.diffuse == b.diffuse && a.u0 == b.u0 && a.v0 == b.v0 && a.u1 == b.u1 &&
+                       a.v1 == b.v1;
+  if (xMajor && oneLook) {
+    out.RowLine(a, b, Batch::RowSpan{minor, std::min(first, last), std::max(first, last) + 1});
+  } else {
+    out.Line(a, b);
+  }
 }
 
 // The pixel whose centre lies in the point's one-pixel square, top-left rule: [x − ½, x + ½).
@@ -204,14 +210,25 @@ void Batch::Open(bool lines) {
   if (stretches.empty() || stretches.back().lines != lines) stretches.push_back(Stretch{lines, vertices.size(), 0});
 }
 
-void Batch::Line(const GlVertex& a, const GlVertex& b) {
+void Batch::Push(const GlVertex& a, const GlVertex& b) {
   Open(true);
   vertices.push_back(a);
   vertices.push_back(b);
   stretches.back().count += 2;
 }
 
+void Batch::Line(const GlVertex& a, const GlVertex& b) {
+  rowsOnly = false;
+  Push(a, b);
+}
+
+void Batch::RowLine(const GlVertex& a, const GlVertex& b, const RowSpan& span) {
+  if (rowsOnly) rows.push_back(span);
+  Push(a, b);
+}
+
 void Batch::Triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c) {
+  rowsOnly = false;
   Open(false);
   vertices.push_back(a);
   vertices.push_back(b);

@@ -39,24 +39,36 @@ struct PixelBounds {
 enum class Primitive { PointList = 1, LineList = 2, LineStrip = 3, TriangleList = 4, TriangleStrip = 5, TriangleFan = 6 };
 
 // Vertices for OpenGL in drawing order, as stretches of line-list and triangle-list vertices.
+// While every primitive so far is a run of pixels along one row with the same attributes at
+// both ends (as a filled disc's rows are), the runs are listed too, one per line.
 struct Batch {
   struct Stretch {
     bool lines;
     std::size_t first, count;
   };
+  struct RowSpan {
+    int row, left, right;  // right exclusive
+  };
   std::vector<GlVertex> vertices;
   std::vector<Stretch> stretches;
+  std::vector<RowSpan> rows;
+  bool rowsOnly = true;
 
   void Line(const GlVertex& a, const GlVertex& b);
+  // A line that draws exactly the pixels left..right - 1 of a row, with a's attributes.
+  void RowLine(const GlVertex& a, const GlVertex& b, const RowSpan& span);
   void Triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c);
   bool empty() const { return vertices.empty(); }
   void clear() {
     vertices.clear();
     stretches.clear();
+    rows.clear();
+    rowsOnly = true;
   }
 
  private:
   void Open(bool lines);
+  void Push(const GlVertex& a, const GlVertex& b);
 };
 
 // Appends `primitiveCount` primitives of `type` taken from `vertices`. With flat shading every

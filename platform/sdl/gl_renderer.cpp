@@ -49,21 +49,6 @@ bool UsesFactor(std::uint8_t arg) { return (arg & 0x0F) == stage::Factor; }
 // The texture factor reaches the pixels only through a stage that reads it.
 bool ReadsTextureFactor(const ProgramKey& key);
 
-// The pixels of a line the geometry made along a row: it runs from a quarter pixel before one
-// end pixel's centre to a quarter pixel past the other's, in either direction, so the pixels
-// are the integers between its ends. False when the line is not one along a row inside the
-// target with the same attributes at both ends.
-bool RowRun(const GlVertex& a, const GlVertex& b, int width, int height, int* row, int* left, int* right) {
-  if (a.y != b.y || a.x == b.x || !(a.y >= 0 && a.y < height) || a.y != std::floor(a.y)) return false;
-  if (a.z != b.z || a.diffuse != b.diffuse || a.u0 != b.u0 || a.v0 != b.v0 || a.u1 != b.u1 || a.v1 != b.v1) return false;
-  const float lo = std::min(a.x, b.x), hi = std::max(a.x, b.x);
-  if (!(lo >= -1 && hi <= width + 1)) return false;
-  *row = static_cast<int>(a.y);
-  *left = static_cast<int>(std::ceil(lo));
-  *right = static_cast<int>(std::floor(hi)) + 1;
-  return *left < *right && *left >= 0 && *right <= width;
-}
-
 bool SameLook(const GlVertex& a, const GlVertex& b) {
   return a.z == b.z && a.diffuse == b.diffuse && a.u0 == b.u0 && a.v0 == b.v0 && a.u1 == b.u1 && a.v1 == b.v1 &&
          a.variant == b.variant;
@@ -317,18 +302,9 @@ bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t ve
   return ok;
 }
 
-bool Renderer::ScratchIsSpans() {
-  scratchRuns_.clear();
-  if (scratch_.stretches.size() != 1 || !scratch_.stretches[0].lines) return false;
-  SpanRun run{};
-  for (std::size_t i = 0; i + 1 < scratch_.vertices.size(); i += 2) {
-    if (!RowRun(scratch_.vertices[i], scratch_.vertices[i + 1], target_->width, target_->height, &run.row, &run.left,
-                &run.right)) {
-      return false;
-    }
-    scratchRuns_.push_back(run);
-  }
-  return true;
+bool Renderer::ScratchIsSpans() const {
+  // The geometry listed every line as a run along a row, clipped to the target.
+  return scratch_.rowsOnly && !scratch_.rows.empty() && scratch_.stretches.size() == 1 && scratch_.stretches[0].lines;
 }
 
 void Renderer::AddSpans(std::size_t g) {
@@ -339,7 +315,8 @@ void Renderer::AddSpans(std::size_t g) {
   constexpr int RectsLookedAt = 8;
   for (std::size_t i = 0; i + 1 < scratch_.vertices.size(); i += 2) {
     const GlVertex& a = scratch_.vertices[i];
-    SpanRun run = scratchRuns_[i / 2];
+    const Batch::RowSpan& span = scratch_.rows[i / 2];
+    SpanRun run{span.row, span.left, span.right, 0};
     const std::int64_t runPixels = run.right - run.left;
     std::size_t best = spanRects_.size();
     std::int64_t bestWaste = 0;

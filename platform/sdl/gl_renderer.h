@@ -165,9 +165,8 @@ class Renderer {
   bool Queued() const { return groupCount_ != 0; }
   // Moves the scratch batch's vertices into the queue.
   void Enqueue(int variant, bool spans);
-  // The scratch batch is lines along rows only, each with the same attributes at both ends;
-  // their runs are then in scratchRuns_.
-  bool ScratchIsSpans();
+  // The scratch batch is lines along rows only, each with the same attributes at both ends.
+  bool ScratchIsSpans() const;
   // Puts the scratch batch's runs into rectangles at the end of the group.
   void AddSpans(std::size_t group);
   // Moves the runs of a rect into an earlier one of the same look where no pixel changes its
@@ -205,7 +204,6 @@ class Renderer {
   std::vector<GlVertex> upload_;
   std::vector<SpanRect> spanRects_;   // queued, in the order they were made
   std::vector<SpanRun> spanRuns_;
-  std::vector<SpanRun> scratchRuns_;  // the scratch batch's runs, when it is spans
   // Working lists of MergeSpanRects, kept for their storage.
   std::vector<std::size_t> runsOfRect_, runOrder_, rectIndex_, mergedInto_, keptRects_;
   std::vector<std::int64_t> rowHolder_;
