@@ -129,7 +129,7 @@ void AppendRun(int first, int last, int minor, bool xMajor, const GlVertex& from
   // Attributes stretched to the new ends, so the pixel centres keep theirs.
   const int pixels = (last - first) * static_cast<int>(direction);
   GlVertex a = from, b = to;
-  if (pixels > 0 && &from != &to) {
+  if (pixels > 0) {
     const auto extend = [&](float& va, float& vb) {
       const float perPixel = (vb - va) / static_cast<float>(pixels);
       vb += 0.75f * perPixel;
@@ -145,9 +145,7 @@ void AppendRun(int first, int last, int minor, bool xMajor, const GlVertex& from
   a.y = xMajor ? static_cast<float>(minor) : start;
   b.x = xMajor ? end : static_cast<float>(minor);
   b.y = xMajor ? static_cast<float>(minor) : end;
-  const bool oneLook = a.z == b.z && a.diffuse == b.diffuse && a.u0 == b.u0 && a.v0 == b.v0 && a.u1 == b.u1 &&
-                       a.v1 == b.v1;
-  if (xMajor && oneLook) {
+  if (xMajor && SameAttributes(a, b)) {
     out.RowLine(a, b, Batch::RowSpan{minor, std::min(first, last), std::max(first, last) + 1});
   } else {
     out.Line(a, b);
@@ -162,17 +160,11 @@ void AppendPoint(const SourceVertex& v, const PixelBounds& bounds, Batch& out) {
   AppendRun(static_cast<int>(x), static_cast<int>(x), static_cast<int>(y), true, g, g, out);
 }
 
-// Both ends carry the same attributes: every pixel of the line has them as they are.
-bool OneLook(const SourceVertex& a, const SourceVertex& b) {
-  return a.z == b.z && a.diffuse == b.diffuse && a.u[0] == b.u[0] && a.v[0] == b.v[0] && a.u[1] == b.u[1] &&
-         a.v[1] == b.v[1];
-}
-
 void AppendLine(const SourceVertex& a, const SourceVertex& b, bool flat, const PixelBounds& bounds, Batch& out) {
   const bool xMajor = std::fabs(b.x - a.x) >= std::fabs(b.y - a.y);
   const double length = std::fabs(xMajor ? b.x - a.x : b.y - a.y);
-  if (OneLook(a, b)) {  // as a disc's rows come: nothing to interpolate
-    const GlVertex look = Copy(a, a.diffuse);
+  // Both ends alike, as a disc's rows come: every pixel has the attributes as they are.
+  if (const GlVertex look = Copy(a, a.diffuse); SameAttributes(look, Copy(b, b.diffuse))) {
     WalkLine(a.x, a.y, b.x, b.y, bounds,
              [&](const Run& r) { AppendRun(r.first, r.last, r.minor, xMajor, look, look, out); });
     return;
@@ -193,6 +185,10 @@ void AppendTriangle(const SourceVertex& a, const SourceVertex& b, const SourceVe
 }
 
 }  // namespace
+
+bool SameAttributes(const GlVertex& a, const GlVertex& b) {
+  return a.z == b.z && a.diffuse == b.diffuse && a.u0 == b.u0 && a.v0 == b.v0 && a.u1 == b.u1 && a.v1 == b.v1;
+}
 
 std::size_t VertexCountFor(Primitive type, unsigned n) {
   switch (type) {

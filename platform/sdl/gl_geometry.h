@@ -38,6 +38,9 @@ struct PixelBounds {
 
 enum class Primitive { PointList = 1, LineList = 2, LineStrip = 3, TriangleList = 4, TriangleStrip = 5, TriangleFan = 6 };
 
+// Everything but the position (and the variant and span the renderer adds) is the same.
+bool SameAttributes(const GlVertex& a, const GlVertex& b);
+
 // Vertices for OpenGL in drawing order, as stretches of line-list and triangle-list vertices.
 // While every primitive so far is a run of pixels along one row with the same attributes at
 // both ends (as a filled disc's rows are), the runs are listed too, one per line.

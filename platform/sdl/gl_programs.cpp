@@ -7,12 +7,6 @@ namespace gl {
 
 bool operator==(const ProgramKey& a, const ProgramKey& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// Positions arrive in the target's pixels with Direct3D's pixel centres at integer coordinates;
-// OpenGL's are half a pixel further on. Row 0 stays row 0 of the framebuffer object, so its
-// memory reads top row first, as a locked surface does, and the top-left fill rule keeps its
-// meaning; presenting turns the picture upright.
-// Texture coordinates are passed on only to programs that sample: every output costs the
-// rasteriser set-up work for every primitive.
 namespace {
 
 // Every run in a rectangle of spans has the same colour and texture coordinates, so a program
@@ -22,6 +16,12 @@ const char* Interpolation(bool spans) { return spans ? "flat " : ""; }
 
 }  // namespace
 
+// Positions arrive in the target's pixels with Direct3D's pixel centres at integer coordinates;
+// OpenGL's are half a pixel further on. Row 0 stays row 0 of the framebuffer object, so its
+// memory reads top row first, as a locked surface does, and the top-left fill rule keeps its
+// meaning; presenting turns the picture upright.
+// Texture coordinates are passed on only to programs that sample: every output costs the
+// rasteriser set-up work for every primitive.
 std::string VertexShaderSource(bool textured, bool variants, bool spans) {
   std::string s = R"(#version 330 core
 layout(location = 0) in vec3 position;

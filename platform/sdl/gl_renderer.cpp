@@ -49,10 +49,7 @@ bool UsesFactor(std::uint8_t arg) { return (arg & 0x0F) == stage::Factor; }
 // The texture factor reaches the pixels only through a stage that reads it.
 bool ReadsTextureFactor(const ProgramKey& key);
 
-bool SameLook(const GlVertex& a, const GlVertex& b) {
-  return a.z == b.z && a.diffuse == b.diffuse && a.u0 == b.u0 && a.v0 == b.v0 && a.u1 == b.u1 && a.v1 == b.v1 &&
-         a.variant == b.variant;
-}
+bool SameLook(const GlVertex& a, const GlVertex& b) { return SameAttributes(a, b) && a.variant == b.variant; }
 
 bool ReadsTextureFactor(const ProgramKey& key) {
   for (const StageOps& st : key.stages) {
