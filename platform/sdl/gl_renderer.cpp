@@ -51,6 +51,10 @@ bool ReadsTextureFactor(const ProgramKey& key);
 
 bool SameLook(const GlVertex& a, const GlVertex& b) { return SameAttributes(a, b) && a.variant == b.variant; }
 
+// A rect of width × height holding `pixels` run pixels shades too many that it then discards.
+// Every pixel of a rect costs the rasteriser a fragment, drawn or not.
+bool TooSparse(std::int64_t width, std::int64_t height, std::int64_t pixels) { return width * height > 2 * pixels + 64; }
+
 bool ReadsTextureFactor(const ProgramKey& key) {
   for (const StageOps& st : key.stages) {
     if (st.colorOp == 0 || st.colorOp == stage::Disable) break;
@@ -326,11 +330,10 @@ void Renderer::AddSpans(std::size_t g) {
       // The row is drawn by this rect or a later one: the run must come after them all.
       if (rowSerial_[run.row] >= r.serial) break;
       if (!SameLook(group.vertices[r.vertex], a)) continue;
-      // Every pixel of a rect costs the rasteriser a fragment, drawn or not.
       const std::int64_t width = std::max(r.right, run.right) - std::min(r.left, run.left);
       const std::int64_t height = std::max(r.bottom, run.row) - std::min(r.top, run.row) + 1;
       const std::int64_t pixels = r.pixels + runPixels;
-      if (width * height > 2 * pixels + 64) continue;
+      if (TooSparse(width, height, pixels)) continue;
       const std::int64_t waste = width * height - pixels;
       if (best == spanRects_.size() || waste < bestWaste) {
         best = k;
@@ -381,8 +384,7 @@ void Renderer::MergeSpanRects() {
   constexpr std::size_t RectsLookedAt = 16;
   // The table's rows, which a merge may grow by the rows between the two rects.
   std::int64_t tableRows = 0;
-  for (const SpanRect& r : spanRects_) tableRows += r.bottom - r.top + 1;
-  const auto rows = [](const SpanRect& r) { return static_cast<std::int64_t>(r.bottom) - r.top + 1; };
+  for (const SpanRect& r : spanRects_) tableRows += r.rows();
   for (std::size_t b = 0; b < count; ++b) {
     const SpanRect& rect = spanRects_[b];
     std::int64_t latest = -1;
@@ -398,12 +400,11 @@ void Renderer::MergeSpanRects() {
       if (static_cast<std::int64_t>(a) <= latest) break;
       const SpanRect& into = spanRects_[a];
       if (into.group != rect.group || !SameLook(groups_[into.group].vertices[into.vertex], look)) continue;
-      // The same bound on unused pixels as when runs join rects.
       const std::int64_t width = std::max(into.right, rect.right) - std::min(into.left, rect.left);
       const std::int64_t height = std::max(into.bottom, rect.bottom) - std::min(into.top, rect.top) + 1;
       const std::int64_t pixels = into.pixels + rect.pixels;
-      if (width * height > 2 * pixels + 64) continue;
-      if (tableRows + height - rows(into) - rows(rect) > static_cast<std::int64_t>(spanTableLimit_)) continue;
+      if (TooSparse(width, height, pixels)) continue;
+      if (tableRows + height - into.rows() - rect.rows() > static_cast<std::int64_t>(spanTableLimit_)) continue;
       const std::int64_t waste = width * height - pixels;
       if (best == count || waste < bestWaste) {
         best = a;
@@ -415,13 +416,13 @@ void Renderer::MergeSpanRects() {
       mergedInto_[b] = b;
     } else {
       SpanRect& into = spanRects_[best];
-      tableRows -= rows(into) + rows(rect);
+      tableRows -= into.rows() + rect.rows();
       into.top = std::min(into.top, rect.top);
       into.bottom = std::max(into.bottom, rect.bottom);
       into.left = std::min(into.left, rect.left);
       into.right = std::max(into.right, rect.right);
       into.pixels += rect.pixels;
-      tableRows += rows(into);
+      tableRows += into.rows();
       mergedInto_[b] = best;
     }
     for (std::size_t k = runsOfRect_[b]; k < runsOfRect_[b + 1]; ++k) {
@@ -462,7 +463,7 @@ void Renderer::PrepareSpans() {
   std::size_t rows = 0;
   for (SpanRect& r : spanRects_) {
     r.tableRow = rows;
-    rows += static_cast<std::size_t>(r.bottom - r.top + 1);
+    rows += static_cast<std::size_t>(r.rows());
   }
   spanTable_.assign(rows, 0);  // rows without a run: an empty one
   for (const SpanRun& run : spanRuns_) {

@@ -140,6 +140,7 @@ class Renderer {
     int top, bottom, left, right;
     std::int64_t pixels;
     std::size_t tableRow;  // where its rows start in the table, once sent
+    std::int64_t rows() const { return static_cast<std::int64_t>(bottom) - top + 1; }
   };
   struct SpanRun {
     int row, left, right;  // right exclusive
