@@ -146,9 +146,18 @@ void AppendRun(int first, int last, int minor, bool xMajor, const GlVertex& from
   b.x = xMajor ? end : static_cast<float>(minor);
   b.y = xMajor ? static_cast<float>(minor) : end;
   if (xMajor && SameAttributes(a, b)) {
-    out.RowLine(a, b, Batch::RowSpan{minor, std::min(first, last), std::max(first, last) + 1});
+    out.Row(a, minor, std::min(first, last), std::max(first, last) + 1);
   } else {
     out.Line(a, b);
+  }
+}
+
+// A run whose every pixel has the attributes of `look`.
+void AppendLookRun(int first, int last, int minor, bool xMajor, const GlVertex& look, Batch& out) {
+  if (xMajor) {
+    out.Row(look, minor, std::min(first, last), std::max(first, last) + 1);
+  } else {
+    AppendRun(first, last, minor, xMajor, look, look, out);
   }
 }
 
@@ -166,7 +175,7 @@ void AppendLine(const SourceVertex& a, const SourceVertex& b, bool flat, const P
   // Both ends alike, as a disc's rows come: every pixel has the attributes as they are.
   if (const GlVertex look = Copy(a, a.diffuse); SameAttributes(look, Copy(b, b.diffuse))) {
     WalkLine(a.x, a.y, b.x, b.y, bounds,
-             [&](const Run& r) { AppendRun(r.first, r.last, r.minor, xMajor, look, look, out); });
+             [&](const Run& r) { AppendLookRun(r.first, r.last, r.minor, xMajor, look, out); });
     return;
   }
   WalkLine(a.x, a.y, b.x, b.y, bounds, [&](const Run& r) {
@@ -214,17 +223,33 @@ void Batch::Push(const GlVertex& a, const GlVertex& b) {
 }
 
 void Batch::Line(const GlVertex& a, const GlVertex& b) {
-  rowsOnly = false;
+  Unfold();
   Push(a, b);
 }
 
-void Batch::RowLine(const GlVertex& a, const GlVertex& b, const RowSpan& span) {
-  if (rowsOnly) rows.push_back(span);
-  Push(a, b);
+void Batch::Row(const GlVertex& look, int row, int left, int right) {
+  if (!rowsOnly) {
+    GlVertex a = look, b = look;
+    a.x = static_cast<float>(left) - 0.25f;
+    b.x = static_cast<float>(right) - 0.25f;
+    a.y = b.y = static_cast<float>(row);
+    Push(a, b);
+    return;
+  }
+  if (looks.empty() || !SameAttributes(looks.back(), look)) looks.push_back(look);
+  rows.push_back(RowSpan{row, left, right, static_cast<std::uint32_t>(looks.size() - 1)});
+}
+
+void Batch::Unfold() {
+  if (!rowsOnly) return;
+  rowsOnly = false;
+  for (const RowSpan& r : rows) Row(looks[r.look], r.row, r.left, r.right);
+  rows.clear();
+  looks.clear();
 }
 
 void Batch::Triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c) {
-  rowsOnly = false;
+  Unfold();
   Open(false);
   vertices.push_back(a);
   vertices.push_back(b);

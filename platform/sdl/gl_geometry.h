@@ -43,7 +43,9 @@ bool SameAttributes(const GlVertex& a, const GlVertex& b);
 
 // Vertices for OpenGL in drawing order, as stretches of line-list and triangle-list vertices.
 // While every primitive so far is a run of pixels along one row with the same attributes at
-// both ends (as a filled disc's rows are), the runs are listed too, one per line.
+// both ends (as a filled disc's rows are), only the runs are kept, each with its attributes
+// (`looks`, shared by consecutive runs alike); the first other primitive, or Unfold, turns them
+// into lines.
 struct Batch {
   struct Stretch {
     bool lines;
@@ -51,21 +53,27 @@ struct Batch {
   };
   struct RowSpan {
     int row, left, right;  // right exclusive
+    std::uint32_t look;    // index in looks
   };
   std::vector<GlVertex> vertices;
   std::vector<Stretch> stretches;
   std::vector<RowSpan> rows;
+  std::vector<GlVertex> looks;
   bool rowsOnly = true;
 
   void Line(const GlVertex& a, const GlVertex& b);
-  // A line that draws exactly the pixels left..right - 1 of a row, with a's attributes.
-  void RowLine(const GlVertex& a, const GlVertex& b, const RowSpan& span);
+  // The pixels left..right - 1 of `row`, each with the attributes of `look`.
+  void Row(const GlVertex& look, int row, int left, int right);
   void Triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c);
-  bool empty() const { return vertices.empty(); }
+  // Lists the runs kept so far as lines, each from a quarter pixel before its first pixel's
+  // centre to a quarter pixel past its last one's; only runs are kept from then on.
+  void Unfold();
+  bool empty() const { return vertices.empty() && rows.empty(); }
   void clear() {
     vertices.clear();
     stretches.clear();
     rows.clear();
+    looks.clear();
     rowsOnly = true;
   }
 

@@ -159,9 +159,7 @@ void Renderer::Stop() {
   vertexBufferBytes_ = 0;
   spanTexture_ = spanBuffer_ = 0;
   spanBufferBytes_ = 0;
-  spanRects_.clear();
-  spanRuns_.clear();
-  spanTableRows_ = 0;
+  ForgetSpans();
   SDL_GL_DeleteContext(context_);
   context_ = nullptr;
   window_ = nullptr;
@@ -292,44 +290,58 @@ bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t ve
   // Runs are kept as 16-bit columns (see PackedRun).
   bool spans = target_->width < MaxSpanColumn && ScratchIsSpans();
   // Each run grows the table by at most a rect's height.
-  const std::size_t mostRows = scratch_.vertices.size() / 2 * static_cast<std::size_t>(target_->height);
+  const std::size_t mostRows = scratch_.rows.size() * static_cast<std::size_t>(target_->height);
   int variant = JoinVariant(settings, shared);
   if (variant < 0 || (spans && spanTableRows_ + mostRows > spanTableLimit_)) {
     Flush();
     variant = JoinVariant(settings, shared);
   }
   if (spanTableRows_ + mostRows > spanTableLimit_) spans = false;
+  if (!spans) scratch_.Unfold();
   Enqueue(variant, spans);
   return ok;
 }
 
 bool Renderer::ScratchIsSpans() const {
   // The geometry listed every line as a run along a row, clipped to the target.
-  return scratch_.rowsOnly && !scratch_.rows.empty() && scratch_.stretches.size() == 1 && scratch_.stretches[0].lines;
+  return scratch_.rowsOnly && !scratch_.rows.empty();
 }
 
-void Renderer::AddSpans(std::size_t g) {
-  Group& group = groups_[g];
+std::uint32_t Renderer::SpanLook(const GlVertex& look) {
+  // The looks of a frame are few and come back in turn (a ring, then its fill); a look seen
+  // longer ago is kept again, which costs only a merge that might have been.
+  constexpr std::size_t LooksLookedAt = 8;
+  for (std::size_t i = spanLooks_.size(), looked = 0; i-- > 0 && looked < LooksLookedAt; ++looked) {
+    if (SameLook(spanLooks_[i], look)) return static_cast<std::uint32_t>(i);
+  }
+  spanLooks_.push_back(look);
+  return static_cast<std::uint32_t>(spanLooks_.size() - 1);
+}
+
+void Renderer::AddSpans(std::size_t g, int variant) {
   if (rowSerial_.size() < static_cast<std::size_t>(target_->height)) rowSerial_.resize(target_->height, 0);
+  lookIds_.clear();
+  for (GlVertex look : scratch_.looks) {
+    look.variant = variant;
+    look.span = 0;
+    lookIds_.push_back(SpanLook(look));
+  }
   // A run may join one of the last few rects of the group: a disc's runs alternate between
   // the rows near its middle and those near its top and bottom, which fill rects of their own.
   constexpr int RectsLookedAt = 8;
-  for (std::size_t i = 0; i + 1 < scratch_.vertices.size(); i += 2) {
-    const GlVertex& a = scratch_.vertices[i];
-    const Batch::RowSpan& span = scratch_.rows[i / 2];
+  for (const Batch::RowSpan& span : scratch_.rows) {
+    const std::uint32_t look = lookIds_[span.look];
     SpanRun run{span.row, span.left, span.right, 0};
     const std::int64_t runPixels = run.right - run.left;
+    const std::uint32_t rowSerial = rowSerial_[run.row];
     std::size_t best = spanRects_.size();
     std::int64_t bestWaste = 0;
-    std::size_t end = group.vertices.size();
     int looked = 0;
     for (std::size_t k = spanRects_.size(); k-- > 0 && looked < RectsLookedAt; ++looked) {
       const SpanRect& r = spanRects_[k];
-      if (r.group != g || r.vertex + 6 != end) break;
-      end = r.vertex;
       // The row is drawn by this rect or a later one: the run must come after them all.
-      if (rowSerial_[run.row] >= r.serial) break;
-      if (!SameLook(group.vertices[r.vertex], a)) continue;
+      if (r.group != g || rowSerial >= r.serial) break;
+      if (r.look != look) continue;
       const std::int64_t width = std::max(r.right, run.right) - std::min(r.left, run.left);
       const std::int64_t height = std::max(r.bottom, run.row) - std::min(r.top, run.row) + 1;
       const std::int64_t pixels = r.pixels + runPixels;
@@ -341,8 +353,7 @@ void Renderer::AddSpans(std::size_t g) {
       }
     }
     if (best == spanRects_.size()) {
-      spanRects_.push_back(SpanRect{g, group.vertices.size(), nextSerial_++, run.row, run.row, run.left, run.right, 0, 0});
-      group.vertices.insert(group.vertices.end(), 6, a);
+      spanRects_.push_back(SpanRect{g, look, nextSerial_++, run.row, run.row, run.left, run.right, 0, 0});
       ++spanTableRows_;
     } else {
       SpanRect& r = spanRects_[best];
@@ -391,7 +402,6 @@ void Renderer::MergeSpanRects() {
     for (std::size_t k = runsOfRect_[b]; k < runsOfRect_[b + 1]; ++k) {
       latest = std::max(latest, rowHolder_[static_cast<std::size_t>(spanRuns_[runOrder_[k]].row)]);
     }
-    const GlVertex& look = groups_[rect.group].vertices[rect.vertex];
     std::size_t best = count;
     std::int64_t bestWaste = 0;
     std::size_t looked = 0;
@@ -399,7 +409,7 @@ void Renderer::MergeSpanRects() {
       const std::size_t a = keptRects_[k];
       if (static_cast<std::int64_t>(a) <= latest) break;
       const SpanRect& into = spanRects_[a];
-      if (into.group != rect.group || !SameLook(groups_[into.group].vertices[into.vertex], look)) continue;
+      if (into.group != rect.group || into.look != rect.look) continue;
       const std::int64_t width = std::max(into.right, rect.right) - std::min(into.left, rect.left);
       const std::int64_t height = std::max(into.bottom, rect.bottom) - std::min(into.top, rect.top) + 1;
       const std::int64_t pixels = into.pixels + rect.pixels;
@@ -433,25 +443,10 @@ void Renderer::MergeSpanRects() {
 }
 
 void Renderer::KeepOnlyMergedRects() {
-  // A group of spans holds nothing but its rects' vertices: it is rebuilt from the kept ones.
-  rectVertices_.clear();
-  for (const SpanRect& r : spanRects_) {
-    const auto from = groups_[r.group].vertices.begin() + static_cast<std::ptrdiff_t>(r.vertex);
-    rectVertices_.insert(rectVertices_.end(), from, from + 6);
-  }
-  for (std::size_t g = 0; g < groupCount_; ++g) {
-    if (groups_[g].kind == Kind::Spans) groups_[g].vertices.clear();
-  }
   rectIndex_.assign(spanRects_.size(), 0);  // a kept rect's new index
   for (std::size_t i = 0; i < keptRects_.size(); ++i) {
-    const std::size_t old = keptRects_[i];
-    SpanRect r = spanRects_[old];
-    std::vector<GlVertex>& vertices = groups_[r.group].vertices;
-    r.vertex = vertices.size();
-    const auto from = rectVertices_.begin() + static_cast<std::ptrdiff_t>(6 * old);
-    vertices.insert(vertices.end(), from, from + 6);
-    rectIndex_[old] = i;
-    spanRects_[i] = r;  // i <= old: nothing unread is overwritten
+    rectIndex_[keptRects_[i]] = i;
+    spanRects_[i] = spanRects_[keptRects_[i]];  // i <= the old index: nothing unread is overwritten
   }
   spanRects_.resize(keptRects_.size());
   for (SpanRun& run : spanRuns_) run.rect = rectIndex_[mergedInto_[run.rect]];
@@ -470,10 +465,15 @@ void Renderer::PrepareSpans() {
     const SpanRect& r = spanRects_[run.rect];
     spanTable_[r.tableRow + static_cast<std::size_t>(run.row - r.top)] = PackedRun(run.left, run.right);
   }
-  // Corners on pixel edges, half a pixel from every centre, so that any rasteriser covers
-  // exactly the rect's pixels.
+  // A group of spans holds nothing but its rects, in order. Corners on pixel edges, half a
+  // pixel from every centre, so that any rasteriser covers exactly the rect's pixels.
+  for (std::size_t g = 0; g < groupCount_; ++g) {
+    if (groups_[g].kind == Kind::Spans) groups_[g].vertices.clear();
+  }
   for (const SpanRect& r : spanRects_) {
-    GlVertex* v = &groups_[r.group].vertices[r.vertex];
+    std::vector<GlVertex>& vertices = groups_[r.group].vertices;
+    vertices.insert(vertices.end(), 6, spanLooks_[r.look]);
+    GlVertex* v = &vertices[vertices.size() - 6];
     const float l = static_cast<float>(r.left) - 0.5f, rt = static_cast<float>(r.right) - 0.5f;
     const float t = static_cast<float>(r.top) - 0.5f, b = static_cast<float>(r.bottom) + 0.5f;
     const float xs[6] = {l, rt, l, rt, rt, l}, ys[6] = {t, t, b, t, b, b};
@@ -499,9 +499,7 @@ void Renderer::PrepareSpans() {
     glActiveTexture(GL_TEXTURE0);
   }
   glBufferSubData(GL_TEXTURE_BUFFER, 0, static_cast<GLsizeiptr>(bytes), spanTable_.data());
-  spanRects_.clear();
-  spanRuns_.clear();
-  spanTableRows_ = 0;
+  ForgetSpans();
   // Serials only grow while rows remember them; start again long before they would wrap.
   if (nextSerial_ > 0xF0000000u) {
     std::fill(rowSerial_.begin(), rowSerial_.end(), 0);
@@ -509,27 +507,20 @@ void Renderer::PrepareSpans() {
   }
 }
 
+void Renderer::ForgetSpans() {
+  spanRects_.clear();
+  spanRuns_.clear();
+  spanLooks_.clear();
+  spanTableRows_ = 0;
+}
+
 void Renderer::Enqueue(int variant, bool spans) {
   if (scratch_.empty()) return;
   // A draw's vertices are all lines or all triangles.
   const Kind kind = spans ? Kind::Spans : scratch_.stretches.front().lines ? Kind::Lines : Kind::Triangles;
-  Box box{scratch_.vertices[0].x, scratch_.vertices[0].y, scratch_.vertices[0].x, scratch_.vertices[0].y};
-  for (GlVertex& v : scratch_.vertices) {
-    v.variant = variant;
-    box.left = std::min(box.left, v.x);
-    box.top = std::min(box.top, v.y);
-    box.right = std::max(box.right, v.x);
-    box.bottom = std::max(box.bottom, v.y);
-  }
-  // Every pixel the draw can touch has its centre within a pixel of the vertices' extent; a
-  // position that is not a number has no extent, and the draw may touch anything.
+  // Every pixel the draw can touch has its centre within a pixel of the vertices' extent.
+  Box box = spans ? RowsBox() : VerticesBox(variant);
   box = Box{box.left - 1, box.top - 1, box.right + 1, box.bottom + 1};
-  const bool measured = std::all_of(scratch_.vertices.begin(), scratch_.vertices.end(),
-                                    [](const GlVertex& v) { return !std::isnan(v.x) && !std::isnan(v.y); });
-  if (!measured) {
-    const float far = std::numeric_limits<float>::infinity();
-    box = Box{-far, -far, far, far};
-  }
   const auto overlaps = [&box](const Box& b) {
     return box.left < b.right && b.left < box.right && box.top < b.bottom && b.top < box.bottom;
   };
@@ -557,7 +548,7 @@ void Renderer::Enqueue(int variant, bool spans) {
   Group& group = groups_[into];
   group.variantMask |= 1u << variant;
   if (kind == Kind::Spans) {
-    AddSpans(into);
+    AddSpans(into, variant);
   } else {
     group.vertices.insert(group.vertices.end(), scratch_.vertices.begin(), scratch_.vertices.end());
   }
@@ -575,6 +566,36 @@ void Renderer::Enqueue(int variant, bool spans) {
     }
   }
   group.boxes.push_back(box);
+}
+
+Renderer::Box Renderer::VerticesBox(int variant) {
+  Box box{scratch_.vertices[0].x, scratch_.vertices[0].y, scratch_.vertices[0].x, scratch_.vertices[0].y};
+  bool measured = true;
+  for (GlVertex& v : scratch_.vertices) {
+    v.variant = variant;
+    box.left = std::min(box.left, v.x);
+    box.top = std::min(box.top, v.y);
+    box.right = std::max(box.right, v.x);
+    box.bottom = std::max(box.bottom, v.y);
+    measured = measured && !std::isnan(v.x) && !std::isnan(v.y);
+  }
+  // A position that is not a number has no extent: the draw may touch anything.
+  const float far = std::numeric_limits<float>::infinity();
+  return measured ? box : Box{-far, -far, far, far};
+}
+
+Renderer::Box Renderer::RowsBox() const {
+  const Batch::RowSpan& first = scratch_.rows.front();
+  int left = first.left, right = first.right, top = first.row, bottom = first.row;
+  for (const Batch::RowSpan& r : scratch_.rows) {
+    left = std::min(left, r.left);
+    right = std::max(right, r.right);
+    top = std::min(top, r.row);
+    bottom = std::max(bottom, r.row);
+  }
+  // Where the runs' lines would start and end (see Batch::Unfold).
+  return Box{static_cast<float>(left) - 0.25f, static_cast<float>(top), static_cast<float>(right) - 0.25f,
+             static_cast<float>(bottom)};
 }
 
 int Renderer::JoinVariant(const DrawSettings& settings, const Shared& shared) {
@@ -695,9 +716,7 @@ void Renderer::Apply(const Pending& p) {
 void Renderer::Flush() {
   if (!Queued() || !Current() || target_ == nullptr) {
     groupCount_ = 0;
-    spanRects_.clear();
-    spanRuns_.clear();
-    spanTableRows_ = 0;
+    ForgetSpans();
     return;
   }
   Apply(pendingState_);

@@ -132,10 +132,11 @@ class Renderer {
     unsigned variantMask;    // bit v: a draw of variant v is in the group
   };
   // A rectangle of runs, at most one per row, whose pixels lie in rows top..bottom and columns
-  // left..right - 1; its six vertices start at `vertex` in its group and get their corners and
-  // table index when the queue is sent.
+  // left..right - 1, with the attributes of spanLooks_[look]; its group gets its six vertices
+  // when the queue is sent.
   struct SpanRect {
-    std::size_t group, vertex;
+    std::size_t group;
+    std::uint32_t look;
     std::uint32_t serial;  // rects made later have larger ones
     int top, bottom, left, right;
     std::int64_t pixels;
@@ -169,7 +170,13 @@ class Renderer {
   // The scratch batch is lines along rows only, each with the same attributes at both ends.
   bool ScratchIsSpans() const;
   // Puts the scratch batch's runs into rectangles at the end of the group.
-  void AddSpans(std::size_t group);
+  void AddSpans(std::size_t group, int variant);
+  // The index of a look (attributes and variant) in spanLooks_, added when new.
+  std::uint32_t SpanLook(const GlVertex& look);
+  void ForgetSpans();
+  // The extent of the scratch batch's vertices, each given the variant on the way; of its runs.
+  Box VerticesBox(int variant);
+  Box RowsBox() const;
   // Moves the runs of a rect into an earlier one of the same look where no pixel changes its
   // order by it: runs are put in rects as they come, and a disc's top, middle and bottom come
   // interleaved, each filling a rect of its own.
@@ -177,7 +184,7 @@ class Renderer {
   // Lists the queued runs rect by rect: those of rect r are runOrder_[runsOfRect_[r]] up to
   // before runOrder_[runsOfRect_[r + 1]].
   void SortRunsByRect();
-  // Drops the rects MergeSpanRects emptied, with their vertices.
+  // Drops the rects MergeSpanRects emptied.
   void KeepOnlyMergedRects();
   // Gives the queued rectangles their corners and sends their row table.
   void PrepareSpans();
@@ -205,10 +212,11 @@ class Renderer {
   std::vector<GlVertex> upload_;
   std::vector<SpanRect> spanRects_;   // queued, in the order they were made
   std::vector<SpanRun> spanRuns_;
+  std::vector<GlVertex> spanLooks_;
+  std::vector<std::uint32_t> lookIds_;  // AddSpans's: the scratch batch's looks in spanLooks_
   // Working lists of MergeSpanRects, kept for their storage.
   std::vector<std::size_t> runsOfRect_, runOrder_, rectIndex_, mergedInto_, keptRects_;
   std::vector<std::int64_t> rowHolder_;
-  std::vector<GlVertex> rectVertices_;
   std::vector<std::uint32_t> rowSerial_;  // per target row: the latest rect holding a run on it
   std::uint32_t nextSerial_ = 1;
   std::vector<GLint> spanTable_;
