@@ -237,6 +237,14 @@ void Batch::Row(const GlVertex& look, int row, int left, int right) {
     return;
   }
   if (looks.empty() || !SameAttributes(looks.back(), look)) looks.push_back(look);
+  if (rows.empty()) {
+    rowsExtent = PixelBounds{left, row, right, row + 1};
+  } else {
+    rowsExtent.left = std::min(rowsExtent.left, left);
+    rowsExtent.top = std::min(rowsExtent.top, row);
+    rowsExtent.right = std::max(rowsExtent.right, right);
+    rowsExtent.bottom = std::max(rowsExtent.bottom, row + 1);
+  }
   rows.push_back(RowSpan{row, left, right, static_cast<std::uint32_t>(looks.size() - 1)});
 }
 

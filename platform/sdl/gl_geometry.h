@@ -59,6 +59,7 @@ struct Batch {
   std::vector<Stretch> stretches;
   std::vector<RowSpan> rows;
   std::vector<GlVertex> looks;
+  PixelBounds rowsExtent{};  // of the runs kept: their pixels, right and bottom exclusive
   bool rowsOnly = true;
 
   void Line(const GlVertex& a, const GlVertex& b);

@@ -585,17 +585,10 @@ Renderer::Box Renderer::VerticesBox(int variant) {
 }
 
 Renderer::Box Renderer::RowsBox() const {
-  const Batch::RowSpan& first = scratch_.rows.front();
-  int left = first.left, right = first.right, top = first.row, bottom = first.row;
-  for (const Batch::RowSpan& r : scratch_.rows) {
-    left = std::min(left, r.left);
-    right = std::max(right, r.right);
-    top = std::min(top, r.row);
-    bottom = std::max(bottom, r.row);
-  }
   // Where the runs' lines would start and end (see Batch::Unfold).
-  return Box{static_cast<float>(left) - 0.25f, static_cast<float>(top), static_cast<float>(right) - 0.25f,
-             static_cast<float>(bottom)};
+  const PixelBounds& e = scratch_.rowsExtent;
+  return Box{static_cast<float>(e.left) - 0.25f, static_cast<float>(e.top), static_cast<float>(e.right) - 0.25f,
+             static_cast<float>(e.bottom - 1)};
 }
 
 int Renderer::JoinVariant(const DrawSettings& settings, const Shared& shared) {
