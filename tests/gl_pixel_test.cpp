@@ -183,12 +183,30 @@ TEST_F(GlPixelTest, LinesCoverTheDiamondExitPixels) {
       {"no length", 5, 5, 5, 5},
       {"fractional ends", 2.3f, 4.7f, 17.6f, 9.2f},
   };
+  // Each line alone, and in one draw with a steep line in a corner that no case reaches: runs
+  // along rows are kept as runs until a line of another kind comes, and leave as lines then.
+  const gl::SourceVertex steep[2] = {V(46, 32), V(47, 39)};
+  const Pixels steepPixels = ModelLine(46, 32, 47, 39);
   for (const LineCase& c : cases) {
-    renderer_.Fill(target_, gl::PixelBounds{0, 0, Width, Height}, 0);
-    Draw(gl::Primitive::LineList, {V(c.ax, c.ay), V(c.bx, c.by)}, 1);
-    const Pixels expected = ModelLine(c.ax, c.ay, c.bx, c.by);
-    const Pixels lit = Lit();
-    EXPECT_EQ(lit, expected) << c.name << "\n got:  " << Show(lit) << "\n want: " << Show(expected);
+    const Pixels alone = ModelLine(c.ax, c.ay, c.bx, c.by);
+    Pixels withSteep = alone;
+    withSteep.insert(steepPixels.begin(), steepPixels.end());
+    const struct {
+      const char* how;
+      std::vector<gl::SourceVertex> vertices;
+      const Pixels& expected;
+    } draws[] = {
+        {"alone", {V(c.ax, c.ay), V(c.bx, c.by)}, alone},
+        {"after a steep line", {steep[0], steep[1], V(c.ax, c.ay), V(c.bx, c.by)}, withSteep},
+        {"before a steep line", {V(c.ax, c.ay), V(c.bx, c.by), steep[0], steep[1]}, withSteep},
+    };
+    for (const auto& d : draws) {
+      renderer_.Fill(target_, gl::PixelBounds{0, 0, Width, Height}, 0);
+      Draw(gl::Primitive::LineList, d.vertices, static_cast<unsigned>(d.vertices.size() / 2));
+      const Pixels lit = Lit();
+      EXPECT_EQ(lit, d.expected) << c.name << ", " << d.how << "\n got:  " << Show(lit)
+                                 << "\n want: " << Show(d.expected);
+    }
   }
 }
 
