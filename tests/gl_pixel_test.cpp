@@ -329,6 +329,58 @@ TEST_F(GlPixelTest, RunsAlongRowsDrawEachPixelOnceInOrder) {
   }
 }
 
+// A ball: a disc with a smaller one of another colour on top, drawn with the same settings.
+// When the top one replaces the pixels it covers, both go as one rect; when it blends with them
+// or the alpha test drops its pixels, the pixels below must still be there to show.
+TEST_F(GlPixelTest, RunsOverRunsOfTheirRowsShowWhatIsBelowThemOnlyWhereTheyShould) {
+  struct Case {
+    const char* name;
+    void (*settings)(gl::DrawSettings& s);
+    std::uint32_t top;     // ARGB of the top disc
+    std::uint32_t centre;  // RGB where it is
+  };
+  const Case cases[] = {
+      {"replacing", [](gl::DrawSettings&) {}, 0xFF800000, 0x800000},
+      {"blending half", [](gl::DrawSettings& s) {
+         s.blend = 1;
+         s.sourceFactor = GL_SRC_ALPHA;
+         s.destinationFactor = GL_ONE_MINUS_SRC_ALPHA;
+       }, 0x80FF0000, 0xFF7F7F},
+      {"dropped by the alpha test", [](gl::DrawSettings& s) {
+         s.program.alphaFunc = 5;  // greater than the reference
+         s.alphaRef = 0x80;
+       }, 0x40800000, 0xFFFFFF},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    renderer_.Fill(target_, gl::PixelBounds{0, 0, Width, Height}, 0xFF000000);
+    gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
+    c.settings(s);
+    const std::uint64_t before = renderer_.drawCalls();
+    for (const auto& draw : DiscDraws(20, 20, 12, 0xFFFFFFFF)) {
+      ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, draw.data(), draw.size(),
+                                 static_cast<unsigned>(draw.size() / 2), s));
+    }
+    for (const auto& draw : DiscDraws(20, 20, 9, c.top)) {
+      ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, draw.data(), draw.size(),
+                                 static_cast<unsigned>(draw.size() / 2), s));
+    }
+    renderer_.Flush();
+    EXPECT_EQ(renderer_.drawCalls() - before, 1u);
+    const std::vector<std::uint32_t> pixels = ReadAll();
+    const auto at = [&](int x, int y) { return pixels[y * Width + x] & 0xFFFFFF; };
+    for (const auto& [x, y] : {std::pair{20, 20}, {12, 20}, {28, 20}, {20, 11}, {20, 29}}) {
+      const std::uint32_t got = at(x, y);
+      for (int shift = 0; shift < 24; shift += 8) {  // a blend rounds as the GPU does
+        EXPECT_NEAR(static_cast<int>((got >> shift) & 0xFF), static_cast<int>((c.centre >> shift) & 0xFF), 1)
+            << "(" << x << "," << y << ") " << std::hex << got;
+      }
+    }
+    for (const auto& [x, y] : {std::pair{9, 20}, {31, 20}, {20, 8}, {20, 32}}) EXPECT_EQ(at(x, y), 0xFFFFFFu);
+    EXPECT_EQ(at(20, 33), 0u);
+  }
+}
+
 // Rects of runs between triangles that overlap them keep their place; runs whose ends differ
 // (a colour along the row) stay lines and meet the same pixels.
 TEST_F(GlPixelTest, RunsAlongRowsKeepTheirOrderAmongOtherPrimitives) {

@@ -29,15 +29,15 @@ layout(location = 1) in vec4 diffuse;
 layout(location = 2) in vec4 coordinates;
 uniform vec2 targetSize;
 )";
-  s += std::string(Interpolation(spans)) + "out vec4 color;\n";
+  s += spans ? "flat out vec4 lowerColor;\n" : "out vec4 color;\n";
   if (variants) s += "layout(location = 3) in int variantIn;\nflat out int variant;\n";
   if (textured) s += std::string(Interpolation(spans)) + "out vec4 uv;\n";
   if (spans) s += "layout(location = 4) in int spanIn;\nflat out int span;\n";
   s += R"(void main() {
   vec2 ndc = (position.xy + 0.5) * 2.0 / targetSize - 1.0;
   gl_Position = vec4(ndc, clamp(position.z, 0.0, 1.0) * 2.0 - 1.0, 1.0);
-  color = diffuse.bgra;
 )";
+  s += spans ? "  lowerColor = diffuse.bgra;\n" : "  color = diffuse.bgra;\n";
   if (textured) s += "  uv = coordinates;\n";
   if (variants) s += "  variant = variantIn;\n";
   if (spans) s += "  span = spanIn;\n";
@@ -161,20 +161,25 @@ std::string StageStatements(const ProgramKey& key, const std::string& indent) {
   return s;
 }
 
-// The row's entry of the table holds the first pixel in its low 16 bits and the one after the
-// last in the high ones (see PackedRun); a row without a span holds an empty one. One integer
-// per row: the software rasteriser fetches it for every pixel of a rectangle.
-// gl_FragCoord is at the pixel's centre, row 0 the target's top.
-const char* const SpanDeclarations = "flat in int span;\nuniform isamplerBuffer spanTable;\n";
+// The row's entry of the table holds its run, its upper run and the upper run's ARGB colour
+// (see Renderer); a run holds its first pixel in its low 16 bits and the one after its last in
+// the high ones (see PackedRun), and a row without one holds an empty one. One fetch per pixel:
+// the software rasteriser makes it for every pixel of a rectangle. gl_FragCoord is at the
+// pixel's centre, row 0 the target's top. The upper colour's channels become c / 255 as a
+// vertex's do, so that no result of the stages' arithmetic, whose exact values never fall half
+// way between two steps of 1/255, rounds differently.
+const char* const SpanDeclarations = "flat in vec4 lowerColor;\nflat in int span;\nuniform isamplerBuffer spanTable;\n";
 const char* const SpanTest = R"(  ivec2 pixel = ivec2(gl_FragCoord.xy);
-  int row = texelFetch(spanTable, span + pixel.y).x;
-  if (pixel.x < (row & 0xFFFF) || pixel.x >= (row >> 16)) discard;
+  ivec4 runs = texelFetch(spanTable, span + pixel.y);
+  bool upper = pixel.x >= (runs.y & 0xFFFF) && pixel.x < (runs.y >> 16);
+  if (!upper && (pixel.x < (runs.x & 0xFFFF) || pixel.x >= (runs.x >> 16))) discard;
+  vec4 color = upper ? vec4((ivec4(runs.z) >> ivec4(16, 8, 0, 24)) & 0xFF) / 255.0 : lowerColor;
 )";
 
 // What every fragment program has up to its stage statements; `inputs` and `uniforms` are what
 // one set of settings and several differ in.
 std::string FragmentHead(bool textured, bool spans, const std::string& inputs, const std::string& uniforms) {
-  std::string s = std::string("#version 330 core\n") + Interpolation(spans) + "in vec4 color;\n" + inputs;
+  std::string s = std::string("#version 330 core\n") + (spans ? "" : "in vec4 color;\n") + inputs;
   if (textured) s += std::string(Interpolation(spans)) + "in vec4 uv;\n";
   if (spans) s += SpanDeclarations;
   s += uniforms;

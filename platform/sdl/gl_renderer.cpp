@@ -51,6 +51,13 @@ bool ReadsTextureFactor(const ProgramKey& key);
 
 bool SameLook(const GlVertex& a, const GlVertex& b) { return SameAttributes(a, b) && a.variant == b.variant; }
 
+// Looks of runs one rectangle can draw, its runs in one and its upper runs in the other.
+bool SameButColour(const GlVertex& a, const GlVertex& b) {
+  GlVertex c = b;
+  c.diffuse = a.diffuse;
+  return SameLook(a, c);
+}
+
 // A rect of width × height holding `pixels` run pixels shades too many that it then discards.
 // Every pixel of a rect costs the rasteriser a fragment, drawn or not.
 bool TooSparse(std::int64_t width, std::int64_t height, std::int64_t pixels) { return width * height > 2 * pixels + 64; }
@@ -318,8 +325,32 @@ std::uint32_t Renderer::SpanLook(const GlVertex& look) {
   return static_cast<std::uint32_t>(spanLooks_.size() - 1);
 }
 
+bool Renderer::AddUpperRun(std::size_t g, std::uint32_t look, int row, int left, int right) {
+  const std::uint32_t serial = rowSerial_[row];
+  if (serial == 0 || rowUpper_[row] == serial) return false;
+  const std::size_t k = rowRect_[row];
+  if (k >= spanRects_.size()) return false;
+  SpanRect& r = spanRects_[k];
+  // The rect holds the row last: the run comes right after its run there.
+  if (r.serial != serial || r.group != g || left < r.left || right > r.right) return false;
+  if (!SameButColour(spanLooks_[r.look], spanLooks_[look])) return false;
+  rowUpper_[row] = serial;
+  spanRuns_.push_back(SpanRun{row, left, right, k, spanLooks_[look].diffuse, true});
+  return true;
+}
+
 void Renderer::AddSpans(std::size_t g, int variant) {
-  if (rowSerial_.size() < static_cast<std::size_t>(target_->height)) rowSerial_.resize(target_->height, 0);
+  if (rowSerial_.size() < static_cast<std::size_t>(target_->height)) {
+    rowSerial_.resize(target_->height, 0);
+    rowRect_.resize(target_->height, 0);
+    rowUpper_.resize(target_->height, 0);
+  }
+  // A run can cover the one before it on its row only if it replaces its pixels whatever they
+  // were.
+  const Shared& s = pendingState_.shared;
+  const bool replaces = (s.blend == 0 || (s.sourceFactor == GL_ONE && s.destinationFactor == GL_ZERO &&
+                                          s.equation == GL_FUNC_ADD)) &&
+                        pendingState_.variants[variant].program.alphaFunc == 8;
   lookIds_.clear();
   for (GlVertex look : scratch_.looks) {
     look.variant = variant;
@@ -331,7 +362,8 @@ void Renderer::AddSpans(std::size_t g, int variant) {
   constexpr int RectsLookedAt = 8;
   for (const Batch::RowSpan& span : scratch_.rows) {
     const std::uint32_t look = lookIds_[span.look];
-    SpanRun run{span.row, span.left, span.right, 0};
+    if (replaces && AddUpperRun(g, look, span.row, span.left, span.right)) continue;
+    SpanRun run{span.row, span.left, span.right, 0, 0, false};
     const std::int64_t runPixels = run.right - run.left;
     const std::uint32_t rowSerial = rowSerial_[run.row];
     std::size_t best = spanRects_.size();
@@ -367,6 +399,7 @@ void Renderer::AddSpans(std::size_t g, int variant) {
     SpanRect& r = spanRects_[best];
     r.pixels += runPixels;
     rowSerial_[run.row] = r.serial;
+    rowRect_[run.row] = best;
     run.rect = best;
     spanRuns_.push_back(run);
   }
@@ -460,10 +493,16 @@ void Renderer::PrepareSpans() {
     r.tableRow = rows;
     rows += static_cast<std::size_t>(r.rows());
   }
-  spanTable_.assign(rows, 0);  // rows without a run: an empty one
+  spanTable_.assign(4 * rows, 0);  // rows without a run: an empty one
   for (const SpanRun& run : spanRuns_) {
     const SpanRect& r = spanRects_[run.rect];
-    spanTable_[r.tableRow + static_cast<std::size_t>(run.row - r.top)] = PackedRun(run.left, run.right);
+    GLint* entry = &spanTable_[4 * (r.tableRow + static_cast<std::size_t>(run.row - r.top))];
+    if (run.upper) {
+      entry[1] = PackedRun(run.left, run.right);
+      entry[2] = static_cast<GLint>(run.upperColour);
+    } else {
+      entry[0] = PackedRun(run.left, run.right);
+    }
   }
   // A group of spans holds nothing but its rects, in order. Corners on pixel edges, half a
   // pixel from every centre, so that any rasteriser covers exactly the rect's pixels.
@@ -495,7 +534,7 @@ void Renderer::PrepareSpans() {
     glBufferData(GL_TEXTURE_BUFFER, static_cast<GLsizeiptr>(spanBufferBytes_), nullptr, GL_STREAM_DRAW);
     glActiveTexture(GL_TEXTURE0 + SpanTableUnit);
     glBindTexture(GL_TEXTURE_BUFFER, spanTexture_);
-    glTexBuffer(GL_TEXTURE_BUFFER, GL_R32I, spanBuffer_);
+    glTexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32I, spanBuffer_);
     glActiveTexture(GL_TEXTURE0);
   }
   glBufferSubData(GL_TEXTURE_BUFFER, 0, static_cast<GLsizeiptr>(bytes), spanTable_.data());
@@ -503,6 +542,7 @@ void Renderer::PrepareSpans() {
   // Serials only grow while rows remember them; start again long before they would wrap.
   if (nextSerial_ > 0xF0000000u) {
     std::fill(rowSerial_.begin(), rowSerial_.end(), 0);
+    std::fill(rowUpper_.begin(), rowUpper_.end(), 0);
     nextSerial_ = 1;
   }
 }
