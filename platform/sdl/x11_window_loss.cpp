@@ -5,8 +5,10 @@
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 #include <errno.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <vector>
@@ -60,6 +62,17 @@ int OnError(Display* display, XErrorEvent* error) {
   return 0;
 }
 
+// The connection itself is gone (the X server ended, the session closed): Xlib cannot go on.
+// Its own handler exits through the process's exit handlers, and SDL's clean-up among them
+// waits on the dead connection for an event that never comes, spinning a core for ever. The
+// process ends here instead, saying why.
+int OnConnectionLost(Display* display) {
+  std::fprintf(stderr, "%s: the connection to the X display %s was lost; the program ends\n",
+               program_invocation_short_name, DisplayString(display));
+  std::fflush(stderr);
+  _exit(EXIT_FAILURE);
+}
+
 }  // namespace
 
 void WatchDisplay() {
@@ -67,6 +80,7 @@ void WatchDisplay() {
   if (driver == nullptr || std::strcmp(driver, "x11") != 0) return;
   watching = true;
   XSetErrorHandler(OnError);
+  XSetIOErrorHandler(OnConnectionLost);
   SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
 }
 

@@ -2,14 +2,15 @@
 // process on any protocol error, and a window destroyed by another client (a task manager, a
 // remote-desktop tool, `xdotool windowclose`) makes every later request on it one. Here errors
 // are noted instead, and a window that is gone is reported once so it can be closed in order.
-// Nothing happens under drivers other than X11.
+// A connection to the display that breaks ends the process at once, with one line on standard
+// error. Nothing happens under drivers other than X11.
 #pragma once
 
 #include <SDL.h>
 
 namespace x11 {
 
-// Installs the error handler and asks SDL for the display's raw events; after SDL video started.
+// Installs the error handlers and asks SDL for the display's raw events; after SDL video started.
 void WatchDisplay();
 // Start and end of the watch on one SDL window.
 void WatchWindow(SDL_Window* window);

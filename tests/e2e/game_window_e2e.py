@@ -10,7 +10,8 @@ xdotool (which moves the X cursor without the input extension's raw events) show
 and a plain press, move and release swaps two balls, as seen in the window's picture; Escape
 ends it with 0; closing the window (the window manager's delete request) ends it with 0, and so
 does destroying it from outside; copies on another display or under a display-less driver do not
-keep a copy from starting; without a display it ends with -1 after one line on standard error.
+keep a copy from starting; without a display it ends with -1 after one line on standard error,
+and a display lost while it runs ends it with 1 after one line there.
 Exits 77 (skipped) when no X display or xdotool is available. Every wait is bounded.
 """
 import ctypes
@@ -422,6 +423,26 @@ def main():
         if server is not None:
             server.terminate()
             server.wait()
+
+    # The display goes away under a running game (its server ends): the game ends at once,
+    # saying why, instead of waiting on the dead connection.
+    server, lost_display = start_xvfb()
+    check(server is not None, "an X display to lose")
+    if server is not None:
+        lost = subprocess.Popen([game], env=dict(env, DISPLAY=lost_display), stderr=subprocess.PIPE)
+        try:
+            time.sleep(2.0)  # past the start-up
+            server.terminate()
+            server.wait()
+            status = wait_exit(lost)
+            errors = lost.stderr.read().decode(errors="replace")
+            check(status == 1, f"losing the display ends the game with 1, got {status}: {errors!r}")
+            check(f"connection to the X display {lost_display} was lost" in errors,
+                  f"losing the display is told on standard error, got {errors!r}")
+        finally:
+            if lost.poll() is None:
+                lost.kill()
+                lost.wait()
 
     shutil.rmtree(runtime, ignore_errors=True)
     return 1 if failures else 0
