@@ -39,7 +39,7 @@ class GlPixelTest : public ::testing::Test {
     if (window_ == nullptr) GTEST_SKIP() << "no X display with OpenGL";
     std::string error;
     ASSERT_TRUE(renderer_.Start(window_, &error)) << error;
-    ASSERT_TRUE(renderer_.CreateTarget(Width, Height, &target_));
+    ASSERT_TRUE(renderer_.CreateTarget(Width, Height, false, &target_));
     renderer_.SetTarget(&target_);
   }
   void TearDown() override {
@@ -688,7 +688,7 @@ TEST_F(GlPixelTest, DrawsDifferingInTheirStagesShareOneOpenGlDraw) {
 
 TEST_F(GlPixelTest, FillCopyAndReadWorkOnTargets) {
   gl::Target other;
-  ASSERT_TRUE(renderer_.CreateTarget(16, 16, &other));
+  ASSERT_TRUE(renderer_.CreateTarget(16, 16, false, &other));
   renderer_.Fill(other, gl::PixelBounds{0, 0, 16, 16}, 0x00112233);
   renderer_.Fill(other, gl::PixelBounds{4, 2, 8, 3}, 0x00FF0000);
   renderer_.Copy(other, gl::PixelBounds{0, 0, 16, 16}, target_, gl::PixelBounds{10, 10, 26, 26}, false);

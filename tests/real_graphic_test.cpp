@@ -182,6 +182,32 @@ TEST_F(RealGraphicTest, PointSampledQuadsPutEachTexelOnOnePixel) {
   EXPECT_EQ(doubled.at(300, 310), 0u);
 }
 
+// A graphic made as a draw target lives in a render target: texels put in and a circle drawn
+// into it come out on the screen as they went in, channel for channel.
+TEST_F(RealGraphicTest, ADrawTargetGraphicShowsWhatWasPutAndDrawnInIt) {
+  Start(true);
+  constexpr int Side = 40;
+  std::vector<std::uint32_t> texels;
+  for (int y = 0; y < Side; ++y) {
+    for (int x = 0; x < Side; ++x) texels.push_back(PatternTexel(x, y));
+  }
+  SetCreateDrawTarget(TRUE);
+  const int handle = Graphic(Side, Side, texels);
+  SetCreateDrawTarget(FALSE);
+  ASSERT_NE(handle, -1);
+  ASSERT_EQ(SelectDrawTarget(handle), 0);
+  ASSERT_EQ(DrawCircle(20, 20, 5, static_cast<int>(MakeColor(0xD2, 0x00, 0x1E)), TRUE), 0);
+  ASSERT_EQ(SelectDrawTarget(ScreenBack), 0);
+  SetClearColor(0, 0, 0);
+  ClearScreen();
+  ASSERT_EQ(DrawGraphAt(100, 50, handle, FALSE), 0);
+  const Picture picture = BackBuffer();
+  EXPECT_EQ(picture.at(120, 70), 0xD2001Eu) << std::hex << picture.at(120, 70);
+  for (const auto& [x, y] : {std::pair{0, 0}, {39, 0}, {3, 30}, {39, 39}}) {
+    EXPECT_EQ(picture.at(100 + x, 50 + y), PatternTexel(x, y) & 0xFFFFFF) << x << "," << y;
+  }
+}
+
 // With bilinear sampling a graphic stretched four times runs smoothly between its texels: a
 // grey ramp of steps of 32 comes out in steps of 8 (texel centres at every fourth pixel).
 TEST_F(RealGraphicTest, BilinearSamplingBlendsNeighbouringTexels) {

@@ -97,7 +97,7 @@ class Device final : public IDirect3DDevice9 {
     storage->usage = D3DUSAGE_RENDERTARGET;
     storage->width = static_cast<int>(parameters_.BackBufferWidth);
     storage->height = static_cast<int>(parameters_.BackBufferHeight);
-    if (!core_->renderer.CreateTarget(storage->width, storage->height, &storage->target)) return false;
+    if (!core_->renderer.CreateTarget(storage->width, storage->height, false, &storage->target)) return false;
     backBuffer_ = new Surface(core_, std::move(storage));
     SetRenderTarget(0, backBuffer_);
     return true;
@@ -241,7 +241,7 @@ class Device final : public IDirect3DDevice9 {
     storage->width = static_cast<int>(width);
     storage->height = static_cast<int>(height);
     if (target) {
-      if (!core_->renderer.CreateTarget(storage->width, storage->height, &storage->target)) {
+      if (!core_->renderer.CreateTarget(storage->width, storage->height, true, &storage->target)) {
         return D3DERR_OUTOFVIDEOMEMORY;
       }
     } else {
@@ -264,7 +264,7 @@ class Device final : public IDirect3DDevice9 {
     storage->usage = D3DUSAGE_RENDERTARGET;
     storage->width = static_cast<int>(width);
     storage->height = static_cast<int>(height);
-    if (!core_->renderer.CreateTarget(storage->width, storage->height, &storage->target)) {
+    if (!core_->renderer.CreateTarget(storage->width, storage->height, false, &storage->target)) {
       return D3DERR_OUTOFVIDEOMEMORY;
     }
     *surface = new Surface(core_, std::move(storage));

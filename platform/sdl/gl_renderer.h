@@ -86,7 +86,8 @@ class Renderer {
   // OpenGL draws issued since the start (each flush of merged primitives counts one).
   std::uint64_t drawCalls() const { return drawCalls_; }
 
-  bool CreateTarget(int width, int height, Target* target);
+  // A target that programs will sample (a texture's) or one only drawn on, copied and read.
+  bool CreateTarget(int width, int height, bool sampled, Target* target);
   void DestroyTarget(Target& target);
   void SetTarget(const Target* target);
 
