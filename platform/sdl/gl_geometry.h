@@ -67,7 +67,7 @@ struct Batch {
   void Row(const GlVertex& look, int row, int left, int right);
   void Triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c);
   // Lists the runs kept so far as lines, each from a quarter pixel before its first pixel's
-  // centre to a quarter pixel past its last one's; only runs are kept from then on.
+  // centre to a quarter pixel past its last one's; later runs go straight to lines.
   void Unfold();
   bool empty() const { return vertices.empty() && rows.empty(); }
   void clear() {

@@ -635,9 +635,9 @@ Renderer::Box Renderer::VerticesBox(int variant) {
 }
 
 Renderer::Box Renderer::RowsBox() const {
-  // Where the runs' lines would start and end (see Batch::Unfold).
+  // The centres of the runs' first and last pixels.
   const PixelBounds& e = scratch_.rowsExtent;
-  return Box{static_cast<float>(e.left) - 0.25f, static_cast<float>(e.top), static_cast<float>(e.right) - 0.25f,
+  return Box{static_cast<float>(e.left), static_cast<float>(e.top), static_cast<float>(e.right - 1),
              static_cast<float>(e.bottom - 1)};
 }
 

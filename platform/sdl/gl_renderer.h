@@ -138,9 +138,9 @@ class Renderer {
     std::vector<Box> boxes;  // one per draw in the group
     unsigned variantMask;    // bit v: a draw of variant v is in the group
   };
-  // A rectangle of runs, at most one per row, whose pixels lie in rows top..bottom and columns
-  // left..right - 1, with the attributes of spanLooks_[look]; its group gets its six vertices
-  // when the queue is sent.
+  // A rectangle of runs, at most one per row and one upper run above it (see above), whose
+  // pixels lie in rows top..bottom and columns left..right - 1, with the attributes of
+  // spanLooks_[look]; its group gets its six vertices when the queue is sent.
   struct SpanRect {
     std::size_t group;
     std::uint32_t look;
