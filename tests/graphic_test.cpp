@@ -134,6 +134,8 @@ TEST(TextureTileSplitTest, OneDimensionIsCutIntoPowersOfTwo) {
     const int count = TextureTileSplit(c.n, c.max, c.screen, c.noSplit, tiles, 32);
     EXPECT_EQ(std::vector<int>(tiles, tiles + count), c.tiles) << c.n << " of at most " << c.max;
   }
+  int tiles[32];
+  EXPECT_EQ(TextureTileSplit(8193, 256, 800, 0, tiles, 32), -1) << "more tiles than there is room for";
 }
 
 TEST_F(GraphicTest, AGraphicIsCutIntoTexturesWithTheirLogLines) {

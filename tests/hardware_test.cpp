@@ -641,7 +641,7 @@ TEST_F(HardwareTest, ClearFillsTheWholeTargetAndPresentShowsTheWindowRectangle) 
   SetClipArea(10, 10, 20, 20);
   fake::ClearD3dCalls();
   EXPECT_EQ(ClearScreen(), 0);
-  EXPECT_EQ(Calls("ColorFill"), std::vector<std::string>{"ColorFill(backbuffer, null, FF0A141E)"});
+  EXPECT_EQ(Calls("ColorFill"), std::vector<std::string>{"ColorFill(backbuffer, null, 000A141E)"});
   EXPECT_EQ(Calls("Clear"), std::vector<std::string>{"Clear(0, null, 0x2, 00000000, 1, 0)"});
   const std::vector<std::uint32_t> pixels = fake::BackBufferPixels();
   ASSERT_EQ(pixels.size(), 800u * 600);
@@ -671,7 +671,7 @@ TEST_F(HardwareTest, TheSubBackBufferTakesOverTheScreenAndIsCopiedBeforeEachPres
   fake::ClearD3dCalls();
   ClearScreen();
   PresentScreen();
-  EXPECT_EQ(Calls("ColorFill"), std::vector<std::string>{"ColorFill(target1, null, FF000000)"});
+  EXPECT_EQ(Calls("ColorFill"), std::vector<std::string>{"ColorFill(target1, null, 00000000)"});
   const std::string dump = fake::D3dDump();
   EXPECT_LT(dump.find("StretchRect(target1, null, backbuffer, null, 0)"), dump.find("SwapChain.Present"));
 
@@ -705,15 +705,25 @@ TEST_F(HardwareTest, TexturesHandOutLockableLevels) {
   EXPECT_EQ(desc.Width, 128u);
   EXPECT_EQ(desc.Height, 64u);
   EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
-  EXPECT_EQ(device->ColorFill(level, nullptr, 0x80112233u), D3D_OK);
+  EXPECT_NE(device->ColorFill(level, nullptr, 0x80112233u), D3D_OK) << "a texture that is not drawn into";
   D3DLOCKED_RECT locked{};
   const RECT part = {4, 2, 8, 3};
   ASSERT_EQ(level->LockRect(&locked, &part, D3DLOCK_READONLY), D3D_OK);
   EXPECT_EQ(locked.Pitch, 128 * 4);
-  EXPECT_EQ(*static_cast<std::uint32_t*>(locked.pBits), 0x80112233u);
+  EXPECT_EQ(*static_cast<std::uint32_t*>(locked.pBits), 0xCDCDCDCDu) << "what the memory held";
   EXPECT_NE(level->LockRect(&locked, nullptr, 0), D3D_OK) << "locked already";
   EXPECT_EQ(level->UnlockRect(), D3D_OK);
   level->Release();
+
+  ASSERT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture, nullptr),
+            D3D_OK);
+  ASSERT_EQ(texture->GetSurfaceLevel(0, &level), D3D_OK);
+  EXPECT_EQ(device->ColorFill(level, nullptr, 0x80112233u), D3D_OK);
+  ASSERT_EQ(level->LockRect(&locked, &part, D3DLOCK_READONLY), D3D_OK);
+  EXPECT_EQ(*static_cast<std::uint32_t*>(locked.pBits), 0x80112233u);
+  level->UnlockRect();
+  level->Release();
+  texture->Release();
 
   fake::SetD3dFailure(fake::D3dFailure::Texture, true);
   EXPECT_NE(device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);

@@ -248,6 +248,7 @@ class Surface final : public IDirect3DSurface9, public Counted, public RasterTar
     desc_.MultiSampleQuality = quality;
   }
   bool hasPixels() const { return !pixels_.empty(); }
+  void scribble(unsigned char byte) { std::fill(pixels_.begin(), pixels_.end(), byte); }
   std::uint32_t pixel(UINT x, UINT y) const {
     const size_t i = static_cast<size_t>(y) * desc_.Width + x;
     if (BytesPerPixel(desc_.Format) == 2) {
@@ -341,6 +342,8 @@ class Texture final : public IDirect3DTexture9, public Counted {
     for (UINT i = 0; i < levels; ++i) {
       levels_.push_back(new Surface(name + "/" + std::to_string(i), std::max(1u, width >> i),
                                     std::max(1u, height >> i), format, usage, pool, nullptr));
+      // A new texture holds what its memory held before, as on a real device.
+      levels_.back()->scribble(0xCD);
     }
   }
   ~Texture() override {
@@ -572,7 +575,9 @@ class Device final : public IDirect3DDevice9, public Counted {
   HRESULT ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR color) override {
     Log("ColorFill(%s, %s, %08X)", SurfaceName(surface).c_str(), RectText(rect).c_str(), color);
     Surface* known = AsSurface(surface);
-    if (known == nullptr) return D3DERR_INVALIDCALL;
+    // Only surfaces the device draws into can be filled; a texture's level is written through
+    // a lock.
+    if (known == nullptr || (known->desc().Usage & D3DUSAGE_RENDERTARGET) == 0) return D3DERR_INVALIDCALL;
     known->fill(rect != nullptr ? *rect : known->whole(), color);
     return D3D_OK;
   }

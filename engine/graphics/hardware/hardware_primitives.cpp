@@ -274,7 +274,7 @@ int DrawVertices2D(const Vertex2D* vertices, int count, D3DPRIMITIVETYPE type, i
   if (emulate) SubtractEmulationStep(boxLeft, boxTop, boxRight, boxBottom, 5);
   FlushVertexBatch();
   OpenScene();
-  PrepareDrawState(imageFlags, texture, 0x1078 | transparency);
+  PrepareDrawState(imageFlags, texture, 0x1078 | (transparency != 0 ? PrepareTransparency : 0));
   SetDeviceFvf(VertexFormatFvf[FormatTextured]);
   const int primitives = PrimitiveCount(type, count);
   if (primitives > 0) {
