@@ -198,6 +198,30 @@ TEST_P(BothBackEndsTest, AGraphicTheMachineCannotHoldIsRefusedBeforeAllocation) 
   ReleaseGraphic(fits);
 }
 
+// The engine's own blocks carry no source file and line 0, as the memory dump shows them: the
+// graphics, their textures' records, a disc's row map and the default font's glyph cache, in a
+// texture or in memory.
+TEST_P(BothBackEndsTest, GraphicsAndGlyphCachesAreTheEnginesOwnBlocks) {
+  Start();
+  ASSERT_EQ(DrawText(10, 10, "Ab", static_cast<int>(MakeColor(255, 255, 255)), 0), 0);
+  const int graphic = CreateEmptyGraphic(800, 40);
+  const int derived = CreateDerivedGraphic(100, 0, 300, 20, graphic);
+  ASSERT_NE(derived, -1);
+  EngineState.TraceSize = -1;  // the disc's row map lives only for the call: the trace shows it
+  DrawCircle(100, 100, 30, static_cast<int>(MakeColor(255, 0, 0)), TRUE);
+  EngineState.TraceSize = 0;
+  DumpAllocations();
+  const std::string log = fake::DebugOutput();
+  std::size_t blocks = 0;
+  for (std::size_t at = log.find("  file:"); at != std::string::npos; at = log.find("  file:", at + 1)) {
+    ++blocks;
+    EXPECT_EQ(log.compare(at, 17, "  file:  line:0  "), 0) << log.substr(at, 60);
+  }
+  EXPECT_GE(blocks, 8u);
+  ReleaseGraphic(derived);
+  ReleaseGraphic(graphic);
+}
+
 INSTANTIATE_TEST_SUITE_P(Graphics, BothBackEndsTest, ::testing::Bool(), BackEndName);
 
 // What the recording device can hold: at most 32 textures a side, none above its largest size.

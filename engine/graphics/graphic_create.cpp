@@ -12,7 +12,7 @@
 #include "platform/kernel32.h"
 
 int BuildSoftwareImage(GraphicRecord* record) {
-  auto* image = static_cast<SharedImage*>(TrackedCalloc(sizeof(SharedImage), __FILE__, __LINE__));
+  auto* image = static_cast<SharedImage*>(TrackedCalloc(sizeof(SharedImage), "", 0));
   if (image == nullptr) return -1;
   record->image = image;
   image->references = 1;

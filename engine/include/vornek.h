@@ -153,7 +153,8 @@ constexpr int CharSetHangul = 2;
 int DrawText(int x, int y, const char* text, int color, int edgeColor);
 // The result of DrawText: printf-formatted into 1024 bytes, no edge.
 int DrawTextFormat(int x, int y, int color, const char* format, ...) __attribute__((format(printf, 4, 5)));
-// 0; -1 for a bad handle.
+// 0; -1 for a bad handle, or on the hardware back-end for a font whose glyph cache could not be
+// given a texture when it was made.
 int DrawTextWithFont(int x, int y, const char* text, int color, int handle, int edgeColor);
 
 // A font handle; -1 for a value out of range (sizes beyond -512..512, edge sizes above 16), a

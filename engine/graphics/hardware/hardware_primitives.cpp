@@ -83,7 +83,7 @@ class DiscRows {
  public:
   DiscRows(std::int64_t cx, std::uint32_t diffuse) : cx_(cx), spans_(D3DPT_LINELIST, 20, diffuse) {
     height_ = DrawState.drawScreenHeight;
-    marks_ = static_cast<unsigned char*>(TrackedCalloc(static_cast<std::size_t>(std::max(height_, 1)), __FILE__, __LINE__));
+    marks_ = static_cast<unsigned char*>(TrackedCalloc(static_cast<std::size_t>(std::max(height_, 1)), "", 0));
     if (marks_ == nullptr) FatalError("メモリの確保に失敗しました in G_D3D_DrawCircle");
   }
   ~DiscRows() { TrackedFree(marks_); }
@@ -251,7 +251,7 @@ int DrawVertices2D(const Vertex2D* vertices, int count, D3DPRIMITIVETYPE type, i
   VertexTextured* converted = local;
   if (count > LocalVertices) {
     converted = static_cast<VertexTextured*>(TrackedAlloc(sizeof(VertexTextured) * static_cast<std::size_t>(count),
-                                                          __FILE__, __LINE__));
+                                                          "", 0));
     if (converted == nullptr) return -1;
   }
   const bool blended = DrawState.blendMode != BlendModeNone;

@@ -116,7 +116,7 @@ int CreateImageTextures(SharedImage* image) {
 int BuildQuads(GraphicRecord* record) {
   const SharedImage* image = record->image;
   const int count = image->columns * image->rows;
-  auto* quads = static_cast<GraphicQuad*>(TrackedAlloc(sizeof(GraphicQuad) * static_cast<std::size_t>(count), __FILE__, __LINE__));
+  auto* quads = static_cast<GraphicQuad*>(TrackedAlloc(sizeof(GraphicQuad) * static_cast<std::size_t>(count), "", 0));
   if (quads == nullptr) {
     LogText("画像描画情報格納用メモリの確保に失敗しました\n");
     return -1;
@@ -171,7 +171,7 @@ SharedImage* MakeSharedImage(int width, int height) {
     LogFormat("グラフィックのサイズ %d x %d はテクスチャに収まりません", width, height);
     return nullptr;
   }
-  auto* image = static_cast<SharedImage*>(TrackedCalloc(sizeof(SharedImage), __FILE__, __LINE__));
+  auto* image = static_cast<SharedImage*>(TrackedCalloc(sizeof(SharedImage), "", 0));
   if (image == nullptr) return nullptr;
   image->references = 1;
   image->width = width;
@@ -183,7 +183,7 @@ SharedImage* MakeSharedImage(int width, int height) {
   image->columns = columns;
   image->rows = rows;
   image->tiles = static_cast<TextureTile*>(
-      TrackedCalloc(sizeof(TextureTile) * static_cast<std::size_t>(image->columns * image->rows), __FILE__, __LINE__));
+      TrackedCalloc(sizeof(TextureTile) * static_cast<std::size_t>(image->columns * image->rows), "", 0));
   if (image->tiles == nullptr) {
     TrackedFree(image);
     return nullptr;
