@@ -57,6 +57,7 @@ TEST_F(HardwareTest, StartUpBringsUpTheDeviceForTheWindow) {
   EXPECT_EQ(IsMemImgValid(&GraphicsState.screenImage), 0) << "no software screen beside the device";
   EXPECT_EQ(GraphicsState.hardwareVertexProcessing, 1);
   EXPECT_EQ(fake::D3dBehaviorFlags(), D3DCREATE_HARDWARE_VERTEXPROCESSING);
+  EXPECT_TRUE(Logged("ハードウエア描画 ( Direct3D 9 ) を使用します\r\n"));
 
   const D3DPRESENT_PARAMETERS& p = fake::D3dPresentParameters();
   EXPECT_EQ(p.BackBufferWidth, 800u);
@@ -199,6 +200,7 @@ TEST_F(HardwareTest, EachCreationFailureFallsBackToSoftware) {
     EXPECT_EQ(fake::LiveD3dObjects(), 0) << "what was made is released at once";
     EXPECT_EQ(IsMemImgValid(&GraphicsState.screenImage), 1);
     EXPECT_TRUE(Logged(c.line)) << fake::DebugOutput();
+    EXPECT_TRUE(Logged("ソフトウエア描画を使用します\r\n"));
     EXPECT_EQ(DrawLine(10, 10, 20, 20, static_cast<int>(MakeColor(255, 255, 255)), 1), 0);
     EndEngine();
   }
@@ -219,8 +221,11 @@ TEST_F(HardwareTest, SoftwareOnlySkipsDirect3DAndSoDoesTheEnvironment) {
   ASSERT_EQ(InitEngine(), 0);
   EXPECT_EQ(GraphicsState.useHardware, 0);
   EXPECT_TRUE(Calls("Direct3DCreate9").empty());
+  EXPECT_TRUE(Logged("ソフトウエア描画のみの設定により Direct3D を使用しません\r\n"));
+  EXPECT_TRUE(Logged("ソフトウエア描画を使用します\r\n"));
   EndEngine();
 
+  fake::ClearDebugOutput();
   GraphicsState = GraphicsStateRecord{};
   SetScreenMode(800, 600, 32, 60);
   setenv("VORNEK_SOFTWARE", "1", 1);
@@ -230,6 +235,9 @@ TEST_F(HardwareTest, SoftwareOnlySkipsDirect3DAndSoDoesTheEnvironment) {
   EXPECT_EQ(GraphicsState.softwareOnly, 1);
   EXPECT_EQ(GraphicsState.useHardware, 0);
   EXPECT_TRUE(Calls("Direct3DCreate9").empty());
+  EXPECT_TRUE(Logged("環境変数 VORNEK_SOFTWARE=1 の指定により Direct3D を使用しません\r\n")) << fake::DebugOutput();
+  EXPECT_TRUE(Logged("ソフトウエア描画を使用します\r\n"));
+  EXPECT_FALSE(Logged("ハードウエア描画"));
 }
 
 // ---- texture formats ------------------------------------------------------------------------

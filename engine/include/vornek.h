@@ -33,7 +33,8 @@ int SetWindowTitle(const char* text);
 int SetLogOutputFlag(int flag);
 
 // ---- Window mode ----------------------------------------------------------------------------
-// 0; on a running engine -1 (or -2, fallback mode) when the switch of the screen mode fails.
+// 0; on a running engine -1 when the screen mode cannot be started again in the new window mode
+// and another mode (the one before, or 640 x 480 x 16) serves in its place.
 // TRUE windowed, FALSE full-screen.
 int ChangeWindowMode(int flag);
 
