@@ -2,12 +2,16 @@
 // fall-backs, the vertex batch, the state cache, the primitives, clear and present.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "core/engine_state.h"
 #include "core/tracked_memory.h"
+#include "../platform/common/d3d9_pixel_rules.h"
 #include "fake_d3d9.h"
 #include "fake_platform.h"
 #include "graphics/draw_state.h"
@@ -639,6 +643,87 @@ TEST_F(HardwareTest, SubtractionWithoutBlendOperationsIsDrawnBetweenTwoInversion
   const size_t line = dump.find("DrawPrimitiveUP(LINELIST");
   const size_t addBlend = dump.rfind("SetRenderState(DESTBLEND, 2)", line);
   EXPECT_NE(addBlend, std::string::npos) << "mode 5 adds: destination ONE";
+}
+
+// ---- the device's pixel rules ----------------------------------------------------------------
+
+// The recording device lights what the reference model of Direct3D 9's rules lights (the same
+// model the OpenGL device is tested against), on the cases where a plainer model goes wrong:
+// a point half-way between two pixels, lines through the corners between two rows or columns
+// or along the edges of diamonds, and a narrow channel widened by rounding.
+TEST_F(HardwareTest, TheDeviceDrawsByTheReferencePixelRules) {
+  Start();
+  IDirect3DDevice9* device = GraphicsState.device;
+  struct Plain {
+    float x, y, z, rhw;
+    DWORD diffuse;
+  };
+  const auto lit = [] {
+    std::set<std::pair<int, int>> pixels;
+    const std::vector<std::uint32_t> frame = fake::BackBufferPixels();
+    for (int y = 0; y < 40; ++y) {
+      for (int x = 0; x < 40; ++x) {
+        if ((frame[static_cast<std::size_t>(y) * 800 + x] & 0xFFFFFF) != 0) pixels.insert({x, y});
+      }
+    }
+    return pixels;
+  };
+  device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+
+  ClearScreen();
+  const Plain points[] = {{2.5f, 3, 0, 1, 0xFFFFFFFF}, {20.5f, 10.5f, 0, 1, 0xFFFFFFFF}, {7, 30.5f, 0, 1, 0xFFFFFFFF}};
+  device->DrawPrimitiveUP(D3DPT_POINTLIST, 3, points, sizeof(Plain));
+  std::set<std::pair<int, int>> expected;
+  for (const Plain& p : points) {
+    const d3d9rules::PixelPosition at = d3d9rules::PointPixel(p.x, p.y);
+    expected.insert({at.x, at.y});
+  }
+  EXPECT_EQ(expected, (std::set<std::pair<int, int>>{{2, 3}, {20, 10}, {7, 30}}));
+  EXPECT_EQ(lit(), expected);
+
+  const float lines[][4] = {{0, 1, 4, 3}, {4, 3, 0, 1}, {1, 0, 3, 4}, {2, 2.5f, 12, 12.5f}, {30, 8.5f, 20, 8.5f}};
+  for (const auto& l : lines) {
+    ClearScreen();
+    const Plain ends[] = {{l[0], l[1], 0, 1, 0xFFFFFFFF}, {l[2], l[3], 0, 1, 0xFFFFFFFF}};
+    device->DrawPrimitiveUP(D3DPT_LINELIST, 1, ends, sizeof(Plain));
+    std::set<std::pair<int, int>> model;
+    d3d9rules::ForEachLinePixel(l[0], l[1], l[2], l[3], [&](int x, int y) { model.insert({x, y}); });
+    EXPECT_EQ(lit(), model) << "(" << l[0] << ", " << l[1] << ")-(" << l[2] << ", " << l[3] << ")";
+  }
+  std::set<std::pair<int, int>> corners;
+  d3d9rules::ForEachLinePixel(0, 1, 4, 3, [&](int x, int y) { corners.insert({x, y}); });
+  EXPECT_EQ(corners, (std::set<std::pair<int, int>>{{0, 1}, {1, 1}, {2, 2}, {3, 2}})) << "the upper row at a tie";
+
+  // A 5-6-5 texel of red 3, green 1, blue 3, drawn as it is.
+  IDirect3DTexture9* texture = nullptr;
+  ASSERT_EQ(device->CreateTexture(8, 8, 1, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+  D3DLOCKED_RECT locked{};
+  ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      static_cast<std::uint16_t*>(locked.pBits)[y * locked.Pitch / 2 + x] = (3 << 11) | (1 << 5) | 3;
+    }
+  }
+  texture->UnlockRect(0);
+  ClearScreen();
+  device->SetTexture(0, texture);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+  struct Textured {
+    float x, y, z, rhw;
+    DWORD diffuse;
+    float u, v;
+  } quad[] = {{9.5f, 9.5f, 0, 1, 0xFFFFFFFF, 0, 0}, {17.5f, 9.5f, 0, 1, 0xFFFFFFFF, 1, 0},
+              {9.5f, 17.5f, 0, 1, 0xFFFFFFFF, 0, 1}, {17.5f, 17.5f, 0, 1, 0xFFFFFFFF, 1, 1}};
+  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Textured));
+  const std::uint32_t expectedTexel =
+      d3d9rules::WidenChannel(3, 5) << 16 | d3d9rules::WidenChannel(1, 6) << 8 | d3d9rules::WidenChannel(3, 5);
+  EXPECT_EQ(expectedTexel, 0x190419u) << "5-bit 3 is 25, 6-bit 1 is 4";
+  EXPECT_EQ(fake::BackBufferPixels()[12 * 800 + 12] & 0xFFFFFF, expectedTexel);
+  device->SetTexture(0, nullptr);
+  texture->Release();
+  ResendDeviceState();
 }
 
 // ---- clear, present, the sub back buffer ----------------------------------------------------

@@ -11,6 +11,7 @@
 #include <set>
 #include <utility>
 
+#include "../common/d3d9_pixel_rules.h"
 #include "../common/platform_contract.h"
 #include "fake_raster.h"
 #include "fake_state.h"
@@ -164,9 +165,7 @@ std::uint32_t Convert(D3DFORMAT format, D3DCOLOR color) {
 
 // A pixel of the surface's format as A8R8G8B8.
 std::uint32_t Expand(D3DFORMAT format, std::uint32_t pixel) {
-  auto widen = [](std::uint32_t value, int bits) {
-    return bits == 8 ? value : (value << (8 - bits)) | (value >> (2 * bits - 8 > 0 ? 2 * bits - 8 : 0));
-  };
+  const auto widen = d3d9rules::WidenChannel;
   switch (format) {
     case D3DFMT_R5G6B5:
       return 0xFF000000u | (widen((pixel >> 11) & 31, 5) << 16) | (widen((pixel >> 5) & 63, 6) << 8) | widen(pixel & 31, 5);
@@ -176,8 +175,8 @@ std::uint32_t Expand(D3DFORMAT format, std::uint32_t pixel) {
       return a | (widen((pixel >> 10) & 31, 5) << 16) | (widen((pixel >> 5) & 31, 5) << 8) | widen(pixel & 31, 5);
     }
     case D3DFMT_A4R4G4B4:
-      return (((pixel >> 12) & 15) * 17u << 24) | (((pixel >> 8) & 15) * 17u << 16) | (((pixel >> 4) & 15) * 17u << 8) |
-             (pixel & 15) * 17u;
+      return (widen((pixel >> 12) & 15, 4) << 24) | (widen((pixel >> 8) & 15, 4) << 16) |
+             (widen((pixel >> 4) & 15, 4) << 8) | widen(pixel & 15, 4);
     case D3DFMT_X8R8G8B8: return pixel | 0xFF000000u;
     default: return pixel;
   }

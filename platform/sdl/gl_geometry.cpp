@@ -12,7 +12,9 @@ namespace {
 // column i the line crosses the diamond of row j = the row q(i) rounds to; it leaves that
 // diamond at p = i + b, b in [0, 0.5]. A pixel is drawn when the line leaves its diamond
 // within the segment: p1 < i + b ≤ p2. A line that only grazes a diamond's corner (q(i)
-// exactly half-way between two rows) counts for the row below, so no column is ever skipped.
+// exactly half-way between two rows) counts for the row of lower minor coordinate, whose
+// diamond holds that corner (its bottom corner on an x-major line, its right corner on a
+// y-major one), so no column is ever skipped.
 // A run of drawn pixels along the major axis, in walk order: from `first` to `last` (mirrored
 // coordinates when walking backwards are already undone), at `minor`, with the line's parameter
 // t at both ends.
@@ -44,9 +46,9 @@ void WalkLine(double ax, double ay, double bx, double by, const PixelBounds& bou
   const auto t = [&](double i) { return (i - p1) / (p2 - p1); };
   if (m == 0) {
     // Horizontal or vertical: one row, every column in one interval.
-    const double j = std::floor(q1 + 0.5), e = q1 - j;
+    const double j = std::ceil(q1 - 0.5), e = q1 - j;
     if (j < lowMinor || j > highMinor) return;
-    if (e == -0.5) {
+    if (e == 0.5) {
       first = std::ceil(p1);
       last = std::ceil(p2) - 1;
     } else {
@@ -66,13 +68,13 @@ void WalkLine(double ax, double ay, double bx, double by, const PixelBounds& bou
   Run run{};
   for (double i = first; i <= last; i += 1) {
     const double q = q1 + m * (i - p1);
-    const double j = std::floor(q + 0.5);
-    const double e = q - j;  // in [-0.5, 0.5)
+    const double j = std::ceil(q - 0.5);
+    const double e = q - j;  // in (-0.5, 0.5]
     double b = (0.5 - e) / (1 + m);
     if (m < 1) b = std::min(b, (0.5 + e) / (1 - m));  // at m = ±1 one exit is at infinity
     // Grazing a corner, the line is in the diamond at p = i alone: it has left it when it
     // started there, and never got out when it ends there.
-    const bool drawn = e == -0.5 ? p1 <= i && i < p2 : p1 < i + b && i + b <= p2;
+    const bool drawn = e == 0.5 ? p1 <= i && i < p2 : p1 < i + b && i + b <= p2;
     if (!drawn || j < lowMinor || j > highMinor) continue;
     const int major = static_cast<int>(s * i), minor = static_cast<int>(j);
     if (open && minor == run.minor && major == run.last + s) {
