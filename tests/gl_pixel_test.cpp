@@ -212,6 +212,43 @@ TEST_F(GlPixelTest, PointsCoverThePixelWhoseCentreTheyNearest) {
   EXPECT_EQ(Lit(), ModelPoints(points));
 }
 
+// The OpenGL device's line walk, without a display, against the reference on lines whose ends
+// lie on grids of quarter and eighth pixels, where lines pass through diamonds' corners, run
+// along their edges and end on them.
+TEST(GlLineWalk, LightsWhatTheReferenceLightsOnFinePixelGrids) {
+  const gl::PixelBounds bounds{-20, -20, 40, 40};
+  std::uint32_t seed = 12345;
+  const auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<int>(seed >> 8);
+  };
+  int wrong = 0;
+  std::string first;
+  for (int n = 0; n < 20000; ++n) {
+    const float grid = n % 2 == 0 ? 4.0f : 8.0f;
+    const auto coordinate = [&] { return static_cast<float>(next() % 160) / grid - 2; };
+    const float ax = coordinate(), ay = coordinate(), bx = coordinate(), by = coordinate();
+    std::vector<gl::LineRun> runs;
+    gl::LinePixelRuns(ax, ay, bx, by, bounds, runs);
+    Pixels walked;
+    for (const gl::LineRun& r : runs) {
+      for (int x = std::min(r.x0, r.x1); x <= std::max(r.x0, r.x1); ++x) {
+        for (int y = std::min(r.y0, r.y1); y <= std::max(r.y0, r.y1); ++y) walked.insert({x, y});
+      }
+    }
+    Pixels model;
+    d3d9rules::ForEachLinePixel(ax, ay, bx, by, [&](int x, int y) { model.insert({x, y}); });
+    if (walked == model) continue;
+    if (wrong++ == 0) {
+      std::ostringstream s;
+      s << "(" << ax << ", " << ay << ")-(" << bx << ", " << by << ")\n got:  " << Show(walked) << "\n want: "
+        << Show(model);
+      first = s.str();
+    }
+  }
+  EXPECT_EQ(wrong, 0) << "the first: " << first;
+}
+
 // Textures of narrow channels reach OpenGL widened as the reference rounds them.
 TEST(GlTextureFormats, NarrowChannelsWidenByTheReferenceRule) {
   struct Case {
