@@ -109,28 +109,11 @@ Pixels ModelPoints(const std::vector<gl::SourceVertex>& points) {
   return out;
 }
 
-// Direct3D 9's fill rule: pixel centres strictly inside, or on a top edge (horizontal, with
-// the inside below) or a left edge.
 Pixels ModelTriangle(double x0, double y0, double x1, double y1, double x2, double y2) {
   Pixels out;
-  double area = (x1 - x0) * (y2 - y0) - (y1 - y0) * (x2 - x0);
-  if (area == 0) return out;
-  if (area < 0) {  // make the corners run clockwise on the screen (y down)
-    std::swap(x1, x2);
-    std::swap(y1, y2);
-  }
-  const double xs[3] = {x0, x1, x2}, ys[3] = {y0, y1, y2};
   for (int j = 0; j < Height; ++j) {
     for (int i = 0; i < Width; ++i) {
-      bool in = true;
-      for (int k = 0; k < 3 && in; ++k) {
-        const double ax = xs[k], ay = ys[k], bx = xs[(k + 1) % 3], by = ys[(k + 1) % 3];
-        const double e = (bx - ax) * (j - ay) - (by - ay) * (i - ax);
-        const bool top = by == ay && bx > ax;  // clockwise on screen: a top edge runs right
-        const bool left = by < ay;             // ... and a left edge runs up
-        in = e > 0 || (e == 0 && (top || left));
-      }
-      if (in) out.insert({i, j});
+      if (d3d9rules::TriangleCoversPixel(x0, y0, x1, y1, x2, y2, i, j)) out.insert({i, j});
     }
   }
   return out;

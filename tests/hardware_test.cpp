@@ -668,6 +668,14 @@ TEST_F(HardwareTest, TheDeviceDrawsByTheReferencePixelRules) {
     }
     return pixels;
   };
+  // The device as the test needs it, whatever the engine's last draw left.
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+  device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+  device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
   device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
 
   ClearScreen();

@@ -1,8 +1,9 @@
-// Direct3D 9's pixel rules for points, lines and narrow channels (see d3d9_pixel_rules.h).
+// Direct3D 9's pixel rules for points, lines, triangles and narrow channels (see d3d9_pixel_rules.h).
 #include "d3d9_pixel_rules.h"
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace d3d9rules {
 namespace {
@@ -81,6 +82,24 @@ void ForEachLinePixel(double ax, double ay, double bx, double by, const std::fun
       if (LineLightsPixel(ax, ay, bx, by, i, j)) visit(i, j);
     }
   }
+}
+
+bool InsideEdge(double px, double py, double qx, double qy, double x, double y) {
+  const double e = (qx - px) * (y - py) - (qy - py) * (x - px);
+  if (e != 0) return e > 0;
+  const bool top = qy == py && qx > px;  // clockwise on the screen: a top edge runs right
+  const bool left = qy < py;             // ... and a left edge runs up
+  return top || left;
+}
+
+bool TriangleCoversPixel(double x0, double y0, double x1, double y1, double x2, double y2, int i, int j) {
+  const double area = (x1 - x0) * (y2 - y0) - (y1 - y0) * (x2 - x0);
+  if (area == 0) return false;
+  if (area < 0) {
+    std::swap(x1, x2);
+    std::swap(y1, y2);
+  }
+  return InsideEdge(x0, y0, x1, y1, i, j) && InsideEdge(x1, y1, x2, y2, i, j) && InsideEdge(x2, y2, x0, y0, i, j);
 }
 
 std::uint32_t WidenChannel(std::uint32_t value, int bits) {

@@ -183,13 +183,8 @@ void Triangle(const RasterVertex& first, RasterVertex a, RasterVertex b, RasterV
     std::swap(b, c);
     area = -area;
   }
-  // Top edges run rightwards along the top; left edges run upwards.
-  auto topLeft = [](const RasterVertex& p, const RasterVertex& q) {
-    return (q.y == p.y && q.x > p.x) || q.y < p.y;
-  };
-  auto inside = [&](const RasterVertex& p, const RasterVertex& q, double x, double y) {
-    const double e = cross(p, q, x, y);
-    return e > 0 || (e == 0 && topLeft(p, q));
+  auto inside = [](const RasterVertex& p, const RasterVertex& q, double x, double y) {
+    return d3d9rules::InsideEdge(p.x, p.y, q.x, q.y, x, y);
   };
   const int left = static_cast<int>(std::floor(std::min({a.x, b.x, c.x}))) - 1;
   const int right = static_cast<int>(std::ceil(std::max({a.x, b.x, c.x}))) + 1;
