@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "../platform/common/d3d9_pixel_rules.h"
+#include "../platform/sdl/d3d9_objects.h"
 #include "../platform/sdl/gl_renderer.h"
 
 namespace {
@@ -89,68 +91,29 @@ std::string Show(const Pixels& pixels) {
   return s.str();
 }
 
-// Direct3D 9's line rule, pixel by pixel: a pixel is drawn when the segment passes through its
-// diamond |x − i| + |y − j| < ½ and does not end inside it. The diamond also holds its corner
-// towards the previous row (x-major lines) or column (y-major lines), so a line grazing the
-// corner between two diamonds lights the later one.
+// The pixels the reference model of Direct3D 9's rules lights for a line, on the target.
 Pixels ModelLine(double ax, double ay, double bx, double by) {
   Pixels out;
-  const bool xMajor = std::fabs(bx - ax) >= std::fabs(by - ay);
-  for (int j = -2; j < Height + 2; ++j) {
-    for (int i = -2; i < Width + 2; ++i) {
-      const double cx = xMajor ? i : i - 0.5, cy = xMajor ? j - 0.5 : j;  // the held corner
-      const auto inside = [&](double x, double y) {
-        return std::fabs(x - i) + std::fabs(y - j) < 0.5 || (x == cx && y == cy);
-      };
-      // Clip t in [0, 1] against the four sides of the open diamond.
-      double lo = 0, hi = 1;
-      bool empty = false;
-      for (int sx = -1; sx <= 1; sx += 2) {
-        for (int sy = -1; sy <= 1; sy += 2) {
-          // sx (x − i) + sy (y − j) < 0.5 along x = ax + t dx, y = ay + t dy.
-          const double c0 = sx * (ax - i) + sy * (ay - j), c1 = sx * (bx - ax) + sy * (by - ay);
-          if (c1 == 0) {
-            if (c0 >= 0.5) empty = true;
-          } else if (c1 > 0) {
-            hi = std::min(hi, (0.5 - c0) / c1);
-          } else {
-            lo = std::max(lo, (0.5 - c0) / c1);
-          }
-        }
-      }
-      bool crosses = !empty && lo < hi;
-      // Or through the held corner.
-      const double dx = bx - ax, dy = by - ay;
-      const double t = xMajor ? (cx - ax) / dx : (cy - ay) / dy;
-      if (t >= 0 && t <= 1 && std::fabs(ax + t * dx - cx) < 1e-9 && std::fabs(ay + t * dy - cy) < 1e-9) crosses = true;
-      if (crosses && !inside(bx, by) && i >= 0 && j >= 0 && i < Width && j < Height) out.insert({i, j});
-    }
+  d3d9rules::ForEachLinePixel(ax, ay, bx, by, [&](int i, int j) {
+    if (i >= 0 && j >= 0 && i < Width && j < Height) out.insert({i, j});
+  });
+  return out;
+}
+
+Pixels ModelPoints(const std::vector<gl::SourceVertex>& points) {
+  Pixels out;
+  for (const gl::SourceVertex& v : points) {
+    const d3d9rules::PixelPosition at = d3d9rules::PointPixel(v.x, v.y);
+    if (at.x >= 0 && at.y >= 0 && at.x < Width && at.y < Height) out.insert({at.x, at.y});
   }
   return out;
 }
 
-// Direct3D 9's fill rule: pixel centres strictly inside, or on a top edge (horizontal, with
-// the inside below) or a left edge.
 Pixels ModelTriangle(double x0, double y0, double x1, double y1, double x2, double y2) {
   Pixels out;
-  double area = (x1 - x0) * (y2 - y0) - (y1 - y0) * (x2 - x0);
-  if (area == 0) return out;
-  if (area < 0) {  // make the corners run clockwise on the screen (y down)
-    std::swap(x1, x2);
-    std::swap(y1, y2);
-  }
-  const double xs[3] = {x0, x1, x2}, ys[3] = {y0, y1, y2};
   for (int j = 0; j < Height; ++j) {
     for (int i = 0; i < Width; ++i) {
-      bool in = true;
-      for (int k = 0; k < 3 && in; ++k) {
-        const double ax = xs[k], ay = ys[k], bx = xs[(k + 1) % 3], by = ys[(k + 1) % 3];
-        const double e = (bx - ax) * (j - ay) - (by - ay) * (i - ax);
-        const bool top = by == ay && bx > ax;  // clockwise on screen: a top edge runs right
-        const bool left = by < ay;             // ... and a left edge runs up
-        in = e > 0 || (e == 0 && (top || left));
-      }
-      if (in) out.insert({i, j});
+      if (d3d9rules::TriangleCoversPixel(x0, y0, x1, y1, x2, y2, i, j)) out.insert({i, j});
     }
   }
   return out;
@@ -182,6 +145,13 @@ TEST_F(GlPixelTest, LinesCoverTheDiamondExitPixels) {
       {"one pixel long", 5, 5, 6, 5},
       {"no length", 5, 5, 5, 5},
       {"fractional ends", 2.3f, 4.7f, 17.6f, 9.2f},
+      {"through the corners between two rows", 0, 1, 4, 3},
+      {"through the corners between two rows, backwards", 4, 3, 0, 1},
+      {"through the corners between two columns", 1, 0, 3, 4},
+      {"through the corners between two columns, backwards", 3, 4, 1, 0},
+      {"along the edges of diamonds", 2, 2.5f, 12, 12.5f},
+      {"between two rows", 3, 8.5f, 12, 8.5f},
+      {"between two columns", 9.5f, 3, 9.5f, 14},
   };
   // Each line alone, and in one draw with a steep line in a corner that no case reaches: runs
   // along rows are kept as runs until a line of another kind comes, and leave as lines then.
@@ -217,9 +187,66 @@ TEST_F(GlPixelTest, HorizontalAndVerticalLinesLeaveOutTheirLastPixel) {
 }
 
 TEST_F(GlPixelTest, PointsCoverThePixelWhoseCentreTheyNearest) {
-  Draw(gl::Primitive::PointList, {V(0, 0), V(5, 7), V(9.4f, 3.6f), V(20.5f, 10.5f), V(-3, 4), V(Width, 2)}, 6);
-  // (20.5, 10.5) lies on four pixels' corners: its square takes the pixel below and right.
-  EXPECT_EQ(Lit(), (Pixels{{0, 0}, {5, 7}, {9, 4}, {20, 10}}));
+  const std::vector<gl::SourceVertex> points = {V(0, 0),         V(5, 7),     V(9.4f, 3.6f), V(20.5f, 10.5f),
+                                                V(2.5f, 3),      V(30, 14.5f), V(-3, 4),     V(Width, 2)};
+  Draw(gl::Primitive::PointList, points, static_cast<unsigned>(points.size()));
+  // A point half-way between pixels takes the one on its left or above: (20.5, 10.5) is (20, 10).
+  EXPECT_EQ(ModelPoints(points), (Pixels{{0, 0}, {5, 7}, {9, 4}, {20, 10}, {2, 3}, {30, 14}}));
+  EXPECT_EQ(Lit(), ModelPoints(points));
+}
+
+// The OpenGL device's line walk, without a display, against the reference on lines whose ends
+// lie on grids of quarter and eighth pixels, where lines pass through diamonds' corners, run
+// along their edges and end on them.
+TEST(GlLineWalk, LightsWhatTheReferenceLightsOnFinePixelGrids) {
+  const gl::PixelBounds bounds{-20, -20, 40, 40};
+  std::uint32_t seed = 12345;
+  const auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<int>(seed >> 8);
+  };
+  int wrong = 0;
+  std::string first;
+  for (int n = 0; n < 20000; ++n) {
+    const float grid = n % 2 == 0 ? 4.0f : 8.0f;
+    const auto coordinate = [&] { return static_cast<float>(next() % 160) / grid - 2; };
+    const float ax = coordinate(), ay = coordinate(), bx = coordinate(), by = coordinate();
+    std::vector<gl::LineRun> runs;
+    gl::LinePixelRuns(ax, ay, bx, by, bounds, runs);
+    Pixels walked;
+    for (const gl::LineRun& r : runs) {
+      for (int x = std::min(r.x0, r.x1); x <= std::max(r.x0, r.x1); ++x) {
+        for (int y = std::min(r.y0, r.y1); y <= std::max(r.y0, r.y1); ++y) walked.insert({x, y});
+      }
+    }
+    Pixels model;
+    d3d9rules::ForEachLinePixel(ax, ay, bx, by, [&](int x, int y) { model.insert({x, y}); });
+    if (walked == model) continue;
+    if (wrong++ == 0) {
+      std::ostringstream s;
+      s << "(" << ax << ", " << ay << ")-(" << bx << ", " << by << ")\n got:  " << Show(walked) << "\n want: "
+        << Show(model);
+      first = s.str();
+    }
+  }
+  EXPECT_EQ(wrong, 0) << "the first: " << first;
+}
+
+// Textures of narrow channels reach OpenGL widened as the reference rounds them.
+TEST(GlTextureFormats, NarrowChannelsWidenByTheReferenceRule) {
+  struct Case {
+    D3DFORMAT format;
+    int shift, bits, channel;  // the channel's place in the 16-bit pixel and in BGRA
+  } cases[] = {{D3DFMT_R5G6B5, 11, 5, 16}, {D3DFMT_R5G6B5, 5, 6, 8}, {D3DFMT_A4R4G4B4, 8, 4, 16},
+               {D3DFMT_A1R5G5B5, 15, 1, 24}};
+  for (const Case& c : cases) {
+    for (std::uint32_t v = 0; v < (1u << c.bits); ++v) {
+      const auto pixel = static_cast<std::uint16_t>(v << c.shift);
+      std::uint32_t bgra = 0;
+      d3d9gl::ToBgra(c.format, reinterpret_cast<const std::uint8_t*>(&pixel), 1, &bgra);
+      EXPECT_EQ((bgra >> c.channel) & 0xFF, d3d9rules::WidenChannel(v, c.bits)) << c.bits << "-bit " << v;
+    }
+  }
 }
 
 TEST_F(GlPixelTest, SpansOfADiscCoverFromTheirStartToBeforeTheirEnd) {

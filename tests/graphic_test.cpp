@@ -134,6 +134,8 @@ TEST(TextureTileSplitTest, OneDimensionIsCutIntoPowersOfTwo) {
     const int count = TextureTileSplit(c.n, c.max, c.screen, c.noSplit, tiles, 32);
     EXPECT_EQ(std::vector<int>(tiles, tiles + count), c.tiles) << c.n << " of at most " << c.max;
   }
+  int tiles[32];
+  EXPECT_EQ(TextureTileSplit(8193, 256, 800, 0, tiles, 32), -1) << "more tiles than there is room for";
 }
 
 TEST_F(GraphicTest, AGraphicIsCutIntoTexturesWithTheirLogLines) {
@@ -484,6 +486,46 @@ TEST_F(GraphicTest, AGraphicMadeAsADrawTargetIsDrawnIntoAndCleared) {
   ASSERT_EQ(SelectDrawTarget(target), 0);
   EXPECT_EQ(ReleaseGraphic(target), 0);
   EXPECT_EQ(GetDrawTarget(), ScreenBack) << "a released target gives the screen back";
+}
+
+TEST_F(GraphicTest, AFontsCacheTextureIgnoresTheProgramsCreationSettings) {
+  Start();
+  ASSERT_EQ(SetCreateDrawTarget(TRUE), 0);
+  ASSERT_EQ(SetCreateAlphaChannel(TRUE), 0);
+  ASSERT_EQ(SetCreateBitDepth(32), 0);
+  fake::ClearD3dCalls();
+  const int handle = CreateFontToHandle(nullptr, 16, -1, FontTypeNormal, -1, -1, FALSE, -1, -1);
+  ASSERT_NE(handle, -1);
+  const FontRecord* font = FontFromHandle(handle);
+  ASSERT_EQ(font->textureCache, 1);
+  const GraphicRecord* cache = GraphicFromHandle(font->cacheTexture);
+  ASSERT_NE(cache, nullptr);
+  EXPECT_EQ(cache->image->flags.drawTarget, 0);
+  EXPECT_EQ(cache->image->flags.alphaTest, 1);
+  EXPECT_EQ(cache->image->flags.bitDepth, 16);
+  EXPECT_EQ(Dump().find("CreateTexture(512, 512, 1, 0x1,"), std::string::npos) << Dump();
+  EXPECT_EQ(GetCreateDrawTarget(), TRUE) << "the program's settings are given back";
+  EXPECT_EQ(GetCreateAlphaChannel(), TRUE);
+  EXPECT_EQ(GetCreateBitDepth(), 32);
+  SetCreateDrawTarget(FALSE);
+  SetCreateAlphaChannel(FALSE);
+  SetCreateBitDepth(0);
+  ReleaseFontHandle(handle);
+}
+
+TEST_F(GraphicTest, AFontLeftWithoutACacheTextureFailsToDrawInsteadOfDrawingNothing) {
+  Start();
+  fake::SetD3dFailure(fake::D3dFailure::Texture, true);
+  const int handle = CreateFontToHandle(nullptr, 16, -1, FontTypeNormal, -1, -1, FALSE, -1, -1);
+  fake::SetD3dFailure(fake::D3dFailure::Texture, false);
+  ASSERT_NE(handle, -1) << "the font falls back to its memory cache";
+  EXPECT_TRUE(Logged("テクスチャ文字キャッシュの作成に失敗しました"));
+  ASSERT_EQ(FontFromHandle(handle)->textureCache, 0);
+  EXPECT_EQ(DrawTextWithFont(10, 10, "A", static_cast<int>(MakeColor(255, 255, 255)), handle, 0), -1);
+  EXPECT_TRUE(Logged("テクスチャキャッシュを持たないフォントはハードウエア描画では描画できません"));
+  EXPECT_EQ(DrawTextWithFont(10, 10, "A", static_cast<int>(MakeColor(255, 255, 255)), QueryDefaultFont(), 0), 0)
+      << "a font with its texture still draws";
+  ReleaseFontHandle(handle);
 }
 
 TEST_F(GraphicTest, RestoringTheDisplayRebuildsTheFontsWithEmptyCaches) {

@@ -53,7 +53,7 @@ class HardwareGameTest : public EngineFixture, public golden_game::Platform {
   void ExpectFrame(const std::string& name) override {
     const std::string calls = fake::D3dDump();
     fake::ClearD3dCalls();
-    const size_t clear = calls.rfind("ColorFill(backbuffer, null, FF000000)");
+    const size_t clear = calls.rfind("ColorFill(backbuffer, null, 00000000)");
     ASSERT_NE(clear, std::string::npos) << name;
     const std::string frame = calls.substr(clear);
     SCOPED_TRACE(name);

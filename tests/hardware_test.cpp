@@ -2,12 +2,16 @@
 // fall-backs, the vertex batch, the state cache, the primitives, clear and present.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "core/engine_state.h"
 #include "core/tracked_memory.h"
+#include "../platform/common/d3d9_pixel_rules.h"
 #include "fake_d3d9.h"
 #include "fake_platform.h"
 #include "graphics/draw_state.h"
@@ -57,6 +61,7 @@ TEST_F(HardwareTest, StartUpBringsUpTheDeviceForTheWindow) {
   EXPECT_EQ(IsMemImgValid(&GraphicsState.screenImage), 0) << "no software screen beside the device";
   EXPECT_EQ(GraphicsState.hardwareVertexProcessing, 1);
   EXPECT_EQ(fake::D3dBehaviorFlags(), D3DCREATE_HARDWARE_VERTEXPROCESSING);
+  EXPECT_TRUE(Logged("ハードウエア描画 ( Direct3D 9 ) を使用します\r\n"));
 
   const D3DPRESENT_PARAMETERS& p = fake::D3dPresentParameters();
   EXPECT_EQ(p.BackBufferWidth, 800u);
@@ -199,6 +204,7 @@ TEST_F(HardwareTest, EachCreationFailureFallsBackToSoftware) {
     EXPECT_EQ(fake::LiveD3dObjects(), 0) << "what was made is released at once";
     EXPECT_EQ(IsMemImgValid(&GraphicsState.screenImage), 1);
     EXPECT_TRUE(Logged(c.line)) << fake::DebugOutput();
+    EXPECT_TRUE(Logged("ソフトウエア描画を使用します\r\n"));
     EXPECT_EQ(DrawLine(10, 10, 20, 20, static_cast<int>(MakeColor(255, 255, 255)), 1), 0);
     EndEngine();
   }
@@ -219,8 +225,11 @@ TEST_F(HardwareTest, SoftwareOnlySkipsDirect3DAndSoDoesTheEnvironment) {
   ASSERT_EQ(InitEngine(), 0);
   EXPECT_EQ(GraphicsState.useHardware, 0);
   EXPECT_TRUE(Calls("Direct3DCreate9").empty());
+  EXPECT_TRUE(Logged("ソフトウエア描画のみの設定により Direct3D を使用しません\r\n"));
+  EXPECT_TRUE(Logged("ソフトウエア描画を使用します\r\n"));
   EndEngine();
 
+  fake::ClearDebugOutput();
   GraphicsState = GraphicsStateRecord{};
   SetScreenMode(800, 600, 32, 60);
   setenv("VORNEK_SOFTWARE", "1", 1);
@@ -230,6 +239,9 @@ TEST_F(HardwareTest, SoftwareOnlySkipsDirect3DAndSoDoesTheEnvironment) {
   EXPECT_EQ(GraphicsState.softwareOnly, 1);
   EXPECT_EQ(GraphicsState.useHardware, 0);
   EXPECT_TRUE(Calls("Direct3DCreate9").empty());
+  EXPECT_TRUE(Logged("環境変数 VORNEK_SOFTWARE=1 の指定により Direct3D を使用しません\r\n")) << fake::DebugOutput();
+  EXPECT_TRUE(Logged("ソフトウエア描画を使用します\r\n"));
+  EXPECT_FALSE(Logged("ハードウエア描画"));
 }
 
 // ---- texture formats ------------------------------------------------------------------------
@@ -633,6 +645,95 @@ TEST_F(HardwareTest, SubtractionWithoutBlendOperationsIsDrawnBetweenTwoInversion
   EXPECT_NE(addBlend, std::string::npos) << "mode 5 adds: destination ONE";
 }
 
+// ---- the device's pixel rules ----------------------------------------------------------------
+
+// The recording device lights what the reference model of Direct3D 9's rules lights (the same
+// model the OpenGL device is tested against), on the cases where a plainer model goes wrong:
+// a point half-way between two pixels, lines through the corners between two rows or columns
+// or along the edges of diamonds, and a narrow channel widened by rounding.
+TEST_F(HardwareTest, TheDeviceDrawsByTheReferencePixelRules) {
+  Start();
+  IDirect3DDevice9* device = GraphicsState.device;
+  struct Plain {
+    float x, y, z, rhw;
+    DWORD diffuse;
+  };
+  const auto lit = [] {
+    std::set<std::pair<int, int>> pixels;
+    const std::vector<std::uint32_t> frame = fake::BackBufferPixels();
+    for (int y = 0; y < 40; ++y) {
+      for (int x = 0; x < 40; ++x) {
+        if ((frame[static_cast<std::size_t>(y) * 800 + x] & 0xFFFFFF) != 0) pixels.insert({x, y});
+      }
+    }
+    return pixels;
+  };
+  // The device as the test needs it, whatever the engine's last draw left.
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+  device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+  device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2);
+  device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+  device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+  device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+
+  ClearScreen();
+  const Plain points[] = {{2.5f, 3, 0, 1, 0xFFFFFFFF}, {20.5f, 10.5f, 0, 1, 0xFFFFFFFF}, {7, 30.5f, 0, 1, 0xFFFFFFFF}};
+  device->DrawPrimitiveUP(D3DPT_POINTLIST, 3, points, sizeof(Plain));
+  std::set<std::pair<int, int>> expected;
+  for (const Plain& p : points) {
+    const d3d9rules::PixelPosition at = d3d9rules::PointPixel(p.x, p.y);
+    expected.insert({at.x, at.y});
+  }
+  EXPECT_EQ(expected, (std::set<std::pair<int, int>>{{2, 3}, {20, 10}, {7, 30}}));
+  EXPECT_EQ(lit(), expected);
+
+  const float lines[][4] = {{0, 1, 4, 3}, {4, 3, 0, 1}, {1, 0, 3, 4}, {2, 2.5f, 12, 12.5f}, {30, 8.5f, 20, 8.5f}};
+  for (const auto& l : lines) {
+    ClearScreen();
+    const Plain ends[] = {{l[0], l[1], 0, 1, 0xFFFFFFFF}, {l[2], l[3], 0, 1, 0xFFFFFFFF}};
+    device->DrawPrimitiveUP(D3DPT_LINELIST, 1, ends, sizeof(Plain));
+    std::set<std::pair<int, int>> model;
+    d3d9rules::ForEachLinePixel(l[0], l[1], l[2], l[3], [&](int x, int y) { model.insert({x, y}); });
+    EXPECT_EQ(lit(), model) << "(" << l[0] << ", " << l[1] << ")-(" << l[2] << ", " << l[3] << ")";
+  }
+  std::set<std::pair<int, int>> corners;
+  d3d9rules::ForEachLinePixel(0, 1, 4, 3, [&](int x, int y) { corners.insert({x, y}); });
+  EXPECT_EQ(corners, (std::set<std::pair<int, int>>{{0, 1}, {1, 1}, {2, 2}, {3, 2}})) << "the upper row at a tie";
+
+  // A 5-6-5 texel of red 3, green 1, blue 3, drawn as it is.
+  IDirect3DTexture9* texture = nullptr;
+  ASSERT_EQ(device->CreateTexture(8, 8, 1, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+  D3DLOCKED_RECT locked{};
+  ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      static_cast<std::uint16_t*>(locked.pBits)[y * locked.Pitch / 2 + x] = (3 << 11) | (1 << 5) | 3;
+    }
+  }
+  texture->UnlockRect(0);
+  ClearScreen();
+  device->SetTexture(0, texture);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+  struct Textured {
+    float x, y, z, rhw;
+    DWORD diffuse;
+    float u, v;
+  } quad[] = {{9.5f, 9.5f, 0, 1, 0xFFFFFFFF, 0, 0}, {17.5f, 9.5f, 0, 1, 0xFFFFFFFF, 1, 0},
+              {9.5f, 17.5f, 0, 1, 0xFFFFFFFF, 0, 1}, {17.5f, 17.5f, 0, 1, 0xFFFFFFFF, 1, 1}};
+  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Textured));
+  const std::uint32_t expectedTexel =
+      d3d9rules::WidenChannel(3, 5) << 16 | d3d9rules::WidenChannel(1, 6) << 8 | d3d9rules::WidenChannel(3, 5);
+  EXPECT_EQ(expectedTexel, 0x190419u) << "5-bit 3 is 25, 6-bit 1 is 4";
+  EXPECT_EQ(fake::BackBufferPixels()[12 * 800 + 12] & 0xFFFFFF, expectedTexel);
+  device->SetTexture(0, nullptr);
+  texture->Release();
+  ResendDeviceState();
+}
+
 // ---- clear, present, the sub back buffer ----------------------------------------------------
 
 TEST_F(HardwareTest, ClearFillsTheWholeTargetAndPresentShowsTheWindowRectangle) {
@@ -641,7 +742,7 @@ TEST_F(HardwareTest, ClearFillsTheWholeTargetAndPresentShowsTheWindowRectangle) 
   SetClipArea(10, 10, 20, 20);
   fake::ClearD3dCalls();
   EXPECT_EQ(ClearScreen(), 0);
-  EXPECT_EQ(Calls("ColorFill"), std::vector<std::string>{"ColorFill(backbuffer, null, FF0A141E)"});
+  EXPECT_EQ(Calls("ColorFill"), std::vector<std::string>{"ColorFill(backbuffer, null, 000A141E)"});
   EXPECT_EQ(Calls("Clear"), std::vector<std::string>{"Clear(0, null, 0x2, 00000000, 1, 0)"});
   const std::vector<std::uint32_t> pixels = fake::BackBufferPixels();
   ASSERT_EQ(pixels.size(), 800u * 600);
@@ -671,7 +772,7 @@ TEST_F(HardwareTest, TheSubBackBufferTakesOverTheScreenAndIsCopiedBeforeEachPres
   fake::ClearD3dCalls();
   ClearScreen();
   PresentScreen();
-  EXPECT_EQ(Calls("ColorFill"), std::vector<std::string>{"ColorFill(target1, null, FF000000)"});
+  EXPECT_EQ(Calls("ColorFill"), std::vector<std::string>{"ColorFill(target1, null, 00000000)"});
   const std::string dump = fake::D3dDump();
   EXPECT_LT(dump.find("StretchRect(target1, null, backbuffer, null, 0)"), dump.find("SwapChain.Present"));
 
@@ -705,15 +806,25 @@ TEST_F(HardwareTest, TexturesHandOutLockableLevels) {
   EXPECT_EQ(desc.Width, 128u);
   EXPECT_EQ(desc.Height, 64u);
   EXPECT_EQ(desc.Format, D3DFMT_A8R8G8B8);
-  EXPECT_EQ(device->ColorFill(level, nullptr, 0x80112233u), D3D_OK);
+  EXPECT_NE(device->ColorFill(level, nullptr, 0x80112233u), D3D_OK) << "a texture that is not drawn into";
   D3DLOCKED_RECT locked{};
   const RECT part = {4, 2, 8, 3};
   ASSERT_EQ(level->LockRect(&locked, &part, D3DLOCK_READONLY), D3D_OK);
   EXPECT_EQ(locked.Pitch, 128 * 4);
-  EXPECT_EQ(*static_cast<std::uint32_t*>(locked.pBits), 0x80112233u);
+  EXPECT_EQ(*static_cast<std::uint32_t*>(locked.pBits), 0xCDCDCDCDu) << "what the memory held";
   EXPECT_NE(level->LockRect(&locked, nullptr, 0), D3D_OK) << "locked already";
   EXPECT_EQ(level->UnlockRect(), D3D_OK);
   level->Release();
+
+  ASSERT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture, nullptr),
+            D3D_OK);
+  ASSERT_EQ(texture->GetSurfaceLevel(0, &level), D3D_OK);
+  EXPECT_EQ(device->ColorFill(level, nullptr, 0x80112233u), D3D_OK);
+  ASSERT_EQ(level->LockRect(&locked, &part, D3DLOCK_READONLY), D3D_OK);
+  EXPECT_EQ(*static_cast<std::uint32_t*>(locked.pBits), 0x80112233u);
+  level->UnlockRect();
+  level->Release();
+  texture->Release();
 
   fake::SetD3dFailure(fake::D3dFailure::Texture, true);
   EXPECT_NE(device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);

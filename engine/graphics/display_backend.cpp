@@ -113,8 +113,17 @@ int OpenDisplayBackEnd() {
     return -1;
   }
   GraphicsState.useHardware = 0;
-  if (SoftwareRequestedByEnvironment()) GraphicsState.softwareOnly = 1;
-  if (!GraphicsState.softwareOnly && OpenHardwareBackEnd()) return 0;
+  if (SoftwareRequestedByEnvironment()) {
+    GraphicsState.softwareOnly = 1;
+    LogText("環境変数 VORNEK_SOFTWARE=1 の指定により Direct3D を使用しません\n");
+  } else if (GraphicsState.softwareOnly) {
+    LogText("ソフトウエア描画のみの設定により Direct3D を使用しません\n");
+  }
+  if (!GraphicsState.softwareOnly && OpenHardwareBackEnd()) {
+    LogText("ハードウエア描画 ( Direct3D 9 ) を使用します\n");
+    return 0;
+  }
+  LogText("ソフトウエア描画を使用します\n");
   if (EngineState.Windowed) return 0;
 
   // Full-screen software mode changes the display mode through GDI.

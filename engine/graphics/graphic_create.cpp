@@ -1,15 +1,18 @@
 // Making graphics on either back-end: empty ones with the creation settings, derived ones that
 // show a rectangle of another's image, and the software back-end's image and views.
 #include <algorithm>
+#include <cstdint>
 
+#include "../core/log.h"
 #include "../core/tracked_memory.h"
 #include "../window/window.h"
 #include "graphic_handle.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
+#include "platform/kernel32.h"
 
 int BuildSoftwareImage(GraphicRecord* record) {
-  auto* image = static_cast<SharedImage*>(TrackedCalloc(sizeof(SharedImage), __FILE__, __LINE__));
+  auto* image = static_cast<SharedImage*>(TrackedCalloc(sizeof(SharedImage), "", 0));
   if (image == nullptr) return -1;
   record->image = image;
   image->references = 1;
@@ -19,8 +22,15 @@ int BuildSoftwareImage(GraphicRecord* record) {
                   GraphicsState.screenBitDepth == 16 ? 16 : 32};
   // Software images take the screen's format, so that the blits never convert.
   const int type = GraphicsState.screenBitDepth == 16 ? Color16 : Color32;
-  if (CreateMemImg(&image->softImage, record->width, record->height, -1, 0, type, 0, GraphicCreate.alphaChannel, 0,
+  // The image is refused before it is allocated when the machine could not hold it.
+  const std::uint64_t bytes = static_cast<std::uint64_t>(record->width) * static_cast<std::uint64_t>(record->height) *
+                              (type == Color16 ? 2u : 4u);
+  MEMORYSTATUS memory{};
+  GlobalMemoryStatus(&memory);
+  if ((memory.dwTotalPhys != 0 && bytes > memory.dwTotalPhys) ||
+      CreateMemImg(&image->softImage, record->width, record->height, -1, 0, type, 0, GraphicCreate.alphaChannel, 0,
                    nullptr) != 0) {
+    LogFormat("グラフィックのサイズ %d x %d のイメージを作成できません", record->width, record->height);
     return -1;
   }
   FillMemImg(&image->softImage, nullptr, 0);

@@ -39,7 +39,7 @@ int AllocGraphicHandle() {
     for (slot = 0; slot < MaxGraphics && t.slots[slot] != nullptr; ++slot) {
     }
   }
-  auto* record = static_cast<GraphicRecord*>(TrackedCalloc(sizeof(GraphicRecord), __FILE__, __LINE__));
+  auto* record = static_cast<GraphicRecord*>(TrackedCalloc(sizeof(GraphicRecord), "", 0));
   if (record == nullptr) FatalError("メモリの確保に失敗しました");
   record->checkNumber = t.nextCheck;
   if (++t.nextCheck > HandleCheckNumberMask) t.nextCheck = 0;

@@ -33,7 +33,8 @@ int SetWindowTitle(const char* text);
 int SetLogOutputFlag(int flag);
 
 // ---- Window mode ----------------------------------------------------------------------------
-// 0; on a running engine -1 (or -2, fallback mode) when the switch of the screen mode fails.
+// 0; on a running engine -1 when the screen mode cannot be started again in the new window mode
+// and another mode (the one before, or 640 x 480 x 16) serves in its place.
 // TRUE windowed, FALSE full-screen.
 int ChangeWindowMode(int flag);
 
@@ -153,7 +154,8 @@ constexpr int CharSetHangul = 2;
 int DrawText(int x, int y, const char* text, int color, int edgeColor);
 // The result of DrawText: printf-formatted into 1024 bytes, no edge.
 int DrawTextFormat(int x, int y, int color, const char* format, ...) __attribute__((format(printf, 4, 5)));
-// 0; -1 for a bad handle.
+// 0; -1 for a bad handle, or on the hardware back-end for a font whose glyph cache could not be
+// given a texture when it was made.
 int DrawTextWithFont(int x, int y, const char* text, int color, int handle, int edgeColor);
 
 // A font handle; -1 for a value out of range (sizes beyond -512..512, edge sizes above 16), a

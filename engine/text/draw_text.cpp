@@ -107,6 +107,12 @@ int DrawTextWithFont(int x, int y, const char* text, int color, int handle, int 
     if (emulate) SubtractEmulationStep(box.left, box.top, box.right, box.bottom, 3);
     return 0;
   }
+  if (DrawState.softTarget == nullptr) {
+    // A font whose cache texture could not be made keeps its glyphs in memory, which only the
+    // software renderer draws from.
+    LogText("テクスチャキャッシュを持たないフォントはハードウエア描画では描画できません\n");
+    return -1;
+  }
   DrawWithMemoryCache(x, y, text, static_cast<std::uint32_t>(color), handle, static_cast<std::uint32_t>(edgeColor),
                       font);
   return 0;

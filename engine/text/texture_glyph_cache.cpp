@@ -32,7 +32,9 @@ int EnsureCacheTexture(int handle) {
   }
   font->edgeView = -1;
 
+  // Every setting is the cache's own, whatever the program set for its graphics.
   const GraphicCreateSettings saved = GraphicCreate;
+  GraphicCreate = GraphicCreateSettings{};
   GraphicCreate.alphaChannel = (font->fontType & 2) ? 1 : 0;
   GraphicCreate.alphaTest = (font->fontType & 2) ? 0 : 1;
   GraphicCreate.bitDepth = 16;
@@ -79,7 +81,7 @@ int SetUpTextureCache(FontRecord* font, int handle) {
   staging.height = edge > 0 ? cell + 2 * edge : cell;
   staging.pitch = staging.width * 2;
   staging.pixels = static_cast<std::uint8_t*>(
-      TrackedCalloc(static_cast<std::size_t>(staging.pitch) * static_cast<std::size_t>(staging.height), __FILE__, __LINE__));
+      TrackedCalloc(static_cast<std::size_t>(staging.pitch) * static_cast<std::size_t>(staging.height), "", 0));
   if (staging.pixels == nullptr) {
     LogText("文字キャッシュ処理用メモリの確保に失敗しました\n");
     return -1;

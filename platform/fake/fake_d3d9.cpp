@@ -11,6 +11,7 @@
 #include <set>
 #include <utility>
 
+#include "../common/d3d9_pixel_rules.h"
 #include "../common/platform_contract.h"
 #include "fake_raster.h"
 #include "fake_state.h"
@@ -164,9 +165,7 @@ std::uint32_t Convert(D3DFORMAT format, D3DCOLOR color) {
 
 // A pixel of the surface's format as A8R8G8B8.
 std::uint32_t Expand(D3DFORMAT format, std::uint32_t pixel) {
-  auto widen = [](std::uint32_t value, int bits) {
-    return bits == 8 ? value : (value << (8 - bits)) | (value >> (2 * bits - 8 > 0 ? 2 * bits - 8 : 0));
-  };
+  const auto widen = d3d9rules::WidenChannel;
   switch (format) {
     case D3DFMT_R5G6B5:
       return 0xFF000000u | (widen((pixel >> 11) & 31, 5) << 16) | (widen((pixel >> 5) & 63, 6) << 8) | widen(pixel & 31, 5);
@@ -176,8 +175,8 @@ std::uint32_t Expand(D3DFORMAT format, std::uint32_t pixel) {
       return a | (widen((pixel >> 10) & 31, 5) << 16) | (widen((pixel >> 5) & 31, 5) << 8) | widen(pixel & 31, 5);
     }
     case D3DFMT_A4R4G4B4:
-      return (((pixel >> 12) & 15) * 17u << 24) | (((pixel >> 8) & 15) * 17u << 16) | (((pixel >> 4) & 15) * 17u << 8) |
-             (pixel & 15) * 17u;
+      return (widen((pixel >> 12) & 15, 4) << 24) | (widen((pixel >> 8) & 15, 4) << 16) |
+             (widen((pixel >> 4) & 15, 4) << 8) | widen(pixel & 15, 4);
     case D3DFMT_X8R8G8B8: return pixel | 0xFF000000u;
     default: return pixel;
   }
@@ -248,6 +247,7 @@ class Surface final : public IDirect3DSurface9, public Counted, public RasterTar
     desc_.MultiSampleQuality = quality;
   }
   bool hasPixels() const { return !pixels_.empty(); }
+  void scribble(unsigned char byte) { std::fill(pixels_.begin(), pixels_.end(), byte); }
   std::uint32_t pixel(UINT x, UINT y) const {
     const size_t i = static_cast<size_t>(y) * desc_.Width + x;
     if (BytesPerPixel(desc_.Format) == 2) {
@@ -341,6 +341,8 @@ class Texture final : public IDirect3DTexture9, public Counted {
     for (UINT i = 0; i < levels; ++i) {
       levels_.push_back(new Surface(name + "/" + std::to_string(i), std::max(1u, width >> i),
                                     std::max(1u, height >> i), format, usage, pool, nullptr));
+      // A new texture holds what its memory held before, as on a real device.
+      levels_.back()->scribble(0xCD);
     }
   }
   ~Texture() override {
@@ -572,7 +574,9 @@ class Device final : public IDirect3DDevice9, public Counted {
   HRESULT ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR color) override {
     Log("ColorFill(%s, %s, %08X)", SurfaceName(surface).c_str(), RectText(rect).c_str(), color);
     Surface* known = AsSurface(surface);
-    if (known == nullptr) return D3DERR_INVALIDCALL;
+    // Only surfaces the device draws into can be filled; a texture's level is written through
+    // a lock.
+    if (known == nullptr || (known->desc().Usage & D3DUSAGE_RENDERTARGET) == 0) return D3DERR_INVALIDCALL;
     known->fill(rect != nullptr ? *rect : known->whole(), color);
     return D3D_OK;
   }

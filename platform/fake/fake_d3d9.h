@@ -3,7 +3,8 @@
 // device keeps every call with its arguments, and every DrawPrimitiveUP with its vertices, as
 // lines of text. Render targets and the back buffer keep their pixels: clears, fills and copies
 // reach them, and so do primitives, rasterised by Direct3D 9's rules through the texture stages
-// (fake_raster.h).
+// (fake_raster.h). As on a real device, a new texture holds leftovers (0xCD in every byte) until
+// it is written, and ColorFill takes only surfaces made to be drawn into.
 #pragma once
 
 #include <string>

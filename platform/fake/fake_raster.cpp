@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "../common/d3d9_pixel_rules.h"
+
 namespace fake {
 namespace {
 
@@ -153,60 +155,22 @@ class Shader {
 };
 
 void Point(const RasterVertex& v, Shader& shader) {
-  // A one-pixel square around the vertex, by the top-left rule.
-  shader.Pixel(static_cast<int>(std::floor(v.x + 0.5f)), static_cast<int>(std::floor(v.y + 0.5f)), Unpack(v.diffuse), v.u,
-               v.v);
+  const d3d9rules::PixelPosition at = d3d9rules::PointPixel(v.x, v.y);
+  shader.Pixel(at.x, at.y, Unpack(v.diffuse), v.u, v.v);
 }
-
-// Whether the segment a-b passes through the open diamond |x - cx| + |y - cy| < 1/2.
-bool CrossesDiamond(double ax, double ay, double bx, double by, double cx, double cy) {
-  double lo = 0, hi = 1;
-  const double dx = bx - ax, dy = by - ay;
-  for (int sx = -1; sx <= 1; sx += 2) {
-    for (int sy = -1; sy <= 1; sy += 2) {
-      const double start = sx * (ax - cx) + sy * (ay - cy), slope = sx * dx + sy * dy;
-      if (slope == 0) {
-        if (start >= 0.5) return false;
-        continue;
-      }
-      const double bound = (0.5 - start) / slope;
-      if (slope > 0) {
-        hi = std::min(hi, bound);
-      } else {
-        lo = std::max(lo, bound);
-      }
-    }
-  }
-  return lo < hi;
-}
-
-bool InsideDiamond(double x, double y, double cx, double cy) { return std::fabs(x - cx) + std::fabs(y - cy) < 0.5; }
 
 void Line(const RasterVertex& a, const RasterVertex& b, Shader& shader) {
   const double ax = a.x, ay = a.y, bx = b.x, by = b.y;
-  const bool xMajor = std::fabs(bx - ax) >= std::fabs(by - ay);
-  const double from = xMajor ? std::min(ax, bx) : std::min(ay, by), to = xMajor ? std::max(ax, bx) : std::max(ay, by);
   const Colour ca = Unpack(a.diffuse), cb = Unpack(b.diffuse);
-  const double length = std::hypot(bx - ax, by - ay);
-  for (int major = static_cast<int>(std::floor(from)) - 1; major <= static_cast<int>(std::ceil(to)) + 1; ++major) {
-    // The minor coordinate where the line crosses this row or column, and its neighbours.
-    double t = 0;
-    if (xMajor && bx != ax) t = (major - ax) / (bx - ax);
-    if (!xMajor && by != ay) t = (major - ay) / (by - ay);
-    t = std::clamp(t, 0.0, 1.0);
-    const double minor = xMajor ? ay + t * (by - ay) : ax + t * (bx - ax);
-    // A line along a row or column of pixel centres can only light that row or column.
-    const bool onCentres = (xMajor ? ay == by : ax == bx) && minor == std::floor(minor);
-    const int first = static_cast<int>(std::floor(minor)) - (onCentres ? 0 : 1);
-    const int last = static_cast<int>(std::floor(minor)) + (onCentres ? 0 : 2);
-    for (int m = first; m <= last; ++m) {
-      const double cx = xMajor ? major : m, cy = xMajor ? m : major;
-      if (!CrossesDiamond(ax, ay, bx, by, cx, cy) || InsideDiamond(bx, by, cx, cy)) continue;
-      float along = 0;
-      if (length > 0) along = static_cast<float>(std::clamp(((cx - ax) * (bx - ax) + (cy - ay) * (by - ay)) / (length * length), 0.0, 1.0));
-      shader.Pixel(static_cast<int>(cx), static_cast<int>(cy), shader.flat() ? ca : Mix(ca, cb, along));
+  const double lengthSquared = (bx - ax) * (bx - ax) + (by - ay) * (by - ay);
+  d3d9rules::ForEachLinePixel(ax, ay, bx, by, [&](int x, int y) {
+    // Gouraud colour by the pixel centre's place along the line.
+    float along = 0;
+    if (lengthSquared > 0) {
+      along = static_cast<float>(std::clamp(((x - ax) * (bx - ax) + (y - ay) * (by - ay)) / lengthSquared, 0.0, 1.0));
     }
-  }
+    shader.Pixel(x, y, shader.flat() ? ca : Mix(ca, cb, along));
+  });
 }
 
 void Triangle(const RasterVertex& first, RasterVertex a, RasterVertex b, RasterVertex c, Shader& shader) {
@@ -219,13 +183,8 @@ void Triangle(const RasterVertex& first, RasterVertex a, RasterVertex b, RasterV
     std::swap(b, c);
     area = -area;
   }
-  // Top edges run rightwards along the top; left edges run upwards.
-  auto topLeft = [](const RasterVertex& p, const RasterVertex& q) {
-    return (q.y == p.y && q.x > p.x) || q.y < p.y;
-  };
-  auto inside = [&](const RasterVertex& p, const RasterVertex& q, double x, double y) {
-    const double e = cross(p, q, x, y);
-    return e > 0 || (e == 0 && topLeft(p, q));
+  auto inside = [](const RasterVertex& p, const RasterVertex& q, double x, double y) {
+    return d3d9rules::InsideEdge(p.x, p.y, q.x, q.y, x, y);
   };
   const int left = static_cast<int>(std::floor(std::min({a.x, b.x, c.x}))) - 1;
   const int right = static_cast<int>(std::ceil(std::max({a.x, b.x, c.x}))) + 1;

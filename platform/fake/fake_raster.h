@@ -1,7 +1,7 @@
 // The recording device's pixels: pre-transformed points, lines and triangles rasterised by
-// Direct3D 9's rules (pixel centres at integer coordinates, lines lit where they leave a
-// pixel's diamond, triangles by the top-left rule), coloured by the texture stages' operations
-// and blended by the blend states. Slow and plain: it serves tests, not speed.
+// Direct3D 9's rules (the reference model of common/d3d9_pixel_rules.h), coloured by the
+// texture stages' operations and blended by the blend states. Slow and plain: it serves
+// tests, not speed.
 #pragma once
 
 #include <cstdint>

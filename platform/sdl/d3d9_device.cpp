@@ -63,6 +63,11 @@ bool ApplyDisplayMode(const D3DPRESENT_PARAMETERS& p) {
   return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
 }
 
+// A surface without an alpha channel reads as opaque whatever alpha a fill brings.
+D3DCOLOR FillColour(D3DFORMAT format, D3DCOLOR color) {
+  return format == D3DFMT_X8R8G8B8 ? color | 0xFF000000u : color;
+}
+
 gl::PixelBounds Bounds(const RECT& r) { return gl::PixelBounds{r.left, r.top, r.right, r.bottom}; }
 
 gl::PixelBounds Intersect(const gl::PixelBounds& a, const gl::PixelBounds& b) {
@@ -187,6 +192,7 @@ class Device final : public IDirect3DDevice9 {
     if (!(flags & D3DCLEAR_TARGET)) return D3D_OK;  // depth and stencil are not drawn with
     const gl::PixelBounds area = DrawArea();
     const gl::Target& target = renderTarget_->storage().target;
+    color = FillColour(renderTarget_->storage().format, color);
     if (count == 0) {
       core_->renderer.Fill(target, area, color);
       return D3D_OK;
@@ -203,7 +209,8 @@ class Device final : public IDirect3DDevice9 {
     if (s == nullptr || !s->storage().renderable()) return D3DERR_INVALIDCALL;
     const Storage& st = s->storage();
     const gl::PixelBounds whole{0, 0, st.width, st.height};
-    core_->renderer.Fill(st.target, rect != nullptr ? Intersect(whole, Bounds(*rect)) : whole, color);
+    core_->renderer.Fill(st.target, rect != nullptr ? Intersect(whole, Bounds(*rect)) : whole,
+                         FillColour(st.format, color));
     return D3D_OK;
   }
 

@@ -12,7 +12,9 @@ namespace {
 // column i the line crosses the diamond of row j = the row q(i) rounds to; it leaves that
 // diamond at p = i + b, b in [0, 0.5]. A pixel is drawn when the line leaves its diamond
 // within the segment: p1 < i + b ≤ p2. A line that only grazes a diamond's corner (q(i)
-// exactly half-way between two rows) counts for the row below, so no column is ever skipped.
+// exactly half-way between two rows) counts for the row of lower minor coordinate, whose
+// diamond holds that corner (its bottom corner on an x-major line, its right corner on a
+// y-major one), so no column is ever skipped.
 // A run of drawn pixels along the major axis, in walk order: from `first` to `last` (mirrored
 // coordinates when walking backwards are already undone), at `minor`, with the line's parameter
 // t at both ends.
@@ -20,6 +22,15 @@ struct Run {
   int first, last, minor;
   double tFirst, tLast;
 };
+
+// How far off a corner or an edge a computed point may be and still count as on it.
+constexpr double OnCorner = 1e-9;
+
+// Whether the diamond holds the point where the line leaves it, the line being at q − j = d
+// there: an x-major line leaves through a lower edge (held) when d > 0, else through an upper
+// edge or a side corner (not held); a y-major line walked downwards leaves through a lower
+// edge or the bottom corner (held), walked upwards through an upper edge or the top corner.
+bool ExitHeld(bool xMajor, int s, double d) { return xMajor ? d > OnCorner : s > 0; }
 
 template <typename Emit>
 void WalkLine(double ax, double ay, double bx, double by, const PixelBounds& bounds, Emit emit) {
@@ -44,13 +55,15 @@ void WalkLine(double ax, double ay, double bx, double by, const PixelBounds& bou
   const auto t = [&](double i) { return (i - p1) / (p2 - p1); };
   if (m == 0) {
     // Horizontal or vertical: one row, every column in one interval.
-    const double j = std::floor(q1 + 0.5), e = q1 - j;
+    const double j = std::ceil(q1 - 0.5), e = q1 - j;
     if (j < lowMinor || j > highMinor) return;
-    if (e == -0.5) {
+    if (e == 0.5) {
       first = std::ceil(p1);
       last = std::ceil(p2) - 1;
+    } else if (const double b = 0.5 - std::fabs(e); ExitHeld(xMajor, s, e)) {
+      first = std::ceil(p1 - b);
+      last = std::ceil(p2 - b) - 1;
     } else {
-      const double b = 0.5 - std::fabs(e);
       first = std::floor(p1 - b) + 1;
       last = std::floor(p2 - b);
     }
@@ -66,13 +79,31 @@ void WalkLine(double ax, double ay, double bx, double by, const PixelBounds& bou
   Run run{};
   for (double i = first; i <= last; i += 1) {
     const double q = q1 + m * (i - p1);
-    const double j = std::floor(q + 0.5);
-    const double e = q - j;  // in [-0.5, 0.5)
+    double j = std::ceil(q - 0.5);
+    double e = q - j;  // in (-0.5, 0.5]
+    // q is computed: a line through a corner may land a rounding step off it.
+    if (e < -0.5 + OnCorner) {
+      j -= 1;
+      e += 1;
+    }
+    if (std::fabs(e - 0.5) < OnCorner) e = 0.5;
     double b = (0.5 - e) / (1 + m);
     if (m < 1) b = std::min(b, (0.5 + e) / (1 - m));  // at m = ±1 one exit is at infinity
-    // Grazing a corner, the line is in the diamond at p = i alone: it has left it when it
-    // started there, and never got out when it ends there.
-    const bool drawn = e == -0.5 ? p1 <= i && i < p2 : p1 < i + b && i + b <= p2;
+    bool drawn;
+    if (e == 0.5 && m == -1) {
+      // Along the diamond's lower edge from its bottom corner (held) to its side corner (not).
+      drawn = p1 < i + 0.5 && i + 0.5 <= p2;
+    } else if (e == 0.5) {
+      // Grazing the held corner, or along the lower edge up to it: the line leaves at p = i.
+      drawn = p1 <= i && i < p2;
+    } else {
+      // Leaving at x = i + b: a segment that starts there has been inside only when the
+      // diamond holds that point, and one that ends there has left only when it does not.
+      const double x = i + b;
+      const bool held = ExitHeld(xMajor, s, e + m * b);
+      const bool startsThere = std::fabs(p1 - x) < OnCorner, endsThere = std::fabs(p2 - x) < OnCorner;
+      drawn = (startsThere ? held : p1 < x) && (endsThere ? !held : x < p2);
+    }
     if (!drawn || j < lowMinor || j > highMinor) continue;
     const int major = static_cast<int>(s * i), minor = static_cast<int>(j);
     if (open && minor == run.minor && major == run.last + s) {

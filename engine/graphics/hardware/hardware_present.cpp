@@ -14,8 +14,9 @@ int HardwareClearScreen() {
   IDirect3DSurface9* surface = GraphicsState.subBackBuffer != nullptr ? GraphicsState.subBackBuffer : GraphicsState.backBuffer;
   if (IsGraphicHandleValid(DrawState.drawScreen)) surface = HardwareState.renderTarget;
   if (surface != nullptr) {
-    // ColorFill takes an A8R8G8B8 colour whatever the surface's format.
-    const D3DCOLOR color = PackColor(ColorDataForSurfaceFormat(D3DFMT_X8R8G8B8), GraphicsState.clearRed,
+    // ColorFill takes an A8R8G8B8 colour whatever the surface's format; alpha 0 leaves a
+    // graphic with an alpha channel clear, and a surface without one ignores it.
+    const D3DCOLOR color = PackColor(ColorDataForSurfaceFormat(D3DFMT_A8R8G8B8), GraphicsState.clearRed,
                                      GraphicsState.clearGreen, GraphicsState.clearBlue, 0);
     device->ColorFill(surface, nullptr, color);
   }

@@ -83,7 +83,7 @@ class DiscRows {
  public:
   DiscRows(std::int64_t cx, std::uint32_t diffuse) : cx_(cx), spans_(D3DPT_LINELIST, 20, diffuse) {
     height_ = DrawState.drawScreenHeight;
-    marks_ = static_cast<unsigned char*>(TrackedCalloc(static_cast<std::size_t>(std::max(height_, 1)), __FILE__, __LINE__));
+    marks_ = static_cast<unsigned char*>(TrackedCalloc(static_cast<std::size_t>(std::max(height_, 1)), "", 0));
     if (marks_ == nullptr) FatalError("メモリの確保に失敗しました in G_D3D_DrawCircle");
   }
   ~DiscRows() { TrackedFree(marks_); }
@@ -251,7 +251,7 @@ int DrawVertices2D(const Vertex2D* vertices, int count, D3DPRIMITIVETYPE type, i
   VertexTextured* converted = local;
   if (count > LocalVertices) {
     converted = static_cast<VertexTextured*>(TrackedAlloc(sizeof(VertexTextured) * static_cast<std::size_t>(count),
-                                                          __FILE__, __LINE__));
+                                                          "", 0));
     if (converted == nullptr) return -1;
   }
   const bool blended = DrawState.blendMode != BlendModeNone;
@@ -274,7 +274,7 @@ int DrawVertices2D(const Vertex2D* vertices, int count, D3DPRIMITIVETYPE type, i
   if (emulate) SubtractEmulationStep(boxLeft, boxTop, boxRight, boxBottom, 5);
   FlushVertexBatch();
   OpenScene();
-  PrepareDrawState(imageFlags, texture, 0x1078 | transparency);
+  PrepareDrawState(imageFlags, texture, 0x1078 | (transparency != 0 ? PrepareTransparency : 0));
   SetDeviceFvf(VertexFormatFvf[FormatTextured]);
   const int primitives = PrimitiveCount(type, count);
   if (primitives > 0) {

@@ -10,13 +10,14 @@
 #include "../graphic_handle.h"
 #include "../graphics_state.h"
 #include "hardware_state.h"
+#include "platform/kernel32.h"
 
 namespace {
 constexpr int MaxTilesPerDimension = 32;
 }
 
 int TextureTileSplit(int n, int m, int screenWidth, int noSplit, int* tiles, int capacity) {
-  if (capacity < 1) return 0;
+  if (capacity < 1) return -1;
   if (n <= 8) {
     tiles[0] = 8;
     return 1;
@@ -29,7 +30,7 @@ int TextureTileSplit(int n, int m, int screenWidth, int noSplit, int* tiles, int
   }
   int count = 0, left = n;
   for (;;) {
-    if (count == capacity) return count;
+    if (count == capacity) return -1;
     tiles[count++] = e;
     left -= e;
     if (left <= 0) break;
@@ -55,6 +56,23 @@ int FormatKindOf(const ImageFlags& flags) {
 
 namespace {
 
+// A new texture holds whatever the device left in it. The device fills only surfaces that it
+// draws into; the others are written through a lock.
+int ClearTexture(IDirect3DTexture9* texture, IDirect3DSurface9* surface, int drawTarget) {
+  if (drawTarget) return FAILED(GraphicsState.device->ColorFill(surface, nullptr, 0)) ? -1 : 0;
+  D3DSURFACE_DESC desc{};
+  if (FAILED(surface->GetDesc(&desc))) return -1;
+  const ColorData* format = ColorDataForSurfaceFormat(static_cast<std::uint32_t>(desc.Format));
+  if (format == nullptr) return -1;
+  D3DLOCKED_RECT locked{};
+  if (FAILED(texture->LockRect(0, &locked, nullptr, 0)) || locked.pBits == nullptr) return -1;
+  const std::size_t row = static_cast<std::size_t>(desc.Width) * static_cast<std::size_t>(format->bitsPerPixel / 8);
+  for (UINT y = 0; y < desc.Height; ++y) {
+    std::memset(static_cast<std::uint8_t*>(locked.pBits) + static_cast<std::ptrdiff_t>(y) * locked.Pitch, 0, row);
+  }
+  return FAILED(texture->UnlockRect(0)) ? -1 : 0;
+}
+
 int CreateTileTexture(const SharedImage& image, TextureTile& tile) {
   const D3DFORMAT format = TextureFormatTable[image.formatKind];
   if (format == D3DFMT_UNKNOWN) {
@@ -76,7 +94,12 @@ int CreateTileTexture(const SharedImage& image, TextureTile& tile) {
     LogText("テクスチャの作成に失敗しました\n");
     return -1;
   }
-  GraphicsState.device->ColorFill(surface, nullptr, 0);
+  if (ClearTexture(texture, surface, image.flags.drawTarget) != 0) {
+    surface->Release();
+    texture->Release();
+    LogText("テクスチャの初期化に失敗しました\n");
+    return -1;
+  }
   tile.texture = texture;
   tile.surface = surface;
   return 0;
@@ -93,7 +116,7 @@ int CreateImageTextures(SharedImage* image) {
 int BuildQuads(GraphicRecord* record) {
   const SharedImage* image = record->image;
   const int count = image->columns * image->rows;
-  auto* quads = static_cast<GraphicQuad*>(TrackedAlloc(sizeof(GraphicQuad) * static_cast<std::size_t>(count), __FILE__, __LINE__));
+  auto* quads = static_cast<GraphicQuad*>(TrackedAlloc(sizeof(GraphicQuad) * static_cast<std::size_t>(count), "", 0));
   if (quads == nullptr) {
     LogText("画像描画情報格納用メモリの確保に失敗しました\n");
     return -1;
@@ -121,25 +144,46 @@ int BuildQuads(GraphicRecord* record) {
   return 0;
 }
 
+// Whether the device can hold an image of these tiles: no tile above its largest texture, and
+// all of them within the machine's memory (a managed texture keeps a copy there as well).
+bool DeviceHolds(const int* widths, int columns, const int* heights, int rows, int maxTexture, int bitDepth) {
+  std::uint64_t pixels = 0;
+  for (int c = 0; c < columns; ++c) {
+    for (int r = 0; r < rows; ++r) {
+      if (widths[c] > maxTexture || heights[r] > maxTexture) return false;
+      pixels += static_cast<std::uint64_t>(widths[c]) * static_cast<std::uint64_t>(heights[r]);
+    }
+  }
+  MEMORYSTATUS memory{};
+  GlobalMemoryStatus(&memory);
+  return memory.dwTotalPhys == 0 || pixels * static_cast<std::uint64_t>(bitDepth / 8) <= memory.dwTotalPhys;
+}
+
 SharedImage* MakeSharedImage(int width, int height) {
-  auto* image = static_cast<SharedImage*>(TrackedCalloc(sizeof(SharedImage), __FILE__, __LINE__));
+  const int depth = GraphicCreate.bitDepth != 0 ? GraphicCreate.bitDepth : GraphicsState.screenBitDepth;
+  // Draw targets live in the device's own memory and are never cut.
+  const int target = GraphicCreate.drawTarget;
+  int widths[MaxTilesPerDimension], heights[MaxTilesPerDimension];
+  const int m = GraphicsState.maxTextureSize > 0 ? GraphicsState.maxTextureSize : 256;
+  const int columns = TextureTileSplit(width, m, GraphicsState.screenWidth, target, widths, MaxTilesPerDimension);
+  const int rows = TextureTileSplit(height, m, GraphicsState.screenWidth, target, heights, MaxTilesPerDimension);
+  if (columns < 1 || rows < 1 || !DeviceHolds(widths, columns, heights, rows, m, depth == 16 ? 16 : 32)) {
+    LogFormat("グラフィックのサイズ %d x %d はテクスチャに収まりません", width, height);
+    return nullptr;
+  }
+  auto* image = static_cast<SharedImage*>(TrackedCalloc(sizeof(SharedImage), "", 0));
   if (image == nullptr) return nullptr;
   image->references = 1;
   image->width = width;
   image->height = height;
   image->mipLevels = 1;
-  const int depth = GraphicCreate.bitDepth != 0 ? GraphicCreate.bitDepth : GraphicsState.screenBitDepth;
-  // Draw targets live in the device's own memory and are never cut.
-  const int target = GraphicCreate.drawTarget;
   image->flags = {1, GraphicCreate.alphaChannel, target, target ? 0 : 1, 0,
                   GraphicCreate.alphaChannel ? 0 : GraphicCreate.alphaTest, depth == 16 ? 16 : 32};
   image->formatKind = FormatKindOf(image->flags);
-  int widths[MaxTilesPerDimension], heights[MaxTilesPerDimension];
-  const int m = GraphicsState.maxTextureSize > 0 ? GraphicsState.maxTextureSize : 256;
-  image->columns = TextureTileSplit(width, m, GraphicsState.screenWidth, target, widths, MaxTilesPerDimension);
-  image->rows = TextureTileSplit(height, m, GraphicsState.screenWidth, target, heights, MaxTilesPerDimension);
+  image->columns = columns;
+  image->rows = rows;
   image->tiles = static_cast<TextureTile*>(
-      TrackedCalloc(sizeof(TextureTile) * static_cast<std::size_t>(image->columns * image->rows), __FILE__, __LINE__));
+      TrackedCalloc(sizeof(TextureTile) * static_cast<std::size_t>(image->columns * image->rows), "", 0));
   if (image->tiles == nullptr) {
     TrackedFree(image);
     return nullptr;

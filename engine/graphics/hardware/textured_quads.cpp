@@ -63,7 +63,9 @@ int DrawQuads(GraphicRecord* record, float originX, float originY, float scaleX,
   if (GraphicsState.device == nullptr) return -1;
   if (record->quadCount == 0 || record->quads[0].tile->texture == nullptr) return 0;
   OpenScene();
-  PrepareDrawState(ImageFlagsOf(record->image), record->quads[0].tile->texture, transparency | flags);
+  // The caller's flag is TRUE or FALSE: any other bit would reach the draw-state flags.
+  PrepareDrawState(ImageFlagsOf(record->image), record->quads[0].tile->texture,
+                   (transparency != 0 ? PrepareTransparency : 0) | flags);
   const std::uint32_t diffuse = HardwareState.diffuseColor;
   const float* area = DrawState.drawAreaF;
   const Rect& a = DrawState.drawArea;
