@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine_state.h"
+#include "engine_thread.h"
 #include "line_ends.h"
 #include "platform/kernel32.h"
 #include "platform/winmm.h"
@@ -60,10 +61,53 @@ bool BuildPath(char* path, std::size_t size) {
   return written > 0 && static_cast<std::size_t>(written) < size;
 }
 
+// Lines are written one at a time: a call refused on another thread logs its refusal while the
+// engine's thread may be writing.
+struct LogSection {
+  LogSection() { InitializeCriticalSection(&section); }
+  CRITICAL_SECTION section;
+};
+
+CRITICAL_SECTION* TheLogSection() {
+  static LogSection log;
+  return &log.section;
+}
+
+int AppendToLog(const char* message);
+
 }  // namespace
 
-int LogText(const char* message) {
+int WriteLogText(const char* message) {
   if (message == nullptr) return -1;
+  // Nothing to write costs no lock: the game runs with the log off.
+  if (EngineState.LogDisabled) return -1;
+  CRITICAL_SECTION* section = TheLogSection();
+  EnterCriticalSection(section);
+  AppendToLog(message);
+  LeaveCriticalSection(section);
+  return -1;
+}
+
+int WriteLogFormat(const char* format, ...) {
+  char buffer[1024];
+  va_list arguments;
+  va_start(arguments, format);
+  // One byte is kept for the line feed.
+  const int length = std::vsnprintf(buffer, sizeof buffer - 1, format, arguments);
+  va_end(arguments);
+  if (length < 0) return -1;
+  std::strcat(buffer, "\n");
+  return WriteLogText(buffer);
+}
+
+int LogText(const char* message) {
+  if (CalledOffEngineThread(__func__)) return -1;
+  return WriteLogText(message);
+}
+
+namespace {
+
+int AppendToLog(const char* message) {
   // Before InitEngine there is no directory to write to; a log never started has no file name.
   if (EngineState.LogDisabled || EngineState.StartupDirectory[0] == '\0' || EngineState.LogFileName[0] == '\0') {
     return -1;
@@ -97,7 +141,10 @@ int LogText(const char* message) {
   return -1;
 }
 
+}  // namespace
+
 int LogFormat(const char* format, ...) {
+  if (CalledOffEngineThread(__func__)) return -1;
   char buffer[1024];
   va_list arguments;
   va_start(arguments, format);
@@ -106,15 +153,17 @@ int LogFormat(const char* format, ...) {
   va_end(arguments);
   if (length < 0) return -1;
   std::strcat(buffer, "\n");
-  return LogText(buffer);
+  return WriteLogText(buffer);
 }
 
 int LogIndentIn() {
+  if (CalledOffEngineThread(__func__)) return -1;
   ++EngineState.LogIndent;
   return 0;
 }
 
 int LogIndentOut() {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (EngineState.LogIndent > 0) --EngineState.LogIndent;
   return 0;
 }

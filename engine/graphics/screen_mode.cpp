@@ -11,6 +11,7 @@
 #include "soft/blend_tables.h"
 #include "platform/user32.h"
 #include "vornek.h"
+#include "../core/engine_thread.h"
 
 constinit GraphicsStateRecord GraphicsState{};
 
@@ -36,6 +37,7 @@ void SetMode(const Mode& mode) {
 }  // namespace
 
 int SetScreenMode(int width, int height, int bitDepth, int refreshRate) {
+  if (CalledOffEngineThread(__func__)) return -1;
   // Negative sides and sides beyond any display would only fail later, in the window's and the
   // screen image's arithmetic.
   if (width < 1 || height < 1 || width > MaxScreenSide || height > MaxScreenSide) return -1;
@@ -159,17 +161,22 @@ int HasDisplayMode(int width, int height) {
 }
 
 int SetVSyncWait(int flag) {
+  if (CalledOffEngineThread(__func__)) return -1;
   GraphicsState.noVSyncWait = flag == 0;
   return 0;
 }
 
-int GetVSyncWait() { return GraphicsState.noVSyncWait == 0 ? 1 : 0; }
+int GetVSyncWait() {
+  if (CalledOffEngineThread(__func__)) return -1;
+  return GraphicsState.noVSyncWait == 0 ? 1 : 0;
+}
 
 std::uint32_t BackgroundPixel(const MEMIMG& image) {
   return PackColor(image.shared->colorData, GraphicsState.clearRed, GraphicsState.clearGreen, GraphicsState.clearBlue, 0);
 }
 
 int SetClearColor(int red, int green, int blue) {
+  if (CalledOffEngineThread(__func__)) return -1;
   GraphicsState.clearRed = static_cast<unsigned char>(red);
   GraphicsState.clearGreen = static_cast<unsigned char>(green);
   GraphicsState.clearBlue = static_cast<unsigned char>(blue);
