@@ -114,7 +114,11 @@ int OpenDisplayBackEnd() {
   }
   GraphicsState.useHardware = 0;
   if (SoftwareRequestedByEnvironment()) GraphicsState.softwareOnly = 1;
+  // A windowed device takes the desktop's depth; when no device comes, the software back-end
+  // draws at the depth asked for, the one the program's colour values were made in.
+  const int requestedDepth = GraphicsState.screenBitDepth;
   if (!GraphicsState.softwareOnly && OpenHardwareBackEnd()) return 0;
+  GraphicsState.screenBitDepth = requestedDepth;
   if (EngineState.Windowed) return 0;
 
   // Full-screen software mode changes the display mode through GDI.
