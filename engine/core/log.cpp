@@ -75,6 +75,16 @@ CRITICAL_SECTION* TheLogSection() {
 
 int AppendToLog(const char* message);
 
+// Set when the log file could not be opened: said once, and not tried again until the next
+// start of the log. Without it every line would try, fail and lose itself in silence.
+bool fileRefused = false;
+
+void SayFileRefused(const char* path) {
+  char line[600];
+  std::snprintf(line, sizeof line, "the log cannot be written: %s does not open; no more log lines\n", path);
+  OutputDebugStringA(line);
+}
+
 }  // namespace
 
 int WriteLogText(const char* message) {
@@ -126,8 +136,13 @@ int AppendToLog(const char* message) {
 
   char path[sizeof EngineState.StartupDirectory + sizeof EngineState.LogFileName + 1];
   if (!BuildPath(path, sizeof path)) return -1;
+  if (fileRefused) return -1;
   HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return -1;
+  if (file == INVALID_HANDLE_VALUE) {
+    fileRefused = true;
+    SayFileRefused(path);
+    return -1;
+  }
 
   // A file that takes nothing (a full disk) loses the message; the debugger output still
   // receives it.
@@ -177,6 +192,7 @@ int StartLog() {
   DeleteFileA(EngineState.LogFileName);
   HANDLE file = CreateFileA(EngineState.LogFileName, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  fileRefused = false;
   EngineState.LogIndent = 0;
   EngineState.LogLineOpen = 0;
   EngineState.LogStartTime = timeGetTime();
