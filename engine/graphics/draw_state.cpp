@@ -41,7 +41,9 @@ namespace {
 // A graphic as the draw target: its texture's surface, or its software view.
 int SelectGraphicTarget(int handle) {
   GraphicRecord* record = GraphicFromHandle(handle);
-  if (record == nullptr) return -1;
+  // Only a graphic made as a draw target, on either back-end: a program that draws into another
+  // one in software would find it refused on hardware.
+  if (record == nullptr || record->image == nullptr || !record->image->flags.drawTarget) return -1;
   if (GraphicsState.useHardware) {
     IDirect3DSurface9* surface = GraphicTargetSurface(record);
     if (surface == nullptr) return -1;

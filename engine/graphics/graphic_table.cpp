@@ -28,10 +28,12 @@ int IsGraphicHandleValid(int handle) {
   return GraphicFromHandle(handle) != nullptr ? 1 : 0;
 }
 
+void ResetGraphicCreateSettings() { GraphicCreate = {0, 0, 1, 0}; }
+
 void StartGraphicTable() {
   GraphicTable.liveCount = 0;
   GraphicTable.highWater = 0;
-  GraphicCreate = {0, 0, 1, 0};
+  // The creation settings are the program's: a restart of the graphics keeps them.
 }
 
 int AllocGraphicHandle() {

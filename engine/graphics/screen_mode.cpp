@@ -51,6 +51,9 @@ int SetScreenMode(int width, int height, int bitDepth, int refreshRate) {
   ChangeScreenMode(width, height, bitDepth, 0, refreshRate);
   const Mode now = CurrentMode();
   if (now == wanted) return 0;
+  // A windowed device draws at the desktop's depth, as it did from the start: the change asked
+  // for is in force, as it is on the software back-end.
+  if (GraphicsState.useHardware && EngineState.Windowed && now == Mode{width, height, now.bits, refreshRate}) return 0;
   if (now == before) return -1;
   if (now == Mode{640, 480, 16, 0}) return -2;
   return -1;
@@ -146,6 +149,8 @@ int EndGraphics() {
   ReleaseMemImg(&GraphicsState.workImages[1]);
   DrawState.softTarget = nullptr;
   GraphicsState.graphicsStarted = 0;
+  // A restart of the graphics keeps the program's creation settings; the engine's end does not.
+  if (EngineState.EndRequested) ResetGraphicCreateSettings();
   EngineState.HardwareRendering = 0;
   EngineState.ScreenDepth = 0;
   return 0;
