@@ -105,6 +105,11 @@ bool DisplayScope(Scope* scope) {
     const char* driver = SDL_GetCurrentVideoDriver();
     const char* display = std::getenv("DISPLAY");
     taken.text = instance_lock::ScopeOf(driver, display, std::getenv("WAYLAND_DISPLAY"), std::getenv("XDG_RUNTIME_DIR"));
+    // Copies given different scopes on purpose (the tests, which must never meet a game the
+    // player runs, nor each other) do not meet either.
+    if (const char* own = std::getenv("VORNEK_INSTANCE_SCOPE"); own != nullptr && own[0] != '\0') {
+      taken.text += std::string("\n") + own;
+    }
     taken.x11 = driver != nullptr && std::strcmp(driver, "x11") == 0;
     taken.x11Display = display != nullptr ? display : "";
   }

@@ -272,7 +272,7 @@ def main():
     game = os.path.abspath(sys.argv[1])
     runtime = tempfile.mkdtemp(prefix="pellimar-e2e-")
     os.chmod(runtime, 0o700)
-    env = dict(os.environ, XDG_RUNTIME_DIR=runtime)
+    env = dict(os.environ, XDG_RUNTIME_DIR=runtime, VORNEK_INSTANCE_SCOPE=runtime)
     env.pop("SDL_VIDEODRIVER", None)
     # A sanitizer build of the game checks for leaks at exit; the system libraries' own are not ours.
     suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lsan.supp")

@@ -112,7 +112,7 @@ def main():
     os.chmod(runtime, 0o700)
     failures = []
     try:
-        env = dict(os.environ, DISPLAY=display_name, XDG_RUNTIME_DIR=runtime)
+        env = dict(os.environ, DISPLAY=display_name, XDG_RUNTIME_DIR=runtime, VORNEK_INSTANCE_SCOPE=runtime)
         env.pop("SDL_VIDEODRIVER", None)
         os.environ["DISPLAY"] = display_name
         held = e2e.hold_display()
