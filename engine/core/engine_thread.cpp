@@ -1,25 +1,20 @@
 #include "engine_thread.h"
 
-#include <atomic>
-
 #include "log.h"
+
+std::atomic<DWORD> EngineThreadOwner{0};
+constinit thread_local DWORD EngineThreadSelf = 0;
 
 namespace {
 
-// 0 while no engine runs; thread ids are never 0.
-std::atomic<DWORD> engineThread{0};
-
 DWORD ThisThread() {
-  // Asking the system every call would cost a system call per drawing call.
-  thread_local const DWORD self = GetCurrentThreadId();
-  return self;
+  if (EngineThreadSelf == 0) EngineThreadSelf = GetCurrentThreadId();
+  return EngineThreadSelf;
 }
 
 }  // namespace
 
-bool CalledOffEngineThread(const char* call) {
-  const DWORD owner = engineThread.load(std::memory_order_acquire);
-  if (owner == 0 || owner == ThisThread()) return false;
+bool RefuseOffEngineThread(const char* call) {
   WriteLogFormat("%s はエンジンを開始したスレッド以外から呼ばれたため実行しませんでした", call);
   return true;
 }
@@ -27,7 +22,7 @@ bool CalledOffEngineThread(const char* call) {
 bool ClaimEngineThread() {
   DWORD expected = 0;
   const DWORD self = ThisThread();
-  return engineThread.compare_exchange_strong(expected, self, std::memory_order_acq_rel) || expected == self;
+  return EngineThreadOwner.compare_exchange_strong(expected, self, std::memory_order_acq_rel) || expected == self;
 }
 
-void ReleaseEngineThread() { engineThread.store(0, std::memory_order_release); }
+void ReleaseEngineThread() { EngineThreadOwner.store(0, std::memory_order_release); }
