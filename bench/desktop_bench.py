@@ -137,7 +137,7 @@ def main():
     game = os.path.abspath(args.game)
     server, name = start_xvfb()
     runtime = tempfile.mkdtemp(prefix="pellimar-bench-")
-    env = dict(os.environ, DISPLAY=name, XDG_RUNTIME_DIR=runtime)
+    env = dict(os.environ, DISPLAY=name, XDG_RUNTIME_DIR=runtime, VORNEK_INSTANCE_SCOPE=runtime)
     env.pop("SDL_VIDEODRIVER", None)
     env.pop("WAYLAND_DISPLAY", None)
     try:

@@ -140,10 +140,24 @@ TEST_F(LogTest, NothingIsWrittenBeforeStartUpOrWhereTheFileCannotBeOpened) {
   LogText("before start-up\n");
   EXPECT_EQ(LogFile(), "");
 
-  std::strcpy(EngineState.StartupDirectory, (dir_.path() / "missing").c_str());
+  // A file that does not open is said once on the debugger output (standard error), and not
+  // tried again: the directory appearing later gets no file.
+  const std::filesystem::path missing = dir_.path() / "missing";
+  std::strcpy(EngineState.StartupDirectory, missing.c_str());
   EXPECT_EQ(LogText("lost\n"), -1);
   EXPECT_EQ(EngineState.LogLineOpen, 0);
+  EXPECT_EQ(fake::DebugOutput(),
+            "the log cannot be written: " + (missing / "Log.txt").string() + " does not open; no more log lines\n");
+  fake::ClearDebugOutput();
+  std::filesystem::create_directory(missing);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(LogText("lost again\n"), -1);
   EXPECT_EQ(fake::DebugOutput(), "");
+  EXPECT_FALSE(std::filesystem::exists(missing / "Log.txt")) << "the log was tried again";
+
+  // The next start of the log tries again.
+  StartLog();
+  LogText("found\n");
+  EXPECT_TRUE(std::filesystem::exists(missing / "Log.txt"));
 }
 
 // The file opens but takes nothing (a full disk): the debugger output still gets every line,

@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/engine_state.h"
@@ -395,6 +397,53 @@ TEST_F(RealGraphicTest, TextThroughTheTextureCacheEqualsTheSoftwareBackEndsText)
     }
     EXPECT_EQ(wrong, 0) << "type " << types[t] << ": " << wrong << " of " << inked
                         << " text pixels differ, the first at " << first;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Another thread calls drawing, text and graphic calls while this one runs frames, on either
+// back-end. Each of its calls is refused; the frames go on undisturbed and nothing is left over.
+TEST_F(RealGraphicTest, CallsFromAnotherThreadAreRefusedWhileFramesRun) {
+  for (const bool hardware : {true, false}) {
+    SCOPED_TRACE(hardware ? "hardware" : "software");
+    Start(hardware);
+    if (HasFatalFailure()) return;
+    std::atomic<bool> running{true};
+    std::atomic<int> calls{0}, accepted{0};
+    std::thread other([&] {
+      while (running) {
+        const int results[] = {DrawLine(0, 0, 300, 200, 0xFFFFFF, 1),
+                               DrawCircle(100, 100, 40, 0xFF0000, TRUE),
+                               DrawText(10, 10, "elsewhere", 0xFFFFFF, 0),
+                               CreateEmptyGraphic(64, 64),
+                               ReleaseGraphic(0x08000000),
+                               ClearScreen(),
+                               PresentScreen()};
+        for (int r : results) {
+          ++calls;
+          if (r != -1) ++accepted;
+        }
+      }
+    });
+    const int graphic = CreateEmptyGraphic(32, 32);
+    EXPECT_NE(graphic, -1);
+    for (int frame = 0; frame < 60; ++frame) {
+      EXPECT_EQ(PumpMessages(), 0);
+      EXPECT_EQ(ClearScreen(), 0);
+      EXPECT_EQ(DrawLine(0, frame, 200, frame, 0x00FF00, 1), 0);
+      EXPECT_EQ(DrawGraphAt(frame, 50, graphic, FALSE), 0);
+      EXPECT_EQ(DrawText(0, 100, "frame", 0xFFFFFF, 0), 0);
+      EXPECT_EQ(PresentScreen(), 0);
+    }
+    running = false;
+    other.join();
+    EXPECT_GT(calls.load(), 0);
+    EXPECT_EQ(accepted.load(), 0) << "calls from the other thread were carried out";
+    EXPECT_EQ(ReleaseGraphic(graphic), 0);
+    Stop();
   }
 }
 

@@ -17,6 +17,7 @@ TEST(RealPacing, TheGamePresentsOncePerTickForThreeSeconds) {
   test_support::TempDirectory directory;
   // A copy of the game elsewhere on this machine must not look like this one.
   setenv("XDG_RUNTIME_DIR", directory.path().c_str(), 1);
+  setenv("VORNEK_INSTANCE_SCOPE", directory.path().c_str(), 1);
   setenv("SDL_VIDEODRIVER", "dummy", 1);
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   ASSERT_EQ(StartGame(), 0);
@@ -47,6 +48,7 @@ TEST(RealPacing, TheHardwareBackEndAdvancesOneTickPerRefresh) {
   if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
   test_support::TempDirectory directory;
   setenv("XDG_RUNTIME_DIR", directory.path().c_str(), 1);
+  setenv("VORNEK_INSTANCE_SCOPE", directory.path().c_str(), 1);
   unsetenv("SDL_VIDEODRIVER");
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   ASSERT_EQ(StartGame(), 0);

@@ -94,7 +94,9 @@ TEST_F(SoftGraphicTest, AGraphicIsDrawnWithEachBlendModeByItsFormula) {
 }
 
 TEST_F(SoftGraphicTest, AGraphicIsDrawnIntoClearedAndDrawnStretchedOrInPart) {
+  SetCreateDrawTarget(TRUE);
   const int handle = CreateEmptyGraphic(20, 10);
+  SetCreateDrawTarget(FALSE);
   ASSERT_NE(handle, -1);
   int w = 0, h = 0;
   EXPECT_EQ(GetGraphicSize(handle, &w, &h), 0);

@@ -16,6 +16,7 @@
 #include "platform/kernel32.h"
 #include "platform/ole32.h"
 #include "vornek.h"
+#include "engine_thread.h"
 
 namespace {
 
@@ -128,21 +129,31 @@ int ShutDownEngine() {
 }
 
 int InitEngine() {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (EngineState.Initialised) return 0;
   AcquireApiLock();
+  // Two threads that both called before either started: the second finds the engine taken.
+  if (!ClaimEngineThread()) {
+    ReleaseApiLock();
+    CalledOffEngineThread(__func__);
+    return -1;
+  }
   StartResult result = EngineState.Initialised ? StartResult::Started : StartEngine();
   if (result == StartResult::Failed) {
     StopSubsystems();
     EngineState.Initialising = 0;
   }
+  if (result != StartResult::Started) ReleaseEngineThread();
   ReleaseApiLock();
   return result == StartResult::Started ? 0 : -1;
 }
 
 int EndEngine() {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (!EngineState.Initialised) return 0;
   AcquireApiLock();
   ShutDownEngine();
+  ReleaseEngineThread();
   ReleaseApiLock();
   CloseApiLock();
   return 0;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "engine_state.h"
+#include "engine_thread.h"
 #include "line_ends.h"
 #include "platform/kernel32.h"
 #include "platform/winmm.h"
@@ -60,10 +61,63 @@ bool BuildPath(char* path, std::size_t size) {
   return written > 0 && static_cast<std::size_t>(written) < size;
 }
 
+// Lines are written one at a time: a call refused on another thread logs its refusal while the
+// engine's thread may be writing.
+struct LogSection {
+  LogSection() { InitializeCriticalSection(&section); }
+  CRITICAL_SECTION section;
+};
+
+CRITICAL_SECTION* TheLogSection() {
+  static LogSection log;
+  return &log.section;
+}
+
+int AppendToLog(const char* message);
+
+// Set when the log file could not be opened: said once, and not tried again until the next
+// start of the log. Without it every line would try, fail and lose itself in silence.
+bool fileRefused = false;
+
+void SayFileRefused(const char* path) {
+  char line[600];
+  std::snprintf(line, sizeof line, "the log cannot be written: %s does not open; no more log lines\n", path);
+  OutputDebugStringA(line);
+}
+
 }  // namespace
 
-int LogText(const char* message) {
+int WriteLogText(const char* message) {
   if (message == nullptr) return -1;
+  // Nothing to write costs no lock: the game runs with the log off.
+  if (EngineState.LogDisabled) return -1;
+  CRITICAL_SECTION* section = TheLogSection();
+  EnterCriticalSection(section);
+  AppendToLog(message);
+  LeaveCriticalSection(section);
+  return -1;
+}
+
+int WriteLogFormat(const char* format, ...) {
+  char buffer[1024];
+  va_list arguments;
+  va_start(arguments, format);
+  // One byte is kept for the line feed.
+  const int length = std::vsnprintf(buffer, sizeof buffer - 1, format, arguments);
+  va_end(arguments);
+  if (length < 0) return -1;
+  std::strcat(buffer, "\n");
+  return WriteLogText(buffer);
+}
+
+int LogText(const char* message) {
+  if (CalledOffEngineThread(__func__)) return -1;
+  return WriteLogText(message);
+}
+
+namespace {
+
+int AppendToLog(const char* message) {
   // Before InitEngine there is no directory to write to; a log never started has no file name.
   if (EngineState.LogDisabled || EngineState.StartupDirectory[0] == '\0' || EngineState.LogFileName[0] == '\0') {
     return -1;
@@ -82,8 +136,13 @@ int LogText(const char* message) {
 
   char path[sizeof EngineState.StartupDirectory + sizeof EngineState.LogFileName + 1];
   if (!BuildPath(path, sizeof path)) return -1;
+  if (fileRefused) return -1;
   HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return -1;
+  if (file == INVALID_HANDLE_VALUE) {
+    fileRefused = true;
+    SayFileRefused(path);
+    return -1;
+  }
 
   // A file that takes nothing (a full disk) loses the message; the debugger output still
   // receives it.
@@ -97,7 +156,10 @@ int LogText(const char* message) {
   return -1;
 }
 
+}  // namespace
+
 int LogFormat(const char* format, ...) {
+  if (CalledOffEngineThread(__func__)) return -1;
   char buffer[1024];
   va_list arguments;
   va_start(arguments, format);
@@ -106,15 +168,17 @@ int LogFormat(const char* format, ...) {
   va_end(arguments);
   if (length < 0) return -1;
   std::strcat(buffer, "\n");
-  return LogText(buffer);
+  return WriteLogText(buffer);
 }
 
 int LogIndentIn() {
+  if (CalledOffEngineThread(__func__)) return -1;
   ++EngineState.LogIndent;
   return 0;
 }
 
 int LogIndentOut() {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (EngineState.LogIndent > 0) --EngineState.LogIndent;
   return 0;
 }
@@ -128,6 +192,7 @@ int StartLog() {
   DeleteFileA(EngineState.LogFileName);
   HANDLE file = CreateFileA(EngineState.LogFileName, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+  fileRefused = false;
   EngineState.LogIndent = 0;
   EngineState.LogLineOpen = 0;
   EngineState.LogStartTime = timeGetTime();

@@ -3,8 +3,10 @@
 
 #include "engine_state.h"
 #include "vornek.h"
+#include "engine_thread.h"
 
 int SetWindowTitle(const char* text) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (text == nullptr) return -1;
   if (EngineState.MainWindow != nullptr) SetWindowTextA(EngineState.MainWindow, text);
   // The caller keeps titles under 256 bytes; a longer one is cut rather than overrunning.
@@ -14,6 +16,7 @@ int SetWindowTitle(const char* text) {
 }
 
 int SetLogOutputFlag(int flag) {
+  if (CalledOffEngineThread(__func__)) return -1;
   EngineState.LogDisabled = flag == 0;
   return 0;
 }

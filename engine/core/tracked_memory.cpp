@@ -6,6 +6,7 @@
 #include "engine_state.h"
 #include "log.h"
 #include "platform/kernel32.h"
+#include "engine_thread.h"
 
 namespace {
 
@@ -164,6 +165,7 @@ void LogBlock(const BlockHeader* header) {
 }
 
 void DumpAllocations() {
+  if (CalledOffEngineThread(__func__)) return;
   LogText("\n");
   LogText("Alloc memory dump\n");
   for (BlockHeader* block = EngineState.AllocListHead; block != nullptr && block != &AllocSentinel; block = block->fields.next) {
@@ -174,6 +176,7 @@ void DumpAllocations() {
 }
 
 int CheckAllocations() {
+  if (CalledOffEngineThread(__func__)) return -1;
   for (BlockHeader* block = EngineState.AllocListHead; block != nullptr && block != &AllocSentinel; block = block->fields.next) {
     if (std::memcmp(&block->fields, &block->copy, sizeof block->fields) != 0) {
       LogText("以下のメモリ確保情報が破損しました");

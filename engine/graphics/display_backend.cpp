@@ -119,10 +119,14 @@ int OpenDisplayBackEnd() {
   } else if (GraphicsState.softwareOnly) {
     LogText("ソフトウエア描画のみの設定により Direct3D を使用しません\n");
   }
+  // A windowed device takes the desktop's depth; when no device comes, the software back-end
+  // draws at the depth asked for, the one the program's colour values were made in.
+  const int requestedDepth = GraphicsState.screenBitDepth;
   if (!GraphicsState.softwareOnly && OpenHardwareBackEnd()) {
     LogText("ハードウエア描画 ( Direct3D 9 ) を使用します\n");
     return 0;
   }
+  GraphicsState.screenBitDepth = requestedDepth;
   LogText("ソフトウエア描画を使用します\n");
   if (EngineState.Windowed) return 0;
 

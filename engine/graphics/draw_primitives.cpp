@@ -12,6 +12,7 @@
 #include "hardware/hardware_state.h"
 #include "soft/soft_draw.h"
 #include "vornek.h"
+#include "../core/engine_thread.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ int DrawThickLine(int x1, int y1, int x2, int y2, int color, int thickness) {
 }  // namespace
 
 int DrawLine(int x1, int y1, int x2, int y2, int color, int thickness) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (thickness > 1) return DrawThickLine(x1, y1, x2, y2, color, thickness);
   if (DrawState.drawAreaEmpty) return 0;
   if (!EngineState.AppActive) WaitWhileInactive();
@@ -66,6 +68,7 @@ int DrawLine(int x1, int y1, int x2, int y2, int color, int thickness) {
 }
 
 int DrawCircle(int x, int y, int r, int color, int fill) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (DrawState.drawAreaEmpty) return 0;
   if (!EngineState.AppActive) WaitWhileInactive();
   if (r < 0) return 0;

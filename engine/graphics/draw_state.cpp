@@ -9,6 +9,7 @@
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
 #include "vornek.h"
+#include "../core/engine_thread.h"
 
 DrawStateRecord DrawState;
 
@@ -40,7 +41,9 @@ namespace {
 // A graphic as the draw target: its texture's surface, or its software view.
 int SelectGraphicTarget(int handle) {
   GraphicRecord* record = GraphicFromHandle(handle);
-  if (record == nullptr) return -1;
+  // Only a graphic made as a draw target, on either back-end: a program that draws into another
+  // one in software would find it refused on hardware.
+  if (record == nullptr || record->image == nullptr || !record->image->flags.drawTarget) return -1;
   if (GraphicsState.useHardware) {
     IDirect3DSurface9* surface = GraphicTargetSurface(record);
     if (surface == nullptr) return -1;
@@ -61,6 +64,7 @@ int SelectGraphicTarget(int handle) {
 }  // namespace
 
 int SelectDrawTarget(int screen) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (!GraphicsState.graphicsStarted) return -1;
   if (!EngineState.AppActive) WaitWhileInactive();
   if (!IsScreenTarget(screen)) return SelectGraphicTarget(screen);
@@ -88,9 +92,13 @@ int SelectDrawTarget(int screen) {
   return 0;
 }
 
-int GetDrawTarget() { return DrawState.drawScreen; }
+int GetDrawTarget() {
+  if (CalledOffEngineThread(__func__)) return -1;
+  return DrawState.drawScreen;
+}
 
 int SetClipArea(int x1, int y1, int x2, int y2) {
+  if (CalledOffEngineThread(__func__)) return -1;
   DrawState.clipArguments[0] = x1;
   DrawState.clipArguments[1] = y1;
   DrawState.clipArguments[2] = x2;
@@ -119,6 +127,7 @@ int SetClipArea(int x1, int y1, int x2, int y2) {
 }
 
 int SetBlendMode(int mode, int param) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (mode == DrawState.blendMode && param == DrawState.blendParam) return 0;
   if (!EngineState.AppActive) WaitWhileInactive();
   DrawState.blendMode = mode;
@@ -128,6 +137,7 @@ int SetBlendMode(int mode, int param) {
 }
 
 int SetTint(int red, int green, int blue) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (red == DrawState.tint[0] && green == DrawState.tint[1] && blue == DrawState.tint[2]) return 0;
   DrawState.tint[0] = static_cast<std::uint8_t>(std::clamp(red, 0, 255));
   DrawState.tint[1] = static_cast<std::uint8_t>(std::clamp(green, 0, 255));

@@ -9,6 +9,7 @@
 #include "graphic_handle.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
+#include "../core/engine_thread.h"
 #include "platform/kernel32.h"
 
 int BuildSoftwareImage(GraphicRecord* record) {
@@ -48,6 +49,7 @@ int BuildView(GraphicRecord* record) {
 }  // namespace
 
 int CreateEmptyGraphic(int width, int height) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (!GraphicsState.graphicsStarted || width <= 0 || height <= 0) return -1;
   CloseScene();
   WaitWhileInactive();
@@ -64,6 +66,7 @@ int CreateEmptyGraphic(int width, int height) {
 }
 
 int CreateDerivedGraphic(int x, int y, int width, int height, int source) {
+  if (CalledOffEngineThread(__func__)) return -1;
   const GraphicRecord* from = GraphicFromHandle(source);
   if (from == nullptr || x < 0 || y < 0 || x >= from->width || y >= from->height || width <= 0 || height <= 0) {
     return -1;
@@ -85,27 +88,44 @@ int CreateDerivedGraphic(int x, int y, int width, int height, int source) {
 }
 
 int SetCreateBitDepth(int bitDepth) {
+  if (CalledOffEngineThread(__func__)) return -1;
   GraphicCreate.bitDepth = bitDepth;
   return 0;
 }
-int GetCreateBitDepth() { return GraphicCreate.bitDepth; }
+int GetCreateBitDepth() {
+  if (CalledOffEngineThread(__func__)) return -1;
+  return GraphicCreate.bitDepth;
+}
 int SetCreateAlphaChannel(int flag) {
+  if (CalledOffEngineThread(__func__)) return -1;
   GraphicCreate.alphaChannel = flag;
   return 0;
 }
-int GetCreateAlphaChannel() { return GraphicCreate.alphaChannel; }
+int GetCreateAlphaChannel() {
+  if (CalledOffEngineThread(__func__)) return -1;
+  return GraphicCreate.alphaChannel;
+}
 int SetCreateAlphaTest(int flag) {
+  if (CalledOffEngineThread(__func__)) return -1;
   GraphicCreate.alphaTest = flag;
   return 0;
 }
-int GetCreateAlphaTest() { return GraphicCreate.alphaTest; }
+int GetCreateAlphaTest() {
+  if (CalledOffEngineThread(__func__)) return -1;
+  return GraphicCreate.alphaTest;
+}
 int SetCreateDrawTarget(int flag) {
+  if (CalledOffEngineThread(__func__)) return -1;
   GraphicCreate.drawTarget = flag;
   return 0;
 }
-int GetCreateDrawTarget() { return GraphicCreate.drawTarget; }
+int GetCreateDrawTarget() {
+  if (CalledOffEngineThread(__func__)) return -1;
+  return GraphicCreate.drawTarget;
+}
 
 int GetGraphicSize(int handle, int* width, int* height) {
+  if (CalledOffEngineThread(__func__)) return -1;
   const GraphicRecord* record = GraphicFromHandle(handle);
   if (record == nullptr) return -1;
   if (width != nullptr) *width = record->width;

@@ -8,6 +8,7 @@
 #include "graphic_handle.h"
 #include "graphics_state.h"
 #include "soft/soft_blit.h"
+#include "../core/engine_thread.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ bool InsideGraphic(const MEMIMG& source, int x, int y, int width, int height) {
 }  // namespace
 
 int DrawGraphAt(int x, int y, int handle, int transparency) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (GraphicsState.useHardware) return HardwareDrawGraphAt(x, y, handle, transparency);
   const MEMIMG* source = SoftSource(handle);
   if (source == nullptr) return -1;
@@ -41,6 +43,7 @@ int DrawGraphAt(int x, int y, int handle, int transparency) {
 }
 
 int DrawGraphStretched(int x1, int y1, int x2, int y2, int handle, int transparency) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (GraphicsState.useHardware) return HardwareDrawGraphStretched(x1, y1, x2, y2, handle, transparency);
   const MEMIMG* source = SoftSource(handle);
   if (source == nullptr || x1 == x2 || y1 == y2) return -1;
@@ -52,6 +55,7 @@ int DrawGraphStretched(int x1, int y1, int x2, int y2, int handle, int transpare
 
 int DrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height, int handle, int transparency,
                   int mirror) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (GraphicsState.useHardware) {
     return HardwareDrawGraphRect(x, y, sourceX, sourceY, width, height, handle, transparency, mirror);
   }
@@ -74,6 +78,7 @@ int DrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height,
 
 int DrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height, int handle,
                            int transparency) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (GraphicsState.useHardware) {
     return HardwareDrawGraphRectStretched(x1, y1, x2, y2, sourceX, sourceY, width, height, handle, transparency);
   }

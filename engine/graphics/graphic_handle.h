@@ -84,6 +84,8 @@ int AllocGraphicHandle();
 void ReleaseAllGraphics();
 // Resets the table's counts and the creation settings (the check number runs on).
 void StartGraphicTable();
+// The creation settings back to their defaults (at the engine's end).
+void ResetGraphicCreateSettings();
 int ReleaseAllTextures();
 int RecreateAllTextures();
 

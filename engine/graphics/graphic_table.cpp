@@ -8,6 +8,7 @@
 #include "graphic_handle.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
+#include "../core/engine_thread.h"
 
 GraphicTableRecord GraphicTable;
 GraphicCreateSettings GraphicCreate = {0, 0, 1, 0};
@@ -22,12 +23,17 @@ GraphicRecord* GraphicFromHandle(int handle) {
   return GraphicTable.slots[index];
 }
 
-int IsGraphicHandleValid(int handle) { return GraphicFromHandle(handle) != nullptr ? 1 : 0; }
+int IsGraphicHandleValid(int handle) {
+  if (CalledOffEngineThread(__func__)) return 0;
+  return GraphicFromHandle(handle) != nullptr ? 1 : 0;
+}
+
+void ResetGraphicCreateSettings() { GraphicCreate = {0, 0, 1, 0}; }
 
 void StartGraphicTable() {
   GraphicTable.liveCount = 0;
   GraphicTable.highWater = 0;
-  GraphicCreate = {0, 0, 1, 0};
+  // The creation settings are the program's: a restart of the graphics keeps them.
 }
 
 int AllocGraphicHandle() {
@@ -67,6 +73,7 @@ void ReleaseTileTextures(SharedImage* image) {
 }  // namespace
 
 int ReleaseGraphic(int handle) {
+  if (CalledOffEngineThread(__func__)) return -1;
   GraphicRecord* record = GraphicFromHandle(handle);
   if (record == nullptr) return -1;
   // The device must not draw a batch that still names a texture about to go.

@@ -8,8 +8,10 @@
 #include "platform/gdi32.h"
 #include "platform/kernel32.h"
 #include "vornek.h"
+#include "../core/engine_thread.h"
 
 int ClearScreen() {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (!EngineState.AppActive) WaitWhileInactive();
   if (GraphicsState.useHardware) return HardwareClearScreen();
   // A graphic being drawn into is cleared, not the screen.
@@ -30,6 +32,7 @@ void WaitVerticalBlank() {
 }
 
 int PresentScreen() {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (!EngineState.Initialised) return -1;
   ++GraphicsState.presentCount;
   if (!EngineState.AppActive) WaitWhileInactive();

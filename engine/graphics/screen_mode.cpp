@@ -11,6 +11,7 @@
 #include "soft/blend_tables.h"
 #include "platform/user32.h"
 #include "vornek.h"
+#include "../core/engine_thread.h"
 
 constinit GraphicsStateRecord GraphicsState{};
 
@@ -36,6 +37,7 @@ void SetMode(const Mode& mode) {
 }  // namespace
 
 int SetScreenMode(int width, int height, int bitDepth, int refreshRate) {
+  if (CalledOffEngineThread(__func__)) return -1;
   // Negative sides and sides beyond any display would only fail later, in the window's and the
   // screen image's arithmetic.
   if (width < 1 || height < 1 || width > MaxScreenSide || height > MaxScreenSide) return -1;
@@ -49,6 +51,9 @@ int SetScreenMode(int width, int height, int bitDepth, int refreshRate) {
   ChangeScreenMode(width, height, bitDepth, 0, refreshRate);
   const Mode now = CurrentMode();
   if (now == wanted) return 0;
+  // A windowed device draws at the desktop's depth, as it did from the start: the change asked
+  // for is in force, as it is on the software back-end.
+  if (GraphicsState.useHardware && EngineState.Windowed && now == Mode{width, height, now.bits, refreshRate}) return 0;
   if (now == before) return -1;
   if (now == Mode{640, 480, 16, 0}) return -2;
   return -1;
@@ -144,6 +149,8 @@ int EndGraphics() {
   ReleaseMemImg(&GraphicsState.workImages[1]);
   DrawState.softTarget = nullptr;
   GraphicsState.graphicsStarted = 0;
+  // A restart of the graphics keeps the program's creation settings; the engine's end does not.
+  if (EngineState.EndRequested) ResetGraphicCreateSettings();
   EngineState.HardwareRendering = 0;
   EngineState.ScreenDepth = 0;
   return 0;
@@ -159,17 +166,22 @@ int HasDisplayMode(int width, int height) {
 }
 
 int SetVSyncWait(int flag) {
+  if (CalledOffEngineThread(__func__)) return -1;
   GraphicsState.noVSyncWait = flag == 0;
   return 0;
 }
 
-int GetVSyncWait() { return GraphicsState.noVSyncWait == 0 ? 1 : 0; }
+int GetVSyncWait() {
+  if (CalledOffEngineThread(__func__)) return -1;
+  return GraphicsState.noVSyncWait == 0 ? 1 : 0;
+}
 
 std::uint32_t BackgroundPixel(const MEMIMG& image) {
   return PackColor(image.shared->colorData, GraphicsState.clearRed, GraphicsState.clearGreen, GraphicsState.clearBlue, 0);
 }
 
 int SetClearColor(int red, int green, int blue) {
+  if (CalledOffEngineThread(__func__)) return -1;
   GraphicsState.clearRed = static_cast<unsigned char>(red);
   GraphicsState.clearGreen = static_cast<unsigned char>(green);
   GraphicsState.clearBlue = static_cast<unsigned char>(blue);

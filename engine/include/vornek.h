@@ -1,7 +1,13 @@
 // Vornek: the engine's whole public API. Flat functions with integer results: 0 for success and
 // -1 for failure, or a handle value (-1 on failure); TRUE/FALSE flags are 1/0. Texts are
 // multi-byte strings in the system code page (Shift-JIS). Colours are colour values made with
-// MakeColor. Everything runs on the thread that called InitEngine.
+// MakeColor.
+//
+// Everything runs on the thread that called InitEngine. From InitEngine until EndEngine, a call
+// from any other thread changes nothing, writes a log line and returns -1 (0 for the yes/no
+// calls IsGraphicHandleValid, IsFontHandleValid, IsKeyDown and GetMouseButtons), whatever its
+// comment below says (GetRandom too: -1 lies outside every range it gives for a max of 0 or
+// more). Only MakeColor, SplitColor, GetMilliCount and GetMicroCount answer on any thread.
 #pragma once
 
 #include <cstdint>

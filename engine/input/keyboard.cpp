@@ -6,6 +6,7 @@
 #include "platform/kernel32.h"
 #include "platform/winmm.h"
 #include "vornek.h"
+#include "../core/engine_thread.h"
 
 namespace {
 
@@ -51,6 +52,7 @@ int RefreshKeyboardState() {
 }
 
 int IsKeyDown(int keyCode) {
+  if (CalledOffEngineThread(__func__)) return 0;
   WaitWhileInactive();
   if (InputState.DirectInput == nullptr) {
     // Input starts again here only for a running engine: before start-up or after the end

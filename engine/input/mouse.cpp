@@ -6,6 +6,7 @@
 #include "input_state.h"
 #include "platform/winmm.h"
 #include "vornek.h"
+#include "../core/engine_thread.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ void SetUpMouseDevice() {
 }
 
 int GetCursorPosition(int* x, int* y) {
+  if (CalledOffEngineThread(__func__)) return -1;
   POINT cursor{};
   GetCursorPos(&cursor);
   int cx = cursor.x, cy = cursor.y;
@@ -54,6 +56,7 @@ int GetCursorPosition(int* x, int* y) {
 }
 
 int GetMouseButtons() {
+  if (CalledOffEngineThread(__func__)) return 0;
   if (!InputState.NoDirectInput && InputState.MouseDevice != nullptr) {
     DIMOUSESTATE2 state{};
     IDirectInputDevice* mouse = InputState.MouseDevice;

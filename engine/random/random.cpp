@@ -1,5 +1,6 @@
 #include "random.h"
 
+#include "../core/engine_thread.h"
 #include "platform/cpu.h"
 #include "vornek.h"
 
@@ -120,6 +121,7 @@ std::uint32_t NextRandom32() {
 }
 
 int GetRandom(int max) {
+  if (CalledOffEngineThread(__func__)) return -1;
   const std::uint32_t r = NextRandom32();
   const auto n = static_cast<std::int32_t>(static_cast<std::uint32_t>(max) + 1u);
   const std::int64_t product = static_cast<std::int64_t>(r) * static_cast<std::int64_t>(n);

@@ -6,6 +6,7 @@
 #include "font_record.h"
 #include "font_system.h"
 #include "vornek.h"
+#include "../core/engine_thread.h"
 
 namespace {
 
@@ -86,6 +87,7 @@ int RefreshDefaultFont() {
 }
 
 int SetDefaultFontSize(int size, int thickness) {
+  if (CalledOffEngineThread(__func__)) return -1;
   // Start-up sets the defaults afresh, so nothing set before it would last.
   if (!FontSystem.started || !IsFontSizeAllowed(size)) return -1;
   FontSystem.defaults.size = size == -1 ? 16 : size;
@@ -93,7 +95,10 @@ int SetDefaultFontSize(int size, int thickness) {
   return RefreshDefaultFont();
 }
 
-int QueryDefaultFont() { return FontSystem.defaultHandle; }
+int QueryDefaultFont() {
+  if (CalledOffEngineThread(__func__)) return -1;
+  return FontSystem.defaultHandle;
+}
 
 int RecreateAllFonts() {
   for (int slot = 0; slot < MaxFonts; ++slot) {

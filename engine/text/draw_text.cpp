@@ -18,6 +18,7 @@
 #include "texture_glyph_cache.h"
 #include "../graphics/hardware/hardware_state.h"
 #include "vornek.h"
+#include "../core/engine_thread.h"
 
 namespace {
 
@@ -83,6 +84,7 @@ void DrawWithMemoryCache(int x, int y, const char* text, std::uint32_t color, in
 }  // namespace
 
 int DrawTextWithFont(int x, int y, const char* text, int color, int handle, int edgeColor) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (text == nullptr || text[0] == '\0' || DrawState.drawAreaEmpty) return 0;
   const FontRecord* font = FontFromHandle(handle);
   if (font == nullptr) {
@@ -119,11 +121,13 @@ int DrawTextWithFont(int x, int y, const char* text, int color, int handle, int 
 }
 
 int DrawText(int x, int y, const char* text, int color, int edgeColor) {
+  if (CalledOffEngineThread(__func__)) return -1;
   RefreshDefaultFont();
   return DrawTextWithFont(x, y, text, color, QueryDefaultFont(), edgeColor);
 }
 
 int DrawTextFormat(int x, int y, int color, const char* format, ...) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (format == nullptr) return DrawText(x, y, nullptr, color, 0);
   char buffer[1024];
   va_list arguments;

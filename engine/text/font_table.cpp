@@ -11,6 +11,7 @@
 #include "texture_glyph_cache.h"
 #include "platform/kernel32.h"
 #include "vornek.h"
+#include "../core/engine_thread.h"
 
 constinit FontSystemRecord FontSystem{};
 
@@ -103,6 +104,7 @@ FontRecord* FontFromHandle(int handle) {
 
 int CreateFontToHandle(const char* face, int size, int thickness, int fontType, int charsetIndex, int edgeSize,
                        int italic, int slot, int checkNumber) {
+  if (CalledOffEngineThread(__func__)) return -1;
   // Fonts live with the graphics: one made before start-up or after the end would outlive
   // every release.
   if (!FontSystem.started) return -1;
@@ -182,6 +184,7 @@ int CreateFontToHandle(const char* face, int size, int thickness, int fontType, 
 }
 
 int ReleaseFontHandle(int handle) {
+  if (CalledOffEngineThread(__func__)) return -1;
   const int slot = SlotOf(handle);
   if (slot < 0) return -1;
   FontRecord* font = FontSystem.table[slot];
@@ -196,6 +199,7 @@ int ReleaseFontHandle(int handle) {
 }
 
 int SetFontLostNotifier(int handle, std::int32_t* lostFlag) {
+  if (CalledOffEngineThread(__func__)) return -1;
   FontRecord* font = FontFromHandle(handle);
   if (font == nullptr) return -1;
   font->lostFlag = lostFlag;
@@ -204,6 +208,7 @@ int SetFontLostNotifier(int handle, std::int32_t* lostFlag) {
 }
 
 int QueryFontFace(char* face, int* size, int* thickness, int handle) {
+  if (CalledOffEngineThread(__func__)) return -1;
   const FontRecord* font = FontFromHandle(handle);
   if (font == nullptr) return -1;
   if (face != nullptr) std::memcpy(face, font->faceName, std::strlen(font->faceName) + 1);
@@ -213,13 +218,18 @@ int QueryFontFace(char* face, int* size, int* thickness, int handle) {
 }
 
 int QueryFontSize(int handle) {
+  if (CalledOffEngineThread(__func__)) return -1;
   const FontRecord* font = FontFromHandle(handle);
   return font == nullptr ? -1 : font->size;
 }
 
-int IsFontHandleValid(int handle) { return FontFromHandle(handle) != nullptr ? 1 : 0; }
+int IsFontHandleValid(int handle) {
+  if (CalledOffEngineThread(__func__)) return 0;
+  return FontFromHandle(handle) != nullptr ? 1 : 0;
+}
 
 int SetFontSpacing(int spacing, int handle) {
+  if (CalledOffEngineThread(__func__)) return -1;
   FontRecord* font = FontFromHandle(handle);
   if (font == nullptr) return -1;
   font->spacing = spacing;

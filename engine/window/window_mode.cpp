@@ -7,6 +7,7 @@
 #include "vornek.h"
 #include "window.h"
 #include "window_styles.h"
+#include "../core/engine_thread.h"
 
 namespace {
 
@@ -90,6 +91,7 @@ void ApplyWindowStyle() {
 }
 
 int ChangeWindowMode(int flag) {
+  if (CalledOffEngineThread(__func__)) return -1;
   LogText("ChangeWindowMode実行 \n");
   // Any non-zero flag asks for windowed mode.
   const int windowed = flag != 0 ? 1 : 0;

@@ -49,11 +49,9 @@ void MeasureMemory() {
   GlobalMemoryStatus(&status);
   const double total = static_cast<double>(status.dwTotalPhys) / 1048576.0;
   const double available = static_cast<double>(status.dwAvailPhys) / 1048576.0;
+  // The log line goes to the debugger output as well; the bare figure once sent there after it
+  // said nothing more and reached the terminal as a stray line.
   LogFormat("メモリ総量:%.2fMB  空きメモリ領域:%.2fMB ", total, available);
-  char line[64];
-  std::snprintf(line, sizeof line, "%.2fMB\n", available);
-  // The debugger output is the terminal here: it stays quiet while the log is off.
-  if (!EngineState.LogDisabled) OutputDebugStringA(line);
   EngineState.TotalMemory = status.dwTotalPhys;
   EngineState.AvailableMemory = status.dwAvailPhys;
 }

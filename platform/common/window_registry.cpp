@@ -144,7 +144,9 @@ HWND CreateWindowExA(DWORD exStyle, const char* className, const char* title, DW
     native::ReleaseClaim(w);
     return nullptr;
   }
-  if (S().queueThread == 0) S().queueThread = w.threadId;
+  // With no window left and nothing posted, the queue goes to the thread that makes the next
+  // window: an engine ended on one thread may be started again on another.
+  if (S().queueThread == 0 || (S().windows.empty() && S().posted.empty())) S().queueThread = w.threadId;
   S().windows.push_back(std::move(window));
   w.procedure(&w, WM_CREATE, 0, 0);
   if (w.visible) w.needsPaint = true;

@@ -548,6 +548,12 @@ HRESULT CreateDevice(HWND window, D3DPRESENT_PARAMETERS* parameters, IDirect3DDe
   D3DPRESENT_PARAMETERS p = *parameters;
   const HWND deviceWindow = p.hDeviceWindow != nullptr ? p.hDeviceWindow : window;
   if (NativeWindowOf(deviceWindow) == nullptr) return D3DERR_INVALIDCALL;
+  // Refused before the window takes OpenGL: a window left with it would carry the software
+  // back-end's picture through a visual chosen for a device that never came.
+  if (!RenderTargetFormatSupported(p.BackBufferFormat) || p.MultiSampleType != D3DMULTISAMPLE_NONE ||
+      p.BackBufferCount > 1) {
+    return D3DERR_INVALIDCALL;
+  }
   // Windows are made without OpenGL, so that the software back-end never loads it; the window
   // takes it only now that a device is wanted on it.
   SDL_Window* native = OpenGlWindowOf(deviceWindow);
@@ -560,10 +566,6 @@ HRESULT CreateDevice(HWND window, D3DPRESENT_PARAMETERS* parameters, IDirect3DDe
     SDL_GetWindowSize(native, &w, &h);
     if (p.BackBufferWidth == 0) p.BackBufferWidth = static_cast<UINT>(w);
     if (p.BackBufferHeight == 0) p.BackBufferHeight = static_cast<UINT>(h);
-  }
-  if (!RenderTargetFormatSupported(p.BackBufferFormat) || p.MultiSampleType != D3DMULTISAMPLE_NONE ||
-      p.BackBufferCount > 1) {
-    return D3DERR_INVALIDCALL;
   }
   if (!p.Windowed && !ApplyDisplayMode(p)) return D3DERR_NOTAVAILABLE;
   auto core = std::make_shared<DeviceCore>();

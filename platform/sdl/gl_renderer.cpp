@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "../common/platform_contract.h"
+#include "gl_driver_pin.h"
 
 namespace gl {
 
@@ -126,6 +127,7 @@ bool Renderer::Start(SDL_Window* window, std::string* error) {
     Stop();
     return false;
   }
+  KeepDriverForLeakCheck();
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
   GLint tableTexels = 0;
   glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &tableTexels);

@@ -1,5 +1,7 @@
-// Finding a window of another copy of the program: a window holds a lock file named after its
-// class and its display for as long as it lives, in a directory only the user can write to.
+// Finding a window of another copy of the program. On an X display a window claims its class on
+// the display itself (x11_instance_claim.h); under drivers without a display to ask, it holds a
+// lock file named after its class and its driver for as long as it lives, in a directory only
+// the user can write to.
 #include "instance_lock.h"
 
 #include <errno.h>
@@ -17,6 +19,7 @@
 #include "../common/platform_contract.h"
 #include "../common/window_system.h"
 #include "sdl_video.h"
+#include "x11_instance_claim.h"
 
 namespace instance_lock {
 
@@ -84,38 +87,57 @@ std::string Directory() {
 
 namespace {
 
-std::map<const Window*, int> held;
+std::map<const Window*, int> held;        // lock files
+std::map<const Window*, int> xClaims;     // claims on the X display
 
 // The scope of the display SDL opened, taken once: the environment may change afterwards, the
 // connection does not.
-bool DisplayScope(std::string* scope) {
-  static std::string taken;
+struct Scope {
+  std::string text;
+  bool x11 = false;
+  std::string x11Display;  // the name SDL's connection was opened with
+};
+
+bool DisplayScope(Scope* scope) {
+  static Scope taken;
   if (!StartSdlVideo()) return false;
-  if (taken.empty()) {
-    taken = instance_lock::ScopeOf(SDL_GetCurrentVideoDriver(), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"),
-                                   std::getenv("XDG_RUNTIME_DIR"));
+  if (taken.text.empty()) {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* display = std::getenv("DISPLAY");
+    taken.text = instance_lock::ScopeOf(driver, display, std::getenv("WAYLAND_DISPLAY"), std::getenv("XDG_RUNTIME_DIR"));
+    // Copies given different scopes on purpose (the tests, which must never meet a game the
+    // player runs, nor each other) do not meet either.
+    if (const char* own = std::getenv("VORNEK_INSTANCE_SCOPE"); own != nullptr && own[0] != '\0') {
+      taken.text += std::string("\n") + own;
+    }
+    taken.x11 = driver != nullptr && std::strcmp(driver, "x11") == 0;
+    taken.x11Display = display != nullptr ? display : "";
   }
   *scope = taken;
   return true;
 }
 
+void SayAnotherCopyRuns() {
+  // The program that asks is about to end for this reason, and its log may well be off: this
+  // is the one line that tells the player why nothing appears.
+  std::fprintf(stderr, "%s: cannot start: another copy is already running\n", program_invocation_short_name);
+}
+
 // Class names are arbitrary bytes in the system code page; the file is named by a hash of the
 // scope and the class.
-std::string LockPath(const std::string& className) {
-  std::string scope;
-  if (!DisplayScope(&scope)) return {};  // no display, no window: nothing to find
+std::string LockPath(const Scope& scope, const std::string& className) {
   const std::string dir = instance_lock::Directory();
   if (dir.empty()) return {};
   std::uint64_t hash = 0xcbf29ce484222325ull;
-  const std::string key = scope + '\n' + className;
+  const std::string key = scope.text + '\n' + className;
   for (unsigned char c : key) hash = (hash ^ c) * 0x100000001b3ull;
   char name[64];
   std::snprintf(name, sizeof name, "/vornek-window-%016llx.lock", static_cast<unsigned long long>(hash));
   return dir + name;
 }
 
-int OpenLock(const std::string& className) {
-  const std::string path = LockPath(className);
+int OpenLock(const Scope& scope, const std::string& className) {
+  const std::string path = LockPath(scope, className);
   if (path.empty()) return -1;
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
   if (fd < 0) return -1;
@@ -132,22 +154,39 @@ int OpenLock(const std::string& className) {
 namespace native {
 
 bool OtherInstanceHolds(const std::string& className) {
-  const int fd = OpenLock(className);
+  Scope scope;
+  if (!DisplayScope(&scope)) return false;  // no display, no window: nothing to find
+  if (scope.x11) {
+    const bool heldElsewhere = x11::ClaimHeld(scope.x11Display, scope.text + '\n' + className);
+    if (heldElsewhere) SayAnotherCopyRuns();
+    return heldElsewhere;
+  }
+  const int fd = OpenLock(scope, className);
   if (fd < 0) return false;
   const bool heldElsewhere = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
   close(fd);  // also drops the lock if we got it
-  // The program that asks is about to end for this reason, and its log may well be off: this
-  // is the one line that tells the player why nothing appears.
-  if (heldElsewhere) {
-    std::fprintf(stderr, "%s: cannot start: another copy is already running\n", program_invocation_short_name);
-  }
+  if (heldElsewhere) SayAnotherCopyRuns();
   return heldElsewhere;
 }
 
-// A window is created even when no lock can be made (no safe directory, said once on standard
+// A window is created even when no claim can be made (no safe directory, said once on standard
 // error): only the double-start check loses its reach then.
 bool ClaimClass(Window& window) {
-  const int fd = OpenLock(window.className);
+  Scope scope;
+  if (!DisplayScope(&scope)) return true;
+  if (scope.x11) {
+    int token = 0;
+    switch (x11::TakeClaim(scope.x11Display, scope.text + '\n' + window.className, &token)) {
+      case x11::Claim::Taken:
+        xClaims[&window] = token;
+        return true;
+      case x11::Claim::HeldElsewhere:
+        return false;
+      case x11::Claim::Unavailable:
+        return true;
+    }
+  }
+  const int fd = OpenLock(scope, window.className);
   if (fd < 0) return true;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     close(fd);
@@ -158,6 +197,10 @@ bool ClaimClass(Window& window) {
 }
 
 void ReleaseClaim(Window& window) {
+  if (auto it = xClaims.find(&window); it != xClaims.end()) {
+    x11::ReleaseClaim(it->second);
+    xClaims.erase(it);
+  }
   auto it = held.find(&window);
   if (it == held.end()) return;
   close(it->second);

@@ -4,6 +4,7 @@
 #include "code_page.h"
 #include "sdl_video.h"
 #include "x11_window_loss.h"
+#include "end_signals.h"
 
 namespace {
 
@@ -157,6 +158,7 @@ void PollEvents(DWORD waitMilliseconds) {
   SDL_Event e;
   if (waitMilliseconds > 0 && SDL_WaitEventTimeout(&e, static_cast<int>(waitMilliseconds))) Translate(e);
   while (SDL_PollEvent(&e)) Translate(e);
+  if (end_signals::Take()) windows::QueueCloseRequest();
   // A window destroyed from outside goes the way of a closed one: the program ends in order.
   if (Window* w = windows::MainWindow(); w != nullptr && x11::TakeLoss(static_cast<SDL_Window*>(w->native))) {
     windows::QueueCloseRequest();

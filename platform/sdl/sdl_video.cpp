@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "../common/window_system.h"
+#include "end_signals.h"
 #include "x11_window_loss.h"
 
 namespace {
@@ -41,6 +42,7 @@ bool StartSdlVideo(std::string* error) {
     ChooseDrivers();
     KeepWindowOnFocusLoss();
     KeepSurfaceOffOpenGl();
+    end_signals::Catch();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
       started = true;
       x11::WatchDisplay();

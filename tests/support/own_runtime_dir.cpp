@@ -1,6 +1,7 @@
 // Linked into every test that opens windows on the real platform: the process gets a runtime
-// directory of its own before any test starts, so the single-copy lock of a game the player is
-// running, or of another test, is never met (and never stops that game from starting).
+// directory and a single-copy scope of its own before any test starts, so the single-copy claim
+// of a game the player is running, or of another test, is never met (and never stops that game
+// from starting).
 #include <stdlib.h>
 
 #include <filesystem>
@@ -15,6 +16,7 @@ class OwnRuntimeDirectory {
     if (mkdtemp(pattern.data()) == nullptr) return;  // the lock then finds its own place
     path_ = pattern;
     setenv("XDG_RUNTIME_DIR", path_.c_str(), 1);
+    setenv("VORNEK_INSTANCE_SCOPE", path_.c_str(), 1);
   }
   ~OwnRuntimeDirectory() {
     std::error_code ignored;
