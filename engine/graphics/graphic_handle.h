@@ -28,6 +28,8 @@ struct TextureTile {
   int textureWidth, textureHeight;
 };
 
+struct GraphicSource;  // graphic_source.h
+
 struct SharedImage {
   int references;
   int formatKind;  // index into TextureFormatTable
@@ -37,6 +39,7 @@ struct SharedImage {
   int columns, rows;
   TextureTile* tiles;  // columns × rows, row after row
   MEMIMG softImage;    // software back-end
+  GraphicSource* source;  // loaded images: where the pixels come back from after a display loss
 };
 
 // One quad of a graphic: a tile's overlap with the graphic's rectangle.

@@ -123,6 +123,43 @@ int SetCreateDrawTarget(int flag);
 // Whether new graphics can be selected as the draw target; never fails.
 int GetCreateDrawTarget();
 
+// ---- Image files and pixels ----------------------------------------------------------------
+// Graphics made from PNG (every colour type, 16-bit, palettes, tRNS, interlaced), JPEG
+// (baseline and progressive), BMP (1-32 bits, RLE), TGA (true colour, grey, colour-mapped, RLE)
+// and DDS (DXT1/3/5, uncompressed) files, from the same bytes in memory, or from 32-bit pixels
+// 0xAARRGGBB. Images up to 16384 pixels a side and 2^26 pixels. An image with alpha keeps it;
+// one without takes the transparent colour as its transparent pixels (DrawGraphAt with
+// transparency TRUE). After a display loss, loaded graphics come back with their pixels.
+// A graphic handle; -1 (with a log line) for a file that cannot be read or decoded, an image
+// beyond the limits, or before InitEngine.
+int LoadGraphic(const char* fileName);
+// A graphic handle; -1 as LoadGraphic, or for null data or a size below 1.
+int LoadGraphicFromMemory(const void* data, int size);
+// 0, with count handles written to handles: cells of cellWidth x cellHeight taken row by row,
+// columns to a row. -1 (no handle left behind, handles all -1) for a bad argument, a file that
+// cannot be loaded, or cells that do not fit the image.
+int LoadSplitGraphic(const char* fileName, int count, int columns, int rows, int cellWidth, int cellHeight,
+                     int* handles);
+// A graphic handle of width x height pixels 0xAARRGGBB, row after row; useAlpha FALSE ignores the
+// top byte. -1 for null pixels, a size outside the limits, or before InitEngine.
+int CreateGraphicFromPixels(int width, int height, const std::uint32_t* pixels, int useAlpha);
+// 0; -1 for a bad handle or null pixels. Writes the graphic's width x height pixels 0xAARRGGBB.
+int ReplaceGraphicPixels(int handle, const std::uint32_t* pixels);
+// Always 0; the transparent colour of graphics made afterwards from images without alpha
+// (default black). Channels are clamped to 0-255.
+int SetTransparentColor(int red, int green, int blue);
+// Always 0; the transparent colour. Any pointer may be null.
+int GetTransparentColor(int* red, int* green, int* blue);
+// 0; -1 for a target that is neither screen nor a live graphic, or a point outside it. Reads
+// the channels 0-255 of one pixel of ScreenFront/ScreenBack or a graphic (alpha 255 where the
+// target has none). Any pointer may be null.
+int ReadPixel(int target, int x, int y, int* red, int* green, int* blue, int* alpha);
+// 0; -1 (with a log line) when the screen cannot be read or the file cannot be written. Saves
+// the screen's picture as an RGB PNG file.
+int SaveScreenPng(const char* fileName);
+// 0; -1 for a bad handle or as SaveScreenPng. Saves the graphic as a PNG, RGBA when it has alpha.
+int SaveGraphicPng(int handle, const char* fileName);
+
 // ---- Clear and present ----------------------------------------------------------------------
 // Always 0; fills the whole draw target with the background colour, ignoring the clip area.
 int ClearScreen();
