@@ -77,11 +77,13 @@ int LoadGraphicFromMemory(const void* data, int size) {
 
 int LoadSplitGraphic(const char* fileName, int count, int columns, int rows, int cellWidth, int cellHeight,
                      int* handles) {
-  if (handles == nullptr || count <= 0 || columns <= 0 || rows <= 0 || cellWidth <= 0 || cellHeight <= 0 ||
-      std::int64_t{columns} * rows < count) {
+  if (handles == nullptr || count <= 0) return -1;
+  for (int i = 0; i < count; ++i) handles[i] = -1;
+  if (columns <= 0 || rows <= 0 || cellWidth <= 0 || cellHeight <= 0 || std::int64_t{columns} * rows < count) {
+    LogFormat("画像の分割の指定が正しくありません: %d 個、%d x %d 区画、%d x %d 画素", count, columns, rows, cellWidth,
+              cellHeight);
     return -1;
   }
-  for (int i = 0; i < count; ++i) handles[i] = -1;
   const int sheet = GraphicFromFile(fileName);
   int width = 0, height = 0;
   if (GetGraphicSize(sheet, &width, &height) != 0) return -1;
