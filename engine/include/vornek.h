@@ -79,6 +79,21 @@ int DrawLine(int x1, int y1, int x2, int y2, int color, int thickness);
 // negative radius draws nothing.
 int DrawCircle(int x, int y, int r, int color, int fill);
 
+// ---- Filled shapes --------------------------------------------------------------------------
+// With the draw state's blend mode, tint and clip area; the same pixels on both back-ends: pixel
+// centres at integer coordinates, and a centre on an edge inside only on a top or a left edge.
+// 0; -1 when the hardware device is missing. The box (x1, y1)-(x2, y2), right and bottom
+// exclusive, corners in any order; fill FALSE draws its one-pixel frame.
+int DrawBox(int x1, int y1, int x2, int y2, int color, int fill);
+// 0; -1 when the hardware device is missing. fill FALSE draws the three edges as lines.
+int DrawTriangle(int x1, int y1, int x2, int y2, int x3, int y3, int color, int fill);
+// 0; -1 when the hardware device is missing. Corners in order round the shape; filled as the
+// triangles (1, 2, 3) and (1, 3, 4). fill FALSE draws the four edges as lines.
+int DrawQuadrilateral(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int color, int fill);
+// 0; -1 when the hardware device is missing. The oval of radii rx, ry round (x, y); a negative
+// radius draws nothing. fill FALSE draws its one-pixel edge.
+int DrawOval(int x, int y, int rx, int ry, int color, int fill);
+
 // ---- Graphics -------------------------------------------------------------------------------
 // Images addressed by handles, made empty or as a rectangle of another graphic, drawn on either
 // back-end with the current blend mode and tint, and selectable as the draw target
