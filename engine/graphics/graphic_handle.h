@@ -114,5 +114,9 @@ int HardwareDrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int
                           int mirror);
 int HardwareDrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height,
                                    int handle, int transparency);
+// The graphic's tiles with each corner (gx, gy), in pixels inside the graphic, put where `map`
+// says on the target (pixel centres at integer coordinates).
+int HardwareDrawGraphMapped(int handle, int transparency, void (*map)(const void* context, float gx, float gy, float* x, float* y),
+                            const void* context);
 // Selecting a graphic as the draw target of the hardware back-end: its texture's surface.
 IDirect3DSurface9* GraphicTargetSurface(const GraphicRecord* record);

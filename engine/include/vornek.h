@@ -121,6 +121,21 @@ int DrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height,
 // (x1, y1)-(x2, y2); a destination running right to left or bottom to top flips it.
 int DrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height, int handle,
                            int transparency);
+// Sampling of graphics drawn scaled, rotated or to four corners.
+constexpr int SamplingNearest = 0;
+constexpr int SamplingBilinear = 1;
+// 0; -1 for a mode other than SamplingNearest (the default) and SamplingBilinear.
+int SetDrawSampling(int mode);
+// The sampling mode; never fails.
+int GetDrawSampling();
+// 0; -1 for a bad handle or a scale or angle that is not a finite number. Draws the graphic with
+// its centre at (x, y), scaled and turned by angle radians (clockwise on the screen); a scale of
+// 0 draws nothing, a negative one turns it half round.
+int DrawGraphRotated(int x, int y, double scale, double angle, int handle, int transparency);
+// 0; -1 for a bad handle. Draws the graphic with its corners at (x1, y1) top-left, (x2, y2)
+// top-right, (x3, y3) bottom-right and (x4, y4) bottom-left, as two triangles split from the
+// top-right to the bottom-left corner.
+int DrawGraphFourCorners(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int handle, int transparency);
 // Always 0; the bit depth of new graphics, 0 for the screen's (the default).
 int SetCreateBitDepth(int bitDepth);
 // The bit depth new graphics take; never fails.
