@@ -140,10 +140,21 @@ void SoftDrawImageMapped(MEMIMG* dst, const MEMIMG* src, const MappedVertex vert
     const double v0 = a.v + dvdx * (static_cast<double>(first) - a.x) + dvdy * (fy - a.y);
     const int count = static_cast<int>(last - first + 1);
     if (!filtered) {
+      // Along the row in 32.32 fixed point; the row's ends are still worked out in double, so
+      // the steps add up to less than a texel's 2^-20 over the longest row.
+      constexpr double one = 4294967296.0;
+      const double limit = 1e5;  // beyond any source; keeps every product below 2^63
+      // Rounded, and the start nudged up by 2^-24 of a texel, so that a sample landing on a
+      // texel's edge in double lands there in fixed point too, not a step short of it.
+      constexpr std::int64_t nudge = std::int64_t{1} << 8;
+      const std::int64_t fu = std::llround(std::clamp(u0, -limit, limit) * one) + nudge;
+      const std::int64_t fv = std::llround(std::clamp(v0, -limit, limit) * one) + nudge;
+      const std::int64_t su = std::llround(std::clamp(dudx, -limit, limit) * one);
+      const std::int64_t sv = std::llround(std::clamp(dvdx, -limit, limit) * one);
+      const std::int64_t maxU = src->width - 1, maxV = src->height - 1;
       DrawGatheredSpan(dst, src, nullptr, plan, static_cast<int>(first), static_cast<int>(y), count, [&](int i) {
-        const double u = u0 + dudx * i, v = v0 + dvdx * i;
-        return Texel{static_cast<int>(std::clamp(std::floor(u), 0.0, static_cast<double>(src->width - 1))),
-                     static_cast<int>(std::clamp(std::floor(v), 0.0, static_cast<double>(src->height - 1)))};
+        const std::int64_t u = (fu + su * i) >> 32, v = (fv + sv * i) >> 32;
+        return Texel{static_cast<int>(std::clamp<std::int64_t>(u, 0, maxU)), static_cast<int>(std::clamp<std::int64_t>(v, 0, maxV))};
       });
       continue;
     }
