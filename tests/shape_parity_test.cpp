@@ -4,6 +4,7 @@
 // (c × t) >> 8, the hardware by c × t / 255, and the blends round each in their own way).
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <random>
@@ -145,6 +146,45 @@ TEST_F(ShapeParityTest, WithoutADeviceShapesFail) {
   EXPECT_EQ(DrawOval(5, 5, 3, 3, 0, TRUE), -1);
   GraphicsState.device = device;
   EXPECT_EQ(DrawOval(5, 5, -1, 3, 0, TRUE), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Coordinates at int's ends, radii and scales far beyond the screen: nothing crashes, overflows
+// or runs for long, on either back-end (the recording device only records, as a real device
+// would clip).
+TEST_F(ImageEngineTest, ShapesAndTurnedGraphicsTakeExtremeArguments) {
+  for (bool hardware : {false, true}) {
+    SCOPED_TRACE(hardware ? "hardware" : "software");
+    StartEngine(hardware);
+    fake::RasterisePrimitives(false);
+    const int lo = INT_MIN, hi = INT_MAX;
+    const std::uint32_t pixels[4] = {0xFFFFFFFF, 0xFF000000, 0x80FF0000, 0x00000000};
+    const int handle = CreateGraphicFromPixels(2, 2, pixels, TRUE);
+    for (int fill : {0, 1}) {
+      EXPECT_EQ(DrawBox(lo, lo, hi, hi, 0, fill), 0);
+      EXPECT_EQ(DrawTriangle(lo, lo, hi, 0, 0, hi, 0, fill), 0);
+      EXPECT_EQ(DrawTriangle(hi, hi, hi, hi, hi, hi, 0, fill), 0);
+      EXPECT_EQ(DrawQuadrilateral(lo, lo, hi, lo, hi, hi, lo, hi, 0, fill), 0);
+      EXPECT_EQ(DrawOval(400, 300, hi, hi, 0, fill), 0);
+      EXPECT_EQ(DrawOval(lo, hi, 5, 5, 0, fill), 0);
+    }
+    for (int sampling : {SamplingNearest, SamplingBilinear}) {
+      SetDrawSampling(sampling);
+      EXPECT_EQ(DrawGraphRotated(400, 300, 1e7, 0.3, handle, TRUE), 0);
+      EXPECT_EQ(DrawGraphRotated(400, 300, 1e30, 0.3, handle, TRUE), 0);
+      EXPECT_EQ(DrawGraphRotated(hi, lo, 1.0, 1e15, handle, TRUE), 0);
+      EXPECT_EQ(DrawGraphRotated(400, 300, 1e-30, 0.0, handle, TRUE), 0);
+      EXPECT_EQ(DrawGraphFourCorners(lo, lo, hi, lo, hi, hi, lo, hi, handle, TRUE), 0);
+      EXPECT_EQ(DrawGraphFourCorners(0, 0, 799, 0, 0, 599, 799, 599, handle, TRUE), 0);  // crossed
+    }
+    SetDrawSampling(SamplingNearest);
+    EndEngine();
+    started_ = false;
+    fake::ResetPlatform();
+  }
 }
 
 }  // namespace

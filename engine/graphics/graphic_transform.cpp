@@ -67,8 +67,24 @@ int SoftDrawMapped(int handle, int transparency, MapFn map, const void* context)
   return 0;
 }
 
+// Corners this far out have lost their pixel precision in float: such a draw is left out.
+constexpr float MaxReach = 1e8f;
+
+bool WithinReach(int handle, MapFn map, const void* context) {
+  const GraphicRecord* record = GraphicFromHandle(handle);
+  const float w = static_cast<float>(record->width), h = static_cast<float>(record->height);
+  const float corners[4][2] = {{0, 0}, {w, 0}, {0, h}, {w, h}};
+  for (const auto& c : corners) {
+    float x = 0, y = 0;
+    map(context, c[0], c[1], &x, &y);
+    if (!(std::fabs(x) <= MaxReach && std::fabs(y) <= MaxReach)) return false;
+  }
+  return true;
+}
+
 int DrawMapped(int handle, int transparency, MapFn map, const void* context) {
   if (!EngineState.AppActive) WaitWhileInactive();
+  if (!WithinReach(handle, map, context)) return 0;
   if (GraphicsState.useHardware) return HardwareDrawGraphMapped(handle, transparency, map, context);
   return SoftDrawMapped(handle, transparency, map, context);
 }

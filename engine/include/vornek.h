@@ -130,7 +130,7 @@ int SetDrawSampling(int mode);
 int GetDrawSampling();
 // 0; -1 for a bad handle or a scale or angle that is not a finite number. Draws the graphic with
 // its centre at (x, y), scaled and turned by angle radians (clockwise on the screen); a scale of
-// 0 draws nothing, a negative one turns it half round.
+// 0 draws nothing, a negative one turns it half round. A corner beyond 10^8 pixels draws nothing.
 int DrawGraphRotated(int x, int y, double scale, double angle, int handle, int transparency);
 // 0; -1 for a bad handle. Draws the graphic with its corners at (x1, y1) top-left, (x2, y2)
 // top-right, (x3, y3) bottom-right and (x4, y4) bottom-left, as two triangles split from the
