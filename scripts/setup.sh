@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libsdl2-dev libpng-dev
+  libsdl2-dev libpng-dev libjpeg-dev zlib1g-dev
   libepoxy-dev libgl1-mesa-dri libglx-mesa0 libegl-mesa0
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libx11-dev xvfb xauth xdotool python3 libxtst-dev

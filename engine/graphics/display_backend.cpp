@@ -11,6 +11,7 @@
 #include "../window/window.h"
 #include "draw_state.h"
 #include "graphic_handle.h"
+#include "graphic_source.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
 #include "platform/d3d9.h"
@@ -183,6 +184,7 @@ int RestoreGraphics() {
   InitHardwareState();
   // Textures come back empty; glyph caches are rebuilt with their fonts.
   RecreateAllTextures();
+  RefillLoadedGraphics();
   RecreateAllFonts();
   SelectDrawTarget(DrawState.drawScreen);
   for (int i = 0; i < 2; ++i) {

@@ -28,6 +28,8 @@ struct TextureTile {
   int textureWidth, textureHeight;
 };
 
+struct GraphicSource;  // graphic_source.h
+
 struct SharedImage {
   int references;
   int formatKind;  // index into TextureFormatTable
@@ -37,6 +39,7 @@ struct SharedImage {
   int columns, rows;
   TextureTile* tiles;  // columns × rows, row after row
   MEMIMG softImage;    // software back-end
+  GraphicSource* source;  // loaded images: where the pixels come back from after a display loss
 };
 
 // One quad of a graphic: a tile's overlap with the graphic's rectangle.
@@ -113,5 +116,9 @@ int HardwareDrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int
                           int mirror);
 int HardwareDrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height,
                                    int handle, int transparency);
+// The graphic's tiles with each corner (gx, gy), in pixels inside the graphic, put where `map`
+// says on the target (pixel centres at integer coordinates).
+int HardwareDrawGraphMapped(int handle, int transparency, void (*map)(const void* context, float gx, float gy, float* x, float* y),
+                            const void* context);
 // Selecting a graphic as the draw target of the hardware back-end: its texture's surface.
 IDirect3DSurface9* GraphicTargetSurface(const GraphicRecord* record);

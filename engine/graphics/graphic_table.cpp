@@ -6,6 +6,7 @@
 #include "../core/tracked_memory.h"
 #include "draw_state.h"
 #include "graphic_handle.h"
+#include "graphic_source.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
 #include "../core/engine_thread.h"
@@ -93,6 +94,7 @@ int ReleaseGraphic(int handle) {
     ReleaseTileTextures(image);
     TrackedFree(image->tiles);
     ReleaseMemImg(&image->softImage);
+    ReleaseGraphicSource(image->source);
     TrackedFree(image);
   }
   TrackedFree(record->quads);

@@ -86,6 +86,21 @@ int DrawLine(int x1, int y1, int x2, int y2, int color, int thickness);
 // negative radius draws nothing.
 int DrawCircle(int x, int y, int r, int color, int fill);
 
+// ---- Filled shapes --------------------------------------------------------------------------
+// With the draw state's blend mode, tint and clip area; the same pixels on both back-ends: pixel
+// centres at integer coordinates, and a centre on an edge inside only on a top or a left edge.
+// 0; -1 when the hardware device is missing. The box (x1, y1)-(x2, y2), right and bottom
+// exclusive, corners in any order; fill FALSE draws its one-pixel frame.
+int DrawBox(int x1, int y1, int x2, int y2, int color, int fill);
+// 0; -1 when the hardware device is missing. fill FALSE draws the three edges as lines.
+int DrawTriangle(int x1, int y1, int x2, int y2, int x3, int y3, int color, int fill);
+// 0; -1 when the hardware device is missing. Corners in order round the shape; filled as the
+// triangles (1, 2, 3) and (1, 3, 4). fill FALSE draws the four edges as lines.
+int DrawQuadrilateral(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int color, int fill);
+// 0; -1 when the hardware device is missing. The oval of radii rx, ry round (x, y); a negative
+// radius draws nothing. fill FALSE draws its one-pixel edge.
+int DrawOval(int x, int y, int rx, int ry, int color, int fill);
+
 // ---- Graphics -------------------------------------------------------------------------------
 // Images addressed by handles, made empty or as a rectangle of another graphic, drawn on either
 // back-end with the current blend mode and tint, and selectable as the draw target
@@ -113,6 +128,21 @@ int DrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height,
 // (x1, y1)-(x2, y2); a destination running right to left or bottom to top flips it.
 int DrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height, int handle,
                            int transparency);
+// Sampling of graphics drawn scaled, rotated or to four corners.
+constexpr int SamplingNearest = 0;
+constexpr int SamplingBilinear = 1;
+// 0; -1 for a mode other than SamplingNearest (the default) and SamplingBilinear.
+int SetDrawSampling(int mode);
+// The sampling mode; never fails.
+int GetDrawSampling();
+// 0; -1 for a bad handle or a scale or angle that is not a finite number. Draws the graphic with
+// its centre at (x, y), scaled and turned by angle radians (clockwise on the screen); a scale of
+// 0 draws nothing, a negative one turns it half round. A corner beyond 10^8 pixels draws nothing.
+int DrawGraphRotated(int x, int y, double scale, double angle, int handle, int transparency);
+// 0; -1 for a bad handle. Draws the graphic with its corners at (x1, y1) top-left, (x2, y2)
+// top-right, (x3, y3) bottom-right and (x4, y4) bottom-left, as two triangles split from the
+// top-right to the bottom-left corner.
+int DrawGraphFourCorners(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int handle, int transparency);
 // Always 0; the bit depth of new graphics, 0 for the screen's (the default).
 int SetCreateBitDepth(int bitDepth);
 // The bit depth new graphics take; never fails.
@@ -129,6 +159,43 @@ int GetCreateAlphaTest();
 int SetCreateDrawTarget(int flag);
 // Whether new graphics can be selected as the draw target; never fails.
 int GetCreateDrawTarget();
+
+// ---- Image files and pixels ----------------------------------------------------------------
+// Graphics made from PNG (every colour type, 16-bit, palettes, tRNS, interlaced), JPEG
+// (baseline and progressive), BMP (1-32 bits, RLE), TGA (true colour, grey, colour-mapped, RLE)
+// and DDS (DXT1/3/5, uncompressed) files, from the same bytes in memory, or from 32-bit pixels
+// 0xAARRGGBB. Images up to 16384 pixels a side and 2^26 pixels. An image with alpha keeps it;
+// one without takes the transparent colour as its transparent pixels (DrawGraphAt with
+// transparency TRUE). After a display loss, loaded graphics come back with their pixels.
+// A graphic handle; -1 (with a log line) for a file that cannot be read or decoded, an image
+// beyond the limits, or before InitEngine.
+int LoadGraphic(const char* fileName);
+// A graphic handle; -1 as LoadGraphic, or for null data or a size below 1.
+int LoadGraphicFromMemory(const void* data, int size);
+// 0, with count handles written to handles: cells of cellWidth x cellHeight taken row by row,
+// columns to a row. -1 (no handle left behind, handles all -1) for a bad argument, a file that
+// cannot be loaded, or cells that do not fit the image.
+int LoadSplitGraphic(const char* fileName, int count, int columns, int rows, int cellWidth, int cellHeight,
+                     int* handles);
+// A graphic handle of width x height pixels 0xAARRGGBB, row after row; useAlpha FALSE ignores the
+// top byte. -1 for null pixels, a size outside the limits, or before InitEngine.
+int CreateGraphicFromPixels(int width, int height, const std::uint32_t* pixels, int useAlpha);
+// 0; -1 for a bad handle or null pixels. Writes the graphic's width x height pixels 0xAARRGGBB.
+int ReplaceGraphicPixels(int handle, const std::uint32_t* pixels);
+// Always 0; the transparent colour of graphics made afterwards from images without alpha
+// (default black). Channels are clamped to 0-255.
+int SetTransparentColor(int red, int green, int blue);
+// Always 0; the transparent colour. Any pointer may be null.
+int GetTransparentColor(int* red, int* green, int* blue);
+// 0; -1 for a target that is neither screen nor a live graphic, or a point outside it. Reads
+// the channels 0-255 of one pixel of ScreenFront/ScreenBack or a graphic (alpha 255 where the
+// target has none). Any pointer may be null.
+int ReadPixel(int target, int x, int y, int* red, int* green, int* blue, int* alpha);
+// 0; -1 (with a log line) when the screen cannot be read or the file cannot be written. Saves
+// the screen's picture as an RGB PNG file.
+int SaveScreenPng(const char* fileName);
+// 0; -1 for a bad handle or as SaveScreenPng. Saves the graphic as a PNG, RGBA when it has alpha.
+int SaveGraphicPng(int handle, const char* fileName);
 
 // ---- Clear and present ----------------------------------------------------------------------
 // Always 0; fills the whole draw target with the background colour, ignoring the clip area.

@@ -119,6 +119,38 @@ DWORD SetFilePointer(HANDLE handle, LONG distance, LONG* distanceHigh, DWORD met
   return static_cast<DWORD>(position);
 }
 
+int FileDescriptorOf(HANDLE handle) {
+  const File* file = AsFile(handle);
+  return file != nullptr ? file->fd : -1;
+}
+
+BOOL ReadFileDescriptor(int fd, void* data, DWORD size, DWORD* read) {
+  if (read != nullptr) *read = 0;
+  if (fd < 0 || (data == nullptr && size != 0)) return FALSE;
+  char* bytes = static_cast<char*>(data);
+  DWORD done = 0;
+  while (done < size) {
+    const ssize_t n = ::read(fd, bytes + done, size - done);
+    if (n == -1) {
+      if (errno == EINTR) continue;
+      if (read != nullptr) *read = done;
+      return FALSE;
+    }
+    if (n == 0) break;
+    done += static_cast<DWORD>(n);
+  }
+  if (read != nullptr) *read = done;
+  return TRUE;
+}
+
+BOOL GetFileSizeEx(HANDLE handle, LARGE_INTEGER* size) {
+  const File* file = AsFile(handle);
+  struct stat status;
+  if (file == nullptr || size == nullptr || fstat(file->fd, &status) != 0) return FALSE;
+  size->QuadPart = status.st_size;
+  return TRUE;
+}
+
 BOOL DeleteFileA(const char* name) {
   if (name == nullptr) return FALSE;
   struct stat status;

@@ -47,6 +47,9 @@ void CoUninitialize();
 // Whether a library of this name can be loaded (the fake can make it go missing).
 bool PlatformHasLibrary(const char* name);
 
+// ---- Files (the rest of the file calls are shared, in file.cpp) ----------------------------
+BOOL ReadFile(HANDLE file, void* data, DWORD size, DWORD* read, void* overlapped);
+
 // ---- Process heap ---------------------------------------------------------------------------
 // heap_blocks.h holds a ready implementation on malloc.
 HANDLE GetProcessHeap();
@@ -150,6 +153,8 @@ namespace platform_contract {
 inline const void* const Functions[] = {
     // Time
     reinterpret_cast<const void*>(&timeGetTime),
+    // Files
+    reinterpret_cast<const void*>(&ReadFile),
     reinterpret_cast<const void*>(&QueryPerformanceFrequency),
     reinterpret_cast<const void*>(&QueryPerformanceCounter),
     reinterpret_cast<const void*>(&timeGetDevCaps),

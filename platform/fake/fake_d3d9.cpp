@@ -688,6 +688,10 @@ class Device final : public IDirect3DDevice9, public Counted {
   }
   HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override {
     Log("SetSamplerState(%u, %s, %u)", sampler, Name(type), value);
+    if (sampler == 0 && type == D3DSAMP_MAGFILTER) {
+      raster_.linear = value == D3DTEXF_LINEAR;
+      snapshot_ = nullptr;
+    }
     return D3D_OK;
   }
   HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {

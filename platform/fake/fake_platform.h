@@ -44,6 +44,7 @@ enum class Failure {
   SoundBufferLock,           // Lock of a secondary buffer
   LoadDsound,                // "DSOUND.DLL" is missing
   DirectSoundEnumerate,      // "DSOUND.DLL" lacks DirectSoundEnumerateA
+  ReadFile,                  // every ReadFile fails
   FailureCount,
 };
 

@@ -70,9 +70,26 @@ class Shader {
   Colour Sample(float u, float v) const {
     if (s_.texture == nullptr) return {1, 1, 1, 1};
     const Texels& t = *s_.texture;
+    if (s_.linear) return SampleLinear(t, u, v);
     const int tx = std::clamp(static_cast<int>(std::floor(static_cast<double>(u) * t.width)), 0, t.width - 1);
     const int ty = std::clamp(static_cast<int>(std::floor(static_cast<double>(v) * t.height)), 0, t.height - 1);
     return Unpack(t.argb[static_cast<size_t>(ty) * t.width + tx]);
+  }
+
+  // Texel centres at (i + 0.5) / size; the four around the point, weighted by distance.
+  static Colour SampleLinear(const Texels& t, float u, float v) {
+    const double fx = static_cast<double>(u) * t.width - 0.5, fy = static_cast<double>(v) * t.height - 0.5;
+    const double x0 = std::floor(fx), y0 = std::floor(fy);
+    const float wx = static_cast<float>(fx - x0), wy = static_cast<float>(fy - y0);
+    auto at = [&](double x, double y) {
+      const int cx = std::clamp(static_cast<int>(x), 0, t.width - 1), cy = std::clamp(static_cast<int>(y), 0, t.height - 1);
+      return Unpack(t.argb[static_cast<size_t>(cy) * t.width + cx]);
+    };
+    const Colour a = at(x0, y0), b = at(x0 + 1, y0), c = at(x0, y0 + 1), d = at(x0 + 1, y0 + 1);
+    auto mix = [&](float p, float q, float r, float w) {
+      return (p * (1 - wx) + q * wx) * (1 - wy) + (r * (1 - wx) + w * wx) * wy;
+    };
+    return {mix(a.r, b.r, c.r, d.r), mix(a.g, b.g, c.g, d.g), mix(a.b, b.b, c.b, d.b), mix(a.a, b.a, c.a, d.a)};
   }
 
   bool PassesAlphaTest(float alpha) const {

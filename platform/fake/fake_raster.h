@@ -37,13 +37,15 @@ struct Texels {
 constexpr int RasterStageCount = 8;
 
 // The device states that decide a pixel. The stages run from 0 up to the first whose colour
-// operation is DISABLE; only stage 0 samples a texture, point-sampled (the filters are not
-// modelled), and the texture argument of a later stage reads white.
+// operation is DISABLE; only stage 0 samples a texture, point-sampled or, when its magnifying
+// filter is linear, from the four nearest texels with clamped addressing; the texture argument
+// of a later stage reads white.
 struct RasterStates {
   DWORD render[256];
   DWORD stages[RasterStageCount][33];
   D3DVIEWPORT9 viewport;
   std::shared_ptr<const Texels> texture;  // stage 0's, null when none is bound
+  bool linear = false;                    // stage 0's magnifying filter is D3DTEXF_LINEAR
 };
 
 // Device defaults for the states the rasteriser reads.

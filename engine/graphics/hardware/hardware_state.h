@@ -183,6 +183,8 @@ std::uint32_t PrimitiveDiffuse(std::uint32_t color);
 int HardwareLine(int x1, int y1, int x2, int y2, std::uint32_t color);
 int HardwareCircle(int x, int y, int r, std::uint32_t color, int fill);
 int HardwareBox(int x1, int y1, int x2, int y2, std::uint32_t color);
+// count / 3 filled triangles, vertex i at (xy[2i], xy[2i + 1]), in the triangle-list batch.
+int HardwareTriangles(const float* xy, int count, std::uint32_t color);
 // graphic -5: no texture; otherwise a graphic handle, drawn with its first texture.
 int DrawVertices2D(const Vertex2D* vertices, int count, D3DPRIMITIVETYPE type, int graphic, int transparency);
 
