@@ -1,12 +1,12 @@
 # `cmake --install` puts the public header, the engine and its SDL platform in place with a CMake
 # package (find_package(Vornek) -> Vornek::Vornek) and a pkg-config file (vornek.pc). Both
 # libraries are static, so the package names the platform's own dependencies for the program's
-# link: VORNEK_PLATFORM_MODULES must list the pkg-config modules platform_sdl links.
+# link: VORNEK_PLATFORM_MODULES must list the pkg-config modules platform_sdl and the engine link.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(VORNEK_PACKAGE_VERSION 0.1.0)
-set(VORNEK_PLATFORM_MODULES sdl2 x11 freetype2 fontconfig epoxy)
+set(VORNEK_PLATFORM_MODULES sdl2 x11 freetype2 fontconfig epoxy vorbisfile)
 set(VORNEK_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Vornek)
 
 install(FILES engine/include/vornek.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vornek)

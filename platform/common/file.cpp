@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <new>
 
 #include "file_object.h"
@@ -88,6 +89,36 @@ BOOL WriteFile(HANDLE handle, const void* data, DWORD size, DWORD* written, void
   }
   if (written != nullptr) *written = done;
   return done == size ? TRUE : FALSE;
+}
+
+BOOL ReadFile(HANDLE handle, void* data, DWORD size, DWORD* read, void* overlapped) {
+  if (read != nullptr) *read = 0;
+  File* file = AsFile(handle);
+  if (file == nullptr || overlapped != nullptr || read == nullptr || (data == nullptr && size != 0)) return FALSE;
+  char* bytes = static_cast<char*>(data);
+  DWORD done = 0;
+  // A short read from a pipe or a signal is not the end of the file: only 0 is.
+  while (done < size) {
+    const ssize_t n = ::read(file->fd, bytes + done, size - done);
+    if (n == -1) {
+      if (errno == EINTR) continue;
+      *read = done;
+      return FALSE;
+    }
+    if (n == 0) break;
+    done += static_cast<DWORD>(n);
+  }
+  *read = done;
+  return TRUE;
+}
+
+DWORD GetFileSize(HANDLE handle, DWORD* high) {
+  File* file = AsFile(handle);
+  struct stat status;
+  if (file == nullptr || fstat(file->fd, &status) != 0) return INVALID_FILE_SIZE;
+  const auto size = static_cast<std::uint64_t>(status.st_size);
+  if (high != nullptr) *high = static_cast<DWORD>(size >> 32);
+  return static_cast<DWORD>(size);
 }
 
 DWORD SetFilePointer(HANDLE handle, LONG distance, LONG* distanceHigh, DWORD method) {

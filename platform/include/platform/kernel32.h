@@ -54,6 +54,11 @@ inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintpt
 HANDLE CreateFileA(const char* name, DWORD access, DWORD shareMode, void* security, DWORD creation,
                    DWORD flags, HANDLE templateFile);
 BOOL WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written, void* overlapped);
+// Reads up to size bytes; *read is 0 at the end of the file. FALSE on a read error.
+BOOL ReadFile(HANDLE file, void* data, DWORD size, DWORD* read, void* overlapped);
+// The low 32 bits of the size, the high ones in *high when given; INVALID_FILE_SIZE on failure.
+constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFFu;
+DWORD GetFileSize(HANDLE file, DWORD* high);
 // Returns the new position's low 32 bits, or INVALID_SET_FILE_POINTER on failure.
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method);
 BOOL DeleteFileA(const char* name);
