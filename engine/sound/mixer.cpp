@@ -72,14 +72,48 @@ inline std::int64_t Wrap(const Voice& v, std::int64_t i) {
   return v.loopStart + (i - v.frames) % length;
 }
 
+// Adds one frame at position p of the voice, given the samples around it.
+template <int Channels>
+inline void AddFrame(float* out, const float (&sample)[Channels], float left, float right) {
+  out[0] += sample[0] * left;
+  out[1] += sample[Channels - 1] * right;
+}
+
+// Frames whose four neighbours all lie inside the sound, from the position on: the run the
+// inner loop takes without looking at the ends.
+template <int Channels>
+void MixInterior(const std::int16_t* s, std::uint64_t& position, std::uint64_t step, float* out, DWORD count,
+                 float left, float right) {
+  if (step == (std::uint64_t{1} << 32) && (position & 0xFFFFFFFFu) == 0) {
+    // The output's own rate: the samples themselves.
+    const std::int16_t* p = s + (position >> 32) * Channels;
+    for (DWORD f = 0; f < count; ++f, p += Channels) {
+      out[2 * f] += p[0] * left;
+      out[2 * f + 1] += p[Channels - 1] * right;
+    }
+    position += std::uint64_t{count} << 32;
+    return;
+  }
+  for (DWORD f = 0; f < count; ++f) {
+    const Weights cubic(static_cast<float>((position & 0xFFFFFFFFu) * FractionScale));
+    const std::int16_t* p = s + ((position >> 32) - 1) * Channels;
+    float sample[Channels];
+    for (int c = 0; c < Channels; ++c) sample[c] = cubic(p[c], p[Channels + c], p[2 * Channels + c], p[3 * Channels + c]);
+    AddFrame<Channels>(out + 2 * f, sample, left, right);
+    position += step;
+  }
+}
+
 template <int Channels>
 void MixVoice(Voice& v, float* out, DWORD frames, DWORD rate, float master) {
   float left, right;
-  PanGains(v.volume * master, v.pan, &left, &right);
+  PanGains(v.volume * master * SampleScale, v.pan, &left, &right);
   const std::uint64_t step = (static_cast<std::uint64_t>(v.frequency) << 32) / rate;
   const std::uint64_t end = static_cast<std::uint64_t>(v.frames) << 32;
+  // The last position whose frame two ahead is still in the sound.
+  const std::uint64_t lastInterior = v.frames >= 3 ? ((static_cast<std::uint64_t>(v.frames - 3) << 32) | 0xFFFFFFFFu) : 0;
   const std::int16_t* s = v.samples;
-  for (DWORD f = 0; f < frames; ++f) {
+  for (DWORD f = 0; f < frames;) {
     if (v.position >= end) {
       if (!v.loop) {
         v.playing = false;
@@ -88,30 +122,26 @@ void MixVoice(Voice& v, float* out, DWORD frames, DWORD rate, float master) {
       const std::uint64_t loopStart = static_cast<std::uint64_t>(v.loopStart) << 32;
       v.position = loopStart + (v.position - end) % (end - loopStart);
     }
+    if (v.frames >= 3 && v.position >= (std::uint64_t{1} << 32) && v.position <= lastInterior) {
+      const std::uint64_t run = (lastInterior - v.position) / step + 1;
+      const DWORD count = static_cast<DWORD>(std::min<std::uint64_t>(run, frames - f));
+      MixInterior<Channels>(s, v.position, step, out + 2 * f, count, left, right);
+      f += count;
+      continue;
+    }
+    // Near an end: the neighbours wrap into the loop or are silence.
     const auto i = static_cast<std::int64_t>(v.position >> 32);
     const Weights cubic(static_cast<float>((v.position & 0xFFFFFFFFu) * FractionScale));
+    const std::int64_t at[4] = {Wrap(v, i - 1), Wrap(v, i), Wrap(v, i + 1), Wrap(v, i + 2)};
     float sample[Channels];
-    if (i >= 1 && i + 2 < static_cast<std::int64_t>(v.frames)) {
-      const std::int16_t* p = s + (i - 1) * Channels;
-      for (int c = 0; c < Channels; ++c) {
-        sample[c] = cubic(p[c], p[Channels + c], p[2 * Channels + c], p[3 * Channels + c]);
-      }
-    } else {
-      const std::int64_t at[4] = {Wrap(v, i - 1), Wrap(v, i), Wrap(v, i + 1), Wrap(v, i + 2)};
-      for (int c = 0; c < Channels; ++c) {
-        float p[4];
-        for (int k = 0; k < 4; ++k) p[k] = at[k] < 0 ? 0.0f : s[at[k] * Channels + c];
-        sample[c] = cubic(p[0], p[1], p[2], p[3]);
-      }
+    for (int c = 0; c < Channels; ++c) {
+      float p[4];
+      for (int k = 0; k < 4; ++k) p[k] = at[k] < 0 ? 0.0f : s[at[k] * Channels + c];
+      sample[c] = cubic(p[0], p[1], p[2], p[3]);
     }
-    if constexpr (Channels == 1) {
-      out[2 * f] += sample[0] * SampleScale * left;
-      out[2 * f + 1] += sample[0] * SampleScale * right;
-    } else {
-      out[2 * f] += sample[0] * SampleScale * left;
-      out[2 * f + 1] += sample[1] * SampleScale * right;
-    }
+    AddFrame<Channels>(out + 2 * f, sample, left, right);
     v.position += step;
+    ++f;
   }
 }
 
