@@ -1,13 +1,13 @@
-// A build without FluidSynth: MIDI files are refused with a log line.
+// A build without FluidSynth: MIDI files are refused.
 #include "midi_music.h"
 
-#include "../core/log.h"
+bool MidiInThisBuild() { return false; }
 
-int StartMidiMusic(const char* path, bool, bool) {
-  LogFormat("音楽ファイル %s の演奏に失敗しました: MIDI の演奏はこのビルドにはありません (FluidSynth が要ります)", path);
-  return -1;
+MidiRenderer* OpenMidi(const char*, bool, const char** reason) {
+  *reason = "MIDI の演奏はこのビルドにはありません (FluidSynth が要ります)";
+  return nullptr;
 }
 
-void EndMidiMusic() {}
+std::uint32_t RenderMidi(MidiRenderer*, std::int16_t*, std::uint32_t) { return 0; }
 
-bool MidiMusicPlaying() { return false; }
+void CloseMidi(MidiRenderer*) {}

@@ -1,9 +1,8 @@
-// Voices are resampled with 4-point cubic Lagrange interpolation: at an unchanged rate it
-// returns the samples themselves; against linear interpolation it keeps the highs of a sound
-// played at another rate (a tone of a tenth of the rate is off by 1/10000 of its amplitude
-// instead of 1/100) and folds back less when one is played faster, for about twice the
-// arithmetic, which is still a small share of a core for dozens of voices. (Catmull-Rom's
-// cubic, tried first, was off by ten times as much: it is exact for quadratics only.)
+// Voices are resampled with 4-point cubic Lagrange interpolation. At an unchanged rate it
+// returns the samples themselves; a 1 kHz tone raised from 22050 Hz to 44100 Hz comes out within
+// 1.5/10000 of its amplitude, where linear interpolation is off by 1/100 and dulls the highs
+// (Catmull-Rom's cubic: 4/10000). It folds back less than linear when a sound is played faster,
+// for about twice the arithmetic, a small share of a core for dozens of voices.
 #include "mixer.h"
 
 #include <algorithm>

@@ -19,6 +19,7 @@ constexpr std::uint32_t RingSeconds = 2;
 
 struct MusicRecord {
   bool active;
+  MidiRenderer* midi;  // null for Ogg Vorbis
   HANDLE file;
   OggVorbis_File vorbis;
   std::int16_t* ring;
@@ -59,8 +60,13 @@ void Release() {
     MixerHold hold;
     SetMusicFeed(nullptr);
   }
-  ov_clear(&Music.vorbis);  // closes nothing: the file is ours
-  CloseHandle(Music.file);
+  if (Music.midi != nullptr) {
+    CloseMidi(Music.midi);
+    Music.midi = nullptr;
+  } else {
+    ov_clear(&Music.vorbis);  // closes nothing: the file is ours
+    CloseHandle(Music.file);
+  }
   TrackedFree(Music.ring);
   Music.ring = nullptr;
   Music.file = nullptr;
@@ -80,6 +86,16 @@ void Fill() {
     if (room == 0) return;
     const std::uint64_t at = written % feed.capacity;
     const std::uint64_t frames = std::min<std::uint64_t>(room, feed.capacity - at);
+    if (Music.midi != nullptr) {
+      const std::uint32_t got = RenderMidi(Music.midi, Music.ring + at * channels,
+                                           static_cast<std::uint32_t>(std::min<std::uint64_t>(frames, 4096)));
+      if (got == 0) {
+        feed.complete.store(true, std::memory_order_release);
+        return;
+      }
+      feed.written.store(written + got, std::memory_order_release);
+      continue;
+    }
     int current = 0;
     const long got = ov_read(&Music.vorbis, reinterpret_cast<char*>(Music.ring + at * channels),
                              static_cast<int>(std::min<std::uint64_t>(frames * channels * 2, 65536)), 0, 2, 1, &current);
@@ -127,53 +143,28 @@ bool IsMidi(HANDLE file) {
 
 }  // namespace
 
-int StartMusic(const char* path, bool loop, std::uint32_t loopStartFrame, int fadeInMilliseconds, bool audible) {
-  EndMusic();
-  if (path == nullptr) return Fail("(null)", "ファイル名がありません");
-  HANDLE file = CreateFileA(path, GENERIC_READ, 1, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return Fail(path, "ファイルが開けません");
-  if (IsMidi(file)) {
-    CloseHandle(file);
-    return StartMidiMusic(path, loop, audible);
-  }
-  const ov_callbacks callbacks{&ReadStream, &SeekStream, nullptr, &TellStream};
-  if (ov_open_callbacks(file, &Music.vorbis, nullptr, 0, callbacks) != 0) {
-    CloseHandle(file);
-    return Fail(path, "Ogg Vorbis ファイルではないか、壊れています");
-  }
-  const vorbis_info* info = ov_info(&Music.vorbis, -1);
-  const char* reason = nullptr;
-  const ogg_int64_t total = ov_pcm_total(&Music.vorbis, -1);
-  if (info == nullptr || (info->channels != 1 && info->channels != 2)) {
-    reason = "モノラルとステレオ以外のチャンネル数です";
-  } else if (info->rate < static_cast<long>(MinSoundRate) || info->rate > static_cast<long>(MaxSoundRate)) {
-    reason = "サンプリングレートが範囲外です";
-  } else if (loop && total >= 0 && static_cast<ogg_int64_t>(loopStartFrame) >= std::max<ogg_int64_t>(total, 1)) {
-    reason = "ループの位置が音楽の長さを超えています";
-  }
-  std::int16_t* ring = nullptr;
-  const std::uint32_t capacity = reason == nullptr ? static_cast<std::uint32_t>(info->rate) * RingSeconds : 0;
-  if (reason == nullptr && audible) {
-    ring = static_cast<std::int16_t*>(TrackedAlloc(std::size_t{capacity} * info->channels * 2, "", 0));
-    if (ring == nullptr) reason = "メモリが足りません";
-  }
-  if (reason != nullptr || !audible) {
-    ov_clear(&Music.vorbis);
-    CloseHandle(file);
-    return reason != nullptr ? Fail(path, reason) : 0;
-  }
+namespace {
 
+// Music whose source is open in Music (an Ogg file or a MIDI renderer): its ring, filled two
+// seconds ahead, handed to the mixer.
+int Begin(const char* path, std::uint16_t channels, std::uint32_t rate, bool loop, std::uint32_t loopStartFrame,
+          int fadeInMilliseconds) {
+  const std::uint32_t capacity = rate * RingSeconds;
+  auto* ring = static_cast<std::int16_t*>(TrackedAlloc(std::size_t{capacity} * channels * 2, "", 0));
   Music.active = true;
-  Music.file = file;
   Music.ring = ring;
+  if (ring == nullptr) {
+    Release();
+    return Fail(path, "メモリが足りません");
+  }
   Music.loop = loop;
   Music.loopStart = loopStartFrame;
   Music.link = -1;
   MusicFeed& feed = Music.feed;
   feed.ring = ring;
   feed.capacity = capacity;
-  feed.channels = static_cast<std::uint16_t>(info->channels);
-  feed.rate = static_cast<std::uint32_t>(info->rate);
+  feed.channels = channels;
+  feed.rate = rate;
   feed.written.store(0);
   feed.released.store(0);
   feed.complete.store(false);
@@ -190,10 +181,55 @@ int StartMusic(const char* path, bool loop, std::uint32_t loopStartFrame, int fa
   return 0;
 }
 
-void EndMusic() {
-  Release();
-  EndMidiMusic();
+int StartMidi(const char* path, bool loop, int fadeInMilliseconds, bool audible) {
+  const char* reason = nullptr;
+  MidiRenderer* midi = OpenMidi(path, loop, &reason);
+  if (midi == nullptr) return Fail(path, reason);
+  if (!audible) {
+    CloseMidi(midi);
+    return 0;
+  }
+  Music.midi = midi;
+  return Begin(path, 2, MidiRate, loop, 0, fadeInMilliseconds);
 }
+
+}  // namespace
+
+int StartMusic(const char* path, bool loop, std::uint32_t loopStartFrame, int fadeInMilliseconds, bool audible) {
+  EndMusic();
+  if (path == nullptr) return Fail("(null)", "ファイル名がありません");
+  HANDLE file = CreateFileA(path, GENERIC_READ, 1, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Fail(path, "ファイルが開けません");
+  if (IsMidi(file)) {
+    CloseHandle(file);
+    return StartMidi(path, loop, fadeInMilliseconds, audible);
+  }
+  const ov_callbacks callbacks{&ReadStream, &SeekStream, nullptr, &TellStream};
+  if (ov_open_callbacks(file, &Music.vorbis, nullptr, 0, callbacks) != 0) {
+    CloseHandle(file);
+    return Fail(path, "Ogg Vorbis ファイルではないか、壊れています");
+  }
+  const vorbis_info* info = ov_info(&Music.vorbis, -1);
+  const char* reason = nullptr;
+  const ogg_int64_t total = ov_pcm_total(&Music.vorbis, -1);
+  if (info == nullptr || (info->channels != 1 && info->channels != 2)) {
+    reason = "モノラルとステレオ以外のチャンネル数です";
+  } else if (info->rate < static_cast<long>(MinSoundRate) || info->rate > static_cast<long>(MaxSoundRate)) {
+    reason = "サンプリングレートが範囲外です";
+  } else if (loop && total >= 0 && static_cast<ogg_int64_t>(loopStartFrame) >= std::max<ogg_int64_t>(total, 1)) {
+    reason = "ループの位置が音楽の長さを超えています";
+  }
+  if (reason != nullptr || !audible) {
+    ov_clear(&Music.vorbis);
+    CloseHandle(file);
+    return reason != nullptr ? Fail(path, reason) : 0;
+  }
+  Music.file = file;
+  return Begin(path, static_cast<std::uint16_t>(info->channels), static_cast<std::uint32_t>(info->rate), loop,
+               loopStartFrame, fadeInMilliseconds);
+}
+
+void EndMusic() { Release(); }
 
 void UpdateMusic() {
   if (!Music.active) return;
@@ -204,9 +240,7 @@ void UpdateMusic() {
   Fill();
 }
 
-bool MusicPlaying() {
-  return (Music.active && !Music.feed.finished.load(std::memory_order_relaxed)) || MidiMusicPlaying();
-}
+bool MusicPlaying() { return Music.active && !Music.feed.finished.load(std::memory_order_relaxed); }
 
 void SetMusicGain(float volume) {
   Music.volume = volume;
@@ -219,11 +253,7 @@ void SetMusicGain(float volume) {
 float MusicGain() { return Music.volumeSet ? Music.volume : 1.0f; }
 
 int FadeMusicOut(int milliseconds) {
-  if (!Music.active) {
-    if (!MidiMusicPlaying()) return -1;
-    EndMidiMusic();
-    return 0;
-  }
+  if (!Music.active) return -1;
   if (milliseconds <= 0) {
     Release();
     return 0;

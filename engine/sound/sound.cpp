@@ -130,6 +130,7 @@ int StartSound() {
   {
     MixerHold hold;  // made here, on the game's thread, before the device can pull
   }
+  SetMixerHeld(false);
   SoundState.MixerAttached = SUCCEEDED(SoundState.DirectSoundObject->SetMixSource(&MixSound, nullptr)) ? 1 : 0;
 
   LogIndentIn();
@@ -161,6 +162,6 @@ int EndSound() {
 void UpdateSoundStreams() {
   // Sounds hold still while the application is inactive, as the game does, unless told not to.
   const bool inactive = EngineState.MainWindow != nullptr && !EngineState.AppActive;
-  SetMixerHeld(inactive && !SoundState.PlayWhileInactive);
+  if (SoundState.MixerAttached) SetMixerHeld(inactive && !SoundState.PlayWhileInactive);
   UpdateMusic();
 }
