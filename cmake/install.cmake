@@ -6,7 +6,10 @@ include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
 set(VORNEK_PACKAGE_VERSION 0.1.0)
-set(VORNEK_PLATFORM_MODULES sdl2 x11 freetype2 fontconfig epoxy libpng libjpeg zlib)
+set(VORNEK_PLATFORM_MODULES sdl2 x11 freetype2 fontconfig epoxy libpng libjpeg zlib vorbisfile)
+if(FLUIDSYNTH_FOUND)
+  list(APPEND VORNEK_PLATFORM_MODULES fluidsynth)
+endif()
 set(VORNEK_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Vornek)
 
 install(FILES engine/include/vornek.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vornek)

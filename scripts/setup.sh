@@ -12,6 +12,7 @@ packages=(
   libepoxy-dev libgl1-mesa-dri libglx-mesa0 libegl-mesa0
   libfreetype-dev libfontconfig-dev fonts-ipafont-gothic
   libx11-dev xvfb xauth xdotool python3 libxtst-dev
+  libogg-dev libvorbis-dev vorbis-tools
 )
 
 missing=()

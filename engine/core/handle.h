@@ -7,6 +7,7 @@
 enum HandleTypeCode : int {
   HandleTypeGraphic = 1,
   HandleTypeSound = 2,
+  HandleTypeVoice = 3,  // one playing of a sound
   HandleTypeFont = 4,
   HandleTypeMask = 8,
   HandleTypeNetwork = 9,

@@ -3,6 +3,7 @@
 
 #include "../graphics/graphics_state.h"
 #include "../input/input.h"
+#include "../sound/music_stream.h"
 #include "../sound/sound.h"
 #include "../window/window.h"
 #include "api_lock.h"
@@ -101,7 +102,8 @@ StartResult StartEngine() {
 // Stops the subsystems in the shut-down order. Each stop does nothing for a subsystem that is
 // not running, so a start that failed half-way releases exactly what it had started.
 void StopSubsystems() {
-  // No network connection, music or the handle kinds the game never creates can exist yet.
+  // No network connection or the handle kinds the game never creates can exist yet.
+  EndMusic();
   EndGraphics();
   EndInput();
   EndSound();

@@ -274,6 +274,82 @@ int GetCursorPosition(int* x, int* y);
 int GetMouseButtons();
 // Pads are found and set up by InitEngine; no operation reads them yet.
 
+// ---- Sound ----------------------------------------------------------------------------------
+// Sounds are RIFF WAVE (PCM of 8, 16, 24 or 32 bits, float, IMA ADPCM) or Ogg Vorbis files of
+// one or two channels at any rate from 1000 to 384000 Hz, decoded whole into a sound handle.
+// Each play of a sound is a voice of its own with a voice handle; plays of one sound overlap.
+// Volumes run from 0 (silent) to 1000 (as recorded), pans from -1000 (left only) through 0 to
+// 1000 (right only). Without a sound device every call works the same and nothing is heard: a
+// voice played once has ended at once, and one looped plays until stopped. While the
+// application is inactive every sound and the music hold still, unless
+// SetSoundPlayWhileInactive(TRUE). InitEngine and EndEngine release every sound.
+constexpr int PlayOnce = 0, PlayLoop = 1;
+
+// A sound handle; -1 (with a log line) when the file cannot be read, is damaged, cut short, of
+// a kind not read, decodes to more than 256 MiB, or every one of the 4096 handles is in use.
+int LoadSound(const char* path);
+// The same from size bytes of a file in memory (the caller keeps them).
+int LoadSoundFromMemory(const void* data, int size);
+// 0; -1 for a bad handle. Its voices stop and their handles become invalid.
+int ReleaseSound(int sound);
+// Always 0.
+int ReleaseAllSounds();
+// The sound's length in frames (samples of each channel), its rate in Hz, its channel count (1
+// or 2), its length in milliseconds; -1 for a bad handle.
+int GetSoundFrames(int sound);
+int GetSoundRate(int sound);
+int GetSoundChannels(int sound);
+int GetSoundLength(int sound);
+// 0; -1 for a bad handle or a frame outside the sound. Looped voices go back to this frame
+// (first 0) at the end, those playing now too.
+int SetSoundLoopPoint(int sound, int frame);
+// A voice handle playing the sound from its start, once (PlayOnce) or looped (PlayLoop); -1 for
+// a bad handle or mode, or when all 128 voices are looping (with every voice busy, the oldest
+// voice played once gives way).
+int PlaySoundHandle(int sound, int mode);
+// 0, stopping every voice of the sound; -1 for a bad handle.
+int StopSoundHandle(int sound);
+// 1 while a voice of the sound plays, else 0; -1 for a bad handle.
+int IsSoundHandlePlaying(int sound);
+// 0; -1 for a bad handle or a value out of range. The sound's volume, pan and frequency (the
+// rate in Hz its samples play at, 100 to 400000, 0 for its own: twice its rate is an octave
+// up) for its voices playing now and those played later.
+int SetSoundVolume(int sound, int volume);
+int SetSoundPan(int sound, int pan);
+int SetSoundFrequency(int sound, int frequency);
+// 0; -1 for a bad voice handle. A voice that has ended keeps its handle until its slot is used
+// for a new play; the handle then is bad.
+int StopVoice(int voice);
+// 1 while the voice plays, 0 once it has ended or was stopped; -1 for a bad voice handle.
+int IsVoicePlaying(int voice);
+// 0; -1 for a bad voice handle or a value out of range. The same as the sound's, for one voice.
+int SetVoiceVolume(int voice, int volume);
+int SetVoicePan(int voice, int pan);
+int SetVoiceFrequency(int voice, int frequency);
+// 0; -1 for a volume out of range. The volume of everything heard, 1000 at first.
+int SetMasterVolume(int volume);
+int GetMasterVolume();
+// Always 0. TRUE: sounds and music go on while the application is inactive.
+int SetSoundPlayWhileInactive(int flag);
+
+// ---- Music ----------------------------------------------------------------------------------
+// One music at a time, an Ogg Vorbis file streamed from disk while it plays (decoded at each
+// PumpMessages into two seconds ahead). A MIDI file plays only in a build with FluidSynth and a
+// General MIDI SoundFont.
+// 0; -1 (with a log line) when the file cannot be opened or played, for a bad mode, or a loop
+// frame beyond the music's end. The music playing before stops. Looped music goes back to
+// loopStartFrame (a frame at the music's own rate) at the end; it fades in over
+// fadeInMilliseconds (0: at once).
+int PlayMusic(const char* path, int mode, int loopStartFrame, int fadeInMilliseconds);
+// Always 0.
+int StopMusic();
+// 1 while music plays, else 0.
+int IsMusicPlaying();
+// 0; -1 for a volume out of range. Kept for the music played later.
+int SetMusicVolume(int volume);
+// 0, stopping the music once it has faded out (at once for 0); -1 when no music plays.
+int FadeOutMusic(int milliseconds);
+
 // ---- Time counters --------------------------------------------------------------------------
 // Milliseconds, 0 to 2^31 - 1 and then 0 again; subtract two readings. Never fails.
 int GetMilliCount();

@@ -4,9 +4,13 @@
 
 #include <cstring>
 
+#include "../core/engine_state.h"
 #include "../core/log.h"
+#include "mixer.h"
+#include "music_stream.h"
 #include "platform/user32.h"
 #include "sound_state.h"
+#include "vornek.h"
 
 constinit SoundStateRecord SoundState{};
 
@@ -67,6 +71,12 @@ void StartSilentBuffer() {
   SoundState.SilentBuffer->Play(0, 0, DSBPLAY_LOOPING);
 }
 
+// Music, voices and sounds, with or without a device.
+void ReleaseEverySound() {
+  EndMusic();
+  ReleaseAllSounds();
+}
+
 void StopAndRelease(IDirectSoundBuffer*& buffer) {
   if (buffer == nullptr) return;
   buffer->Stop();
@@ -116,22 +126,42 @@ int StartSound() {
 
   SetPrimaryFormat();
   StartSilentBuffer();
-  // Streamed sounds are not played by anything here: their list starts (and stays) empty.
+  // The engine's voices and music are mixed in software and pulled by the device.
+  {
+    MixerHold hold;  // made here, on the game's thread, before the device can pull
+  }
+  SetMixerHeld(false);
+  SoundState.MixerAttached = SUCCEEDED(SoundState.DirectSoundObject->SetMixSource(&MixSound, nullptr)) ? 1 : 0;
 
   LogIndentIn();
   WriteSoundDeviceReport();
   LogIndentOut();
 
   LogText("DirectSound の初期化は正常に終了しました\n");
+  ReleaseEverySound();
   return 0;
 }
 
 int EndSound() {
+  if (SoundState.DirectSoundObject != nullptr && SoundState.MixerAttached) {
+    // Waits for a pull under way: nothing below is read by the device's thread afterwards.
+    SoundState.DirectSoundObject->SetMixSource(nullptr, nullptr);
+    SoundState.MixerAttached = 0;
+  }
+  ReleaseEverySound();
+  EndMixer();
+  SoundState.PlayWhileInactive = 0;
   if (SoundState.DirectSoundObject == nullptr) return -1;
-  // No sound handle, soft-sound record, recording or music file exists to be closed here.
   StopAndRelease(SoundState.PrimaryBuffer);
   StopAndRelease(SoundState.SilentBuffer);
   ReleaseObject();
   LogText("DirectSound の終了処理は正常に終了しました\n");
   return 0;
+}
+
+void UpdateSoundStreams() {
+  // Sounds hold still while the application is inactive, as the game does, unless told not to.
+  const bool inactive = EngineState.MainWindow != nullptr && !EngineState.AppActive;
+  if (SoundState.MixerAttached) SetMixerHeld(inactive && !SoundState.PlayWhileInactive);
+  UpdateMusic();
 }

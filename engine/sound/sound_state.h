@@ -8,6 +8,8 @@ struct SoundStateRecord {
   IDirectSoundBuffer* PrimaryBuffer;
   IDirectSoundBuffer* SilentBuffer;  // loops from start-up to shut-down
   int MusicMode;                     // 0: music through MCI beside DirectSound
+  int MixerAttached;                 // 1 while the device pulls from the mixer
+  int PlayWhileInactive;             // 1: sounds go on while the application is inactive
 };
 
 extern SoundStateRecord SoundState;

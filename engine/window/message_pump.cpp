@@ -1,5 +1,6 @@
 // The message pump and the pause while the application is inactive.
 #include "../core/engine_state.h"
+#include "../sound/sound.h"
 #include "char_buffer.h"
 #include "platform/kernel32.h"
 #include "window.h"
@@ -52,7 +53,8 @@ int PumpWindowMessages() {
     const Drain drained = DrainMessages();
     if (drained == Drain::Quit) break;
     previousPassEmpty = drained == Drain::Empty;
-    // Background upkeep of sound streams, movies and network connections: none are open.
+    // Background upkeep: sound streams (no movie or network connection is ever open).
+    if (!EngineState.AppActive) UpdateSoundStreams();
     if (!EngineState.AppActive) Sleep(1);
     if (EngineState.QuitRequested || thread != EngineState.WindowThreadId) break;
   }
@@ -61,8 +63,9 @@ int PumpWindowMessages() {
     ApplyCursorVisibility(EngineState.CursorRequested);
   }
 
-  // Per-call upkeep: no sound stream, sound buffer, joypad timer or network connection is open;
-  // the text entry runs last, guarded against pumping from inside itself.
+  // Per-call upkeep: sound streams (no joypad timer or network connection is open); the text
+  // entry runs last, guarded against pumping from inside itself.
+  UpdateSoundStreams();
   EngineState.PumpGuard = 1;
   ProcessTextEntry();
   EngineState.PumpGuard = 0;

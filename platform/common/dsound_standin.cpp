@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -120,6 +121,14 @@ class Device final : public IDirectSound {
     return DS_OK;
   }
 
+  HRESULT SetMixSource(DirectSoundMixSource source, void* context) override {
+    if (!initialised_) return DSERR_UNINITIALIZED;
+    std::lock_guard<std::mutex> hold(sourceMutex_);
+    source_ = source;
+    sourceContext_ = context;
+    return DS_OK;
+  }
+
   ULONG Release() override { return Unref(); }
 
   void Ref() { ++references_; }
@@ -159,6 +168,7 @@ class Device final : public IDirectSound {
       std::lock_guard<std::mutex> hold(mutex_);
       for (Buffer* b : buffers_) b->MixInto(sums_.data(), frames, format.rate);
     }
+    PullSource(frames, format.rate);
     for (std::size_t f = 0; f < frames; ++f) {
       std::int32_t left = sums_[2 * f], right = sums_[2 * f + 1];
       if (format.channels == 1) left = right = (left + right) / 2;
@@ -176,8 +186,25 @@ class Device final : public IDirectSound {
     std::memset(out, format.bits == 8 ? 0x80 : 0, bytes - frames * frameBytes);
   }
 
+  // The source's samples are added to the sums at 16-bit scale; far beyond full scale they
+  // are held, so that the conversion to integers stays defined.
+  void PullSource(std::size_t frames, DWORD rate) {
+    std::lock_guard<std::mutex> hold(sourceMutex_);
+    if (source_ == nullptr) return;
+    pulled_.assign(frames * 2, 0.0f);
+    source_(sourceContext_, pulled_.data(), static_cast<DWORD>(frames), rate);
+    for (std::size_t i = 0; i < frames * 2; ++i) {
+      const float v = std::isnan(pulled_[i]) ? 0.0f : std::clamp(pulled_[i], -4.0f, 4.0f);
+      sums_[i] += static_cast<std::int32_t>(std::lrint(v * 32768.0f));
+    }
+  }
+
   int references_ = 1;
   bool initialised_ = false;
+  std::mutex sourceMutex_;  // held while the source runs
+  DirectSoundMixSource source_ = nullptr;
+  void* sourceContext_ = nullptr;
+  std::vector<float> pulled_;  // the mixer thread's own
   DWORD level_ = 0;
   AudioCaps caps_{};
   std::mutex mutex_;

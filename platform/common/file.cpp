@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <new>
 
 #include "file_object.h"
@@ -88,6 +89,15 @@ BOOL WriteFile(HANDLE handle, const void* data, DWORD size, DWORD* written, void
   }
   if (written != nullptr) *written = done;
   return done == size ? TRUE : FALSE;
+}
+
+DWORD GetFileSize(HANDLE handle, DWORD* high) {
+  File* file = AsFile(handle);
+  struct stat status;
+  if (file == nullptr || fstat(file->fd, &status) != 0) return INVALID_FILE_SIZE;
+  const auto size = static_cast<std::uint64_t>(status.st_size);
+  if (high != nullptr) *high = static_cast<DWORD>(size >> 32);
+  return static_cast<DWORD>(size);
 }
 
 DWORD SetFilePointer(HANDLE handle, LONG distance, LONG* distanceHigh, DWORD method) {

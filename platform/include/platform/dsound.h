@@ -112,6 +112,10 @@ class IDirectSoundBuffer {
   ~IDirectSoundBuffer() = default;
 };
 
+// Adds frames of interleaved stereo samples (1.0 is full scale) at rate Hz into out, which holds
+// silence or what the secondary buffers made; called on the device's own thread.
+using DirectSoundMixSource = void (*)(void* context, float* out, DWORD frames, DWORD rate);
+
 class IDirectSound {
  public:
   // A null device is the default output.
@@ -119,6 +123,11 @@ class IDirectSound {
   virtual HRESULT SetCooperativeLevel(HWND window, DWORD level) = 0;
   virtual HRESULT CreateSoundBuffer(const DSBUFFERDESC* description, IDirectSoundBuffer** buffer, void* outer) = 0;
   virtual HRESULT GetCaps(DSCAPS* caps) = 0;
+  // This platform's addition, in place of a streaming buffer that a thread of the engine would
+  // keep filled: the device pulls each period from source, after the secondary buffers, and
+  // clips the sum to its format. A null source stops that; replacing or clearing the source
+  // returns only after a pull under way has returned.
+  virtual HRESULT SetMixSource(DirectSoundMixSource source, void* context) = 0;
   virtual ULONG Release() = 0;
 
  protected:

@@ -59,6 +59,9 @@ BOOL WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written, void* 
 BOOL ReadFile(HANDLE file, void* data, DWORD size, DWORD* read, void* overlapped);
 // The file's size in bytes; FALSE when it cannot be had.
 BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size);
+// The low 32 bits of the size, the high ones in *high when given; INVALID_FILE_SIZE on failure.
+constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFFu;
+DWORD GetFileSize(HANDLE file, DWORD* high);
 // Returns the new position's low 32 bits, or INVALID_SET_FILE_POINTER on failure.
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method);
 BOOL DeleteFileA(const char* name);
