@@ -341,6 +341,9 @@ std::uint64_t GetMicroCount(int useCpuCounter);
 // 0..max inclusive for 0 <= max < 2147483647; max + 1 wraps for max = 2147483647, which gives
 // -2147483648..0. For max = -1 the result is 0, and for smaller max it lies in max + 1..0.
 int GetRandom(int max);
+// Never fails. Seeds the generator, so that the GetRandom calls after it repeat the same values
+// for the same seed (a replay); InitEngine seeds it from the clock.
+void SeedRandom(std::uint32_t seed);
 
 // ---- Log output and the on-screen log -------------------------------------------------------
 // The log is "Log.txt" in the directory current at InitEngine, recreated at each start, and
