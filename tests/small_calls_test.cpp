@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "engine_fixture.h"
+#include "test_support.h"
 
 namespace {
 
 class SmallCallsTest : public EngineFixture {};
 
 TEST_F(SmallCallsTest, EveryFailingCallLeavesASentenceNamingItselfAndSuccessKeepsIt) {
-  EXPECT_STREQ(GetLastErrorText(), "");
   EXPECT_EQ(ApplyCursorVisibility(FALSE), -1) << "no window yet";
   EXPECT_NE(std::string(GetLastErrorText()).find("ApplyCursorVisibility"), std::string::npos);
   Start();
@@ -164,6 +164,18 @@ TEST_F(SmallCallsTest, CursorDesktopScreenAndSeed) {
   for (int i = 0; i < 700; ++i) first.push_back(GetRandom(1000000));
   SeedRandom(20240611);
   for (int i = 0; i < 700; ++i) ASSERT_EQ(GetRandom(1000000), first[static_cast<std::size_t>(i)]) << i;
+}
+
+TEST_F(SmallCallsTest, AProgramsUtf8LogLinesAreWrittenInShiftJis) {
+  ASSERT_EQ(SetUseUtf8Text(TRUE), 0);
+  Start();
+  LogText("caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac\n");
+  LogFormat("%s=%d", "\xe7\x82\xb9", 7);
+  const std::string& log = fake::DebugOutput();
+  EXPECT_NE(log.find("caf? \x93\xfa\x96\x7b\r\n"), std::string::npos) << "no e-acute in Shift-JIS";
+  EXPECT_NE(log.find("\x93\x5f=7\r\n"), std::string::npos);
+  // The engine's own lines stay as they are.
+  EXPECT_NE(log.find(test_support::Sjis("フォントの初期化を行います")), std::string::npos);
 }
 
 }  // namespace

@@ -98,3 +98,11 @@ constexpr UINT CP_UTF8 = 65001;
 UINT GetACP();
 // CP_UTF8, or 0 for the system's code page.
 void SetProcessCodePage(UINT codePage);
+// UTF-16 code units.
+using WCHAR = char16_t;
+// Text of a code page (CP_UTF8, 932, 949) to UTF-16 and back. length -1: up to and with the
+// terminating zero. With outSize 0 the size needed is returned; 0 on failure. Bytes that are no
+// text of the code page become U+FFFD; characters the code page lacks become '?'.
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int length, WCHAR* out, int outSize);
+int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* text, int length, char* out, int outSize,
+                        const char* defaultChar, BOOL* usedDefault);
