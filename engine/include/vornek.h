@@ -343,7 +343,7 @@ std::uint64_t GetMicroCount(int useCpuCounter);
 int GetRandom(int max);
 // Never fails. Seeds the generator, so that the GetRandom calls after it repeat the same values
 // for the same seed (a replay); InitEngine seeds it from the clock.
-void SeedRandom(std::uint32_t seed);
+void SeedRandom(unsigned int seed);
 
 // ---- Log output and the on-screen log -------------------------------------------------------
 // The log is "Log.txt" in the directory current at InitEngine, recreated at each start, and
