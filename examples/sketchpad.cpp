@@ -1,13 +1,16 @@
 // Sketchpad: a second program on Vornek, beside the game. It shows what the game leaves out: the
-// blend modes and tint on discs and lines, a clip area, text in two fonts, keys held down, the
+// blend modes and tint on discs and lines, a clip area, text in two fonts centred by measuring
+// it, the first pad (or its keys), key and button presses counted per frame, the wheel, the
 // mouse and a frame loop with its own clock.
 //
-//   vornek_sketchpad [--frames N] [--log]
+//   vornek_sketchpad [--frames N] [--log] [--background]
 //
-// Arrow keys move the blue disc, Z and X lower and raise the blend parameter, Space stops and
-// starts the colour cycle. Hold the left mouse button to paint, the right one to wipe the
-// painting. Escape or closing the window ends; --frames N ends by itself after N frames, and
-// --log writes the engine's Log.txt into the current directory.
+// Arrow keys or a pad's stick move the blue disc, Z and X (pad buttons 1 and 2) lower and raise
+// the blend parameter, Space (button 10) stops and starts the colour cycle, C (button 3)
+// vibrates the pad, H hides and shows the cursor. Hold the left mouse button to paint, the right
+// one to wipe the painting; the wheel sets the brush size. Escape or closing the window ends;
+// --frames N ends by itself after N frames, --log writes the engine's Log.txt into the current
+// directory and --background keeps the colours cycling while another window is active.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -29,7 +32,9 @@ struct Sketch {
   Point player{400, 470};
   int blendParam = 160;
   bool cycling = true;
-  bool spaceWasDown = false;
+  bool cursorShown = true;
+  int brush = 6;
+  int clicks = 0;
   int hue = 0;  // 0-767 around the colour wheel
 };
 
@@ -53,22 +58,44 @@ void Wheel(int hue, int* red, int* green, int* blue) {
 }
 
 void ReadInput(Sketch& s) {
-  if (IsKeyDown(KeyLeft)) s.player.x -= 4;
-  if (IsKeyDown(KeyRight)) s.player.x += 4;
-  if (IsKeyDown(KeyUp)) s.player.y -= 4;
-  if (IsKeyDown(KeyDown)) s.player.y += 4;
-  if (IsKeyDown(KeyZ) && s.blendParam > 0) --s.blendParam;
-  if (IsKeyDown(KeyX) && s.blendParam < 255) ++s.blendParam;
-  const bool space = IsKeyDown(KeySpace) != 0;
-  if (space && !s.spaceWasDown) s.cycling = !s.cycling;
-  s.spaceWasDown = space;
+  // Pad 0 is the first pad merged with its keys: the arrows, Z, X, C and Space among them.
+  const unsigned pad = GetPadInputs(0);
+  int stickX = 0, stickY = 0;
+  if (GetPadAnalogInput(0, &stickX, &stickY) == 0 && (stickX != 0 || stickY != 0)) {
+    s.player.x += stickX / 200;
+    s.player.y += stickY / 200;
+  } else {
+    if (pad & PadInputLeft) s.player.x -= 4;
+    if (pad & PadInputRight) s.player.x += 4;
+    if (pad & PadInputUp) s.player.y -= 4;
+    if (pad & PadInputDown) s.player.y += 4;
+  }
+  if ((pad & PadInputButton1) && s.blendParam > 0) --s.blendParam;
+  if ((pad & PadInputButton2) && s.blendParam < 255) ++s.blendParam;
+  // Presses are counted between frames: two quick taps of Space toggle twice.
+  if (CountPadPresses(0, PadInputButton10) % 2 == 1) s.cycling = !s.cycling;
+  if (CountPadPresses(0, PadInputButton3) > 0) StartPadVibration(0, 600, 250);
+  if (CountKeyPresses(KeyH) % 2 == 1) {
+    s.cursorShown = !s.cursorShown;
+    ApplyCursorVisibility(s.cursorShown ? TRUE : FALSE);
+  }
 
   Point cursor{};
   GetCursorPosition(&cursor.x, &cursor.y);
   const int buttons = GetMouseButtons();
+  s.clicks += CountMouseButtonPresses(MouseButtonLeft);
+  s.brush += GetMouseWheelRotation();
+  if (s.brush < 2) s.brush = 2;
+  if (s.brush > 30) s.brush = 30;
   if ((buttons & MouseButtonLeft) && s.strokeCount < MaxStrokes) s.strokes[s.strokeCount++] = cursor;
   if (buttons & MouseButtonRight) s.strokeCount = 0;
   if (s.cycling) s.hue = (s.hue + 3) % 768;
+}
+
+// The text centred on cx, by its measured width.
+void DrawCentred(int cx, int y, const char* text, int color, int fontHandle, int edgeColor) {
+  const int width = GetTextWidthWithFont(text, -1, fontHandle);
+  if (width >= 0) DrawTextWithFont(cx - width / 2, y, text, color, fontHandle, edgeColor);
 }
 
 // Seven discs, one per blend mode, each over stripes so the mode shows, with the cycling tint.
@@ -86,7 +113,7 @@ void DrawBlendRow(const Sketch& s, int fontHandle) {
     DrawCircle(cx, cy, 40, MakeColor(red, green, blue), TRUE);
     SetTint(255, 255, 255);
     SetBlendMode(BlendModeNone, 0);
-    DrawTextWithFont(cx - 40, cy + 56, Modes[i].name, MakeColor(255, 255, 255), fontHandle, MakeColor(0, 0, 0));
+    DrawCentred(cx, cy + 56, Modes[i].name, MakeColor(255, 255, 255), fontHandle, MakeColor(0, 0, 0));
   }
 }
 
@@ -110,13 +137,14 @@ void DrawClippedFan(const Sketch& s) {
 
 void DrawPainting(const Sketch& s) {
   SetBlendMode(BlendModeAlpha, 128);
-  for (int i = 0; i < s.strokeCount; ++i) DrawCircle(s.strokes[i].x, s.strokes[i].y, 6, MakeColor(255, 200, 40), TRUE);
+  for (int i = 0; i < s.strokeCount; ++i) DrawCircle(s.strokes[i].x, s.strokes[i].y, s.brush, MakeColor(255, 200, 40), TRUE);
   SetBlendMode(BlendModeNone, 0);
 }
 
 void DrawFrame(const Sketch& s, int titleFont, int smallFont, int frame, int fps) {
-  DrawTextWithFont(16, 12, "Vornek sketchpad", MakeColor(255, 220, 120), titleFont, MakeColor(120, 40, 0));
-  DrawText(16, 48, "描画モードと色合い / blend modes and tint", MakeColor(200, 200, 200), 0);
+  DrawCentred(Width / 2, 12, "Vornek sketchpad", MakeColor(255, 220, 120), titleFont, MakeColor(120, 40, 0));
+  const char* subtitle = "描画モードと色合い / blend modes and tint";
+  DrawText((Width - GetTextWidth(subtitle, -1)) / 2, 48, subtitle, MakeColor(200, 200, 200), 0);
   DrawBlendRow(s, smallFont);
   DrawClippedFan(s);
   DrawPainting(s);
@@ -129,9 +157,11 @@ void DrawFrame(const Sketch& s, int titleFont, int smallFont, int frame, int fps
   DrawTextFormat(400, 260, MakeColor(255, 255, 255), "cursor (%d, %d)  buttons %d", x, y, GetMouseButtons());
   DrawTextFormat(400, 280, MakeColor(255, 255, 255), "blend parameter %d (Z / X)", s.blendParam);
   DrawTextFormat(400, 300, MakeColor(255, 255, 255), "frame %d, %d frames a second", frame, fps);
-  DrawText(400, 340, "arrows: move   space: colour cycle", MakeColor(160, 160, 160), 0);
+  DrawTextFormat(400, 320, MakeColor(255, 255, 255), "clicks %d  brush %d (wheel)  pads %d%s", s.clicks, s.brush,
+                 GetPadCount(), IsWindowActive() ? "" : "  (inactive)");
+  DrawText(400, 340, "arrows/pad: move   space: colour cycle", MakeColor(160, 160, 160), 0);
   DrawText(400, 360, "left button: paint   right: wipe", MakeColor(160, 160, 160), 0);
-  DrawText(400, 380, "Escape: quit", MakeColor(160, 160, 160), 0);
+  DrawText(400, 380, "C: vibrate the pad   H: cursor   Escape: quit", MakeColor(160, 160, 160), 0);
 }
 
 }  // namespace
@@ -149,8 +179,10 @@ int main(int argc, char** argv) {
       }
     } else if (std::strcmp(argv[i], "--log") == 0) {
       log = true;
+    } else if (std::strcmp(argv[i], "--background") == 0) {
+      SetRunWhileInactive(TRUE);
     } else {
-      std::fprintf(stderr, "usage: vornek_sketchpad [--frames N] [--log]\n");
+      std::fprintf(stderr, "usage: vornek_sketchpad [--frames N] [--log] [--background]\n");
       return 2;
     }
   }
@@ -159,11 +191,16 @@ int main(int argc, char** argv) {
   SetLogOutputFlag(log ? TRUE : FALSE);
   ChangeWindowMode(TRUE);
   SetScreenMode(Width, Height, 32, 60);
-  if (InitEngine() != 0) return -1;
+  if (InitEngine() != 0) {
+    std::fprintf(stderr, "vornek_sketchpad: %s\n", GetLastErrorText());
+    return -1;
+  }
   SetClearColor(16, 20, 32);
   const int titleFont = CreateFontToHandle(nullptr, 32, 6, FontTypeAntiAliasEdge, -1, 2, FALSE, -1, -1);
   const int smallFont = CreateFontToHandle(nullptr, 12, 3, FontTypeAntiAlias, -1, -1, FALSE, -1, -1);
-  if (titleFont == -1 || smallFont == -1) LogText("a font could not be made; its text is left out\n");
+  if (titleFont == -1 || smallFont == -1) {
+    std::fprintf(stderr, "vornek_sketchpad: %s; its text is left out\n", GetLastErrorText());
+  }
 
   static Sketch sketch;
   int fps = 0, framesThisSecond = 0, secondStart = GetMilliCount();

@@ -5,11 +5,14 @@
 #include <climits>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "core/engine_state.h"
 #include "gothic_face.h"
 #include "graphics/draw_state.h"
 #include "graphics/graphics_state.h"
 #include "platform/gdi32.h"
+#include "platform/kernel32.h"
 #include "text/font_record.h"
 #include "text/font_system.h"
 #include "vornek.h"
@@ -117,6 +120,97 @@ TEST_F(RealFontTest, TheDefaultFontInksAStringWhereItsCharactersAre) {
   EXPECT_EQ(inkIn(0, 100, 18, 40), 0) << "nothing below the line";
   EXPECT_EQ(inkIn(advance, 100, 0, 40), 0) << "nothing after the string";
   ReleaseMemImg(&image);
+}
+
+// Texts drawn into a software image with the real face, in either character set.
+class RealTextTest : public RealFontTest {
+ protected:
+  void TearDown() override {
+    RealFontTest::TearDown();
+    UseUtf8(false);
+  }
+  // The texts' character set as SetUseUtf8Text and InitEngine would give it to fonts made now.
+  static void UseUtf8(bool on) {
+    EngineState.Utf8Text = on ? 1 : 0;
+    SetProcessCodePage(on ? CP_UTF8 : 0);
+  }
+  static constexpr int Width = 400, Height = 40;
+  // The texts drawn one after another from x = 4, each at the measured width of those before.
+  static std::vector<std::uint32_t> Draw(int handle, const std::vector<std::string>& texts) {
+    MEMIMG image{};
+    EXPECT_EQ(CreateMemImg(&image, Width, Height, -1, 0, Color32, 0, 0, 0, nullptr), 0);
+    FillMemImg(&image, nullptr, 0);
+    const Rect clip{0, 0, Width, Height};
+    int x = 4;
+    for (const std::string& text : texts) {
+      DrawTextCore(1, x, 4, text.c_str(), 0xFFFFFF, &image, &clip, handle, 0x0000FF, -1, nullptr);
+      x += GetTextWidthWithFont(text.c_str(), -1, handle);
+    }
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < Height; ++y) {
+      const auto* row = reinterpret_cast<const std::uint32_t*>(image.pixels + y * image.shared->pitch);
+      pixels.insert(pixels.end(), row, row + Width);
+    }
+    ReleaseMemImg(&image);
+    return pixels;
+  }
+  static int Ink(const std::vector<std::uint32_t>& pixels, int top, int bottom) {
+    int ink = 0;
+    for (int y = top; y < bottom; ++y) {
+      for (int x = 0; x < Width; ++x) ink += pixels[static_cast<std::size_t>(y) * Width + x] != 0;
+    }
+    return ink;
+  }
+};
+
+TEST_F(RealTextTest, MeasuredWidthsAreTheWidthsDrawnForEveryTypeInBothSets) {
+  const std::vector<std::string> shiftJis = {"Wi", "\x82\xa0", " ", "\x93\xfa\x96\x7b", "g."};
+  const std::vector<std::string> utf8 = {"Wi", "\xc3\xa9", " ", "\xe6\x97\xa5\xe6\x9c\xac", "g."};
+  for (bool unicode : {false, true}) {
+    UseUtf8(unicode);
+    const std::vector<std::string>& pieces = unicode ? utf8 : shiftJis;
+    std::string line;
+    for (const std::string& piece : pieces) line += piece;
+    for (int type = FontTypeNormal; type <= FontTypeAntiAliasEdge; ++type) {
+      SCOPED_TRACE(std::string(unicode ? "UTF-8" : "Shift-JIS") + " type " + std::to_string(type));
+      const int font = CreateFontToHandle(nullptr, 20, -1, type, -1, -1, 0, -1, -1);
+      ASSERT_NE(font, -1);
+      const std::vector<std::uint32_t> whole = Draw(font, {line});
+      EXPECT_EQ(Draw(font, pieces), whole) << "pieces at their measured widths draw the line";
+      int right = -1;
+      for (int y = 0; y < Height; ++y) {
+        for (int x = 0; x < Width; ++x) {
+          if (whole[static_cast<std::size_t>(y) * Width + x] != 0) right = std::max(right, x);
+        }
+      }
+      EXPECT_GT(right, 4);
+      EXPECT_LT(right, 4 + GetTextWidthWithFont(line.c_str(), -1, font)) << "the ink ends inside the width";
+      ReleaseFontHandle(font);
+    }
+  }
+}
+
+TEST_F(RealTextTest, Utf8DrawsJapaneseAsShiftJisDoesAndAccentedLatin) {
+  const int sjisFont = CreateFontToHandle(nullptr, 20, -1, FontTypeAntiAlias, -1, -1, 0, -1, -1);
+  ASSERT_NE(sjisFont, -1);
+  const std::vector<std::uint32_t> sjis = Draw(sjisFont, {"\x93\xfa\x96\x7b\x8c\xea"});
+  UseUtf8(true);
+  const int utf8Font = CreateFontToHandle(nullptr, 20, -1, FontTypeAntiAlias, -1, -1, 0, -1, -1);
+  ASSERT_NE(utf8Font, -1);
+  EXPECT_EQ(Draw(utf8Font, {"\xe6\x97\xa5\xe6\x9c\xac\xe8\xaa\x9e"}), sjis) << "the same three kanji";
+  EXPECT_GT(Ink(sjis, 0, Height), 100);
+
+  const std::vector<std::uint32_t> plain = Draw(utf8Font, {"e"});
+  const std::vector<std::uint32_t> acute = Draw(utf8Font, {"\xc3\xa9"});
+  EXPECT_NE(acute, plain);
+  int plainTop = Height;
+  for (int y = 0; y < Height && plainTop == Height; ++y) {
+    if (Ink(plain, y, y + 1) > 0) plainTop = y;
+  }
+  EXPECT_GT(Ink(acute, 0, plainTop), 0) << "the accent above the e";
+  EXPECT_EQ(Ink(acute, plainTop, Height), Ink(plain, plainTop, Height)) << "the same e below it";
+  ReleaseFontHandle(sjisFont);
+  ReleaseFontHandle(utf8Font);
 }
 
 }  // namespace

@@ -226,4 +226,104 @@ TEST(RealJoypad, AVirtualJoystickIsSetUpAsAPad) {
   SDL_JoystickDetachVirtual(index);
 }
 
+// Pumps until the condition holds or a second has passed.
+template <typename Condition>
+bool PumpUntil(Condition condition) {
+  const auto end = Clock::now() + std::chrono::seconds(1);
+  while (!condition() && Clock::now() < end) {
+    PumpMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return condition();
+}
+
+TEST(RealJoypad, TheCallsReadAVirtualJoystickPluggedInAndOutWhileRunning) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_JOYSTICK), 0) << SDL_GetError();
+  test_support::TempDirectory directory;
+  SetWindowTitle(("Vornek hot-plug " + std::to_string(getpid())).c_str());
+  SetScreenMode(320, 240, 32, 60);
+  ChangeWindowMode(TRUE);
+  SetRunWhileInactive(TRUE);
+  ASSERT_EQ(InitEngine(), 0);
+  const int before = GetPadCount();
+
+  SDL_VirtualJoystickDesc description{};
+  description.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+  description.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+  description.naxes = 6;
+  description.nbuttons = 11;
+  description.nhats = 1;
+  description.name = "Vornek Plugged Pad";
+  const int index = SDL_JoystickAttachVirtualEx(&description);
+  ASSERT_GE(index, 0) << SDL_GetError();
+  SDL_Joystick* joystick = SDL_JoystickOpen(index);
+  ASSERT_NE(joystick, nullptr) << SDL_GetError();
+  ASSERT_TRUE(PumpUntil([&] { return GetPadCount() == before + 1; })) << "found without a restart";
+  const int pad = before;  // listed after any pad the machine has
+  EXPECT_STREQ(InputState.Pads[pad].productName, "Vornek Plugged Pad");
+
+  ASSERT_EQ(SDL_JoystickSetVirtualAxis(joystick, 0, -32768), 0);
+  ASSERT_EQ(SDL_JoystickSetVirtualAxis(joystick, 1, 32767), 0);
+  ASSERT_EQ(SDL_JoystickSetVirtualButton(joystick, 0, 1), 0);
+  PumpMessages();
+  int x = 0, y = 0;
+  ASSERT_EQ(GetPadAnalogInput(pad, &x, &y), 0);
+  EXPECT_EQ(x, -1000);
+  EXPECT_EQ(y, 1000);
+  EXPECT_EQ(GetPadInputs(pad), PadInputLeft | PadInputDown | PadInputButton1);
+  EXPECT_EQ(CountPadPresses(pad, PadInputButton1), 1);
+
+  ASSERT_EQ(SDL_JoystickSetVirtualAxis(joystick, 0, 0), 0);
+  ASSERT_EQ(SDL_JoystickSetVirtualAxis(joystick, 1, 0), 0);
+  ASSERT_EQ(SDL_JoystickSetVirtualButton(joystick, 0, 0), 0);
+  ASSERT_EQ(SDL_JoystickSetVirtualHat(joystick, 0, SDL_HAT_RIGHTUP), 0);
+  PumpMessages();
+  EXPECT_EQ(GetPadPointOfView(pad, 0), 4500);
+  EXPECT_EQ(GetPadInputs(pad), PadInputRight | PadInputUp);
+  EXPECT_EQ(CountPadReleases(pad, PadInputButton1), 1);
+  EXPECT_EQ(StartPadVibration(pad, 500, 100), -1) << "SDL's virtual pads have no force feedback";
+
+  SDL_JoystickClose(joystick);
+  ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0);
+  EXPECT_TRUE(PumpUntil([&] { return GetPadCount() == before; })) << "gone without a restart";
+  EndEngine();
+  EXPECT_EQ(LiveBlockCount(), 0);
+}
+
+// xdotool drives the pointer and the keyboard through the display between two frames.
+TEST(RealInput, TenQuickClicksAndKeyTapsBetweenFramesAreTenEdges) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  if (std::system("command -v xdotool > /dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  test_support::TempDirectory directory;
+  SetWindowTitle(("Vornek taps " + std::to_string(getpid())).c_str());
+  SetScreenMode(320, 240, 32, 60);
+  ChangeWindowMode(TRUE);
+  SetRunWhileInactive(TRUE);
+  ASSERT_EQ(InitEngine(), 0);
+  const RECT client = EngineState.ClientRectOnScreen;
+  const std::string move = "xdotool mousemove " + std::to_string(client.left + 100) + " " + std::to_string(client.top + 100);
+  ASSERT_EQ(std::system(move.c_str()), 0);
+  PumpUntil([] { return false; });  // the pointer arrives; the window settles
+
+  // SDL takes a release and a press of one key within 2 ms for the keyboard repeating a held key:
+  // the taps are some milliseconds apart, as the quickest fingers are, and all before the next frame.
+  ASSERT_EQ(std::system("xdotool click --repeat 10 --delay 2 1 key --repeat 10 --delay 8 z"), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_EQ(IsKeyDown(KeyZ), 0);
+  ASSERT_EQ(PumpMessages(), 0);
+  EXPECT_EQ(CountMouseButtonPresses(MouseButtonLeft), 10);
+  EXPECT_EQ(CountMouseButtonReleases(MouseButtonLeft), 10);
+  EXPECT_EQ(CountKeyPresses(KeyZ), 10);
+  EXPECT_EQ(CountKeyReleases(KeyZ), 10);
+  ASSERT_EQ(std::system("xdotool click --repeat 3 4"), 0);  // the wheel away from the user
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  ASSERT_EQ(PumpMessages(), 0);
+  EXPECT_EQ(GetMouseWheelRotation(), 3);
+  EndEngine();
+  EXPECT_EQ(LiveBlockCount(), 0);
+}
+
 }  // namespace

@@ -25,6 +25,8 @@ struct EngineStateRecord {
   int LogDisabled;
   int Windowed;
   int ComStarted;
+  int RunWhileInactive;  // the pause while inactive is skipped
+  int Utf8Text;          // texts the program gives are UTF-8, not Shift-JIS
 
   // Log bookkeeping.
   int LogIndent;

@@ -15,7 +15,7 @@ DWORD ThisThread() {
 }  // namespace
 
 bool RefuseOffEngineThread(const char* call) {
-  WriteLogFormat("%s はエンジンを開始したスレッド以外から呼ばれたため実行しませんでした", call);
+  EngineLogFormat("%s はエンジンを開始したスレッド以外から呼ばれたため実行しませんでした", call);
   return true;
 }
 

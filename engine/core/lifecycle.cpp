@@ -1,4 +1,5 @@
 // InitEngine, EndEngine and the shut-down sequence, with every start-up step in its order.
+#include "last_error.h"
 #include "lifecycle.h"
 
 #include "../graphics/graphics_state.h"
@@ -64,6 +65,8 @@ StartResult StartEngine() {
     ChangeWindowMode(TRUE);
   }
 
+  // Window titles and face names reach the system in the texts' character set.
+  SetProcessCodePage(EngineState.Utf8Text ? CP_UTF8 : 0);
   // File access reads directly (no reader thread); its state needs no set-up beyond this.
   RecordStartupDirectory();
   StartLog();
@@ -71,6 +74,7 @@ StartResult StartEngine() {
   const int desktopDepth = DesktopDepth();
   if ((desktopDepth == 24 && EngineState.Windowed) || GraphicsState.screenBitDepth == 24) {
     LogText("Vornekは２４ビットカラーモードに対応していません\n");
+    SetLastErrorText("InitEngine: a desktop of 24 bits per pixel (3 bytes a pixel) is not supported");
     return StartResult::Refused;  // Initialising stays 1 and nothing is shut down
   }
 
@@ -78,12 +82,16 @@ StartResult StartEngine() {
   WriteSystemReport();
 
   if (StartCom() != 0) return StartResult::Failed;
+  SetLastErrorText("InitEngine: the window could not be made (no display, or the program closed during start-up)");
   // A close or a signal while the window's steps pump messages ends the program: the window
   // may be gone already, so the steps after it stop here instead of failing on it.
   if (StartWindow() == -1 || EngineState.QuitRequested) return StartResult::Failed;
+  SetLastErrorText("InitEngine: the input devices could not be started");
   if (InitInput() == -1 || EngineState.QuitRequested) return StartResult::Failed;
   StartSound();
+  SetLastErrorText("InitEngine: the screen could not be set up");
   if (StartGraphics() < 0 || EngineState.QuitRequested) return StartResult::Failed;
+  ClearLastErrorText();
 
   LogText("文字コードバッファの初期化を行います... ");
   StartCharBuffer();

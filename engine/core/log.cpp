@@ -87,7 +87,7 @@ void SayFileRefused(const char* path) {
 
 }  // namespace
 
-int WriteLogText(const char* message) {
+int EngineLogText(const char* message) {
   if (message == nullptr) return -1;
   // Nothing to write costs no lock: the game runs with the log off.
   if (EngineState.LogDisabled) return -1;
@@ -96,23 +96,6 @@ int WriteLogText(const char* message) {
   AppendToLog(message);
   LeaveCriticalSection(section);
   return -1;
-}
-
-int WriteLogFormat(const char* format, ...) {
-  char buffer[1024];
-  va_list arguments;
-  va_start(arguments, format);
-  // One byte is kept for the line feed.
-  const int length = std::vsnprintf(buffer, sizeof buffer - 1, format, arguments);
-  va_end(arguments);
-  if (length < 0) return -1;
-  std::strcat(buffer, "\n");
-  return WriteLogText(buffer);
-}
-
-int LogText(const char* message) {
-  if (CalledOffEngineThread(__func__)) return -1;
-  return WriteLogText(message);
 }
 
 namespace {
@@ -158,17 +141,61 @@ int AppendToLog(const char* message) {
 
 }  // namespace
 
+namespace {
+
+int FormatLine(char (&buffer)[1024], const char* format, va_list arguments) {
+  // One byte is kept for the line feed.
+  const int length = std::vsnprintf(buffer, sizeof buffer - 1, format, arguments);
+  if (length < 0) return -1;
+  std::strcat(buffer, "\n");
+  return 0;
+}
+
+// A program's text in UTF-8 as the log's Shift-JIS; characters Shift-JIS lacks become '?'.
+int LogProgramText(const char* message) {
+  if (message == nullptr || !EngineState.Utf8Text) return EngineLogText(message);
+  const int units = MultiByteToWideChar(CP_UTF8, 0, message, -1, nullptr, 0);
+  if (units <= 0) return EngineLogText(message);
+  auto* wide = static_cast<WCHAR*>(TrackedAlloc(static_cast<std::size_t>(units) * sizeof(WCHAR), "", 0));
+  if (wide == nullptr) return -1;
+  MultiByteToWideChar(CP_UTF8, 0, message, -1, wide, units);
+  const int bytes = WideCharToMultiByte(932, 0, wide, units, nullptr, 0, "?", nullptr);
+  char* text = bytes > 0 ? static_cast<char*>(TrackedAlloc(static_cast<std::size_t>(bytes), "", 0)) : nullptr;
+  if (text != nullptr) WideCharToMultiByte(932, 0, wide, units, text, bytes, "?", nullptr);
+  TrackedFree(wide);
+  if (text == nullptr) return -1;
+  EngineLogText(text);
+  TrackedFree(text);
+  return -1;
+}
+
+}  // namespace
+
+int EngineLogFormat(const char* format, ...) {
+  char buffer[1024];
+  va_list arguments;
+  va_start(arguments, format);
+  const int failed = FormatLine(buffer, format, arguments);
+  va_end(arguments);
+  return failed ? -1 : EngineLogText(buffer);
+}
+
+#undef LogText
+#undef LogFormat
+
+int LogText(const char* message) {
+  if (CalledOffEngineThread(__func__)) return -1;
+  return LogProgramText(message);
+}
+
 int LogFormat(const char* format, ...) {
   if (CalledOffEngineThread(__func__)) return -1;
   char buffer[1024];
   va_list arguments;
   va_start(arguments, format);
-  // One byte is kept for the line feed.
-  const int length = std::vsnprintf(buffer, sizeof buffer - 1, format, arguments);
+  const int failed = FormatLine(buffer, format, arguments);
   va_end(arguments);
-  if (length < 0) return -1;
-  std::strcat(buffer, "\n");
-  return WriteLogText(buffer);
+  return failed ? -1 : LogProgramText(buffer);
 }
 
 int LogIndentIn() {

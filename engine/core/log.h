@@ -3,9 +3,13 @@
 
 #include "vornek.h"  // LogText, LogFormat, LogIndentIn, LogIndentOut
 
-int StartLog();
+// The engine's own lines are Shift-JIS whatever the program's texts are: inside the engine
+// LogText and LogFormat are these, and the program's calls (vornek.h) convert UTF-8 text first.
+// These skip the engine-thread check, so a refused call from another thread can say so; every
+// line is written under one lock.
+int EngineLogText(const char* message);
+int EngineLogFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+#define LogText EngineLogText
+#define LogFormat EngineLogFormat
 
-// The log's writers without the engine-thread check, for lines written on behalf of another
-// thread (a refused call). Serialised with every other line.
-int WriteLogText(const char* message);
-int WriteLogFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+int StartLog();

@@ -2,12 +2,14 @@
 #include <cstring>
 
 #include "engine_state.h"
+#include "last_error.h"
+#include "platform/kernel32.h"
 #include "vornek.h"
 #include "engine_thread.h"
 
 int SetWindowTitle(const char* text) {
   if (CalledOffEngineThread(__func__)) return -1;
-  if (text == nullptr) return -1;
+  if (text == nullptr) return FailWithText("SetWindowTitle: the title is a null pointer");
   if (EngineState.MainWindow != nullptr) SetWindowTextA(EngineState.MainWindow, text);
   // The caller keeps titles under 256 bytes; a longer one is cut rather than overrunning.
   std::strncpy(EngineState.WindowTitle, text, sizeof EngineState.WindowTitle - 1);
@@ -20,3 +22,15 @@ int SetLogOutputFlag(int flag) {
   EngineState.LogDisabled = flag == 0;
   return 0;
 }
+
+int SetUseUtf8Text(int flag) {
+  // Fonts and the window take their texts' character set when they are made.
+  if (EngineState.Initialised || EngineState.Initialising) {
+    SetLastErrorText("SetUseUtf8Text: the character set of texts is chosen before InitEngine");
+    return -1;
+  }
+  EngineState.Utf8Text = flag != 0;
+  return 0;
+}
+
+int GetUseUtf8Text() { return EngineState.Utf8Text; }

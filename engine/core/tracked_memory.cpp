@@ -1,3 +1,4 @@
+#include "last_error.h"
 #include "tracked_memory.h"
 
 #include <cstdio>
@@ -181,7 +182,7 @@ int CheckAllocations() {
     if (std::memcmp(&block->fields, &block->copy, sizeof block->fields) != 0) {
       LogText("以下のメモリ確保情報が破損しました");
       LogBlock(block);
-      return -1;
+      return FailWithText("CheckAllocations: the header of an engine memory block is damaged (a write out of bounds)");
     }
   }
   return 0;

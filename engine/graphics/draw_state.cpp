@@ -1,4 +1,5 @@
 // The draw state: target, clipping area, blend mode and tint.
+#include "../core/last_error.h"
 #include "draw_state.h"
 
 #include <algorithm>
@@ -43,15 +44,18 @@ int SelectGraphicTarget(int handle) {
   GraphicRecord* record = GraphicFromHandle(handle);
   // Only a graphic made as a draw target, on either back-end: a program that draws into another
   // one in software would find it refused on hardware.
-  if (record == nullptr || record->image == nullptr || !record->image->flags.drawTarget) return -1;
+  if (record == nullptr) return FailWithText("SelectDrawTarget: %d is neither a screen nor a live graphic's handle", handle);
+  if (record->image == nullptr || !record->image->flags.drawTarget) {
+    return FailWithText("SelectDrawTarget: graphic %d was not made as a draw target", handle);
+  }
   if (GraphicsState.useHardware) {
     IDirect3DSurface9* surface = GraphicTargetSurface(record);
-    if (surface == nullptr) return -1;
+    if (surface == nullptr) return FailWithText("SelectDrawTarget: graphic %d was not made as a draw target", handle);
     CloseScene();
     SetDeviceRenderTarget(surface);
     DrawState.softTarget = nullptr;
   } else {
-    if (!IsMemImgValid(&record->softView)) return -1;
+    if (!IsMemImgValid(&record->softView)) return FailWithText("SelectDrawTarget: graphic %d has no image to draw into", handle);
     DrawState.softTarget = &record->softView;
   }
   DrawState.drawScreen = handle;
@@ -65,7 +69,7 @@ int SelectGraphicTarget(int handle) {
 
 int SelectDrawTarget(int screen) {
   if (CalledOffEngineThread(__func__)) return -1;
-  if (!GraphicsState.graphicsStarted) return -1;
+  if (!GraphicsState.graphicsStarted) return FailWithText("SelectDrawTarget: the screen is not set up (call InitEngine first)");
   if (!EngineState.AppActive) WaitWhileInactive();
   if (!IsScreenTarget(screen)) return SelectGraphicTarget(screen);
 
@@ -104,7 +108,7 @@ int SetClipArea(int x1, int y1, int x2, int y2) {
   DrawState.clipArguments[2] = x2;
   DrawState.clipArguments[3] = y2;
   const bool screen = IsScreenTarget(DrawState.drawScreen);
-  if (!screen && !IsGraphicHandleValid(DrawState.drawScreen)) return -1;
+  if (!screen && !IsGraphicHandleValid(DrawState.drawScreen)) return FailWithText("SetClipArea: the draw target is a graphic that no longer exists");
   // The area lies inside the target: the screen or the graphic being drawn into.
   const int width = screen ? GraphicsState.screenWidth : DrawState.drawScreenWidth;
   const int height = screen ? GraphicsState.screenHeight : DrawState.drawScreenHeight;
@@ -120,7 +124,7 @@ int SetClipArea(int x1, int y1, int x2, int y2) {
   if (DrawState.drawAreaEmpty) return 0;
   // The viewport is what clips hardware drawing.
   if (GraphicsState.useHardware) {
-    if (GraphicsState.device == nullptr) return -1;
+    if (GraphicsState.device == nullptr) return FailWithText("SetClipArea: the display device is lost");
     SetDeviceViewport(area.left, area.top, area.right - area.left, area.bottom - area.top);
   }
   return 0;

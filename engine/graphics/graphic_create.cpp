@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "../core/log.h"
+#include "../core/last_error.h"
 #include "../core/tracked_memory.h"
 #include "../window/window.h"
 #include "graphic_handle.h"
@@ -50,7 +51,8 @@ int BuildView(GraphicRecord* record) {
 
 int CreateEmptyGraphic(int width, int height) {
   if (CalledOffEngineThread(__func__)) return -1;
-  if (!GraphicsState.graphicsStarted || width <= 0 || height <= 0) return -1;
+  if (!GraphicsState.graphicsStarted) return FailWithText("CreateEmptyGraphic: the screen is not set up (call InitEngine first)");
+  if (width <= 0 || height <= 0) return FailWithText("CreateEmptyGraphic: the size %d x %d is empty", width, height);
   CloseScene();
   WaitWhileInactive();
   const int handle = AllocGraphicHandle();
@@ -60,7 +62,7 @@ int CreateEmptyGraphic(int width, int height) {
   const int built = GraphicsState.useHardware ? BuildHardwareImage(record) : BuildSoftwareImage(record);
   if (built != 0 || BuildView(record) != 0) {
     ReleaseGraphic(handle);
-    return -1;
+    return FailWithText("CreateEmptyGraphic: no memory or texture for %d x %d pixels", width, height);
   }
   return handle;
 }
@@ -68,8 +70,9 @@ int CreateEmptyGraphic(int width, int height) {
 int CreateDerivedGraphic(int x, int y, int width, int height, int source) {
   if (CalledOffEngineThread(__func__)) return -1;
   const GraphicRecord* from = GraphicFromHandle(source);
-  if (from == nullptr || x < 0 || y < 0 || x >= from->width || y >= from->height || width <= 0 || height <= 0) {
-    return -1;
+  if (from == nullptr) return FailWithText("CreateDerivedGraphic: %d is not a live graphic's handle", source);
+  if (x < 0 || y < 0 || x >= from->width || y >= from->height || width <= 0 || height <= 0) {
+    return FailWithText("CreateDerivedGraphic: (%d, %d) %d x %d is empty or starts outside the graphic", x, y, width, height);
   }
   const int handle = AllocGraphicHandle();
   from = GraphicFromHandle(source);
@@ -82,7 +85,7 @@ int CreateDerivedGraphic(int x, int y, int width, int height, int source) {
   record->height = std::min(height, from->height - y);
   if (BuildView(record) != 0) {
     ReleaseGraphic(handle);
-    return -1;
+    return FailWithText("CreateDerivedGraphic: no memory for the graphic's view");
   }
   return handle;
 }
@@ -127,7 +130,7 @@ int GetCreateDrawTarget() {
 int GetGraphicSize(int handle, int* width, int* height) {
   if (CalledOffEngineThread(__func__)) return -1;
   const GraphicRecord* record = GraphicFromHandle(handle);
-  if (record == nullptr) return -1;
+  if (record == nullptr) return FailWithText("GetGraphicSize: %d is not a live graphic's handle", handle);
   if (width != nullptr) *width = record->width;
   if (height != nullptr) *height = record->height;
   return 0;

@@ -1,6 +1,7 @@
 // The graphic table: handles, records, shared images and their release.
 #include <cstring>
 
+#include "../core/last_error.h"
 #include "../core/fatal_error.h"
 #include "../core/handle.h"
 #include "../core/tracked_memory.h"
@@ -76,7 +77,7 @@ void ReleaseTileTextures(SharedImage* image) {
 int ReleaseGraphic(int handle) {
   if (CalledOffEngineThread(__func__)) return -1;
   GraphicRecord* record = GraphicFromHandle(handle);
-  if (record == nullptr) return -1;
+  if (record == nullptr) return FailWithText("ReleaseGraphic: %d is not a live graphic's handle", handle);
   // The device must not draw a batch that still names a texture about to go.
   if (GraphicsState.device != nullptr) {
     FlushVertexBatch();

@@ -1,4 +1,5 @@
 // Clearing the draw target and presenting the screen.
+#include "../core/last_error.h"
 #include "../core/engine_state.h"
 #include "../core/screen_log.h"
 #include "../window/window.h"
@@ -33,7 +34,7 @@ void WaitVerticalBlank() {
 
 int PresentScreen() {
   if (CalledOffEngineThread(__func__)) return -1;
-  if (!EngineState.Initialised) return -1;
+  if (!EngineState.Initialised) return FailWithText("PresentScreen: the engine is not started");
   ++GraphicsState.presentCount;
   if (!EngineState.AppActive) WaitWhileInactive();
   DrawScreenLog();

@@ -1,4 +1,5 @@
 // The screen mode and the start and end of the graphics subsystem.
+#include "../core/last_error.h"
 #include "../core/engine_state.h"
 #include "../core/fatal_error.h"
 #include "../core/log.h"
@@ -40,8 +41,12 @@ int SetScreenMode(int width, int height, int bitDepth, int refreshRate) {
   if (CalledOffEngineThread(__func__)) return -1;
   // Negative sides and sides beyond any display would only fail later, in the window's and the
   // screen image's arithmetic.
-  if (width < 1 || height < 1 || width > MaxScreenSide || height > MaxScreenSide) return -1;
-  if (bitDepth != 8 && bitDepth != 16 && bitDepth != 32) return -1;
+  if (width < 1 || height < 1 || width > MaxScreenSide || height > MaxScreenSide) {
+    return FailWithText("SetScreenMode: %d x %d is outside 1-%d on a side", width, height, MaxScreenSide);
+  }
+  if (bitDepth != 8 && bitDepth != 16 && bitDepth != 32) {
+    return FailWithText("SetScreenMode: %d bits per pixel; only 8, 16 and 32 are supported", bitDepth);
+  }
   const Mode wanted{width, height, bitDepth, refreshRate};
   if (!EngineState.Initialised) {
     SetMode(wanted);
@@ -54,9 +59,12 @@ int SetScreenMode(int width, int height, int bitDepth, int refreshRate) {
   // A windowed device draws at the desktop's depth, as it did from the start: the change asked
   // for is in force, as it is on the software back-end.
   if (GraphicsState.useHardware && EngineState.Windowed && now == Mode{width, height, now.bits, refreshRate}) return 0;
-  if (now == before) return -1;
-  if (now == Mode{640, 480, 16, 0}) return -2;
-  return -1;
+  if (now == before) return FailWithText("SetScreenMode: the display refused %d x %d x %d; the mode is unchanged", width, height, bitDepth);
+  if (now == Mode{640, 480, 16, 0}) {
+    SetLastErrorText("SetScreenMode: the display refused %d x %d x %d; the screen fell back to 640 x 480 x 16", width, height, bitDepth);
+    return -2;
+  }
+  return FailWithText("SetScreenMode: the display refused %d x %d x %d", width, height, bitDepth);
 }
 
 // 0 when the wanted mode started; -1 when another mode serves in its place (the one before, or
@@ -195,4 +203,12 @@ void GetRequestedScreenMode(int* width, int* height, int* bitDepth) {
   *width = GraphicsState.screenWidth;
   *height = GraphicsState.screenHeight;
   *bitDepth = GraphicsState.screenBitDepth;
+}
+
+int GetScreenSize(int* width, int* height, int* bitDepth) {
+  // Zero until a mode is set or the screen is started: the defaults a start would take.
+  if (width != nullptr) *width = GraphicsState.screenWidth != 0 ? GraphicsState.screenWidth : 640;
+  if (height != nullptr) *height = GraphicsState.screenHeight != 0 ? GraphicsState.screenHeight : 480;
+  if (bitDepth != nullptr) *bitDepth = GraphicsState.screenBitDepth != 0 ? GraphicsState.screenBitDepth : 16;
+  return 0;
 }

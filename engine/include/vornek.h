@@ -31,18 +31,45 @@ int PumpMessages();
 [[noreturn]] void FatalError(const char* message);
 // Never returns: FatalError with a printf-formatted message of up to 1023 bytes.
 [[noreturn]] void FatalErrorFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// FatalError writes one English line to standard error, with the log on or off, before it logs
+// the message: "vornek: fatal error: <what failed>; the program ends".
+
+// ---- Errors ---------------------------------------------------------------------------------
+// The last failure as an English sentence saying what failed and why ("" when nothing failed
+// yet). Every call that returns its failure value sets it; a call that succeeds leaves it, so
+// read it right after the failing call. Never fails; the text lives until the next failure.
+const char* GetLastErrorText();
 
 // ---- Settings made before InitEngine (each also works on a running engine) ------------------
 // 0; -1 for a null text. Titles are cut to 255 bytes.
 int SetWindowTitle(const char* text);
 // Always 0. FALSE writes no log file and no debugger output; takes effect at the next line.
 int SetLogOutputFlag(int flag);
+// Always 0. TRUE lets PumpMessages and the drawing, text, clear, present and key calls go on
+// while the window is inactive; FALSE (the default) pauses them until it is active again.
+int SetRunWhileInactive(int flag);
+// 0; -1 on a running engine (the setting is made before InitEngine). TRUE makes every text the
+// engine takes UTF-8: drawn and measured texts, the title, face names, LogText (the log file
+// itself stays Shift-JIS; characters it cannot hold become '?'). FALSE, the default: Shift-JIS.
+int SetUseUtf8Text(int flag);
+// 1 when texts are UTF-8, 0 when Shift-JIS; never fails.
+int GetUseUtf8Text();
 
 // ---- Window mode ----------------------------------------------------------------------------
 // 0; on a running engine -1 when the screen mode cannot be started again in the new window mode
 // and another mode (the one before, or 640 x 480 x 16) serves in its place.
 // TRUE windowed, FALSE full-screen.
 int ChangeWindowMode(int flag);
+// 0; -1 before InitEngine. TRUE shows, FALSE hides the mouse cursor over the window. A window
+// starts with the cursor shown when windowed, hidden in full-screen; a mode change does the same.
+int ApplyCursorVisibility(int flag);
+// 1 while the window is the active one (has the focus), else 0 (also before InitEngine).
+int IsWindowActive();
+// Always 0; the desktop's size in pixels. Either pointer may be null.
+int GetDesktopSize(int* width, int* height);
+// Always 0; the screen the program draws on: the mode set with SetScreenMode, 640 x 480 x 16
+// unless set. Any pointer may be null.
+int GetScreenSize(int* width, int* height, int* bitDepth);
 
 // ---- Screen mode and vsync ------------------------------------------------------------------
 // 0; -1 for a side outside 1..8192, a depth other than 8, 16 or 32, or a failed change; -2
@@ -255,24 +282,128 @@ int QueryDefaultFont();
 // 16 or 6.
 int SetDefaultFontSize(int size, int thickness);
 
+// ---- Text measurement -----------------------------------------------------------------------
+// Widths are what DrawText moves along: the sum of the characters' advances and the font's
+// spacing, so text drawn at x + width continues the line exactly; centre a text at cx with
+// x = cx - width / 2. length: bytes of text to measure, -1 for all of it.
+// The width in pixels with the default font; -1 when the default font cannot be made.
+int GetTextWidth(const char* text, int length);
+// The width of the printf-formatted text (up to 1023 bytes) with the default font; -1 as above.
+int GetTextWidthFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// The width in pixels with a font; -1 for a bad handle.
+int GetTextWidthWithFont(const char* text, int length, int handle);
+// The height of a line of the font in pixels (its characters' cells, outline included); -1 for
+// a bad handle. Lines set this far apart touch; add a few pixels for air.
+int GetFontHeight(int handle);
+// The distance from one line's top to the next's that the font's designer intends; -1 for a bad
+// handle.
+int GetFontLineSpacing(int handle);
+
 // ---- Keyboard -------------------------------------------------------------------------------
-// Key codes are the DirectInput key codes; a few of them:
-constexpr int KeyEscape = 0x01, KeyTab = 0x0F, KeyReturn = 0x1C, KeySpace = 0x39, KeyBackSpace = 0x0E;
-constexpr int KeyLeftShift = 0x2A, KeyLeftControl = 0x1D, KeyQ = 0x10, KeyW = 0x11, KeyA = 0x1E;
-constexpr int KeyS = 0x1F, KeyD = 0x20, KeyZ = 0x2C, KeyX = 0x2D, KeyC = 0x2E;
-constexpr int KeyUp = 0xC8, KeyLeft = 0xCB, KeyRight = 0xCD, KeyDown = 0xD0;
+// Key codes are the DirectInput key codes: a code names a place on the keyboard, called here by
+// what a US keyboard prints there (on a Japanese keyboard KeyLeftBracket is '@', KeyApostrophe
+// ':', KeyGrave the half/full-width key, KeyEquals '^', KeyBackslash ']').
+constexpr int KeyEscape = 0x01, Key1 = 0x02, Key2 = 0x03, Key3 = 0x04, Key4 = 0x05, Key5 = 0x06;
+constexpr int Key6 = 0x07, Key7 = 0x08, Key8 = 0x09, Key9 = 0x0A, Key0 = 0x0B, KeyMinus = 0x0C;
+constexpr int KeyEquals = 0x0D, KeyBackSpace = 0x0E, KeyTab = 0x0F;
+constexpr int KeyQ = 0x10, KeyW = 0x11, KeyE = 0x12, KeyR = 0x13, KeyT = 0x14, KeyY = 0x15, KeyU = 0x16;
+constexpr int KeyI = 0x17, KeyO = 0x18, KeyP = 0x19, KeyLeftBracket = 0x1A, KeyRightBracket = 0x1B, KeyReturn = 0x1C;
+constexpr int KeyLeftControl = 0x1D, KeyA = 0x1E, KeyS = 0x1F, KeyD = 0x20, KeyF = 0x21, KeyG = 0x22;
+constexpr int KeyH = 0x23, KeyJ = 0x24, KeyK = 0x25, KeyL = 0x26, KeySemicolon = 0x27, KeyApostrophe = 0x28;
+constexpr int KeyGrave = 0x29, KeyLeftShift = 0x2A, KeyBackslash = 0x2B;
+constexpr int KeyZ = 0x2C, KeyX = 0x2D, KeyC = 0x2E, KeyV = 0x2F, KeyB = 0x30, KeyN = 0x31, KeyM = 0x32;
+constexpr int KeyComma = 0x33, KeyPeriod = 0x34, KeySlash = 0x35, KeyRightShift = 0x36;
+constexpr int KeyMultiply = 0x37, KeyLeftAlt = 0x38, KeySpace = 0x39, KeyCapsLock = 0x3A;
+constexpr int KeyF1 = 0x3B, KeyF2 = 0x3C, KeyF3 = 0x3D, KeyF4 = 0x3E, KeyF5 = 0x3F, KeyF6 = 0x40;
+constexpr int KeyF7 = 0x41, KeyF8 = 0x42, KeyF9 = 0x43, KeyF10 = 0x44, KeyNumLock = 0x45, KeyScrollLock = 0x46;
+constexpr int KeyNumPad7 = 0x47, KeyNumPad8 = 0x48, KeyNumPad9 = 0x49, KeySubtract = 0x4A;
+constexpr int KeyNumPad4 = 0x4B, KeyNumPad5 = 0x4C, KeyNumPad6 = 0x4D, KeyAdd = 0x4E;
+constexpr int KeyNumPad1 = 0x4F, KeyNumPad2 = 0x50, KeyNumPad3 = 0x51, KeyNumPad0 = 0x52, KeyDecimal = 0x53;
+constexpr int KeyF11 = 0x57, KeyF12 = 0x58, KeyKana = 0x70, KeyUnderscore = 0x73, KeyConvert = 0x79;
+constexpr int KeyNoConvert = 0x7B, KeyYen = 0x7D, KeyNumPadEnter = 0x9C, KeyRightControl = 0x9D;
+constexpr int KeyDivide = 0xB5, KeyPrintScreen = 0xB7, KeyRightAlt = 0xB8, KeyPause = 0xC5;
+constexpr int KeyHome = 0xC7, KeyUp = 0xC8, KeyPageUp = 0xC9, KeyLeft = 0xCB, KeyRight = 0xCD, KeyEnd = 0xCF;
+constexpr int KeyDown = 0xD0, KeyPageDown = 0xD1, KeyInsert = 0xD2, KeyDelete = 0xD3;
+constexpr int KeyLeftWindows = 0xDB, KeyRightWindows = 0xDC, KeyApps = 0xDD;
 
 // 1 while the key is held, else 0 (also for a code outside 0-255 and before InitEngine).
 int IsKeyDown(int keyCode);
 
-// ---- Mouse and pads -------------------------------------------------------------------------
+// Edges: a frame runs from one PumpMessages to the next, and the counts it reads are those of
+// the input that arrived up to its PumpMessages since the previous one. Each press and release
+// counts, so a key tapped twice between two frames gives 2 presses and 2 releases although
+// IsKeyDown never saw it held; a held key repeating counts once.
+// The key's presses since the frame began; -1 for a code outside 0-255.
+int CountKeyPresses(int keyCode);
+// The key's releases since the frame began; -1 for a code outside 0-255.
+int CountKeyReleases(int keyCode);
+
+// ---- Mouse ----------------------------------------------------------------------------------
 constexpr int MouseButtonLeft = 1, MouseButtonRight = 2, MouseButtonMiddle = 4;
+constexpr int MouseButtonBack = 8, MouseButtonForward = 16;
 
 // Always 0; the cursor in the drawn screen's pixels. Either pointer may be null.
 int GetCursorPosition(int* x, int* y);
 // The held buttons, bit n for button n; 0 when the mouse cannot be read.
 int GetMouseButtons();
-// Pads are found and set up by InitEngine; no operation reads them yet.
+// Presses of one button (MouseButtonLeft, ...) since the frame began; -1 for a value that is not
+// one button's bit.
+int CountMouseButtonPresses(int button);
+// Releases of one button since the frame began; -1 as above.
+int CountMouseButtonReleases(int button);
+// Whole notches the wheel turned since the frame began: positive away from the user (scrolling
+// up), negative towards. Never fails.
+int GetMouseWheelRotation();
+
+// ---- Pads -----------------------------------------------------------------------------------
+// Up to 16 game controllers, numbered from 0 in the order the system lists them; a pad plugged
+// in or out while the program runs is found again at the next PumpMessages (the numbers of the
+// others may change). Each pad's state is a set of 32 inputs: four directions (from the left
+// stick once it leaves the dead zone, and from the first hat) and buttons 1 to 28. Keys stand in
+// for inputs too (SetPadKeys): by default pad 0 has the arrows and the numeric pad's 2, 4, 6, 8
+// for the directions, and Z X C A S D Q W Escape Space for buttons 1 to 10, so that a game
+// reading pad 0 also works from the keyboard, with no pad attached.
+constexpr unsigned PadInputDown = 1u << 0, PadInputLeft = 1u << 1, PadInputRight = 1u << 2, PadInputUp = 1u << 3;
+// Button n (1 to 28) is bit n + 3.
+constexpr unsigned PadInputButton1 = 1u << 4, PadInputButton2 = 1u << 5, PadInputButton3 = 1u << 6;
+constexpr unsigned PadInputButton4 = 1u << 7, PadInputButton5 = 1u << 8, PadInputButton6 = 1u << 9;
+constexpr unsigned PadInputButton7 = 1u << 10, PadInputButton8 = 1u << 11, PadInputButton9 = 1u << 12;
+constexpr unsigned PadInputButton10 = 1u << 13, PadInputButton11 = 1u << 14, PadInputButton12 = 1u << 15;
+
+// The pads attached and set up; 0 before InitEngine. Never fails.
+int GetPadCount();
+// The pad's held inputs with those of its keys; 0 for a pad number outside 0-15 (a pad number
+// without a pad gives its keys alone).
+unsigned GetPadInputs(int pad);
+// 0; -1 for a pad that is not attached or cannot be read. The left stick, each axis -1000 (left,
+// up) to 1000 (right, down), 0 inside the dead zone. Either pointer may be null.
+int GetPadAnalogInput(int pad, int* x, int* y);
+// The hat's direction in hundredths of degrees clockwise from up (0, 4500, ... 31500); -1 when
+// it is centred, for a hat outside 0-3 and for a pad that is not attached.
+int GetPadPointOfView(int pad, int hat);
+// Presses of one input (one PadInput bit) since the frame began, from the pad and from its keys;
+// -1 for a pad number outside 0-15 or a value that is not one input.
+int CountPadPresses(int pad, unsigned input);
+// Releases of one input since the frame began; -1 as above.
+int CountPadReleases(int pad, unsigned input);
+// 0; -1 for a pad number outside 0-15, a value that is not one input, or a key code outside
+// 0-255 (-1 means no key). Sets the two keys that stand in for one input of a pad.
+int SetPadKeys(int pad, unsigned input, int key1, int key2);
+// 0; -1 as above. The two keys of one input, -1 for none; either pointer may be null.
+int GetPadKeys(int pad, unsigned input, int* key1, int* key2);
+// 0; -1 for a pad that is not attached, a zone outside 0-10000 or a pad that refuses it. The
+// dead zone in ten-thousandths of each axis's half range (2500, a quarter, by default).
+int SetPadDeadZone(int pad, int zone);
+// The dead zone, 0-10000; -1 for a pad that is not attached.
+int GetPadDeadZone(int pad);
+// 0; -1 for a pad that is not attached or cannot vibrate, a power outside 0-1000 or a time
+// below -1. Vibrates at power (1000 the strongest) for time milliseconds, -1 until stopped; an
+// inactive program's pads are still until it is active again.
+int StartPadVibration(int pad, int power, int time);
+// 0; -1 for a pad that is not attached.
+int StopPadVibration(int pad);
+// The power the pad vibrates at (0 when still); -1 for a pad that is not attached.
+int GetPadVibrationPower(int pad);
 
 // ---- Sound ----------------------------------------------------------------------------------
 // Sounds are RIFF WAVE (PCM of 8, 16, 24 or 32 bits, float, IMA ADPCM) or Ogg Vorbis files of
@@ -361,6 +492,9 @@ std::uint64_t GetMicroCount(int useCpuCounter);
 // 0..max inclusive for 0 <= max < 2147483647; max + 1 wraps for max = 2147483647, which gives
 // -2147483648..0. For max = -1 the result is 0, and for smaller max it lies in max + 1..0.
 int GetRandom(int max);
+// Never fails. Seeds the generator, so that the GetRandom calls after it repeat the same values
+// for the same seed (a replay); InitEngine seeds it from the clock.
+void SeedRandom(unsigned int seed);
 
 // ---- Log output and the on-screen log -------------------------------------------------------
 // The log is "Log.txt" in the directory current at InitEngine, recreated at each start, and

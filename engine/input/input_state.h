@@ -3,7 +3,7 @@
 
 #include "platform/dinput.h"
 
-// One game controller. The vibration fields keep their set-up values: nothing here vibrates.
+// One game controller.
 struct PadRecord {
   IDirectInputDevice* device;
   IDirectInputEffect* constantEffect;
@@ -17,6 +17,7 @@ struct PadRecord {
   char instanceName[260];
   char productName[260];
   double deadZoneFraction;
+  GUID instance;  // tells a pad still attached after a device change from a new one
 };
 
 constexpr int MaxPads = 16;
@@ -40,6 +41,19 @@ struct InputStateRecord {
   int PadCount;
   PadRecord Pads[MaxPads];
   PadKeys PadKeyMap[MaxPads][PadInputs];
+  // Edges of the current frame, published at the end of the program's PumpMessages: presses and
+  // releases of keys (by key code) and mouse buttons counted from the messages drained since the
+  // previous publication (by any pump, so none is lost or counted twice), pad inputs from the
+  // pads' own states compared frame to frame, and whole notches of the wheel.
+  unsigned short KeyPresses[256], KeyReleases[256];
+  unsigned short ButtonPresses[8], ButtonReleases[8];
+  unsigned char PadPresses[MaxPads][PadInputs], PadReleases[MaxPads][PadInputs];
+  int WheelNotches;
+  // Counted since the last publication.
+  unsigned short PendingKeyPresses[256], PendingKeyReleases[256];
+  unsigned short PendingButtonPresses[8], PendingButtonReleases[8];
+  int PendingWheel;  // WHEEL_DELTA units
+  std::uint32_t PadFrameInputs[MaxPads];  // each pad's own inputs (keys aside) at the last frame
 };
 
 extern InputStateRecord InputState;

@@ -4,6 +4,7 @@
 
 #include "../core/engine_state.h"
 #include "../core/log.h"
+#include "input.h"
 #include "input_state.h"
 #include "platform/kernel32.h"
 #include "platform/winmm.h"
@@ -136,6 +137,7 @@ BOOL SetUpPad(const DIDEVICEINSTANCEA* instance, void*) {
   }
 
   device->Acquire();
+  pad.instance = instance->guidInstance;
   pad.device = device;
   pad.event = event;
   std::memset(&pad.state, 0, sizeof pad.state);
@@ -182,6 +184,50 @@ void ReacquireJoypads() {
     device->SetCooperativeLevel(EngineState.MainWindow, level);
     device->Acquire();
   }
+}
+
+namespace {
+
+struct PadListing {
+  GUID instances[MaxPads];
+  int count;
+};
+
+BOOL ListPad(const DIDEVICEINSTANCEA* instance, void* context) {
+  auto* listing = static_cast<PadListing*>(context);
+  listing->instances[listing->count++] = instance->guidInstance;
+  return listing->count < MaxPads ? DIENUM_CONTINUE : DIENUM_STOP;
+}
+
+}  // namespace
+
+void RefreshJoypads() {
+  if (InputState.DirectInput == nullptr || InputState.DirectInput == WithoutDirectInputMarker()) return;
+  PadListing attached{};
+  InputState.DirectInput->EnumDevices(DIDEVTYPE_JOYSTICK, &ListPad, &attached, DIEDFL_ATTACHEDONLY);
+  bool same = attached.count == InputState.PadCount;
+  for (int i = 0; same && i < attached.count; ++i) same = attached.instances[i] == InputState.Pads[i].instance;
+  // The system tells of every device; most changes leave the pads as they are.
+  if (same) return;
+
+  PadListing before{};
+  int zones[MaxPads] = {};
+  for (int i = 0; i < InputState.PadCount && i < MaxPads; ++i) {
+    before.instances[before.count] = InputState.Pads[i].instance;
+    zones[before.count++] = static_cast<int>(InputState.Pads[i].deadZoneFraction * 10000.0 + 0.5);
+  }
+  SetUpJoypads();
+  // A pad that stays attached keeps the dead zone the program gave it.
+  for (int i = 0; i < InputState.PadCount; ++i) {
+    for (int j = 0; j < before.count; ++j) {
+      if (before.instances[j] == InputState.Pads[i].instance && zones[j] != static_cast<int>(DeadZone)) {
+        ApplyPadDeadZone(i, zones[j]);
+      }
+    }
+  }
+  ReacquireJoypads();
+  // Inputs held on a pad that now has another number count as pressed on the next frame.
+  for (std::uint32_t& bits : InputState.PadFrameInputs) bits = 0;
 }
 
 int CountMultimediaJoysticks() {

@@ -1,6 +1,7 @@
 // The font system's life and the default font that DrawText uses.
 #include <cstring>
 
+#include "../core/last_error.h"
 #include "../core/handle.h"
 #include "../core/log.h"
 #include "font_record.h"
@@ -89,7 +90,8 @@ int RefreshDefaultFont() {
 int SetDefaultFontSize(int size, int thickness) {
   if (CalledOffEngineThread(__func__)) return -1;
   // Start-up sets the defaults afresh, so nothing set before it would last.
-  if (!FontSystem.started || !IsFontSizeAllowed(size)) return -1;
+  if (!FontSystem.started) return FailWithText("SetDefaultFontSize: the engine is not started");
+  if (!IsFontSizeAllowed(size)) return FailWithText("SetDefaultFontSize: size %d is beyond -%d..%d", size, MaxFontSize, MaxFontSize);
   FontSystem.defaults.size = size == -1 ? 16 : size;
   FontSystem.defaults.thickness = thickness == -1 ? 6 : thickness;
   return RefreshDefaultFont();

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "../core/last_error.h"
 #include "../core/log.h"
 #include "../graphics/draw_state.h"
 #include "../graphics/graphics_state.h"
@@ -89,7 +90,7 @@ int DrawTextWithFont(int x, int y, const char* text, int color, int handle, int 
   const FontRecord* font = FontFromHandle(handle);
   if (font == nullptr) {
     LogText("フォントハンドル値が異常です\n");
-    return -1;
+    return FailWithText("DrawText: %d is not the handle of a live font (the default font cannot be made?)", handle);
   }
   WaitWhileInactive();
   const bool subtractTexture = DrawState.blendMode == BlendModeSubtract && font->textureCache;

@@ -69,6 +69,7 @@ struct FontRecord {
   std::int32_t textureRebuildFlag;
   StagingImage staging;
   std::int32_t textureCache;
+  std::int32_t utf8;  // texts are UTF-8 and glyphs keyed by Unicode code point (the BMP)
 };
 
 struct DefaultFontSettingsRecord {

@@ -1,7 +1,9 @@
 // The font table: creating and releasing fonts, their handles and the queries on them.
 #include <cstring>
 
+#include "../core/engine_state.h"
 #include "../core/handle.h"
+#include "../core/last_error.h"
 #include "../core/log.h"
 #include "../core/tracked_memory.h"
 #include "../graphics/graphics_state.h"
@@ -49,7 +51,10 @@ HFONT MakeNamedFont(FontRecord* font, DWORD charSet) {
 // The Japanese gothic face, then without italics in the default character set, then whatever
 // the system chooses.
 HFONT MakeDefaultFaceFont(FontRecord* font, DWORD charSet) {
-  static const char gothic[] = "ＭＳ ゴシック";
+  // Face names are in the texts' own character set.
+  static const char8_t gothicUtf8[] = u8"ＭＳ ゴシック";
+  static const char gothicShiftJis[] = "ＭＳ ゴシック";
+  const char* gothic = font->utf8 ? reinterpret_cast<const char*>(gothicUtf8) : gothicShiftJis;
   HFONT made = MakeGdiFont(gothic, font->size, font->thickness, font->italic, charSet);
   if (made == nullptr) made = MakeGdiFont(gothic, font->size, font->thickness, 0, DEFAULT_CHARSET);
   if (made == nullptr) made = MakeGdiFont(nullptr, font->size, font->thickness, 0, DEFAULT_CHARSET);
@@ -90,7 +95,7 @@ bool MeasureFont(FontRecord* font, HFONT gdiFont) {
 int FailCreation(int slot) {
   FontSystem.table[slot]->checkNumber = 0;
   ReleaseFontHandle(MakeHandle(HandleTypeFont, 0, slot));
-  return -1;
+  return FailWithText("CreateFontToHandle: the font could not be made (no such face, or no memory for its cache)");
 }
 
 }  // namespace
@@ -107,11 +112,17 @@ int CreateFontToHandle(const char* face, int size, int thickness, int fontType, 
   if (CalledOffEngineThread(__func__)) return -1;
   // Fonts live with the graphics: one made before start-up or after the end would outlive
   // every release.
-  if (!FontSystem.started) return -1;
+  if (!FontSystem.started) return FailWithText("CreateFontToHandle: fonts are made between InitEngine and EndEngine");
   // Values no table has a row for, and sizes beyond the limits, are refused before anything
   // is made.
-  if (fontType < -1 || fontType > 3 || charsetIndex < -1 || charsetIndex > 2 || edgeSize < -1) return -1;
-  if (!IsFontSizeAllowed(size) || edgeSize > MaxEdgeSize) return -1;
+  if (fontType < -1 || fontType > 3 || charsetIndex < -1 || charsetIndex > 2 || edgeSize < -1) {
+    return FailWithText("CreateFontToHandle: font type %d, character set %d or edge size %d is out of range", fontType,
+                        charsetIndex, edgeSize);
+  }
+  if (!IsFontSizeAllowed(size) || edgeSize > MaxEdgeSize) {
+    return FailWithText("CreateFontToHandle: size %d or edge size %d is beyond the limits (%d, %d)", size, edgeSize,
+                        MaxFontSize, MaxEdgeSize);
+  }
   if (fontType == -1) fontType = FontTypeNormal;
   if (edgeSize > 1) fontType |= 1;
   if (edgeSize == -1) edgeSize = 1;
@@ -124,16 +135,16 @@ int CreateFontToHandle(const char* face, int size, int thickness, int fontType, 
     }
     if (slot == MaxFonts) {
       LogFormat("作成できるフォントハンドル数 %d の限界を超えました", MaxFonts);
-      return -1;
+      return FailWithText("CreateFontToHandle: all %d fonts are in use; release one first", MaxFonts);
     }
   } else if (slot < 0 || slot >= MaxFonts || FontSystem.table[slot] != nullptr) {
-    return -1;
+    return FailWithText("CreateFontToHandle: slot %d is out of range or taken", slot);
   }
 
   auto* font = static_cast<FontRecord*>(TrackedCalloc(sizeof(FontRecord), "", 0));
   if (font == nullptr) {
     LogText("フォント管理用メモリ領域の確保に失敗しました\n");
-    return -1;
+    return FailWithText("CreateFontToHandle: no memory for the font");
   }
   FontSystem.table[slot] = font;
   font->cacheTexture = -1;
@@ -155,6 +166,7 @@ int CreateFontToHandle(const char* face, int size, int thickness, int fontType, 
   const int handle = MakeHandle(HandleTypeFont, font->checkNumber, slot);
 
   font->textureCache = GraphicsState.useHardware ? 1 : 0;
+  font->utf8 = EngineState.Utf8Text ? 1 : 0;
 
   if (face != nullptr) {
     std::strncpy(font->faceName, face, sizeof font->faceName - 1);
@@ -186,7 +198,7 @@ int CreateFontToHandle(const char* face, int size, int thickness, int fontType, 
 int ReleaseFontHandle(int handle) {
   if (CalledOffEngineThread(__func__)) return -1;
   const int slot = SlotOf(handle);
-  if (slot < 0) return -1;
+  if (slot < 0) return FailWithText("ReleaseFontHandle: %d is not the handle of a live font", handle);
   FontRecord* font = FontSystem.table[slot];
   TrackedFree(font->cachePixels);
   ReleaseTextureCache(font);
@@ -201,7 +213,7 @@ int ReleaseFontHandle(int handle) {
 int SetFontLostNotifier(int handle, std::int32_t* lostFlag) {
   if (CalledOffEngineThread(__func__)) return -1;
   FontRecord* font = FontFromHandle(handle);
-  if (font == nullptr) return -1;
+  if (font == nullptr) return FailWithText("SetFontLostNotifier: %d is not the handle of a live font", handle);
   font->lostFlag = lostFlag;
   if (lostFlag != nullptr) *lostFlag = 0;
   return 0;
@@ -210,7 +222,7 @@ int SetFontLostNotifier(int handle, std::int32_t* lostFlag) {
 int QueryFontFace(char* face, int* size, int* thickness, int handle) {
   if (CalledOffEngineThread(__func__)) return -1;
   const FontRecord* font = FontFromHandle(handle);
-  if (font == nullptr) return -1;
+  if (font == nullptr) return FailWithText("QueryFontFace: %d is not the handle of a live font", handle);
   if (face != nullptr) std::memcpy(face, font->faceName, std::strlen(font->faceName) + 1);
   if (size != nullptr) *size = font->size;
   if (thickness != nullptr) *thickness = font->thickness;
@@ -220,7 +232,7 @@ int QueryFontFace(char* face, int* size, int* thickness, int handle) {
 int QueryFontSize(int handle) {
   if (CalledOffEngineThread(__func__)) return -1;
   const FontRecord* font = FontFromHandle(handle);
-  return font == nullptr ? -1 : font->size;
+  return font == nullptr ? FailWithText("QueryFontSize: %d is not the handle of a live font", handle) : font->size;
 }
 
 int IsFontHandleValid(int handle) {
@@ -231,7 +243,7 @@ int IsFontHandleValid(int handle) {
 int SetFontSpacing(int spacing, int handle) {
   if (CalledOffEngineThread(__func__)) return -1;
   FontRecord* font = FontFromHandle(handle);
-  if (font == nullptr) return -1;
+  if (font == nullptr) return FailWithText("SetFontSpacing: %d is not the handle of a live font", handle);
   font->spacing = spacing;
   return 0;
 }

@@ -9,14 +9,11 @@
 #include "../core/tracked_memory.h"
 #include "font_system.h"
 #include "texture_glyph_cache.h"
+#include "utf8.h"
 
 namespace {
 
 constexpr int FixedListLength = 256;
-
-bool IsBlank(const std::uint8_t* item) {
-  return (item[0] == 0x20 && item[1] == 0) || (item[0] == 0x81 && item[1] == 0x40);
-}
 
 // Takes the ring's next slot for a code, evicting the glyph it held.
 GlyphEntry* TakeSlot(FontRecord* font, int code) {
@@ -46,17 +43,21 @@ void RenderOne(FontRecord* font, HDC context, const TEXTMETRICA& metrics, const 
   if (!font->textureCache) ClearCell(font, slot);
 
   const UINT format = (font->fontType & 2) ? GGO_GRAY4_BITMAP : GGO_BITMAP;
-  const UINT code = item[1] != 0 ? static_cast<UINT>(item[0] << 8 | item[1]) : item[0];
+  // A UTF-8 font's items hold the code point; a Shift-JIS font's the character's bytes.
+  const UINT code = font->utf8                ? static_cast<UINT>(CharacterCodeOf(item))
+                    : item[1] != 0 ? static_cast<UINT>(item[0] << 8 | item[1])
+                                   : item[0];
+  const auto outline = font->utf8 ? &GetGlyphOutlineW : &GetGlyphOutlineA;
   MAT2 identity{};
   identity.eM11.value = 1;
   identity.eM22.value = 1;
   GLYPHMETRICS glyph{};
-  const DWORD size = GetGlyphOutlineA(context, code, format, &glyph, 0, nullptr, &identity);
+  const DWORD size = outline(context, code, format, &glyph, 0, nullptr, &identity);
   if (size == GDI_ERROR) FatalError("GetGlyphOutline 関数が失敗しました");
 
   const int edge = EdgeOf(font);
   entry->advance = glyph.gmCellIncX;
-  if (IsBlank(item)) {
+  if (IsBlankCharacter(font, item)) {
     entry->width = entry->height = 0;
   } else {
     const int boxHeight = glyph.gmBlackBoxY > 0 ? static_cast<int>(glyph.gmBlackBoxY) : 1;
@@ -64,7 +65,7 @@ void RenderOne(FontRecord* font, HDC context, const TEXTMETRICA& metrics, const 
     const std::size_t bytes = size + 2 * static_cast<std::size_t>(pitch);
     auto* buffer = static_cast<std::uint8_t*>(TrackedCalloc(bytes, "", 0));
     if (buffer == nullptr) FatalError("アンチエイリアス文字取得用バッファの確保に失敗しました");
-    if (size > 0 && GetGlyphOutlineA(context, code, format, &glyph, size, buffer + pitch, &identity) == GDI_ERROR) {
+    if (size > 0 && outline(context, code, format, &glyph, size, buffer + pitch, &identity) == GDI_ERROR) {
       FatalError("GetGlyphOutline 関数が失敗しました");
     }
     // A black box larger than the cell (a face whose glyphs overhang its metrics) is cut to
@@ -92,6 +93,12 @@ void RenderOne(FontRecord* font, HDC context, const TEXTMETRICA& metrics, const 
 }
 
 }  // namespace
+
+bool IsBlankCharacter(const FontRecord* font, const std::uint8_t* item) {
+  const int code = CharacterCodeOf(item);
+  if (font->utf8) return code == 0x20 || code == 0x3000;
+  return code == 0x20 || (item[0] == 0x81 && item[1] == 0x40);
+}
 
 int SetUpMemoryCache(FontRecord* font) {
   const int cell = font->cellSize;
@@ -178,11 +185,21 @@ int PrepareGlyphs(int maxBytes, const char* text, int handle, std::uint8_t* item
   int characters = 0, missingCount = 0;
   for (int at = 0; at < length;) {
     std::uint8_t* item = items + 3 * characters;
-    item[0] = bytes[at];
-    // A lead byte at the very end pairs with the terminating zero.
-    item[1] = IsLeadByte(bytes[at], font->charsetIndex) ? bytes[at + 1] : 0;
+    if (font->utf8) {
+      int used = 1;
+      std::uint32_t point = DecodeUtf8(bytes, at, length, &used);
+      // The cache is keyed by 16 bits: characters beyond the basic plane show as U+FFFD.
+      if (point > 0xFFFF) point = ReplacementCharacter;
+      item[0] = static_cast<std::uint8_t>(point & 0xFF);
+      item[1] = static_cast<std::uint8_t>(point >> 8);
+      at += used;
+    } else {
+      item[0] = bytes[at];
+      // A lead byte at the very end pairs with the terminating zero.
+      item[1] = IsLeadByte(bytes[at], font->charsetIndex) ? bytes[at + 1] : 0;
+      at += IsLeadByte(bytes[at], font->charsetIndex) && bytes[at + 1] != 0 ? 2 : 1;
+    }
     item[2] = 0;
-    at += IsLeadByte(bytes[at], font->charsetIndex) && bytes[at + 1] != 0 ? 2 : 1;
     ++characters;
     const int code = CharacterCodeOf(item);
     if (font->glyphIndex[code].cached == 0 && missingCount < font->slotCount) {

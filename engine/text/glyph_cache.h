@@ -14,6 +14,8 @@ int SetUpMemoryCache(FontRecord* font);
 GlyphEntry* LookUpGlyph(int handle, FontRecord* font, const std::uint8_t* item);
 
 inline int CharacterCodeOf(const std::uint8_t* item) { return item[0] | (item[1] << 8); }
+// A space or a full-width space: advanced over, never drawn.
+bool IsBlankCharacter(const FontRecord* font, const std::uint8_t* item);
 
 // The top-left pixel of a slot's cell in the cache area.
 inline int CellX(const FontRecord* font, int slot) { return slot / font->cellsPerColumn * font->cellSize; }

@@ -15,9 +15,8 @@ namespace {
 
 constexpr int FixedItems = 256;
 
-bool SkipsDrawing(const std::uint8_t* item, const GlyphEntry* glyph) {
-  if (item[0] == 0x20 && item[1] == 0) return true;
-  if (item[0] == 0x81 && item[1] == 0x40) return true;
+bool SkipsDrawing(const FontRecord* font, const std::uint8_t* item, const GlyphEntry* glyph) {
+  if (IsBlankCharacter(font, item)) return true;
   return glyph->width == 0 && glyph->height == 0;
 }
 
@@ -67,7 +66,7 @@ int DrawTextCore(int mode, int x, int y, const char* text, std::uint32_t color, 
       result = -1;
       break;
     }
-    if (mode == 1 && !SkipsDrawing(item, glyph)) {
+    if (mode == 1 && !SkipsDrawing(font, item, glyph)) {
       const long long glyphX = x + pen + glyph->offsetX;
       const long long glyphY = static_cast<long long>(y) + glyph->offsetY;
       if (font->textureCache && destination == nullptr) {

@@ -1,8 +1,10 @@
 // The message pump and the pause while the application is inactive.
 #include "../core/engine_state.h"
 #include "../sound/sound.h"
+#include "../input/input.h"
 #include "char_buffer.h"
 #include "platform/kernel32.h"
+#include "vornek.h"
 #include "window.h"
 
 namespace {
@@ -29,6 +31,7 @@ Drain DrainMessages() {
     }
     if (EngineState.QuitRequested) return Drain::Quit;
     if (message.message == WM_QUIT) EngineState.QuitRequested = 1;
+    NoteInputMessage(message.message, message.wParam, message.lParam);
     // No accelerator table is loaded, so nothing is taken here before translation.
     TranslateMessage(&message);
     DispatchMessageA(&message);
@@ -45,17 +48,18 @@ int PumpWindowMessages() {
   const DWORD thread = GetCurrentThreadId();
   bool previousPassEmpty = false;
   for (bool first = true;; first = false) {
-    if (!first && (EngineState.CloseRequested || EngineState.AppActive) &&
-        (previousPassEmpty || EngineState.QuitRequested)) {
+    // A program that runs while inactive is pumped as an active one.
+    const bool paused = !EngineState.AppActive && !EngineState.RunWhileInactive;
+    if (!first && (EngineState.CloseRequested || !paused) && (previousPassEmpty || EngineState.QuitRequested)) {
       break;
     }
-    if (!EngineState.AppActive) Sleep(1);
+    if (paused) Sleep(1);
     const Drain drained = DrainMessages();
     if (drained == Drain::Quit) break;
     previousPassEmpty = drained == Drain::Empty;
     // Background upkeep: sound streams (no movie or network connection is ever open).
     if (!EngineState.AppActive) UpdateSoundStreams();
-    if (!EngineState.AppActive) Sleep(1);
+    if (!EngineState.AppActive && !EngineState.RunWhileInactive) Sleep(1);
     if (EngineState.QuitRequested || thread != EngineState.WindowThreadId) break;
   }
 
@@ -63,9 +67,10 @@ int PumpWindowMessages() {
     ApplyCursorVisibility(EngineState.CursorRequested);
   }
 
-  // Per-call upkeep: sound streams (no joypad timer or network connection is open); the text
-  // entry runs last, guarded against pumping from inside itself.
+  // Per-call upkeep: sound streams (no network connection is open); vibrations whose time is up
+  // stop; the text entry runs last, guarded against pumping from inside itself.
   UpdateSoundStreams();
+  UpdatePadVibration();
   EngineState.PumpGuard = 1;
   ProcessTextEntry();
   EngineState.PumpGuard = 0;
@@ -74,9 +79,16 @@ int PumpWindowMessages() {
 }
 
 void WaitWhileInactive() {
-  if (EngineState.Painting || EngineState.AppActive) return;
+  if (EngineState.Painting || EngineState.AppActive || EngineState.RunWhileInactive) return;
   // Without a window nothing can make the application active again.
   if (EngineState.MainWindow == nullptr) return;
   while (PumpWindowMessages() != -1 && !EngineState.AppActive) {
   }
 }
+
+int SetRunWhileInactive(int flag) {
+  EngineState.RunWhileInactive = flag != 0;
+  return 0;
+}
+
+int IsWindowActive() { return EngineState.MainWindow != nullptr && EngineState.AppActive ? 1 : 0; }

@@ -4,6 +4,7 @@
 
 #include "char_buffer.h"
 #include "platform/user32.h"
+#include "vornek.h"
 
 int StartWindow();
 // Safe when the window was never created.
@@ -14,8 +15,7 @@ int RefreshWindowLayout();
 // cursor shown; or full-screen, top-most at the origin with the cursor hidden. Either way the
 // window is made active.
 void ApplyWindowStyle();
-// 1 shows the cursor, 0 hides it.
-void ApplyCursorVisibility(int request);
+// ApplyCursorVisibility (vornek.h): 1 shows the cursor, 0 hides it.
 // Brings the main window to the foreground and makes it top-most (full-screen start).
 void BringWindowToFront();
 

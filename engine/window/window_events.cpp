@@ -17,17 +17,16 @@ void OnActivation(bool active, bool minimised) {
   if (active) {
     if (!EngineState.Windowed && EngineState.Initialised && !minimised) RestoreGraphics();
     ReacquireInputDevices();
-    return;
-  }
-  if (EngineState.Windowed) {
+  } else if (EngineState.Windowed) {
     ReacquireInputDevices();
-    return;
+  } else {
+    if (!UsingHardwarePath()) {
+      ChangeDisplaySettingsA(nullptr, 0);
+      ShowWindow(EngineState.MainWindow, SW_MINIMIZE);
+    }
+    if (!GraphicsDisplayOpen()) ReacquireInputDevices();
   }
-  if (!UsingHardwarePath()) {
-    ChangeDisplaySettingsA(nullptr, 0);
-    ShowWindow(EngineState.MainWindow, SW_MINIMIZE);
-  }
-  if (!GraphicsDisplayOpen()) ReacquireInputDevices();
+  SwitchPadVibration(EngineState.AppActive != 0);
 }
 
 void OnMove(LPARAM position) {

@@ -1,5 +1,6 @@
 // The window's size, the cursor's visibility, and bringing the window forward.
 #include "../core/engine_state.h"
+#include "../core/last_error.h"
 #include "../graphics/graphics_state.h"
 #include "window.h"
 
@@ -29,10 +30,14 @@ int RefreshWindowLayout() {
   return 0;
 }
 
-void ApplyCursorVisibility(int request) {
+int ApplyCursorVisibility(int request) {
+  if (EngineState.MainWindow == nullptr) {
+    SetLastErrorText("ApplyCursorVisibility: there is no window before InitEngine");
+    return -1;
+  }
   EngineState.CursorRequested = request;
   const int show = request == 1 ? 1 : 0;
-  if (show == EngineState.CursorShown) return;
+  if (show == EngineState.CursorShown) return 0;
   if (show) {
     while (ShowCursor(TRUE) < 0) {
     }
@@ -44,6 +49,13 @@ void ApplyCursorVisibility(int request) {
     PostMessageA(EngineState.MainWindow, WM_SETCURSOR, reinterpret_cast<WPARAM>(EngineState.MainWindow), 0);
   }
   EngineState.CursorShown = show;
+  return 0;
+}
+
+int GetDesktopSize(int* width, int* height) {
+  if (width != nullptr) *width = GetSystemMetrics(SM_CXSCREEN);
+  if (height != nullptr) *height = GetSystemMetrics(SM_CYSCREEN);
+  return 0;
 }
 
 // The foreground-lock time-out and the attaching of another thread's input that a desktop

@@ -1,4 +1,5 @@
 // Switching between windowed and full-screen display, and the window style of each mode.
+#include "../core/last_error.h"
 #include "../core/engine_state.h"
 #include "../core/log.h"
 #include "../core/time_counters.h"
@@ -108,5 +109,7 @@ int ChangeWindowMode(int flag) {
   const int result = ChangeScreenMode(-1, -1, -1, 1, -1);
   WaitForDisplayChange();
   EngineState.ModeSwitching = 0;
+  if (result == -1) SetLastErrorText("ChangeWindowMode: the screen could not be set up in the new mode");
+  if (result == -2) SetLastErrorText("ChangeWindowMode: the new mode failed; the screen fell back to 640 x 480 x 16");
   return result;
 }

@@ -147,6 +147,11 @@ LRESULT WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
       SetInputFlag(message == InputFlagMessageA ? 0 : 1, wParam == 1);
       break;
 
+    case WM_DEVICECHANGE:
+      // A pad plugged in or out; anything else leaves the pads as they are.
+      if (wParam == DBT_DEVNODES_CHANGED) RefreshJoypads();
+      break;
+
     case NetworkMessage:
       // The network is never started, so there is no connection to serve.
       return 0;

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "../core/last_error.h"
 #include "../core/engine_state.h"
 #include "../core/log.h"
 #include "../core/time_counters.h"
@@ -148,13 +149,17 @@ int StartWindow() {
 
   LogText("ソフトの二重起動検査... ");
   if (FindWindowA(EngineState.WindowClassName, nullptr) != nullptr) {
+    SetLastErrorText("InitEngine: another copy of the program is already running on this display");
     return Fail("二重起動されています、ソフトを終了します\n");
   }
   LogText("二重起動はされていませんでした\n");
 
   EngineState.Creating = 1;
   LogText("ウインドウクラスを登録します... ");
-  if (!RegisterWindowClass()) return Fail("ウインドウクラスの登録に失敗しました\n");
+  if (!RegisterWindowClass()) {
+    SetLastErrorText("InitEngine: the window class could not be registered");
+    return Fail("ウインドウクラスの登録に失敗しました\n");
+  }
   LogText("登録に成功しました\n");
 
   if (EngineState.WindowTitle[0] == '\0') std::strcpy(EngineState.WindowTitle, "Vornek");
@@ -162,6 +167,7 @@ int StartWindow() {
   EngineState.MainWindow = CreateMainWindow(screenWidth, screenHeight);
   if (EngineState.MainWindow == nullptr) {
     UnregisterClassA(EngineState.WindowClassName, EngineState.Instance);
+    SetLastErrorText("InitEngine: the window could not be made (is there a display?)");
     return Fail("ウインドウの作成に失敗しました\n");
   }
   LogText("ウインドウの作成に成功しました\n");

@@ -49,9 +49,11 @@ class Joystick;
 
 class Effect final : public IDirectInputEffect {
  public:
-  Effect(Joystick* device, NativePadEffect* native, const char* name) : device_(device), native_(native), name_(name) {
+  Effect(Joystick* device, NativePadEffect* native, const char* name)
+      : device_(device), native_(native), name_(name), sine_(name[0] == 's') {
     ++liveObjects;
   }
+  HRESULT SetParameters(const DIEFFECT* effect, DWORD flags) override;
   HRESULT Start(DWORD iterations, DWORD flags) override;
   HRESULT Stop() override;
   ULONG Release() override;
@@ -67,6 +69,7 @@ class Effect final : public IDirectInputEffect {
   Joystick* device_;
   NativePadEffect* native_;
   const char* name_;
+  const bool sine_;
 };
 
 class Joystick final : public IDirectInputDevice {
@@ -266,6 +269,27 @@ class Joystick final : public IDirectInputDevice {
   bool formatted_ = false;
   bool acquired_ = false;
 };
+
+HRESULT Effect::SetParameters(const DIEFFECT* effect, DWORD flags) {
+  if (effect == nullptr || effect->dwSize != sizeof(DIEFFECT) || flags != DIEP_TYPESPECIFICPARAMS) {
+    return DIERR_INVALIDPARAM;
+  }
+  if (device_ == nullptr) return DIERR_INPUTLOST;
+  DWORD magnitude = 0;
+  if (sine_) {
+    if (effect->cbTypeSpecificParams != sizeof(DIPERIODIC) || effect->lpvTypeSpecificParams == nullptr) {
+      return DIERR_INVALIDPARAM;
+    }
+    magnitude = static_cast<const DIPERIODIC*>(effect->lpvTypeSpecificParams)->dwMagnitude;
+  } else {
+    if (effect->cbTypeSpecificParams != sizeof(DICONSTANTFORCE) || effect->lpvTypeSpecificParams == nullptr) {
+      return DIERR_INVALIDPARAM;
+    }
+    magnitude = static_cast<DWORD>(std::abs(static_cast<const DICONSTANTFORCE*>(effect->lpvTypeSpecificParams)->lMagnitude));
+  }
+  device_->Note(std::string(name_) + ".SetParameters");
+  return PlatformSetPadEffectMagnitude(native_, std::min<DWORD>(magnitude, DI_FFNOMINALMAX)) ? DI_OK : E_FAIL;
+}
 
 HRESULT Effect::Start(DWORD, DWORD) {
   if (device_ == nullptr) return DIERR_INPUTLOST;

@@ -168,8 +168,14 @@ BOOL DeleteFileA(const char* name) {
   return unlink(name) == 0 ? TRUE : FALSE;
 }
 
+HANDLE GetStdHandle(DWORD which) {
+  static File standardError(2);
+  return which == STD_ERROR_HANDLE ? &standardError : INVALID_HANDLE_VALUE;
+}
+
 BOOL CloseFileObject(PlatformObject* object) {
   File* file = static_cast<File*>(object);
+  if (file == GetStdHandle(STD_ERROR_HANDLE)) return TRUE;
   const int result = close(file->fd);
   const int error = errno;
   delete file;

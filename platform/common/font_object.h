@@ -1,6 +1,6 @@
 // GDI fonts as each platform implementation supplies them (PlatformCreateFont, in
 // platform_contract.h): a font object renders one glyph at a time as rows of levels, and the
-// shared GDI calls (gdi_fonts.cpp) pack those into the formats GetGlyphOutlineA hands out.
+// shared GDI calls (gdi_fonts.cpp) pack those into the formats GetGlyphOutlineA/W hand out.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +29,9 @@ struct RawGlyph {
 struct FontObject : PlatformObject {
   FontObject() : PlatformObject(PlatformObjectKind::Font) {}
   virtual bool Metrics(TEXTMETRICA* metrics) = 0;
-  virtual bool Render(UINT character, bool mono, RawGlyph* glyph) = 0;
+  // character: a code of the system code page (lead byte × 256 + trail byte for two bytes), or
+  // with unicode a Unicode code point.
+  virtual bool Render(UINT character, bool unicode, bool mono, RawGlyph* glyph) = 0;
   // Told when an image has been copied out to a caller.
   virtual void Delivered() {}
   int selections = 0;  // contexts that hold it

@@ -11,7 +11,7 @@ namespace {
 // What a fresh context holds before any font is selected; it has no metrics and no glyphs.
 struct StockFont final : FontObject {
   bool Metrics(TEXTMETRICA*) override { return false; }
-  bool Render(UINT, bool, RawGlyph*) override { return false; }
+  bool Render(UINT, bool, bool, RawGlyph*) override { return false; }
 };
 
 StockFont stockFont;
@@ -54,6 +54,9 @@ void Pack(const RawGlyph& glyph, UINT format, DWORD pitch, std::uint8_t* out) {
     }
   }
 }
+
+DWORD GlyphOutline(HDC context, UINT character, bool unicode, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
+                   void* buffer, const MAT2* matrix);
 
 }  // namespace
 
@@ -105,13 +108,25 @@ BOOL GetTextMetricsA(HDC context, TEXTMETRICA* metrics) {
 
 DWORD GetGlyphOutlineA(HDC context, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
                        void* buffer, const MAT2* matrix) {
+  return GlyphOutline(context, character, false, format, metrics, bufferSize, buffer, matrix);
+}
+
+DWORD GetGlyphOutlineW(HDC context, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
+                       void* buffer, const MAT2* matrix) {
+  return GlyphOutline(context, character, true, format, metrics, bufferSize, buffer, matrix);
+}
+
+namespace {
+
+DWORD GlyphOutline(HDC context, UINT character, bool unicode, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
+                   void* buffer, const MAT2* matrix) {
   MemoryDC* dc = AsMemoryDC(context);
   if (dc == nullptr || metrics == nullptr || matrix == nullptr) return GDI_ERROR;
   if (format != GGO_METRICS && format != GGO_BITMAP && format != GGO_GRAY4_BITMAP) return GDI_ERROR;
   RawGlyph glyph;
   // A face that throws (out of memory, an image it cannot size) fails the call instead.
   try {
-    if (!dc->selected->Render(character, format == GGO_BITMAP, &glyph)) return GDI_ERROR;
+    if (!dc->selected->Render(character, unicode, format == GGO_BITMAP, &glyph)) return GDI_ERROR;
   } catch (...) {
     return GDI_ERROR;
   }
@@ -137,3 +152,5 @@ DWORD GetGlyphOutlineA(HDC context, UINT character, UINT format, GLYPHMETRICS* m
   dc->selected->Delivered();
   return size;
 }
+
+}  // namespace

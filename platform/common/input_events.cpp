@@ -113,6 +113,15 @@ void QueueMouseButton(int button, bool down) {
   }
 }
 
+void QueueWheel(int delta) {
+  Window* w = MainWindow();
+  if (w == nullptr || delta == 0) return;
+  const WPARAM wParam = MAKEWPARAM(static_cast<int>(MouseKeyFlags()), delta);
+  PushInput(w, WM_MOUSEWHEEL, wParam, MAKELPARAM(S().cursor.x, S().cursor.y));
+}
+
+void QueueDeviceChange() { PushInput(nullptr, WM_DEVICECHANGE, DBT_DEVNODES_CHANGED, 0); }
+
 void QueueActivation(bool active, bool minimised) {
   if (active == S().active) return;
   Window* w = MainWindow();

@@ -130,6 +130,8 @@ void PlatformNotifyPadChanges(NativePad* pad, HANDLE event);
 // Null when the pad cannot play the effect.
 NativePadEffect* PlatformCreatePadEffect(NativePad* pad, const PadEffectParameters& parameters);
 bool PlatformStartPadEffect(NativePadEffect* effect);
+// A new magnitude (0-10000) for an effect, playing or not.
+bool PlatformSetPadEffectMagnitude(NativePadEffect* effect, DWORD magnitude);
 bool PlatformStopPadEffect(NativePadEffect* effect);
 void PlatformDestroyPadEffect(NativePadEffect* effect);
 // A DirectInput call on a pad, as "<product name>.<call>" (the fake keeps them in order).
@@ -218,6 +220,7 @@ inline const void* const Functions[] = {
     reinterpret_cast<const void*>(&PlatformNotifyPadChanges),
     reinterpret_cast<const void*>(&PlatformCreatePadEffect),
     reinterpret_cast<const void*>(&PlatformStartPadEffect),
+    reinterpret_cast<const void*>(&PlatformSetPadEffectMagnitude),
     reinterpret_cast<const void*>(&PlatformStopPadEffect),
     reinterpret_cast<const void*>(&PlatformDestroyPadEffect),
     reinterpret_cast<const void*>(&PlatformNotePadCall),

@@ -50,6 +50,10 @@ RECT ClientRectOnScreen(const Window& window);
 void QueueKey(int virtualKey, int keyCode, bool down);
 void QueueMouseMove(int screenX, int screenY);
 void QueueMouseButton(int button, bool down);  // 0 left, 1 right, 2 middle, 3-7 others
+// Wheel motion in WHEEL_DELTA units, positive away from the user.
+void QueueWheel(int delta);
+// A game controller was attached or removed.
+void QueueDeviceChange();
 void QueueActivation(bool active, bool minimised);
 void QueueCloseRequest();
 void QueueMoved(Window& window, int clientX, int clientY);

@@ -22,10 +22,11 @@ struct FakeFont final : FontObject {
     return true;
   }
 
-  bool Render(UINT code, bool mono, RawGlyph* glyph) override {
-    const bool wide = code > 0xFF;
+  bool Render(UINT code, bool unicode, bool mono, RawGlyph* glyph) override {
+    // Unicode: the CJK blocks and the full-width forms are wide, as their Shift-JIS codes are.
+    const bool wide = unicode ? code >= 0x2E80 && code < 0xFF61 : code > 0xFF;
     glyph->advance = wide ? height : height / 2;
-    if (code == 0x20 || code == 0x8140 || code == 0x7F) return true;
+    if (code == 0x20 || code == (unicode ? 0x3000u : 0x8140u) || code == 0x7F) return true;
     if (code == '.') {
       *glyph = {1, 1, 1, height / 2, height / 2, {static_cast<std::uint8_t>(mono ? 1 : 16)}};
       return true;

@@ -1,6 +1,7 @@
 // The fake game controllers: attached, moved and pressed by tests.
 #include "../common/joystick_services.h"
 #include "../common/platform_contract.h"
+#include "../common/window_system.h"
 #include "fake_state.h"
 #include "platform/kernel32.h"
 
@@ -15,13 +16,16 @@ struct NativePadEffect {
 
 namespace {
 
-fake::FakePad* PadAt(std::size_t index) { return index < State().pads.size() ? &State().pads[index] : nullptr; }
+fake::FakePad* PadAt(std::size_t index) {
+  return index < State().pads.size() && State().pads[index].attached ? &State().pads[index] : nullptr;
+}
 
 }  // namespace
 
 std::vector<PadDescription> PlatformPads() {
   std::vector<PadDescription> list;
   for (std::size_t i = 0; i < State().pads.size(); ++i) {
+    if (!State().pads[i].attached) continue;
     const fake::Pad& p = State().pads[i].pad;
     PadFaults faults;
     faults.create = p.failCreate;
@@ -61,7 +65,7 @@ bool PlatformReadPad(NativePad* native, PadReading* reading) {
   *reading = PadReading{};
   for (int a = 0; a < 8; ++a) reading->axes[a] = pad->axes[a];
   for (int b = 0; b < 32; ++b) reading->buttons[b] = pad->buttons[b] ? 1 : 0;
-  for (int h = 0; h < 4; ++h) reading->hats[h] = -1;
+  for (int h = 0; h < 4; ++h) reading->hats[h] = h < pad->pad.hats ? pad->hats[h] : -1;
   return true;
 }
 
@@ -90,6 +94,12 @@ bool PlatformStartPadEffect(NativePadEffect* effect) {
   return e != nullptr;
 }
 
+bool PlatformSetPadEffectMagnitude(NativePadEffect* effect, DWORD magnitude) {
+  fake::PadEffect* e = EffectOf(effect);
+  if (e != nullptr) e->magnitude = magnitude;
+  return e != nullptr;
+}
+
 bool PlatformStopPadEffect(NativePadEffect* effect) {
   fake::PadEffect* e = EffectOf(effect);
   if (e != nullptr) e->playing = false;
@@ -114,7 +124,22 @@ int AttachPad(const Pad& pad) {
   FakePad record;
   record.pad = pad;
   State().pads.push_back(record);
+  windows::QueueDeviceChange();
   return static_cast<int>(State().pads.size()) - 1;
+}
+
+void DetachPad(int pad) {
+  FakePad* p = PadAt(static_cast<std::size_t>(pad));
+  if (p == nullptr) return;
+  p->attached = false;
+  windows::QueueDeviceChange();
+}
+
+void SetPadHat(int pad, int hat, int direction) {
+  FakePad* p = PadAt(static_cast<std::size_t>(pad));
+  if (p == nullptr || hat < 0 || hat >= 4 || p->hats[hat] == direction) return;
+  p->hats[hat] = direction;
+  if (p->event != nullptr) SetEvent(p->event);
 }
 
 void SetPadAxis(int pad, int axis, int value) {

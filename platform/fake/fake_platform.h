@@ -114,7 +114,8 @@ void SetMemory(std::uint64_t totalBytes, std::uint64_t availableBytes);
 
 // Input events. Keys are DirectInput key codes; positions are screen coordinates; buttons
 // 0 left, 1 right, 2 middle, 3-7 others; text is in the system code page.
-enum class EventKind { KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Activate, Deactivate, Close, Text, Move };
+// Wheel: a is the motion in units of 120 a notch, positive away from the user.
+enum class EventKind { KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Activate, Deactivate, Close, Text, Move, Wheel };
 struct InputEvent {
   EventKind kind;
   int a = 0;
@@ -172,11 +173,15 @@ struct Pad {
   bool failRangeX = false, failRangeY = false, failDeadZoneX = false, failDeadZoneY = false;
   bool failEventNotification = false, failAcquire = false;
 };
-// Returns the pad's number, from 0.
+// Returns the pad's number, from 0. Attaching or detaching a pad while a window exists tells the
+// program as the system does (a device change); a detached pad keeps its number and reads fail.
 int AttachPad(const Pad& pad);
+void DetachPad(int pad);
 // Raw axis values -32768 to 32767; a change sets the pad's state-change event.
 void SetPadAxis(int pad, int axis, int value);
 void SetPadButton(int pad, int button, bool held);
+// A hat's direction in hundredths of degrees clockwise from north, -1 centred (the default).
+void SetPadHat(int pad, int hat, int direction);
 // DirectInput calls on pads since the reset, "<product name>.<call>" separated by blanks.
 const std::string& PadCalls();
 // The force-feedback effects a pad holds now.

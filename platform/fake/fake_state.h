@@ -18,6 +18,8 @@ struct FakePad {
   Pad pad;
   int axes[8] = {};
   bool buttons[32] = {};
+  int hats[4] = {-1, -1, -1, -1};
+  bool attached = true;
   HANDLE event = nullptr;
   int opens = 0;
   std::vector<PadEffect> effects;

@@ -37,6 +37,9 @@ void Apply(const InputEvent& event) {
     case EventKind::Move:
       if (Window* w = windows::MainWindow(); w != nullptr) windows::QueueMoved(*w, event.a, event.b);
       break;
+    case EventKind::Wheel:
+      windows::QueueWheel(event.a);
+      break;
   }
 }
 

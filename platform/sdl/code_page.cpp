@@ -8,7 +8,10 @@
 
 namespace {
 
-const char* SystemCodePage() { return GetOEMCP() == 949 ? "CP949" : "CP932"; }
+const char* SystemCodePage() {
+  const UINT page = GetACP();
+  return page == CP_UTF8 ? "UTF-8" : page == 949 ? "CP949" : "CP932";
+}
 
 // Converts what can be converted; a byte that cannot is replaced by '?' and skipped.
 std::string Convert(const char* to, const char* from, const std::string& text) {

@@ -25,7 +25,10 @@ FT_Library Library() {
   return library;
 }
 
-const char* SystemCodePage() { return GetOEMCP() == 949 ? "CP949" : "CP932"; }
+const char* SystemCodePage() {
+  const UINT page = GetACP();
+  return page == CP_UTF8 ? "UTF-8" : page == 949 ? "CP949" : "CP932";
+}
 
 // Converts bytes of the system code page; false when they are not valid there.
 bool Convert(const char* to, const std::string& bytes, std::string* out) {
@@ -100,6 +103,9 @@ struct FreeTypeFont final : FontObject {
     metrics->tmAscent = Round26(size.ascender);
     metrics->tmDescent = Round26(-size.descender);
     metrics->tmHeight = metrics->tmAscent + metrics->tmDescent;
+    // The face's line gap: its baseline-to-baseline distance beyond the cell.
+    const LONG gap = Round26(size.height) - metrics->tmHeight;
+    metrics->tmExternalLeading = gap > 0 ? gap : 0;
     metrics->tmMaxCharWidth = Round26(size.max_advance);
     metrics->tmAveCharWidth = (metrics->tmMaxCharWidth + 1) / 2;
     metrics->tmWeight = weight;
@@ -109,13 +115,15 @@ struct FreeTypeFont final : FontObject {
     return true;
   }
 
-  bool Render(UINT character, bool mono, RawGlyph* glyph) override {
+  bool Render(UINT character, bool unicode, bool mono, RawGlyph* glyph) override {
     std::string bytes;
     if (character > 0xFF) bytes.push_back(static_cast<char>(character >> 8));
     bytes.push_back(static_cast<char>(character & 0xFF));
     std::string utf32;
     FT_UInt index = 0;
-    if (Convert("UTF-32LE", bytes, &utf32) && utf32.size() >= 4) {
+    if (unicode) {
+      index = FT_Get_Char_Index(face, character);
+    } else if (Convert("UTF-32LE", bytes, &utf32) && utf32.size() >= 4) {
       FT_ULong codePoint = 0;
       std::memcpy(&codePoint, utf32.data(), 4);
       index = FT_Get_Char_Index(face, codePoint);

@@ -22,6 +22,8 @@ struct NativePad {
 struct NativePadEffect {
   SDL_Haptic* haptic;
   int id;
+  bool sine;
+  SDL_HapticEffect made;
 };
 
 namespace {
@@ -189,10 +191,28 @@ NativePadEffect* PlatformCreatePadEffect(NativePad* pad, const PadEffectParamete
   const int id = SDL_HapticNewEffect(pad->haptic, &effect);
   if (id < 0) return nullptr;
   if (SDL_HapticQuery(pad->haptic) & SDL_HAPTIC_GAIN) SDL_HapticSetGain(pad->haptic, static_cast<int>(p.gain / 100));
-  return new NativePadEffect{pad->haptic, id};
+  return new NativePadEffect{pad->haptic, id, p.sine, effect};
 }
 
 bool PlatformStartPadEffect(NativePadEffect* effect) { return SDL_HapticRunEffect(effect->haptic, effect->id, 1) == 0; }
+
+bool PlatformSetPadEffectMagnitude(NativePadEffect* effect, DWORD magnitude) {
+  SDL_HapticEffect updated{};
+  const unsigned int supported = SDL_HapticQuery(effect->haptic);
+  // SDL takes the whole effect again; only the level differs from what was made.
+  if (effect->sine) {
+    if ((supported & SDL_HAPTIC_SINE) == 0) return false;
+    updated = effect->made;
+    updated.periodic.magnitude = Level(magnitude);
+  } else {
+    if ((supported & SDL_HAPTIC_CONSTANT) == 0) return false;
+    updated = effect->made;
+    updated.constant.level = Level(magnitude);
+  }
+  if (SDL_HapticUpdateEffect(effect->haptic, effect->id, &updated) != 0) return false;
+  effect->made = updated;
+  return true;
+}
 
 bool PlatformStopPadEffect(NativePadEffect* effect) { return SDL_HapticStopEffect(effect->haptic, effect->id) == 0; }
 

@@ -144,6 +144,16 @@ void Translate(const SDL_Event& e) {
       if (button >= 0) windows::QueueMouseButton(button, e.type == SDL_MOUSEBUTTONDOWN);
       break;
     }
+    case SDL_MOUSEWHEEL: {
+      if (InputWindowOf(e.wheel.windowID) == nullptr) break;
+      const int notches = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y;
+      windows::QueueWheel(notches * WHEEL_DELTA);
+      break;
+    }
+    case SDL_JOYDEVICEADDED:
+    case SDL_JOYDEVICEREMOVED:
+      windows::QueueDeviceChange();
+      break;
     default:
       break;
   }

@@ -131,6 +131,7 @@ class Fuzzer {
   std::vector<int> fonts_;
   std::vector<int> graphics_;
   std::deque<std::string> trace_;
+  int padsAttached_ = 0;
 };
 
 std::string Call(const char* name, std::initializer_list<long long> arguments) {
@@ -153,7 +154,17 @@ void Fuzzer::Input() {
   // Pointer and window positions stay within what a window system reports (far off screen,
   // never at int's ends).
   const auto position = [this](int low, int high) { return Chance(90) ? Between(low, high) : Between(-1 << 20, 1 << 20); };
-  if (kind < 35) {
+  if (kind < 3) {
+    fake::Send({EventKind::Wheel, Chance(80) ? Between(-3, 3) * 120 : Int(-1000, 1000)});
+  } else if (kind < 4) {
+    // Pads plugged in and out while the program runs.
+    if (Chance(60)) {
+      fake::AttachPad(fake::Pad{});
+      ++padsAttached_;
+    } else if (padsAttached_ > 0) {
+      fake::DetachPad(Below(padsAttached_));
+    }
+  } else if (kind < 35) {
     fake::Send({EventKind::MouseMove, position(-50, 1400), position(-50, 1100)});
   } else if (kind < 55) {
     fake::Send({Chance(50) ? EventKind::ButtonDown : EventKind::ButtonUp, Between(0, 7)});
@@ -316,12 +327,44 @@ void Fuzzer::Step() {
       const int x = Coordinate(), y = Coordinate(), handle = Font();
       Trace(Call("DrawTextWithFont", {x, y, handle}));
       DrawTextWithFont(x, y, Chance(5) ? nullptr : Text(), Color(), handle, Color());
+      if (Chance(30)) {
+        const int length = Int(-1, 40);
+        Trace(Call("GetTextWidthWithFont", {length, handle}));
+        GetTextWidthWithFont(Chance(5) ? nullptr : Text(), length, handle);
+        GetFontHeight(handle);
+        GetFontLineSpacing(handle);
+      }
       break;
     }
     case 27: {
       const int key = Int(0, 255);
       Trace(Call("IsKeyDown", {key}));
       IsKeyDown(key);
+      CountKeyPresses(key);
+      CountKeyReleases(key);
+      if (Chance(40)) {
+        // The pads and their keys.
+        const int pad = Int(0, 16), what = Below(6), value = Int(0, 1000);
+        const unsigned input = Chance(80) ? 1u << Below(32) : static_cast<unsigned>(Int(0, 255));
+        Trace(Call("Pad", {what, pad, static_cast<long long>(input), value}));
+        int x = 0, y = 0;
+        if (what == 0) GetPadInputs(pad);
+        if (what == 1) GetPadAnalogInput(pad, Chance(10) ? nullptr : &x, Chance(10) ? nullptr : &y);
+        if (what == 2) {
+          CountPadPresses(pad, input);
+          CountPadReleases(pad, input);
+          GetPadPointOfView(pad, Int(0, 3));
+        }
+        if (what == 3) SetPadKeys(pad, input, Int(-1, 255), Int(-1, 255));
+        if (what == 4) SetPadDeadZone(pad, Int(0, 10000));
+        if (what == 5) {
+          if (Chance(50)) {
+            StartPadVibration(pad, value, Int(-1, 500));
+          } else {
+            StopPadVibration(pad);
+          }
+        }
+      }
       break;
     }
     case 28: {
@@ -329,6 +372,9 @@ void Fuzzer::Step() {
       Trace("GetCursorPosition");
       GetCursorPosition(Chance(10) ? nullptr : &x, Chance(10) ? nullptr : &y);
       GetMouseButtons();
+      CountMouseButtonPresses(Int(0, 16));
+      CountMouseButtonReleases(Int(0, 16));
+      GetMouseWheelRotation();
       break;
     }
     case 29: {

@@ -149,8 +149,13 @@ struct DIEFFECT {
   DWORD dwStartDelay;
 };
 
+// IDirectInputEffect::SetParameters: which parts of the record to take.
+constexpr DWORD DIEP_TYPESPECIFICPARAMS = 0x00000100;
+
 class IDirectInputEffect {
  public:
+  // Only the type-specific parameters (the magnitude) can be changed here.
+  virtual HRESULT SetParameters(const DIEFFECT* effect, DWORD flags) = 0;
   virtual HRESULT Start(DWORD iterations, DWORD flags) = 0;
   virtual HRESULT Stop() = 0;
   virtual ULONG Release() = 0;

@@ -122,3 +122,6 @@ BOOL GetTextMetricsA(HDC context, TEXTMETRICA* metrics);
 // GDI_ERROR on failure. An empty glyph (a space) has a 1 × 1 black box and size 0.
 DWORD GetGlyphOutlineA(HDC context, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
                        void* buffer, const MAT2* matrix);
+// The same for a Unicode code point.
+DWORD GetGlyphOutlineW(HDC context, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
+                       void* buffer, const MAT2* matrix);

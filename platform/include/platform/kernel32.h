@@ -65,6 +65,9 @@ DWORD GetFileSize(HANDLE file, DWORD* high);
 // Returns the new position's low 32 bits, or INVALID_SET_FILE_POINTER on failure.
 DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method);
 BOOL DeleteFileA(const char* name);
+// The process's standard error as a file for WriteFile; never closed by CloseHandle.
+constexpr DWORD STD_ERROR_HANDLE = static_cast<DWORD>(-12);
+HANDLE GetStdHandle(DWORD which);
 
 // The process heap. HeapAlloc and HeapReAlloc return null on failure; HeapReAlloc then leaves
 // the block as it was. HEAP_ZERO_MEMORY clears new bytes (for HeapReAlloc: those past the old
@@ -96,3 +99,18 @@ struct MEMORYSTATUS {
 void GlobalMemoryStatus(MEMORYSTATUS* status);
 
 UINT GetOEMCP();
+// The code page of the A functions' texts (window titles, face names, typed text): the system's
+// (Shift-JIS, or Korean with OEM code page 949) unless the process chose UTF-8, as a Windows
+// program does in its manifest.
+constexpr UINT CP_UTF8 = 65001;
+UINT GetACP();
+// CP_UTF8, or 0 for the system's code page.
+void SetProcessCodePage(UINT codePage);
+// UTF-16 code units.
+using WCHAR = char16_t;
+// Text of a code page (CP_UTF8, 932, 949) to UTF-16 and back. length -1: up to and with the
+// terminating zero. With outSize 0 the size needed is returned; 0 on failure. Bytes that are no
+// text of the code page become U+FFFD; characters the code page lacks become '?'.
+int MultiByteToWideChar(UINT codePage, DWORD flags, const char* text, int length, WCHAR* out, int outSize);
+int WideCharToMultiByte(UINT codePage, DWORD flags, const WCHAR* text, int length, char* out, int outSize,
+                        const char* defaultChar, BOOL* usedDefault);

@@ -111,6 +111,7 @@ constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_XBUTTONDOWN = 0x020B;
 constexpr UINT WM_XBUTTONUP = 0x020C;
 constexpr UINT WM_MOVING = 0x0216;
+constexpr UINT WM_DEVICECHANGE = 0x0219;
 constexpr UINT WM_IME_SETCONTEXT = 0x0281;
 constexpr UINT WM_IME_NOTIFY = 0x0282;
 constexpr UINT MM_MCINOTIFY = 0x03B9;
@@ -120,6 +121,10 @@ constexpr UINT WM_USER = 0x0400;
 constexpr WPARAM MK_LBUTTON = 0x0001;
 constexpr WPARAM MK_RBUTTON = 0x0002;
 constexpr WPARAM MK_MBUTTON = 0x0010;
+// One notch of the wheel in the high word of WM_MOUSEWHEEL's first parameter.
+constexpr int WHEEL_DELTA = 120;
+// WM_DEVICECHANGE: a device was attached or removed somewhere.
+constexpr WPARAM DBT_DEVNODES_CHANGED = 0x0007;
 
 constexpr WPARAM SIZE_RESTORED = 0;
 constexpr WPARAM SIZE_MINIMIZED = 1;
