@@ -26,8 +26,8 @@ Window* InputWindowOf(Uint32 id) {
 POINT ScreenPoint(Uint32 windowId, int x, int y) {
   Window* w = InputWindowOf(windowId);
   if (w == nullptr) return POINT{x, y};
-  const RECT client = windows::ClientRectOnScreen(*w);
-  return POINT{client.left + x, client.top + y};
+  // A scaled picture maps the pointer back to its own pixels.
+  return WindowPointToScreen(*w, x, y);
 }
 
 int ButtonIndex(Uint8 button) {
@@ -95,6 +95,8 @@ void OnWindowEvent(const SDL_WindowEvent& e) {
       windows::QueueExposed(*w);
       break;
     case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      // A window the player resized shows its picture scaled anew.
       windows::QueueExposed(*w);
       break;
     case SDL_WINDOWEVENT_MOVED: {
