@@ -13,6 +13,12 @@ int SetWindowTitle(const char* text) {
   return 0;
 }
 
+int SetFullScreenKey(int flag) {
+  EngineState.FullScreenKeyOff = flag == 0;
+  if (flag == 0) EngineState.ModeToggleRequested = 0;
+  return 0;
+}
+
 int SetLogOutputFlag(int flag) {
   EngineState.LogDisabled = flag == 0;
   return 0;

@@ -37,6 +37,21 @@ int SetLogOutputFlag(int flag);
 // TRUE windowed, FALSE full-screen.
 int ChangeWindowMode(int flag);
 
+// ---- Window scale and the full-screen key ---------------------------------------------------
+// 0; -1 for a scale that is not above 0 or is above 16. The windowed client area is the screen
+// size times the scale, and the pointer is divided by it. Before InitEngine it gives the
+// window's first size (never set: 1, or on a high-density desktop the largest whole scale at
+// which the window takes at most three quarters of the desktop); on a running engine it
+// resizes the window. A client area larger than the desktop is shrunk to fit, and the log says
+// so.
+int SetWindowScale(double scale);
+// The scale of the windowed client area now (1.0 in full-screen); the scale set, or 1.0,
+// before InitEngine. Never fails.
+double GetWindowScale();
+// Always 0. TRUE (the default) lets Alt+Enter switch between windowed and full-screen through
+// ChangeWindowMode at the next PumpMessages; FALSE leaves those keys to the program.
+int SetFullScreenKey(int flag);
+
 // ---- Screen mode and vsync ------------------------------------------------------------------
 // 0; -1 for a side outside 1..8192, a depth other than 8, 16 or 32, or a failed change; -2
 // when a change on a running engine ended in the fallback mode 640 x 480 x 16.

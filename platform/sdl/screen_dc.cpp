@@ -38,6 +38,14 @@ int PlatformDesktopDepth() {
   return SDL_BYTESPERPIXEL(mode.format) * 8;
 }
 
+// What SDL says of the first display (the X server's resolution, or Xft.dpi), rounded; 96
+// when it cannot say.
+int PlatformDesktopDpi() {
+  float horizontal = 0;
+  if (!StartSdlVideo() || SDL_GetDisplayDPI(0, nullptr, &horizontal, nullptr) != 0 || !(horizontal > 0)) return 96;
+  return static_cast<int>(horizontal + 0.5f);
+}
+
 bool PlatformOpenWindowCanvas(Window& window, Canvas* canvas) {
   SDL_Window* native = NativeWindowOf(&window);
   if (native == nullptr) return false;
