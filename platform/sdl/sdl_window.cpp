@@ -86,7 +86,15 @@ bool UpdateFullScreen(Window& window) {
     const Uint32 wanted = !RealModeChanges() || IsDesktopMode(requestedMode) ? SDL_WINDOW_FULLSCREEN_DESKTOP
                                                                             : SDL_WINDOW_FULLSCREEN;
     if (wanted == SDL_WINDOW_FULLSCREEN && SDL_SetWindowDisplayMode(w, &requestedMode) != 0) return false;
-    return current == wanted || SDL_SetWindowFullscreen(w, wanted) == 0;
+    if (current == wanted) return true;
+    // Without a window manager nothing would make the window cover the display, while SDL
+    // takes it for display-sized: it is placed over the display before it goes full-screen.
+    SDL_Rect bounds;
+    if (wanted == SDL_WINDOW_FULLSCREEN_DESKTOP && current == 0 && SDL_GetDisplayBounds(0, &bounds) == 0) {
+      SDL_SetWindowPosition(w, bounds.x, bounds.y);
+      SDL_SetWindowSize(w, bounds.w, bounds.h);
+    }
+    return SDL_SetWindowFullscreen(w, wanted) == 0;
   }
   if (current == 0) return true;
   if (SDL_SetWindowFullscreen(w, 0) != 0) return false;
