@@ -49,6 +49,7 @@ int PlatformDesktopDpi() {
 bool PlatformOpenWindowCanvas(Window& window, Canvas* canvas) {
   SDL_Window* native = NativeWindowOf(&window);
   if (native == nullptr) return false;
+  BackEndSettled(&window);
   SDL_Surface* surface = SDL_GetWindowSurface(native);
   if (surface == nullptr) return false;
   if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;

@@ -157,6 +157,7 @@ namespace native {
 void PollEvents(DWORD waitMilliseconds) {
   if (!SdlVideoRunning()) return;
   SDL_Event e;
+  RevealOverdueWindow();
   if (waitMilliseconds > 0 && SDL_WaitEventTimeout(&e, static_cast<int>(waitMilliseconds))) Translate(e);
   while (SDL_PollEvent(&e)) Translate(e);
   // A window destroyed from outside goes the way of a closed one: the program ends in order.

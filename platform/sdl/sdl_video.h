@@ -38,3 +38,8 @@ void SyncFullScreen(Window& window);
 bool PictureFitOf(SDL_Window* native, int outputWidth, int outputHeight, PictureFit* fit);
 // A position in the window's SDL window as a screen position in its client area's pixels.
 POINT WindowPointToScreen(const Window& window, int x, int y);
+// The window's back-end is settled (a device made or refused on it, a picture copied to it):
+// a main window kept unmapped until then is shown.
+void BackEndSettled(HWND window);
+// Shows a main window that waited too long for its back-end.
+void RevealOverdueWindow();

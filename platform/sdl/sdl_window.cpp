@@ -192,6 +192,36 @@ SDL_Window* MakeSdlWindow(const Window& window, Uint32 extraFlags) {
   return SDL_CreateWindow(CodePageToUtf8(window.title).c_str(), client.left, client.top, width, height, flags);
 }
 
+// The main window stays unmapped until its back-end is settled: the hardware one remakes the
+// window for OpenGL, and a window shown before that would appear, vanish and appear again.
+// It is shown when a device is made on it or refused, when a picture is first copied to it,
+// or, should neither come, after a while of pumping. VORNEK_SOFTWARE=1 remakes nothing, and
+// its window shows at once.
+Window* unmapped = nullptr;
+Uint32 unmappedSince = 0;
+constexpr Uint32 UnmappedAtMost = 2000;  // ms
+
+bool SoftwareForced() {
+  const char* value = std::getenv("VORNEK_SOFTWARE");
+  return value != nullptr && std::strcmp(value, "1") == 0;
+}
+
+bool KeptUnmapped(const Window& window) { return unmapped == &window; }
+
+void Reveal(Window& window) {
+  if (unmapped != &window) return;
+  unmapped = nullptr;
+  SDL_Window* w = Native(window);
+  if (w == nullptr || !window.visible) return;
+  SDL_ShowWindow(w);
+  if (window.minimised) {
+    SDL_MinimizeWindow(w);
+  } else {
+    SDL_RaiseWindow(w);
+  }
+  UpdateFullScreen(window);
+}
+
 // Windows replaced by another SDL window of the same window: the old SDL id and the new one.
 // Events the old one queued before it went are still to be read.
 std::vector<std::pair<Uint32, Uint32>> replacedIds;
@@ -226,7 +256,7 @@ bool ReplaceSdlWindow(Window& window, bool openGl) {
   // Gone before the new one shows: a full-screen old window gives the display back first, and
   // the two never stand on the screen together.
   SDL_DestroyWindow(old);
-  if (window.visible) {
+  if (window.visible && !KeptUnmapped(window)) {
     SDL_ShowWindow(created);
     if (window.minimised) SDL_MinimizeWindow(created);
   }
@@ -271,7 +301,11 @@ bool CreateNativeWindow(Window& window) {
   const RECT client = windows::ClientRectOnScreen(window);
   placedSizes[&window] = {std::max<int>(client.right - client.left, 1), std::max<int>(client.bottom - client.top, 1)};
   x11::WatchWindow(created);
-  if (window.visible) SDL_ShowWindow(created);
+  if (windows::MainWindow() == nullptr && !SoftwareForced()) {
+    unmapped = &window;
+    unmappedSince = SDL_GetTicks();
+  }
+  if (window.visible && !KeptUnmapped(window)) SDL_ShowWindow(created);
   UpdateFullScreen(window);
   return true;
 }
@@ -282,6 +316,7 @@ void DestroyNativeWindow(Window& window) {
   std::erase_if(replacedIds, [id](const std::pair<Uint32, Uint32>& entry) { return entry.second == id; });
   std::erase(openGlRefused, id);
   placedSizes.erase(&window);
+  if (unmapped == &window) unmapped = nullptr;
   SDL_DestroyWindow(Native(window));
   x11::ForgetWindow(Native(window));
   window.native = nullptr;
@@ -309,6 +344,11 @@ void SetNativeGeometry(Window& window) {
 void ShowNativeWindow(Window& window) {
   SDL_Window* w = Native(window);
   if (w == nullptr) return;
+  if (KeptUnmapped(window)) {
+    // Shown, or not, with the state it has when its back-end is settled.
+    if (window.visible) UpdateFullScreen(window);
+    return;
+  }
   // Full-screen is left before the window goes away and entered once it is back.
   if (!window.visible) {
     UpdateFullScreen(window);
@@ -324,7 +364,7 @@ void ShowNativeWindow(Window& window) {
 }
 
 void RaiseNativeWindow(Window& window) {
-  if (window.native != nullptr) SDL_RaiseWindow(Native(window));
+  if (window.native != nullptr && !KeptUnmapped(window)) SDL_RaiseWindow(Native(window));
 }
 
 // The band is kept in the window's record only: a full-screen window covers the display
@@ -447,6 +487,14 @@ SDL_Window* SdlWindowSucceeding(Uint32 id) {
 }
 
 void SyncFullScreen(Window& window) { UpdateFullScreen(window); }
+
+void BackEndSettled(HWND handle) {
+  if (Window* window = windows::Find(handle)) Reveal(*window);
+}
+
+void RevealOverdueWindow() {
+  if (unmapped != nullptr && SDL_GetTicks() - unmappedSince >= UnmappedAtMost) Reveal(*unmapped);
+}
 
 bool PictureFitOf(SDL_Window* native, int outputWidth, int outputHeight, PictureFit* fit) {
   const auto* window = native != nullptr ? static_cast<const Window*>(SDL_GetWindowData(native, WindowDataName)) : nullptr;
