@@ -33,8 +33,9 @@ int SetWindowTitle(const char* text);
 int SetLogOutputFlag(int flag);
 
 // ---- Window mode ----------------------------------------------------------------------------
-// 0; on a running engine -1 (or -2, fallback mode) when the switch of the screen mode fails.
-// TRUE windowed, FALSE full-screen.
+// 0; on a running engine -1 (or -2, fallback mode) when the switch of the screen mode fails; a
+// switch to full-screen that no mode serves leaves the engine windowed and returns -1.
+// TRUE windowed, FALSE full-screen. Alt+Enter switches too (see SetFullScreenKey).
 int ChangeWindowMode(int flag);
 
 // ---- Window scale and the full-screen key ---------------------------------------------------
