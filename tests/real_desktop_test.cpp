@@ -73,7 +73,10 @@ std::vector<std::string> OpenGlFilesMapped() {
 // A window of this platform, its class named for the process so parallel runs never meet.
 class PlainWindow {
  public:
-  explicit PlainWindow(int x = 0, int y = 0) : className_("VornekDesktopTest" + std::to_string(getpid())) {
+  // settled: on the screen from the start, as a window whose back-end is settled; otherwise
+  // the first window stays unmapped until its back-end settles.
+  explicit PlainWindow(int x = 0, int y = 0, bool settled = true)
+      : className_("VornekDesktopTest" + std::to_string(getpid())) {
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = Plain;
@@ -81,6 +84,7 @@ class PlainWindow {
     RegisterClassExA(&windowClass);
     handle_ = CreateWindowExA(0, className_.c_str(), "desktop", WS_POPUP | WS_VISIBLE, x, y, 320, 240, nullptr,
                               nullptr, nullptr, nullptr);
+    if (settled && handle_ != nullptr) BackEndSettled(handle_);
   }
   ~PlainWindow() {
     if (handle_ != nullptr) DestroyWindow(handle_);
@@ -213,6 +217,32 @@ TEST(RealDesktop, WhereOpenGlRefusesTheDeviceTheSoftwareBackEndDrawsOnAPlainWind
 // to the old one before it went (a move, a close) still arrives, in the right place.
 // Without a window manager SDL focuses every window it shows, so here the focus would come back
 // anyway; under one that holds back new windows it comes back only because it is asked for.
+// The first window waits unmapped for its back-end: remade for OpenGL it is still unmapped,
+// and it shows once the device is made (or refused). With the software back-end forced
+// nothing is remade, and it shows at once.
+TEST(RealDesktop, TheFirstWindowShowsOnceItsBackEndIsSettled) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  ASSERT_TRUE(StartSdlVideo());
+  {
+    PlainWindow window(100, 50, false);
+    ASSERT_NE(window.handle(), nullptr);
+    EXPECT_FALSE(SDL_GetWindowFlags(NativeWindowOf(window.handle())) & SDL_WINDOW_SHOWN);
+    SDL_Window* remade = OpenGlWindowOf(window.handle());
+    if (remade == nullptr) GTEST_SKIP() << "no OpenGL window on this display: " << SDL_GetError();
+    PumpFor(100);
+    EXPECT_FALSE(SDL_GetWindowFlags(remade) & SDL_WINDOW_SHOWN) << "remade before it was ever shown";
+    BackEndSettled(window.handle());
+    EXPECT_TRUE(SDL_GetWindowFlags(remade) & SDL_WINDOW_SHOWN);
+  }
+  setenv("VORNEK_SOFTWARE", "1", 1);
+  {
+    PlainWindow window(100, 50, false);
+    ASSERT_NE(window.handle(), nullptr);
+    EXPECT_TRUE(SDL_GetWindowFlags(NativeWindowOf(window.handle())) & SDL_WINDOW_SHOWN);
+  }
+  unsetenv("VORNEK_SOFTWARE");
+}
+
 TEST(RealDesktop, AWindowRemadeForOpenGlCarriesOnAsTheSameWindow) {
   if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
   ASSERT_TRUE(StartSdlVideo());

@@ -155,33 +155,74 @@ TEST_F(RealFullScreen, OfferedModeMakesThePopupFullScreenUntilTheDesktopIsAskedB
   EXPECT_TRUE(received.empty()) << "the window kept its rectangle and the display its mode";
 }
 
-// The window as the last mode change left it, after a change the display cannot make.
-TEST_F(RealFullScreen, ModesTheDisplayLacksAreRefusedAndChangeNothing) {
+// Sizes the display lacks: served by scaling onto the desktop's own mode by default, refused
+// (leaving the window as the last mode change left it) where real mode changes are asked for.
+// A size no display has is refused either way.
+TEST_F(RealFullScreen, ModesTheDisplayLacksAreScaledOrRefusedWhenRealChangesAreAsked) {
   struct Case {
     int width, height;
   };
-  const Case lacking[] = {{desktop_.w, desktop_.h + 1}, {desktop_.w - 1, desktop_.h}, {320, 200}};
+  const Case lacking[] = {{desktop_.w, desktop_.h + 1}, {desktop_.w - 1, desktop_.h}, {320, 200}, {800, 600}};
   HWND window = CreateDesktopPopup();
   ASSERT_NE(window, nullptr);
-  for (const bool startFullScreen : {false, true}) {
-    DEVMODEA desktopMode = DesktopMode();
-    ASSERT_EQ(ChangeDisplaySettingsA(startFullScreen ? &desktopMode : nullptr, 0), DISP_CHANGE_SUCCESSFUL);
-    Pump();
-    ASSERT_EQ(FullScreen(window), startFullScreen);
-    for (const Case& c : lacking) {
-      SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << (startFullScreen ? " from full-screen" : ""));
-      DEVMODEA mode = ModeOf(c.width, c.height);
-      EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_BADMODE);
+  for (const bool realChanges : {false, true}) {
+    if (realChanges) setenv("VORNEK_CHANGE_DISPLAY_MODE", "1", 1);
+    for (const bool startFullScreen : {false, true}) {
+      DEVMODEA desktopMode = DesktopMode();
+      ASSERT_EQ(ChangeDisplaySettingsA(startFullScreen ? &desktopMode : nullptr, 0), DISP_CHANGE_SUCCESSFUL);
       Pump();
-      EXPECT_EQ(FullScreen(window), startFullScreen);
-      const SDL_Rect rect = NativeRect(window);
-      EXPECT_EQ(rect.w, desktop_.w);
-      EXPECT_EQ(rect.h, desktop_.h);
+      ASSERT_EQ(FullScreen(window), startFullScreen);
+      for (const Case& c : lacking) {
+        SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << (startFullScreen ? " from full-screen" : "")
+                                        << (realChanges ? " with real mode changes" : ""));
+        DEVMODEA mode = ModeOf(c.width, c.height);
+        EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN),
+                  realChanges ? DISP_CHANGE_BADMODE : DISP_CHANGE_SUCCESSFUL);
+        Pump();
+        EXPECT_EQ(FullScreen(window), startFullScreen || !realChanges);
+        // The display keeps its mode: the window covers it at the desktop's size.
+        const SDL_Rect rect = NativeRect(window);
+        EXPECT_EQ(rect.w, desktop_.w);
+        EXPECT_EQ(rect.h, desktop_.h);
+        SDL_DisplayMode current{};
+        ASSERT_EQ(SDL_GetCurrentDisplayMode(0, &current), 0);
+        EXPECT_EQ(current.w, desktop_.w);
+        EXPECT_EQ(current.h, desktop_.h);
+      }
+      for (const Case& c : {Case{0, 600}, Case{800, 0}, Case{20000, 600}}) {
+        DEVMODEA mode = ModeOf(c.width, c.height);
+        EXPECT_EQ(ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN), DISP_CHANGE_BADMODE) << c.width << " x " << c.height;
+      }
     }
+    unsetenv("VORNEK_CHANGE_DISPLAY_MODE");
   }
-  // A mode refused while full-screen did not replace the one in force.
   ASSERT_EQ(ChangeDisplaySettingsA(nullptr, 0), DISP_CHANGE_SUCCESSFUL);
   EXPECT_FALSE(FullScreen(window));
+}
+
+// While modes are scaled the usual sizes that fit on the desktop are offered, after the
+// display's own; with real mode changes only the display's own are.
+TEST_F(RealFullScreen, ScaledModesAreListedBesideTheDisplaysOwn) {
+  const auto listed = [](int width, int height) {
+    DEVMODEA mode{};
+    for (DWORD i = 0; EnumDisplaySettingsA(nullptr, i, &mode); ++i) {
+      if (static_cast<int>(mode.dmPelsWidth) == width && static_cast<int>(mode.dmPelsHeight) == height) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(listed(desktop_.w, desktop_.h));
+  EXPECT_TRUE(listed(800, 600));
+  EXPECT_TRUE(listed(640, 480));
+  EXPECT_FALSE(listed(desktop_.w + 1, desktop_.h)) << "nothing larger than the desktop";
+  setenv("VORNEK_CHANGE_DISPLAY_MODE", "1", 1);
+  EXPECT_TRUE(listed(desktop_.w, desktop_.h));
+  bool displayHas800x600 = false;
+  for (int i = 0; i < SDL_GetNumDisplayModes(0); ++i) {
+    SDL_DisplayMode m{};
+    if (SDL_GetDisplayMode(0, i, &m) == 0 && m.w == 800 && m.h == 600) displayHas800x600 = true;
+  }
+  EXPECT_EQ(listed(800, 600), displayHas800x600);
+  unsetenv("VORNEK_CHANGE_DISPLAY_MODE");
 }
 
 // The mode may be asked for before the window exists or while it still has its frame; it

@@ -136,6 +136,7 @@ TEST_F(WindowStartTest, TheSettlingTimeEndsAcrossTheWrapOfTheMillisecondCount) {
 }
 
 TEST_F(WindowStartTest, WindowScaleSizesTheClientArea) {
+  fake::SetDesktopSize(1920, 1440);  // room for the doubled window
   EngineState.WindowScale = 2.0;
   Start();
   RECT client{};

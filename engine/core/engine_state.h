@@ -54,6 +54,11 @@ struct EngineStateRecord {
   int WindowStyled;  // the windowed style has been applied once
 
   double WindowScale;  // client size over screen size in windowed mode; <= 0 counts as 1.0
+  // The scale at which the windowed client area fits on a desktop smaller than it, while that
+  // is below WindowScale; 0 otherwise.
+  double WindowFitScale;
+  int FullScreenKeyOff;     // Alt+Enter leaves the window mode alone
+  int ModeToggleRequested;  // Alt+Enter was pressed; PumpMessages switches the mode
   // Time counters: which counter GetMicroCount reads, and their frequencies (ticks per second).
   int PerfCounterUsable;
   std::uint64_t PerfFrequency;

@@ -17,6 +17,12 @@ int SetWindowTitle(const char* text) {
   return 0;
 }
 
+int SetFullScreenKey(int flag) {
+  EngineState.FullScreenKeyOff = flag == 0;
+  if (flag == 0) EngineState.ModeToggleRequested = 0;
+  return 0;
+}
+
 int SetLogOutputFlag(int flag) {
   if (CalledOffEngineThread(__func__)) return -1;
   EngineState.LogDisabled = flag == 0;

@@ -43,7 +43,7 @@ int PresentScreen() {
   const int w = GraphicsState.screenWidth != 0 ? GraphicsState.screenWidth : 640;
   const int h = GraphicsState.screenHeight != 0 ? GraphicsState.screenHeight : 480;
   const bool doubling = GraphicsState.emulate320x240 && w == 640 && h == 480;
-  const double scale = EngineState.Windowed && EngineState.WindowScale > 0 ? EngineState.WindowScale : 1.0;
+  const double scale = EffectiveWindowScale();
   const int destinationWidth = static_cast<int>(scale * w);
   const int destinationHeight = static_cast<int>(scale * h);
 

@@ -108,6 +108,17 @@ int ChangeScreenMode(int width, int height, int bitDepth, int force, int refresh
       GraphicsState.emulate320x240 = 0;
       started = StartGraphics() == 0;
     }
+    // A display that can take no full-screen mode at all still has its desktop: the window
+    // goes back to windowed mode in the mode it had.
+    if (!started && !EngineState.Windowed && EngineState.MainWindow != nullptr) {
+      LogText("フルスクリーンモードで画面を初期化できなかったため、ウインドウモードに戻します\n");
+      result = -1;
+      EngineState.Windowed = 1;
+      ApplyWindowStyle();
+      SetMode(current);
+      GraphicsState.emulate320x240 = emulating ? 1 : 0;
+      started = StartGraphics() == 0;
+    }
     if (!started) FatalError("予期せぬ画面モード変更不能現象が起きました2\n");
   }
   RefreshWindowLayout();

@@ -57,8 +57,9 @@ int GetUseUtf8Text();
 
 // ---- Window mode ----------------------------------------------------------------------------
 // 0; on a running engine -1 when the screen mode cannot be started again in the new window mode
-// and another mode (the one before, or 640 x 480 x 16) serves in its place.
-// TRUE windowed, FALSE full-screen.
+// and another mode (the one before, or 640 x 480 x 16) serves in its place; a switch to
+// full-screen that no mode serves leaves the engine windowed and returns -1.
+// TRUE windowed, FALSE full-screen. Alt+Enter switches too (see SetFullScreenKey).
 int ChangeWindowMode(int flag);
 // 0; -1 before InitEngine. TRUE shows, FALSE hides the mouse cursor over the window. A window
 // starts with the cursor shown when windowed, hidden in full-screen; a mode change does the same.
@@ -70,6 +71,21 @@ int GetDesktopSize(int* width, int* height);
 // Always 0; the screen the program draws on: the mode set with SetScreenMode, 640 x 480 x 16
 // unless set. Any pointer may be null.
 int GetScreenSize(int* width, int* height, int* bitDepth);
+
+// ---- Window scale and the full-screen key ---------------------------------------------------
+// 0; -1 for a scale that is not above 0 or is above 16. The windowed client area is the screen
+// size times the scale, and the pointer is divided by it. Before InitEngine it gives the
+// window's first size (never set: 1, or on a high-density desktop the largest whole scale at
+// which the window takes at most three quarters of the desktop); on a running engine it
+// resizes the window. A client area larger than the desktop is shrunk to fit, and the log says
+// so.
+int SetWindowScale(double scale);
+// The scale of the windowed client area now (1.0 in full-screen); the scale set, or 1.0,
+// before InitEngine. Never fails.
+double GetWindowScale();
+// Always 0. TRUE (the default) lets Alt+Enter switch between windowed and full-screen through
+// ChangeWindowMode at the next PumpMessages; FALSE leaves those keys to the program.
+int SetFullScreenKey(int flag);
 
 // ---- Screen mode and vsync ------------------------------------------------------------------
 // 0; -1 for a side outside 1..8192, a depth other than 8, 16 or 32, or a failed change; -2

@@ -27,5 +27,9 @@ void WaitWhileInactive();
 
 LRESULT WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The effective window scale (a setting <= 0 counts as 1.0; full-screen always 1.0).
+// The effective window scale (a setting <= 0 counts as 1.0; full-screen always 1.0; lowered
+// to WindowFitScale where the desktop is smaller than the client area).
 double EffectiveWindowScale();
+// Works out WindowFitScale for the screen size, WindowScale and desktop size, and says in the
+// log when the window is shrunk to fit.
+void FitWindowToDesktop();

@@ -1,11 +1,63 @@
 // The window's size, the cursor's visibility, and bringing the window forward.
+#include <algorithm>
+#include <cmath>
+
 #include "../core/engine_state.h"
 #include "../core/last_error.h"
+#include "../core/log.h"
 #include "../graphics/graphics_state.h"
+#include "vornek.h"
 #include "window.h"
+#include "window_styles.h"
+
+namespace {
+
+// The largest scale a running engine or a program may ask for.
+constexpr double MaxWindowScale = 16.0;
+
+}  // namespace
+
+void FitWindowToDesktop() {
+  int screenWidth = 0, screenHeight = 0, screenDepth = 0;
+  GetRequestedScreenMode(&screenWidth, &screenHeight, &screenDepth);
+  const double asked = EngineState.WindowScale > 0.0 ? EngineState.WindowScale : 1.0;
+  const int desktopWidth = EngineState.DesktopWidth, desktopHeight = EngineState.DesktopHeight;
+  double fit = 0.0;
+  // A client area that fits on the desktop is left alone, even when its frame does not (its
+  // corner then goes to the desktop's); one larger than the desktop would be partly out of
+  // reach, and is shrunk until the whole framed window fits.
+  if (EngineState.Windowed && screenWidth > 0 && screenHeight > 0 && desktopWidth > 0 && desktopHeight > 0 &&
+      (static_cast<int>(screenWidth * asked) > desktopWidth || static_cast<int>(screenHeight * asked) > desktopHeight)) {
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, WindowedStyle, FALSE, WindowedExStyle);
+    const int roomWidth = desktopWidth - (frame.right - frame.left);
+    const int roomHeight = desktopHeight - (frame.bottom - frame.top);
+    if (roomWidth > 0 && roomHeight > 0) {
+      fit = std::min(static_cast<double>(roomWidth) / screenWidth, static_cast<double>(roomHeight) / screenHeight);
+    }
+  }
+  if (fit > 0.0 && fit != EngineState.WindowFitScale) {
+    LogFormat("画面がウインドウより小さいため、ウインドウを %.3f 倍に縮めて表示します\n", fit);
+  }
+  EngineState.WindowFitScale = fit;
+}
+
+int SetWindowScale(double scale) {
+  if (!(scale > 0.0) || scale > MaxWindowScale) return -1;
+  EngineState.WindowScale = scale;
+  if (EngineState.MainWindow == nullptr || !EngineState.Initialised) return 0;
+  if (EngineState.Windowed) RefreshWindowLayout();
+  return 0;
+}
+
+double GetWindowScale() {
+  if (EngineState.MainWindow == nullptr) return EngineState.WindowScale > 0.0 ? EngineState.WindowScale : 1.0;
+  return EffectiveWindowScale();
+}
 
 int RefreshWindowLayout() {
   HWND window = EngineState.MainWindow;
+  FitWindowToDesktop();
   int screenWidth = 0, screenHeight = 0, screenDepth = 0;
   GetRequestedScreenMode(&screenWidth, &screenHeight, &screenDepth);
   const double scale = EffectiveWindowScale();

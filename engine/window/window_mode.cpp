@@ -31,6 +31,7 @@ void WaitForDisplayChange() {
 }
 
 void ApplyWindowedStyle(HWND window, int screenWidth, int screenHeight) {
+  FitWindowToDesktop();
   LogText("ウインドウスタイルをウインドウモード用に変更します... ");
   const DWORD style = WindowedStyle | (EngineState.WindowStyled ? WS_VISIBLE : 0);
   SetWindowLongA(window, GWL_EXSTYLE, static_cast<LONG>(WindowedExStyle));

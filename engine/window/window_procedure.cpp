@@ -123,6 +123,14 @@ LRESULT WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
       OnKeyDown(wParam);
       break;
 
+    case WM_SYSKEYDOWN:
+      // Alt+Enter, not its repeats: the switch itself waits for the end of the pump, which it
+      // runs again.
+      if (wParam == VK_RETURN && !(lParam & 0x40000000) && !EngineState.FullScreenKeyOff) {
+        EngineState.ModeToggleRequested = 1;
+      }
+      break;
+
     case WM_CHAR:
       OnChar(wParam);
       break;

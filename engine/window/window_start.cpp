@@ -1,4 +1,5 @@
 // StartWindow and EndWindow: the window half of the engine's start-up and shut-down.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -16,6 +17,10 @@
 #include "window_styles.h"
 
 namespace {
+
+// Pixels per inch from which a desktop counts as high-density: one and a half times the
+// usual 96.
+constexpr int HighDensityDpi = 144;
 
 // Everything the window owns starts from zero at each start; the settings made before
 // start-up and the state of the start-up steps that ran before this one stay.
@@ -41,6 +46,8 @@ void ResetWindowState() {
   s.ModeSwitching = 0;
   s.PumpGuard = 0;
   s.WindowStyled = 0;
+  s.WindowFitScale = 0;
+  s.ModeToggleRequested = 0;
   s.InactiveSince = -1;
 }
 
@@ -65,6 +72,22 @@ void MeasureDesktop() {
     EngineState.DesktopDepth = GetDeviceCaps(screen, PLANES) * GetDeviceCaps(screen, BITSPIXEL);
     ReleaseDC(nullptr, screen);
   }
+}
+
+// A scale never set is 1, or on a high-density desktop the largest whole scale at which the
+// client area takes at most three quarters of the desktop's width and height.
+void ChooseDefaultWindowScale(int screenWidth, int screenHeight) {
+  if (EngineState.WindowScale > 0.0) return;
+  EngineState.WindowScale = 1.0;
+  HDC screen = GetDC(nullptr);
+  if (screen == nullptr) return;
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+  ReleaseDC(nullptr, screen);
+  if (dpi < HighDensityDpi || screenWidth <= 0 || screenHeight <= 0) return;
+  const int scale = std::min(EngineState.DesktopWidth * 3 / 4 / screenWidth, EngineState.DesktopHeight * 3 / 4 / screenHeight);
+  if (scale < 2) return;
+  EngineState.WindowScale = scale;
+  LogFormat("高密度の画面のため、ウインドウを %d 倍の大きさで表示します\n", scale);
 }
 
 // Whether this start switched the screen saver off, so that every end, even after a failed
@@ -122,7 +145,9 @@ void RestoreScreenSaver() {
 
 double EffectiveWindowScale() {
   if (EngineState.WindowScale <= 0.0) EngineState.WindowScale = 1.0;
-  return EngineState.Windowed ? EngineState.WindowScale : 1.0;
+  if (!EngineState.Windowed) return 1.0;
+  const double fit = EngineState.WindowFitScale;
+  return fit > 0.0 && fit < EngineState.WindowScale ? fit : EngineState.WindowScale;
 }
 
 int StartWindow() {
@@ -140,6 +165,8 @@ int StartWindow() {
   MeasureDesktop();
   int screenWidth = 0, screenHeight = 0, screenDepth = 0;
   GetRequestedScreenMode(&screenWidth, &screenHeight, &screenDepth);
+  ChooseDefaultWindowScale(screenWidth, screenHeight);
+  FitWindowToDesktop();
 
   SelectTimer();
   SeedRandom(static_cast<std::uint32_t>(GetMilliCount()));

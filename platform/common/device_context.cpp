@@ -62,6 +62,9 @@ int GetDeviceCaps(HDC context, int index) {
       return PlatformDesktopDepth();
     case PLANES:
       return 1;
+    case LOGPIXELSX:
+    case LOGPIXELSY:
+      return PlatformDesktopDpi();
     default:
       return 0;
   }

@@ -98,6 +98,8 @@ LONG ChangeDisplayMode(const DEVMODEA* mode);
 // The desktop's depth (bytes per pixel × 8), and the pixels of a window's client area as a
 // 32-bit XRGB canvas, opened for one copy and closed (shown) after it.
 int PlatformDesktopDepth();
+// The desktop's pixels per inch (96 where the system does not say).
+int PlatformDesktopDpi();
 bool PlatformOpenWindowCanvas(Window& window, Canvas* canvas);
 // Shows what was copied; destination is the rectangle written, stretched when the source size
 // differed from it.
@@ -201,6 +203,7 @@ inline const void* const Functions[] = {
     reinterpret_cast<const void*>(&native::DisplayMode),
     reinterpret_cast<const void*>(&native::ChangeDisplayMode),
     reinterpret_cast<const void*>(&PlatformDesktopDepth),
+    reinterpret_cast<const void*>(&PlatformDesktopDpi),
     reinterpret_cast<const void*>(&PlatformOpenWindowCanvas),
     reinterpret_cast<const void*>(&PlatformCloseWindowCanvas),
     reinterpret_cast<const void*>(&PlatformDirectDrawAvailable),

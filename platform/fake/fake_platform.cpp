@@ -61,6 +61,7 @@ const std::string& DebugOutput() { return State().debugOutput; }
 void ClearDebugOutput() { State().debugOutput.clear(); }
 
 void SetDesktopDepth(int bitsPerPixel) { State().desktopDepth = bitsPerPixel; }
+void SetDesktopDpi(int dotsPerInch) { State().desktopDpi = dotsPerInch; }
 
 void SetDesktopSize(int width, int height) {
   State().desktopWidth = width;

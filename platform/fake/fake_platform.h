@@ -75,6 +75,8 @@ const std::string& DebugOutput();
 void ClearDebugOutput();
 
 void SetDesktopDepth(int bitsPerPixel);
+// Pixels per inch the desktop reports (96 by default).
+void SetDesktopDpi(int dotsPerInch);
 void SetDesktopSize(int width, int height);
 // Adds a display mode to the list EnumDisplaySettingsA walks (the desktop mode is always first).
 void AddDisplayMode(int width, int height, int bitsPerPixel, int frequency);

@@ -45,6 +45,7 @@ struct FakeState {
   std::vector<UINT> raisedPeriods;
   std::string debugOutput;
   int desktopDepth = 32;
+  int desktopDpi = 96;
   int desktopWidth = 1280;
   int desktopHeight = 1024;
   // The display modes a display typically offers, besides the desktop mode (mode 0).

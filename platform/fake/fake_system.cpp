@@ -53,6 +53,7 @@ void CoUninitialize() {
 bool PlatformHasLibrary(const char*) { return !fake::Fails(fake::Failure::LoadD3d9); }
 
 int PlatformDesktopDepth() { return State().desktopDepth; }
+int PlatformDesktopDpi() { return State().desktopDpi; }
 
 // The client area is the presented frame; a copy counts as one present.
 bool PlatformOpenWindowCanvas(Window&, Canvas* canvas) {

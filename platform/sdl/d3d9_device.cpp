@@ -541,7 +541,9 @@ HRESULT SwapChain::Present(const RECT* sourceRect, const RECT* destRect, HWND, c
 
 }  // namespace
 
-HRESULT CreateDevice(HWND window, D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) {
+namespace {
+
+HRESULT MakeDevice(HWND window, D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) {
   if (device == nullptr) return D3DERR_INVALIDCALL;
   *device = nullptr;
   if (parameters == nullptr) return D3DERR_INVALIDCALL;
@@ -584,6 +586,17 @@ HRESULT CreateDevice(HWND window, D3DPRESENT_PARAMETERS* parameters, IDirect3DDe
   }
   *device = created;
   return D3D_OK;
+}
+
+}  // namespace
+
+HRESULT CreateDevice(HWND window, D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) {
+  const HRESULT result = MakeDevice(window, parameters, device);
+  // Made or refused, the window carries what it will draw with from here on: it may show.
+  const HWND deviceWindow = parameters != nullptr && parameters->hDeviceWindow != nullptr ? parameters->hDeviceWindow
+                                                                                         : window;
+  BackEndSettled(deviceWindow);
+  return result;
 }
 
 }  // namespace d3d9gl

@@ -9,6 +9,7 @@
 
 #include "../common/platform_contract.h"
 #include "gl_driver_pin.h"
+#include "sdl_video.h"
 
 namespace gl {
 
@@ -843,7 +844,17 @@ void Renderer::Present(const Target& target, const PixelBounds* from, const Pixe
   int drawableWidth = 0, drawableHeight = 0;
   SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
   const PixelBounds source = from != nullptr ? *from : PixelBounds{0, 0, target.width, target.height};
-  const PixelBounds shown = to != nullptr ? *to : PixelBounds{0, 0, drawableWidth, drawableHeight};
+  PixelBounds shown = to != nullptr ? *to : PixelBounds{0, 0, drawableWidth, drawableHeight};
+  // A window whose client area differs from the drawable (full-screen at the desktop's mode, a
+  // window the player resized) shows its picture scaled onto it, with sharp pixels.
+  PictureFit fit;
+  const bool fitted = PictureFitOf(window_, drawableWidth, drawableHeight, &fit) && !fit.Identity();
+  if (fitted) {
+    const RECT area = to != nullptr ? RECT{to->left, to->top, to->right, to->bottom}
+                                    : RECT{0, 0, fit.pictureWidth, fit.pictureHeight};
+    const RECT placed = PictureToOutput(fit, area);
+    shown = PixelBounds{placed.left, placed.top, placed.right, placed.bottom};
+  }
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
   glDisable(GL_SCISSOR_TEST);
@@ -856,7 +867,8 @@ void Renderer::Present(const Target& target, const PixelBounds* from, const Pixe
       source.right - source.left != shown.right - shown.left || source.bottom - source.top != shown.bottom - shown.top;
   // Upright on the window: its row 0 is at the bottom.
   glBlitFramebuffer(source.left, source.top, source.right, source.bottom, shown.left, drawableHeight - shown.top,
-                    shown.right, drawableHeight - shown.bottom, GL_COLOR_BUFFER_BIT, scaled ? GL_LINEAR : GL_NEAREST);
+                    shown.right, drawableHeight - shown.bottom, GL_COLOR_BUFFER_BIT,
+                    scaled && !fitted ? GL_LINEAR : GL_NEAREST);
   glEnable(GL_SCISSOR_TEST);
   const int interval = waitForRefresh ? 1 : 0;
   if (interval != swapInterval_) {

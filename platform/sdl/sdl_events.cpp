@@ -27,8 +27,8 @@ Window* InputWindowOf(Uint32 id) {
 POINT ScreenPoint(Uint32 windowId, int x, int y) {
   Window* w = InputWindowOf(windowId);
   if (w == nullptr) return POINT{x, y};
-  const RECT client = windows::ClientRectOnScreen(*w);
-  return POINT{client.left + x, client.top + y};
+  // A scaled picture maps the pointer back to its own pixels.
+  return WindowPointToScreen(*w, x, y);
 }
 
 int ButtonIndex(Uint8 button) {
@@ -96,6 +96,8 @@ void OnWindowEvent(const SDL_WindowEvent& e) {
       windows::QueueExposed(*w);
       break;
     case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      // A window the player resized shows its picture scaled anew.
       windows::QueueExposed(*w);
       break;
     case SDL_WINDOWEVENT_MOVED: {
@@ -166,6 +168,7 @@ namespace native {
 void PollEvents(DWORD waitMilliseconds) {
   if (!SdlVideoRunning()) return;
   SDL_Event e;
+  RevealOverdueWindow();
   if (waitMilliseconds > 0 && SDL_WaitEventTimeout(&e, static_cast<int>(waitMilliseconds))) Translate(e);
   while (SDL_PollEvent(&e)) Translate(e);
   if (end_signals::Take()) windows::QueueCloseRequest();

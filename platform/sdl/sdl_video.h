@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "../common/picture_fit.h"
 #include "platform/win32_types.h"
 
 struct Window;
@@ -31,3 +32,14 @@ SDL_Window* SdlWindowSucceeding(Uint32 id);
 
 // Puts the window into or out of full-screen after it was minimised or shown again from outside.
 void SyncFullScreen(Window& window);
+
+// How the picture of the window on this SDL window (its client area) is placed on an output of
+// this size: the window's pixels, or OpenGL's drawable. False for an SDL window of no window.
+bool PictureFitOf(SDL_Window* native, int outputWidth, int outputHeight, PictureFit* fit);
+// A position in the window's SDL window as a screen position in its client area's pixels.
+POINT WindowPointToScreen(const Window& window, int x, int y);
+// The window's back-end is settled (a device made or refused on it, a picture copied to it):
+// a main window kept unmapped until then is shown.
+void BackEndSettled(HWND window);
+// Shows a main window that waited too long for its back-end.
+void RevealOverdueWindow();

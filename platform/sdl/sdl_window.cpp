@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -30,20 +33,44 @@ bool WantsFullScreen(const Window& window) {
          !window.minimised;
 }
 
+// Display modes are served by a full-screen window at the desktop's own mode with the picture
+// scaled, unless VORNEK_CHANGE_DISPLAY_MODE=1 asks for the display's mode to be changed. A
+// changed mode moves the player's other windows, is refused on Wayland and by monitors that
+// lack it, and outlives a crash.
+bool RealModeChanges() {
+  const char* value = std::getenv("VORNEK_CHANGE_DISPLAY_MODE");
+  return value != nullptr && std::strcmp(value, "1") == 0;
+}
+
+// The largest side a scaled mode may have; larger ones are refused as no display has them.
+constexpr int MaxScaledModeSide = 16384;
+
 bool IsDesktopMode(const SDL_DisplayMode& mode) {
   SDL_DisplayMode desktop;
   return SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w == mode.w && desktop.h == mode.h &&
          desktop.refresh_rate == mode.refresh_rate;
 }
 
+// The window's own name on its SDL windows, for the picture's fit.
+constexpr const char* WindowDataName = "vornek.window";
+
+// The client size each window last gave its SDL window. A framed window the player resized
+// keeps the player's size while its client area keeps its own; the picture is scaled between.
+std::unordered_map<const Window*, std::pair<int, int>> placedSizes;
+
 void PlaceAtClientRect(Window& window, SDL_Window* w) {
-  SDL_SetWindowBordered(w, (window.style & WS_CAPTION) ? SDL_TRUE : SDL_FALSE);
+  const bool framed = (window.style & WS_CAPTION) != 0;
+  SDL_SetWindowBordered(w, framed ? SDL_TRUE : SDL_FALSE);
+  SDL_SetWindowResizable(w, framed ? SDL_TRUE : SDL_FALSE);
   const RECT client = windows::ClientRectOnScreen(window);
   const int width = client.right - client.left > 0 ? client.right - client.left : 1;
   const int height = client.bottom - client.top > 0 ? client.bottom - client.top : 1;
+  const auto placed = placedSizes.find(&window);
+  const bool playerSized = framed && placed != placedSizes.end() && placed->second == std::pair{width, height};
   int currentWidth = 0, currentHeight = 0;
   SDL_GetWindowSize(w, &currentWidth, &currentHeight);
-  if (currentWidth != width || currentHeight != height) SDL_SetWindowSize(w, width, height);
+  if (!playerSized && (currentWidth != width || currentHeight != height)) SDL_SetWindowSize(w, width, height);
+  placedSizes[&window] = {width, height};
   SDL_SetWindowPosition(w, client.left, client.top);
 }
 
@@ -56,13 +83,24 @@ bool UpdateFullScreen(Window& window) {
   if (w == nullptr) return true;
   const Uint32 current = SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN_DESKTOP;
   if (WantsFullScreen(window)) {
-    const Uint32 wanted = IsDesktopMode(requestedMode) ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN;
+    const Uint32 wanted = !RealModeChanges() || IsDesktopMode(requestedMode) ? SDL_WINDOW_FULLSCREEN_DESKTOP
+                                                                            : SDL_WINDOW_FULLSCREEN;
     if (wanted == SDL_WINDOW_FULLSCREEN && SDL_SetWindowDisplayMode(w, &requestedMode) != 0) return false;
-    return current == wanted || SDL_SetWindowFullscreen(w, wanted) == 0;
+    if (current == wanted) return true;
+    // Without a window manager nothing would make the window cover the display, while SDL
+    // takes it for display-sized: it is placed over the display before it goes full-screen.
+    SDL_Rect bounds;
+    if (wanted == SDL_WINDOW_FULLSCREEN_DESKTOP && current == 0 && SDL_GetDisplayBounds(0, &bounds) == 0) {
+      SDL_SetWindowPosition(w, bounds.x, bounds.y);
+      SDL_SetWindowSize(w, bounds.w, bounds.h);
+    }
+    return SDL_SetWindowFullscreen(w, wanted) == 0;
   }
   if (current == 0) return true;
   if (SDL_SetWindowFullscreen(w, 0) != 0) return false;
-  // Without a window manager SDL leaves the window at the display's size.
+  // Without a window manager SDL leaves the window at the display's size; the window goes back
+  // to its client area's.
+  placedSizes.erase(&window);
   PlaceAtClientRect(window, w);
   return true;
 }
@@ -82,6 +120,17 @@ bool FindOfferedMode(const DEVMODEA& wanted, SDL_DisplayMode* found) {
     *found = m;
     return true;
   }
+  if (!RealModeChanges()) {
+    // Any size is served by scaling onto the desktop's own mode.
+    if (wanted.dmPelsWidth < 1 || wanted.dmPelsHeight < 1 || wanted.dmPelsWidth > MaxScaledModeSide ||
+        wanted.dmPelsHeight > MaxScaledModeSide || SDL_GetDesktopDisplayMode(0, &m) != 0) {
+      return false;
+    }
+    m.w = static_cast<int>(wanted.dmPelsWidth);
+    m.h = static_cast<int>(wanted.dmPelsHeight);
+    *found = m;
+    return true;
+  }
   const int count = SDL_GetNumDisplayModes(0);
   for (int i = 0; i < count; ++i) {
     if (SDL_GetDisplayMode(0, i, &m) == 0 && fits(m)) {
@@ -90,6 +139,35 @@ bool FindOfferedMode(const DEVMODEA& wanted, SDL_DisplayMode* found) {
     }
   }
   return false;
+}
+
+// The modes programs are offered: the display's own, and while modes are served by scaling,
+// the usual sizes that fit on the desktop at its depth and rate after them.
+std::vector<SDL_DisplayMode> ListedModes() {
+  std::vector<SDL_DisplayMode> modes;
+  SDL_DisplayMode m;
+  const int count = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < count; ++i) {
+    if (SDL_GetDisplayMode(0, i, &m) == 0) modes.push_back(m);
+  }
+  if (RealModeChanges() || SDL_GetDesktopDisplayMode(0, &m) != 0) return modes;
+  static constexpr struct {
+    int w, h;
+  } usual[] = {{320, 240},  {640, 400},  {640, 480},   {800, 600},   {1024, 768},  {1152, 864},
+               {1280, 720}, {1280, 800}, {1280, 960},  {1280, 1024}, {1366, 768},  {1440, 900},
+               {1600, 900}, {1600, 1200}, {1680, 1050}, {1920, 1080}, {1920, 1200}, {2560, 1440}};
+  const SDL_DisplayMode desktop = m;
+  for (const auto& size : usual) {
+    if (size.w > desktop.w || size.h > desktop.h) continue;
+    const bool listed = std::any_of(modes.begin(), modes.end(),
+                                    [&](const SDL_DisplayMode& x) { return x.w == size.w && x.h == size.h; });
+    if (listed) continue;
+    SDL_DisplayMode added = desktop;
+    added.w = size.w;
+    added.h = size.h;
+    modes.push_back(added);
+  }
+  return modes;
 }
 
 // The pixel format an OpenGL window is made with: 8 bits a channel, double-buffered, no depth or
@@ -108,10 +186,40 @@ void SetOpenGlWindowAttributes() {
 SDL_Window* MakeSdlWindow(const Window& window, Uint32 extraFlags) {
   const RECT client = windows::ClientRectOnScreen(window);
   Uint32 flags = SDL_WINDOW_HIDDEN | extraFlags;
-  if (!(window.style & WS_CAPTION)) flags |= SDL_WINDOW_BORDERLESS;
+  flags |= (window.style & WS_CAPTION) ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_BORDERLESS;
   const int width = client.right - client.left > 0 ? client.right - client.left : 1;
   const int height = client.bottom - client.top > 0 ? client.bottom - client.top : 1;
   return SDL_CreateWindow(CodePageToUtf8(window.title).c_str(), client.left, client.top, width, height, flags);
+}
+
+// The main window stays unmapped until its back-end is settled: the hardware one remakes the
+// window for OpenGL, and a window shown before that would appear, vanish and appear again.
+// It is shown when a device is made on it or refused, when a picture is first copied to it,
+// or, should neither come, after a while of pumping. VORNEK_SOFTWARE=1 remakes nothing, and
+// its window shows at once.
+Window* unmapped = nullptr;
+Uint32 unmappedSince = 0;
+constexpr Uint32 UnmappedAtMost = 2000;  // ms
+
+bool SoftwareForced() {
+  const char* value = std::getenv("VORNEK_SOFTWARE");
+  return value != nullptr && std::strcmp(value, "1") == 0;
+}
+
+bool KeptUnmapped(const Window& window) { return unmapped == &window; }
+
+void Reveal(Window& window) {
+  if (unmapped != &window) return;
+  unmapped = nullptr;
+  SDL_Window* w = Native(window);
+  if (w == nullptr || !window.visible) return;
+  SDL_ShowWindow(w);
+  if (window.minimised) {
+    SDL_MinimizeWindow(w);
+  } else {
+    SDL_RaiseWindow(w);
+  }
+  UpdateFullScreen(window);
 }
 
 // Windows replaced by another SDL window of the same window: the old SDL id and the new one.
@@ -132,7 +240,14 @@ bool ReplaceSdlWindow(Window& window, bool openGl) {
   if (created == nullptr) return false;
   x11::ForgetWindow(old);
   window.native = created;
+  SDL_SetWindowData(created, WindowDataName, &window);
   x11::WatchWindow(created);
+  // The size the player gave a framed window goes with it.
+  if (!(SDL_GetWindowFlags(old) & SDL_WINDOW_FULLSCREEN)) {
+    int width = 0, height = 0;
+    SDL_GetWindowSize(old, &width, &height);
+    SDL_SetWindowSize(created, width, height);
+  }
   const Uint32 oldId = SDL_GetWindowID(old);
   for (auto& entry : replacedIds) {
     if (entry.second == oldId) entry.second = SDL_GetWindowID(created);
@@ -141,7 +256,7 @@ bool ReplaceSdlWindow(Window& window, bool openGl) {
   // Gone before the new one shows: a full-screen old window gives the display back first, and
   // the two never stand on the screen together.
   SDL_DestroyWindow(old);
-  if (window.visible) {
+  if (window.visible && !KeptUnmapped(window)) {
     SDL_ShowWindow(created);
     if (window.minimised) SDL_MinimizeWindow(created);
   }
@@ -182,8 +297,15 @@ bool CreateNativeWindow(Window& window) {
     return false;
   }
   window.native = created;
+  SDL_SetWindowData(created, WindowDataName, &window);
+  const RECT client = windows::ClientRectOnScreen(window);
+  placedSizes[&window] = {std::max<int>(client.right - client.left, 1), std::max<int>(client.bottom - client.top, 1)};
   x11::WatchWindow(created);
-  if (window.visible) SDL_ShowWindow(created);
+  if (windows::MainWindow() == nullptr && !SoftwareForced()) {
+    unmapped = &window;
+    unmappedSince = SDL_GetTicks();
+  }
+  if (window.visible && !KeptUnmapped(window)) SDL_ShowWindow(created);
   UpdateFullScreen(window);
   return true;
 }
@@ -193,6 +315,8 @@ void DestroyNativeWindow(Window& window) {
   const Uint32 id = SDL_GetWindowID(Native(window));
   std::erase_if(replacedIds, [id](const std::pair<Uint32, Uint32>& entry) { return entry.second == id; });
   std::erase(openGlRefused, id);
+  placedSizes.erase(&window);
+  if (unmapped == &window) unmapped = nullptr;
   SDL_DestroyWindow(Native(window));
   x11::ForgetWindow(Native(window));
   window.native = nullptr;
@@ -220,6 +344,11 @@ void SetNativeGeometry(Window& window) {
 void ShowNativeWindow(Window& window) {
   SDL_Window* w = Native(window);
   if (w == nullptr) return;
+  if (KeptUnmapped(window)) {
+    // Shown, or not, with the state it has when its back-end is settled.
+    if (window.visible) UpdateFullScreen(window);
+    return;
+  }
   // Full-screen is left before the window goes away and entered once it is back.
   if (!window.visible) {
     UpdateFullScreen(window);
@@ -235,7 +364,7 @@ void ShowNativeWindow(Window& window) {
 }
 
 void RaiseNativeWindow(Window& window) {
-  if (window.native != nullptr) SDL_RaiseWindow(Native(window));
+  if (window.native != nullptr && !KeptUnmapped(window)) SDL_RaiseWindow(Native(window));
 }
 
 // The band is kept in the window's record only: a full-screen window covers the display
@@ -254,8 +383,7 @@ bool CursorPosition(POINT* point) {
   if (main == nullptr || main->native == nullptr || SDL_GetMouseFocus() != Native(*main)) return false;
   int x = 0, y = 0;
   SDL_GetMouseState(&x, &y);
-  const RECT client = windows::ClientRectOnScreen(*main);
-  *point = POINT{client.left + x, client.top + y};
+  *point = WindowPointToScreen(*main, x, y);
   return true;
 }
 
@@ -285,9 +413,18 @@ int DesktopHeight() {
 bool DisplayMode(DWORD index, DEVMODEA* result) {
   if (!StartSdlVideo()) return false;
   SDL_DisplayMode mode;
-  const int found = index == ENUM_CURRENT_SETTINGS ? SDL_GetCurrentDisplayMode(0, &mode)
-                                                  : SDL_GetDisplayMode(0, static_cast<int>(index), &mode);
-  if (found != 0) return false;
+  bool found = false;
+  if (index == ENUM_CURRENT_SETTINGS) {
+    // A scaled mode is the mode in force as far as programs can tell.
+    found = modeRequested && !RealModeChanges() ? (mode = requestedMode, true) : SDL_GetCurrentDisplayMode(0, &mode) == 0;
+  } else {
+    const std::vector<SDL_DisplayMode> modes = ListedModes();
+    if (index < modes.size()) {
+      mode = modes[index];
+      found = true;
+    }
+  }
+  if (!found) return false;
   *result = DEVMODEA{};
   result->dmSize = sizeof *result;
   result->dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT | DM_DISPLAYFREQUENCY;
@@ -350,3 +487,33 @@ SDL_Window* SdlWindowSucceeding(Uint32 id) {
 }
 
 void SyncFullScreen(Window& window) { UpdateFullScreen(window); }
+
+void BackEndSettled(HWND handle) {
+  if (Window* window = windows::Find(handle)) Reveal(*window);
+}
+
+void RevealOverdueWindow() {
+  if (unmapped != nullptr && SDL_GetTicks() - unmappedSince >= UnmappedAtMost) Reveal(*unmapped);
+}
+
+bool PictureFitOf(SDL_Window* native, int outputWidth, int outputHeight, PictureFit* fit) {
+  const auto* window = native != nullptr ? static_cast<const Window*>(SDL_GetWindowData(native, WindowDataName)) : nullptr;
+  if (window == nullptr || window->native != native) return false;
+  const RECT client = windows::ClientRectOnScreen(*window);
+  *fit = FitPicture(client.right - client.left, client.bottom - client.top, outputWidth, outputHeight);
+  return true;
+}
+
+POINT WindowPointToScreen(const Window& window, int x, int y) {
+  const RECT client = windows::ClientRectOnScreen(window);
+  SDL_Window* native = static_cast<SDL_Window*>(window.native);
+  int width = 0, height = 0;
+  if (native != nullptr) SDL_GetWindowSize(native, &width, &height);
+  PictureFit fit;
+  if (native != nullptr && PictureFitOf(native, width, height, &fit) && !fit.Identity()) {
+    const POINT inPicture = OutputToPicture(fit, x, y);
+    x = inPicture.x;
+    y = inPicture.y;
+  }
+  return POINT{client.left + x, client.top + y};
+}

@@ -1,4 +1,5 @@
 // Clearing and presenting on the hardware back-end.
+#include "../../window/window.h"
 #include "../../core/engine_state.h"
 #include "../color_data.h"
 #include "../draw_state.h"
@@ -29,7 +30,7 @@ int HardwarePresentScreen() {
   const int w = GraphicsState.screenWidth != 0 ? GraphicsState.screenWidth : 640;
   const int h = GraphicsState.screenHeight != 0 ? GraphicsState.screenHeight : 480;
   const bool doubling = GraphicsState.emulate320x240 && w == 640 && h == 480;
-  const double scale = EngineState.Windowed && EngineState.WindowScale > 0 ? EngineState.WindowScale : 1.0;
+  const double scale = EffectiveWindowScale();
   RECT source = {0, 0, w, h};
   RECT destination = {0, 0, static_cast<LONG>(scale * w), static_cast<LONG>(scale * h)};
   if (!EngineState.Windowed) destination = source;
