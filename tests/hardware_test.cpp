@@ -668,6 +668,8 @@ TEST_F(HardwareTest, TheDeviceDrawsByTheReferencePixelRules) {
     }
     return pixels;
   };
+  // Cleared on the device itself: no engine call comes between the test's states and its draws.
+  const auto clear = [device] { device->ColorFill(GraphicsState.backBuffer, nullptr, 0); };
   // The device as the test needs it, whatever the engine's last draw left.
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
   device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
@@ -678,7 +680,7 @@ TEST_F(HardwareTest, TheDeviceDrawsByTheReferencePixelRules) {
   device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
   device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
 
-  ClearScreen();
+  clear();
   const Plain points[] = {{2.5f, 3, 0, 1, 0xFFFFFFFF}, {20.5f, 10.5f, 0, 1, 0xFFFFFFFF}, {7, 30.5f, 0, 1, 0xFFFFFFFF}};
   device->DrawPrimitiveUP(D3DPT_POINTLIST, 3, points, sizeof(Plain));
   std::set<std::pair<int, int>> expected;
@@ -691,7 +693,7 @@ TEST_F(HardwareTest, TheDeviceDrawsByTheReferencePixelRules) {
 
   const float lines[][4] = {{0, 1, 4, 3}, {4, 3, 0, 1}, {1, 0, 3, 4}, {2, 2.5f, 12, 12.5f}, {30, 8.5f, 20, 8.5f}};
   for (const auto& l : lines) {
-    ClearScreen();
+    clear();
     const Plain ends[] = {{l[0], l[1], 0, 1, 0xFFFFFFFF}, {l[2], l[3], 0, 1, 0xFFFFFFFF}};
     device->DrawPrimitiveUP(D3DPT_LINELIST, 1, ends, sizeof(Plain));
     std::set<std::pair<int, int>> model;
@@ -713,7 +715,7 @@ TEST_F(HardwareTest, TheDeviceDrawsByTheReferencePixelRules) {
     }
   }
   texture->UnlockRect(0);
-  ClearScreen();
+  clear();
   device->SetTexture(0, texture);
   device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
