@@ -89,7 +89,8 @@ int SetFullScreenKey(int flag);
 
 // ---- Screen mode and vsync ------------------------------------------------------------------
 // 0; -1 for a side outside 1..8192, a depth other than 8, 16 or 32, or a failed change; -2
-// when a change on a running engine ended in the fallback mode 640 x 480 x 16.
+// when a change on a running engine ended in the fallback mode 640 x 480 x 16. A windowed screen
+// on the hardware back-end keeps the desktop's depth; the change then counts as made.
 int SetScreenMode(int width, int height, int bitDepth, int refreshRate);
 // Always 0. TRUE (the default after InitEngine) makes PresentScreen wait for the display.
 int SetVSyncWait(int flag);
