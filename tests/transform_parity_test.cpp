@@ -97,6 +97,12 @@ void Scene(int sampling) {
   DrawGraphFourCorners(40, 380, 200, 400, 230, 520, 20, 560, a, TRUE);
   DrawGraphFourCorners(260, 380, 420, 380, 420, 540, 260, 540, k, FALSE);
   DrawGraphRotated(790, 10, 4.0, 0.9, a, TRUE);  // partly off the screen
+  if (sampling == SamplingBilinear) {
+    // Stretched graphics sample bilinear on both back-ends alike; sampled nearest, the software
+    // keeps its own stepping of the source (SoftDrawImageScaled), which picks other texels.
+    DrawGraphStretched(450, 380, 630, 470, a, TRUE);
+    DrawGraphStretched(790, 480, 640, 590, k, TRUE);  // mirrored
+  }
   SetDrawSampling(SamplingNearest);
 }
 

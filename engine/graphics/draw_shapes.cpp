@@ -120,7 +120,7 @@ int DrawBox(int x1, int y1, int x2, int y2, int color, int fill) {
     int l, t, r, b;
   } sides[4];
   int sideCount = 0;
-  if (fill || right - left <= 2 || bottom - top <= 2) {
+  if (fill || std::int64_t{right} - left <= 2 || std::int64_t{bottom} - top <= 2) {
     sides[sideCount++] = {left, top, right, bottom};
   } else {
     sides[sideCount++] = {left, top, right, top + 1};

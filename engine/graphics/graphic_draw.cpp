@@ -57,6 +57,9 @@ int DrawGraphStretched(int x1, int y1, int x2, int y2, int handle, int transpare
   const MEMIMG* source = SoftSource(handle);
   if (source == nullptr || x1 == x2 || y1 == y2) return GraphicFailure("DrawGraphStretched", handle);
   if (DrawState.softTarget == nullptr || DrawState.drawAreaEmpty) return 0;
+  // Bilinear sampling as the hardware back-end samples a stretched graphic: through the mapped
+  // drawing of the four corners.
+  if (GetDrawSampling() == SamplingBilinear) return DrawGraphFourCorners(x1, y1, x2, y1, x2, y2, x1, y2, handle, transparency);
   SoftDrawImageScaled(DrawState.softTarget, source, Rect{x1, y1, x2, y2}, transparency ? 1 : 0, nullptr,
                       CurrentSoftDrawParams());
   return 0;

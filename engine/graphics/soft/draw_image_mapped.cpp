@@ -66,6 +66,27 @@ std::uint32_t Bilinear(const MEMIMG* src, double u, double v, int bytes, bool ke
   return Pack(sum, wide, alpha, p[0] & 0xFF000000u);
 }
 
+// Nearest texels gathered a chunk at a time, copied at their fixed size, then blended by the
+// plan's span loop. column(i) and row(i) give the texel's position in 32.32 fixed point.
+template <int Bytes, class Column, class Row>
+void GatherNearest(MEMIMG* dst, const MEMIMG* src, const BlitPlan& plan, int x, int y, int count, Column&& column,
+                   Row&& row, std::int64_t maxU, std::int64_t maxV) {
+  constexpr int chunk = 256;
+  alignas(16) std::uint8_t pixels[chunk * 4];
+  const std::uint8_t* base = src->pixels;
+  const std::ptrdiff_t pitch = src->shared->pitch;
+  for (int done = 0; done < count;) {
+    const int n = std::min(count - done, chunk);
+    for (int i = 0; i < n; ++i) {
+      const std::int64_t u = std::clamp<std::int64_t>(column(done + i) >> 32, 0, maxU);
+      const std::int64_t v = std::clamp<std::int64_t>(row(done + i) >> 32, 0, maxV);
+      std::memcpy(pixels + i * Bytes, base + v * pitch + u * Bytes, Bytes);
+    }
+    plan.pixelSpan(PixelAt(dst, x + done, y, plan.bits / 8), pixels, nullptr, n, plan.ctx);
+    done += n;
+  }
+}
+
 }  // namespace
 
 void SoftDrawImageMapped(MEMIMG* dst, const MEMIMG* src, const MappedVertex vertices[3], int transparent, int bilinear,
@@ -152,10 +173,13 @@ void SoftDrawImageMapped(MEMIMG* dst, const MEMIMG* src, const MappedVertex vert
       const std::int64_t su = std::llround(std::clamp(dudx, -limit, limit) * one);
       const std::int64_t sv = std::llround(std::clamp(dvdx, -limit, limit) * one);
       const std::int64_t maxU = src->width - 1, maxV = src->height - 1;
-      DrawGatheredSpan(dst, src, nullptr, plan, static_cast<int>(first), static_cast<int>(y), count, [&](int i) {
-        const std::int64_t u = (fu + su * i) >> 32, v = (fv + sv * i) >> 32;
-        return Texel{static_cast<int>(std::clamp<std::int64_t>(u, 0, maxU)), static_cast<int>(std::clamp<std::int64_t>(v, 0, maxV))};
-      });
+      const auto row = [&](int i) { return fv + sv * i; };
+      const auto column = [&](int i) { return fu + su * i; };
+      if (bytes == 4) {
+        GatherNearest<4>(dst, src, plan, static_cast<int>(first), static_cast<int>(y), count, column, row, maxU, maxV);
+      } else {
+        GatherNearest<2>(dst, src, plan, static_cast<int>(first), static_cast<int>(y), count, column, row, maxU, maxV);
+      }
       continue;
     }
     for (int done = 0; done < count;) {
