@@ -326,4 +326,32 @@ TEST(RealInput, TenQuickClicksAndKeyTapsBetweenFramesAreTenEdges) {
   EXPECT_EQ(LiveBlockCount(), 0);
 }
 
+// In UTF-8 mode the title goes to the window as it is, accents and all.
+TEST(RealText, AUtf8TitleReachesTheWindow) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  test_support::TempDirectory directory;
+  const std::string title = "Gr\xc3\xbc\xc3\x9f" "e \xe6\x97\xa5\xe6\x9c\xac " + std::to_string(getpid());
+  ASSERT_EQ(SetUseUtf8Text(TRUE), 0);
+  SetWindowTitle(title.c_str());
+  SetScreenMode(320, 240, 32, 60);
+  ChangeWindowMode(TRUE);
+  ASSERT_EQ(InitEngine(), 0);
+  std::string shown;
+  for (Uint32 id = 1; id < 64 && shown.empty(); ++id) {
+    if (SDL_Window* window = SDL_GetWindowFromID(id)) shown = SDL_GetWindowTitle(window);
+  }
+  EXPECT_EQ(shown, title);
+  const std::string changed = "\xc3\x80 la carte";
+  SetWindowTitle(changed.c_str());
+  PumpMessages();
+  shown.clear();
+  for (Uint32 id = 1; id < 64 && shown.empty(); ++id) {
+    if (SDL_Window* window = SDL_GetWindowFromID(id)) shown = SDL_GetWindowTitle(window);
+  }
+  EXPECT_EQ(shown, changed);
+  EndEngine();
+  SetUseUtf8Text(FALSE);
+}
+
 }  // namespace

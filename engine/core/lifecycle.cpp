@@ -81,6 +81,7 @@ StartResult StartEngine() {
   StartPerformanceCounter();
   WriteSystemReport();
 
+  SetLastErrorText("InitEngine: COM could not be started");
   if (StartCom() != 0) return StartResult::Failed;
   SetLastErrorText("InitEngine: the window could not be made (no display, or the program closed during start-up)");
   // A close or a signal while the window's steps pump messages ends the program: the window

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "../core/last_error.h"
 #include "../core/engine_state.h"
 #include "../window/window.h"
 #include "color_data.h"
@@ -44,22 +45,27 @@ int DrawThickLine(int x1, int y1, int x2, int y2, int color, int thickness) {
   return DrawVertices2D(corners, 4, D3DPT_TRIANGLESTRIP, -5, 0);
 }
 
+// The hardware path fails only without a device (lost with the display).
+int DeviceResult(int result, const char* call) {
+  return result == -1 ? FailWithText("%s: the display device is lost; nothing was drawn", call) : result;
+}
+
 }  // namespace
 
 int DrawLine(int x1, int y1, int x2, int y2, int color, int thickness) {
   if (CalledOffEngineThread(__func__)) return -1;
-  if (thickness > 1) return DrawThickLine(x1, y1, x2, y2, color, thickness);
+  if (thickness > 1) return DeviceResult(DrawThickLine(x1, y1, x2, y2, color, thickness), "DrawLine");
   if (DrawState.drawAreaEmpty) return 0;
   if (!EngineState.AppActive) WaitWhileInactive();
   if (GraphicsState.useHardware) {
     const auto c = static_cast<std::uint32_t>(color);
-    if (!NeedsSubtractEmulation()) return HardwareLine(x1, y1, x2, y2, c);
+    if (!NeedsSubtractEmulation()) return DeviceResult(HardwareLine(x1, y1, x2, y2, c), "DrawLine");
     const int left = std::min(x1, x2), top = std::min(y1, y2);
     const int right = ClampToInt(std::int64_t{std::max(x1, x2)} + 1), bottom = ClampToInt(std::int64_t{std::max(y1, y2)} + 1);
     SubtractEmulationStep(left, top, right, bottom, 5);
     const int result = HardwareLine(x1, y1, x2, y2, c);
     SubtractEmulationStep(left, top, right, bottom, 3);
-    return result;
+    return DeviceResult(result, "DrawLine");
   }
   if (DrawState.softTarget == nullptr) return 0;
   const SoftDrawParams params = CurrentSoftDrawParams();
@@ -74,14 +80,14 @@ int DrawCircle(int x, int y, int r, int color, int fill) {
   if (r < 0) return 0;
   if (GraphicsState.useHardware) {
     const auto c = static_cast<std::uint32_t>(color);
-    if (!NeedsSubtractEmulation()) return HardwareCircle(x, y, r, c, fill);
+    if (!NeedsSubtractEmulation()) return DeviceResult(HardwareCircle(x, y, r, c, fill), "DrawCircle");
     const std::int64_t reach = std::int64_t{r} + 1;
     const int left = ClampToInt(x - reach), top = ClampToInt(y - reach), right = ClampToInt(x + reach),
               bottom = ClampToInt(y + reach);
     SubtractEmulationStep(left, top, right, bottom, 5);
     const int result = HardwareCircle(x, y, r, c, fill);
     SubtractEmulationStep(left, top, right, bottom, 3);
-    return result;
+    return DeviceResult(result, "DrawCircle");
   }
   if (DrawState.softTarget == nullptr) return 0;
   const SoftDrawParams params = CurrentSoftDrawParams();
