@@ -7,7 +7,13 @@ namespace {
 
 using namespace sound_bytes;
 
-class SoundDecodeTest : public SoundFixture {};
+class SoundDecodeTest : public SoundFixture {
+ protected:
+  void SetUp() override {
+    SoundFixture::SetUp();
+    StartOutput();
+  }
+};
 
 // Every kind of wave file decodes to the same 16-bit samples, within what its depth keeps.
 TEST_F(SoundDecodeTest, WaveFormatsDecodeToTheirSamples) {
