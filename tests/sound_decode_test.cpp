@@ -7,12 +7,23 @@ namespace {
 
 using namespace sound_bytes;
 
-class SoundDecodeTest : public SoundFixture {};
+class SoundDecodeTest : public SoundFixture {
+ protected:
+  void SetUp() override {
+    SoundFixture::SetUp();
+    StartOutput();
+  }
+};
 
 // Every kind of wave file decodes to the same 16-bit samples, within what its depth keeps.
 TEST_F(SoundDecodeTest, WaveFormatsDecodeToTheirSamples) {
   const std::vector<double> left = Sine(1000, 22050, 441, 0.8), right = Sine(1000, 22050, 882, -0.5);
   const std::vector<double> stereo = Interleave(left, right);
+  // Chunks the reader skips: one of odd size (padded to even) before fmt, one cut off after data.
+  Bytes withChunks = Wave(1, 2, 22050, 16, Pcm(stereo, 16));
+  const Bytes list = {'L', 'I', 'S', 'T', 3, 0, 0, 0, 'a', 'b', 'c', 0};
+  withChunks.insert(withChunks.begin() + 12, list.begin(), list.end());
+  withChunks.insert(withChunks.end(), {'i', 'd', '3', ' ', 0xFF, 0, 0, 0, 1, 2});
   Bytes extensiblePcm = {22, 0, 16, 0, 3, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
   struct Case {
     const char* name;
@@ -28,6 +39,7 @@ TEST_F(SoundDecodeTest, WaveFormatsDecodeToTheirSamples) {
       {"32-bit mono", Wave(1, 1, 22050, 32, Pcm(left, 32)), 1, &left, 1},
       {"float mono", Wave(3, 1, 22050, 32, Float(left, 32)), 1, &left, 1},
       {"double stereo", Wave(3, 2, 22050, 64, Float(stereo, 64)), 2, &stereo, 0},
+      {"other chunks around", withChunks, 2, &stereo, 0},
       {"extensible 16-bit stereo", Wave(0xFFFE, 2, 22050, 16, Pcm(stereo, 16), 0, extensiblePcm), 2, &stereo, 0},
   };
   for (const Case& c : cases) {

@@ -430,11 +430,13 @@ int GetPadVibrationPower(int pad);
 // 1000 (right only). Without a sound device every call works the same and nothing is heard: a
 // voice played once has ended at once, and one looped plays until stopped. While the
 // application is inactive every sound and the music hold still, unless
-// SetSoundPlayWhileInactive(TRUE). InitEngine and EndEngine release every sound.
+// SetSoundPlayWhileInactive(TRUE). Sounds and music exist from InitEngine to EndEngine, which
+// releases them all.
 constexpr int PlayOnce = 0, PlayLoop = 1;
 
 // A sound handle; -1 (with a log line) when the file cannot be read, is damaged, cut short, of
-// a kind not read, decodes to more than 256 MiB, or every one of the 4096 handles is in use.
+// a kind not read, decodes to more than 256 MiB, every one of the 4096 handles is in use, or
+// the engine is not running.
 int LoadSound(const char* path);
 // The same from size bytes of a file in memory (the caller keeps them).
 int LoadSoundFromMemory(const void* data, int size);
@@ -484,8 +486,8 @@ int SetSoundPlayWhileInactive(int flag);
 // One music at a time, an Ogg Vorbis file streamed from disk while it plays (decoded at each
 // PumpMessages into two seconds ahead). A MIDI file plays only in a build with FluidSynth and a
 // General MIDI SoundFont.
-// 0; -1 (with a log line) when the file cannot be opened or played, for a bad mode, or a loop
-// frame beyond the music's end. The music playing before stops. Looped music goes back to
+// 0; -1 (with a log line) when the file cannot be opened or played, for a bad mode, a loop frame
+// beyond the music's end, or while the engine is not running. The music playing before stops. Looped music goes back to
 // loopStartFrame (a frame at the music's own rate) at the end; it fades in over
 // fadeInMilliseconds (0: at once).
 int PlayMusic(const char* path, int mode, int loopStartFrame, int fadeInMilliseconds);

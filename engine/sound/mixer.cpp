@@ -71,7 +71,7 @@ inline std::int64_t Wrap(const Voice& v, std::int64_t i) {
   return v.loopStart + (i - v.frames) % length;
 }
 
-// Adds one frame at position p of the voice, given the samples around it.
+// Adds one interpolated frame of a voice to an output frame (a mono voice to both sides).
 template <int Channels>
 inline void AddFrame(float* out, const float (&sample)[Channels], float left, float right) {
   out[0] += sample[0] * left;

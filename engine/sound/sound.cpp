@@ -88,6 +88,8 @@ void StopAndRelease(IDirectSoundBuffer*& buffer) {
 
 int StartSound() {
   if (SoundState.DirectSoundObject != nullptr) return -1;
+  // Sounds can be loaded and played from here on, with a device or without.
+  SoundState.CallsOpen = 1;
   LogText("DirectSound の初期化を行います\n");
   LogText("DirectSound インターフェースの取得を行います....  ");
   void* object = nullptr;
@@ -151,6 +153,7 @@ int EndSound() {
   ReleaseEverySound();
   EndMixer();
   SoundState.PlayWhileInactive = 0;
+  SoundState.CallsOpen = 0;
   if (SoundState.DirectSoundObject == nullptr) return -1;
   StopAndRelease(SoundState.PrimaryBuffer);
   StopAndRelease(SoundState.SilentBuffer);

@@ -23,6 +23,13 @@ constexpr int MinFrequency = 100, MaxFrequency = 400000;
 
 bool Audible() { return SoundState.MixerAttached != 0; }
 
+// Sounds live from the sound start-up to its end: one made outside would outlive every release.
+bool Refused(const char* what) {
+  if (SoundState.CallsOpen) return false;
+  LogFormat("%sに失敗しました: エンジンが動いていません", what);
+  return true;
+}
+
 int AddDecoded(const std::uint8_t* bytes, std::size_t size, const char* origin) {
   SoundSamples data{};
   const char* reason = nullptr;
@@ -54,6 +61,7 @@ bool ValidFrequency(int hz) { return hz == 0 || (hz >= MinFrequency && hz <= Max
 }  // namespace
 
 int LoadSound(const char* path) {
+  if (Refused("サウンドの読み込み")) return -1;
   if (path == nullptr) {
     LogText("サウンドの読み込みに失敗しました: ファイル名がありません\n");
     return -1;
@@ -71,6 +79,7 @@ int LoadSound(const char* path) {
 }
 
 int LoadSoundFromMemory(const void* data, int size) {
+  if (Refused("サウンドの読み込み")) return -1;
   if (data == nullptr || size <= 0) {
     LogText("メモリ上のサウンドの読み込みに失敗しました: データがありません\n");
     return -1;
@@ -254,6 +263,7 @@ int SetSoundPlayWhileInactive(int flag) {
 }
 
 int PlayMusic(const char* path, int mode, int loopStartFrame, int fadeInMilliseconds) {
+  if (Refused("音楽の演奏")) return -1;
   if ((mode != PlayOnce && mode != PlayLoop) || loopStartFrame < 0 || fadeInMilliseconds < 0) {
     LogText("音楽の演奏に失敗しました: 引数が範囲外です\n");
     return -1;

@@ -8,6 +8,7 @@ struct SoundStateRecord {
   IDirectSoundBuffer* PrimaryBuffer;
   IDirectSoundBuffer* SilentBuffer;  // loops from start-up to shut-down
   int MusicMode;                     // 0: music through MCI beside DirectSound
+  int CallsOpen;                     // 1 from StartSound to EndSound, device or not
   int MixerAttached;                 // 1 while the device pulls from the mixer
   int PlayWhileInactive;             // 1: sounds go on while the application is inactive
 };

@@ -17,6 +17,7 @@
 #include "fake_platform.h"
 #include "graphics/graphics_state.h"
 #include "input/input_state.h"
+#include "support/sound_bytes.h"
 #include "test_support.h"
 #include "vornek.h"
 #include "window/char_buffer.h"
@@ -104,6 +105,10 @@ class Fuzzer {
     if (Chance(30)) return Font();
     return Int(-5, 0x7FFFFFFF);
   }
+  int Sound() {
+    if (!sounds_.empty() && Chance(85)) return sounds_[static_cast<std::size_t>(Below(static_cast<int>(sounds_.size())))];
+    return Int(-5, 0x7FFFFFFF);
+  }
   // Graphic sizes: small mostly; large ones only where their pixels stay affordable.
   void GraphicSize(int* width, int* height) {
     *width = Chance(90) ? Between(-1, 300) : Int(-1, 3000);
@@ -130,6 +135,8 @@ class Fuzzer {
   std::mt19937_64 random_;
   std::vector<int> fonts_;
   std::vector<int> graphics_;
+  std::vector<int> sounds_;
+  std::vector<int> voices_;
   std::deque<std::string> trace_;
   int padsAttached_ = 0;
 };
@@ -441,6 +448,49 @@ void Fuzzer::Step() {
       }
       break;
     }
+    case 35:
+    case 36: {
+      // Sounds: loaded (sometimes damaged), played, changed, released, in any order.
+      const int what = Below(8);
+      const int sound = Sound(), value = Int(-2000, 500000);
+      Trace(Call("Sound", {what, sound, value}));
+      if (what == 0) {
+        std::vector<double> tone = sound_bytes::Sine(Between(0, 2000), 22050, 440, 0.5);
+        sound_bytes::Bytes file = sound_bytes::Wave(1, 1, 22050, 16, sound_bytes::Pcm(tone, 16));
+        if (Chance(30) && !file.empty()) file[static_cast<std::size_t>(Below(static_cast<int>(file.size())))] ^= 0xFF;
+        const int handle = LoadSoundFromMemory(file.data(), static_cast<int>(file.size()));
+        if (handle != -1) sounds_.push_back(handle);
+      }
+      if (what == 1) {
+        const int voice = PlaySoundHandle(sound, Int(-1, 2));
+        if (voice != -1) voices_.push_back(voice);
+        if (voices_.size() > 64) voices_.erase(voices_.begin());
+      }
+      if (what == 2) SetSoundVolume(sound, value);
+      if (what == 3) SetSoundFrequency(sound, value);
+      if (what == 4) SetSoundLoopPoint(sound, value);
+      if (what == 5) {
+        if (Chance(20)) {
+          ReleaseAllSounds();
+        } else {
+          ReleaseSound(sound);
+        }
+      }
+      if (what == 6) {
+        const int voice = voices_.empty() ? Int(-1, 0x7FFFFFFF) : voices_[static_cast<std::size_t>(Below(static_cast<int>(voices_.size())))];
+        SetVoicePan(voice, value);
+        SetVoiceFrequency(voice, value);
+        if (Chance(30)) StopVoice(voice);
+        const int playing = IsVoicePlaying(voice);
+        if (playing < -1 || playing > 1) findings += Call("IsVoicePlaying", {voice}) + " gave " + std::to_string(playing) + "; ";
+      }
+      if (what == 7) {
+        SetMasterVolume(value % 1200);
+        fake::PullAudio(Between(0, 2048));
+      }
+      if (sounds_.size() > 32) sounds_.erase(sounds_.begin());
+      break;
+    }
     default:
       Input();
       break;
@@ -502,6 +552,7 @@ ApiFuzzResult RunApiFuzz(std::uint64_t seed, int calls, bool announce) {
   if (fake::NativeWindowCount() != 0) failure += "the window outlived the engine; ";
   if (fake::LiveInputObjects() != 0) failure += "input devices outlived the engine; ";
   if (fake::LiveD3dObjects() != 0) failure += std::to_string(fake::LiveD3dObjects()) + " Direct3D objects left; ";
+  if (fake::LiveSoundObjects() != 0) failure += std::to_string(fake::LiveSoundObjects()) + " sound objects left; ";
   if (!failure.empty()) {
     result.failure = "seed " + std::to_string(seed) + ": " + failure + "\nlast calls:\n" + fuzzer.TraceText();
     std::fprintf(stderr, "api fuzz: %s", result.failure.c_str());
