@@ -859,9 +859,24 @@ void Renderer::Present(const Target& target, const PixelBounds* from, const Pixe
   glBindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
   glDisable(GL_SCISSOR_TEST);
   // What the picture does not cover would otherwise show whatever the last swap left.
+  // Only the bars around it are cleared: on a software rasteriser a clear of a whole
+  // full-screen window costs as much as the picture itself.
   if (shown.left > 0 || shown.top > 0 || shown.right < drawableWidth || shown.bottom < drawableHeight) {
     glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    const int left = std::clamp(shown.left, 0, drawableWidth), right = std::clamp(shown.right, 0, drawableWidth);
+    const int top = std::clamp(shown.top, 0, drawableHeight), bottom = std::clamp(shown.bottom, 0, drawableHeight);
+    // Window rows count from the bottom: the bars above and below, then left and right.
+    const PixelBounds bars[] = {{0, 0, drawableWidth, top},
+                                {0, bottom, drawableWidth, drawableHeight},
+                                {0, top, left, bottom},
+                                {right, top, drawableWidth, bottom}};
+    for (const PixelBounds& bar : bars) {
+      if (bar.right <= bar.left || bar.bottom <= bar.top) continue;
+      glScissor(bar.left, drawableHeight - bar.bottom, bar.right - bar.left, bar.bottom - bar.top);
+      glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glDisable(GL_SCISSOR_TEST);
   }
   const bool scaled =
       source.right - source.left != shown.right - shown.left || source.bottom - source.top != shown.bottom - shown.top;
