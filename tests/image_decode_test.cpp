@@ -93,14 +93,14 @@ struct Case {
 
 std::vector<Case> PngCases() {
   using image_files::Png;
-  using image_files::PngSpec;
+  using image_files::PngLayout;
   const Pixels rgba = RgbaImage();
   std::vector<Case> cases;
   cases.push_back({"png rgb8", Png(W, H, {PNG_COLOR_TYPE_RGB, 8}, PngRows(rgba, 8, Rgb)), Opaque(rgba), 0});
   cases.push_back({"png rgba8", Png(W, H, {PNG_COLOR_TYPE_RGB_ALPHA, 8}, PngRows(rgba, 8, Rgba)), rgba, 1});
   cases.push_back({"png rgb16", Png(W, H, {PNG_COLOR_TYPE_RGB, 16}, PngRows(rgba, 16, Rgb)), Opaque(rgba), 0});
   cases.push_back({"png rgba16", Png(W, H, {PNG_COLOR_TYPE_RGB_ALPHA, 16}, PngRows(rgba, 16, Rgba)), rgba, 1});
-  PngSpec interlaced{PNG_COLOR_TYPE_RGB_ALPHA, 8};
+  PngLayout interlaced{PNG_COLOR_TYPE_RGB_ALPHA, 8};
   interlaced.interlaced = true;
   cases.push_back({"png rgba8 interlaced", Png(W, H, interlaced, PngRows(rgba, 8, Rgba)), rgba, 1});
   Pixels grey8, grey1, grey4, greyAlpha, greyKeyed;
@@ -123,18 +123,18 @@ std::vector<Case> PngCases() {
   cases.push_back({"png grey+alpha8", Png(W, H, {PNG_COLOR_TYPE_GRAY_ALPHA, 8}, PngRows(greyAlpha, 8, [](std::uint32_t p) {
                      return std::vector<int>{int(p & 0xFF), int(p >> 24)};
                    })), greyAlpha, 1});
-  PngSpec keyed{PNG_COLOR_TYPE_GRAY, 8};
+  PngLayout keyed{PNG_COLOR_TYPE_GRAY, 8};
   keyed.greyKey = 51;
   cases.push_back({"png grey8 tRNS", Png(W, H, keyed, PngRows(greyKeyed, 8, [](std::uint32_t p) {
                      return std::vector<int>{int(p & 0xFF)};
                    })), greyKeyed, 1});
   // Four colours at 2 bits, the second translucent through tRNS.
   const std::uint32_t translucent[4] = {Palette[0], 0x80F0E0D0, Palette[2], Palette[3]};
-  PngSpec paletted{PNG_COLOR_TYPE_PALETTE, 2};
+  PngLayout paletted{PNG_COLOR_TYPE_PALETTE, 2};
   paletted.palette.assign(translucent, translucent + 4);
   cases.push_back({"png palette2 tRNS", Png(W, H, paletted, PackedRows(2, [](int x, int y) { return Index(x, y, 4); })),
                    PaletteImage(4, translucent), 1});
-  PngSpec palette8{PNG_COLOR_TYPE_PALETTE, 8};
+  PngLayout palette8{PNG_COLOR_TYPE_PALETTE, 8};
   palette8.palette.assign(Palette, Palette + 4);
   cases.push_back({"png palette8", Png(W, H, palette8, PackedRows(8, [](int x, int y) { return Index(x, y, 4); })),
                    PaletteImage(4), 0});
@@ -155,7 +155,7 @@ std::vector<Case> JpegCases() {
 std::vector<Case> BmpCases() {
   using image_files::Bmp;
   using image_files::BmpRows;
-  using image_files::BmpSpec;
+  using image_files::BmpLayout;
   const Pixels rgba = RgbaImage(), opaque = Opaque(rgba);
   std::vector<std::uint32_t> rgb, indices4, indices2, r555, r565;
   for (std::size_t i = 0; i < rgba.size(); ++i) {
@@ -179,30 +179,30 @@ std::vector<Case> BmpCases() {
   cases.push_back({"bmp 24", Bmp({W, H, 24}, BmpRows(W, H, 24, true, rgb)), opaque, 0});
   cases.push_back({"bmp 24 top-down", Bmp({W, -H, 24}, BmpRows(W, H, 24, false, rgb)), opaque, 0});
   cases.push_back({"bmp 32", Bmp({W, H, 32}, BmpRows(W, H, 32, true, rgb)), opaque, 0});
-  BmpSpec alpha{W, H, 32, 3};
+  BmpLayout alpha{W, H, 32, 3};
   const std::uint32_t argbMasks[4] = {0xFF0000, 0xFF00, 0xFF, 0xFF000000};
   std::copy(argbMasks, argbMasks + 4, alpha.masks);
   cases.push_back({"bmp 32 alpha", Bmp(alpha, BmpRows(W, H, 32, true, rgba)), rgba, 1});
   cases.push_back({"bmp 16", Bmp({W, H, 16}, BmpRows(W, H, 16, true, r555)), expected555, 0});
-  BmpSpec fields{W, H, 16, 3};
+  BmpLayout fields{W, H, 16, 3};
   fields.masks[0] = 0xF800, fields.masks[1] = 0x7E0, fields.masks[2] = 0x1F;
   cases.push_back({"bmp 16 565", Bmp(fields, BmpRows(W, H, 16, true, r565)), expected565, 0});
-  BmpSpec eight{W, H, 8};
+  BmpLayout eight{W, H, 8};
   eight.palette = palette;
   cases.push_back({"bmp 8", Bmp(eight, BmpRows(W, H, 8, true, indices4)), PaletteImage(4), 0});
-  BmpSpec four{W, H, 4};
+  BmpLayout four{W, H, 4};
   four.palette = palette;
   cases.push_back({"bmp 4", Bmp(four, BmpRows(W, H, 4, true, indices4)), PaletteImage(4), 0});
-  BmpSpec one{W, H, 1};
+  BmpLayout one{W, H, 1};
   one.palette = {palette[0], palette[1]};
   cases.push_back({"bmp 1", Bmp(one, BmpRows(W, H, 1, true, indices2)), PaletteImage(2), 0});
-  BmpSpec core{W, H, 8};
+  BmpLayout core{W, H, 8};
   core.core = true;
   core.palette = palette;
   cases.push_back({"bmp 8 core header", Bmp(core, BmpRows(W, H, 8, true, indices4)), PaletteImage(4), 0});
   // RLE8, bottom row first: each row as a run and a literal, with a move over the middle row's
   // last two pixels (they keep colour 0).
-  BmpSpec rle8{W, H, 8, 1};
+  BmpLayout rle8{W, H, 8, 1};
   rle8.palette = palette;
   const Bytes rle8Data = {2, 3, 0, 3, 1, 2, 1, 0, 0, 0,  // row 2: 3 3 1 2 1
                           3, 2, 0, 2, 2, 0,            // row 1: 2 2 2, then move 2 right, 0 down
@@ -213,7 +213,7 @@ std::vector<Case> BmpCases() {
                          Palette[2], Palette[2], Palette[2], Palette[0], Palette[0],
                          Palette[3], Palette[3], Palette[1], Palette[2], Palette[1]};
   cases.push_back({"bmp rle8", Bmp(rle8, rle8Data), rle8Expected, 0});
-  BmpSpec rle4{W, H, 4, 2};
+  BmpLayout rle4{W, H, 4, 2};
   rle4.palette = palette;
   const Bytes rle4Data = {5, 0x12, 0, 0,            // row 2: 1 2 1 2 1
                           5, 0x33, 0, 0,            // row 1: 3 3 3 3 3
@@ -395,7 +395,7 @@ TEST_F(ImageDecodeTest, DamagedAndOversizedFilesAreRefusedWithALogLine) {
   SetPngHeaderField(wide, 16, 16384);
   SetPngHeaderField(wide, 20, 16384);
   damaged.push_back({"png declaring 16384 x 16384 in a few bytes", wide});
-  image_files::BmpSpec bigBmp{1000000, 1000000, 24};
+  image_files::BmpLayout bigBmp{1000000, 1000000, 24};
   damaged.push_back({"bmp declaring 10^6 x 10^6", image_files::Bmp(bigBmp, Bytes(64, 0))});
   damaged.push_back({"tga declaring 65535 x 65535", image_files::Tga(2, 65535, 65535, 32, 8, {}, 0, 0, Bytes(64, 0))});
   damaged.push_back({"tga rle declaring 65535 x 65535", image_files::Tga(10, 65535, 65535, 32, 8, {}, 0, 0, Bytes(64, 0x7F))});

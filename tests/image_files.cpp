@@ -28,7 +28,7 @@ void NoFlush(png_structp) {}
 
 }  // namespace
 
-Bytes Png(int width, int height, const PngSpec& spec, const std::vector<Bytes>& rows) {
+Bytes Png(int width, int height, const PngLayout& layout, const std::vector<Bytes>& rows) {
   Bytes out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
@@ -37,12 +37,12 @@ Bytes Png(int width, int height, const PngSpec& spec, const std::vector<Bytes>& 
     throw std::runtime_error("png write");
   }
   png_set_write_fn(png, &out, Append, NoFlush);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), spec.bitDepth,
-               spec.colorType, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), layout.bitDepth,
+               layout.colorType, layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   std::vector<png_color> colours;
   std::vector<png_byte> alphas;
-  for (std::uint32_t c : spec.palette) {
+  for (std::uint32_t c : layout.palette) {
     colours.push_back({static_cast<png_byte>(c >> 16), static_cast<png_byte>(c >> 8), static_cast<png_byte>(c)});
     alphas.push_back(static_cast<png_byte>(c >> 24));
   }
@@ -52,9 +52,9 @@ Bytes Png(int width, int height, const PngSpec& spec, const std::vector<Bytes>& 
     for (png_byte a : alphas) translucent |= a != 255;
     if (translucent) png_set_tRNS(png, info, alphas.data(), static_cast<int>(alphas.size()), nullptr);
   }
-  if (spec.greyKey >= 0) {
+  if (layout.greyKey >= 0) {
     png_color_16 key{};
-    key.gray = static_cast<png_uint_16>(spec.greyKey);
+    key.gray = static_cast<png_uint_16>(layout.greyKey);
     png_set_tRNS(png, info, nullptr, 0, &key);
   }
   png_write_info(png, info);
@@ -120,47 +120,47 @@ Bytes BmpRows(int width, int height, int bits, bool bottomUp, const std::vector<
   return out;
 }
 
-Bytes Bmp(const BmpSpec& spec, const Bytes& pixelData) {
-  const bool v4 = spec.masks[3] != 0;
-  const std::uint32_t headerSize = spec.core ? 12 : v4 ? 108 : 40;
-  const bool trailingMasks = !v4 && !spec.core && spec.compression == 3;
-  const std::uint32_t entry = spec.core ? 3 : 4;
+Bytes Bmp(const BmpLayout& layout, const Bytes& pixelData) {
+  const bool v4 = layout.masks[3] != 0;
+  const std::uint32_t headerSize = layout.core ? 12 : v4 ? 108 : 40;
+  const bool trailingMasks = !v4 && !layout.core && layout.compression == 3;
+  const std::uint32_t entry = layout.core ? 3 : 4;
   const std::uint32_t offset = 14 + headerSize + (trailingMasks ? 12 : 0) +
-                               static_cast<std::uint32_t>(spec.palette.size()) * entry;
+                               static_cast<std::uint32_t>(layout.palette.size()) * entry;
   Bytes out = {'B', 'M'};
   Put32(out, offset + static_cast<std::uint32_t>(pixelData.size()));
   Put32(out, 0);
   Put32(out, offset);
   Put32(out, headerSize);
-  if (spec.core) {
-    Put16(out, static_cast<std::uint32_t>(spec.width));
-    Put16(out, static_cast<std::uint32_t>(spec.height));
+  if (layout.core) {
+    Put16(out, static_cast<std::uint32_t>(layout.width));
+    Put16(out, static_cast<std::uint32_t>(layout.height));
     Put16(out, 1);
-    Put16(out, static_cast<std::uint32_t>(spec.bits));
+    Put16(out, static_cast<std::uint32_t>(layout.bits));
   } else {
-    Put32(out, static_cast<std::uint32_t>(spec.width));
-    Put32(out, static_cast<std::uint32_t>(spec.height));
+    Put32(out, static_cast<std::uint32_t>(layout.width));
+    Put32(out, static_cast<std::uint32_t>(layout.height));
     Put16(out, 1);
-    Put16(out, static_cast<std::uint32_t>(spec.bits));
-    Put32(out, static_cast<std::uint32_t>(spec.compression));
+    Put16(out, static_cast<std::uint32_t>(layout.bits));
+    Put32(out, static_cast<std::uint32_t>(layout.compression));
     Put32(out, static_cast<std::uint32_t>(pixelData.size()));
     Put32(out, 2835);
     Put32(out, 2835);
-    Put32(out, static_cast<std::uint32_t>(spec.palette.size()));
+    Put32(out, static_cast<std::uint32_t>(layout.palette.size()));
     Put32(out, 0);
     if (v4) {
-      for (std::uint32_t m : spec.masks) Put32(out, m);
+      for (std::uint32_t m : layout.masks) Put32(out, m);
       while (out.size() < 14 + headerSize) out.push_back(0);
     }
     if (trailingMasks) {
-      for (int i = 0; i < 3; ++i) Put32(out, spec.masks[i]);
+      for (int i = 0; i < 3; ++i) Put32(out, layout.masks[i]);
     }
   }
-  for (std::uint32_t c : spec.palette) {
+  for (std::uint32_t c : layout.palette) {
     out.push_back(static_cast<std::uint8_t>(c));
     out.push_back(static_cast<std::uint8_t>(c >> 8));
     out.push_back(static_cast<std::uint8_t>(c >> 16));
-    if (!spec.core) out.push_back(0);
+    if (!layout.core) out.push_back(0);
   }
   out.insert(out.end(), pixelData.begin(), pixelData.end());
   return out;

@@ -12,19 +12,19 @@ using Bytes = std::vector<std::uint8_t>;
 using Pixels = std::vector<std::uint32_t>;
 
 // PNG of packed rows as libpng wants them for the colour type and depth.
-struct PngSpec {
+struct PngLayout {
   int colorType;  // PNG_COLOR_TYPE_*
   int bitDepth;
   bool interlaced = false;
   std::vector<std::uint32_t> palette;  // 0xAARRGGBB: colours, with tRNS from alpha below 255
   int greyKey = -1;                    // tRNS of a grey image
 };
-Bytes Png(int width, int height, const PngSpec& spec, const std::vector<Bytes>& rows);
+Bytes Png(int width, int height, const PngLayout& layout, const std::vector<Bytes>& rows);
 Bytes JpegBytes(int width, int height, const Pixels& pixels, bool progressive, int quality);
 
 // BMP with an info header of 40 bytes (or 108 with alphaMask non-zero, or 12 for core), rows
 // already packed for its bit count.
-struct BmpSpec {
+struct BmpLayout {
   int width, height;  // negative height: top-down
   int bits;
   int compression = 0;
@@ -32,7 +32,7 @@ struct BmpSpec {
   std::uint32_t masks[4] = {0, 0, 0, 0};  // red, green, blue, alpha for bit fields
   bool core = false;
 };
-Bytes Bmp(const BmpSpec& spec, const Bytes& pixelData);
+Bytes Bmp(const BmpLayout& layout, const Bytes& pixelData);
 // Rows of a packed image: pixel values of `bits` bits, bottom row first when bottomUp, padded
 // to four bytes.
 Bytes BmpRows(int width, int height, int bits, bool bottomUp, const std::vector<std::uint32_t>& values);

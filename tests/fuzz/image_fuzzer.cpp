@@ -33,18 +33,18 @@ std::vector<Bytes> SeedFiles() {
     paletteRows.push_back(indices);
     greyRows.push_back(grey);
   }
-  image_files::PngSpec interlaced{PNG_COLOR_TYPE_RGB_ALPHA, 8};
+  image_files::PngLayout interlaced{PNG_COLOR_TYPE_RGB_ALPHA, 8};
   interlaced.interlaced = true;
-  image_files::PngSpec palette{PNG_COLOR_TYPE_PALETTE, 8};
+  image_files::PngLayout palette{PNG_COLOR_TYPE_PALETTE, 8};
   palette.palette = {0xFF000000, 0x80FF0000, 0xFF00FF00, 0x000000FF};
   std::vector<std::uint32_t> rgb, indices;
   for (int i = 0; i < w * h; ++i) {
     rgb.push_back(pixels[i] & 0xFFFFFF);
     indices.push_back(static_cast<std::uint32_t>(i % 4));
   }
-  image_files::BmpSpec bmp8{w, h, 8};
+  image_files::BmpLayout bmp8{w, h, 8};
   bmp8.palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
-  image_files::BmpSpec rle8{w, h, 8, 1};
+  image_files::BmpLayout rle8{w, h, 8, 1};
   rle8.palette = bmp8.palette;
   const Bytes rleData = {7, 1, 0, 0, 0, 7, 0, 1, 2, 3, 0, 1, 2, 0, 0, 2, 3, 1, 0, 0, 7, 2, 0, 0, 7, 3, 0, 1};
   Bytes tgaRle;
