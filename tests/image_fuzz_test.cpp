@@ -1,4 +1,4 @@
-// A few seconds of the image fuzzer in the suite; scripts/fuzz_images.sh runs it for longer.
+// A few seconds of the image fuzzer in the suite; scripts/fuzz.sh images runs it for longer.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
