@@ -191,13 +191,16 @@ def panel_after_hover(display, window, x, y):
     return Picture(display, window).region(*PANEL)
 
 
-def start_xvfb():
-    """A second X display of the test's own, or None."""
+def start_xvfb(screen="1024x768x24", noreset=False):
+    """An X display of the test's own (server, name), or (None, None). With noreset the server
+    keeps its state when its last client leaves, as a desktop does."""
     if shutil.which("Xvfb") is None:
         return None, None
     read, write = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                              pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    command = ["Xvfb", "-displayfd", str(write), "-screen", "0", screen, "-nolisten", "tcp"]
+    if noreset:
+        command.append("-noreset")
+    server = subprocess.Popen(command, pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write)
     number = b""
     deadline = time.monotonic() + 10

@@ -32,29 +32,6 @@ def check(condition, what):
         failures.append(what)
 
 
-def start_xvfb(width, height):
-    if shutil.which("Xvfb") is None:
-        return None, None
-    read, write = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", f"{width}x{height}x24",
-                               "-nolisten", "tcp", "-noreset"],
-                              pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write)
-    number = b""
-    deadline = time.monotonic() + 10
-    while time.monotonic() < deadline and not number.endswith(b"\n"):
-        chunk = os.read(read, 16)
-        if not chunk:
-            break
-        number += chunk
-    os.close(read)
-    if not number.strip().isdigit():
-        server.kill()
-        server.wait()
-        return None, None
-    return server, ":" + number.strip().decode()
-
-
 class Maps:
     """Counts the windows mapped on the display from now on (MapNotify on the root)."""
 
@@ -305,7 +282,7 @@ def main():
     if shutil.which("xdotool") is None:
         print("skipped: no xdotool")
         return SKIP
-    server, display = start_xvfb(1920, 1280)
+    server, display = e2e.start_xvfb("1920x1280x24", noreset=True)
     if server is None:
         print("skipped: no Xvfb")
         return SKIP

@@ -34,26 +34,6 @@ def to_565(rgb):
 PALETTE = {to_565(c) for c in BALLS}
 
 
-def start_xvfb_16():
-    read, write = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "800x600x16", "-nolisten", "tcp",
-                               "-noreset"], pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write)
-    number = b""
-    deadline = time.monotonic() + 10
-    while time.monotonic() < deadline and not number.endswith(b"\n"):
-        chunk = os.read(read, 16)
-        if not chunk:
-            break
-        number += chunk
-    os.close(read)
-    if not number.strip().isdigit():
-        server.kill()
-        server.wait()
-        return None, None
-    return server, ":" + number.strip().decode()
-
-
 def ball_colours(display, window):
     """Each square's centre as (r, g, b) reduced to 5-6-5 bits, whatever depth the window has."""
     x11 = e2e.libx11()
@@ -104,7 +84,7 @@ def main():
     if shutil.which("Xvfb") is None or shutil.which("xdotool") is None:
         print("skipped: Xvfb or xdotool missing")
         return SKIP
-    server, display_name = start_xvfb_16()
+    server, display_name = e2e.start_xvfb("800x600x16", noreset=True)
     if server is None:
         print("FAIL a 16-bit Xvfb")
         return 1
