@@ -94,8 +94,9 @@ int LoadSplitGraphic(const char* fileName, int count, int columns, int rows, int
   if (columns <= 0 || rows <= 0 || cellWidth <= 0 || cellHeight <= 0 || std::int64_t{columns} * rows < count) {
     LogFormat("画像の分割の指定が正しくありません: %d 個、%d x %d 区画、%d x %d 画素", count, columns, rows, cellWidth,
               cellHeight);
-    return FailWithText("LoadSplitGraphic: %d cells do not fit %d x %d cells of %d x %d pixels", count, columns, rows,
-                        cellWidth, cellHeight);
+    return FailWithText("LoadSplitGraphic: %d cells in %d columns and %d rows of %d x %d pixels cannot be: each value must "
+                        "be above 0 and the grid must hold the cells",
+                        count, columns, rows, cellWidth, cellHeight);
   }
   const int sheet = GraphicFromFile(fileName, "LoadSplitGraphic");
   if (sheet == -1) return -1;

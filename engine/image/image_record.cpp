@@ -15,22 +15,22 @@ int AllocImagePixels(ImageRecord* image, int width, int height, const char* read
   image->width = image->height = 0;
   if (width <= 0 || height <= 0) {
     ImageFailure(reader, "大きさが 0 です");
-    SetLastErrorText("the %s image declares no pixels (%d x %d)", reader, width, height);
+    SetLastErrorText("an image of %d x %d has no pixels", width, height);
     return -1;
   }
   if (width > MaxImageSide || height > MaxImageSide || std::int64_t{width} * height > MaxImagePixels) {
     LogFormat("画像が大きすぎます: %d x %d (上限 %d x %d、%lld 画素)", width, height, MaxImageSide, MaxImageSide,
               static_cast<long long>(MaxImagePixels));
     ImageFailure(reader, "大きさの上限を越えています");
-    SetLastErrorText("the %s image is %d x %d, beyond the limits of %d pixels a side and %lld pixels", reader, width,
-                     height, MaxImageSide, static_cast<long long>(MaxImagePixels));
+    SetLastErrorText("an image of %d x %d is beyond the limits of %d pixels a side and %lld pixels", width, height,
+                     MaxImageSide, static_cast<long long>(MaxImagePixels));
     return -1;
   }
   const std::size_t bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
   image->pixels = static_cast<std::uint32_t*>(TrackedAlloc(bytes, __FILE__, __LINE__));
   if (image->pixels == nullptr) {
     ImageFailure(reader, "メモリの確保に失敗しました");
-    SetLastErrorText("there is no memory for the %d x %d pixels of the %s image", width, height, reader);
+    SetLastErrorText("there is no memory for the pixels of an image of %d x %d", width, height);
     return -1;
   }
   image->width = width;

@@ -46,7 +46,7 @@ void FitWindowToDesktop() {
 int SetWindowScale(double scale) {
   if (CalledOffEngineThread(__func__)) return -1;
   if (!(scale > 0.0) || scale > MaxWindowScale) {
-    return FailWithText("SetWindowScale: the scale %g is not above 0 and up to %g", scale, MaxWindowScale);
+    return FailWithText("SetWindowScale: the scale %g must be above 0 and at most %g", scale, MaxWindowScale);
   }
   EngineState.WindowScale = scale;
   if (EngineState.MainWindow == nullptr || !EngineState.Initialised) return 0;
