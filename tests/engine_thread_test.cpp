@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -12,6 +14,7 @@
 #include "engine_fixture.h"
 #include "core/tracked_memory.h"
 #include "graphics/draw_state.h"
+#include "support/sound_bytes.h"
 #include "test_support.h"
 
 namespace {
@@ -41,9 +44,24 @@ TEST_F(EngineThreadTest, EveryCallFromAnotherThreadIsRefusedWithALogLine) {
   ASSERT_NE(graphic, -1);
   const int font = QueryDefaultFont();
   ASSERT_NE(font, -1);
-  int x = 0, y = 0, size = 0;
+  int x = 0, y = 0, size = 0, channel = 0;
   std::int32_t lost = 0;
   char face[256];
+  const std::uint32_t pixels[4] = {0xFF112233u, 0xFF445566u, 0x80778899u, 0u};
+  const sound_bytes::Bytes wave =
+      sound_bytes::Wave(1, 1, 44100, 16, sound_bytes::Pcm(sound_bytes::Sine(44100, 44100, 441, 0.5), 16));
+  const sound_bytes::Bytes ogg = sound_bytes::Vorbis(sound_bytes::Sine(44100, 44100, 330, 0.3), 1, 44100);
+  sound_bytes::WriteFile("tone.wav", wave);
+  sound_bytes::WriteFile("music.ogg", ogg);
+  const int pictured = CreateGraphicFromPixels(2, 2, pixels, TRUE);
+  ASSERT_NE(pictured, -1);
+  ASSERT_EQ(SaveGraphicPng(pictured, "sprite.png"), 0);
+  const std::string png = test_support::ReadFile("sprite.png");
+  const int sound = LoadSoundFromMemory(wave.data(), static_cast<int>(wave.size()));
+  ASSERT_NE(sound, -1);
+  const int voice = PlaySoundHandle(sound, PlayLoop);
+  ASSERT_GE(voice, 0);
+  ASSERT_EQ(PlayMusic("music.ogg", PlayLoop, 0, 0), 0);
   const std::vector<ForeignCall> calls = {
       {"InitEngine", [] { return InitEngine(); }, -1},
       {"EndEngine", [] { return EndEngine(); }, -1},
@@ -103,10 +121,98 @@ TEST_F(EngineThreadTest, EveryCallFromAnotherThreadIsRefusedWithALogLine) {
       {"LogIndentOut", [] { return LogIndentOut(); }, -1},
       {"CheckAllocations", [] { return CheckAllocations(); }, -1},
       {"DumpAllocations", [] { DumpAllocations(); return -1; }, -1},
+      // Window, screen and settings.
+      {"SetRunWhileInactive", [] { return SetRunWhileInactive(TRUE); }, -1},
+      {"SetUseUtf8Text", [] { return SetUseUtf8Text(TRUE); }, -1},
+      {"GetUseUtf8Text", [] { return GetUseUtf8Text(); }, -1},
+      {"ApplyCursorVisibility", [] { return ApplyCursorVisibility(FALSE); }, -1},
+      {"IsWindowActive", [] { return IsWindowActive(); }, 0},
+      {"GetDesktopSize", [&] { return GetDesktopSize(&x, &y); }, -1},
+      {"GetScreenSize", [&] { return GetScreenSize(&x, &y, &size); }, -1},
+      {"SetWindowScale", [] { return SetWindowScale(2.0); }, -1},
+      {"GetWindowScale", [] { return GetWindowScale() == -1.0 ? -1 : 0; }, -1},
+      {"SetFullScreenKey", [] { return SetFullScreenKey(FALSE); }, -1},
+      {"GetLastErrorText",
+       [] { return std::string(GetLastErrorText()).find("thread") != std::string::npos ? -1 : 0; }, -1},
+      {"SeedRandom", [] { SeedRandom(7); return -1; }, -1},
+      // Shapes, rotation, images and pixels.
+      {"DrawBox", [] { return DrawBox(0, 0, 10, 10, 0xFFFFFF, TRUE); }, -1},
+      {"DrawTriangle", [] { return DrawTriangle(0, 0, 10, 0, 0, 10, 0xFFFFFF, TRUE); }, -1},
+      {"DrawQuadrilateral", [] { return DrawQuadrilateral(0, 0, 10, 0, 10, 10, 0, 10, 0xFFFFFF, FALSE); }, -1},
+      {"DrawOval", [] { return DrawOval(20, 20, 5, 3, 0xFFFFFF, TRUE); }, -1},
+      {"SetDrawSampling", [] { return SetDrawSampling(SamplingBilinear); }, -1},
+      {"GetDrawSampling", [] { return GetDrawSampling(); }, -1},
+      {"DrawGraphRotated", [&] { return DrawGraphRotated(20, 20, 1.0, 0.5, graphic, TRUE); }, -1},
+      {"DrawGraphFourCorners", [&] { return DrawGraphFourCorners(0, 0, 9, 0, 9, 9, 0, 9, graphic, TRUE); }, -1},
+      {"LoadGraphic", [] { return LoadGraphic("sprite.png"); }, -1},
+      {"LoadGraphicFromMemory", [&] { return LoadGraphicFromMemory(png.data(), static_cast<int>(png.size())); }, -1},
+      {"LoadSplitGraphic", [] { int cells[2]; return LoadSplitGraphic("sprite.png", 2, 2, 1, 1, 1, cells); }, -1},
+      {"CreateGraphicFromPixels", [&] { return CreateGraphicFromPixels(2, 2, pixels, TRUE); }, -1},
+      {"ReplaceGraphicPixels", [&] { return ReplaceGraphicPixels(pictured, pixels); }, -1},
+      {"SetTransparentColor", [] { return SetTransparentColor(255, 0, 255); }, -1},
+      {"GetTransparentColor", [&] { return GetTransparentColor(&x, &y, &size); }, -1},
+      {"ReadPixel", [&] { return ReadPixel(pictured, 0, 0, &x, &y, &size, &channel); }, -1},
+      {"SaveScreenPng", [] { return SaveScreenPng("shot.png"); }, -1},
+      {"SaveGraphicPng", [&] { return SaveGraphicPng(pictured, "shot.png"); }, -1},
+      // Text measurement.
+      {"GetTextWidth", [] { return GetTextWidth("text", -1); }, -1},
+      {"GetTextWidthFormat", [] { return GetTextWidthFormat("%d", 12); }, -1},
+      {"GetTextWidthWithFont", [&] { return GetTextWidthWithFont("text", -1, font); }, -1},
+      {"GetFontHeight", [&] { return GetFontHeight(font); }, -1},
+      {"GetFontLineSpacing", [&] { return GetFontLineSpacing(font); }, -1},
+      // Key, mouse and pad edges and pads.
+      {"CountKeyPresses", [] { return CountKeyPresses(KeyA); }, -1},
+      {"CountKeyReleases", [] { return CountKeyReleases(KeyA); }, -1},
+      {"CountMouseButtonPresses", [] { return CountMouseButtonPresses(MouseButtonLeft); }, -1},
+      {"CountMouseButtonReleases", [] { return CountMouseButtonReleases(MouseButtonLeft); }, -1},
+      {"GetMouseWheelRotation", [] { return GetMouseWheelRotation(); }, 0},
+      {"GetPadCount", [] { return GetPadCount(); }, -1},
+      {"GetPadInputs", [] { return static_cast<int>(GetPadInputs(0)); }, 0},
+      {"GetPadAnalogInput", [&] { return GetPadAnalogInput(0, &x, &y); }, -1},
+      {"GetPadPointOfView", [] { return GetPadPointOfView(0, 0); }, -1},
+      {"CountPadPresses", [] { return CountPadPresses(0, PadInputLeft); }, -1},
+      {"CountPadReleases", [] { return CountPadReleases(0, PadInputLeft); }, -1},
+      {"SetPadKeys", [] { return SetPadKeys(0, PadInputLeft, KeyJ, -1); }, -1},
+      {"GetPadKeys", [&] { return GetPadKeys(0, PadInputLeft, &x, &y); }, -1},
+      {"SetPadDeadZone", [] { return SetPadDeadZone(0, 100); }, -1},
+      {"GetPadDeadZone", [] { return GetPadDeadZone(0); }, -1},
+      {"StartPadVibration", [] { return StartPadVibration(0, 500, -1); }, -1},
+      {"StopPadVibration", [] { return StopPadVibration(0); }, -1},
+      {"GetPadVibrationPower", [] { return GetPadVibrationPower(0); }, -1},
+      // Sound and music.
+      {"LoadSound", [] { return LoadSound("tone.wav"); }, -1},
+      {"LoadSoundFromMemory", [&] { return LoadSoundFromMemory(wave.data(), static_cast<int>(wave.size())); }, -1},
+      {"GetSoundFrames", [&] { return GetSoundFrames(sound); }, -1},
+      {"GetSoundRate", [&] { return GetSoundRate(sound); }, -1},
+      {"GetSoundChannels", [&] { return GetSoundChannels(sound); }, -1},
+      {"GetSoundLength", [&] { return GetSoundLength(sound); }, -1},
+      {"SetSoundLoopPoint", [&] { return SetSoundLoopPoint(sound, 10); }, -1},
+      {"PlaySoundHandle", [&] { return PlaySoundHandle(sound, PlayOnce); }, -1},
+      {"IsSoundHandlePlaying", [&] { return IsSoundHandlePlaying(sound); }, -1},
+      {"SetSoundVolume", [&] { return SetSoundVolume(sound, 10); }, -1},
+      {"SetSoundPan", [&] { return SetSoundPan(sound, 10); }, -1},
+      {"SetSoundFrequency", [&] { return SetSoundFrequency(sound, 22050); }, -1},
+      {"IsVoicePlaying", [&] { return IsVoicePlaying(voice); }, -1},
+      {"SetVoiceVolume", [&] { return SetVoiceVolume(voice, 10); }, -1},
+      {"SetVoicePan", [&] { return SetVoicePan(voice, 10); }, -1},
+      {"SetVoiceFrequency", [&] { return SetVoiceFrequency(voice, 22050); }, -1},
+      {"StopVoice", [&] { return StopVoice(voice); }, -1},
+      {"StopSoundHandle", [&] { return StopSoundHandle(sound); }, -1},
+      {"SetMasterVolume", [] { return SetMasterVolume(10); }, -1},
+      {"GetMasterVolume", [] { return GetMasterVolume(); }, -1},
+      {"SetSoundPlayWhileInactive", [] { return SetSoundPlayWhileInactive(TRUE); }, -1},
+      {"IsMusicPlaying", [] { return IsMusicPlaying(); }, 0},
+      {"SetMusicVolume", [] { return SetMusicVolume(10); }, -1},
+      {"FadeOutMusic", [] { return FadeOutMusic(0); }, -1},
+      {"PlayMusic", [] { return PlayMusic("music.ogg", PlayOnce, 0, 0); }, -1},
+      {"StopMusic", [] { return StopMusic(); }, -1},
+      {"ReleaseSound", [&] { return ReleaseSound(sound); }, -1},
+      {"ReleaseAllSounds", [] { return ReleaseAllSounds(); }, -1},
   };
 
   const int blendMode = DrawState.blendMode;
   const int liveBlocks = LiveBlockCount();
+  const std::string lastError = GetLastErrorText();
   for (const ForeignCall& c : calls) {
     fake::ClearDebugOutput();
     EXPECT_EQ(OnOtherThread(c.call), c.refused) << c.name;
@@ -122,6 +228,21 @@ TEST_F(EngineThreadTest, EveryCallFromAnotherThreadIsRefusedWithALogLine) {
   EXPECT_EQ(GetCreateDrawTarget(), FALSE);
   EXPECT_EQ(EngineState.LogDisabled, 0);
   EXPECT_EQ(LiveBlockCount(), liveBlocks);
+  EXPECT_EQ(GetLastErrorText(), lastError) << "a refusal leaves the engine thread's sentence alone";
+  EXPECT_EQ(GetDrawSampling(), SamplingNearest);
+  EXPECT_EQ(GetWindowScale(), 1.0);
+  EXPECT_EQ(EngineState.FullScreenKeyOff, 0);
+  EXPECT_EQ(EngineState.RunWhileInactive, 0);
+  int red = 0, green = 0, blue = 0;
+  EXPECT_EQ(GetTransparentColor(&red, &green, &blue), 0);
+  EXPECT_EQ(red + green + blue, 0);
+  EXPECT_EQ(ReadPixel(pictured, 0, 0, &red, &green, &blue, nullptr), 0);
+  EXPECT_EQ(red, 0x11) << "the pixels were not replaced";
+  EXPECT_FALSE(std::filesystem::exists("shot.png")) << "nothing was saved";
+  EXPECT_EQ(GetSoundRate(sound), 44100);
+  EXPECT_EQ(IsVoicePlaying(voice), 1);
+  EXPECT_EQ(IsMusicPlaying(), 1);
+  EXPECT_EQ(GetMasterVolume(), 1000);
   EXPECT_EQ(PumpMessages(), 0);
   EXPECT_EQ(DrawLine(0, 0, 10, 10, 0xFFFFFF, 1), 0);
   EXPECT_EQ(ReleaseGraphic(graphic), 0);

@@ -287,10 +287,13 @@ TEST_F(ImageEngineTest, LoadedGraphicsSurviveADisplayLoss) {
   ASSERT_EQ(GraphicPixel(drawn, 0, 0) & 0xFFFFFF, 0xFFFFFFu);
   std::filesystem::remove("gone.png");
 
+  ASSERT_EQ(ReleaseGraphic(-5), -1);
+  const std::string lastError = GetLastErrorText();
   fake::ClearDebugOutput();
   ASSERT_EQ(RestoreGraphics(), 0);
   EXPECT_TRUE(Logged("グラフィックを復帰します"));
   EXPECT_TRUE(Logged("グラフィックを復帰できませんでした"));
+  EXPECT_EQ(GetLastErrorText(), lastError) << "the file that went away is no failure of the program's call";
   for (int i = 0; i < 6; ++i) {
     SCOPED_TRACE(i);
     EXPECT_EQ(GraphicPixel(fromFile, i % 3, i / 3), Translucent[i]);

@@ -6,6 +6,7 @@
 #include "platform/kernel32.h"
 #include "vornek.h"
 #include "engine_thread.h"
+#include "../core/engine_thread.h"
 
 int SetWindowTitle(const char* text) {
   if (CalledOffEngineThread(__func__)) return -1;
@@ -18,6 +19,7 @@ int SetWindowTitle(const char* text) {
 }
 
 int SetFullScreenKey(int flag) {
+  if (CalledOffEngineThread(__func__)) return -1;
   EngineState.FullScreenKeyOff = flag == 0;
   if (flag == 0) EngineState.ModeToggleRequested = 0;
   return 0;
@@ -30,6 +32,7 @@ int SetLogOutputFlag(int flag) {
 }
 
 int SetUseUtf8Text(int flag) {
+  if (CalledOffEngineThread(__func__)) return -1;
   // Fonts and the window take their texts' character set when they are made.
   if (EngineState.Initialised || EngineState.Initialising) {
     SetLastErrorText("SetUseUtf8Text: the character set of texts is chosen before InitEngine");
@@ -39,4 +42,7 @@ int SetUseUtf8Text(int flag) {
   return 0;
 }
 
-int GetUseUtf8Text() { return EngineState.Utf8Text; }
+int GetUseUtf8Text() {
+  if (CalledOffEngineThread(__func__)) return -1;
+  return EngineState.Utf8Text;
+}

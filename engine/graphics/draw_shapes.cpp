@@ -12,6 +12,8 @@
 #include "shape_spans.h"
 #include "soft/fill_spans.h"
 #include "vornek.h"
+#include "../core/engine_thread.h"
+#include "../core/last_error.h"
 
 namespace {
 
@@ -97,6 +99,11 @@ int FilledTriangles(const ShapePoint* points, int count, std::uint32_t color) {
   return 0;
 }
 
+// The hardware path fails only without a device (lost with the display).
+int Drawn(const char* call, int result) {
+  return result == -1 ? FailWithText("%s: the display device is lost; nothing was drawn", call) : result;
+}
+
 int Outline(const ShapePoint* points, int count, int color) {
   // Lines leave out their end point, so each corner is drawn once.
   int result = 0;
@@ -111,6 +118,7 @@ int Outline(const ShapePoint* points, int count, int color) {
 }  // namespace
 
 int DrawBox(int x1, int y1, int x2, int y2, int color, int fill) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (!ReadyToDraw()) return 0;
   const int left = std::min(x1, x2), right = std::max(x1, x2), top = std::min(y1, y2), bottom = std::max(y1, y2);
   if (left == right || top == bottom) return 0;
@@ -129,11 +137,11 @@ int DrawBox(int x1, int y1, int x2, int y2, int color, int fill) {
     sides[sideCount++] = {right - 1, top + 1, right, bottom - 1};
   }
   if (GraphicsState.useHardware) {
-    return OnHardware(left, top, right, bottom, [&] {
+    return Drawn(__func__, OnHardware(left, top, right, bottom, [&] {
       int result = 0;
       for (int i = 0; i < sideCount && result == 0; ++i) result = HardwareBox(sides[i].l, sides[i].t, sides[i].r, sides[i].b, c);
       return result;
-    });
+    }));
   }
   SpanSink sink(c);
   const Rect area = sink.Area();
@@ -147,31 +155,34 @@ int DrawBox(int x1, int y1, int x2, int y2, int color, int fill) {
 }
 
 int DrawTriangle(int x1, int y1, int x2, int y2, int x3, int y3, int color, int fill) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (!ReadyToDraw()) return 0;
   const ShapePoint points[3] = {{x1, y1}, {x2, y2}, {x3, y3}};
-  if (!fill) return Outline(points, 3, color);
-  return FilledTriangles(points, 3, static_cast<std::uint32_t>(color));
+  if (!fill) return Drawn(__func__, Outline(points, 3, color));
+  return Drawn(__func__, FilledTriangles(points, 3, static_cast<std::uint32_t>(color)));
 }
 
 int DrawQuadrilateral(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int color, int fill) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (!ReadyToDraw()) return 0;
   const ShapePoint corners[4] = {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}};
-  if (!fill) return Outline(corners, 4, color);
+  if (!fill) return Drawn(__func__, Outline(corners, 4, color));
   // Two triangles on the diagonal from the first corner: their shared edge's pixels belong to one.
   const ShapePoint points[6] = {corners[0], corners[1], corners[2], corners[0], corners[2], corners[3]};
-  return FilledTriangles(points, 6, static_cast<std::uint32_t>(color));
+  return Drawn(__func__, FilledTriangles(points, 6, static_cast<std::uint32_t>(color)));
 }
 
 int DrawOval(int x, int y, int rx, int ry, int color, int fill) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (!ReadyToDraw() || rx < 0 || ry < 0) return 0;
   const auto c = static_cast<std::uint32_t>(color);
   if (GraphicsState.useHardware) {
     const Rect& area = DrawState.drawArea;
-    return OnHardware(std::int64_t{x} - rx, std::int64_t{y} - ry, std::int64_t{x} + rx + 1, std::int64_t{y} + ry + 1, [&] {
+    return Drawn(__func__, OnHardware(std::int64_t{x} - rx, std::int64_t{y} - ry, std::int64_t{x} + rx + 1, std::int64_t{y} + ry + 1, [&] {
       HardwareSpans spans(c);
       OvalSpans(x, y, rx, ry, fill != 0, area, spans);
       return spans.result();
-    });
+    }));
   }
   SpanSink sink(c);
   OvalSpans(x, y, rx, ry, fill != 0, sink.Area(), sink);

@@ -2,12 +2,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "../core/last_error.h"
 #include "../core/log.h"
 #include "../core/tracked_memory.h"
 #include "../image/image_decode.h"
 #include "../image/image_file.h"
 #include "graphic_source.h"
 #include "graphics_state.h"
+#include "../core/engine_thread.h"
 
 namespace {
 
@@ -18,7 +20,7 @@ char* CopyText(const char* text) {
   return copy;
 }
 
-// The decoded image of a file; 0 / -1 (logged).
+// The decoded image of a file; 0 / -1 (logged, the reason left as the last error).
 int DecodeFile(const char* fileName, ImageRecord* image) {
   *image = ImageRecord{};
   std::uint8_t* data = nullptr;
@@ -30,12 +32,13 @@ int DecodeFile(const char* fileName, ImageRecord* image) {
   return result;
 }
 
-// A graphic of the file's image. The hardware back-end keeps the file's name to read it again
-// after a display loss.
-int GraphicFromFile(const char* fileName) {
-  if (!GraphicsState.graphicsStarted || fileName == nullptr) return -1;
+// A graphic of the file's image, or -1 with the last error naming the call. The hardware
+// back-end keeps the file's name to read it again after a display loss.
+int GraphicFromFile(const char* fileName, const char* call) {
+  if (!GraphicsState.graphicsStarted) return FailWithText("%s: the engine is not running", call);
+  if (fileName == nullptr) return FailWithText("%s: the file name is null", call);
   ImageRecord image;
-  if (DecodeFile(fileName, &image) != 0) return -1;
+  if (DecodeFile(fileName, &image) != 0) return FailNamingCall(call);
   GraphicSource* source = NewGraphicSource();
   if (source != nullptr && GraphicsState.useHardware) {
     source->fileName = CopyText(fileName);
@@ -46,11 +49,11 @@ int GraphicFromFile(const char* fileName) {
   }
   const int handle = GraphicFromImage(image, source);
   ReleaseImageRecord(&image);
-  return handle;
+  return handle == -1 ? FailNamingCall(call) : handle;
 }
 
 // A graphic of decoded pixels; the hardware back-end keeps them for a display loss.
-int GraphicFromPixels(ImageRecord* image) {
+int GraphicFromPixels(ImageRecord* image, const char* call) {
   GraphicSource* source = NewGraphicSource();
   int handle;
   if (source != nullptr && GraphicsState.useHardware) {
@@ -61,38 +64,51 @@ int GraphicFromPixels(ImageRecord* image) {
     handle = GraphicFromImage(*image, source);
   }
   ReleaseImageRecord(image);
-  return handle;
+  return handle == -1 ? FailNamingCall(call) : handle;
 }
 
 }  // namespace
 
-int LoadGraphic(const char* fileName) { return GraphicFromFile(fileName); }
+int LoadGraphic(const char* fileName) {
+  if (CalledOffEngineThread(__func__)) return -1;
+  return GraphicFromFile(fileName, "LoadGraphic");
+}
 
 int LoadGraphicFromMemory(const void* data, int size) {
-  if (!GraphicsState.graphicsStarted || data == nullptr || size <= 0) return -1;
+  if (CalledOffEngineThread(__func__)) return -1;
+  if (!GraphicsState.graphicsStarted) return FailWithText("LoadGraphicFromMemory: the engine is not running");
+  if (data == nullptr || size <= 0) return FailWithText("LoadGraphicFromMemory: no data (%d bytes)", data == nullptr ? 0 : size);
   ImageRecord image;
-  if (DecodeImage(static_cast<const std::uint8_t*>(data), static_cast<std::size_t>(size), &image) != 0) return -1;
-  return GraphicFromPixels(&image);
+  if (DecodeImage(static_cast<const std::uint8_t*>(data), static_cast<std::size_t>(size), &image) != 0) {
+    return FailNamingCall("LoadGraphicFromMemory");
+  }
+  return GraphicFromPixels(&image, "LoadGraphicFromMemory");
 }
 
 int LoadSplitGraphic(const char* fileName, int count, int columns, int rows, int cellWidth, int cellHeight,
                      int* handles) {
-  if (handles == nullptr || count <= 0) return -1;
+  if (CalledOffEngineThread(__func__)) return -1;
+  if (handles == nullptr) return FailWithText("LoadSplitGraphic: the handle array is null");
+  if (count <= 0) return FailWithText("LoadSplitGraphic: the count %d is not above 0", count);
   for (int i = 0; i < count; ++i) handles[i] = -1;
   if (columns <= 0 || rows <= 0 || cellWidth <= 0 || cellHeight <= 0 || std::int64_t{columns} * rows < count) {
     LogFormat("画像の分割の指定が正しくありません: %d 個、%d x %d 区画、%d x %d 画素", count, columns, rows, cellWidth,
               cellHeight);
-    return -1;
+    return FailWithText("LoadSplitGraphic: %d cells in %d columns and %d rows of %d x %d pixels cannot be: each value must "
+                        "be above 0 and the grid must hold the cells",
+                        count, columns, rows, cellWidth, cellHeight);
   }
-  const int sheet = GraphicFromFile(fileName);
+  const int sheet = GraphicFromFile(fileName, "LoadSplitGraphic");
+  if (sheet == -1) return -1;
   int width = 0, height = 0;
-  if (GetGraphicSize(sheet, &width, &height) != 0) return -1;
+  GetGraphicSize(sheet, &width, &height);
   // Only the rows of cells that are used must fit.
   const int usedRows = (count + columns - 1) / columns, usedColumns = std::min(count, columns);
   if (std::int64_t{usedColumns} * cellWidth > width || std::int64_t{usedRows} * cellHeight > height) {
     LogFormat("画像 %s (%d x %d) に %d x %d の区画が %d 個入りません", fileName, width, height, cellWidth, cellHeight, count);
     ReleaseGraphic(sheet);
-    return -1;
+    return FailWithText("LoadSplitGraphic: %d cells of %d x %d pixels, %d to a row, do not fit the %d x %d image %s", count,
+                        cellWidth, cellHeight, columns, width, height, fileName);
   }
   for (int i = 0; i < count; ++i) {
     handles[i] = CreateDerivedGraphic(i % columns * cellWidth, i / columns * cellHeight, cellWidth, cellHeight, sheet);
@@ -102,7 +118,7 @@ int LoadSplitGraphic(const char* fileName, int count, int columns, int rows, int
         handles[k] = -1;
       }
       ReleaseGraphic(sheet);
-      return -1;
+      return FailNamingCall("LoadSplitGraphic");
     }
   }
   // The cells hold the sheet's image; the sheet's own handle is not needed.
@@ -111,24 +127,31 @@ int LoadSplitGraphic(const char* fileName, int count, int columns, int rows, int
 }
 
 int CreateGraphicFromPixels(int width, int height, const std::uint32_t* pixels, int useAlpha) {
-  if (!GraphicsState.graphicsStarted || pixels == nullptr) return -1;
+  if (CalledOffEngineThread(__func__)) return -1;
+  if (!GraphicsState.graphicsStarted) return FailWithText("CreateGraphicFromPixels: the engine is not running");
+  if (pixels == nullptr) return FailWithText("CreateGraphicFromPixels: the pixels are null");
   ImageRecord image;
-  if (AllocImagePixels(&image, width, height, "pixels") != 0) return -1;
+  if (AllocImagePixels(&image, width, height, "pixels") != 0) return FailNamingCall("CreateGraphicFromPixels");
   const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
   std::memcpy(image.pixels, pixels, count * 4);
   image.hasAlpha = useAlpha ? 1 : 0;
   if (!useAlpha) {
     for (std::size_t i = 0; i < count; ++i) image.pixels[i] |= 0xFF000000u;
   }
-  return GraphicFromPixels(&image);
+  return GraphicFromPixels(&image, "CreateGraphicFromPixels");
 }
 
 int ReplaceGraphicPixels(int handle, const std::uint32_t* pixels) {
+  if (CalledOffEngineThread(__func__)) return -1;
   GraphicRecord* record = GraphicFromHandle(handle);
-  if (record == nullptr || pixels == nullptr || record->image == nullptr) return -1;
+  if (record == nullptr || record->image == nullptr) {
+    return FailWithText("ReplaceGraphicPixels: %d is not a live graphic's handle", handle);
+  }
+  if (pixels == nullptr) return FailWithText("ReplaceGraphicPixels: the pixels are null");
   SharedImage* image = record->image;
   if (WriteSharedImagePixels(image, pixels, record->width, record->x, record->y, record->width, record->height) != 0) {
-    return -1;
+    return FailWithText("ReplaceGraphicPixels: the pixels of graphic %d could not be written (the display device is lost)",
+                        handle);
   }
   if (!GraphicsState.useHardware) return 0;
   // The image's pixels after a display loss are now these: kept here, with the rest of the image
@@ -137,6 +160,7 @@ int ReplaceGraphicPixels(int handle, const std::uint32_t* pixels) {
   GraphicSource* source = image->source;
   if (source == nullptr) return 0;
   if (source->pixels.pixels == nullptr) {
+    const KeepLastErrorText kept;  // the pixels are written; only what a display loss restores is missing
     ImageRecord whole{};
     if (source->fileName == nullptr || DecodeFile(source->fileName, &whole) != 0 || whole.width != image->width ||
         whole.height != image->height) {

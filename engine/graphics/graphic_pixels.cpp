@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "../core/last_error.h"
 #include "../core/log.h"
 #include "../core/tracked_memory.h"
 #include "../image/image_file.h"
@@ -11,6 +12,7 @@
 #include "graphic_handle.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
+#include "../core/engine_thread.h"
 
 namespace {
 
@@ -60,14 +62,23 @@ int ReadMemImg(const MEMIMG& image, int x, int y, int width, int height, std::ui
   return 0;
 }
 
-// The size of a draw target; false for anything else.
-bool TargetSize(int target, int* width, int* height) {
+// The size of a draw target; false for anything else, with the last error naming the call.
+bool TargetSize(int target, int* width, int* height, const char* call) {
   if (target == ScreenFront || target == ScreenBack) {
     *width = GraphicsState.screenWidth;
     *height = GraphicsState.screenHeight;
-    return GraphicsState.graphicsStarted != 0;
+    if (GraphicsState.graphicsStarted != 0) return true;
+    SetLastErrorText("%s: there is no screen before InitEngine", call);
+    return false;
   }
-  return GetGraphicSize(target, width, height) == 0;
+  const GraphicRecord* record = GraphicFromHandle(target);
+  if (record == nullptr) {
+    SetLastErrorText("%s: %d is neither a screen nor a live graphic's handle", call, target);
+    return false;
+  }
+  *width = record->width;
+  *height = record->height;
+  return true;
 }
 
 // Reads a rectangle (inside the target) of the screen or a graphic.
@@ -111,33 +122,48 @@ int ReadTarget(int target, int x, int y, int width, int height, std::uint32_t* o
   return 0;
 }
 
-int SaveTargetPng(int target, const char* fileName, int alpha) {
+int SaveTargetPng(int target, const char* fileName, int alpha, const char* call) {
   int width = 0, height = 0;
-  if (fileName == nullptr || !TargetSize(target, &width, &height) || width <= 0 || height <= 0) return -1;
+  if (fileName == nullptr) return FailWithText("%s: the file name is null", call);
+  if (!TargetSize(target, &width, &height, call)) return -1;
+  if (width <= 0 || height <= 0) return FailWithText("%s: the picture has no pixels", call);
   const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
   auto* pixels = static_cast<std::uint32_t*>(TrackedAlloc(count * 4, __FILE__, __LINE__));
   if (pixels == nullptr) {
     LogText("画像の保存に使うメモリを確保できませんでした\n");
-    return -1;
+    return FailWithText("%s: there is no memory for the %d x %d pixels to save", call, width, height);
   }
   std::uint8_t* png = nullptr;
   std::size_t size = 0;
   int result = ReadTarget(target, 0, 0, width, height, pixels, width);
-  if (result == 0) result = EncodePng(pixels, width, height, width, alpha, &png, &size);
+  if (result != 0) SetLastErrorText("the picture could not be read back (the display device is lost)");
+  if (result == 0) {
+    result = EncodePng(pixels, width, height, width, alpha, &png, &size);
+    if (result != 0) SetLastErrorText("the picture could not be encoded as PNG");
+  }
   TrackedFree(pixels);
   if (result == 0) result = WriteWholeFile(fileName, png, size);
   TrackedFree(png);
-  if (result != 0) LogFormat("画像を保存できませんでした: %s", fileName);
-  return result;
+  if (result != 0) {
+    LogFormat("画像を保存できませんでした: %s", fileName);
+    return FailNamingCall(call);
+  }
+  return 0;
 }
 
 }  // namespace
 
 int ReadPixel(int target, int x, int y, int* red, int* green, int* blue, int* alpha) {
+  if (CalledOffEngineThread(__func__)) return -1;
   int width = 0, height = 0;
-  if (!TargetSize(target, &width, &height) || x < 0 || y < 0 || x >= width || y >= height) return -1;
+  if (!TargetSize(target, &width, &height, "ReadPixel")) return -1;
+  if (x < 0 || y < 0 || x >= width || y >= height) {
+    return FailWithText("ReadPixel: (%d, %d) lies outside the %d x %d target", x, y, width, height);
+  }
   std::uint32_t argb = 0;
-  if (ReadTarget(target, x, y, 1, 1, &argb, 1) != 0) return -1;
+  if (ReadTarget(target, x, y, 1, 1, &argb, 1) != 0) {
+    return FailWithText("ReadPixel: the pixel could not be read back (the display device is lost)");
+  }
   if (red != nullptr) *red = static_cast<int>(argb >> 16 & 0xFF);
   if (green != nullptr) *green = static_cast<int>(argb >> 8 & 0xFF);
   if (blue != nullptr) *blue = static_cast<int>(argb & 0xFF);
@@ -145,10 +171,16 @@ int ReadPixel(int target, int x, int y, int* red, int* green, int* blue, int* al
   return 0;
 }
 
-int SaveScreenPng(const char* fileName) { return SaveTargetPng(ScreenBack, fileName, 0); }
+int SaveScreenPng(const char* fileName) {
+  if (CalledOffEngineThread(__func__)) return -1;
+  return SaveTargetPng(ScreenBack, fileName, 0, "SaveScreenPng");
+}
 
 int SaveGraphicPng(int handle, const char* fileName) {
+  if (CalledOffEngineThread(__func__)) return -1;
   const GraphicRecord* record = GraphicFromHandle(handle);
-  if (record == nullptr || record->image == nullptr) return -1;
-  return SaveTargetPng(handle, fileName, record->image->flags.hasAlpha);
+  if (record == nullptr || record->image == nullptr) {
+    return FailWithText("SaveGraphicPng: %d is not a live graphic's handle", handle);
+  }
+  return SaveTargetPng(handle, fileName, record->image->flags.hasAlpha, "SaveGraphicPng");
 }

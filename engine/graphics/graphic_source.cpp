@@ -12,6 +12,8 @@
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
 #include "soft/mem_img_transfer.h"
+#include "../core/engine_thread.h"
+#include "../core/last_error.h"
 
 namespace {
 
@@ -86,12 +88,14 @@ std::uint32_t transparentColor = 0;  // black
 std::uint32_t TransparentColorSetting() { return transparentColor; }
 
 int SetTransparentColor(int red, int green, int blue) {
+  if (CalledOffEngineThread(__func__)) return -1;
   transparentColor = static_cast<std::uint32_t>(std::clamp(red, 0, 255) << 16 | std::clamp(green, 0, 255) << 8 |
                                                 std::clamp(blue, 0, 255));
   return 0;
 }
 
 int GetTransparentColor(int* red, int* green, int* blue) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (red != nullptr) *red = static_cast<int>(transparentColor >> 16 & 0xFF);
   if (green != nullptr) *green = static_cast<int>(transparentColor >> 8 & 0xFF);
   if (blue != nullptr) *blue = static_cast<int>(transparentColor & 0xFF);
@@ -163,6 +167,7 @@ int BuildSoftwareLoaded(GraphicRecord* record, const ImageRecord& decoded, const
 int GraphicFromImage(const ImageRecord& decoded, GraphicSource* source) {
   if (!GraphicsState.graphicsStarted || decoded.pixels == nullptr || source == nullptr) {
     ReleaseGraphicSource(source);
+    SetLastErrorText(source == nullptr ? "there is no memory for the graphic" : "the engine is not running");
     return -1;
   }
   CloseScene();
@@ -195,12 +200,14 @@ int GraphicFromImage(const ImageRecord& decoded, GraphicSource* source) {
   if (built != 0) {
     ReleaseGraphic(handle);
     LogText("画像からグラフィックを作成できませんでした\n");
+    SetLastErrorText("no memory or texture could be had for a %d x %d graphic", decoded.width, decoded.height);
     return -1;
   }
   return handle;
 }
 
 void RefillLoadedGraphics() {
+  const KeepLastErrorText kept;  // runs inside the call that found the display back
   ++refillPass;
   bool logged = false;
   for (int slot = 0; slot < GraphicTable.highWater; ++slot) {

@@ -10,6 +10,8 @@
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
 #include "soft/draw_image_mapped.h"
+#include "../core/engine_thread.h"
+#include "../core/last_error.h"
 
 namespace {
 
@@ -82,6 +84,11 @@ bool WithinReach(int handle, MapFn map, const void* context) {
   return true;
 }
 
+// A live graphic fails to draw only without a display device.
+int Drawn(const char* call, int handle, int result) {
+  return result == -1 ? FailWithText("%s: graphic %d could not be drawn: the display device is lost", call, handle) : result;
+}
+
 int DrawMapped(int handle, int transparency, MapFn map, const void* context) {
   if (!EngineState.AppActive) WaitWhileInactive();
   if (!WithinReach(handle, map, context)) return 0;
@@ -92,7 +99,10 @@ int DrawMapped(int handle, int transparency, MapFn map, const void* context) {
 }  // namespace
 
 int SetDrawSampling(int mode) {
-  if (mode != SamplingNearest && mode != SamplingBilinear) return -1;
+  if (CalledOffEngineThread(__func__)) return -1;
+  if (mode != SamplingNearest && mode != SamplingBilinear) {
+    return FailWithText("SetDrawSampling: %d is neither SamplingNearest (0) nor SamplingBilinear (1)", mode);
+  }
   if (mode == sampling) return 0;
   sampling = mode;
   // The hardware back-end's filter states follow at the next primitive.
@@ -101,22 +111,30 @@ int SetDrawSampling(int mode) {
   return 0;
 }
 
-int GetDrawSampling() { return sampling; }
+int GetDrawSampling() {
+  if (CalledOffEngineThread(__func__)) return -1;
+  return sampling;
+}
 
 int DrawGraphRotated(int x, int y, double scale, double angle, int handle, int transparency) {
+  if (CalledOffEngineThread(__func__)) return -1;
   const GraphicRecord* record = GraphicFromHandle(handle);
-  if (record == nullptr || !std::isfinite(scale) || !std::isfinite(angle)) return -1;
+  if (record == nullptr) return FailWithText("DrawGraphRotated: %d is not a live graphic's handle", handle);
+  if (!std::isfinite(scale) || !std::isfinite(angle)) {
+    return FailWithText("DrawGraphRotated: the scale and the angle must be finite numbers (%g, %g)", scale, angle);
+  }
   if (scale == 0) return 0;
   Rotation r{static_cast<float>(record->width) / 2, static_cast<float>(record->height) / 2, static_cast<float>(x),
              static_cast<float>(y), static_cast<float>(std::cos(angle) * scale), static_cast<float>(std::sin(angle) * scale)};
-  return DrawMapped(handle, transparency, MapRotated, &r);
+  return Drawn("DrawGraphRotated", handle, DrawMapped(handle, transparency, MapRotated, &r));
 }
 
 int DrawGraphFourCorners(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int handle, int transparency) {
+  if (CalledOffEngineThread(__func__)) return -1;
   const GraphicRecord* record = GraphicFromHandle(handle);
-  if (record == nullptr) return -1;
+  if (record == nullptr) return FailWithText("DrawGraphFourCorners: %d is not a live graphic's handle", handle);
   Corners c{{static_cast<float>(x1), static_cast<float>(x2), static_cast<float>(x3), static_cast<float>(x4)},
             {static_cast<float>(y1), static_cast<float>(y2), static_cast<float>(y3), static_cast<float>(y4)},
             static_cast<float>(record->width), static_cast<float>(record->height)};
-  return DrawMapped(handle, transparency, MapCorners, &c);
+  return Drawn("DrawGraphFourCorners", handle, DrawMapped(handle, transparency, MapCorners, &c));
 }

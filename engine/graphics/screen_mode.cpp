@@ -217,6 +217,7 @@ void GetRequestedScreenMode(int* width, int* height, int* bitDepth) {
 }
 
 int GetScreenSize(int* width, int* height, int* bitDepth) {
+  if (CalledOffEngineThread(__func__)) return -1;
   // Zero until a mode is set or the screen is started: the defaults a start would take.
   if (width != nullptr) *width = GraphicsState.screenWidth != 0 ? GraphicsState.screenWidth : 640;
   if (height != nullptr) *height = GraphicsState.screenHeight != 0 ? GraphicsState.screenHeight : 480;

@@ -5,9 +5,13 @@
 //
 // Everything runs on the thread that called InitEngine. From InitEngine until EndEngine, a call
 // from any other thread changes nothing, writes a log line and returns -1 (0 for the yes/no
-// calls IsGraphicHandleValid, IsFontHandleValid, IsKeyDown and GetMouseButtons), whatever its
-// comment below says (GetRandom too: -1 lies outside every range it gives for a max of 0 or
-// more). Only MakeColor, SplitColor, GetMilliCount and GetMicroCount answer on any thread.
+// calls IsGraphicHandleValid, IsFontHandleValid, IsKeyDown, IsWindowActive and IsMusicPlaying,
+// and for GetMouseButtons, GetPadInputs and GetMouseWheelRotation, where 0 is no input; -1.0
+// for GetWindowScale), whatever its comment below says (GetRandom too: -1 lies outside every
+// range it gives for a max of 0 or more). SeedRandom then seeds nothing, and GetLastErrorText
+// gives a sentence saying it was called from the wrong thread. Only MakeColor, SplitColor,
+// GetMilliCount and GetMicroCount answer on any thread; FatalError and FatalErrorFormat end the
+// process from any thread.
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,7 @@
 #include "input.h"
 #include "input_state.h"
 #include "vornek.h"
+#include "../core/engine_thread.h"
 
 namespace {
 
@@ -112,26 +113,34 @@ void NoteInputMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 int CountKeyPresses(int keyCode) {
+  if (CalledOffEngineThread(__func__)) return -1;
   return ValidKey(keyCode, "CountKeyPresses") ? InputState.KeyPresses[keyCode] : -1;
 }
 
 int CountKeyReleases(int keyCode) {
+  if (CalledOffEngineThread(__func__)) return -1;
   return ValidKey(keyCode, "CountKeyReleases") ? InputState.KeyReleases[keyCode] : -1;
 }
 
 int CountMouseButtonPresses(int button) {
+  if (CalledOffEngineThread(__func__)) return -1;
   const int index = ButtonIndex(button, "CountMouseButtonPresses");
   return index < 0 ? -1 : InputState.ButtonPresses[index];
 }
 
 int CountMouseButtonReleases(int button) {
+  if (CalledOffEngineThread(__func__)) return -1;
   const int index = ButtonIndex(button, "CountMouseButtonReleases");
   return index < 0 ? -1 : InputState.ButtonReleases[index];
 }
 
-int GetMouseWheelRotation() { return InputState.WheelNotches; }
+int GetMouseWheelRotation() {
+  if (CalledOffEngineThread(__func__)) return 0;
+  return InputState.WheelNotches;
+}
 
 int CountPadPresses(int pad, unsigned input) {
+  if (CalledOffEngineThread(__func__)) return -1;
   const int i = PadInputIndex(pad, input, "CountPadPresses");
   if (i < 0) return -1;
   // Each source counts: the pad's own input and either of its keys.
@@ -141,6 +150,7 @@ int CountPadPresses(int pad, unsigned input) {
 }
 
 int CountPadReleases(int pad, unsigned input) {
+  if (CalledOffEngineThread(__func__)) return -1;
   const int i = PadInputIndex(pad, input, "CountPadReleases");
   if (i < 0) return -1;
   const PadKeys& keys = InputState.PadKeyMap[pad][i];

@@ -7,6 +7,7 @@
 #include "input.h"
 #include "input_state.h"
 #include "vornek.h"
+#include "../core/engine_thread.h"
 
 namespace {
 
@@ -84,6 +85,7 @@ std::uint32_t PadKeyInputs(int pad) {
 }
 
 int GetPadCount() {
+  if (CalledOffEngineThread(__func__)) return -1;
   int count = 0;
   for (int i = 0; i < InputState.PadCount && i < MaxPads; ++i) {
     if (InputState.Pads[i].device != nullptr) ++count;
@@ -92,6 +94,7 @@ int GetPadCount() {
 }
 
 std::uint32_t GetPadInputs(int pad) {
+  if (CalledOffEngineThread(__func__)) return 0;
   if (!ValidPadNumber(pad, "GetPadInputs")) return 0;
   if (InputState.DirectInput == nullptr) return 0;
   RefreshKeyboardState();
@@ -99,6 +102,7 @@ std::uint32_t GetPadInputs(int pad) {
 }
 
 int GetPadAnalogInput(int pad, int* x, int* y) {
+  if (CalledOffEngineThread(__func__)) return -1;
   PadRecord* record = AttachedPad(pad, "GetPadAnalogInput");
   DIJOYSTATE state{};
   if (record == nullptr) return -1;
@@ -112,6 +116,7 @@ int GetPadAnalogInput(int pad, int* x, int* y) {
 }
 
 int GetPadPointOfView(int pad, int hat) {
+  if (CalledOffEngineThread(__func__)) return -1;
   PadRecord* record = AttachedPad(pad, "GetPadPointOfView");
   DIJOYSTATE state{};
   if (record == nullptr) return -1;
@@ -139,6 +144,7 @@ static int PadInputIndex(unsigned input, const char* call) {
 }
 
 int SetPadKeys(int pad, unsigned input, int key1, int key2) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (!ValidPadNumber(pad, "SetPadKeys")) return -1;
   const int i = PadInputIndex(input, "SetPadKeys");
   if (i < 0) return -1;
@@ -153,6 +159,7 @@ int SetPadKeys(int pad, unsigned input, int key1, int key2) {
 }
 
 int GetPadKeys(int pad, unsigned input, int* key1, int* key2) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (!ValidPadNumber(pad, "GetPadKeys")) return -1;
   const int i = PadInputIndex(input, "GetPadKeys");
   if (i < 0) return -1;
@@ -182,6 +189,7 @@ int ApplyPadDeadZone(int pad, int zone) {
 }
 
 int SetPadDeadZone(int pad, int zone) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (AttachedPad(pad, "SetPadDeadZone") == nullptr) return -1;
   if (zone < 0 || zone > 10000) {
     SetLastErrorText("SetPadDeadZone: the dead zone %d is outside 0-10000", zone);
@@ -195,6 +203,7 @@ int SetPadDeadZone(int pad, int zone) {
 }
 
 int GetPadDeadZone(int pad) {
+  if (CalledOffEngineThread(__func__)) return -1;
   PadRecord* record = AttachedPad(pad, "GetPadDeadZone");
   if (record == nullptr) return -1;
   return static_cast<int>(std::lround(record->deadZoneFraction * 10000.0));

@@ -7,6 +7,7 @@
 #include "input_state.h"
 #include "platform/winmm.h"
 #include "vornek.h"
+#include "../core/engine_thread.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ void EndVibration(PadRecord& pad) {
 }  // namespace
 
 int StartPadVibration(int pad, int power, int milliseconds) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (pad < 0 || pad >= MaxPads) {
     SetLastErrorText("StartPadVibration: pad %d does not exist; pads are numbered 0 to %d", pad, MaxPads - 1);
     return -1;
@@ -92,6 +94,7 @@ int StartPadVibration(int pad, int power, int milliseconds) {
 }
 
 int StopPadVibration(int pad) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (pad < 0 || pad >= MaxPads) {
     SetLastErrorText("StopPadVibration: pad %d does not exist; pads are numbered 0 to %d", pad, MaxPads - 1);
     return -1;
@@ -106,6 +109,7 @@ int StopPadVibration(int pad) {
 }
 
 int GetPadVibrationPower(int pad) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (pad < 0 || pad >= MaxPads || pad >= InputState.PadCount || InputState.Pads[pad].device == nullptr) {
     SetLastErrorText("GetPadVibrationPower: no pad is attached as pad %d", pad);
     return -1;

@@ -90,6 +90,7 @@ bool ProcessorHasVectorPath() {
 }  // namespace
 
 void SeedRandom(std::uint32_t seed) {
+  if (CalledOffEngineThread(__func__)) return;
   std::uint32_t s = seed;
   for (int i = 0; i < N; ++i) {
     RandomState.words[i] = (s & 0xFFFF0000u) | ((s * 69069u + 1u) >> 16);

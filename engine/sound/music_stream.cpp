@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "../core/last_error.h"
 #include "../core/log.h"
 #include "../core/tracked_memory.h"
 #include "midi_music.h"
@@ -128,8 +129,10 @@ void Fill() {
   }
 }
 
-int Fail(const char* path, const char* reason) {
+// -1, with the reason in the log and in English as the last error (without the call's name).
+int Fail(const char* path, const char* reason, const char* english) {
   LogFormat("音楽ファイル %s の演奏に失敗しました: %s", path, reason);
+  SetLastErrorText("the music %s %s", path, english);
   return -1;
 }
 
@@ -155,7 +158,7 @@ int Begin(const char* path, std::uint16_t channels, std::uint32_t rate, bool loo
   Music.ring = ring;
   if (ring == nullptr) {
     Release();
-    return Fail(path, "メモリが足りません");
+    return Fail(path, "メモリが足りません", "cannot be played: there is no memory for its buffer");
   }
   Music.loop = loop;
   Music.loopStart = loopStartFrame;
@@ -184,7 +187,11 @@ int Begin(const char* path, std::uint16_t channels, std::uint32_t rate, bool loo
 int StartMidi(const char* path, bool loop, int fadeInMilliseconds, bool audible) {
   const char* reason = nullptr;
   MidiRenderer* midi = OpenMidi(path, loop, &reason);
-  if (midi == nullptr) return Fail(path, reason);
+  if (midi == nullptr) {
+    return Fail(path, reason,
+                "cannot be played as MIDI: the build has no FluidSynth, no General MIDI SoundFont was found, or the "
+                "file is damaged");
+  }
   if (!audible) {
     CloseMidi(midi);
     return 0;
@@ -197,9 +204,9 @@ int StartMidi(const char* path, bool loop, int fadeInMilliseconds, bool audible)
 
 int StartMusic(const char* path, bool loop, std::uint32_t loopStartFrame, int fadeInMilliseconds, bool audible) {
   EndMusic();
-  if (path == nullptr) return Fail("(null)", "ファイル名がありません");
+  if (path == nullptr) return Fail("(null)", "ファイル名がありません", "has no file name");
   HANDLE file = CreateFileA(path, GENERIC_READ, 1, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return Fail(path, "ファイルが開けません");
+  if (file == INVALID_HANDLE_VALUE) return Fail(path, "ファイルが開けません", "could not be opened");
   if (IsMidi(file)) {
     CloseHandle(file);
     return StartMidi(path, loop, fadeInMilliseconds, audible);
@@ -207,22 +214,26 @@ int StartMusic(const char* path, bool loop, std::uint32_t loopStartFrame, int fa
   const ov_callbacks callbacks{&ReadStream, &SeekStream, nullptr, &TellStream};
   if (ov_open_callbacks(file, &Music.vorbis, nullptr, 0, callbacks) != 0) {
     CloseHandle(file);
-    return Fail(path, "Ogg Vorbis ファイルではないか、壊れています");
+    return Fail(path, "Ogg Vorbis ファイルではないか、壊れています", "is not an Ogg Vorbis or MIDI file, or is damaged");
   }
   const vorbis_info* info = ov_info(&Music.vorbis, -1);
   const char* reason = nullptr;
+  const char* english = nullptr;
   const ogg_int64_t total = ov_pcm_total(&Music.vorbis, -1);
   if (info == nullptr || (info->channels != 1 && info->channels != 2)) {
     reason = "モノラルとステレオ以外のチャンネル数です";
+    english = "has neither one channel nor two";
   } else if (info->rate < static_cast<long>(MinSoundRate) || info->rate > static_cast<long>(MaxSoundRate)) {
     reason = "サンプリングレートが範囲外です";
+    english = "has a rate outside 1000 to 384000 Hz";
   } else if (loop && total >= 0 && static_cast<ogg_int64_t>(loopStartFrame) >= std::max<ogg_int64_t>(total, 1)) {
     reason = "ループの位置が音楽の長さを超えています";
+    english = "ends before the loop frame";
   }
   if (reason != nullptr || !audible) {
     ov_clear(&Music.vorbis);
     CloseHandle(file);
-    return reason != nullptr ? Fail(path, reason) : 0;
+    return reason != nullptr ? Fail(path, reason, english) : 0;
   }
   Music.file = file;
   return Begin(path, static_cast<std::uint16_t>(info->channels), static_cast<std::uint32_t>(info->rate), loop,

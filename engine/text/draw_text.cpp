@@ -114,7 +114,7 @@ int DrawTextWithFont(int x, int y, const char* text, int color, int handle, int 
     // A font whose cache texture could not be made keeps its glyphs in memory, which only the
     // software renderer draws from.
     LogText("テクスチャキャッシュを持たないフォントはハードウエア描画では描画できません\n");
-    return -1;
+    return FailWithText("DrawText: font %d has no glyph texture, which drawing on the hardware back-end needs", handle);
   }
   DrawWithMemoryCache(x, y, text, static_cast<std::uint32_t>(color), handle, static_cast<std::uint32_t>(edgeColor),
                       font);

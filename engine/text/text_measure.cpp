@@ -6,6 +6,7 @@
 #include "font_record.h"
 #include "font_system.h"
 #include "vornek.h"
+#include "../core/engine_thread.h"
 
 namespace {
 
@@ -36,15 +37,18 @@ int Measure(const char* text, int length, int handle, const char* call) {
 }  // namespace
 
 int GetTextWidthWithFont(const char* text, int length, int handle) {
+  if (CalledOffEngineThread(__func__)) return -1;
   return Measure(text, length, handle, "GetTextWidthWithFont");
 }
 
 int GetTextWidth(const char* text, int length) {
+  if (CalledOffEngineThread(__func__)) return -1;
   const int handle = DefaultFontFor("GetTextWidth");
   return handle < 0 ? -1 : Measure(text, length, handle, "GetTextWidth");
 }
 
 int GetTextWidthFormat(const char* format, ...) {
+  if (CalledOffEngineThread(__func__)) return -1;
   const int handle = DefaultFontFor("GetTextWidthFormat");
   if (handle < 0) return -1;
   if (format == nullptr) return 0;
@@ -58,11 +62,13 @@ int GetTextWidthFormat(const char* format, ...) {
 }
 
 int GetFontHeight(int handle) {
+  if (CalledOffEngineThread(__func__)) return -1;
   const FontRecord* font = MeasuredFont(handle, "GetFontHeight");
   return font != nullptr ? font->height : -1;
 }
 
 int GetFontLineSpacing(int handle) {
+  if (CalledOffEngineThread(__func__)) return -1;
   const FontRecord* font = MeasuredFont(handle, "GetFontLineSpacing");
   if (font == nullptr) return -1;
   // The face's own leading between lines, read from its metrics; the cells' height without it.

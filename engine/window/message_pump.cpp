@@ -6,6 +6,7 @@
 #include "platform/kernel32.h"
 #include "vornek.h"
 #include "window.h"
+#include "../core/engine_thread.h"
 
 namespace {
 
@@ -87,8 +88,12 @@ void WaitWhileInactive() {
 }
 
 int SetRunWhileInactive(int flag) {
+  if (CalledOffEngineThread(__func__)) return -1;
   EngineState.RunWhileInactive = flag != 0;
   return 0;
 }
 
-int IsWindowActive() { return EngineState.MainWindow != nullptr && EngineState.AppActive ? 1 : 0; }
+int IsWindowActive() {
+  if (CalledOffEngineThread(__func__)) return 0;
+  return EngineState.MainWindow != nullptr && EngineState.AppActive ? 1 : 0;
+}

@@ -9,6 +9,7 @@
 #include "vornek.h"
 #include "window.h"
 #include "window_styles.h"
+#include "../core/engine_thread.h"
 
 namespace {
 
@@ -43,7 +44,10 @@ void FitWindowToDesktop() {
 }
 
 int SetWindowScale(double scale) {
-  if (!(scale > 0.0) || scale > MaxWindowScale) return -1;
+  if (CalledOffEngineThread(__func__)) return -1;
+  if (!(scale > 0.0) || scale > MaxWindowScale) {
+    return FailWithText("SetWindowScale: the scale %g must be above 0 and at most %g", scale, MaxWindowScale);
+  }
   EngineState.WindowScale = scale;
   if (EngineState.MainWindow == nullptr || !EngineState.Initialised) return 0;
   if (EngineState.Windowed) RefreshWindowLayout();
@@ -51,6 +55,7 @@ int SetWindowScale(double scale) {
 }
 
 double GetWindowScale() {
+  if (CalledOffEngineThread(__func__)) return -1.0;
   if (EngineState.MainWindow == nullptr) return EngineState.WindowScale > 0.0 ? EngineState.WindowScale : 1.0;
   return EffectiveWindowScale();
 }
@@ -83,6 +88,7 @@ int RefreshWindowLayout() {
 }
 
 int ApplyCursorVisibility(int request) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (EngineState.MainWindow == nullptr) {
     SetLastErrorText("ApplyCursorVisibility: there is no window before InitEngine");
     return -1;
@@ -105,6 +111,7 @@ int ApplyCursorVisibility(int request) {
 }
 
 int GetDesktopSize(int* width, int* height) {
+  if (CalledOffEngineThread(__func__)) return -1;
   if (width != nullptr) *width = GetSystemMetrics(SM_CXSCREEN);
   if (height != nullptr) *height = GetSystemMetrics(SM_CYSCREEN);
   return 0;
