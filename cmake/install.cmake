@@ -12,7 +12,7 @@ if(FLUIDSYNTH_FOUND)
 endif()
 set(VORNEK_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Vornek)
 
-install(FILES engine/include/vornek.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vornek)
+install(FILES engine/include/vornek/vornek.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vornek)
 install(FILES $<TARGET_FILE:vornek> DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(FILES $<TARGET_FILE:platform_sdl> DESTINATION ${CMAKE_INSTALL_LIBDIR} RENAME libvornek_sdl.a)
 
