@@ -67,7 +67,14 @@ read -r -a shared_flags <<<"$(pkg-config --cflags --libs vornek)"
 "$cxx" -std=c++17 "${warnings[@]}" -o "$work/pc-consumer" "$here/consumer/consumer.cpp" "${static_flags[@]}"
 "$work/pc-consumer"
 compilers=("$cc")
-if command -v clang >/dev/null; then compilers+=(clang); fi
+if command -v clang >/dev/null; then
+  compilers+=(clang)
+  # The header as C++ with the second compiler too, and the own names against its link.
+  for program in consumer own_names; do
+    clang++ -std=c++11 "${warnings[@]}" -o "$work/clang-$program" "$here/consumer/$program.cpp" "${static_flags[@]}"
+    "$work/clang-$program"
+  done
+fi
 for compiler in "${compilers[@]}"; do
   "$compiler" -std=c11 -pedantic -Wstrict-prototypes "${warnings[@]}" -o "$work/hello-static" \
     "$source/examples/hello.c" "${static_flags[@]}"
