@@ -1,7 +1,9 @@
-# `cmake --install` puts the public header, the engine and its SDL platform in place with a CMake
-# package (find_package(Vornek) -> Vornek::Vornek) and a pkg-config file (vornek.pc). Both
-# libraries are static, so the package names the platform's own dependencies for the program's
-# link: VORNEK_PLATFORM_MODULES must list the pkg-config modules the engine and platform_sdl link.
+# `cmake --install` puts the public header, the engine with its SDL platform as one static
+# library (and, with VORNEK_SHARED, one shared library) in place with a CMake package
+# (find_package(Vornek) -> Vornek::Vornek, Vornek::Shared) and pkg-config files (vornek.pc,
+# vornek-static.pc).
+# The static library needs the platform's own dependencies in the program's link:
+# VORNEK_PLATFORM_MODULES must list the pkg-config modules the engine and platform_sdl link.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -12,9 +14,13 @@ if(FLUIDSYNTH_FOUND)
 endif()
 set(VORNEK_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/Vornek)
 
-install(FILES engine/include/vornek.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vornek)
-install(FILES $<TARGET_FILE:vornek> DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(FILES $<TARGET_FILE:platform_sdl> DESTINATION ${CMAKE_INSTALL_LIBDIR} RENAME libvornek_sdl.a)
+include(cmake/package_libraries.cmake)
+
+install(FILES engine/include/vornek/vornek.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vornek)
+install(TARGETS vornek_package_static ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+if(VORNEK_SHARED)
+  install(TARGETS vornek_package_shared LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+endif()
 
 list(JOIN VORNEK_PLATFORM_MODULES " " VORNEK_PLATFORM_MODULES_TEXT)
 configure_package_config_file(cmake/VornekConfig.cmake.in ${CMAKE_CURRENT_BINARY_DIR}/VornekConfig.cmake
@@ -27,5 +33,25 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/VornekConfig.cmake ${CMAKE_CURRENT_BIN
 # The prefix is found from the file's own place, so an install under any --prefix works.
 file(RELATIVE_PATH VORNEK_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
 string(REGEX REPLACE "/$" "" VORNEK_PC_TO_PREFIX "${VORNEK_PC_TO_PREFIX}")
+# vornek.pc links -lvornek: the shared library, which brings its own dependencies, so that the
+# program gets none of their flags (pkg-config passes on the Cflags even of Requires.private);
+# without the shared library, the archive with its dependencies private. vornek-static.pc names
+# the archive with the link flags of the libraries it calls (their shared libraries bring their
+# own; pkg-config --static would ask for every static library below them, which Debian lacks).
+set(VORNEK_DEPENDENCY_LIBS "")
+foreach(module SDL2 X11 FREETYPE FONTCONFIG EPOXY LIBPNG LIBJPEG ZLIB VORBISFILE FLUIDSYNTH)
+  if(${module}_FOUND)
+    list(APPEND VORNEK_DEPENDENCY_LIBS ${${module}_LDFLAGS})
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES VORNEK_DEPENDENCY_LIBS)
+list(JOIN VORNEK_DEPENDENCY_LIBS " " VORNEK_DEPENDENCY_LIBS_TEXT)
+if(VORNEK_SHARED)
+  set(VORNEK_PC_PRIVATE "")
+else()
+  set(VORNEK_PC_PRIVATE "Requires.private: ${VORNEK_PLATFORM_MODULES_TEXT}\nLibs.private: -pthread -lstdc++ -lm")
+endif()
 configure_file(cmake/vornek.pc.in ${CMAKE_CURRENT_BINARY_DIR}/vornek.pc @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vornek.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+configure_file(cmake/vornek-static.pc.in ${CMAKE_CURRENT_BINARY_DIR}/vornek-static.pc @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/vornek.pc ${CMAKE_CURRENT_BINARY_DIR}/vornek-static.pc
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

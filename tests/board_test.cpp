@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "board.h"
+#include "vornek.h"  // the stand-ins take the engine calls' C names
 
 namespace {
 

@@ -52,7 +52,7 @@ int DeviceResult(int result, const char* call) {
 
 }  // namespace
 
-int DrawLine(int x1, int y1, int x2, int y2, int color, int thickness) {
+int DrawLine(int x1, int y1, int x2, int y2, std::uint32_t color, int thickness) {
   if (CalledOffEngineThread(__func__)) return -1;
   if (thickness > 1) return DeviceResult(DrawThickLine(x1, y1, x2, y2, color, thickness), "DrawLine");
   if (DrawState.drawAreaEmpty) return 0;
@@ -73,7 +73,7 @@ int DrawLine(int x1, int y1, int x2, int y2, int color, int thickness) {
   return 0;
 }
 
-int DrawCircle(int x, int y, int r, int color, int fill) {
+int DrawCircle(int x, int y, int r, std::uint32_t color, int fill) {
   if (CalledOffEngineThread(__func__)) return -1;
   if (DrawState.drawAreaEmpty) return 0;
   if (!EngineState.AppActive) WaitWhileInactive();

@@ -117,7 +117,7 @@ int Outline(const ShapePoint* points, int count, int color) {
 
 }  // namespace
 
-int DrawBox(int x1, int y1, int x2, int y2, int color, int fill) {
+int DrawBox(int x1, int y1, int x2, int y2, std::uint32_t color, int fill) {
   if (CalledOffEngineThread(__func__)) return -1;
   if (!ReadyToDraw()) return 0;
   const int left = std::min(x1, x2), right = std::max(x1, x2), top = std::min(y1, y2), bottom = std::max(y1, y2);
@@ -154,7 +154,7 @@ int DrawBox(int x1, int y1, int x2, int y2, int color, int fill) {
   return 0;
 }
 
-int DrawTriangle(int x1, int y1, int x2, int y2, int x3, int y3, int color, int fill) {
+int DrawTriangle(int x1, int y1, int x2, int y2, int x3, int y3, std::uint32_t color, int fill) {
   if (CalledOffEngineThread(__func__)) return -1;
   if (!ReadyToDraw()) return 0;
   const ShapePoint points[3] = {{x1, y1}, {x2, y2}, {x3, y3}};
@@ -162,7 +162,7 @@ int DrawTriangle(int x1, int y1, int x2, int y2, int x3, int y3, int color, int 
   return Drawn(__func__, FilledTriangles(points, 3, static_cast<std::uint32_t>(color)));
 }
 
-int DrawQuadrilateral(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int color, int fill) {
+int DrawQuadrilateral(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, std::uint32_t color, int fill) {
   if (CalledOffEngineThread(__func__)) return -1;
   if (!ReadyToDraw()) return 0;
   const ShapePoint corners[4] = {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}};
@@ -172,7 +172,7 @@ int DrawQuadrilateral(int x1, int y1, int x2, int y2, int x3, int y3, int x4, in
   return Drawn(__func__, FilledTriangles(points, 6, static_cast<std::uint32_t>(color)));
 }
 
-int DrawOval(int x, int y, int rx, int ry, int color, int fill) {
+int DrawOval(int x, int y, int rx, int ry, std::uint32_t color, int fill) {
   if (CalledOffEngineThread(__func__)) return -1;
   if (!ReadyToDraw() || rx < 0 || ry < 0) return 0;
   const auto c = static_cast<std::uint32_t>(color);

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "vornek.h"  // SeedRandom
+
 constexpr int RandomStateWords = 624;
 
 struct RandomStateRecord {
@@ -15,6 +17,5 @@ struct RandomStateRecord {
 
 extern RandomStateRecord RandomState;
 
-void SeedRandom(std::uint32_t seed);
 std::uint32_t NextRandom32();
 void RefillRandom();

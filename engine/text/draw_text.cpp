@@ -84,7 +84,7 @@ void DrawWithMemoryCache(int x, int y, const char* text, std::uint32_t color, in
 
 }  // namespace
 
-int DrawTextWithFont(int x, int y, const char* text, int color, int handle, int edgeColor) {
+int DrawTextWithFont(int x, int y, const char* text, std::uint32_t color, int handle, std::uint32_t edgeColor) {
   if (CalledOffEngineThread(__func__)) return -1;
   if (text == nullptr || text[0] == '\0' || DrawState.drawAreaEmpty) return 0;
   const FontRecord* font = FontFromHandle(handle);
@@ -121,13 +121,13 @@ int DrawTextWithFont(int x, int y, const char* text, int color, int handle, int 
   return 0;
 }
 
-int DrawText(int x, int y, const char* text, int color, int edgeColor) {
+int DrawText(int x, int y, const char* text, std::uint32_t color, std::uint32_t edgeColor) {
   if (CalledOffEngineThread(__func__)) return -1;
   RefreshDefaultFont();
   return DrawTextWithFont(x, y, text, color, QueryDefaultFont(), edgeColor);
 }
 
-int DrawTextFormat(int x, int y, int color, const char* format, ...) {
+int DrawTextFormat(int x, int y, std::uint32_t color, const char* format, ...) {
   if (CalledOffEngineThread(__func__)) return -1;
   if (format == nullptr) return DrawText(x, y, nullptr, color, 0);
   char buffer[1024];

@@ -1,4 +1,4 @@
-// A program built against the installed engine alone.
+// A program built against the installed engine alone, through the header's old name.
 #include <cstdio>
 #include <cstring>
 

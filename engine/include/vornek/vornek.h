@@ -1,7 +1,7 @@
 // Vornek: the engine's whole public API. Flat functions with integer results: 0 for success and
 // -1 for failure, or a handle value (-1 on failure); TRUE/FALSE flags are 1/0. Texts are
-// multi-byte strings in the system code page (Shift-JIS). Colours are colour values made with
-// MakeColor.
+// multi-byte strings in the system code page (Shift-JIS). Colours are uint32_t colour values
+// made with MakeColor. The header is C (C99 and later) and C++; the functions have C names.
 //
 // Everything runs on the thread that called InitEngine. From InitEngine until EndEngine, a call
 // from any other thread changes nothing, writes a log line and returns -1 (0 for the yes/no
@@ -14,7 +14,26 @@
 // process from any thread.
 #pragma once
 
+#ifdef __cplusplus
 #include <cstdint>
+#else
+#include <stdint.h>
+#endif
+
+// Attributes in a form both C and C++ compilers take.
+#if defined(__cplusplus)
+#define VORNEK_NORETURN [[noreturn]]
+#elif defined(__GNUC__) || defined(__clang__)
+#define VORNEK_NORETURN __attribute__((noreturn))
+#else
+#define VORNEK_NORETURN _Noreturn
+#endif
+#if defined(__GNUC__) || defined(__clang__)
+#define VORNEK_PRINTF_FORMAT(formatIndex, firstArgument) \
+  __attribute__((format(printf, formatIndex, firstArgument)))
+#else
+#define VORNEK_PRINTF_FORMAT(formatIndex, firstArgument)
+#endif
 
 #ifndef TRUE
 #define TRUE 1
@@ -23,18 +42,22 @@
 #define FALSE 0
 #endif
 
+#ifdef __cplusplus
+extern "C" {
+#endif
+
 // ---- Lifecycle ------------------------------------------------------------------------------
 // 0 once started (also when already started); -1 when a step fails: no display, a second copy,
 // a 24-bit desktop, no input. The program then ends without EndEngine.
-int InitEngine();
+int InitEngine(void);
 // Always 0; stops everything and writes the memory report. Does nothing before InitEngine.
-int EndEngine();
+int EndEngine(void);
 // 0 to go on; -1 once the program must end (window closed, quit). Call it once per frame.
-int PumpMessages();
+int PumpMessages(void);
 // Never returns: logs the message, shuts the engine down and ends the process with -1.
-[[noreturn]] void FatalError(const char* message);
+VORNEK_NORETURN void FatalError(const char* message);
 // Never returns: FatalError with a printf-formatted message of up to 1023 bytes.
-[[noreturn]] void FatalErrorFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+VORNEK_NORETURN void FatalErrorFormat(const char* format, ...) VORNEK_PRINTF_FORMAT(1, 2);
 // FatalError writes one English line to standard error, with the log on or off, before it logs
 // the message: "vornek: fatal error: <what failed>; the program ends".
 
@@ -42,7 +65,7 @@ int PumpMessages();
 // The last failure as an English sentence saying what failed and why ("" when nothing failed
 // yet). Every call that returns its failure value sets it; a call that succeeds leaves it, so
 // read it right after the failing call. Never fails; the text lives until the next failure.
-const char* GetLastErrorText();
+const char* GetLastErrorText(void);
 
 // ---- Settings made before InitEngine (each also works on a running engine) ------------------
 // 0; -1 for a null text. Titles are cut to 255 bytes.
@@ -57,7 +80,7 @@ int SetRunWhileInactive(int flag);
 // itself stays Shift-JIS; characters it cannot hold become '?'). FALSE, the default: Shift-JIS.
 int SetUseUtf8Text(int flag);
 // 1 when texts are UTF-8, 0 when Shift-JIS; never fails.
-int GetUseUtf8Text();
+int GetUseUtf8Text(void);
 
 // ---- Window mode ----------------------------------------------------------------------------
 // 0; on a running engine -1 when the screen mode cannot be started again in the new window mode
@@ -69,7 +92,7 @@ int ChangeWindowMode(int flag);
 // starts with the cursor shown when windowed, hidden in full-screen; a mode change does the same.
 int ApplyCursorVisibility(int flag);
 // 1 while the window is the active one (has the focus), else 0 (also before InitEngine).
-int IsWindowActive();
+int IsWindowActive(void);
 // Always 0; the desktop's size in pixels. Either pointer may be null.
 int GetDesktopSize(int* width, int* height);
 // Always 0; the screen the program draws on: the mode set with SetScreenMode, 640 x 480 x 16
@@ -86,7 +109,7 @@ int GetScreenSize(int* width, int* height, int* bitDepth);
 int SetWindowScale(double scale);
 // The scale of the windowed client area now (1.0 in full-screen); the scale set, or 1.0,
 // before InitEngine. Never fails.
-double GetWindowScale();
+double GetWindowScale(void);
 // Always 0. TRUE (the default) lets Alt+Enter switch between windowed and full-screen through
 // ChangeWindowMode at the next PumpMessages; FALSE leaves those keys to the program.
 int SetFullScreenKey(int flag);
@@ -99,26 +122,30 @@ int SetScreenMode(int width, int height, int bitDepth, int refreshRate);
 // Always 0. TRUE (the default after InitEngine) makes PresentScreen wait for the display.
 int SetVSyncWait(int flag);
 // 1 while PresentScreen waits for the display, else 0.
-int GetVSyncWait();
+int GetVSyncWait(void);
 
 // ---- Draw state -----------------------------------------------------------------------------
 // Draw targets.
-constexpr int ScreenFront = -4;
-constexpr int ScreenBack = -2;
+enum {
+  ScreenFront = -4,
+  ScreenBack = -2
+};
 
 // Blend modes; each takes a parameter 0-255.
-constexpr int BlendModeNone = 0;
-constexpr int BlendModeAlpha = 1;
-constexpr int BlendModeAdd = 2;
-constexpr int BlendModeSubtract = 3;
-constexpr int BlendModeMultiply = 4;
-constexpr int BlendModeInvertedAlpha = 10;
-constexpr int BlendModeMultiplyAlpha = 11;
+enum {
+  BlendModeNone = 0,
+  BlendModeAlpha = 1,
+  BlendModeAdd = 2,
+  BlendModeSubtract = 3,
+  BlendModeMultiply = 4,
+  BlendModeInvertedAlpha = 10,
+  BlendModeMultiplyAlpha = 11
+};
 
 // 0; -1 before InitEngine or for a target that is neither screen nor a drawable graphic.
 int SelectDrawTarget(int screen);
 // The current draw target (ScreenFront after InitEngine); never fails.
-int GetDrawTarget();
+int GetDrawTarget(void);
 // 0; -1 when the draw target has no size. Corners in any order, clamped to the target; right
 // and bottom exclusive. An empty area makes every line and circle a no-op.
 int SetClipArea(int x1, int y1, int x2, int y2);
@@ -129,25 +156,25 @@ int SetTint(int red, int green, int blue);
 
 // ---- Drawing --------------------------------------------------------------------------------
 // 0; -1 when the hardware device is missing. Thickness above 1 draws on the hardware path only.
-int DrawLine(int x1, int y1, int x2, int y2, int color, int thickness);
+int DrawLine(int x1, int y1, int x2, int y2, uint32_t color, int thickness);
 // 0; -1 when the hardware device is missing. fill TRUE draws a disc, FALSE an outline; a
 // negative radius draws nothing.
-int DrawCircle(int x, int y, int r, int color, int fill);
+int DrawCircle(int x, int y, int r, uint32_t color, int fill);
 
 // ---- Filled shapes --------------------------------------------------------------------------
 // With the draw state's blend mode, tint and clip area; the same pixels on both back-ends: pixel
 // centres at integer coordinates, and a centre on an edge inside only on a top or a left edge.
 // 0; -1 when the hardware device is missing. The box (x1, y1)-(x2, y2), right and bottom
 // exclusive, corners in any order; fill FALSE draws its one-pixel frame.
-int DrawBox(int x1, int y1, int x2, int y2, int color, int fill);
+int DrawBox(int x1, int y1, int x2, int y2, uint32_t color, int fill);
 // 0; -1 when the hardware device is missing. fill FALSE draws the three edges as lines.
-int DrawTriangle(int x1, int y1, int x2, int y2, int x3, int y3, int color, int fill);
+int DrawTriangle(int x1, int y1, int x2, int y2, int x3, int y3, uint32_t color, int fill);
 // 0; -1 when the hardware device is missing. Corners in order round the shape; filled as the
 // triangles (1, 2, 3) and (1, 3, 4). fill FALSE draws the four edges as lines.
-int DrawQuadrilateral(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, int color, int fill);
+int DrawQuadrilateral(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4, uint32_t color, int fill);
 // 0; -1 when the hardware device is missing. The oval of radii rx, ry round (x, y); a negative
 // radius draws nothing. fill FALSE draws its one-pixel edge.
-int DrawOval(int x, int y, int rx, int ry, int color, int fill);
+int DrawOval(int x, int y, int rx, int ry, uint32_t color, int fill);
 
 // ---- Graphics -------------------------------------------------------------------------------
 // Images addressed by handles, made empty or as a rectangle of another graphic, drawn on either
@@ -177,12 +204,14 @@ int DrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height,
 int DrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height, int handle,
                            int transparency);
 // Sampling of graphics drawn scaled, rotated or to four corners.
-constexpr int SamplingNearest = 0;
-constexpr int SamplingBilinear = 1;
+enum {
+  SamplingNearest = 0,
+  SamplingBilinear = 1
+};
 // 0; -1 for a mode other than SamplingNearest (the default) and SamplingBilinear.
 int SetDrawSampling(int mode);
 // The sampling mode; never fails.
-int GetDrawSampling();
+int GetDrawSampling(void);
 // 0; -1 for a bad handle or a scale or angle that is not a finite number. Draws the graphic with
 // its centre at (x, y), scaled and turned by angle radians (clockwise on the screen); a scale of
 // 0 draws nothing, a negative one turns it half round. A corner beyond 10^8 pixels draws nothing.
@@ -194,19 +223,19 @@ int DrawGraphFourCorners(int x1, int y1, int x2, int y2, int x3, int y3, int x4,
 // Always 0; the bit depth of new graphics, 0 for the screen's (the default).
 int SetCreateBitDepth(int bitDepth);
 // The bit depth new graphics take; never fails.
-int GetCreateBitDepth();
+int GetCreateBitDepth(void);
 // Always 0; whether new graphics carry an alpha channel (default off).
 int SetCreateAlphaChannel(int flag);
 // Whether new graphics carry an alpha channel; never fails.
-int GetCreateAlphaChannel();
+int GetCreateAlphaChannel(void);
 // Always 0; whether new graphics are drawn with the alpha test (default on).
 int SetCreateAlphaTest(int flag);
 // Whether new graphics are drawn with the alpha test; never fails.
-int GetCreateAlphaTest();
+int GetCreateAlphaTest(void);
 // Always 0; whether new graphics can be selected as the draw target (default off).
 int SetCreateDrawTarget(int flag);
 // Whether new graphics can be selected as the draw target; never fails.
-int GetCreateDrawTarget();
+int GetCreateDrawTarget(void);
 
 // ---- Image files and pixels ----------------------------------------------------------------
 // Graphics made from PNG (every colour type, 16-bit, palettes, tRNS, interlaced), JPEG
@@ -227,9 +256,9 @@ int LoadSplitGraphic(const char* fileName, int count, int columns, int rows, int
                      int* handles);
 // A graphic handle of width x height pixels 0xAARRGGBB, row after row; useAlpha FALSE ignores the
 // top byte. -1 for null pixels, a size outside the limits, or before InitEngine.
-int CreateGraphicFromPixels(int width, int height, const std::uint32_t* pixels, int useAlpha);
+int CreateGraphicFromPixels(int width, int height, const uint32_t* pixels, int useAlpha);
 // 0; -1 for a bad handle or null pixels. Writes the graphic's width x height pixels 0xAARRGGBB.
-int ReplaceGraphicPixels(int handle, const std::uint32_t* pixels);
+int ReplaceGraphicPixels(int handle, const uint32_t* pixels);
 // Always 0; the transparent colour of graphics made afterwards from images without alpha
 // (default black). Channels are clamped to 0-255.
 int SetTransparentColor(int red, int green, int blue);
@@ -247,37 +276,41 @@ int SaveGraphicPng(int handle, const char* fileName);
 
 // ---- Clear and present ----------------------------------------------------------------------
 // Always 0; fills the whole draw target with the background colour, ignoring the clip area.
-int ClearScreen();
+int ClearScreen(void);
 // 0; -1 before InitEngine has completed. Draws the on-screen log, then shows the picture.
-int PresentScreen();
+int PresentScreen(void);
 // Always 0; the background colour of ClearScreen (default black), channels 0-255.
 int SetClearColor(int red, int green, int blue);
 
 // ---- Colours --------------------------------------------------------------------------------
 // The colour value in the current screen format (32-bit before InitEngine); never fails. Only
 // the low 8 bits of each channel are used.
-std::uint32_t MakeColor(int red, int green, int blue);
+uint32_t MakeColor(int red, int green, int blue);
 // Always 0; writes the channels 0-255 of a colour value. The three pointers are required.
-int SplitColor(std::uint32_t color, int* red, int* green, int* blue);
+int SplitColor(uint32_t color, int* red, int* green, int* blue);
 
 // ---- Fonts and text -------------------------------------------------------------------------
 // Font types: bit 0 draws an outline of the edge colour, bit 1 anti-aliases.
-constexpr int FontTypeNormal = 0;
-constexpr int FontTypeEdge = 1;
-constexpr int FontTypeAntiAlias = 2;
-constexpr int FontTypeAntiAliasEdge = 3;
+enum {
+  FontTypeNormal = 0,
+  FontTypeEdge = 1,
+  FontTypeAntiAlias = 2,
+  FontTypeAntiAliasEdge = 3
+};
 // Character sets by index: 0 default, 1 Shift-JIS, 2 Hangul.
-constexpr int CharSetDefault = 0;
-constexpr int CharSetShiftJis = 1;
-constexpr int CharSetHangul = 2;
+enum {
+  CharSetDefault = 0,
+  CharSetShiftJis = 1,
+  CharSetHangul = 2
+};
 
 // Text with the default font: 0; -1 when the default font cannot be made or the engine is stopped.
-int DrawText(int x, int y, const char* text, int color, int edgeColor);
+int DrawText(int x, int y, const char* text, uint32_t color, uint32_t edgeColor);
 // The result of DrawText: printf-formatted into 1024 bytes, no edge.
-int DrawTextFormat(int x, int y, int color, const char* format, ...) __attribute__((format(printf, 4, 5)));
+int DrawTextFormat(int x, int y, uint32_t color, const char* format, ...) VORNEK_PRINTF_FORMAT(4, 5);
 // 0; -1 for a bad handle, or on the hardware back-end for a font whose glyph cache could not be
 // given a texture when it was made.
-int DrawTextWithFont(int x, int y, const char* text, int color, int handle, int edgeColor);
+int DrawTextWithFont(int x, int y, const char* text, uint32_t color, int handle, uint32_t edgeColor);
 
 // A font handle; -1 for a value out of range (sizes beyond -512..512, edge sizes above 16), a
 // full table, a face that cannot be made or a stopped engine. Null or empty face for the default
@@ -296,9 +329,9 @@ int IsFontHandleValid(int handle);
 // 0; -1 for a bad handle. Extra pixels between characters.
 int SetFontSpacing(int spacing, int handle);
 // 0; -1 for a bad handle. Sets *lostFlag to 0 now and to 1 when the font is released.
-int SetFontLostNotifier(int handle, std::int32_t* lostFlag);
+int SetFontLostNotifier(int handle, int32_t* lostFlag);
 // The default font's handle; -1 when it could not be made (0 before InitEngine).
-int QueryDefaultFont();
+int QueryDefaultFont(void);
 // 0; -1 while the engine is stopped or for a size beyond -512..512. -1 for either value means
 // 16 or 6.
 int SetDefaultFontSize(int size, int thickness);
@@ -310,7 +343,7 @@ int SetDefaultFontSize(int size, int thickness);
 // The width in pixels with the default font; -1 when the default font cannot be made.
 int GetTextWidth(const char* text, int length);
 // The width of the printf-formatted text (up to 1023 bytes) with the default font; -1 as above.
-int GetTextWidthFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+int GetTextWidthFormat(const char* format, ...) VORNEK_PRINTF_FORMAT(1, 2);
 // The width in pixels with a font; -1 for a bad handle.
 int GetTextWidthWithFont(const char* text, int length, int handle);
 // The height of a line of the font in pixels (its characters' cells, outline included); -1 for
@@ -324,28 +357,30 @@ int GetFontLineSpacing(int handle);
 // Key codes are the DirectInput key codes: a code names a place on the keyboard, called here by
 // what a US keyboard prints there (on a Japanese keyboard KeyLeftBracket is '@', KeyApostrophe
 // ':', KeyGrave the half/full-width key, KeyEquals '^', KeyBackslash ']').
-constexpr int KeyEscape = 0x01, Key1 = 0x02, Key2 = 0x03, Key3 = 0x04, Key4 = 0x05, Key5 = 0x06;
-constexpr int Key6 = 0x07, Key7 = 0x08, Key8 = 0x09, Key9 = 0x0A, Key0 = 0x0B, KeyMinus = 0x0C;
-constexpr int KeyEquals = 0x0D, KeyBackSpace = 0x0E, KeyTab = 0x0F;
-constexpr int KeyQ = 0x10, KeyW = 0x11, KeyE = 0x12, KeyR = 0x13, KeyT = 0x14, KeyY = 0x15, KeyU = 0x16;
-constexpr int KeyI = 0x17, KeyO = 0x18, KeyP = 0x19, KeyLeftBracket = 0x1A, KeyRightBracket = 0x1B, KeyReturn = 0x1C;
-constexpr int KeyLeftControl = 0x1D, KeyA = 0x1E, KeyS = 0x1F, KeyD = 0x20, KeyF = 0x21, KeyG = 0x22;
-constexpr int KeyH = 0x23, KeyJ = 0x24, KeyK = 0x25, KeyL = 0x26, KeySemicolon = 0x27, KeyApostrophe = 0x28;
-constexpr int KeyGrave = 0x29, KeyLeftShift = 0x2A, KeyBackslash = 0x2B;
-constexpr int KeyZ = 0x2C, KeyX = 0x2D, KeyC = 0x2E, KeyV = 0x2F, KeyB = 0x30, KeyN = 0x31, KeyM = 0x32;
-constexpr int KeyComma = 0x33, KeyPeriod = 0x34, KeySlash = 0x35, KeyRightShift = 0x36;
-constexpr int KeyMultiply = 0x37, KeyLeftAlt = 0x38, KeySpace = 0x39, KeyCapsLock = 0x3A;
-constexpr int KeyF1 = 0x3B, KeyF2 = 0x3C, KeyF3 = 0x3D, KeyF4 = 0x3E, KeyF5 = 0x3F, KeyF6 = 0x40;
-constexpr int KeyF7 = 0x41, KeyF8 = 0x42, KeyF9 = 0x43, KeyF10 = 0x44, KeyNumLock = 0x45, KeyScrollLock = 0x46;
-constexpr int KeyNumPad7 = 0x47, KeyNumPad8 = 0x48, KeyNumPad9 = 0x49, KeySubtract = 0x4A;
-constexpr int KeyNumPad4 = 0x4B, KeyNumPad5 = 0x4C, KeyNumPad6 = 0x4D, KeyAdd = 0x4E;
-constexpr int KeyNumPad1 = 0x4F, KeyNumPad2 = 0x50, KeyNumPad3 = 0x51, KeyNumPad0 = 0x52, KeyDecimal = 0x53;
-constexpr int KeyF11 = 0x57, KeyF12 = 0x58, KeyKana = 0x70, KeyUnderscore = 0x73, KeyConvert = 0x79;
-constexpr int KeyNoConvert = 0x7B, KeyYen = 0x7D, KeyNumPadEnter = 0x9C, KeyRightControl = 0x9D;
-constexpr int KeyDivide = 0xB5, KeyPrintScreen = 0xB7, KeyRightAlt = 0xB8, KeyPause = 0xC5;
-constexpr int KeyHome = 0xC7, KeyUp = 0xC8, KeyPageUp = 0xC9, KeyLeft = 0xCB, KeyRight = 0xCD, KeyEnd = 0xCF;
-constexpr int KeyDown = 0xD0, KeyPageDown = 0xD1, KeyInsert = 0xD2, KeyDelete = 0xD3;
-constexpr int KeyLeftWindows = 0xDB, KeyRightWindows = 0xDC, KeyApps = 0xDD;
+enum {
+  KeyEscape = 0x01, Key1 = 0x02, Key2 = 0x03, Key3 = 0x04, Key4 = 0x05, Key5 = 0x06,
+  Key6 = 0x07, Key7 = 0x08, Key8 = 0x09, Key9 = 0x0A, Key0 = 0x0B, KeyMinus = 0x0C,
+  KeyEquals = 0x0D, KeyBackSpace = 0x0E, KeyTab = 0x0F,
+  KeyQ = 0x10, KeyW = 0x11, KeyE = 0x12, KeyR = 0x13, KeyT = 0x14, KeyY = 0x15, KeyU = 0x16,
+  KeyI = 0x17, KeyO = 0x18, KeyP = 0x19, KeyLeftBracket = 0x1A, KeyRightBracket = 0x1B, KeyReturn = 0x1C,
+  KeyLeftControl = 0x1D, KeyA = 0x1E, KeyS = 0x1F, KeyD = 0x20, KeyF = 0x21, KeyG = 0x22,
+  KeyH = 0x23, KeyJ = 0x24, KeyK = 0x25, KeyL = 0x26, KeySemicolon = 0x27, KeyApostrophe = 0x28,
+  KeyGrave = 0x29, KeyLeftShift = 0x2A, KeyBackslash = 0x2B,
+  KeyZ = 0x2C, KeyX = 0x2D, KeyC = 0x2E, KeyV = 0x2F, KeyB = 0x30, KeyN = 0x31, KeyM = 0x32,
+  KeyComma = 0x33, KeyPeriod = 0x34, KeySlash = 0x35, KeyRightShift = 0x36,
+  KeyMultiply = 0x37, KeyLeftAlt = 0x38, KeySpace = 0x39, KeyCapsLock = 0x3A,
+  KeyF1 = 0x3B, KeyF2 = 0x3C, KeyF3 = 0x3D, KeyF4 = 0x3E, KeyF5 = 0x3F, KeyF6 = 0x40,
+  KeyF7 = 0x41, KeyF8 = 0x42, KeyF9 = 0x43, KeyF10 = 0x44, KeyNumLock = 0x45, KeyScrollLock = 0x46,
+  KeyNumPad7 = 0x47, KeyNumPad8 = 0x48, KeyNumPad9 = 0x49, KeySubtract = 0x4A,
+  KeyNumPad4 = 0x4B, KeyNumPad5 = 0x4C, KeyNumPad6 = 0x4D, KeyAdd = 0x4E,
+  KeyNumPad1 = 0x4F, KeyNumPad2 = 0x50, KeyNumPad3 = 0x51, KeyNumPad0 = 0x52, KeyDecimal = 0x53,
+  KeyF11 = 0x57, KeyF12 = 0x58, KeyKana = 0x70, KeyUnderscore = 0x73, KeyConvert = 0x79,
+  KeyNoConvert = 0x7B, KeyYen = 0x7D, KeyNumPadEnter = 0x9C, KeyRightControl = 0x9D,
+  KeyDivide = 0xB5, KeyPrintScreen = 0xB7, KeyRightAlt = 0xB8, KeyPause = 0xC5,
+  KeyHome = 0xC7, KeyUp = 0xC8, KeyPageUp = 0xC9, KeyLeft = 0xCB, KeyRight = 0xCD, KeyEnd = 0xCF,
+  KeyDown = 0xD0, KeyPageDown = 0xD1, KeyInsert = 0xD2, KeyDelete = 0xD3,
+  KeyLeftWindows = 0xDB, KeyRightWindows = 0xDC, KeyApps = 0xDD
+};
 
 // 1 while the key is held, else 0 (also for a code outside 0-255 and before InitEngine).
 int IsKeyDown(int keyCode);
@@ -360,13 +395,15 @@ int CountKeyPresses(int keyCode);
 int CountKeyReleases(int keyCode);
 
 // ---- Mouse ----------------------------------------------------------------------------------
-constexpr int MouseButtonLeft = 1, MouseButtonRight = 2, MouseButtonMiddle = 4;
-constexpr int MouseButtonBack = 8, MouseButtonForward = 16;
+enum {
+  MouseButtonLeft = 1, MouseButtonRight = 2, MouseButtonMiddle = 4,
+  MouseButtonBack = 8, MouseButtonForward = 16
+};
 
 // Always 0; the cursor in the drawn screen's pixels. Either pointer may be null.
 int GetCursorPosition(int* x, int* y);
 // The held buttons, bit n for button n; 0 when the mouse cannot be read.
-int GetMouseButtons();
+int GetMouseButtons(void);
 // Presses of one button (MouseButtonLeft, ...) since the frame began; -1 for a value that is not
 // one button's bit.
 int CountMouseButtonPresses(int button);
@@ -374,7 +411,7 @@ int CountMouseButtonPresses(int button);
 int CountMouseButtonReleases(int button);
 // Whole notches the wheel turned since the frame began: positive away from the user (scrolling
 // up), negative towards. Never fails.
-int GetMouseWheelRotation();
+int GetMouseWheelRotation(void);
 
 // ---- Pads -----------------------------------------------------------------------------------
 // Up to 16 game controllers, numbered from 0 in the order the system lists them; a pad plugged
@@ -384,15 +421,26 @@ int GetMouseWheelRotation();
 // for inputs too (SetPadKeys): by default pad 0 has the arrows and the numeric pad's 2, 4, 6, 8
 // for the directions, and Z X C A S D Q W Escape Space for buttons 1 to 10, so that a game
 // reading pad 0 also works from the keyboard, with no pad attached.
-constexpr unsigned PadInputDown = 1u << 0, PadInputLeft = 1u << 1, PadInputRight = 1u << 2, PadInputUp = 1u << 3;
+#define PadInputDown (1u << 0)
+#define PadInputLeft (1u << 1)
+#define PadInputRight (1u << 2)
+#define PadInputUp (1u << 3)
 // Button n (1 to 28) is bit n + 3.
-constexpr unsigned PadInputButton1 = 1u << 4, PadInputButton2 = 1u << 5, PadInputButton3 = 1u << 6;
-constexpr unsigned PadInputButton4 = 1u << 7, PadInputButton5 = 1u << 8, PadInputButton6 = 1u << 9;
-constexpr unsigned PadInputButton7 = 1u << 10, PadInputButton8 = 1u << 11, PadInputButton9 = 1u << 12;
-constexpr unsigned PadInputButton10 = 1u << 13, PadInputButton11 = 1u << 14, PadInputButton12 = 1u << 15;
+#define PadInputButton1 (1u << 4)
+#define PadInputButton2 (1u << 5)
+#define PadInputButton3 (1u << 6)
+#define PadInputButton4 (1u << 7)
+#define PadInputButton5 (1u << 8)
+#define PadInputButton6 (1u << 9)
+#define PadInputButton7 (1u << 10)
+#define PadInputButton8 (1u << 11)
+#define PadInputButton9 (1u << 12)
+#define PadInputButton10 (1u << 13)
+#define PadInputButton11 (1u << 14)
+#define PadInputButton12 (1u << 15)
 
 // The pads attached and set up; 0 before InitEngine. Never fails.
-int GetPadCount();
+int GetPadCount(void);
 // The pad's held inputs with those of its keys; 0 for a pad number outside 0-15 (a pad number
 // without a pad gives its keys alone).
 unsigned GetPadInputs(int pad);
@@ -436,7 +484,7 @@ int GetPadVibrationPower(int pad);
 // application is inactive every sound and the music hold still, unless
 // SetSoundPlayWhileInactive(TRUE). Sounds and music exist from InitEngine to EndEngine, which
 // releases them all.
-constexpr int PlayOnce = 0, PlayLoop = 1;
+enum { PlayOnce = 0, PlayLoop = 1 };
 
 // A sound handle; -1 (with a log line) when the file cannot be read, is damaged, cut short, of
 // a kind not read, decodes to more than 256 MiB, every one of the 4096 handles is in use, or
@@ -447,7 +495,7 @@ int LoadSoundFromMemory(const void* data, int size);
 // 0; -1 for a bad handle. Its voices stop and their handles become invalid.
 int ReleaseSound(int sound);
 // Always 0.
-int ReleaseAllSounds();
+int ReleaseAllSounds(void);
 // The sound's length in frames (samples of each channel), its rate in Hz, its channel count (1
 // or 2), its length in milliseconds; -1 for a bad handle.
 int GetSoundFrames(int sound);
@@ -482,7 +530,7 @@ int SetVoicePan(int voice, int pan);
 int SetVoiceFrequency(int voice, int frequency);
 // 0; -1 for a volume out of range. The volume of everything heard, 1000 at first.
 int SetMasterVolume(int volume);
-int GetMasterVolume();
+int GetMasterVolume(void);
 // Always 0. TRUE: sounds and music go on while the application is inactive.
 int SetSoundPlayWhileInactive(int flag);
 
@@ -496,9 +544,9 @@ int SetSoundPlayWhileInactive(int flag);
 // fadeInMilliseconds (0: at once).
 int PlayMusic(const char* path, int mode, int loopStartFrame, int fadeInMilliseconds);
 // Always 0.
-int StopMusic();
+int StopMusic(void);
 // 1 while music plays, else 0.
-int IsMusicPlaying();
+int IsMusicPlaying(void);
 // 0; -1 for a volume out of range. Kept for the music played later.
 int SetMusicVolume(int volume);
 // 0, stopping the music once it has faded out (at once for 0); -1 when no music plays.
@@ -506,10 +554,10 @@ int FadeOutMusic(int milliseconds);
 
 // ---- Time counters --------------------------------------------------------------------------
 // Milliseconds, 0 to 2^31 - 1 and then 0 again; subtract two readings. Never fails.
-int GetMilliCount();
+int GetMilliCount(void);
 // Microseconds from the finest trusted counter (the processor's with useCpuCounter TRUE once
 // started). Never fails.
-std::uint64_t GetMicroCount(int useCpuCounter);
+uint64_t GetMicroCount(int useCpuCounter);
 
 // ---- Random numbers -------------------------------------------------------------------------
 // 0..max inclusive for 0 <= max < 2147483647; max + 1 wraps for max = 2147483647, which gives
@@ -525,14 +573,18 @@ void SeedRandom(unsigned int seed);
 // Always -1 (also on success); appends the text, a line feed ends the line.
 int LogText(const char* message);
 // Always -1; printf-formatted into 1024 bytes, then a line feed.
-int LogFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+int LogFormat(const char* format, ...) VORNEK_PRINTF_FORMAT(1, 2);
 // Always 0; one tab more at the start of the following lines.
-int LogIndentIn();
+int LogIndentIn(void);
 // Always 0; one tab less, never below none.
-int LogIndentOut();
+int LogIndentOut(void);
 
 // ---- Memory report --------------------------------------------------------------------------
 // Logs every live engine block, newest first, and the totals. Cannot fail.
-void DumpAllocations();
+void DumpAllocations(void);
 // 0 when every block header is intact; -1 (after logging it) at the first damaged one.
-int CheckAllocations();
+int CheckAllocations(void);
+
+#ifdef __cplusplus
+}  // extern "C"
+#endif
