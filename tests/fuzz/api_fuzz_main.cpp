@@ -8,30 +8,17 @@
 #include <cstring>
 #include <string>
 
+#include "fuzz_options.h"
 #include "api_fuzzer.h"
 
 int main(int argc, char** argv) {
-  double seconds = 60;
-  int callsPerSeed = 3000;
-  std::uint64_t seed = static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count());
-  bool once = false;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    const std::string option = argv[i];
-    const char* value = argv[i + 1];
-    if (option == "--seconds") {
-      seconds = std::atof(value);
-    } else if (option == "--calls-per-seed") {
-      callsPerSeed = std::atoi(value);
-    } else if (option == "--first-seed") {
-      seed = std::strtoull(value, nullptr, 10);
-    } else if (option == "--seed") {
-      seed = std::strtoull(value, nullptr, 10);
-      once = true;
-    } else {
-      std::fprintf(stderr, "unknown option %s\n", option.c_str());
-      return 2;
-    }
-  }
+  FuzzOptions options;
+  options.perSeed = 3000;
+  if (!ParseFuzzOptions(argc, argv, "--calls-per-seed", &options)) return 2;
+  const double seconds = options.seconds;
+  const int callsPerSeed = options.perSeed;
+  std::uint64_t seed = options.seed;
+  const bool once = options.once;
 
   const auto start = std::chrono::steady_clock::now();
   long long calls = 0, starts = 0, seeds = 0, findings = 0;
