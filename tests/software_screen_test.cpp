@@ -13,7 +13,7 @@
 
 namespace {
 
-class GraphicsTest : public ::testing::Test {
+class SoftwareScreenTest : public ::testing::Test {
  protected:
 
   void SetUp() override {
@@ -33,7 +33,7 @@ class GraphicsTest : public ::testing::Test {
   test_support::TempDirectory directory_;
 };
 
-TEST_F(GraphicsTest, StartUpChoosesTheSoftwareBackEndWithTheDefaultDrawState) {
+TEST_F(SoftwareScreenTest, StartUpChoosesTheSoftwareBackEndWithTheDefaultDrawState) {
   ASSERT_EQ(InitEngine(), 0);
   EXPECT_EQ(GraphicsState.useHardware, 0);
   EXPECT_EQ(IsMemImgValid(&GraphicsState.screenImage), 1);
@@ -58,14 +58,14 @@ TEST_F(GraphicsTest, StartUpChoosesTheSoftwareBackEndWithTheDefaultDrawState) {
   EXPECT_EQ(GraphicsState.directDraw, nullptr);
 }
 
-TEST_F(GraphicsTest, A16BitScreenMakes565Colours) {
+TEST_F(SoftwareScreenTest, A16BitScreenMakes565Colours) {
   SetScreenMode(800, 600, 16, 60);
   ASSERT_EQ(InitEngine(), 0);
   EXPECT_EQ(GraphicsState.screenImage.shared->colorType, Color16);
   EXPECT_EQ(MakeColor(100, 100, 100), 0x632Cu);
 }
 
-TEST_F(GraphicsTest, MissingLibraryOrDirectDrawFailsTheStart) {
+TEST_F(SoftwareScreenTest, MissingLibraryOrDirectDrawFailsTheStart) {
   const fake::Failure failures[] = {fake::Failure::LoadD3d9, fake::Failure::CreateDirectDraw,
                                     fake::Failure::InitDirectDraw};
   for (fake::Failure failure : failures) {
@@ -79,7 +79,7 @@ TEST_F(GraphicsTest, MissingLibraryOrDirectDrawFailsTheStart) {
   }
 }
 
-TEST_F(GraphicsTest, ClipAreaIsOrderedAndClampedToTheTarget) {
+TEST_F(SoftwareScreenTest, ClipAreaIsOrderedAndClampedToTheTarget) {
   ASSERT_EQ(InitEngine(), 0);
   struct Case {
     int x1, y1, x2, y2;
@@ -113,7 +113,7 @@ TEST_F(GraphicsTest, ClipAreaIsOrderedAndClampedToTheTarget) {
   EXPECT_EQ(GetDrawTarget(), ScreenFront);
 }
 
-TEST_F(GraphicsTest, BlendModeAndTintAreClamped) {
+TEST_F(SoftwareScreenTest, BlendModeAndTintAreClamped) {
   ASSERT_EQ(InitEngine(), 0);
   EXPECT_EQ(SetBlendMode(BlendModeAlpha, 300), 0);
   EXPECT_EQ(DrawState.blendParam, 255);
@@ -126,7 +126,7 @@ TEST_F(GraphicsTest, BlendModeAndTintAreClamped) {
   EXPECT_EQ(DrawState.tint[2], 255);
 }
 
-TEST_F(GraphicsTest, ClearFillsTheWholeScreenWhateverTheClipArea) {
+TEST_F(SoftwareScreenTest, ClearFillsTheWholeScreenWhateverTheClipArea) {
   ASSERT_EQ(InitEngine(), 0);
   FillMemImg(&GraphicsState.screenImage, nullptr, 0xFFFFFFFFu);
   SetClipArea(10, 10, 20, 20);
@@ -137,7 +137,7 @@ TEST_F(GraphicsTest, ClearFillsTheWholeScreenWhateverTheClipArea) {
   EXPECT_EQ(pixels[800 * 600 - 1], 0xFF010203u);
 }
 
-TEST_F(GraphicsTest, PresentCopiesTheScreenToTheWindowAfterTheVerticalBlank) {
+TEST_F(SoftwareScreenTest, PresentCopiesTheScreenToTheWindowAfterTheVerticalBlank) {
   EXPECT_EQ(PresentScreen(), -1) << "before start-up";
   ASSERT_EQ(InitEngine(), 0);
   auto* pixels = reinterpret_cast<std::uint32_t*>(GraphicsState.screenImage.pixels);
@@ -158,7 +158,7 @@ TEST_F(GraphicsTest, PresentCopiesTheScreenToTheWindowAfterTheVerticalBlank) {
   EXPECT_EQ(fake::VerticalBlankWaits(), waits + 1) << "no wait with vsync off";
 }
 
-TEST_F(GraphicsTest, PresentStretchesByTheWindowScale) {
+TEST_F(SoftwareScreenTest, PresentStretchesByTheWindowScale) {
   ASSERT_EQ(InitEngine(), 0);
   fake::SetClientSize(1600, 1200);
   SetVSyncWait(FALSE);
@@ -178,14 +178,14 @@ TEST_F(GraphicsTest, PresentStretchesByTheWindowScale) {
   EXPECT_EQ(frame.pixels[4], 0xFF000000u);
 }
 
-TEST_F(GraphicsTest, PresentWithoutAWindowContextShowsNothing) {
+TEST_F(SoftwareScreenTest, PresentWithoutAWindowContextShowsNothing) {
   ASSERT_EQ(InitEngine(), 0);
   fake::SetFailure(fake::Failure::WindowDC, true);
   EXPECT_EQ(PresentScreen(), 0);
   EXPECT_EQ(fake::Presented().presents, 0);
 }
 
-TEST_F(GraphicsTest, ScreenModeChangesAfterStartUp) {
+TEST_F(SoftwareScreenTest, ScreenModeChangesAfterStartUp) {
   ASSERT_EQ(InitEngine(), 0);
   EXPECT_EQ(SetScreenMode(800, 600, 32, 60), 0) << "the current mode restarts nothing";
   EXPECT_EQ(SetScreenMode(640, 480, 16, 0), 0);
@@ -195,7 +195,7 @@ TEST_F(GraphicsTest, ScreenModeChangesAfterStartUp) {
   EXPECT_EQ(SetScreenMode(640, 480, 24, 0), -1);
 }
 
-TEST_F(GraphicsTest, EveryGraphicsStartWaitsForTheVerticalBlankAgain) {
+TEST_F(SoftwareScreenTest, EveryGraphicsStartWaitsForTheVerticalBlankAgain) {
   ASSERT_EQ(InitEngine(), 0);
   SetVSyncWait(FALSE);
   ASSERT_EQ(SetScreenMode(640, 480, 32, 0), 0);
@@ -207,7 +207,7 @@ TEST_F(GraphicsTest, EveryGraphicsStartWaitsForTheVerticalBlankAgain) {
 
 // A 320 × 240 full-screen mode the display lacks is served by 640 × 480 with the top-left
 // quarter doubled; a genuine 640 × 480 asked for afterwards shows the whole screen again.
-TEST_F(GraphicsTest, TheDoublingOf320x240EndsWithTheModeThatNeededIt) {
+TEST_F(SoftwareScreenTest, TheDoublingOf320x240EndsWithTheModeThatNeededIt) {
   ChangeWindowMode(FALSE);
   ASSERT_EQ(InitEngine(), 0);
   SetVSyncWait(FALSE);
@@ -242,7 +242,7 @@ int CountPixels(std::uint32_t value) {
   return count;
 }
 
-TEST_F(GraphicsTest, LinesAndCirclesReachTheScreenImageThroughTheDrawState) {
+TEST_F(SoftwareScreenTest, LinesAndCirclesReachTheScreenImageThroughTheDrawState) {
   ASSERT_EQ(InitEngine(), 0);
   const int white = static_cast<int>(MakeColor(255, 255, 255));
   EXPECT_EQ(DrawLine(16, 16, 528, 16, white, 1), 0);
@@ -272,7 +272,7 @@ TEST_F(GraphicsTest, LinesAndCirclesReachTheScreenImageThroughTheDrawState) {
 }
 
 
-TEST_F(GraphicsTest, FrontScreenTimerPresentsAgainOnlyWhileTheFrontScreenIsTheTarget) {
+TEST_F(SoftwareScreenTest, FrontScreenTimerPresentsAgainOnlyWhileTheFrontScreenIsTheTarget) {
   ASSERT_EQ(InitEngine(), 0);
   PumpMessages();
   int presents = fake::Presented().presents;
@@ -299,7 +299,7 @@ TEST_F(GraphicsTest, FrontScreenTimerPresentsAgainOnlyWhileTheFrontScreenIsTheTa
 
 // A present of the program's own between two ticks leaves the next tick nothing to show again;
 // the tick after that, with no present in between, shows the picture again.
-TEST_F(GraphicsTest, FrontScreenTimerLeavesAPictureAlonePresentedSinceItsLastTick) {
+TEST_F(SoftwareScreenTest, FrontScreenTimerLeavesAPictureAlonePresentedSinceItsLastTick) {
   ASSERT_EQ(InitEngine(), 0);
   PumpMessages();
   const int presents = fake::Presented().presents;
@@ -313,7 +313,7 @@ TEST_F(GraphicsTest, FrontScreenTimerLeavesAPictureAlonePresentedSinceItsLastTic
   EXPECT_EQ(fake::Presented().presents, presents + 2) << "nothing presented since the last tick";
 }
 
-TEST_F(GraphicsTest, FullScreenSoftwareModeChangesTheDisplayAndPutsItBack) {
+TEST_F(SoftwareScreenTest, FullScreenSoftwareModeChangesTheDisplayAndPutsItBack) {
   ChangeWindowMode(FALSE);
   ASSERT_EQ(InitEngine(), 0);
   int width = 0, height = 0;
@@ -327,7 +327,7 @@ TEST_F(GraphicsTest, FullScreenSoftwareModeChangesTheDisplayAndPutsItBack) {
   EXPECT_EQ(width, 0) << "back to the display's own mode";
 }
 
-TEST_F(GraphicsTest, FullScreenWithoutSuchADisplayModeStartsWindowed) {
+TEST_F(SoftwareScreenTest, FullScreenWithoutSuchADisplayModeStartsWindowed) {
   fake::ClearDisplayModes();
   ChangeWindowMode(FALSE);
   ASSERT_EQ(InitEngine(), 0);
@@ -340,7 +340,7 @@ TEST_F(GraphicsTest, FullScreenWithoutSuchADisplayModeStartsWindowed) {
 }
 
 
-TEST_F(GraphicsTest, TheDefaultFontKeepsItsSizeAcrossAScreenModeChange) {
+TEST_F(SoftwareScreenTest, TheDefaultFontKeepsItsSizeAcrossAScreenModeChange) {
   ASSERT_EQ(InitEngine(), 0);
   ASSERT_EQ(SetDefaultFontSize(24, 6), 0);
   ASSERT_EQ(SetScreenMode(640, 480, 16, 0), 0);

@@ -26,7 +26,7 @@ namespace {
 
 using test_support::Sjis;
 
-class GraphicTest : public RecordingDeviceTest {
+class HardwareGraphicTest : public RecordingDeviceTest {
  protected:
   void SetUp() override {
     RecordingDeviceTest::SetUp();
@@ -47,7 +47,7 @@ class GraphicTest : public RecordingDeviceTest {
   }
 };
 
-TEST_F(GraphicTest, HandlesAreMadeCheckedAndRefused) {
+TEST_F(HardwareGraphicTest, HandlesAreMadeCheckedAndRefused) {
   Start();
   // The default font's glyph cache is the program's first graphic.
   const FontRecord* font = FontFromHandle(QueryDefaultFont());
@@ -73,7 +73,7 @@ TEST_F(GraphicTest, HandlesAreMadeCheckedAndRefused) {
   EXPECT_EQ(DrawGraphAt(0, 0, handle, FALSE), -1) << "a stale handle draws nothing";
 }
 
-TEST_F(GraphicTest, TheCheckNumberWrapsAt2048) {
+TEST_F(HardwareGraphicTest, TheCheckNumberWrapsAt2048) {
   Start();
   const int first = AllocGraphicHandle();
   ASSERT_EQ(ReleaseGraphic(first), 0);
@@ -89,7 +89,7 @@ TEST_F(GraphicTest, TheCheckNumberWrapsAt2048) {
   ReleaseGraphic(wrapped);
 }
 
-TEST_F(GraphicTest, AFullTableIsFatal) {
+TEST_F(HardwareGraphicTest, AFullTableIsFatal) {
   EXPECT_EXIT(
       {
         if (InitEngine() != 0) std::exit(3);
@@ -98,7 +98,7 @@ TEST_F(GraphicTest, AFullTableIsFatal) {
       ::testing::ExitedWithCode(255), "");
 }
 
-TEST_F(GraphicTest, ARecordThatCannotBeAllocatedIsFatal) {
+TEST_F(HardwareGraphicTest, ARecordThatCannotBeAllocatedIsFatal) {
   EXPECT_EXIT(
       {
         if (InitEngine() != 0) std::exit(3);
@@ -138,7 +138,7 @@ TEST(TextureTileSplitTest, OneDimensionIsCutIntoPowersOfTwo) {
   EXPECT_EQ(TextureTileSplit(8193, 256, 800, 0, tiles, 32), -1) << "more tiles than there is room for";
 }
 
-TEST_F(GraphicTest, AGraphicIsCutIntoTexturesWithTheirLogLines) {
+TEST_F(HardwareGraphicTest, AGraphicIsCutIntoTexturesWithTheirLogLines) {
   Start();
   const int handle = CreateEmptyGraphic(800, 100);
   ASSERT_NE(handle, -1);
@@ -156,7 +156,7 @@ TEST_F(GraphicTest, AGraphicIsCutIntoTexturesWithTheirLogLines) {
   fake::SetD3dFailure(fake::D3dFailure::Texture, false);
 }
 
-TEST_F(GraphicTest, QuadsMapTexelsToPixelsAndClampAtTheDrawArea) {
+TEST_F(HardwareGraphicTest, QuadsMapTexelsToPixelsAndClampAtTheDrawArea) {
   Start();
   const int handle = Gradient(16, 16);
   ASSERT_EQ(DrawGraphAt(100, 50, handle, FALSE), 0);
@@ -192,7 +192,7 @@ TEST_F(GraphicTest, QuadsMapTexelsToPixelsAndClampAtTheDrawArea) {
   EXPECT_EQ(Dump().find("DrawPrimitiveUP"), std::string::npos);
 }
 
-TEST_F(GraphicTest, CallerVerticesDrawAGraphicsTexture) {
+TEST_F(HardwareGraphicTest, CallerVerticesDrawAGraphicsTexture) {
   Start();
   const int handle = Gradient(16, 16);
   // One quad of the whole texture as a strip, 16 pixels from (200, 200).
@@ -207,7 +207,7 @@ TEST_F(GraphicTest, CallerVerticesDrawAGraphicsTexture) {
   EXPECT_EQ(DrawVertices2D(strip, 4, D3DPT_TRIANGLESTRIP, 0x08001234, FALSE), -1) << "not a graphic";
 }
 
-TEST_F(GraphicTest, StretchedAndMirroredQuads) {
+TEST_F(HardwareGraphicTest, StretchedAndMirroredQuads) {
   Start();
   const int handle = Gradient(16, 16);
   ASSERT_EQ(DrawGraphStretched(100, 100, 132, 116, handle, FALSE), 0);
@@ -229,7 +229,7 @@ TEST_F(GraphicTest, StretchedAndMirroredQuads) {
 // Bilinear drawing sets linear filters. A graphic stretched with them takes its alpha from an
 // alpha channel, since filtering blurs the edges an alpha test would cut; drawn at its size it
 // keeps its alpha test.
-TEST_F(GraphicTest, BilinearSamplingSetsLinearFiltersAndFilteredAlpha) {
+TEST_F(HardwareGraphicTest, BilinearSamplingSetsLinearFiltersAndFilteredAlpha) {
   Start();
   const int handle = Gradient(16, 16);  // alpha test, no alpha channel
   const auto filters = [](DWORD filter) {
@@ -252,7 +252,7 @@ TEST_F(GraphicTest, BilinearSamplingSetsLinearFiltersAndFilteredAlpha) {
   FlushVertexBatch();
 }
 
-TEST_F(GraphicTest, ARectangleOfAGraphicStretchedToItsDestination) {
+TEST_F(HardwareGraphicTest, ARectangleOfAGraphicStretchedToItsDestination) {
   Start();
   const int handle = Gradient(16, 16);
   const auto texel = [](unsigned x, unsigned y) { return 0x000040u | x * 8u << 16 | y * 8u << 8; };
@@ -324,7 +324,7 @@ void ExpectStage(DWORD stage, const StageWant& want, const std::string& where) {
 // blend mode other than none (alpha modulation) and with its alpha channel or alpha test used
 // or not (the alpha kind) leaves its template's stages on the device, and a disabled stage
 // after them. The cases run in an order where each one changes what the one before left.
-TEST_F(GraphicTest, StageTemplatesByFamilyAlphaKindAndModulation) {
+TEST_F(HardwareGraphicTest, StageTemplatesByFamilyAlphaKindAndModulation) {
   constexpr DWORD Tex = D3DTA_TEXTURE, Dif = D3DTA_DIFFUSE, Cur = D3DTA_CURRENT, Inv = D3DTA_TEXTURE | D3DTA_COMPLEMENT;
   constexpr StageWant MultiplyAlphaStage = {D3DTOP_BLENDCURRENTALPHA, Cur, D3DTA_TFACTOR, D3DTOP_SELECTARG1, Cur, 0};
   struct Case {
@@ -398,7 +398,7 @@ TEST_F(GraphicTest, StageTemplatesByFamilyAlphaKindAndModulation) {
 
 // Multiply alpha runs through both stages: the texel is blended towards white by its alpha
 // (stage 1), then multiplies the background.
-TEST_F(GraphicTest, MultiplyAlphaBlendsTheTexelTowardsWhiteByItsAlpha) {
+TEST_F(HardwareGraphicTest, MultiplyAlphaBlendsTheTexelTowardsWhiteByItsAlpha) {
   Start();
   SetCreateAlphaChannel(TRUE);
   const int handle = CreateEmptyGraphic(4, 4);
@@ -419,7 +419,7 @@ TEST_F(GraphicTest, MultiplyAlphaBlendsTheTexelTowardsWhiteByItsAlpha) {
   }
 }
 
-TEST_F(GraphicTest, DerivedGraphicsShareTheirImageUntilTheLastRelease) {
+TEST_F(HardwareGraphicTest, DerivedGraphicsShareTheirImageUntilTheLastRelease) {
   Start();
   const int source = Gradient(16, 16);
   const int derived = CreateDerivedGraphic(4, 2, 100, 100, source);
@@ -438,7 +438,7 @@ TEST_F(GraphicTest, DerivedGraphicsShareTheirImageUntilTheLastRelease) {
   EXPECT_LT(fake::LiveD3dObjects(), objects);
 }
 
-TEST_F(GraphicTest, TextComesThroughTheTextureCacheTinted) {
+TEST_F(HardwareGraphicTest, TextComesThroughTheTextureCacheTinted) {
   Start();
   const FontRecord* font = FontFromHandle(QueryDefaultFont());
   ASSERT_NE(font, nullptr);
@@ -459,7 +459,7 @@ TEST_F(GraphicTest, TextComesThroughTheTextureCacheTinted) {
   EXPECT_EQ(font->glyphIndex['A'].cached, 1);
 }
 
-TEST_F(GraphicTest, AGraphicMadeAsADrawTargetIsDrawnIntoAndCleared) {
+TEST_F(HardwareGraphicTest, AGraphicMadeAsADrawTargetIsDrawnIntoAndCleared) {
   Start();
   const int plain = CreateEmptyGraphic(32, 32);
   EXPECT_EQ(SelectDrawTarget(plain), -1) << "not made as a draw target";
@@ -488,7 +488,7 @@ TEST_F(GraphicTest, AGraphicMadeAsADrawTargetIsDrawnIntoAndCleared) {
   EXPECT_EQ(GetDrawTarget(), ScreenBack) << "a released target gives the screen back";
 }
 
-TEST_F(GraphicTest, AFontsCacheTextureIgnoresTheProgramsCreationSettings) {
+TEST_F(HardwareGraphicTest, AFontsCacheTextureIgnoresTheProgramsCreationSettings) {
   Start();
   ASSERT_EQ(SetCreateDrawTarget(TRUE), 0);
   ASSERT_EQ(SetCreateAlphaChannel(TRUE), 0);
@@ -513,7 +513,7 @@ TEST_F(GraphicTest, AFontsCacheTextureIgnoresTheProgramsCreationSettings) {
   ReleaseFontHandle(handle);
 }
 
-TEST_F(GraphicTest, AFontLeftWithoutACacheTextureFailsToDrawInsteadOfDrawingNothing) {
+TEST_F(HardwareGraphicTest, AFontLeftWithoutACacheTextureFailsToDrawInsteadOfDrawingNothing) {
   Start();
   fake::SetD3dFailure(fake::D3dFailure::Texture, true);
   const int handle = CreateFontToHandle(nullptr, 16, -1, FontTypeNormal, -1, -1, FALSE, -1, -1);
@@ -528,7 +528,7 @@ TEST_F(GraphicTest, AFontLeftWithoutACacheTextureFailsToDrawInsteadOfDrawingNoth
   ReleaseFontHandle(handle);
 }
 
-TEST_F(GraphicTest, RestoringTheDisplayRebuildsTheFontsWithEmptyCaches) {
+TEST_F(HardwareGraphicTest, RestoringTheDisplayRebuildsTheFontsWithEmptyCaches) {
   Start();
   ASSERT_EQ(DrawText(10, 10, "AB", MakeColor(255, 255, 255), 0), 0);
   const int handle = Gradient(16, 16);
