@@ -15,6 +15,9 @@ enum HandleTypeCode : int {
 
 constexpr int HandleCheckNumberMask = 0x7FF;
 
+// Where a drawing call takes a graphic, this one stands for none (untextured drawing).
+constexpr int NoGraphic = -5;
+
 constexpr int MakeHandle(int typeCode, int checkNumber, int index) {
   return (typeCode << 27) | ((checkNumber & HandleCheckNumberMask) << 16) | (index & 0xFFFF);
 }

@@ -6,7 +6,9 @@
 
 #include "../core/last_error.h"
 #include "../core/engine_state.h"
+#include "../core/handle.h"
 #include "../window/window.h"
+#include "blend_modes.h"
 #include "color_data.h"
 #include "draw_state.h"
 #include "graphics_state.h"
@@ -42,7 +44,7 @@ int DrawThickLine(int x1, int y1, int x2, int y2, int color, int thickness) {
                                {bx + nx, by + ny, 0, 0, b, g, r, 255},
                                {ax - nx, ay - ny, 0, 0, b, g, r, 255},
                                {bx - nx, by - ny, 0, 0, b, g, r, 255}};
-  return DrawVertices2D(corners, 4, D3DPT_TRIANGLESTRIP, -5, 0);
+  return DrawVertices2D(corners, 4, D3DPT_TRIANGLESTRIP, NoGraphic, 0);
 }
 
 // The hardware path fails only without a device (lost with the display).
@@ -62,9 +64,9 @@ int DrawLine(int x1, int y1, int x2, int y2, std::uint32_t color, int thickness)
     if (!NeedsSubtractEmulation()) return DeviceResult(HardwareLine(x1, y1, x2, y2, c), "DrawLine");
     const int left = std::min(x1, x2), top = std::min(y1, y2);
     const int right = ClampToInt(std::int64_t{std::max(x1, x2)} + 1), bottom = ClampToInt(std::int64_t{std::max(y1, y2)} + 1);
-    SubtractEmulationStep(left, top, right, bottom, 5);
+    SubtractEmulationStep(left, top, right, bottom, BlendModeSubtractMiddle);
     const int result = HardwareLine(x1, y1, x2, y2, c);
-    SubtractEmulationStep(left, top, right, bottom, 3);
+    SubtractEmulationStep(left, top, right, bottom, BlendModeSubtract);
     return DeviceResult(result, "DrawLine");
   }
   if (DrawState.softTarget == nullptr) return 0;
@@ -84,9 +86,9 @@ int DrawCircle(int x, int y, int r, std::uint32_t color, int fill) {
     const std::int64_t reach = std::int64_t{r} + 1;
     const int left = ClampToInt(x - reach), top = ClampToInt(y - reach), right = ClampToInt(x + reach),
               bottom = ClampToInt(y + reach);
-    SubtractEmulationStep(left, top, right, bottom, 5);
+    SubtractEmulationStep(left, top, right, bottom, BlendModeSubtractMiddle);
     const int result = HardwareCircle(x, y, r, c, fill);
-    SubtractEmulationStep(left, top, right, bottom, 3);
+    SubtractEmulationStep(left, top, right, bottom, BlendModeSubtract);
     return DeviceResult(result, "DrawCircle");
   }
   if (DrawState.softTarget == nullptr) return 0;

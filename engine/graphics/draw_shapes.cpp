@@ -7,6 +7,7 @@
 #include "../core/engine_state.h"
 #include "../window/window.h"
 #include "draw_state.h"
+#include "blend_modes.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
 #include "shape_spans.h"
@@ -66,9 +67,9 @@ template <class Draw>
 int OnHardware(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, Draw&& draw) {
   if (GraphicsState.device == nullptr) return -1;
   if (!NeedsSubtractEmulation()) return draw();
-  SubtractEmulationStep(Saturate(left), Saturate(top), Saturate(right), Saturate(bottom), 5);
+  SubtractEmulationStep(Saturate(left), Saturate(top), Saturate(right), Saturate(bottom), BlendModeSubtractMiddle);
   const int result = draw();
-  SubtractEmulationStep(Saturate(left), Saturate(top), Saturate(right), Saturate(bottom), 3);
+  SubtractEmulationStep(Saturate(left), Saturate(top), Saturate(right), Saturate(bottom), BlendModeSubtract);
   return result;
 }
 

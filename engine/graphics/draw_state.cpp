@@ -3,6 +3,7 @@
 #include "draw_state.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "../core/engine_state.h"
 #include "../window/window.h"
@@ -16,9 +17,15 @@ DrawStateRecord DrawState;
 
 namespace {
 
-// Draw targets the engine recognises besides graphic handles; -3 and -5 have no size of their
-// own and select the screen.
-bool IsScreenTarget(int screen) { return screen == ScreenFront || screen == ScreenBack || screen == -3 || screen == -5; }
+// Target numbers the engine accepts beside ScreenFront, ScreenBack and graphic handles; they
+// have no size of their own and select the screen. (-5 here is a target, not NoGraphic.)
+constexpr int SizelessScreenTargets[] = {-3, -5};
+
+bool IsScreenTarget(int screen) {
+  return screen == ScreenFront || screen == ScreenBack ||
+         std::find(std::begin(SizelessScreenTargets), std::end(SizelessScreenTargets), screen) !=
+             std::end(SizelessScreenTargets);
+}
 
 }  // namespace
 

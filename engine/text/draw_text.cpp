@@ -9,6 +9,7 @@
 
 #include "../core/last_error.h"
 #include "../core/log.h"
+#include "../graphics/blend_modes.h"
 #include "../graphics/draw_state.h"
 #include "../graphics/graphics_state.h"
 #include "../window/window.h"
@@ -102,12 +103,12 @@ int DrawTextWithFont(int x, int y, const char* text, std::uint32_t color, int ha
                    static_cast<int>(std::clamp<std::int64_t>(bottom, std::numeric_limits<int>::min(),
                                                              std::numeric_limits<int>::max()))};
     const bool emulate = NeedsSubtractEmulation();
-    if (emulate) SubtractEmulationStep(box.left, box.top, box.right, box.bottom, 5);
+    if (emulate) SubtractEmulationStep(box.left, box.top, box.right, box.bottom, BlendModeSubtractMiddle);
     if (EnsureCacheTexture(handle) == 0) {
       DrawTextCore(1, x, y, text, static_cast<std::uint32_t>(color), nullptr, nullptr, handle,
                    static_cast<std::uint32_t>(edgeColor), -1, nullptr);
     }
-    if (emulate) SubtractEmulationStep(box.left, box.top, box.right, box.bottom, 3);
+    if (emulate) SubtractEmulationStep(box.left, box.top, box.right, box.bottom, BlendModeSubtract);
     return 0;
   }
   if (DrawState.softTarget == nullptr) {

@@ -5,33 +5,34 @@
 #include "../graphics_state.h"
 #include "hardware_state.h"
 
+// Indexed by blend mode; each row's comment names its mode.
 const BlendStateRow BlendStateTable[BlendStateRows] = {
-    {-1, -1, 0, D3DBLENDOP_ADD},                                        // 0 none
-    {D3DBLEND_INVSRCALPHA, D3DBLEND_SRCALPHA, 0, D3DBLENDOP_ADD},       // 1 alpha
-    {D3DBLEND_ONE, D3DBLEND_SRCALPHA, 0, D3DBLENDOP_ADD},               // 2 add
-    {D3DBLEND_ZERO, D3DBLEND_INVDESTCOLOR, 0, D3DBLENDOP_ADD},          // 3 subtract (inverts)
-    {D3DBLEND_SRCCOLOR, D3DBLEND_ZERO, 0, D3DBLENDOP_ADD},              // 4 multiply
-    {D3DBLEND_ONE, D3DBLEND_SRCALPHA, 0, D3DBLENDOP_ADD},               // 5
-    {-1, -1, 0, D3DBLENDOP_ADD},                                        // 6
-    {-1, -1, 0, D3DBLENDOP_ADD},                                        // 7
-    {D3DBLEND_ONE, D3DBLEND_ZERO, 0, D3DBLENDOP_ADD},                   // 8
-    {D3DBLEND_ZERO, D3DBLEND_INVDESTCOLOR, 0, D3DBLENDOP_ADD},          // 9
-    {D3DBLEND_INVSRCALPHA, D3DBLEND_SRCALPHA, 2, D3DBLENDOP_ADD},       // 10 inverted alpha
-    {D3DBLEND_SRCCOLOR, D3DBLEND_ZERO, 1, D3DBLENDOP_ADD},              // 11 multiply alpha
-    {D3DBLEND_ONE, D3DBLEND_SRCALPHA, 0, D3DBLENDOP_REVSUBTRACT},       // 12
+    {KeepDeviceValue, KeepDeviceValue, StageFamilyPlain, D3DBLENDOP_ADD},                // BlendModeNone
+    {D3DBLEND_INVSRCALPHA, D3DBLEND_SRCALPHA, StageFamilyPlain, D3DBLENDOP_ADD},         // BlendModeAlpha
+    {D3DBLEND_ONE, D3DBLEND_SRCALPHA, StageFamilyPlain, D3DBLENDOP_ADD},                 // BlendModeAdd
+    {D3DBLEND_ZERO, D3DBLEND_INVDESTCOLOR, StageFamilyPlain, D3DBLENDOP_ADD},            // BlendModeSubtract (inverts)
+    {D3DBLEND_SRCCOLOR, D3DBLEND_ZERO, StageFamilyPlain, D3DBLENDOP_ADD},                // BlendModeMultiply
+    {D3DBLEND_ONE, D3DBLEND_SRCALPHA, StageFamilyPlain, D3DBLENDOP_ADD},                 // BlendModeSubtractMiddle
+    {KeepDeviceValue, KeepDeviceValue, StageFamilyPlain, D3DBLENDOP_ADD},                // BlendModeUnblended
+    {KeepDeviceValue, KeepDeviceValue, StageFamilyPlain, D3DBLENDOP_ADD},                // BlendModeKeptFactors
+    {D3DBLEND_ONE, D3DBLEND_ZERO, StageFamilyPlain, D3DBLENDOP_ADD},                     // BlendModeKeepTarget
+    {D3DBLEND_ZERO, D3DBLEND_INVDESTCOLOR, StageFamilyPlain, D3DBLENDOP_ADD},            // BlendModeInvert
+    {D3DBLEND_INVSRCALPHA, D3DBLEND_SRCALPHA, StageFamilyInvertedAlpha, D3DBLENDOP_ADD},  // BlendModeInvertedAlpha
+    {D3DBLEND_SRCCOLOR, D3DBLEND_ZERO, StageFamilyMultiplyAlpha, D3DBLENDOP_ADD},        // BlendModeMultiplyAlpha
+    {D3DBLEND_ONE, D3DBLEND_SRCALPHA, StageFamilyPlain, D3DBLENDOP_REVSUBTRACT},         // BlendModeReverseSubtract
 };
 
 namespace {
 
 // One untextured stage for the row's family, followed by a disabled stage.
 StageSetting UntexturedStage(int mode, int family) {
-  if (mode == 3 && !GraphicsState.blendOpSupported) {
+  if (mode == BlendModeSubtract && !GraphicsState.blendOpSupported) {
     return {D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_CURRENT, D3DTOP_SELECTARG2, D3DTA_CURRENT, D3DTA_DIFFUSE};
   }
   switch (family) {
-    case 1:
+    case StageFamilyMultiplyAlpha:
       return {D3DTOP_BLENDDIFFUSEALPHA, D3DTA_DIFFUSE, D3DTA_TFACTOR, D3DTOP_SELECTARG1, D3DTA_DIFFUSE, D3DTA_CURRENT};
-    case 2:
+    case StageFamilyInvertedAlpha:
       return {D3DTOP_SELECTARG1, D3DTA_DIFFUSE | D3DTA_COMPLEMENT, D3DTA_CURRENT, D3DTOP_SELECTARG1, D3DTA_DIFFUSE,
               D3DTA_CURRENT};
     default:
@@ -48,7 +49,7 @@ void SendStage(DWORD stage, const StageSetting& s) {
   SetDeviceStageState(stage, D3DTSS_ALPHAARG2, s.alphaArg2);
 }
 
-int RowIndex(int mode) { return mode >= 0 && mode < BlendStateRows ? mode : 0; }
+int RowIndex(int mode) { return mode >= 0 && mode < BlendStateRows ? mode : BlendModeNone; }
 
 }  // namespace
 
@@ -60,7 +61,7 @@ void ApplyBlendState() {
   const bool textured = h.texture != nullptr;
   const bool sourceAlpha = textured && h.sourceAlpha == SourceAlphaChannel;
 
-  const bool blendByMode = mode != 0 && mode != 6;
+  const bool blendByMode = mode != BlendModeNone && mode != BlendModeUnblended;
   SetDeviceRenderState(D3DRS_ALPHABLENDENABLE, (blendByMode || sourceAlpha) ? TRUE : FALSE);
 
   if (textured && h.sourceAlpha == SourceAlphaTest) {
@@ -76,19 +77,19 @@ void ApplyBlendState() {
   }
 
   int srcBlend = row.srcBlend, destBlend = row.destBlend, blendOp = row.blendOp;
-  if (mode == 3 && GraphicsState.blendOpSupported) {
+  if (mode == BlendModeSubtract && GraphicsState.blendOpSupported) {
     destBlend = D3DBLEND_ONE;
     srcBlend = D3DBLEND_SRCALPHA;
     blendOp = D3DBLENDOP_REVSUBTRACT;
   }
-  if (sourceAlpha && (mode == 0 || mode == 6)) {
+  if (sourceAlpha && (mode == BlendModeNone || mode == BlendModeUnblended)) {
     srcBlend = D3DBLEND_SRCALPHA;
     destBlend = D3DBLEND_INVSRCALPHA;
   }
-  if (srcBlend != -1) SetDeviceRenderState(D3DRS_SRCBLEND, static_cast<DWORD>(srcBlend));
-  if (destBlend != -1) SetDeviceRenderState(D3DRS_DESTBLEND, static_cast<DWORD>(destBlend));
-  if (blendOp != -1) SetDeviceRenderState(D3DRS_BLENDOP, static_cast<DWORD>(blendOp));
-  if (row.family == 1) {
+  if (srcBlend != KeepDeviceValue) SetDeviceRenderState(D3DRS_SRCBLEND, static_cast<DWORD>(srcBlend));
+  if (destBlend != KeepDeviceValue) SetDeviceRenderState(D3DRS_DESTBLEND, static_cast<DWORD>(destBlend));
+  if (blendOp != KeepDeviceValue) SetDeviceRenderState(D3DRS_BLENDOP, static_cast<DWORD>(blendOp));
+  if (row.family == StageFamilyMultiplyAlpha) {
     const bool changed = !h.renderKnown[D3DRS_TEXTUREFACTOR] || h.renderState[D3DRS_TEXTUREFACTOR] != 0xFFFFFFFFu;
     SetDeviceRenderState(D3DRS_TEXTUREFACTOR, 0xFFFFFFFFu);
     if (changed) {
@@ -130,7 +131,7 @@ void PrepareDrawState(int imageFlags, IDirect3DTexture9* texture, int flags) {
       const bool hasAlpha = (imageFlags & ImageHasAlpha) != 0, alphaTest = (imageFlags & ImageAlphaTest) != 0;
       if (!hasAlpha && !alphaTest) {
         alpha = SourceAlphaNone;
-      } else if ((DrawState.blendMode != 0 && DrawState.blendMode != 8) ||
+      } else if ((DrawState.blendMode != BlendModeNone && DrawState.blendMode != BlendModeKeepTarget) ||
                  ((flags & PrepareCallerFilters) == 0 && h.bilinear)) {
         alpha = SourceAlphaChannel;
       } else {
@@ -139,7 +140,7 @@ void PrepareDrawState(int imageFlags, IDirect3DTexture9* texture, int flags) {
     }
     const bool white = DrawState.tint[0] == 255 && DrawState.tint[1] == 255 && DrawState.tint[2] == 255;
     const int modulateColor = (flags & PrepareModulateColor) != 0 || !white ? 1 : 0;
-    const int modulateAlpha = (flags & PrepareModulateAlpha) != 0 || DrawState.blendMode != 0 ? 1 : 0;
+    const int modulateAlpha = (flags & PrepareModulateAlpha) != 0 || DrawState.blendMode != BlendModeNone ? 1 : 0;
     if (texture != h.texture || DrawState.blendMode != h.blendMode || alpha != h.sourceAlpha ||
         (texture != nullptr && (modulateColor != h.modulateColor || modulateAlpha != h.modulateAlpha))) {
       FlushVertexBatch();

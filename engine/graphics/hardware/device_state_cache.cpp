@@ -140,7 +140,7 @@ void ResendDeviceState() {
 }
 
 void UpdateDiffuseColor() {
-  const std::uint32_t alpha = DrawState.blendMode == 0 ? 255u : static_cast<std::uint32_t>(DrawState.blendParam);
+  const std::uint32_t alpha = DrawState.blendMode == BlendModeNone ? 255u : static_cast<std::uint32_t>(DrawState.blendParam);
   HardwareState.diffuseColor = (alpha << 24) | (static_cast<std::uint32_t>(DrawState.tint[0]) << 16) |
                                (static_cast<std::uint32_t>(DrawState.tint[1]) << 8) | DrawState.tint[2];
 }

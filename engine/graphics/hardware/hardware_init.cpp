@@ -39,7 +39,7 @@ int InitHardwareState() {
   HardwareState.scissorKnown = true;
   HardwareState.renderTarget = GraphicsState.backBuffer;
   HardwareState.texture = nullptr;
-  HardwareState.blendMode = -1;  // nothing derived yet: the first primitive sends its states
+  HardwareState.blendMode = NoBlendModeDerived;  // the first primitive sends its states
   HardwareState.blendDirty = 1;
   ResendDeviceState();
 

@@ -9,6 +9,7 @@
 
 #include "../../core/engine_state.h"
 #include "../../core/fatal_error.h"
+#include "../../core/handle.h"
 #include "../../core/tracked_memory.h"
 #include "../../window/window.h"
 #include "../draw_state.h"
@@ -231,10 +232,10 @@ int HardwareBox(int x1, int y1, int x2, int y2, std::uint32_t color) {
 }
 
 int DrawVertices2D(const Vertex2D* vertices, int count, D3DPRIMITIVETYPE type, int graphic, int transparency) {
-  // -5: untextured. A graphic is drawn with its first texture, the one its u, v address.
+  // NoGraphic: untextured. A graphic is drawn with its first texture, the one its u, v address.
   IDirect3DTexture9* texture = nullptr;
   int imageFlags = 0;
-  if (graphic != -5) {
+  if (graphic != NoGraphic) {
     const GraphicRecord* record = GraphicFromHandle(graphic);
     if (record == nullptr) return -1;
     if (!GraphicsState.useHardware || record->quadCount == 0 || record->quads[0].tile->texture == nullptr) return 0;
@@ -271,16 +272,16 @@ int DrawVertices2D(const Vertex2D* vertices, int count, D3DPRIMITIVETYPE type, i
   const bool emulate = NeedsSubtractEmulation();
   const int boxLeft = BoxEdge(left, -1), boxTop = BoxEdge(top, -1);
   const int boxRight = BoxEdge(right, 1), boxBottom = BoxEdge(bottom, 1);
-  if (emulate) SubtractEmulationStep(boxLeft, boxTop, boxRight, boxBottom, 5);
+  if (emulate) SubtractEmulationStep(boxLeft, boxTop, boxRight, boxBottom, BlendModeSubtractMiddle);
   FlushVertexBatch();
   OpenScene();
-  PrepareDrawState(imageFlags, texture, 0x1078 | (transparency != 0 ? PrepareTransparency : 0));
+  PrepareDrawState(imageFlags, texture, PrepareForCallerVertices | (transparency != 0 ? PrepareTransparency : 0));
   SetDeviceFvf(VertexFormatFvf[FormatTextured]);
   const int primitives = PrimitiveCount(type, count);
   if (primitives > 0) {
     GraphicsState.device->DrawPrimitiveUP(type, static_cast<UINT>(primitives), converted, sizeof(VertexTextured));
   }
-  if (emulate) SubtractEmulationStep(boxLeft, boxTop, boxRight, boxBottom, 3);
+  if (emulate) SubtractEmulationStep(boxLeft, boxTop, boxRight, boxBottom, BlendModeSubtract);
   if (converted != local) TrackedFree(converted);
   return 0;
 }

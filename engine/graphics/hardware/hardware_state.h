@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "../blend_modes.h"
 #include "platform/d3d9.h"
 
 // Pre-transformed vertex layouts, one static buffer each.
@@ -50,11 +51,16 @@ enum SourceAlphaKind : int { SourceAlphaNone = 0, SourceAlphaChannel = 1, Source
 constexpr int PrepareTransparency = 0x1;
 constexpr int PrepareCallerFilters = 0x2;
 constexpr int PrepareGouraud = 0x8;
+// Set for the caller's own vertices (DrawVertices2D); nothing reads it yet.
+constexpr int PrepareCallerVertices = 0x10;
 constexpr int PrepareModulateColor = 0x20;
 constexpr int PrepareModulateAlpha = 0x40;
 constexpr int PrepareKeepStates = 0x100;
 constexpr int PrepareSecondDepth = 0x800;
 constexpr int PrepareStageSamplers = 0x1000;
+// What DrawVertices2D asks for besides transparency.
+constexpr int PrepareForCallerVertices =
+    PrepareGouraud | PrepareCallerVertices | PrepareModulateColor | PrepareModulateAlpha | PrepareStageSamplers;
 
 // Image flags a graphic brings to PrepareDrawState.
 constexpr int ImageHasAlpha = 0x1;
@@ -71,7 +77,7 @@ struct HardwareStateRecord {
 
   // The blend cache: what the blend and stage states were last derived from.
   IDirect3DTexture9* texture;
-  int blendMode;
+  int blendMode;  // or NoBlendModeDerived
   int sourceAlpha;
   int modulateColor;  // the diffuse colour modulates the texture's colour
   int modulateAlpha;  // ... and its alpha
@@ -103,6 +109,9 @@ struct HardwareStateRecord {
 };
 
 extern HardwareStateRecord HardwareState;
+
+// HardwareStateRecord::blendMode before the first primitive: whatever mode comes first differs.
+constexpr int NoBlendModeDerived = -1;
 
 // The texture formats chosen at device creation (0 = none available).
 enum TextureFormatIndex : int {
@@ -140,11 +149,15 @@ constexpr int StageTemplateIndex(int family, int modulateAlpha, int modulateColo
   return 3 * (modulateAlpha + 2 * modulateColor + 8 * family) + alphaKind;
 }
 
-// Blend mode -> device states; -1 keeps the previous value.
+// The texture-stage family a blend mode draws with (the template index's family).
+enum StageFamily : int { StageFamilyPlain = 0, StageFamilyMultiplyAlpha = 1, StageFamilyInvertedAlpha = 2 };
+
+// Blend mode -> device states; KeepDeviceValue keeps the previous value.
+constexpr int KeepDeviceValue = -1;
 struct BlendStateRow {
-  int destBlend, srcBlend, family, blendOp;
+  int destBlend, srcBlend, family, blendOp;  // family: StageFamily
 };
-constexpr int BlendStateRows = 13;
+constexpr int BlendStateRows = BlendModeCount;
 extern const BlendStateRow BlendStateTable[BlendStateRows];
 
 // The state cache: each sends only on change (flushing the batch first) unless resending.
@@ -185,11 +198,12 @@ int HardwareCircle(int x, int y, int r, std::uint32_t color, int fill);
 int HardwareBox(int x1, int y1, int x2, int y2, std::uint32_t color);
 // count / 3 filled triangles, vertex i at (xy[2i], xy[2i + 1]), in the triangle-list batch.
 int HardwareTriangles(const float* xy, int count, std::uint32_t color);
-// graphic -5: no texture; otherwise a graphic handle, drawn with its first texture.
+// graphic NoGraphic: no texture; otherwise a graphic handle, drawn with its first texture.
 int DrawVertices2D(const Vertex2D* vertices, int count, D3DPRIMITIVETYPE type, int graphic, int transparency);
 
 // The subtractive blend for devices without reverse subtraction: the target is inverted over
-// the rectangle before and after the primitive (see draw_primitives.cpp).
+// the rectangle before and after the primitive (see draw_primitives.cpp). finalMode is
+// BlendModeSubtractMiddle before the primitive and BlendModeSubtract after it.
 bool NeedsSubtractEmulation();
 void SubtractEmulationStep(int left, int top, int right, int bottom, int finalMode);
 

@@ -9,17 +9,18 @@ namespace {
 
 constexpr DWORD Tex = D3DTA_TEXTURE, Dif = D3DTA_DIFFUSE, Cur = D3DTA_CURRENT;
 
-// Stage 0 of families 0 and 2: the texture's colour (complemented for family 2), modulated by
-// the diffuse colour when H; the alpha of the diffuse colour, the texture or their product.
+// Stage 0 of the plain and inverted-alpha families: the texture's colour (complemented for
+// inverted alpha), modulated by the diffuse colour when H; the alpha of the diffuse colour, the
+// texture or their product.
 constexpr StageSetting FirstStage(int family, int i, int h, int a) {
-  const DWORD texColor = family == 2 ? (Tex | D3DTA_COMPLEMENT) : Tex;
+  const DWORD texColor = family == StageFamilyInvertedAlpha ? (Tex | D3DTA_COMPLEMENT) : Tex;
   StageSetting s{};
   if (h) {
     s.colorOp = D3DTOP_MODULATE, s.colorArg1 = texColor, s.colorArg2 = Dif;
   } else {
     s.colorOp = D3DTOP_SELECTARG1, s.colorArg1 = texColor, s.colorArg2 = Dif;
   }
-  if (a == 0) {
+  if (a == SourceAlphaNone) {
     s.alphaOp = D3DTOP_SELECTARG2, s.alphaArg1 = Tex, s.alphaArg2 = Dif;
   } else if (i) {
     s.alphaOp = D3DTOP_MODULATE, s.alphaArg1 = Tex, s.alphaArg2 = Dif;
@@ -34,10 +35,10 @@ constexpr TextureStageTemplate Make(int index) {
   const int i = rest & 1, h = (rest >> 1) & 1, family = rest >> 3;
   TextureStageTemplate t{};
   // Indices 12-23 belong to drawing with a second blend graphic, which this engine does not
-  // do; they hold the one-stage family-0 settings so that no index is ever empty.
+  // do; they hold the one-stage plain settings so that no index is ever empty.
   t.stageCount = 1;
-  t.stages[0] = FirstStage(family == 1 ? 0 : family, i, h, a);
-  if (family == 1) {
+  t.stages[0] = FirstStage(family == StageFamilyMultiplyAlpha ? StageFamilyPlain : family, i, h, a);
+  if (family == StageFamilyMultiplyAlpha) {
     t.stageCount = 2;
     t.stages[1] = {D3DTOP_BLENDCURRENTALPHA, Cur, D3DTA_TFACTOR, D3DTOP_SELECTARG1, Cur, Cur};
   }

@@ -15,7 +15,7 @@ int HardwareDrawGraphMapped(int handle, int transparency, void (*map)(const void
   const SharedImage* image = record->image;
   const int imageFlags = (image->flags.hasAlpha ? ImageHasAlpha : 0) | (image->flags.alphaTest ? ImageAlphaTest : 0);
   PrepareDrawState(imageFlags, record->quads[0].tile->texture,
-                   (transparency ? 1 : 0) | (HardwareState.bilinear ? 0 : PrepareCallerFilters));
+                   (transparency ? PrepareTransparency : 0) | (HardwareState.bilinear ? 0 : PrepareCallerFilters));
   const std::uint32_t diffuse = HardwareState.diffuseColor;
   const float z = DrawState.depth2D;
   HardwareStateRecord& h = HardwareState;
