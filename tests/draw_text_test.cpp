@@ -48,7 +48,7 @@ TEST_F(DrawTextTest, SpacesAdvanceWithoutDrawingAndSpacingMovesEachCharacter) {
   SetFontSpacing(2, handle);
   TextSize size{};
   // A, space and A advance 8 + 2 each, the full-width space 16 + 2.
-  EXPECT_EQ(DrawTextCore(0, 0, 0, "A A\x81\x40" "A", 0, nullptr, nullptr, handle, 0, -1, &size), 58);
+  EXPECT_EQ(DrawTextCore({.pass = TextPass::Measure, .font = handle, .text = "A A\x81\x40" "A"}, &size), 58);
   EXPECT_EQ(size.width, 58);
   EXPECT_EQ(size.height, 16);
 
@@ -120,8 +120,8 @@ TEST_F(DrawTextTest, EmptyTextsAndBadHandles) {
   EXPECT_EQ(DrawTextWithFont(0, 0, "", 0, 12345, 0), 0);
   EXPECT_EQ(DrawTextWithFont(0, 0, "A", 0, 12345, 0), -1);
   EXPECT_EQ(DrawText(0, 0, nullptr, 0, 0), 0);
-  EXPECT_EQ(DrawTextCore(1, 0, 0, "A", 0, nullptr, nullptr, -1, 0, -1, nullptr), -1);
-  EXPECT_EQ(DrawTextCore(1, 0, 0, "", 0, nullptr, nullptr, QueryDefaultFont(), 0, -1, nullptr), 0);
+  EXPECT_EQ(DrawTextCore({.pass = TextPass::Draw, .font = -1, .text = "A"}, nullptr), -1);
+  EXPECT_EQ(DrawTextCore({.pass = TextPass::Draw, .font = QueryDefaultFont(), .text = ""}, nullptr), 0);
 }
 
 TEST_F(DrawTextTest, OnTheFrontScreenAStringRightOfTheAreaPreparesNothing) {
@@ -233,7 +233,9 @@ TEST_F(DrawTextTest, AntiAliasedEdgePixels) {
     MEMIMG& work = GraphicsState.workImages[1];
     FillMemImg(&work, nullptr, Background32);
     const Rect clip{0, 0, 100, 100};
-    DrawTextCore(1, 0, 0, "A", MakeColor(255, 255, 255), &work, &clip, handle, MakeColor(0, 0, 0), -1, nullptr);
+    DrawTextCore({.pass = TextPass::Draw, .font = handle, .text = "A", .color = MakeColor(255, 255, 255),
+                  .edgeColor = MakeColor(0, 0, 0), .destination = &work, .clip = &clip},
+                 nullptr);
     EXPECT_EQ(Pixel(work, 1, 2), c.want);
   }
 }

@@ -251,7 +251,10 @@ TEST_F(SmallCacheTest, ABatchLargerThanTheCacheEvictsTheOldestOneAtATime) {
 
   ResetGlyphCache(handle);
   const Rect clip{0, 0, 800, 600};
-  ASSERT_GT(DrawTextCore(1, 0, 0, letters.c_str(), 0, &GraphicsState.screenImage, &clip, handle, 0, -1, nullptr), 0);
+  ASSERT_GT(DrawTextCore({.pass = TextPass::Draw, .font = handle, .text = letters.c_str(),
+                          .destination = &GraphicsState.screenImage, .clip = &clip},
+                         nullptr),
+            0);
   EXPECT_EQ(fake::GlyphRenders(), 45) << "20 in the batch, the rest one at a time as the draw reaches them";
   for (char c : std::string("ABCDE")) EXPECT_EQ(Cached(font, c), nullptr) << c;
   for (char c : std::string("FTUY")) EXPECT_NE(Cached(font, c), nullptr) << c;

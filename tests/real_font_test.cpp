@@ -100,7 +100,9 @@ TEST_F(RealFontTest, TheDefaultFontInksAStringWhereItsCharactersAre) {
   TextSize size{};
   // "A", a space, then the hiragana A.
   const char text[] = "A \x82\xa0";
-  const int advance = DrawTextCore(1, 0, 0, text, 0xFFFFFF, &image, &clip, handle, 0, -1, &size);
+  const int advance = DrawTextCore(
+      {.pass = TextPass::Draw, .font = handle, .text = text, .color = 0xFFFFFF, .destination = &image, .clip = &clip},
+      &size);
   ASSERT_GT(advance, 0);
   EXPECT_EQ(size.height, FontFromHandle(handle)->height);
 
@@ -143,7 +145,9 @@ class RealTextTest : public RealFontTest {
     const Rect clip{0, 0, Width, Height};
     int x = 4;
     for (const std::string& text : texts) {
-      DrawTextCore(1, x, 4, text.c_str(), 0xFFFFFF, &image, &clip, handle, 0x0000FF, -1, nullptr);
+      DrawTextCore({.pass = TextPass::Draw, .font = handle, .text = text.c_str(), .x = x, .y = 4, .color = 0xFFFFFF,
+                    .edgeColor = 0x0000FF, .destination = &image, .clip = &clip},
+                   nullptr);
       x += GetTextWidthWithFont(text.c_str(), -1, handle);
     }
     std::vector<std::uint32_t> pixels;

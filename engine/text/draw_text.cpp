@@ -51,7 +51,9 @@ void DrawThroughWorkImage(int x, int y, const char* text, std::uint32_t color, i
   }
   work->shared->transColor = transparent;
   FillMemImg(work, &area, transparent);
-  DrawTextCore(1, 0, 0, text, color, work, &area, handle, edgeColor, -1, nullptr);
+  DrawTextCore({.pass = TextPass::Draw, .font = handle, .text = text, .color = color, .edgeColor = edgeColor,
+                .destination = work, .clip = &area},
+               nullptr);
 
   DrawState.tint[0] = DrawState.tint[1] = DrawState.tint[2] = 255;
   // The far corner saturates at int's end: only what the draw area keeps is drawn anyway.
@@ -72,12 +74,14 @@ void DrawWithMemoryCache(int x, int y, const char* text, std::uint32_t color, in
                          const FontRecord* font) {
   if (DrawState.softTarget == nullptr) return;
   TextSize size{};
-  if (DrawTextCore(0, x, y, text, color, nullptr, nullptr, handle, edgeColor, -1, &size) < 0) return;
+  if (DrawTextCore({.pass = TextPass::Measure, .font = handle, .text = text}, &size) < 0) return;
   const bool direct = (font->fontType & 2) == 0 &&
                       (DrawState.blendMode == BlendModeNone ||
                        (DrawState.blendMode == BlendModeAlpha && DrawState.blendParam == 255));
   if (direct) {
-    DrawTextCore(1, x, y, text, color, DrawState.softTarget, &DrawState.drawArea, handle, edgeColor, -1, nullptr);
+    DrawTextCore({.pass = TextPass::Draw, .font = handle, .text = text, .x = x, .y = y, .color = color,
+                  .edgeColor = edgeColor, .destination = DrawState.softTarget, .clip = &DrawState.drawArea},
+                 nullptr);
   } else {
     DrawThroughWorkImage(x, y, text, color, handle, edgeColor, font, size);
   }
@@ -105,8 +109,9 @@ int DrawTextWithFont(int x, int y, const char* text, std::uint32_t color, int ha
     const bool emulate = NeedsSubtractEmulation();
     if (emulate) SubtractEmulationStep(box.left, box.top, box.right, box.bottom, BlendModeSubtractMiddle);
     if (EnsureCacheTexture(handle) == 0) {
-      DrawTextCore(1, x, y, text, static_cast<std::uint32_t>(color), nullptr, nullptr, handle,
-                   static_cast<std::uint32_t>(edgeColor), -1, nullptr);
+      DrawTextCore({.pass = TextPass::Draw, .font = handle, .text = text, .x = x, .y = y,
+                    .color = static_cast<std::uint32_t>(color), .edgeColor = static_cast<std::uint32_t>(edgeColor)},
+                   nullptr);
     }
     if (emulate) SubtractEmulationStep(box.left, box.top, box.right, box.bottom, BlendModeSubtract);
     return 0;

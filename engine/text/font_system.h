@@ -21,9 +21,23 @@ GlyphEntry* RenderGlyphs(int handle, int count, const std::uint8_t* items);
 int PrepareGlyphs(int maxBytes, const char* text, int handle, std::uint8_t* items, int* count);
 int IsLeadByte(std::uint8_t byte, int charsetIndex);
 
-// Measures (mode 0) or draws (mode 1) a string; the total advance or -1.
+// What DrawTextCore is asked to do; callers name the fields they set.
+enum class TextPass : int { Measure, Draw };
+struct TextRequest {
+  TextPass pass = TextPass::Measure;
+  int font = -1;  // a font handle
+  const char* text = nullptr;
+  int length = -1;  // bytes of text to take; negative or beyond its end: all of it
+  int x = 0, y = 0;  // where drawing starts
+  std::uint32_t color = 0, edgeColor = 0;
+  // Drawing goes into this memory image, inside clip; with null, a font whose glyphs are cached
+  // in a texture draws through the hardware back-end.
+  MEMIMG* destination = nullptr;
+  const Rect* clip = nullptr;
+};
 struct TextSize {
   int width, height;
 };
-int DrawTextCore(int mode, int x, int y, const char* text, std::uint32_t color, MEMIMG* destination,
-                 const Rect* clip, int handle, std::uint32_t edgeColor, int length, TextSize* size);
+// Measures or draws a string: the total advance, or -1. size, when not null, gets the advance and
+// the font's height.
+int DrawTextCore(const TextRequest& request, TextSize* size);

@@ -22,8 +22,11 @@ bool SkipsDrawing(const FontRecord* font, const std::uint8_t* item, const GlyphE
 
 }  // namespace
 
-int DrawTextCore(int mode, int x, int y, const char* text, std::uint32_t color, MEMIMG* destination,
-                 const Rect* clip, int handle, std::uint32_t edgeColor, int length, TextSize* size) {
+int DrawTextCore(const TextRequest& request, TextSize* size) {
+  const int handle = request.font;
+  const char* const text = request.text;
+  const std::uint32_t color = request.color, edgeColor = request.edgeColor;
+  const bool drawing = request.pass == TextPass::Draw;
   FontRecord* font = FontFromHandle(handle);
   if (font == nullptr) return -1;
   const TextColors colors = ResolveTextColors(color, edgeColor);
@@ -41,7 +44,7 @@ int DrawTextCore(int mode, int x, int y, const char* text, std::uint32_t color, 
   if (text == nullptr || text[0] == '\0') return 0;
 
   const int textLength = static_cast<int>(std::strlen(text));
-  if (length < 0 || length > textLength) length = textLength;
+  const int length = request.length < 0 || request.length > textLength ? textLength : request.length;
   std::uint8_t fixedItems[FixedItems * 3];
   std::uint8_t* items = fixedItems;
   std::uint8_t* block = nullptr;
@@ -62,21 +65,21 @@ int DrawTextCore(int mode, int x, int y, const char* text, std::uint32_t color, 
     const std::uint8_t* item = items + 3 * i;
     const GlyphEntry* glyph = LookUpGlyph(handle, font, item);
     if (glyph == nullptr) {
-      if (mode == 1) LogText("テキストキャッシュの作成に失敗しました");
+      if (drawing) LogText("テキストキャッシュの作成に失敗しました");
       result = -1;
       break;
     }
-    if (mode == 1 && !SkipsDrawing(font, item, glyph)) {
-      const long long glyphX = x + pen + glyph->offsetX;
-      const long long glyphY = static_cast<long long>(y) + glyph->offsetY;
-      if (font->textureCache && destination == nullptr) {
+    if (drawing && !SkipsDrawing(font, item, glyph)) {
+      const long long glyphX = request.x + pen + glyph->offsetX;
+      const long long glyphY = static_cast<long long>(request.y) + glyph->offsetY;
+      if (font->textureCache && request.destination == nullptr) {
         // Screens are at most 8192 pixels wide: a glyph this far out is on none of them.
         constexpr long long Far = 1 << 20;
         if (glyphX > -Far && glyphX < Far && glyphY > -Far && glyphY < Far) {
           DrawTextureGlyph(font, glyph, static_cast<int>(glyphX), static_cast<int>(glyphY), textTint, edgeTint);
         }
       } else {
-        BlitGlyph(font, glyph, destination, clip, glyphX, glyphY, colors);
+        BlitGlyph(font, glyph, request.destination, request.clip, glyphX, glyphY, colors);
       }
     }
     pen += static_cast<long long>(glyph->advance) + font->spacing;

@@ -29,7 +29,7 @@ int DefaultFontFor(const char* call) {
 int Measure(const char* text, int length, int handle, const char* call) {
   if (MeasuredFont(handle, call) == nullptr) return -1;
   if (text == nullptr || length == 0) return 0;
-  const int width = DrawTextCore(0, 0, 0, text, 0, nullptr, nullptr, handle, 0, length, nullptr);
+  const int width = DrawTextCore({.pass = TextPass::Measure, .font = handle, .text = text, .length = length}, nullptr);
   if (width < 0) SetLastErrorText("%s: the text's characters could not be made", call);
   return width;
 }
