@@ -82,7 +82,7 @@ int RefreshDefaultFont() {
   ReleaseFontHandle(FontSystem.defaultHandle);
   FontSystem.defaultHandle =
       CreateFontToHandle(settings.faceName, settings.size, settings.thickness, settings.fontType,
-                         settings.charsetIndex, (settings.fontType & 1) ? settings.edgeSize : -1, settings.italic, -1, -1);
+                         settings.charsetIndex, HasEdge(settings.fontType) ? settings.edgeSize : -1, settings.italic, -1, -1);
   SetFontSpacing(settings.spacing, FontSystem.defaultHandle);
   return 0;
 }

@@ -26,7 +26,7 @@ namespace {
 
 void DrawThroughWorkImage(int x, int y, const char* text, std::uint32_t color, int handle, std::uint32_t edgeColor,
                           const FontRecord* font, const TextSize& size) {
-  const bool antiAliased = (font->fontType & 2) != 0;
+  const bool antiAliased = IsAntiAliased(font->fontType);
   MEMIMG* work = &GraphicsState.workImages[antiAliased ? 1 : 0];
   if (!IsMemImgValid(work)) return;
 
@@ -75,7 +75,7 @@ void DrawWithMemoryCache(int x, int y, const char* text, std::uint32_t color, in
   if (DrawState.softTarget == nullptr) return;
   TextSize size{};
   if (DrawTextCore({.pass = TextPass::Measure, .font = handle, .text = text}, &size) < 0) return;
-  const bool direct = (font->fontType & 2) == 0 &&
+  const bool direct = !IsAntiAliased(font->fontType) &&
                       (DrawState.blendMode == BlendModeNone ||
                        (DrawState.blendMode == BlendModeAlpha && DrawState.blendParam == 255));
   if (direct) {

@@ -6,6 +6,7 @@
 
 #include "../graphics/color_data.h"
 #include "platform/gdi32.h"
+#include "vornek.h"  // FontTypeNormal ... FontTypeAntiAliasEdge
 
 constexpr int MaxFonts = 40;
 constexpr int MaxGlyphSlots = 2024;
@@ -93,5 +94,9 @@ FontRecord* FontFromHandle(int handle);
 // Whether a font size (a cell height, or an em height when negative) is within the limits.
 bool IsFontSizeAllowed(int size);
 
+// A font type is two bits: FontTypeEdge and FontTypeAntiAlias.
+constexpr bool HasEdge(int fontType) { return (fontType & FontTypeEdge) != 0; }
+constexpr bool IsAntiAliased(int fontType) { return (fontType & FontTypeAntiAlias) != 0; }
+
 // The edge size a glyph image is framed with: the record's for edge types, else 0.
-inline int EdgeOf(const FontRecord* font) { return (font->fontType & 1) ? font->edgeSize : 0; }
+inline int EdgeOf(const FontRecord* font) { return HasEdge(font->fontType) ? font->edgeSize : 0; }

@@ -77,7 +77,7 @@ bool MeasureFont(FontRecord* font, HFONT gdiFont) {
   DeleteDC(context);
 
   // In 64 bits: the metrics are the face's, whatever they say.
-  const long long edges = (font->fontType & 1) ? font->edgeSize * 2LL : 0;
+  const long long edges = HasEdge(font->fontType) ? font->edgeSize * 2LL : 0;
   const long long maxWidth = metrics.tmMaxCharWidth > 0 ? metrics.tmMaxCharWidth : 0;
   const long long widthTerm = (maxWidth + 2 + edges + 7) / 8 * 8;
   long long height = (metrics.tmHeight > 0 ? metrics.tmHeight : 0) + edges;
@@ -115,7 +115,7 @@ int CreateFontToHandle(const char* face, int size, int thickness, int fontType, 
   if (!FontSystem.started) return FailWithText("CreateFontToHandle: fonts are made between InitEngine and EndEngine");
   // Values no table has a row for, and sizes beyond the limits, are refused before anything
   // is made.
-  if (fontType < -1 || fontType > 3 || charsetIndex < -1 || charsetIndex > 2 || edgeSize < -1) {
+  if (fontType < -1 || fontType > FontTypeAntiAliasEdge || charsetIndex < -1 || charsetIndex > 2 || edgeSize < -1) {
     return FailWithText("CreateFontToHandle: font type %d, character set %d or edge size %d is out of range", fontType,
                         charsetIndex, edgeSize);
   }
@@ -124,7 +124,7 @@ int CreateFontToHandle(const char* face, int size, int thickness, int fontType, 
                         MaxFontSize, MaxEdgeSize);
   }
   if (fontType == -1) fontType = FontTypeNormal;
-  if (edgeSize > 1) fontType |= 1;
+  if (edgeSize > 1) fontType |= FontTypeEdge;
   if (edgeSize == -1) edgeSize = 1;
   if (size == -1) size = 16;
   if (thickness == -1) thickness = 6;
@@ -150,7 +150,7 @@ int CreateFontToHandle(const char* face, int size, int thickness, int fontType, 
   font->cacheTexture = -1;
   font->edgeView = -1;
 
-  if (GraphicsState.screenBitDepth == 8) fontType &= ~2;
+  if (GraphicsState.screenBitDepth == 8) fontType &= ~FontTypeAntiAlias;
   font->thickness = thickness;
   font->fontType = fontType;
   font->size = size;

@@ -46,13 +46,13 @@ std::uint32_t BlendEdge(const TextColors& colors, int body, int edge, int alphaS
 template <int Type, class F>
 typename F::Pixel Shade(std::uint8_t value, const TextColors& colors) {
   using Pixel = typename F::Pixel;
-  if constexpr (Type == 0) {
+  if constexpr (Type == FontTypeNormal) {
     return static_cast<Pixel>(colors.text);
-  } else if constexpr (Type == 1) {
+  } else if constexpr (Type == FontTypeEdge) {
     if (value == 1) return static_cast<Pixel>(colors.text);
     return static_cast<Pixel>(sizeof(Pixel) == 4 ? colors.edge & 0x00FFFFFFu : colors.edge);
-  } else if constexpr (Type == 2) {
-    // Full coverage is opaque, as a full body is in type 3 and as the texture cache draws it;
+  } else if constexpr (Type == FontTypeAntiAlias) {
+    // Full coverage is opaque, as a full body is with FontTypeAntiAliasEdge and in the texture cache;
     // level × 16 alone would stop at 240 and let the background show through every stroke.
     const std::uint32_t alpha = value == 15 ? 255u : static_cast<std::uint32_t>(value * 16);
     return static_cast<Pixel>(colors.text | alpha << F::alphaShift);
@@ -73,7 +73,7 @@ void DrawSpan(const GlyphSpan& span, const TextColors& colors) {
     for (int x = 0; x < span.width; ++x) {
       const int column = span.sourceX + x;
       std::uint8_t value;
-      if constexpr (Type == 0) {
+      if constexpr (Type == FontTypeNormal) {
         value = (source[column >> 3] >> (7 - (column & 7))) & 1;
       } else {
         value = source[column];
@@ -93,25 +93,25 @@ struct LoopChoice {
 };
 
 LoopChoice ChooseLoop(int fontType, int screenDepth) {
-  if (fontType < 2) {
-    const bool edge = fontType == 1;
+  if (!IsAntiAliased(fontType)) {
+    const bool edge = HasEdge(fontType);
     switch (screenDepth) {
       case 8:
-        return {edge ? DrawSpan<1, Screen8> : DrawSpan<0, Screen8>, 1};
+        return {edge ? DrawSpan<FontTypeEdge, Screen8> : DrawSpan<FontTypeNormal, Screen8>, 1};
       case 16:
-        return {edge ? DrawSpan<1, Screen16> : DrawSpan<0, Screen16>, 2};
+        return {edge ? DrawSpan<FontTypeEdge, Screen16> : DrawSpan<FontTypeNormal, Screen16>, 2};
       default:
-        return {edge ? DrawSpan<1, Screen32> : DrawSpan<0, Screen32>, 4};
+        return {edge ? DrawSpan<FontTypeEdge, Screen32> : DrawSpan<FontTypeNormal, Screen32>, 4};
     }
   }
-  const bool edge = fontType == 3;
+  const bool edge = HasEdge(fontType);
   switch (screenDepth) {
     case 8:
       return {nullptr, 0};
     case 16:
-      return {edge ? DrawSpan<3, Screen16Alpha> : DrawSpan<2, Screen16Alpha>, 4};
+      return {edge ? DrawSpan<FontTypeAntiAliasEdge, Screen16Alpha> : DrawSpan<FontTypeAntiAlias, Screen16Alpha>, 4};
     default:
-      return {edge ? DrawSpan<3, Screen32> : DrawSpan<2, Screen32>, 4};
+      return {edge ? DrawSpan<FontTypeAntiAliasEdge, Screen32> : DrawSpan<FontTypeAntiAlias, Screen32>, 4};
   }
 }
 

@@ -42,7 +42,7 @@ void RenderOne(FontRecord* font, HDC context, const TEXTMETRICA& metrics, const 
   const int slot = entry->slot;
   if (!font->textureCache) ClearCell(font, slot);
 
-  const UINT format = (font->fontType & 2) ? GGO_GRAY4_BITMAP : GGO_BITMAP;
+  const UINT format = IsAntiAliased(font->fontType) ? GGO_GRAY4_BITMAP : GGO_BITMAP;
   // A UTF-8 font's items hold the code point; a Shift-JIS font's the character's bytes.
   const UINT code = font->utf8                ? static_cast<UINT>(CharacterCodeOf(item))
                     : item[1] != 0 ? static_cast<UINT>(item[0] << 8 | item[1])
@@ -109,7 +109,7 @@ int SetUpMemoryCache(FontRecord* font) {
   font->cacheAreaHeight = capacity * cell;
   font->cacheAreaWidth = cell;
   font->cellsPerColumn = capacity;
-  font->cacheBitsPerPixel = font->fontType == 0 ? 1 : 8;
+  font->cacheBitsPerPixel = font->fontType == FontTypeNormal ? 1 : 8;
   font->cachePitch = (cell * font->cacheBitsPerPixel + 7) / 8;
   font->cachePixels = static_cast<std::uint8_t*>(TrackedCalloc(
       static_cast<std::size_t>(font->cacheAreaHeight) * static_cast<std::size_t>(font->cachePitch), "", 0));

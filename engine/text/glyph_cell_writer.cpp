@@ -44,7 +44,7 @@ void WriteGlyphToMemoryCell(const FontRecord* font, int slot, const GdiGlyphImag
   Cell cell{font->cachePixels + static_cast<std::size_t>(CellY(font, slot)) * font->cachePitch + byteX,
             font->cachePitch};
   switch (font->fontType) {
-    case 0: {
+    case FontTypeNormal: {
       const int bytes = (image.width + 7) / 8 < image.pitch ? (image.width + 7) / 8 : image.pitch;
       for (int y = 0; y < image.height && y < image.rowCount; ++y) {
         std::memcpy(&cell.At(0, y), image.rows + static_cast<std::size_t>(y) * image.pitch,
@@ -54,7 +54,7 @@ void WriteGlyphToMemoryCell(const FontRecord* font, int slot, const GdiGlyphImag
       }
       break;
     }
-    case 1:
+    case FontTypeEdge:
       for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
           if (GlyphImageLevel(image, x, y, false)) cell.At(x + edge, y + edge) = 1;
@@ -64,7 +64,7 @@ void WriteGlyphToMemoryCell(const FontRecord* font, int slot, const GdiGlyphImag
         if (cell.At(x, y) != 1) cell.At(x, y) = 2;
       });
       break;
-    case 2:
+    case FontTypeAntiAlias:
       for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
           const int level = GlyphImageLevel(image, x, y, true);
@@ -72,7 +72,7 @@ void WriteGlyphToMemoryCell(const FontRecord* font, int slot, const GdiGlyphImag
         }
       }
       break;
-    case 3:
+    case FontTypeAntiAliasEdge:
       for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
           const int level = GlyphImageLevel(image, x, y, true);

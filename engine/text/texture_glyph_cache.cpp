@@ -13,7 +13,7 @@
 
 namespace {
 
-D3DFORMAT StagingFormat(const FontRecord* font) { return (font->fontType & 2) ? D3DFMT_A4R4G4B4 : D3DFMT_A1R5G5B5; }
+D3DFORMAT StagingFormat(const FontRecord* font) { return IsAntiAliased(font->fontType) ? D3DFMT_A4R4G4B4 : D3DFMT_A1R5G5B5; }
 
 int TextureWidth(const FontRecord* font) { return EdgeOf(font) > 0 ? font->cacheAreaWidth * 2 : font->cacheAreaWidth; }
 
@@ -35,8 +35,8 @@ int EnsureCacheTexture(int handle) {
   // Every setting is the cache's own, whatever the program set for its graphics.
   const GraphicCreateSettings saved = GraphicCreate;
   GraphicCreate = GraphicCreateSettings{};
-  GraphicCreate.alphaChannel = (font->fontType & 2) ? 1 : 0;
-  GraphicCreate.alphaTest = (font->fontType & 2) ? 0 : 1;
+  GraphicCreate.alphaChannel = IsAntiAliased(font->fontType) ? 1 : 0;
+  GraphicCreate.alphaTest = IsAntiAliased(font->fontType) ? 0 : 1;
   GraphicCreate.bitDepth = 16;
   font->cacheTexture = CreateEmptyGraphic(TextureWidth(font), font->cacheAreaHeight);
   if (font->cacheTexture != -1 && EdgeOf(font) > 0) {
@@ -126,21 +126,21 @@ void WriteGlyphToTexture(FontRecord* font, int slot, const GdiGlyphImage& image)
   Staging s{staging, static_cast<std::uint16_t>(c.redMask | c.greenMask | c.blueMask),
             static_cast<std::uint16_t>(c.alphaMask), c.alphaShift + c.alphaBits};
   const int edge = EdgeOf(font), cell = font->cellSize;
-  const bool grey = (font->fontType & 2) != 0;
+  const bool grey = IsAntiAliased(font->fontType);
   auto level = [&](int x, int y) { return GlyphImageLevel(image, x, y, grey); };
 
   switch (font->fontType) {
-    case 0:
+    case FontTypeNormal:
       for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) s.At(x, y) = level(x, y) ? (s.white | s.alphaMask) : s.white;
       }
       break;
-    case 2:
+    case FontTypeAntiAlias:
       for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) s.At(x, y) = s.Level(level(x, y));
       }
       break;
-    case 1:
+    case FontTypeEdge:
       for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
           if (level(x, y)) s.At(x + edge, y + edge) = s.white | s.alphaMask;
@@ -152,7 +152,7 @@ void WriteGlyphToTexture(FontRecord* font, int slot, const GdiGlyphImage& image)
         if ((p & s.alphaMask) == 0) p = s.white | s.alphaMask;
       });
       break;
-    case 3: {
+    case FontTypeAntiAliasEdge: {
       for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) s.At(x + edge, y + edge) = static_cast<std::uint16_t>(level(x, y));
       }
