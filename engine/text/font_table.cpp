@@ -115,7 +115,8 @@ int CreateFontToHandle(const char* face, int size, int thickness, int fontType, 
   if (!FontSystem.started) return FailWithText("CreateFontToHandle: fonts are made between InitEngine and EndEngine");
   // Values no table has a row for, and sizes beyond the limits, are refused before anything
   // is made.
-  if (fontType < -1 || fontType > FontTypeAntiAliasEdge || charsetIndex < -1 || charsetIndex > 2 || edgeSize < -1) {
+  if (fontType < -1 || fontType > FontTypeAntiAliasEdge || charsetIndex < -1 || charsetIndex > CharSetHangul ||
+      edgeSize < -1) {
     return FailWithText("CreateFontToHandle: font type %d, character set %d or edge size %d is out of range", fontType,
                         charsetIndex, edgeSize);
   }

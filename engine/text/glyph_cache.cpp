@@ -156,7 +156,7 @@ GlyphEntry* LookUpGlyph(int handle, FontRecord* font, const std::uint8_t* item) 
 }
 
 int IsLeadByte(std::uint8_t byte, int charsetIndex) {
-  if (charsetIndex == 2) return (byte & 0x80) != 0 ? 1 : 0;
+  if (charsetIndex == CharSetHangul) return (byte & 0x80) != 0 ? 1 : 0;
   return static_cast<std::uint8_t>((byte ^ 0x20) + 0x5F) < 60 ? 1 : 0;
 }
 
