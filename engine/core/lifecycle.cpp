@@ -9,6 +9,7 @@
 #include "../window/window.h"
 #include "api_lock.h"
 #include "engine_state.h"
+#include "fatal_error.h"
 #include "log.h"
 #include "screen_log.h"
 #include "system_report.h"
@@ -142,6 +143,7 @@ int ShutDownEngine() {
 int InitEngine() {
   if (CalledOffEngineThread(__func__)) return -1;
   if (EngineState.Initialised) return 0;
+  SetFatalErrorShutDown(&ShutDownEngine);
   AcquireApiLock();
   // Two threads that both called before either started: the second finds the engine taken.
   if (!ClaimEngineThread()) {
