@@ -3,8 +3,8 @@
 #include "../core/engine_state.h"
 #include "../core/fatal_error.h"
 #include "../core/log.h"
-#include "../text/font_system.h"
 #include "../window/window.h"
+#include "display_listeners.h"
 #include "draw_state.h"
 #include "graphic_handle.h"
 #include "graphics_state.h"
@@ -151,7 +151,7 @@ int StartGraphics() {
   StartGraphicTable();
   InitDrawState();
   BuildSoftBlendTables();
-  StartFontSystem();
+  NotifyDisplayStarted();
   return 0;
 }
 
@@ -159,7 +159,7 @@ int EndGraphics() {
   if (!GraphicsState.graphicsStarted && GraphicsState.directDraw == nullptr && GraphicsState.d3d9Library == nullptr) {
     return 0;
   }
-  if (GraphicsState.graphicsStarted) EndFontSystem();
+  if (GraphicsState.graphicsStarted) NotifyDisplayEnding();
   ReleaseAllGraphics();
   CloseDisplayBackEnd();
   GraphicsState.emulate320x240 = 0;

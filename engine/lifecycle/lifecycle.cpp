@@ -15,6 +15,7 @@
 #include "../input/input.h"
 #include "../sound/music_stream.h"
 #include "../sound/sound.h"
+#include "../text/font_system.h"
 #include "../window/window.h"
 #include "platform/gdi32.h"
 #include "platform/kernel32.h"
@@ -91,6 +92,7 @@ StartResult StartEngine() {
   SetLastErrorText("InitEngine: the input devices could not be started");
   if (InitInput() == -1 || EngineState.QuitRequested) return StartResult::Failed;
   StartSound();
+  ListenToDisplay();
   SetLastErrorText("InitEngine: the screen could not be set up");
   if (StartGraphics() < 0 || EngineState.QuitRequested) return StartResult::Failed;
   ClearLastErrorText();

@@ -7,6 +7,9 @@
 #include "vornek.h"  // SetFontLostNotifier and the other font operations
 
 // Font life. Each returns 0.
+// Adds text's display listener: the fonts follow the display's start, end and restore.
+// InitEngine calls it before the display starts.
+void ListenToDisplay();
 int StartFontSystem();
 int ResetFonts();
 int EndFontSystem();
