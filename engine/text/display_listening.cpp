@@ -1,5 +1,6 @@
 #include "../graphics/display_listeners.h"
 #include "font_system.h"
+#include "screen_log.h"
 
 namespace {
 
@@ -10,8 +11,11 @@ const DisplayListener FontListener{
     nullptr,
 };
 
+const DisplayListener ScreenLogListener{nullptr, nullptr, nullptr, [] { DrawScreenLog(); }};
+
 }  // namespace
 
 void ListenToDisplay() {
   AddDisplayListener(&FontListener);
+  AddDisplayListener(&ScreenLogListener);
 }
