@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "../subtract_emulation.h"
 #include "platform/d3d9.h"
 
 // Pre-transformed vertex layouts, one static buffer each.
@@ -188,10 +189,7 @@ int HardwareTriangles(const float* xy, int count, std::uint32_t color);
 // graphic -5: no texture; otherwise a graphic handle, drawn with its first texture.
 int DrawVertices2D(const Vertex2D* vertices, int count, D3DPRIMITIVETYPE type, int graphic, int transparency);
 
-// The subtractive blend for devices without reverse subtraction: the target is inverted over
-// the rectangle before and after the primitive (see draw_primitives.cpp).
-bool NeedsSubtractEmulation();
-void SubtractEmulationStep(int left, int top, int right, int bottom, int finalMode);
+// NeedsSubtractEmulation and SubtractEmulationStep: see ../subtract_emulation.h.
 
 int HardwareClearScreen();
 int HardwarePresentScreen();
