@@ -7,7 +7,7 @@
 #include "../core/last_error.h"
 #include "../core/engine_state.h"
 #include "../window/window.h"
-#include "color_data.h"
+#include "../color/color_data.h"
 #include "draw_state.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "../color_data.h"
+#include "color_data.h"
 
 constexpr std::uint32_t MemImgValidMark = 0x12345678u;
 
