@@ -39,3 +39,5 @@ void NotifyDisplayStarted() { Notify(&DisplayListener::started); }
 void NotifyDisplayEnding() { Notify(&DisplayListener::ending); }
 void NotifyDisplayRestored() { Notify(&DisplayListener::restored); }
 void NotifyDisplayPresenting() { Notify(&DisplayListener::presenting); }
+void NotifyDisplayModeChanging() { Notify(&DisplayListener::modeChanging); }
+void NotifyDisplayModeChanged() { Notify(&DisplayListener::modeChanged); }

@@ -8,6 +8,10 @@ struct DisplayListener {
   void (*ending)();      // the display is about to go with everything made on it (EndGraphics)
   void (*restored)();    // a new hardware device after a loss; the textures are back, empty
   void (*presenting)();  // the picture is about to be shown (PresentScreen)
+  // A change of the screen mode: before the display ends, and once it is up in the new mode
+  // (or in the mode that serves instead) with the window laid out again.
+  void (*modeChanging)();
+  void (*modeChanged)();
 };
 
 // Adds a listener; adding one already there changes nothing. -1 when the table is full.
@@ -18,3 +22,5 @@ void NotifyDisplayStarted();
 void NotifyDisplayEnding();
 void NotifyDisplayRestored();
 void NotifyDisplayPresenting();
+void NotifyDisplayModeChanging();
+void NotifyDisplayModeChanged();
