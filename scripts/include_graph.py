@@ -2,7 +2,8 @@
 """Prints which engine subsystems include which, and fails on a cycle between them.
 
 A subsystem is a directory under engine/ (graphics/soft counts as its own, graphics/hardware
-belongs to graphics); engine/include is the public header. Quoted includes are resolved as the
+belongs to graphics); engine/include is the public header. Pure geometry that both back-ends
+share (GEOMETRY) counts as graphics/geometry, below both. Quoted includes are resolved as the
 compiler does: beside the including file, then in the include directories the engine's targets
 compile with (INCLUDE_DIRS). Includes that resolve outside engine/ (platform headers, system and
 library headers) are not edges.
@@ -10,7 +11,7 @@ library headers) are not edges.
 Every cycle fails except one inside the allowed group (window, graphics and input, which call
 one another through the window procedure and the display back-end). The software renderer has
 a rule of its own: it may include only its own headers, the colour formats and the public
-header (SOFT_MAY_INCLUDE); any other include from it fails too. Its CMake target runs this
+header and the shared geometry (SOFT_MAY_INCLUDE); any other include from it fails too. Its CMake target runs this
 check before it compiles (--soft-only), because no include directory can stop a "../../" path.
 
   include_graph.py [--root DIR] [--files]     print the graph; status 1 on a fault
@@ -23,11 +24,16 @@ import sys
 
 ALLOWED_CYCLE = {"window", "graphics", "input"}
 SOFT = "graphics/soft"
+GEOMETRY_NODE = "graphics/geometry"
+# Relative to engine/: headers of pure geometry (no engine include) for both back-ends.
+GEOMETRY = {
+    "graphics/circle_walk.h",
+}
 # Paths relative to engine/ that the software renderer may include from outside itself.
 SOFT_MAY_INCLUDE = {
     "color/color_data.h",
     "include/vornek/vornek.h",
-}
+} | GEOMETRY
 # Relative to engine/: the include directories of the engine's targets (engine/CMakeLists.txt).
 INCLUDE_DIRS = ("", "include", "include/vornek", "color")
 INCLUDE_RE = re.compile(r'^\s*#\s*include\s*"([^"]+)"', re.MULTILINE)
@@ -36,6 +42,8 @@ SOURCE_ENDINGS = (".h", ".hpp", ".cpp", ".cc", ".inc")
 
 def subsystem_of(relative):
     """The subsystem a path relative to engine/ belongs to, or None for files at the top."""
+    if relative in GEOMETRY:
+        return GEOMETRY_NODE
     parts = relative.split("/")
     if len(parts) < 2:
         return None

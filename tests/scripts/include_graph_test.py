@@ -76,6 +76,12 @@ class IncludeGraphTest(unittest.TestCase):
                                           '#include "vornek.h"\n',
                 "graphics/screen.cpp": '#include "soft/mem_img.h"\n',
             }, 0, "graphics -> graphics/soft  (1)"),
+            ("geometry that both back-ends share, below both", {
+                "graphics/circle_walk.h": "#include <cmath>\n",
+                "graphics/soft/circle.cpp": '#include "../circle_walk.h"\n',
+                "graphics/hardware/circle.cpp": '#include "../circle_walk.h"\n',
+                "graphics/screen.cpp": '#include "soft/mem_img.h"\n',
+            }, 0, "graphics/soft -> graphics/geometry  (1)"),
             ("headers outside the engine are no edges", {
                 "core/a.cpp": '#include "platform/kernel32.h"\n#include <cstdio>\n',
             }, 0, "no other cycle"),
