@@ -61,6 +61,9 @@ enum class StartResult { Started, Refused, Failed };
 // Steps 1-17 of the start-up.
 StartResult StartEngine() {
   EngineState.Initialising = 1;
+  // Before any step that may start the display: a mode switch while the window's first
+  // messages are pumped starts it too.
+  ListenToDisplay();
 
   if (!EngineState.Windowed &&
       !HasDisplayMode(GraphicsState.screenWidth, GraphicsState.screenHeight)) {
@@ -92,7 +95,6 @@ StartResult StartEngine() {
   SetLastErrorText("InitEngine: the input devices could not be started");
   if (InitInput() == -1 || EngineState.QuitRequested) return StartResult::Failed;
   StartSound();
-  ListenToDisplay();
   SetLastErrorText("InitEngine: the screen could not be set up");
   if (StartGraphics() < 0 || EngineState.QuitRequested) return StartResult::Failed;
   ClearLastErrorText();
