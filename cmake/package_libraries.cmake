@@ -13,7 +13,7 @@ if(VORNEK_SANITIZE)
   set(VORNEK_SHARED OFF)
 endif()
 
-foreach(target vornek platform_common platform_sdl_objects)
+foreach(target vornek vornek_soft platform_common platform_sdl_objects)
   if(VORNEK_SHARED)
     set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE ON)
   endif()

@@ -2,8 +2,9 @@
 
 #include <cstdint>
 
+#include "color/color_data.h"
 #include "core/engine_state.h"
-#include "graphics/color_data.h"
+#include "platform/d3d9.h"
 #include "vornek.h"
 
 namespace {

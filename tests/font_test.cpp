@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/screen_log.h"
+#include "text/screen_log.h"
 #include "text_fixture.h"
 
 namespace {

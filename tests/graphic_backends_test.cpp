@@ -12,7 +12,7 @@
 #include "core/tracked_memory.h"
 #include "fake_d3d9.h"
 #include "fake_platform.h"
-#include "graphics/color_data.h"
+#include "color/color_data.h"
 #include "graphics/graphic_handle.h"
 #include "graphics/graphics_state.h"
 #include "graphics/hardware/hardware_state.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "graphics/color_data.h"
+#include "color/color_data.h"
 #include "graphics/soft/mem_img.h"
 #include "graphics/soft/mem_img_derived.h"
 #include "graphics/soft/mem_img_transfer.h"

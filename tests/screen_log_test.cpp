@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "core/engine_state.h"
-#include "core/screen_log.h"
 #include "graphics/graphics_state.h"
+#include "text/screen_log.h"
 
 namespace {
 

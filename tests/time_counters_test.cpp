@@ -11,6 +11,7 @@
 #include "fake_platform.h"
 #include "platform/winmm.h"
 #include "test_support.h"
+#include "window/window.h"
 
 namespace {
 
@@ -138,7 +139,7 @@ TEST_F(TimeCountersTest, SelectionKeepsTheCounterThatChangesMoreOften) {
     fake::SetTimerCaps(3, 100);
     fake::SetClockStep(c.clockStep);
     fake::SetPerformanceCounterStep(c.counterStep);
-    SelectTimer();
+    SelectTimer(&PumpWindowMessages);
     EXPECT_EQ(EngineState.PerfCounterUsable, c.perfUsable);
     EXPECT_EQ(fake::DebugOutput(), Sjis(c.log));
     EXPECT_EQ(fake::RaisedTimerPeriods(), std::vector<UINT>{3});
@@ -150,13 +151,13 @@ TEST_F(TimeCountersTest, SelectionKeepsTheCounterThatChangesMoreOften) {
 TEST_F(TimeCountersTest, SelectionStopsAfterASecondOrWhenThePumpEnds) {
   fake::SetClockStep(20);  // every read moves 20 ms: a few dozen changes fit in the second
   fake::SetPerformanceCounterStep(0);
-  SelectTimer();
+  SelectTimer(&PumpWindowMessages);
   EXPECT_EQ(EngineState.PerfCounterUsable, 0);
   EXPECT_NE(fake::DebugOutput().find(Sjis("マルチメディアタイマー：25  パフォーマンスカウンター：0")), std::string::npos);
 
   fake::ResetPlatform();
   EngineState.QuitRequested = 1;
-  SelectTimer();
+  SelectTimer(&PumpWindowMessages);
   EXPECT_NE(fake::DebugOutput().find(Sjis("マルチメディアタイマー：0  パフォーマンスカウンター：0")), std::string::npos);
   EXPECT_EQ(EngineState.PerfCounterUsable, 1);
 }
@@ -167,7 +168,7 @@ TEST_F(TimeCountersTest, APeriodThatCannotBeRaisedIsNeverLowered) {
   fake::SetTimerCaps(2, 1000);
   ASSERT_EQ(timeBeginPeriod(2), TIMERR_NOERROR) << "another program's period";
   fake::SetFailure(fake::Failure::TimeBeginPeriod, true);
-  SelectTimer();
+  SelectTimer(&PumpWindowMessages);
   EXPECT_EQ(fake::RaisedTimerPeriods(), std::vector<UINT>{2});
   EndTimerPeriod();
   EXPECT_EQ(fake::RaisedTimerPeriods(), std::vector<UINT>{2}) << "the other program's period stays raised";
@@ -176,7 +177,7 @@ TEST_F(TimeCountersTest, APeriodThatCannotBeRaisedIsNeverLowered) {
 TEST_F(TimeCountersTest, SelectionWithoutAPerformanceCounterOrTimerCaps) {
   fake::SetPerformanceCounter(0, 0);
   fake::SetFailure(fake::Failure::TimeGetDevCaps, true);
-  SelectTimer();
+  SelectTimer(&PumpWindowMessages);
   EXPECT_EQ(EngineState.PerfCounterUsable, 0);
   EXPECT_EQ(fake::DebugOutput(), "") << "no check without a performance counter";
   EXPECT_TRUE(fake::RaisedTimerPeriods().empty());

@@ -6,11 +6,12 @@
 
 #include "api_lock.h"
 #include "last_error.h"
-#include "lifecycle.h"
 #include "log.h"
 #include "platform/kernel32.h"
 
 namespace {
+
+int (*FatalShutDown)() = nullptr;
 
 // The engine's own dead ends, said in English for standard error (the log keeps them as they
 // are). A message not listed is shown as it is when it is plain ASCII.
@@ -71,12 +72,14 @@ void SayOnStandardError(const char* message) {
 
 }  // namespace
 
+void SetFatalErrorShutDown(int (*shutDown)()) { FatalShutDown = shutDown; }
+
 void FatalError(const char* message) {
   if (message == nullptr) message = "";
   SayOnStandardError(message);
   LogText(message);
   LogText("\n");
-  ShutDownEngine();
+  if (FatalShutDown != nullptr) FatalShutDown();
   CloseApiLock();
   ExitProcess(static_cast<UINT>(-1));
 }

@@ -2,3 +2,7 @@
 #pragma once
 
 #include "vornek.h"  // FatalError, FatalErrorFormat
+
+// The shut-down FatalError runs before the process ends. InitEngine sets it before its first
+// step; until then a fatal error has nothing to stop.
+void SetFatalErrorShutDown(int (*shutDown)());

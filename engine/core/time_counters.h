@@ -17,6 +17,7 @@ std::uint64_t CalibrateCpuCounter();
 
 // Window start-up: raises the multimedia timer's resolution to its finest period and decides,
 // by counting changes of both clocks for up to a second, whether the performance counter is
-// trusted. Window end: lowers the resolution again.
-void SelectTimer();
+// trusted. The window's message pump is called between the reads (0 to go on; anything else,
+// as when the program is closing, ends the count). Window end: lowers the resolution again.
+void SelectTimer(int (*pumpMessages)());
 void EndTimerPeriod();

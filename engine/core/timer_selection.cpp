@@ -1,6 +1,5 @@
 // Window start-up's choice between the performance counter and the multimedia timer, and the
 // timer resolution raised for the engine's run.
-#include "../window/window.h"
 #include "engine_state.h"
 #include "log.h"
 #include "platform/kernel32.h"
@@ -25,14 +24,14 @@ LONGLONG ReadPerformanceCounter(LONGLONG last) {
   return QueryPerformanceCounter(&count) ? count.QuadPart : last;
 }
 
-void CheckPerformanceCounter(UINT minimumPeriod) {
+void CheckPerformanceCounter(UINT minimumPeriod, int (*pumpMessages)()) {
   LogText("タイマーの精度を検査します\n");
   int timerChanges = 0;
   int counterChanges = 0;
   DWORD lastTime = timeGetTime();
   LONGLONG lastCount = ReadPerformanceCounter(0);
   const DWORD start = timeGetTime();
-  while (PumpWindowMessages() == 0) {
+  while (pumpMessages() == 0) {
     if (timerChanges == ChangesToDecide || counterChanges == ChangesToDecide || timeGetTime() - start >= LongestCheck) {
       break;
     }
@@ -60,7 +59,7 @@ void CheckPerformanceCounter(UINT minimumPeriod) {
 
 }  // namespace
 
-void SelectTimer() {
+void SelectTimer(int (*pumpMessages)()) {
   StartPerformanceCounter();
 
   TIMECAPS caps{};
@@ -69,7 +68,7 @@ void SelectTimer() {
     TimerPeriod.period = caps.wPeriodMin;
   }
 
-  if (EngineState.PerfCounterUsable) CheckPerformanceCounter(caps.wPeriodMin);
+  if (EngineState.PerfCounterUsable) CheckPerformanceCounter(caps.wPeriodMin, pumpMessages);
 }
 
 void EndTimerPeriod() {

@@ -7,8 +7,8 @@
 #include "../core/fatal_error.h"
 #include "../core/log.h"
 #include "../input/input.h"
-#include "../text/font_system.h"
 #include "../window/window.h"
+#include "display_listeners.h"
 #include "draw_state.h"
 #include "graphic_handle.h"
 #include "graphic_source.h"
@@ -182,10 +182,10 @@ int RestoreGraphics() {
   }
   // The device is new: its state, the draw target and the picture are built again.
   InitHardwareState();
-  // Textures come back empty; glyph caches are rebuilt with their fonts.
+  // Textures come back empty; the listeners rebuild what they keep on them (glyph caches).
   RecreateAllTextures();
   RefillLoadedGraphics();
-  RecreateAllFonts();
+  NotifyDisplayRestored();
   SelectDrawTarget(DrawState.drawScreen);
   for (int i = 0; i < 2; ++i) {
     ClearScreen();

@@ -8,7 +8,7 @@
 #include "../core/tracked_memory.h"
 #include "../image/image_file.h"
 #include "../image/png_encode.h"
-#include "color_data.h"
+#include "../color/color_data.h"
 #include "graphic_handle.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"

@@ -8,7 +8,7 @@
 #include "../image/image_decode.h"
 #include "../image/image_file.h"
 #include "../window/window.h"
-#include "color_data.h"
+#include "../color/color_data.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
 #include "soft/mem_img_transfer.h"

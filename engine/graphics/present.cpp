@@ -1,8 +1,8 @@
 // Clearing the draw target and presenting the screen.
 #include "../core/last_error.h"
 #include "../core/engine_state.h"
-#include "../core/screen_log.h"
 #include "../window/window.h"
+#include "display_listeners.h"
 #include "draw_state.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
@@ -37,7 +37,7 @@ int PresentScreen() {
   if (!EngineState.Initialised) return FailWithText("PresentScreen: the engine is not started");
   ++GraphicsState.presentCount;
   if (!EngineState.AppActive) WaitWhileInactive();
-  DrawScreenLog();
+  NotifyDisplayPresenting();
   if (GraphicsState.useHardware) return HardwarePresentScreen();
 
   const int w = GraphicsState.screenWidth != 0 ? GraphicsState.screenWidth : 640;

@@ -3,8 +3,8 @@
 #include "../core/engine_state.h"
 #include "../core/fatal_error.h"
 #include "../core/log.h"
-#include "../text/font_system.h"
 #include "../window/window.h"
+#include "display_listeners.h"
 #include "draw_state.h"
 #include "graphic_handle.h"
 #include "graphics_state.h"
@@ -78,10 +78,7 @@ int ChangeScreenMode(int width, int height, int bitDepth, int force, int refresh
                     bitDepth == -1 ? asked.bits : bitDepth, refreshRate == -1 ? asked.rate : refreshRate};
   if (wanted == asked && !force) return 0;
   LogText("画面モード変更処理を開始します\n");
-  // The default font keeps its size and thickness across the restart.
-  int fontSize = -1, fontThickness = -1;
-  const bool keepFont = GraphicsState.graphicsStarted && IsFontHandleValid(QueryDefaultFont());
-  if (keepFont) QueryFontFace(nullptr, &fontSize, &fontThickness, QueryDefaultFont());
+  NotifyDisplayModeChanging();
   if (!EngineState.Initialising && !EngineState.Initialised) return 0;
 
   if (GraphicsState.graphicsStarted) EndGraphics();
@@ -122,7 +119,7 @@ int ChangeScreenMode(int width, int height, int bitDepth, int force, int refresh
     if (!started) FatalError("予期せぬ画面モード変更不能現象が起きました2\n");
   }
   RefreshWindowLayout();
-  if (keepFont) SetDefaultFontSize(fontSize, fontThickness);
+  NotifyDisplayModeChanged();
   LogText("画面モード変更処理は正常に終了しました\n");
   PumpWindowMessages();
   return result;
@@ -151,7 +148,7 @@ int StartGraphics() {
   StartGraphicTable();
   InitDrawState();
   BuildSoftBlendTables();
-  StartFontSystem();
+  NotifyDisplayStarted();
   return 0;
 }
 
@@ -159,7 +156,7 @@ int EndGraphics() {
   if (!GraphicsState.graphicsStarted && GraphicsState.directDraw == nullptr && GraphicsState.d3d9Library == nullptr) {
     return 0;
   }
-  if (GraphicsState.graphicsStarted) EndFontSystem();
+  if (GraphicsState.graphicsStarted) NotifyDisplayEnding();
   ReleaseAllGraphics();
   CloseDisplayBackEnd();
   GraphicsState.emulate320x240 = 0;

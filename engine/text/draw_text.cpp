@@ -12,13 +12,13 @@
 #include "../graphics/blend_modes.h"
 #include "../graphics/draw_state.h"
 #include "../graphics/graphics_state.h"
+#include "../graphics/subtract_emulation.h"
 #include "../window/window.h"
 #include "font_record.h"
 #include "font_system.h"
 #include "glyph_blit.h"
 #include "text_blit.h"
 #include "texture_glyph_cache.h"
-#include "../graphics/hardware/hardware_state.h"
 #include "vornek.h"
 #include "../core/engine_thread.h"
 
@@ -106,14 +106,14 @@ int DrawTextWithFont(int x, int y, const char* text, std::uint32_t color, int ha
     const Rect box{x, y, DrawState.drawArea.right,
                    static_cast<int>(std::clamp<std::int64_t>(bottom, std::numeric_limits<int>::min(),
                                                              std::numeric_limits<int>::max()))};
-    const bool emulate = NeedsSubtractEmulation();
-    if (emulate) SubtractEmulationStep(box.left, box.top, box.right, box.bottom, BlendModeSubtractMiddle);
-    if (EnsureCacheTexture(handle) == 0) {
-      DrawTextCore({.pass = TextPass::Draw, .font = handle, .text = text, .x = x, .y = y,
-                    .color = static_cast<std::uint32_t>(color), .edgeColor = static_cast<std::uint32_t>(edgeColor)},
-                   nullptr);
-    }
-    if (emulate) SubtractEmulationStep(box.left, box.top, box.right, box.bottom, BlendModeSubtract);
+    DrawSubtracting(box.left, box.top, box.right, box.bottom, [&] {
+      if (EnsureCacheTexture(handle) == 0) {
+        DrawTextCore({.pass = TextPass::Draw, .font = handle, .text = text, .x = x, .y = y,
+                      .color = static_cast<std::uint32_t>(color), .edgeColor = static_cast<std::uint32_t>(edgeColor)},
+                     nullptr);
+      }
+      return 0;
+    });
     return 0;
   }
   if (DrawState.softTarget == nullptr) {

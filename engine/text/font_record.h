@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "../graphics/color_data.h"
+#include "../color/color_data.h"
 #include "platform/gdi32.h"
 #include "vornek.h"  // FontTypeNormal ... FontTypeAntiAliasEdge
 

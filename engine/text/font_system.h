@@ -7,6 +7,10 @@
 #include "vornek.h"  // SetFontLostNotifier and the other font operations
 
 // Font life. Each returns 0.
+// Adds text's display listeners: the fonts follow the display's start, end and restore, the
+// default font keeps its size across a change of the screen mode, and the on-screen log is
+// drawn before each present. InitEngine calls it before the display starts.
+void ListenToDisplay();
 int StartFontSystem();
 int ResetFonts();
 int EndFontSystem();

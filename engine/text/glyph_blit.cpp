@@ -1,7 +1,7 @@
 // One loop template per font type's cache pixels, instantiated for each destination format.
 #include "glyph_blit.h"
 
-#include "../graphics/color_data.h"
+#include "../color/color_data.h"
 #include "../graphics/draw_state.h"
 #include "../graphics/graphics_state.h"
 #include "glyph_cache.h"

@@ -8,7 +8,7 @@
 #include "glyph_blit.h"
 #include "glyph_cache.h"
 #include "texture_glyph_cache.h"
-#include "../graphics/color_data.h"
+#include "../color/color_data.h"
 #include "../graphics/draw_state.h"
 
 namespace {

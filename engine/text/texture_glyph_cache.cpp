@@ -4,7 +4,7 @@
 
 #include "../core/log.h"
 #include "../core/tracked_memory.h"
-#include "../graphics/color_data.h"
+#include "../color/color_data.h"
 #include "../graphics/draw_state.h"
 #include "../graphics/graphic_handle.h"
 #include "font_system.h"

@@ -168,7 +168,7 @@ int StartWindow() {
   ChooseDefaultWindowScale(screenWidth, screenHeight);
   FitWindowToDesktop();
 
-  SelectTimer();
+  SelectTimer(&PumpWindowMessages);
   SeedRandom(static_cast<std::uint32_t>(GetMilliCount()));
 
   SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, FALSE, nullptr, SPIF_SENDWININICHANGE);

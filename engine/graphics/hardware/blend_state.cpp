@@ -1,6 +1,6 @@
 // Device states per primitive: blend factors and operation, alpha test, texture stages, shade
 // mode, filters and depth, derived from the draw state and sent through the cache.
-#include "../color_data.h"
+#include "../../color/color_data.h"
 #include "../draw_state.h"
 #include "../graphics_state.h"
 #include "hardware_state.h"

@@ -1,7 +1,7 @@
 // Clearing and presenting on the hardware back-end.
 #include "../../window/window.h"
 #include "../../core/engine_state.h"
-#include "../color_data.h"
+#include "../../color/color_data.h"
 #include "../draw_state.h"
 #include "../graphic_handle.h"
 #include "../graphics_state.h"

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "../blend_modes.h"
+#include "../subtract_emulation.h"
 #include "platform/d3d9.h"
 
 // Pre-transformed vertex layouts, one static buffer each.
@@ -201,11 +202,7 @@ int HardwareTriangles(const float* xy, int count, std::uint32_t color);
 // graphic NoGraphic: no texture; otherwise a graphic handle, drawn with its first texture.
 int DrawVertices2D(const Vertex2D* vertices, int count, D3DPRIMITIVETYPE type, int graphic, int transparency);
 
-// The subtractive blend for devices without reverse subtraction: the target is inverted over
-// the rectangle before and after the primitive (see draw_primitives.cpp). finalMode is
-// BlendModeSubtractMiddle before the primitive and BlendModeSubtract after it.
-bool NeedsSubtractEmulation();
-void SubtractEmulationStep(int left, int top, int right, int bottom, int finalMode);
+// NeedsSubtractEmulation and SubtractEmulationStep: see ../subtract_emulation.h.
 
 int HardwareClearScreen();
 int HardwarePresentScreen();

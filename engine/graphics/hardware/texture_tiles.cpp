@@ -6,7 +6,7 @@
 #include "../../core/log.h"
 #include "../../core/tracked_memory.h"
 #include "../../window/window.h"
-#include "../color_data.h"
+#include "../../color/color_data.h"
 #include "../graphic_handle.h"
 #include "../graphics_state.h"
 #include "hardware_state.h"

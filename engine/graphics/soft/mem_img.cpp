@@ -5,8 +5,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "../../core/engine_state.h"
-#include "../../core/tracked_memory.h"
+#include "soft_memory.h"
 
 namespace {
 
@@ -55,11 +54,11 @@ void FillRow(std::uint16_t* row, int count, std::uint16_t value) {
 }
 
 void FreeStorage(MemImgShared* shared) {
-  if (!shared->externalPixels) TrackedFree(shared->pixelBuffer);
-  TrackedFree(shared->premultipliedBuffer);
-  TrackedFree(shared->runCodes);
-  TrackedFree(shared->palette);
-  TrackedFree(shared);
+  if (!shared->externalPixels) SoftRelease(shared->pixelBuffer);
+  SoftRelease(shared->premultipliedBuffer);
+  SoftRelease(shared->runCodes);
+  SoftRelease(shared->palette);
+  SoftRelease(shared);
 }
 
 template <class Pixel>
@@ -113,7 +112,7 @@ int CreateMemImg(MEMIMG* image, int width, int height, int pitch, std::uint32_t 
   // Sizes that cannot make an image are refused rather than wrapping into a short buffer.
   if (bytes == 0 || width < 0 || height < 0 || width > 0x7FFFFFFF / 4 - 16) return -1;
 
-  auto* shared = static_cast<MemImgShared*>(TrackedCalloc(sizeof(MemImgShared), "", 0));
+  auto* shared = static_cast<MemImgShared*>(SoftAllocateZeroed(sizeof(MemImgShared)));
   if (shared == nullptr) return -1;
   shared->refCount = 1;
   shared->width = width;
@@ -125,7 +124,7 @@ int CreateMemImg(MEMIMG* image, int width, int height, int pitch, std::uint32_t 
 
   bool failed = false;
   if (paletted) {
-    shared->palette = static_cast<std::uint8_t*>(TrackedCalloc(2048, "", 0));
+    shared->palette = static_cast<std::uint8_t*>(SoftAllocateZeroed(2048));
     shared->paletteWork = shared->palette + 1024;
     failed = shared->palette == nullptr;
   }
@@ -153,17 +152,17 @@ int CreateMemImg(MEMIMG* image, int width, int height, int pitch, std::uint32_t 
     shared->pixelBuffer = static_cast<std::uint8_t*>(externalPixels);
     shared->externalPixels = 1;
   } else if (!failed) {
-    shared->pixelBuffer = static_cast<std::uint8_t*>(TrackedAlloc(storage, "", 0));
+    shared->pixelBuffer = static_cast<std::uint8_t*>(SoftAllocate(storage));
     failed = shared->pixelBuffer == nullptr;
   }
   if (extras && !failed) {
     if (shared->hasAlpha) {
-      shared->premultipliedBuffer = static_cast<std::uint8_t*>(TrackedAlloc(storage, "", 0));
+      shared->premultipliedBuffer = static_cast<std::uint8_t*>(SoftAllocate(storage));
       failed = shared->premultipliedBuffer == nullptr;
     }
     if (colorType != Gray8 && !failed) {
       const std::size_t codes = (static_cast<std::size_t>(width) + 5) * static_cast<std::size_t>(height);
-      shared->runCodes = static_cast<std::uint8_t*>(TrackedAlloc(codes, "", 0));
+      shared->runCodes = static_cast<std::uint8_t*>(SoftAllocate(codes));
       failed = shared->runCodes == nullptr;
     }
   }
@@ -183,7 +182,6 @@ int CreateMemImg(MEMIMG* image, int width, int height, int pitch, std::uint32_t 
 
 int CreateScreenMemImg(MEMIMG* image, int width, int height, int colorType) {
   std::memset(image, 0, sizeof *image);
-  if (colorType == -1) colorType = EngineState.ScreenDepth == 16 ? Color16 : Color32;
   return CreateMemImg(image, width, height, -1, 0, colorType, 0, 0, 0, nullptr);
 }
 

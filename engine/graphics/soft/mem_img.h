@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "../color_data.h"
+#include "color_data.h"
 
 constexpr std::uint32_t MemImgValidMark = 0x12345678u;
 
@@ -54,6 +54,7 @@ int BytesPerPixel(const MemImgShared* shared);
 int ClipRect(Rect* rect, const Rect* clip);
 int CreateMemImg(MEMIMG* image, int width, int height, int pitch, std::uint32_t transColor, int colorType,
                  int paletted, int alpha, int extras, void* externalPixels);
+// The screen image: colorType is Color16 or Color32, as the screen's depth says.
 int CreateScreenMemImg(MEMIMG* image, int width, int height, int colorType);
 void ReleaseMemImg(MEMIMG* image);
 int IsMemImgValid(const MEMIMG* image);

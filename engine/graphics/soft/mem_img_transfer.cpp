@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "../../core/tracked_memory.h"
+#include "soft_memory.h"
 #include "mem_img_derived.h"
 
 namespace {
@@ -62,7 +62,7 @@ int CopyMemImg(MEMIMG* destination, const MEMIMG* source, const Rect* sourceRect
   void* scratch = nullptr;
   if (from == to) {
     const std::size_t rowBytes = static_cast<std::size_t>(width) * BytesPerPixel(from);
-    scratch = TrackedAlloc(rowBytes * static_cast<std::size_t>(height), "", 0);
+    scratch = SoftAllocate(rowBytes * static_cast<std::size_t>(height));
     if (scratch == nullptr) return -1;
     for (int row = 0; row < height; ++row) {
       std::memcpy(static_cast<std::uint8_t*>(scratch) + rowBytes * row,
@@ -73,7 +73,7 @@ int CopyMemImg(MEMIMG* destination, const MEMIMG* source, const Rect* sourceRect
   }
   const int result = ConvertPixels(surface, PixelAt(destination, dx, dy), to->pitch, to->colorData,
                                    to->paletted ? destinationPalette : nullptr, width, height, ConvertOptions{});
-  TrackedFree(scratch);
+  SoftRelease(scratch);
   return result;
 }
 

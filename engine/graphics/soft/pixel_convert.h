@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "../color_data.h"
+#include "color_data.h"
 
 // A decoded image as the image readers hand it over: rows from the top down, `pitch` bytes
 // apart, pixels in `format` (one-byte formats other than grey index `format.palette`).

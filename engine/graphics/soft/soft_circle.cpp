@@ -7,7 +7,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "../../core/tracked_memory.h"
+#include "soft_memory.h"
 #include "channel_tables.h"
 #include "loop_table.h"
 #include "solid_runs.h"
@@ -299,7 +299,7 @@ void SoftDrawCircle(MEMIMG* target, const SoftDrawParams* params, int cx, int cy
       std::memset(nearFlags, 0, rows);
       t.rowDrawn = nearFlags;
     } else {
-      farFlags = static_cast<std::uint8_t*>(TrackedCalloc(rows, "", 0));
+      farFlags = static_cast<std::uint8_t*>(SoftAllocateZeroed(rows));
       if (farFlags == nullptr) return;
       t.rowDrawn = farFlags;
     }
@@ -328,7 +328,7 @@ void SoftDrawCircle(MEMIMG* target, const SoftDrawParams* params, int cx, int cy
         {SoftOperation::Circle, SourceKind::Direct, layout, op, manyPoints ? kLongOption : std::uint8_t{0}});
     if (loop != nullptr) loop(t, CircleCall{cx, cy, r, fill}, source, p);
   }
-  TrackedFree(farFlags);
+  SoftRelease(farFlags);
 }
 
 AnyLoop loop_instances::TabulatedCircles(const LoopKey& key) { return OneColourInstance<TabulatedCircleLoop>(key); }

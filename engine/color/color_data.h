@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "vornek.h"  // MakeColor, SplitColor
-#include "platform/d3d9.h"  // the surface formats that have a record
 
 struct PaletteEntry {
   std::uint8_t blue, green, red, reserved;

@@ -2,6 +2,7 @@
 #include "color_data.h"
 
 #include "../core/engine_state.h"
+#include "platform/d3d9.h"  // the surface formats that have a record
 
 namespace {
 

@@ -1,24 +1,26 @@
 // InitEngine, EndEngine and the shut-down sequence, with every start-up step in its order.
-#include "last_error.h"
 #include "lifecycle.h"
 
+#include "../core/api_lock.h"
+#include "../core/engine_state.h"
+#include "../core/engine_thread.h"
+#include "../core/fatal_error.h"
+#include "../core/last_error.h"
+#include "../core/log.h"
+#include "../core/system_report.h"
+#include "../core/time_counters.h"
+#include "../core/tracked_memory.h"
 #include "../graphics/graphics_state.h"
 #include "../input/input.h"
 #include "../sound/music_stream.h"
 #include "../sound/sound.h"
+#include "../text/font_system.h"
+#include "../text/screen_log.h"
 #include "../window/window.h"
-#include "api_lock.h"
-#include "engine_state.h"
-#include "log.h"
-#include "screen_log.h"
-#include "system_report.h"
-#include "time_counters.h"
-#include "tracked_memory.h"
 #include "platform/gdi32.h"
 #include "platform/kernel32.h"
 #include "platform/ole32.h"
 #include "vornek.h"
-#include "engine_thread.h"
 
 namespace {
 
@@ -59,6 +61,9 @@ enum class StartResult { Started, Refused, Failed };
 // Steps 1-17 of the start-up.
 StartResult StartEngine() {
   EngineState.Initialising = 1;
+  // Before any step that may start the display: a mode switch while the window's first
+  // messages are pumped starts it too.
+  ListenToDisplay();
 
   if (!EngineState.Windowed &&
       !HasDisplayMode(GraphicsState.screenWidth, GraphicsState.screenHeight)) {
@@ -142,6 +147,7 @@ int ShutDownEngine() {
 int InitEngine() {
   if (CalledOffEngineThread(__func__)) return -1;
   if (EngineState.Initialised) return 0;
+  SetFatalErrorShutDown(&ShutDownEngine);
   AcquireApiLock();
   // Two threads that both called before either started: the second finds the engine taken.
   if (!ClaimEngineThread()) {

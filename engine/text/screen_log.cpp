@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "../core/engine_state.h"
 #include "../graphics/graphics_state.h"
-#include "../text/font_system.h"
-#include "engine_state.h"
+#include "font_system.h"
 #include "vornek.h"
 
 ScreenLogRecord ScreenLog{0, 16, -1, 0, {}};
