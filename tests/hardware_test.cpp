@@ -2,6 +2,7 @@
 // fall-backs, the vertex batch, the state cache, the primitives, clear and present.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <set>
@@ -11,6 +12,7 @@
 
 #include "core/engine_state.h"
 #include "core/tracked_memory.h"
+#include "../platform/common/d3d9_facts.h"
 #include "../platform/common/d3d9_pixel_rules.h"
 #include "fake_d3d9.h"
 #include "fake_platform.h"
@@ -879,6 +881,39 @@ TEST_F(HardwareTest, AModeChangeMakesEveryObjectAnew) {
   EXPECT_EQ(GraphicsState.depthBufferHeight, 512);
   EXPECT_EQ(DrawState.drawArea.right, 640);
   EXPECT_EQ(DrawLine(0, 0, 639, 479, static_cast<int>(MakeColor(255, 255, 255)), 1), 0);
+}
+
+// The engine's vertex records and primitive counts against the device's reading of them: a field
+// the vertex format puts elsewhere, or a count that asks for more vertices than were sent,
+// would draw garbage on both devices.
+TEST(HardwareVertexFacts, EngineLayoutsAndCountsAgreeWithTheDevice) {
+  struct FormatCase {
+    int format;
+    std::size_t diffuse, textures, size;
+  };
+  const FormatCase formats[] = {
+      {FormatPlain, offsetof(VertexPlain, diffuse), 0, sizeof(VertexPlain)},
+      {FormatTextured, offsetof(VertexTextured, diffuse), offsetof(VertexTextured, u), sizeof(VertexTextured)},
+      {FormatTextured2, offsetof(VertexTextured2, diffuse), offsetof(VertexTextured2, u1), sizeof(VertexTextured2)},
+  };
+  for (const FormatCase& f : formats) {
+    SCOPED_TRACE(f.format);
+    const d3d9facts::VertexLayout layout = d3d9facts::LayoutOfVertex(VertexFormatFvf[f.format]);
+    EXPECT_EQ(static_cast<std::size_t>(layout.diffuse), f.diffuse);
+    if (f.textures != 0) {
+      EXPECT_EQ(static_cast<std::size_t>(layout.textures), f.textures);
+    }
+    EXPECT_EQ(static_cast<std::size_t>(layout.size), f.size);
+    EXPECT_EQ(VertexFormatStride[f.format], layout.size);
+  }
+  for (const D3DPRIMITIVETYPE type : {D3DPT_POINTLIST, D3DPT_LINELIST, D3DPT_LINESTRIP, D3DPT_TRIANGLELIST,
+                                      D3DPT_TRIANGLESTRIP, D3DPT_TRIANGLEFAN}) {
+    for (int vertices = 3; vertices <= 12; ++vertices) {
+      const int primitives = PrimitiveCount(type, vertices);
+      EXPECT_LE(d3d9facts::VertexCount(type, static_cast<std::size_t>(primitives)), static_cast<std::size_t>(vertices));
+      EXPECT_GT(d3d9facts::VertexCount(type, static_cast<std::size_t>(primitives) + 1), static_cast<std::size_t>(vertices));
+    }
+  }
 }
 
 }  // namespace

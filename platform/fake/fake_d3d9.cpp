@@ -11,6 +11,7 @@
 #include <set>
 #include <utility>
 
+#include "../common/d3d9_facts.h"
 #include "../common/d3d9_pixel_rules.h"
 #include "../common/platform_contract.h"
 #include "fake_raster.h"
@@ -134,52 +135,35 @@ const char* Name(D3DPRIMITIVETYPE type) {
   return "?";
 }
 
+// Colour formats by their layout; any other keeps four bytes a pixel, taken as A8R8G8B8.
 int BytesPerPixel(D3DFORMAT format) {
-  switch (format) {
-    case D3DFMT_R5G6B5:
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5:
-    case D3DFMT_A4R4G4B4:
-      return 2;
-    default:
-      return 4;
-  }
+  const int bytes = d3d9facts::BytesPerPixel(format);
+  return bytes != 0 ? bytes : 4;
 }
 
-bool IsDepthFormat(D3DFORMAT format) {
-  return format == D3DFMT_D16 || format == D3DFMT_D24X8 || format == D3DFMT_D24S8 || format == D3DFMT_D32;
-}
+using d3d9facts::IsDepthFormat;
 
-// An A8R8G8B8 colour in the surface's format.
+// An A8R8G8B8 colour in the surface's format, each channel cut to its top bits.
 std::uint32_t Convert(D3DFORMAT format, D3DCOLOR color) {
+  const d3d9facts::ColourLayout l = d3d9facts::LayoutOfColour(format);
+  if (l.bytes != 2) return format == D3DFMT_X8R8G8B8 ? color | 0xFF000000u : color;
   const std::uint32_t a = color >> 24, r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
-  switch (format) {
-    case D3DFMT_R5G6B5: return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
-    case D3DFMT_X1R5G5B5: return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-    case D3DFMT_A1R5G5B5: return ((a >> 7) << 15) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-    case D3DFMT_A4R4G4B4: return ((a >> 4) << 12) | ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
-    case D3DFMT_X8R8G8B8: return color | 0xFF000000u;
-    default: return color;
-  }
+  std::uint32_t pixel = (b >> (8 - l.blueBits)) | (g >> (8 - l.greenBits)) << l.greenShift() |
+                        (r >> (8 - l.redBits)) << l.redShift();
+  if (l.alphaBits != 0) pixel |= (a >> (8 - l.alphaBits)) << l.alphaShift();
+  return pixel;
 }
 
 // A pixel of the surface's format as A8R8G8B8.
 std::uint32_t Expand(D3DFORMAT format, std::uint32_t pixel) {
-  const auto widen = d3d9rules::WidenChannel;
-  switch (format) {
-    case D3DFMT_R5G6B5:
-      return 0xFF000000u | (widen((pixel >> 11) & 31, 5) << 16) | (widen((pixel >> 5) & 63, 6) << 8) | widen(pixel & 31, 5);
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5: {
-      const std::uint32_t a = format == D3DFMT_X1R5G5B5 || (pixel & 0x8000) != 0 ? 0xFF000000u : 0;
-      return a | (widen((pixel >> 10) & 31, 5) << 16) | (widen((pixel >> 5) & 31, 5) << 8) | widen(pixel & 31, 5);
-    }
-    case D3DFMT_A4R4G4B4:
-      return (widen((pixel >> 12) & 15, 4) << 24) | (widen((pixel >> 8) & 15, 4) << 16) |
-             (widen((pixel >> 4) & 15, 4) << 8) | widen(pixel & 15, 4);
-    case D3DFMT_X8R8G8B8: return pixel | 0xFF000000u;
-    default: return pixel;
-  }
+  const d3d9facts::ColourLayout l = d3d9facts::LayoutOfColour(format);
+  if (l.bytes != 2) return format == D3DFMT_X8R8G8B8 ? pixel | 0xFF000000u : pixel;
+  const auto channel = [pixel](int shift, int bits) {
+    return d3d9rules::WidenChannel((pixel >> shift) & ((1u << bits) - 1), bits);
+  };
+  const std::uint32_t a = l.alphaBits != 0 ? channel(l.alphaShift(), l.alphaBits) : 0xFF;
+  return a << 24 | channel(l.redShift(), l.redBits) << 16 | channel(l.greenShift(), l.greenBits) << 8 |
+         channel(0, l.blueBits);
 }
 
 // Reference counting shared by every object; Release logs nothing (the engine's releases are
@@ -472,18 +456,6 @@ class SwapChain final : public IDirect3DSwapChain9, public Counted {
   Counted* device_;
 };
 
-int VertexCount(D3DPRIMITIVETYPE type, UINT primitives) {
-  switch (type) {
-    case D3DPT_POINTLIST: return static_cast<int>(primitives);
-    case D3DPT_LINELIST: return static_cast<int>(primitives) * 2;
-    case D3DPT_LINESTRIP: return primitives == 0 ? 0 : static_cast<int>(primitives) + 1;
-    case D3DPT_TRIANGLELIST: return static_cast<int>(primitives) * 3;
-    case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return primitives == 0 ? 0 : static_cast<int>(primitives) + 2;
-  }
-  return 0;
-}
-
 std::string Number(float value) {
   char text[32];
   std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
@@ -682,7 +654,7 @@ class Device final : public IDirect3DDevice9, public Counted {
 
   HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
     Log("SetRenderState(%s, %u)", Name(state), value);
-    if (state < 256) raster_.render[state] = value;
+    if (state < d3d9facts::RenderStateCount) raster_.render[state] = value;
     snapshot_ = nullptr;
     return D3D_OK;
   }
@@ -696,12 +668,12 @@ class Device final : public IDirect3DDevice9, public Counted {
   }
   HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
     Log("SetTextureStageState(%u, %s, %u)", stage, Name(type), value);
-    if (stage < RasterStageCount && type < 33) raster_.stages[stage][type] = value;
+    if (stage < RasterStageCount && type < d3d9facts::StageStateCount) raster_.stages[stage][type] = value;
     snapshot_ = nullptr;
     return D3D_OK;
   }
   DWORD stageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) const {
-    return stage < RasterStageCount && type < 33 ? raster_.stages[stage][type] : 0;
+    return stage < RasterStageCount && type < d3d9facts::StageStateCount ? raster_.stages[stage][type] : 0;
   }
   HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture) override {
     Log("SetTexture(%u, %s)", stage, texture != nullptr ? static_cast<Texture*>(texture)->name().c_str() : "null");
@@ -732,22 +704,22 @@ class Device final : public IDirect3DDevice9, public Counted {
   HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride) override {
     Log("DrawPrimitiveUP(%s, %u, %u)", Name(type), primitiveCount, stride);
     if (vertices == nullptr || primitiveCount == 0) return D3DERR_INVALIDCALL;
-    const int count = VertexCount(type, primitiveCount);
+    const int count = static_cast<int>(d3d9facts::VertexCount(type, primitiveCount));
     const auto* bytes = static_cast<const unsigned char*>(vertices);
     if (Settings().pixels && (fvf_ & D3DFVF_XYZRHW) != 0 && target_->hasPixels()) {
-      const bool textured = BoundTexture != nullptr && ((fvf_ >> 8) & 0xF) >= 1;
-      const size_t uvOffset = 16 + ((fvf_ & D3DFVF_DIFFUSE) != 0 ? 4 : 0) + ((fvf_ & D3DFVF_SPECULAR) != 0 ? 4 : 0);
+      const d3d9facts::VertexLayout layout = d3d9facts::LayoutOfVertex(fvf_);
+      const bool textured = BoundTexture != nullptr && layout.textureSets >= 1;
       std::vector<RasterVertex> points(static_cast<size_t>(count));
       for (int i = 0; i < count; ++i) {
         const unsigned char* vertex = bytes + static_cast<size_t>(i) * stride;
         std::memcpy(&points[i].x, vertex, 4);
         std::memcpy(&points[i].y, vertex + 4, 4);
         points[i].diffuse = 0xFFFFFFFFu;
-        if ((fvf_ & D3DFVF_DIFFUSE) != 0) std::memcpy(&points[i].diffuse, vertex + 16, 4);
+        if (layout.diffuse >= 0) std::memcpy(&points[i].diffuse, vertex + layout.diffuse, 4);
         points[i].u = points[i].v = 0;
         if (textured) {
-          std::memcpy(&points[i].u, vertex + uvOffset, 4);
-          std::memcpy(&points[i].v, vertex + uvOffset + 4, 4);
+          std::memcpy(&points[i].u, vertex + layout.textures, 4);
+          std::memcpy(&points[i].v, vertex + layout.textures + 4, 4);
         }
       }
       std::shared_ptr<const Texels> texels = textured ? BoundTexture->texels() : nullptr;

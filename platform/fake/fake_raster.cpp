@@ -230,21 +230,14 @@ void Triangle(const RasterVertex& first, RasterVertex a, RasterVertex b, RasterV
 
 void DefaultRasterStates(RasterStates* states) {
   *states = RasterStates{};
-  states->render[D3DRS_SHADEMODE] = D3DSHADE_GOURAUD;
-  states->render[D3DRS_SRCBLEND] = D3DBLEND_ONE;
-  states->render[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
-  states->render[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
-  states->render[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFFu;
-  for (DWORD* stage : states->stages) {
-    stage[D3DTSS_COLOROP] = D3DTOP_DISABLE;
-    stage[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-    stage[D3DTSS_COLORARG2] = D3DTA_CURRENT;
-    stage[D3DTSS_ALPHAOP] = D3DTOP_DISABLE;
-    stage[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-    stage[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+  for (DWORD state = 0; state < d3d9facts::RenderStateCount; ++state) {
+    states->render[state] = d3d9facts::DefaultRenderState(state, false);
   }
-  states->stages[0][D3DTSS_COLOROP] = D3DTOP_MODULATE;
-  states->stages[0][D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
+  for (DWORD stage = 0; stage < RasterStageCount; ++stage) {
+    for (DWORD type = 0; type < d3d9facts::StageStateCount; ++type) {
+      states->stages[stage][type] = d3d9facts::DefaultStageState(stage, type);
+    }
+  }
 }
 
 void Rasterise(D3DPRIMITIVETYPE type, const RasterVertex* v, int count, const RasterStates& states,
