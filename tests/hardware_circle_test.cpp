@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
-#include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
@@ -101,16 +100,9 @@ class HardwareCircleTest : public RecordingDeviceTest {
   // Every vertex sent by DrawPrimitiveUP, in order.
   static std::vector<Vertex> SentVertices() {
     std::vector<Vertex> sent;
-    bool inDraw = false;
-    for (const std::string& line : fake::D3dCalls()) {
-      if (line.rfind("DrawPrimitiveUP", 0) == 0) {
-        inDraw = true;
-      } else if (inDraw && line.rfind("  (", 0) == 0) {
-        double x = 0, y = 0;
-        EXPECT_EQ(std::sscanf(line.c_str(), "  (%lf, %lf", &x, &y), 2) << line;
-        sent.emplace_back(static_cast<long long>(x), static_cast<long long>(y));
-      } else {
-        inDraw = false;
+    for (const fake::D3dCall& draw : Draws()) {
+      for (const fake::D3dVertex& v : draw.vertices) {
+        sent.emplace_back(static_cast<long long>(v.x), static_cast<long long>(v.y));
       }
     }
     return sent;
