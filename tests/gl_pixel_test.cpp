@@ -112,11 +112,9 @@ Pixels ModelPoints(const std::vector<gl::SourceVertex>& points) {
 
 Pixels ModelTriangle(double x0, double y0, double x1, double y1, double x2, double y2) {
   Pixels out;
-  for (int j = 0; j < Height; ++j) {
-    for (int i = 0; i < Width; ++i) {
-      if (d3d9rules::TriangleCoversPixel(x0, y0, x1, y1, x2, y2, i, j)) out.insert({i, j});
-    }
-  }
+  d3d9rules::ForEachTrianglePixel(x0, y0, x1, y1, x2, y2, [&](int i, int j) {
+    if (i >= 0 && j >= 0 && i < Width && j < Height) out.insert({i, j});
+  });
   return out;
 }
 
