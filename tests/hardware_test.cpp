@@ -483,6 +483,15 @@ TEST_F(HardwareTest, ThickLinesAreTwoTrianglesOnlyOnTheHardwareBackEnd) {
   EXPECT_EQ(Draws().size(), 1u);
 }
 
+TEST_F(HardwareTest, TheRecordingDeviceRefusesAStrideShorterThanTheVertexFormat) {
+  Start();
+  const VertexTextured v[3] = {};
+  IDirect3DDevice9* device = GraphicsState.device;
+  ASSERT_EQ(device->SetFVF(VertexFormatFvf[FormatTextured]), D3D_OK);
+  EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(VertexPlain)), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(VertexTextured)), D3D_OK);
+}
+
 // ---- the state cache ------------------------------------------------------------------------
 
 TEST_F(HardwareTest, StatesAreSentOnlyWhenTheyChangeAndAllAgainOnResend) {

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -623,7 +622,11 @@ class Device final : public IDirect3DDevice9, public Counted {
   }
   HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride) override {
     D3dCall& call = RecordCall(D3dCallKind::DrawPrimitiveUP, {type, primitiveCount, stride});
-    if (vertices == nullptr || primitiveCount == 0) return D3DERR_INVALIDCALL;
+    // A stride shorter than the vertex format would read past each vertex; the OpenGL device
+    // refuses it as well.
+    if (vertices == nullptr || primitiveCount == 0 || stride < static_cast<UINT>(d3d9facts::LayoutOfVertex(fvf_).size)) {
+      return D3DERR_INVALIDCALL;
+    }
     const int count = static_cast<int>(d3d9facts::VertexCount(type, primitiveCount));
     const auto* bytes = static_cast<const unsigned char*>(vertices);
     if (Settings().pixels && (fvf_ & D3DFVF_XYZRHW) != 0 && target_->hasPixels()) {
