@@ -11,6 +11,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/engine_state.h"
@@ -83,9 +84,9 @@ class RecordingDeviceTest : public ::testing::Test {
   }
   static std::vector<fake::D3dCall> Draws() { return fake::D3dCallsOf(Kind::DrawPrimitiveUP); }
   // Where the calls follow one another in the records, or -1.
-  static long Find(const std::vector<fake::D3dCall>& run, std::size_t from = 0) {
+  static long Find(const std::vector<fake::D3dCall>& run) {
     const std::vector<fake::D3dCall>& calls = fake::D3dCallRecords();
-    for (std::size_t i = from; i + run.size() <= calls.size(); ++i) {
+    for (std::size_t i = 0; i + run.size() <= calls.size(); ++i) {
       bool all = true;
       for (std::size_t k = 0; k < run.size() && all; ++k) all = calls[i + k] == run[k];
       if (all) return static_cast<long>(i);
