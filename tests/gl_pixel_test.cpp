@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "../engine/graphics/circle_walk.h"
 #include "../platform/common/d3d9_pixel_rules.h"
 #include "../platform/sdl/d3d9_objects.h"
 #include "../platform/sdl/gl_renderer.h"
@@ -111,11 +112,9 @@ Pixels ModelPoints(const std::vector<gl::SourceVertex>& points) {
 
 Pixels ModelTriangle(double x0, double y0, double x1, double y1, double x2, double y2) {
   Pixels out;
-  for (int j = 0; j < Height; ++j) {
-    for (int i = 0; i < Width; ++i) {
-      if (d3d9rules::TriangleCoversPixel(x0, y0, x1, y1, x2, y2, i, j)) out.insert({i, j});
-    }
-  }
+  d3d9rules::ForEachTrianglePixel(x0, y0, x1, y1, x2, y2, [&](int i, int j) {
+    if (i >= 0 && j >= 0 && i < Width && j < Height) out.insert({i, j});
+  });
   return out;
 }
 
@@ -267,26 +266,11 @@ TEST_F(GlPixelTest, SpansOfADiscCoverFromTheirStartToBeforeTheirEnd) {
 // and bottom taking turns, each row once), ten to a draw.
 std::vector<std::vector<gl::SourceVertex>> DiscDraws(int cx, int cy, int r, std::uint32_t color) {
   std::vector<std::vector<gl::SourceVertex>> draws(1);
-  std::set<int> done;
-  const auto row = [&](int y, int half) {
-    if (y < 0 || y >= Height || !done.insert(y).second) return;
+  circle_walk::WalkDisc(cx, cy, r, {0, 0, Width, Height}, [&](std::int64_t y, std::int64_t left, std::int64_t right) {
     if (draws.back().size() == 20) draws.emplace_back();
-    draws.back().push_back(V(static_cast<float>(std::max(cx - half, 0)), static_cast<float>(y), color));
-    draws.back().push_back(V(static_cast<float>(std::min(cx + half, Width - 1) + 1), static_cast<float>(y), color));
-  };
-  int x = 0, y = r, d = 3 - 2 * r;
-  row(cy, r);
-  for (;;) {
-    if (d >= 0) d += 4 - 4 * y--;
-    d += 4 * x++ + 6;
-    if (y < x) break;
-    row(cy + x, y);
-    row(cy - x, y);
-    if (d >= 0) {
-      row(cy + y, x);
-      row(cy - y, x);
-    }
-  }
+    draws.back().push_back(V(static_cast<float>(left), static_cast<float>(y), color));
+    draws.back().push_back(V(static_cast<float>(right), static_cast<float>(y), color));
+  });
   return draws;
 }
 

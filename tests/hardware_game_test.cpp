@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,10 +22,17 @@
 
 namespace {
 
-int Count(const std::string& text, const std::string& what) {
-  int n = 0;
-  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
+using fake::D3dCall;
+using fake::D3dCallKind;
+
+// The calls of a kind among frame, and of those the ones whose numbers are these.
+int Count(const std::vector<D3dCall>& frame, D3dCallKind kind) {
+  return static_cast<int>(std::count_if(frame.begin(), frame.end(), [kind](const D3dCall& c) { return c.kind == kind; }));
+}
+int Count(const std::vector<D3dCall>& frame, D3dCallKind kind, const std::vector<std::int64_t>& numbers) {
+  return static_cast<int>(std::count_if(frame.begin(), frame.end(), [&](const D3dCall& c) {
+    return c.kind == kind && c.numbers == numbers;
+  }));
 }
 
 class HardwareGameTest : public EngineFixture, public golden_game::Platform {
@@ -51,22 +61,34 @@ class HardwareGameTest : public EngineFixture, public golden_game::Platform {
 
   // The last frame drawn: from its clear on.
   void ExpectFrame(const std::string& name) override {
-    const std::string calls = fake::D3dDump();
+    const std::vector<D3dCall> calls = fake::D3dCallRecords();
     fake::ClearD3dCalls();
-    const size_t clear = calls.rfind("ColorFill(backbuffer, null, 00000000)");
-    ASSERT_NE(clear, std::string::npos) << name;
-    const std::string frame = calls.substr(clear);
+    const auto clear = std::find_if(calls.rbegin(), calls.rend(), [](const D3dCall& c) {
+      return c.kind == D3dCallKind::ColorFill && c.objects == std::vector<std::string>{"backbuffer"} &&
+             !c.rects[0] && c.numbers[0] == 0;
+    });
+    ASSERT_NE(clear, calls.rend()) << name;
+    const std::vector<D3dCall> frame(std::prev(clear.base()), calls.end());
     SCOPED_TRACE(name);
-    EXPECT_EQ(Count(frame, "SwapChain.Present((0, 0, 800, 600), (0, 0, 800, 600), window, null, 0x0)"), 1);
-    EXPECT_EQ(Count(frame, "BeginScene"), Count(frame, "EndScene")) << "every scene is closed before presenting";
-    EXPECT_EQ(Count(frame, "DrawPrimitiveUP(LINELIST, 18, 20)"), 1) << "the grid's 18 lines go out as one list";
+    EXPECT_EQ(Count(frame, D3dCallKind::SwapChainPresent), 1);
+    const fake::D3dRect screen{0, 0, 800, 600};
+    for (const D3dCall& c : frame) {
+      if (c.kind != D3dCallKind::SwapChainPresent) continue;
+      EXPECT_EQ(c.rects, (std::vector<std::optional<fake::D3dRect>>{screen, screen}));
+      EXPECT_EQ(c.objects, (std::vector<std::string>{"window", "null"}));
+      EXPECT_EQ(c.numbers, std::vector<std::int64_t>{0});
+    }
+    EXPECT_EQ(Count(frame, D3dCallKind::BeginScene), Count(frame, D3dCallKind::EndScene))
+        << "every scene is closed before presenting";
+    EXPECT_EQ(Count(frame, D3dCallKind::DrawPrimitiveUP, {D3DPT_LINELIST, 18, 20}), 1)
+        << "the grid's 18 lines go out as one list";
     // A white frame three pixels wide around the square under the cursor, and a red one around
     // each matched ball: four thick lines each.
     int frames = Game.FieldPos.x != -1 || Game.FieldPos.y != -1 ? 1 : 0;
     for (const auto& row : Board) {
       for (const Cell& cell : row) frames += cell.Status == Matched ? 1 : 0;
     }
-    EXPECT_EQ(Count(frame, "DrawPrimitiveUP(TRIANGLESTRIP, 2, 28)"), 4 * frames);
+    EXPECT_EQ(Count(frame, D3dCallKind::DrawPrimitiveUP, {D3DPT_TRIANGLESTRIP, 2, 28}), 4 * frames);
     if (name == "07_match_marked") {
       EXPECT_GE(frames, 1 + 3);
     }

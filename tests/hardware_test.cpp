@@ -2,6 +2,7 @@
 // fall-backs, the vertex batch, the state cache, the primitives, clear and present.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <set>
@@ -11,6 +12,7 @@
 
 #include "core/engine_state.h"
 #include "core/tracked_memory.h"
+#include "../platform/common/d3d9_facts.h"
 #include "../platform/common/d3d9_pixel_rules.h"
 #include "fake_d3d9.h"
 #include "fake_platform.h"
@@ -27,28 +29,6 @@ using test_support::Sjis;
 
 class HardwareTest : public RecordingDeviceTest {
  protected:
-  // The calls that start with prefix.
-  static std::vector<std::string> Calls(const std::string& prefix) {
-    std::vector<std::string> found;
-    for (const std::string& line : fake::D3dCalls()) {
-      if (line.rfind(prefix, 0) == 0) found.push_back(line);
-    }
-    return found;
-  }
-
-  // Every DrawPrimitiveUP with its vertex lines, one block each.
-  static std::vector<std::string> Draws() {
-    std::vector<std::string> draws;
-    for (const std::string& line : fake::D3dCalls()) {
-      if (line.rfind("DrawPrimitiveUP", 0) == 0) {
-        draws.push_back(line + "\n");
-      } else if (line.rfind("  ", 0) == 0 && !draws.empty()) {
-        draws.back() += line + "\n";
-      }
-    }
-    return draws;
-  }
-
   test_support::TempDirectory directory_;
 };
 
@@ -91,15 +71,17 @@ TEST_F(HardwareTest, StartUpBringsUpTheDeviceForTheWindow) {
   }
 
   // Every buffer starts black: three clears and presents, then one more clear.
-  const std::string dump = fake::D3dDump();
-  const std::string blank = "Clear(0, null, 0x1, 00000000, 1, 0)\nPresent(null, null, window, null)\n";
-  EXPECT_NE(dump.find(blank + blank + blank + "Clear(0, null, 0x1, 00000000, 1, 0)\n"), std::string::npos) << dump;
-  EXPECT_NE(dump.find("SetVertexShaderConstantF(0, {0, 1, 0, 0}, 1)\nSetPixelShaderConstantF(0, {0, 0.5, 1, 2}, 1)\n"
-                      "SetRenderState(ZENABLE, 1)\n"),
-            std::string::npos);
-  EXPECT_NE(dump.find("CreateDepthStencilSurface(1024, 1024, 80, 0, 0, 1) = depth1\nSetDepthStencilSurface(depth1)\n"
-                      "Clear(0, null, 0x2, 00000000, 1, 0)\n"),
-            std::string::npos);
+  const fake::D3dCall clear = Call(Kind::Clear, {0, D3DCLEAR_TARGET, 0, 0}, {"null"}, {1.0f});
+  const fake::D3dCall present = Call(Kind::Present, {}, {"window", "null"}, {}, {std::nullopt, std::nullopt});
+  EXPECT_NE(Find({clear, present, clear, present, clear, present, clear}), -1) << fake::D3dDump();
+  EXPECT_NE(Find({Call(Kind::SetVertexShaderConstantF, {0, 1}, {}, {0, 1, 0, 0}),
+                  Call(Kind::SetPixelShaderConstantF, {0, 1}, {}, {0, 0.5f, 1, 2}),
+                  Call(Kind::SetRenderState, {D3DRS_ZENABLE, D3DZB_TRUE})}),
+            -1);
+  EXPECT_NE(Find({Call(Kind::CreateDepthStencilSurface, {1024, 1024, D3DFMT_D16, 0, 0, TRUE}, {}, {}, {}, "depth1"),
+                  Call(Kind::SetDepthStencilSurface, {}, {"depth1"}),
+                  Call(Kind::Clear, {0, D3DCLEAR_ZBUFFER, 0, 0}, {"null"}, {1.0f})}),
+            -1);
 }
 
 TEST_F(HardwareTest, TheWindowedBackBufferTakesTheDesktopDepth) {
@@ -138,8 +120,8 @@ TEST_F(HardwareTest, MultisamplingIsLoweredToWhatTheDeviceAccepts) {
   EXPECT_EQ(p.MultiSampleQuality, 2u);
   EXPECT_EQ(p.SwapEffect, D3DSWAPEFFECT_DISCARD) << "chosen for the multisampling asked for";
   EXPECT_EQ(p.Flags, 0u);
-  EXPECT_EQ(Calls("CreateDepthStencilSurface"),
-            std::vector<std::string>{"CreateDepthStencilSurface(1024, 1024, 80, 4, 2, 1) = depth1"});
+  EXPECT_EQ(Calls(Kind::CreateDepthStencilSurface),
+            std::vector{Call(Kind::CreateDepthStencilSurface, {1024, 1024, D3DFMT_D16, 4, 2, TRUE}, {}, {}, {}, "depth1")});
   EndEngine();
 
   fake::ResetPlatform();
@@ -224,7 +206,7 @@ TEST_F(HardwareTest, SoftwareOnlySkipsDirect3DAndSoDoesTheEnvironment) {
   GraphicsState.softwareOnly = 1;
   ASSERT_EQ(InitEngine(), 0);
   EXPECT_EQ(GraphicsState.useHardware, 0);
-  EXPECT_TRUE(Calls("Direct3DCreate9").empty());
+  EXPECT_TRUE(Calls(Kind::Direct3DCreate9).empty());
   EXPECT_TRUE(Logged("ソフトウエア描画のみの設定により Direct3D を使用しません\r\n"));
   EXPECT_TRUE(Logged("ソフトウエア描画を使用します\r\n"));
   EndEngine();
@@ -238,7 +220,7 @@ TEST_F(HardwareTest, SoftwareOnlySkipsDirect3DAndSoDoesTheEnvironment) {
   ASSERT_EQ(started, 0);
   EXPECT_EQ(GraphicsState.softwareOnly, 1);
   EXPECT_EQ(GraphicsState.useHardware, 0);
-  EXPECT_TRUE(Calls("Direct3DCreate9").empty());
+  EXPECT_TRUE(Calls(Kind::Direct3DCreate9).empty());
   EXPECT_TRUE(Logged("環境変数 VORNEK_SOFTWARE=1 の指定により Direct3D を使用しません\r\n")) << fake::DebugOutput();
   EXPECT_TRUE(Logged("ソフトウエア描画を使用します\r\n"));
   EXPECT_FALSE(Logged("ハードウエア描画"));
@@ -330,14 +312,10 @@ TEST_F(HardwareTest, TwoLinesInARowAreOneLineListAtTheNextFlush) {
   EXPECT_EQ(DrawLine(30, 40, 50, 60, white, 1), 0);
   EXPECT_TRUE(Draws().empty()) << "lines wait in the batch";
   PresentScreen();
-  const std::vector<std::string> draws = Draws();
+  const std::vector<fake::D3dCall> draws = Draws();
   ASSERT_EQ(draws.size(), 1u) << fake::D3dDump();
-  EXPECT_EQ(draws[0],
-            "DrawPrimitiveUP(LINELIST, 2, 20)\n"
-            "  (10, 10, 0.2, 1) diffuse FFFFFFFF\n"
-            "  (20, 30, 0.2, 1) diffuse FFFFFFFF\n"
-            "  (30, 40, 0.2, 1) diffuse FFFFFFFF\n"
-            "  (50, 60, 0.2, 1) diffuse FFFFFFFF\n");
+  EXPECT_EQ(draws[0].numbers, (Numbers{D3DPT_LINELIST, 2, 20}));
+  EXPECT_EQ(draws[0].vertices, (Vertices{Plain(10, 10), Plain(20, 30), Plain(30, 40), Plain(50, 60)}));
 }
 
 TEST_F(HardwareTest, AxisAlignedLinesEndATenthShortTowardsTheirStart) {
@@ -347,14 +325,12 @@ TEST_F(HardwareTest, AxisAlignedLinesEndATenthShortTowardsTheirStart) {
   DrawLine(50, 20, 10, 20, color, 1);
   DrawLine(7, 7, 7, 7, color, 1);  // no length: nothing
   FlushVertexBatch();
-  const std::vector<std::string> draws = Draws();
+  const std::vector<fake::D3dCall> draws = Draws();
   ASSERT_EQ(draws.size(), 1u);
-  EXPECT_EQ(draws[0],
-            "DrawPrimitiveUP(LINELIST, 2, 20)\n"
-            "  (100, 10, 0.2, 1) diffuse FFFF8000\n"
-            "  (100, 49.9, 0.2, 1) diffuse FFFF8000\n"
-            "  (50, 20, 0.2, 1) diffuse FFFF8000\n"
-            "  (10.1, 20, 0.2, 1) diffuse FFFF8000\n");
+  EXPECT_EQ(draws[0].numbers, (Numbers{D3DPT_LINELIST, 2, 20}));
+  const D3DCOLOR orange = 0xFFFF8000;
+  EXPECT_EQ(draws[0].vertices, (Vertices{Plain(100, 10, orange), Plain(100, 49.9f, orange), Plain(50, 20, orange),
+                                         Plain(10.1f, 20, orange)}));
 }
 
 TEST_F(HardwareTest, LineColourIsScaledByTintWithTheDrawAlpha) {
@@ -363,10 +339,10 @@ TEST_F(HardwareTest, LineColourIsScaledByTintWithTheDrawAlpha) {
   SetBlendMode(BlendModeAlpha, 100);
   DrawLine(0, 0, 5, 5, static_cast<int>(MakeColor(200, 100, 50)), 1);
   FlushVertexBatch();
-  const std::vector<std::string> draws = Draws();
+  const std::vector<fake::D3dCall> draws = Draws();
   ASSERT_EQ(draws.size(), 1u);
   // 128 × 200 / 255 = 100 (0x64), 255 × 100 / 255 = 100, 0; alpha 100 (0x64).
-  EXPECT_NE(draws[0].find("diffuse 64646400"), std::string::npos) << draws[0];
+  for (const fake::D3dVertex& v : draws[0].vertices) EXPECT_EQ(v.diffuse, 0x64646400u) << fake::FormatD3dCall(draws[0]);
 }
 
 TEST_F(HardwareTest, CircleOfRadiusZero) {
@@ -374,14 +350,12 @@ TEST_F(HardwareTest, CircleOfRadiusZero) {
   const int white = static_cast<int>(MakeColor(255, 255, 255));
   DrawCircle(40, 30, 0, white, 0);
   DrawCircle(40, 30, 0, white, 1);
-  const std::vector<std::string> draws = Draws();
+  const std::vector<fake::D3dCall> draws = Draws();
   ASSERT_EQ(draws.size(), 2u) << fake::D3dDump();
-  const std::string centre = "  (40, 30, 0.2, 1) diffuse FFFFFFFF\n";
-  EXPECT_EQ(draws[0], "DrawPrimitiveUP(POINTLIST, 4, 20)\n" + centre + centre + centre + centre);
-  EXPECT_EQ(draws[1],
-            "DrawPrimitiveUP(LINELIST, 1, 20)\n"
-            "  (40, 30, 0.2, 1) diffuse FFFFFFFF\n"
-            "  (41, 30, 0.2, 1) diffuse FFFFFFFF\n");
+  EXPECT_EQ(draws[0].numbers, (Numbers{D3DPT_POINTLIST, 4, 20}));
+  EXPECT_EQ(draws[0].vertices, Vertices(4, Plain(40, 30)));
+  EXPECT_EQ(draws[1].numbers, (Numbers{D3DPT_LINELIST, 1, 20}));
+  EXPECT_EQ(draws[1].vertices, (Vertices{Plain(40, 30), Plain(41, 30)}));
 }
 
 TEST_F(HardwareTest, OutlinePointsOutsideTheDrawAreaAreDropped) {
@@ -390,10 +364,10 @@ TEST_F(HardwareTest, OutlinePointsOutsideTheDrawAreaAreDropped) {
   fake::ClearD3dCalls();
   DrawCircle(0, 50, 10, static_cast<int>(MakeColor(255, 255, 255)), 0);
   int points = 0;
-  for (const std::string& draw : Draws()) {
-    for (size_t at = draw.find("\n  ("); at != std::string::npos; at = draw.find("\n  (", at + 1)) {
+  for (const fake::D3dCall& draw : Draws()) {
+    for (const fake::D3dVertex& v : draw.vertices) {
       ++points;
-      EXPECT_NE(draw.compare(at + 4, 1, "-"), 0) << "a point left of the area: " << draw;
+      EXPECT_GE(v.x, 0) << "a point left of the area: " << fake::FormatD3dCall(draw);
     }
   }
   EXPECT_GT(points, 0);
@@ -405,12 +379,9 @@ TEST_F(HardwareTest, DiscRowsOutsideTheDrawAreaSendNothing) {
   fake::ClearD3dCalls();
   DrawCircle(50, 95, 20, static_cast<int>(MakeColor(255, 255, 255)), 1);
   std::vector<int> rows;
-  for (const std::string& draw : Draws()) {
-    EXPECT_EQ(draw.rfind("DrawPrimitiveUP(LINELIST", 0), 0u);
-    for (size_t at = draw.find("\n  ("); at != std::string::npos; at = draw.find("\n  (", at + 1)) {
-      const size_t comma = draw.find(", ", at);
-      rows.push_back(std::atoi(draw.c_str() + comma + 2));
-    }
+  for (const fake::D3dCall& draw : Draws()) {
+    EXPECT_EQ(draw.numbers[0], D3DPT_LINELIST);
+    for (const fake::D3dVertex& v : draw.vertices) rows.push_back(static_cast<int>(v.y));
   }
   ASSERT_EQ(rows.size(), 2u * 25) << "rows 75..99, one span each";
   for (int row : rows) {
@@ -449,12 +420,10 @@ TEST_F(HardwareTest, TheBatchIsFlushedBeforeATypeChangeClearPresentAndTargetChan
     DrawLine(1, 1, 5, 5, white, 1);
     fake::ClearD3dCalls();
     step.action();
-    const std::vector<std::string> draws = Draws();
+    const std::vector<fake::D3dCall> draws = Draws();
     ASSERT_FALSE(draws.empty());
-    EXPECT_EQ(draws[0],
-              "DrawPrimitiveUP(LINELIST, 1, 20)\n"
-              "  (1, 1, 0.2, 1) diffuse FFFFFFFF\n"
-              "  (5, 5, 0.2, 1) diffuse FFFFFFFF\n");
+    EXPECT_EQ(draws[0].numbers, (Numbers{D3DPT_LINELIST, 1, 20}));
+    EXPECT_EQ(draws[0].vertices, (Vertices{Plain(1, 1), Plain(5, 5)}));
     FlushVertexBatch();
     SelectDrawTarget(ScreenFront);
   }
@@ -465,11 +434,12 @@ TEST_F(HardwareTest, AFullBatchIsDrawnBeforeTheNextLine) {
   const int white = static_cast<int>(MakeColor(255, 255, 255));
   // 3225 vertices fit: 1612 lines, and the 1613th no longer.
   for (int i = 0; i < 1612; ++i) DrawLine(0, i % 500, 10, i % 500 + 1, white, 1);
-  EXPECT_TRUE(Calls("DrawPrimitiveUP").empty());
+  EXPECT_TRUE(Draws().empty());
   DrawLine(0, 0, 10, 1, white, 1);
-  EXPECT_EQ(Calls("DrawPrimitiveUP"), std::vector<std::string>{"DrawPrimitiveUP(LINELIST, 1612, 20)"});
+  ASSERT_EQ(Draws().size(), 1u);
+  EXPECT_EQ(Draws()[0].numbers, (Numbers{D3DPT_LINELIST, 1612, 20}));
   FlushVertexBatch();
-  EXPECT_EQ(Calls("DrawPrimitiveUP").back(), "DrawPrimitiveUP(LINELIST, 1, 20)");
+  EXPECT_EQ(Draws().back().numbers, (Numbers{D3DPT_LINELIST, 1, 20}));
 }
 
 TEST_F(HardwareTest, BoxesShareATriangleListAndLinesStartANewBatch) {
@@ -479,29 +449,24 @@ TEST_F(HardwareTest, BoxesShareATriangleListAndLinesStartANewBatch) {
   HardwareBox(10, 10, 10, 50, MakeColor(255, 255, 255));   // empty
   HardwareBox(20, 30, 10, 40, MakeColor(255, 255, 255));   // normalised
   DrawLine(0, 0, 3, 3, static_cast<int>(MakeColor(255, 255, 255)), 1);
-  const std::vector<std::string> draws = Draws();
+  const std::vector<fake::D3dCall> draws = Draws();
   ASSERT_EQ(draws.size(), 1u);
-  const std::string w = " diffuse FFFFFFFF\n";
-  EXPECT_EQ(draws[0], "DrawPrimitiveUP(TRIANGLELIST, 4, 20)\n"
-                      "  (90, 90, 0.2, 1)" + w + "  (100, 90, 0.2, 1)" + w + "  (90, 95, 0.2, 1)" + w +
-                      "  (100, 95, 0.2, 1)" + w + "  (90, 95, 0.2, 1)" + w + "  (100, 90, 0.2, 1)" + w +
-                      "  (10, 30, 0.2, 1)" + w + "  (20, 30, 0.2, 1)" + w + "  (10, 40, 0.2, 1)" + w +
-                      "  (20, 40, 0.2, 1)" + w + "  (10, 40, 0.2, 1)" + w + "  (20, 30, 0.2, 1)" + w);
+  EXPECT_EQ(draws[0].numbers, (Numbers{D3DPT_TRIANGLELIST, 4, 20}));
+  EXPECT_EQ(draws[0].vertices, (Vertices{Plain(90, 90), Plain(100, 90), Plain(90, 95), Plain(100, 95), Plain(90, 95),
+                                         Plain(100, 90), Plain(10, 30), Plain(20, 30), Plain(10, 40), Plain(20, 40),
+                                         Plain(10, 40), Plain(20, 30)}));
 }
 
 TEST_F(HardwareTest, ThickLinesAreTwoTrianglesOnlyOnTheHardwareBackEnd) {
   Start();
   SetClipArea(5, 5, 5, 100);  // an empty area does not stop a thick line
   EXPECT_EQ(DrawLine(10, 20, 110, 20, static_cast<int>(MakeColor(255, 0, 0)), 3), 0);
-  const std::vector<std::string> draws = Draws();
+  const std::vector<fake::D3dCall> draws = Draws();
   ASSERT_EQ(draws.size(), 1u);
-  EXPECT_EQ(draws[0],
-            "DrawPrimitiveUP(TRIANGLESTRIP, 2, 28)\n"
-            "  (10, 18.5, 0, 1) diffuse FFFF0000 uv (0, 0)\n"
-            "  (110, 18.5, 0, 1) diffuse FFFF0000 uv (0, 0)\n"
-            "  (10, 21.5, 0, 1) diffuse FFFF0000 uv (0, 0)\n"
-            "  (110, 21.5, 0, 1) diffuse FFFF0000 uv (0, 0)\n");
-  EXPECT_EQ(Calls("SetFVF").back(), "SetFVF(0x144)");
+  EXPECT_EQ(draws[0].numbers, (Numbers{D3DPT_TRIANGLESTRIP, 2, 28}));
+  const auto corner = [](float x, float y) { return fake::D3dVertex{true, x, y, 0, 1, 0xFFFF0000, std::nullopt, {{0, 0}}}; };
+  EXPECT_EQ(draws[0].vertices, (Vertices{corner(10, 18.5f), corner(110, 18.5f), corner(10, 21.5f), corner(110, 21.5f)}));
+  EXPECT_EQ(Calls(Kind::SetFVF).back().numbers, Numbers{D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1});
   // Rows whose pixel centres lie inside 18.5..21.5, columns 10..109: three rows of 100.
   const std::vector<std::uint32_t> pixels = fake::BackBufferPixels();
   int lit = 0;
@@ -518,6 +483,15 @@ TEST_F(HardwareTest, ThickLinesAreTwoTrianglesOnlyOnTheHardwareBackEnd) {
   EXPECT_EQ(Draws().size(), 1u);
 }
 
+TEST_F(HardwareTest, TheRecordingDeviceRefusesAStrideShorterThanTheVertexFormat) {
+  Start();
+  const VertexTextured v[3] = {};
+  IDirect3DDevice9* device = GraphicsState.device;
+  ASSERT_EQ(device->SetFVF(VertexFormatFvf[FormatTextured]), D3D_OK);
+  EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(VertexPlain)), D3DERR_INVALIDCALL);
+  EXPECT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, v, sizeof(VertexTextured)), D3D_OK);
+}
+
 // ---- the state cache ------------------------------------------------------------------------
 
 TEST_F(HardwareTest, StatesAreSentOnlyWhenTheyChangeAndAllAgainOnResend) {
@@ -526,16 +500,17 @@ TEST_F(HardwareTest, StatesAreSentOnlyWhenTheyChangeAndAllAgainOnResend) {
   DrawLine(0, 0, 5, 5, white, 1);
   DrawCircle(20, 20, 4, white, 1);
   DrawLine(0, 0, 5, 9, white, 1);
-  EXPECT_TRUE(Calls("SetRenderState").empty()) << "start-up sent them all already:\n" << fake::D3dDump();
-  EXPECT_TRUE(Calls("SetTextureStageState").empty());
+  EXPECT_TRUE(Calls(Kind::SetRenderState).empty()) << "start-up sent them all already:\n" << fake::D3dDump();
+  EXPECT_TRUE(Calls(Kind::SetTextureStageState).empty());
 
   SetBlendMode(BlendModeAlpha, 128);
   DrawLine(0, 0, 5, 5, white, 1);
-  EXPECT_EQ(Calls("SetRenderState"),
-            (std::vector<std::string>{"SetRenderState(ALPHABLENDENABLE, 1)", "SetRenderState(SRCBLEND, 5)",
-                                      "SetRenderState(DESTBLEND, 6)"}));
+  EXPECT_EQ(Calls(Kind::SetRenderState),
+            (std::vector{Call(Kind::SetRenderState, {D3DRS_ALPHABLENDENABLE, TRUE}),
+                         Call(Kind::SetRenderState, {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA}),
+                         Call(Kind::SetRenderState, {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA})}));
   DrawLine(0, 0, 5, 5, white, 1);
-  EXPECT_EQ(Calls("SetRenderState").size(), 3u);
+  EXPECT_EQ(Calls(Kind::SetRenderState).size(), 3u);
 
   fake::ClearD3dCalls();
   const size_t renderStates = [] {
@@ -544,15 +519,15 @@ TEST_F(HardwareTest, StatesAreSentOnlyWhenTheyChangeAndAllAgainOnResend) {
     return static_cast<size_t>(n);
   }();
   ResendDeviceState();
-  EXPECT_EQ(Calls("SetRenderState").size(), renderStates);
-  EXPECT_EQ(Calls("SetSamplerState").size(), 8u * 5 + 1) << "five per stage and the anisotropy";
-  EXPECT_EQ(Calls("SetViewport"), std::vector<std::string>{"SetViewport(0, 0, 800, 600, 0, 1)"});
-  EXPECT_EQ(Calls("SetScissorRect").size(), 1u);
-  EXPECT_FALSE(Calls("SetTextureStageState").empty());
+  EXPECT_EQ(Calls(Kind::SetRenderState).size(), renderStates);
+  EXPECT_EQ(Calls(Kind::SetSamplerState).size(), 8u * 5 + 1) << "five per stage and the anisotropy";
+  EXPECT_EQ(Calls(Kind::SetViewport), std::vector{Call(Kind::SetViewport, {0, 0, 800, 600}, {}, {0, 1})});
+  EXPECT_EQ(Calls(Kind::SetScissorRect).size(), 1u);
+  EXPECT_FALSE(Calls(Kind::SetTextureStageState).empty());
 
   fake::ClearD3dCalls();
   DrawLine(0, 0, 5, 5, white, 1);
-  EXPECT_TRUE(Calls("SetRenderState").empty()) << "the cache is as the device after a resend";
+  EXPECT_TRUE(Calls(Kind::SetRenderState).empty()) << "the cache is as the device after a resend";
 }
 
 TEST_F(HardwareTest, TheViewportFollowsTheClipAreaAndClosesTheScene) {
@@ -561,12 +536,10 @@ TEST_F(HardwareTest, TheViewportFollowsTheClipAreaAndClosesTheScene) {
   SetClipArea(300, 200, 100, 50);
   SetClipArea(100, 50, 300, 200);  // the same area: nothing sent
   SetClipArea(5, 5, 5, 100);       // empty: nothing sent
-  const std::vector<std::string>& calls = fake::D3dCalls();
-  ASSERT_GE(calls.size(), 5u);
-  EXPECT_EQ(Calls("SetViewport"), std::vector<std::string>{"SetViewport(100, 50, 200, 150, 0, 1)"});
-  const std::string dump = fake::D3dDump();
-  EXPECT_LT(dump.find("DrawPrimitiveUP"), dump.find("EndScene"));
-  EXPECT_LT(dump.find("EndScene"), dump.find("SetViewport"));
+  EXPECT_EQ(Calls(Kind::SetViewport), std::vector{Call(Kind::SetViewport, {100, 50, 200, 150}, {}, {0, 1})});
+  ASSERT_NE(FindKind(Kind::DrawPrimitiveUP), -1);
+  EXPECT_LT(FindKind(Kind::DrawPrimitiveUP), FindKind(Kind::EndScene));
+  EXPECT_LT(FindKind(Kind::EndScene), FindKind(Kind::SetViewport));
 }
 
 // ---- blend states ---------------------------------------------------------------------------
@@ -626,23 +599,21 @@ TEST_F(HardwareTest, SubtractionWithoutBlendOperationsIsDrawnBetweenTwoInversion
   fake::ClearD3dCalls();
   DrawLine(10, 10, 20, 10, static_cast<int>(MakeColor(255, 255, 255)), 1);
   FlushVertexBatch();
-  const std::vector<std::string> draws = Draws();
+  const std::vector<fake::D3dCall> draws = Draws();
   ASSERT_EQ(draws.size(), 3u) << fake::D3dDump();
   // The bounding box (10, 10)-(21, 11) inverted in white, the line added, inverted again.
-  EXPECT_EQ(draws[0].rfind("DrawPrimitiveUP(TRIANGLELIST, 2, 20)\n  (10, 10, 0.2, 1) diffuse FFFFFFFF\n", 0), 0u)
-      << draws[0];
-  EXPECT_EQ(draws[1],
-            "DrawPrimitiveUP(LINELIST, 1, 20)\n"
-            "  (10, 10, 0.2, 1) diffuse 80FF00FF\n"
-            "  (19.9, 10, 0.2, 1) diffuse 80FF00FF\n");
+  EXPECT_EQ(draws[0].numbers, (Numbers{D3DPT_TRIANGLELIST, 2, 20}));
+  ASSERT_FALSE(draws[0].vertices.empty());
+  EXPECT_EQ(draws[0].vertices[0], Plain(10, 10));
+  EXPECT_EQ(draws[1].numbers, (Numbers{D3DPT_LINELIST, 1, 20}));
+  EXPECT_EQ(draws[1].vertices, (Vertices{Plain(10, 10, 0x80FF00FF), Plain(19.9f, 10, 0x80FF00FF)}));
   EXPECT_EQ(draws[2], draws[0]);
+  EXPECT_EQ(draws[2].vertices, draws[0].vertices);
   EXPECT_EQ(DrawState.blendMode, BlendModeSubtract);
   EXPECT_EQ(DrawState.blendParam, 128);
   EXPECT_EQ(DrawState.tint[1], 0) << "the tint is back";
-  const std::string dump = fake::D3dDump();
-  const size_t line = dump.find("DrawPrimitiveUP(LINELIST");
-  const size_t addBlend = dump.rfind("SetRenderState(DESTBLEND, 2)", line);
-  EXPECT_NE(addBlend, std::string::npos) << "mode 5 adds: destination ONE";
+  ASSERT_NE(draws[1].states, nullptr);
+  EXPECT_EQ(draws[1].states->render[D3DRS_DESTBLEND], static_cast<DWORD>(D3DBLEND_ONE)) << "mode 5 adds";
 }
 
 // ---- the device's pixel rules ----------------------------------------------------------------
@@ -744,39 +715,44 @@ TEST_F(HardwareTest, ClearFillsTheWholeTargetAndPresentShowsTheWindowRectangle) 
   SetClipArea(10, 10, 20, 20);
   fake::ClearD3dCalls();
   EXPECT_EQ(ClearScreen(), 0);
-  EXPECT_EQ(Calls("ColorFill"), std::vector<std::string>{"ColorFill(backbuffer, null, 000A141E)"});
-  EXPECT_EQ(Calls("Clear"), std::vector<std::string>{"Clear(0, null, 0x2, 00000000, 1, 0)"});
+  EXPECT_EQ(Calls(Kind::ColorFill), std::vector{Call(Kind::ColorFill, {0x000A141E}, {"backbuffer"}, {}, {std::nullopt})});
+  EXPECT_EQ(Calls(Kind::Clear), std::vector{Call(Kind::Clear, {0, D3DCLEAR_ZBUFFER, 0, 0}, {"null"}, {1.0f})});
   const std::vector<std::uint32_t> pixels = fake::BackBufferPixels();
   ASSERT_EQ(pixels.size(), 800u * 600);
   EXPECT_EQ(pixels[0], 0xFF0A141Eu);
   EXPECT_EQ(pixels[800 * 600 - 1], 0xFF0A141Eu);
 
   EXPECT_EQ(PresentScreen(), 0);
-  EXPECT_EQ(Calls("SwapChain.Present"),
-            std::vector<std::string>{"SwapChain.Present((0, 0, 800, 600), (0, 0, 800, 600), window, null, 0x0)"});
+  const fake::D3dRect screen{0, 0, 800, 600};
+  EXPECT_EQ(Calls(Kind::SwapChainPresent),
+            std::vector{Call(Kind::SwapChainPresent, {0}, {"window", "null"}, {}, {screen, screen})});
 
   EngineState.WindowScale = 1.5;
   fake::ClearD3dCalls();
   PresentScreen();
-  EXPECT_EQ(Calls("SwapChain.Present"),
-            std::vector<std::string>{"SwapChain.Present((0, 0, 800, 600), (0, 0, 1200, 900), window, null, 0x0)"});
+  EXPECT_EQ(Calls(Kind::SwapChainPresent),
+            std::vector{Call(Kind::SwapChainPresent, {0}, {"window", "null"}, {}, {screen, fake::D3dRect{0, 0, 1200, 900}})});
 }
 
 TEST_F(HardwareTest, TheSubBackBufferTakesOverTheScreenAndIsCopiedBeforeEachPresent) {
   Start();
   EXPECT_EQ(EnsureSubBackBuffer(), 0);
   EXPECT_EQ(EnsureSubBackBuffer(), 0) << "made once";
-  EXPECT_EQ(Calls("CreateRenderTarget"), std::vector<std::string>{"CreateRenderTarget(800, 600, 22, 0, 0, 0) = target1"});
-  EXPECT_EQ(Calls("StretchRect"), std::vector<std::string>{"StretchRect(backbuffer, null, target1, null, 0)"});
-  EXPECT_EQ(Calls("SetRenderTarget"), std::vector<std::string>{"SetRenderTarget(0, target1)"});
-  EXPECT_EQ(Calls("SetViewport").size(), 2u) << "the viewport goes out again for the new target";
+  EXPECT_EQ(Calls(Kind::CreateRenderTarget),
+            std::vector{Call(Kind::CreateRenderTarget, {800, 600, D3DFMT_X8R8G8B8, 0, 0, FALSE}, {}, {}, {}, "target1")});
+  const fake::D3dCall copy =
+      Call(Kind::StretchRect, {D3DTEXF_NONE}, {"backbuffer", "target1"}, {}, {std::nullopt, std::nullopt});
+  EXPECT_EQ(Calls(Kind::StretchRect), std::vector{copy});
+  EXPECT_EQ(Calls(Kind::SetRenderTarget), std::vector{Call(Kind::SetRenderTarget, {0}, {"target1"})});
+  EXPECT_EQ(Calls(Kind::SetViewport).size(), 2u) << "the viewport goes out again for the new target";
 
   fake::ClearD3dCalls();
   ClearScreen();
   PresentScreen();
-  EXPECT_EQ(Calls("ColorFill"), std::vector<std::string>{"ColorFill(target1, null, 00000000)"});
-  const std::string dump = fake::D3dDump();
-  EXPECT_LT(dump.find("StretchRect(target1, null, backbuffer, null, 0)"), dump.find("SwapChain.Present"));
+  EXPECT_EQ(Calls(Kind::ColorFill), std::vector{Call(Kind::ColorFill, {0}, {"target1"}, {}, {std::nullopt})});
+  const long back = Find({Call(Kind::StretchRect, {D3DTEXF_NONE}, {"target1", "backbuffer"}, {}, {std::nullopt, std::nullopt})});
+  EXPECT_NE(back, -1);
+  EXPECT_LT(back, FindKind(Kind::SwapChainPresent));
 
   SelectDrawTarget(ScreenBack);
   EXPECT_EQ(HardwareState.renderTarget, GraphicsState.subBackBuffer);
@@ -850,7 +826,8 @@ TEST_F(HardwareTest, FullScreenPresentsWholeAndIsRebuiltOnReactivation) {
   PumpMessages();
   fake::ClearD3dCalls();
   PresentScreen();
-  EXPECT_EQ(Calls("SwapChain.Present"), std::vector<std::string>{"SwapChain.Present(null, null, window, null, 0x0)"});
+  EXPECT_EQ(Calls(Kind::SwapChainPresent),
+            std::vector{Call(Kind::SwapChainPresent, {0}, {"window", "null"}, {}, {std::nullopt, std::nullopt})});
 
   // The front-screen timer first moves drawing onto the sub back buffer, which survives the
   // discarding swap.
@@ -863,9 +840,11 @@ TEST_F(HardwareTest, FullScreenPresentsWholeAndIsRebuiltOnReactivation) {
   fake::Send({fake::EventKind::Activate});
   PumpMessages();
   ASSERT_EQ(GraphicsState.useHardware, 1);
-  EXPECT_EQ(Calls("Reset").size(), 1u) << "the old device went back to a small window first";
-  EXPECT_EQ(Calls("Reset")[0], "Reset(100x100, format 0, count 1, swap 3, windowed 1, interval 0x80000000)");
-  EXPECT_EQ(Calls("CreateDevice").size(), 1u);
+  EXPECT_EQ(Calls(Kind::Reset),
+            std::vector{Call(Kind::Reset, {100, 100, D3DFMT_UNKNOWN, 1, D3DSWAPEFFECT_COPY, TRUE,
+                                           static_cast<std::int64_t>(D3DPRESENT_INTERVAL_IMMEDIATE)})})
+      << "the old device went back to a small window first";
+  EXPECT_EQ(Calls(Kind::CreateDevice).size(), 1u);
   EXPECT_EQ(HardwareState.renderTarget, GraphicsState.backBuffer);
   EXPECT_EQ(DrawLine(0, 0, 799, 599, static_cast<int>(MakeColor(255, 255, 255)), 1), 0);
 }
@@ -879,6 +858,39 @@ TEST_F(HardwareTest, AModeChangeMakesEveryObjectAnew) {
   EXPECT_EQ(GraphicsState.depthBufferHeight, 512);
   EXPECT_EQ(DrawState.drawArea.right, 640);
   EXPECT_EQ(DrawLine(0, 0, 639, 479, static_cast<int>(MakeColor(255, 255, 255)), 1), 0);
+}
+
+// The engine's vertex records and primitive counts against the device's reading of them: a field
+// the vertex format puts elsewhere, or a count that asks for more vertices than were sent,
+// would draw garbage on both devices.
+TEST(HardwareVertexFacts, EngineLayoutsAndCountsAgreeWithTheDevice) {
+  struct FormatCase {
+    int format;
+    std::size_t diffuse, textures, size;
+  };
+  const FormatCase formats[] = {
+      {FormatPlain, offsetof(VertexPlain, diffuse), 0, sizeof(VertexPlain)},
+      {FormatTextured, offsetof(VertexTextured, diffuse), offsetof(VertexTextured, u), sizeof(VertexTextured)},
+      {FormatTextured2, offsetof(VertexTextured2, diffuse), offsetof(VertexTextured2, u1), sizeof(VertexTextured2)},
+  };
+  for (const FormatCase& f : formats) {
+    SCOPED_TRACE(f.format);
+    const d3d9facts::VertexLayout layout = d3d9facts::LayoutOfVertex(VertexFormatFvf[f.format]);
+    EXPECT_EQ(static_cast<std::size_t>(layout.diffuse), f.diffuse);
+    if (f.textures != 0) {
+      EXPECT_EQ(static_cast<std::size_t>(layout.textures), f.textures);
+    }
+    EXPECT_EQ(static_cast<std::size_t>(layout.size), f.size);
+    EXPECT_EQ(VertexFormatStride[f.format], layout.size);
+  }
+  for (const D3DPRIMITIVETYPE type : {D3DPT_POINTLIST, D3DPT_LINELIST, D3DPT_LINESTRIP, D3DPT_TRIANGLELIST,
+                                      D3DPT_TRIANGLESTRIP, D3DPT_TRIANGLEFAN}) {
+    for (int vertices = 3; vertices <= 12; ++vertices) {
+      const int primitives = PrimitiveCount(type, vertices);
+      EXPECT_LE(d3d9facts::VertexCount(type, static_cast<std::size_t>(primitives)), static_cast<std::size_t>(vertices));
+      EXPECT_GT(d3d9facts::VertexCount(type, static_cast<std::size_t>(primitives) + 1), static_cast<std::size_t>(vertices));
+    }
+  }
 }
 
 }  // namespace

@@ -92,14 +92,37 @@ bool InsideEdge(double px, double py, double qx, double qy, double x, double y) 
   return top || left;
 }
 
-bool TriangleCoversPixel(double x0, double y0, double x1, double y1, double x2, double y2, int i, int j) {
+namespace {
+
+// The corners turned clockwise on the screen; false for a triangle of no area.
+bool Clockwise(double& x1, double& y1, double& x2, double& y2, double x0, double y0) {
   const double area = (x1 - x0) * (y2 - y0) - (y1 - y0) * (x2 - x0);
   if (area == 0) return false;
   if (area < 0) {
     std::swap(x1, x2);
     std::swap(y1, y2);
   }
+  return true;
+}
+
+bool InsideClockwise(double x0, double y0, double x1, double y1, double x2, double y2, int i, int j) {
   return InsideEdge(x0, y0, x1, y1, i, j) && InsideEdge(x1, y1, x2, y2, i, j) && InsideEdge(x2, y2, x0, y0, i, j);
+}
+
+}  // namespace
+
+void ForEachTrianglePixel(double x0, double y0, double x1, double y1, double x2, double y2,
+                          const std::function<void(int, int)>& visit) {
+  if (!Clockwise(x1, y1, x2, y2, x0, y0)) return;
+  const int left = static_cast<int>(std::floor(std::min({x0, x1, x2}))) - 1;
+  const int right = static_cast<int>(std::ceil(std::max({x0, x1, x2}))) + 1;
+  const int top = static_cast<int>(std::floor(std::min({y0, y1, y2}))) - 1;
+  const int bottom = static_cast<int>(std::ceil(std::max({y0, y1, y2}))) + 1;
+  for (int j = top; j <= bottom; ++j) {
+    for (int i = left; i <= right; ++i) {
+      if (InsideClockwise(x0, y0, x1, y1, x2, y2, i, j)) visit(i, j);
+    }
+  }
 }
 
 std::uint32_t WidenChannel(std::uint32_t value, int bits) {

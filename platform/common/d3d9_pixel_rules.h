@@ -37,8 +37,10 @@ void ForEachLinePixel(double ax, double ay, double bx, double by, const std::fun
 // Whether (x, y) is inside the edge from p to q of a triangle whose corners run clockwise on
 // the screen (y down), or on it where the edge is a top or a left one.
 bool InsideEdge(double px, double py, double qx, double qy, double x, double y);
-// Whether the triangle covers pixel (i, j), its corners in either order.
-bool TriangleCoversPixel(double x0, double y0, double x1, double y1, double x2, double y2, int i, int j);
+// Every pixel the triangle covers, once each, row by row from the top; its corners in either
+// order.
+void ForEachTrianglePixel(double x0, double y0, double x1, double y1, double x2, double y2,
+                          const std::function<void(int, int)>& visit);
 
 std::uint32_t WidenChannel(std::uint32_t value, int bits);
 

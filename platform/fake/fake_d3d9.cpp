@@ -3,14 +3,14 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <optional>
 #include <set>
 #include <utility>
 
+#include "../common/d3d9_facts.h"
 #include "../common/d3d9_pixel_rules.h"
 #include "../common/platform_contract.h"
 #include "fake_raster.h"
@@ -35,7 +35,7 @@ struct D3dSettings {
   DWORD vertexShaderVersion = D3DVertexShaderVersion(2, 0);
   DWORD pixelShaderVersion = D3DPixelShaderVersion(2, 0);
 
-  std::vector<std::string> calls;
+  std::vector<D3dCall> calls;
   int live = 0;
   DWORD behaviorFlags = 0;
   D3DPRESENT_PARAMETERS parameters{};
@@ -50,136 +50,48 @@ D3dSettings& Settings() {
 
 bool D3dFails(D3dFailure which) { return Settings().failures[static_cast<int>(which)]; }
 
-void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Log(const char* format, ...) {
-  char line[512];
-  va_list arguments;
-  va_start(arguments, format);
-  std::vsnprintf(line, sizeof line, format, arguments);
-  va_end(arguments);
-  Settings().calls.emplace_back(line);
+D3dCall& RecordCall(D3dCallKind kind, std::vector<std::int64_t> numbers = {}) {
+  std::vector<D3dCall>& calls = Settings().calls;
+  calls.push_back(D3dCall{kind, std::move(numbers), {}, {}, {}, {}, {}, nullptr});
+  return calls.back();
 }
 
-const char* Name(D3DRENDERSTATETYPE state) {
-  switch (state) {
-    case D3DRS_ZENABLE: return "ZENABLE";
-    case D3DRS_FILLMODE: return "FILLMODE";
-    case D3DRS_SHADEMODE: return "SHADEMODE";
-    case D3DRS_ZWRITEENABLE: return "ZWRITEENABLE";
-    case D3DRS_ALPHATESTENABLE: return "ALPHATESTENABLE";
-    case D3DRS_LASTPIXEL: return "LASTPIXEL";
-    case D3DRS_SRCBLEND: return "SRCBLEND";
-    case D3DRS_DESTBLEND: return "DESTBLEND";
-    case D3DRS_CULLMODE: return "CULLMODE";
-    case D3DRS_ZFUNC: return "ZFUNC";
-    case D3DRS_ALPHAREF: return "ALPHAREF";
-    case D3DRS_ALPHAFUNC: return "ALPHAFUNC";
-    case D3DRS_DITHERENABLE: return "DITHERENABLE";
-    case D3DRS_ALPHABLENDENABLE: return "ALPHABLENDENABLE";
-    case D3DRS_FOGENABLE: return "FOGENABLE";
-    case D3DRS_SPECULARENABLE: return "SPECULARENABLE";
-    case D3DRS_TEXTUREFACTOR: return "TEXTUREFACTOR";
-    case D3DRS_LIGHTING: return "LIGHTING";
-    case D3DRS_AMBIENT: return "AMBIENT";
-    case D3DRS_COLORVERTEX: return "COLORVERTEX";
-    case D3DRS_DIFFUSEMATERIALSOURCE: return "DIFFUSEMATERIALSOURCE";
-    case D3DRS_AMBIENTMATERIALSOURCE: return "AMBIENTMATERIALSOURCE";
-    case D3DRS_BLENDOP: return "BLENDOP";
-    case D3DRS_SCISSORTESTENABLE: return "SCISSORTESTENABLE";
-  }
-  return "?";
+std::string Named(const void* object, const char* name) { return object != nullptr ? name : "null"; }
+
+std::optional<D3dRect> RectOf(const RECT* rect) {
+  if (rect == nullptr) return std::nullopt;
+  return D3dRect{rect->left, rect->top, rect->right, rect->bottom};
 }
 
-const char* Name(D3DSAMPLERSTATETYPE state) {
-  switch (state) {
-    case D3DSAMP_ADDRESSU: return "ADDRESSU";
-    case D3DSAMP_ADDRESSV: return "ADDRESSV";
-    case D3DSAMP_ADDRESSW: return "ADDRESSW";
-    case D3DSAMP_BORDERCOLOR: return "BORDERCOLOR";
-    case D3DSAMP_MAGFILTER: return "MAGFILTER";
-    case D3DSAMP_MINFILTER: return "MINFILTER";
-    case D3DSAMP_MIPFILTER: return "MIPFILTER";
-    case D3DSAMP_MIPMAPLODBIAS: return "MIPMAPLODBIAS";
-    case D3DSAMP_MAXMIPLEVEL: return "MAXMIPLEVEL";
-    case D3DSAMP_MAXANISOTROPY: return "MAXANISOTROPY";
-  }
-  return "?";
-}
-
-const char* Name(D3DTEXTURESTAGESTATETYPE state) {
-  switch (state) {
-    case D3DTSS_COLOROP: return "COLOROP";
-    case D3DTSS_COLORARG1: return "COLORARG1";
-    case D3DTSS_COLORARG2: return "COLORARG2";
-    case D3DTSS_ALPHAOP: return "ALPHAOP";
-    case D3DTSS_ALPHAARG1: return "ALPHAARG1";
-    case D3DTSS_ALPHAARG2: return "ALPHAARG2";
-    case D3DTSS_TEXCOORDINDEX: return "TEXCOORDINDEX";
-    case D3DTSS_COLORARG0: return "COLORARG0";
-    case D3DTSS_ALPHAARG0: return "ALPHAARG0";
-    case D3DTSS_RESULTARG: return "RESULTARG";
-  }
-  return "?";
-}
-
-const char* Name(D3DPRIMITIVETYPE type) {
-  switch (type) {
-    case D3DPT_POINTLIST: return "POINTLIST";
-    case D3DPT_LINELIST: return "LINELIST";
-    case D3DPT_LINESTRIP: return "LINESTRIP";
-    case D3DPT_TRIANGLELIST: return "TRIANGLELIST";
-    case D3DPT_TRIANGLESTRIP: return "TRIANGLESTRIP";
-    case D3DPT_TRIANGLEFAN: return "TRIANGLEFAN";
-  }
-  return "?";
-}
-
+// Colour formats by their layout; any other keeps four bytes a pixel, taken as A8R8G8B8.
 int BytesPerPixel(D3DFORMAT format) {
-  switch (format) {
-    case D3DFMT_R5G6B5:
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5:
-    case D3DFMT_A4R4G4B4:
-      return 2;
-    default:
-      return 4;
-  }
+  const int bytes = d3d9facts::BytesPerPixel(format);
+  return bytes != 0 ? bytes : 4;
 }
 
-bool IsDepthFormat(D3DFORMAT format) {
-  return format == D3DFMT_D16 || format == D3DFMT_D24X8 || format == D3DFMT_D24S8 || format == D3DFMT_D32;
-}
+using d3d9facts::IsDepthFormat;
 
-// An A8R8G8B8 colour in the surface's format.
+// An A8R8G8B8 colour in the surface's format, each channel cut to its top bits.
 std::uint32_t Convert(D3DFORMAT format, D3DCOLOR color) {
+  const d3d9facts::ColourLayout l = d3d9facts::LayoutOfColour(format);
+  if (l.bytes != 2) return format == D3DFMT_X8R8G8B8 ? color | 0xFF000000u : color;
   const std::uint32_t a = color >> 24, r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
-  switch (format) {
-    case D3DFMT_R5G6B5: return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
-    case D3DFMT_X1R5G5B5: return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-    case D3DFMT_A1R5G5B5: return ((a >> 7) << 15) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-    case D3DFMT_A4R4G4B4: return ((a >> 4) << 12) | ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
-    case D3DFMT_X8R8G8B8: return color | 0xFF000000u;
-    default: return color;
-  }
+  std::uint32_t pixel = (b >> (8 - l.blueBits)) | (g >> (8 - l.greenBits)) << l.greenShift() |
+                        (r >> (8 - l.redBits)) << l.redShift();
+  if (l.alphaBits != 0) pixel |= (a >> (8 - l.alphaBits)) << l.alphaShift();
+  return pixel;
 }
 
 // A pixel of the surface's format as A8R8G8B8.
 std::uint32_t Expand(D3DFORMAT format, std::uint32_t pixel) {
-  const auto widen = d3d9rules::WidenChannel;
-  switch (format) {
-    case D3DFMT_R5G6B5:
-      return 0xFF000000u | (widen((pixel >> 11) & 31, 5) << 16) | (widen((pixel >> 5) & 63, 6) << 8) | widen(pixel & 31, 5);
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5: {
-      const std::uint32_t a = format == D3DFMT_X1R5G5B5 || (pixel & 0x8000) != 0 ? 0xFF000000u : 0;
-      return a | (widen((pixel >> 10) & 31, 5) << 16) | (widen((pixel >> 5) & 31, 5) << 8) | widen(pixel & 31, 5);
-    }
-    case D3DFMT_A4R4G4B4:
-      return (widen((pixel >> 12) & 15, 4) << 24) | (widen((pixel >> 8) & 15, 4) << 16) |
-             (widen((pixel >> 4) & 15, 4) << 8) | widen(pixel & 15, 4);
-    case D3DFMT_X8R8G8B8: return pixel | 0xFF000000u;
-    default: return pixel;
-  }
+  const d3d9facts::ColourLayout l = d3d9facts::LayoutOfColour(format);
+  if (l.bytes != 2) return format == D3DFMT_X8R8G8B8 ? pixel | 0xFF000000u : pixel;
+  const auto channel = [pixel](int shift, int bits) {
+    return d3d9rules::WidenChannel((pixel >> shift) & ((1u << bits) - 1), bits);
+  };
+  const std::uint32_t a = l.alphaBits != 0 ? channel(l.alphaShift(), l.alphaBits) : 0xFF;
+  return a << 24 | channel(l.redShift(), l.redBits) << 16 | channel(l.greenShift(), l.greenBits) << 8 |
+         channel(0, l.blueBits);
 }
 
 // Reference counting shared by every object; Release logs nothing (the engine's releases are
@@ -444,13 +356,6 @@ std::string SurfaceName(IDirect3DSurface9* surface) {
   return known != nullptr ? known->name() : "unknown";
 }
 
-std::string RectText(const RECT* rect) {
-  if (rect == nullptr) return "null";
-  char text[80];
-  std::snprintf(text, sizeof text, "(%d, %d, %d, %d)", rect->left, rect->top, rect->right, rect->bottom);
-  return text;
-}
-
 class Device;
 Device* CurrentDevice = nullptr;
 
@@ -462,8 +367,9 @@ class SwapChain final : public IDirect3DSwapChain9, public Counted {
   ULONG Release() override { return ReleaseCount(); }
   HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindow, const RGNDATA* dirtyRegion,
                   DWORD flags) override {
-    Log("SwapChain.Present(%s, %s, %s, %s, 0x%x)", RectText(sourceRect).c_str(), RectText(destRect).c_str(),
-        destWindow != nullptr ? "window" : "null", dirtyRegion != nullptr ? "region" : "null", flags);
+    D3dCall& call = RecordCall(D3dCallKind::SwapChainPresent, {flags});
+    call.rects = {RectOf(sourceRect), RectOf(destRect)};
+    call.objects = {Named(destWindow, "window"), Named(dirtyRegion, "region")};
     ++Settings().presents;
     return D3D_OK;
   }
@@ -471,24 +377,6 @@ class SwapChain final : public IDirect3DSwapChain9, public Counted {
  private:
   Counted* device_;
 };
-
-int VertexCount(D3DPRIMITIVETYPE type, UINT primitives) {
-  switch (type) {
-    case D3DPT_POINTLIST: return static_cast<int>(primitives);
-    case D3DPT_LINELIST: return static_cast<int>(primitives) * 2;
-    case D3DPT_LINESTRIP: return primitives == 0 ? 0 : static_cast<int>(primitives) + 1;
-    case D3DPT_TRIANGLELIST: return static_cast<int>(primitives) * 3;
-    case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return primitives == 0 ? 0 : static_cast<int>(primitives) + 2;
-  }
-  return 0;
-}
-
-std::string Number(float value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", static_cast<double>(value));
-  return text;
-}
 
 class Device final : public IDirect3DDevice9, public Counted {
  public:
@@ -509,7 +397,7 @@ class Device final : public IDirect3DDevice9, public Counted {
   ULONG Release() override { return ReleaseCount(); }
 
   HRESULT GetDeviceCaps(D3DCAPS9* caps) override {
-    Log("GetDeviceCaps");
+    RecordCall(D3dCallKind::GetDeviceCaps);
     if (caps == nullptr) return D3DERR_INVALIDCALL;
     const D3dSettings& s = Settings();
     *caps = D3DCAPS9{};
@@ -522,47 +410,49 @@ class Device final : public IDirect3DDevice9, public Counted {
     return D3D_OK;
   }
   HRESULT GetBackBuffer(UINT swapChain, UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface9** surface) override {
-    Log("GetBackBuffer(%u, %u, %u)", swapChain, backBuffer, static_cast<unsigned>(type));
+    RecordCall(D3dCallKind::GetBackBuffer, {swapChain, backBuffer, type});
     if (surface == nullptr || swapChain != 0 || backBuffer != 0) return D3DERR_INVALIDCALL;
     backBuffer_->AddRef();
     *surface = backBuffer_;
     return D3D_OK;
   }
   HRESULT GetSwapChain(UINT swapChain, IDirect3DSwapChain9** chain) override {
-    Log("GetSwapChain(%u)", swapChain);
+    RecordCall(D3dCallKind::GetSwapChain, {swapChain});
     if (chain == nullptr || swapChain != 0) return D3DERR_INVALIDCALL;
     *chain = new SwapChain(this);
     return D3D_OK;
   }
   HRESULT Reset(D3DPRESENT_PARAMETERS* parameters) override {
     if (parameters == nullptr) return D3DERR_INVALIDCALL;
-    Log("Reset(%ux%u, format %u, count %u, swap %u, windowed %d, interval 0x%x)", parameters->BackBufferWidth,
-        parameters->BackBufferHeight, static_cast<unsigned>(parameters->BackBufferFormat), parameters->BackBufferCount,
-        static_cast<unsigned>(parameters->SwapEffect), parameters->Windowed, parameters->PresentationInterval);
+    RecordCall(D3dCallKind::Reset, {parameters->BackBufferWidth, parameters->BackBufferHeight, parameters->BackBufferFormat,
+                                parameters->BackBufferCount, parameters->SwapEffect, parameters->Windowed,
+                                parameters->PresentationInterval});
     return D3D_OK;
   }
   HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindow, const RGNDATA* dirtyRegion) override {
-    Log("Present(%s, %s, %s, %s)", RectText(sourceRect).c_str(), RectText(destRect).c_str(),
-        destWindow != nullptr ? "window" : "null", dirtyRegion != nullptr ? "region" : "null");
+    D3dCall& call = RecordCall(D3dCallKind::Present);
+    call.rects = {RectOf(sourceRect), RectOf(destRect)};
+    call.objects = {Named(destWindow, "window"), Named(dirtyRegion, "region")};
     ++Settings().presents;
     return D3D_OK;
   }
 
   HRESULT BeginScene() override {
-    Log("BeginScene");
+    RecordCall(D3dCallKind::BeginScene);
     if (inScene_) return D3DERR_INVALIDCALL;
     inScene_ = true;
     return D3D_OK;
   }
   HRESULT EndScene() override {
-    Log("EndScene");
+    RecordCall(D3dCallKind::EndScene);
     if (!inScene_) return D3DERR_INVALIDCALL;
     inScene_ = false;
     return D3D_OK;
   }
   HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) override {
-    Log("Clear(%u, %s, 0x%x, %08X, %s, %u)", count, rects != nullptr ? "rects" : "null", flags, color,
-        Number(z).c_str(), stencil);
+    D3dCall& call = RecordCall(D3dCallKind::Clear, {count, flags, color, stencil});
+    call.objects = {Named(rects, "rects")};
+    call.reals = {z};
     if ((flags & D3DCLEAR_TARGET) != 0 && target_ != nullptr) {
       RECT area = {static_cast<LONG>(viewport_.X), static_cast<LONG>(viewport_.Y),
                    static_cast<LONG>(viewport_.X + viewport_.Width), static_cast<LONG>(viewport_.Y + viewport_.Height)};
@@ -572,7 +462,9 @@ class Device final : public IDirect3DDevice9, public Counted {
     return D3D_OK;
   }
   HRESULT ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR color) override {
-    Log("ColorFill(%s, %s, %08X)", SurfaceName(surface).c_str(), RectText(rect).c_str(), color);
+    D3dCall& call = RecordCall(D3dCallKind::ColorFill, {color});
+    call.objects = {SurfaceName(surface)};
+    call.rects = {RectOf(rect)};
     Surface* known = AsSurface(surface);
     // Only surfaces the device draws into can be filled; a texture's level is written through
     // a lock.
@@ -582,8 +474,9 @@ class Device final : public IDirect3DDevice9, public Counted {
   }
   HRESULT StretchRect(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* dest, const RECT* destRect,
                       D3DTEXTUREFILTERTYPE filter) override {
-    Log("StretchRect(%s, %s, %s, %s, %u)", SurfaceName(source).c_str(), RectText(sourceRect).c_str(),
-        SurfaceName(dest).c_str(), RectText(destRect).c_str(), static_cast<unsigned>(filter));
+    D3dCall& call = RecordCall(D3dCallKind::StretchRect, {filter});
+    call.objects = {SurfaceName(source), SurfaceName(dest)};
+    call.rects = {RectOf(sourceRect), RectOf(destRect)};
     Surface* from = AsSurface(source);
     Surface* to = AsSurface(dest);
     if (from == nullptr || to == nullptr || !from->hasPixels() || !to->hasPixels()) return D3DERR_INVALIDCALL;
@@ -611,8 +504,8 @@ class Device final : public IDirect3DDevice9, public Counted {
   HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                         IDirect3DTexture9** texture, HANDLE*) override {
     const std::string name = "texture" + std::to_string(Settings().nextTexture++);
-    Log("CreateTexture(%u, %u, %u, 0x%x, %u, %u) = %s", width, height, levels, usage, static_cast<unsigned>(format),
-        static_cast<unsigned>(pool), D3dFails(D3dFailure::Texture) ? "failed" : name.c_str());
+    RecordCall(D3dCallKind::CreateTexture, {width, height, levels, usage, format, pool}).result =
+        D3dFails(D3dFailure::Texture) ? "failed" : name;
     if (texture == nullptr) return D3DERR_INVALIDCALL;
     *texture = nullptr;
     if (D3dFails(D3dFailure::Texture)) return D3DERR_OUTOFVIDEOMEMORY;
@@ -622,9 +515,8 @@ class Device final : public IDirect3DDevice9, public Counted {
   HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
                              DWORD multiSampleQuality, BOOL lockable, IDirect3DSurface9** surface, HANDLE*) override {
     const std::string name = "target" + std::to_string(Settings().nextTarget++);
-    Log("CreateRenderTarget(%u, %u, %u, %u, %u, %d) = %s", width, height, static_cast<unsigned>(format),
-        static_cast<unsigned>(multiSample), multiSampleQuality, lockable,
-        D3dFails(D3dFailure::RenderTarget) ? "failed" : name.c_str());
+    RecordCall(D3dCallKind::CreateRenderTarget, {width, height, format, multiSample, multiSampleQuality, lockable}).result =
+        D3dFails(D3dFailure::RenderTarget) ? "failed" : name;
     if (surface == nullptr) return D3DERR_INVALIDCALL;
     *surface = nullptr;
     if (D3dFails(D3dFailure::RenderTarget)) return D3DERR_OUTOFVIDEOMEMORY;
@@ -638,9 +530,8 @@ class Device final : public IDirect3DDevice9, public Counted {
                                     DWORD multiSampleQuality, BOOL discard, IDirect3DSurface9** surface,
                                     HANDLE*) override {
     const std::string name = "depth" + std::to_string(Settings().nextDepth++);
-    Log("CreateDepthStencilSurface(%u, %u, %u, %u, %u, %d) = %s", width, height, static_cast<unsigned>(format),
-        static_cast<unsigned>(multiSample), multiSampleQuality, discard,
-        D3dFails(D3dFailure::DepthStencilSurface) ? "failed" : name.c_str());
+    RecordCall(D3dCallKind::CreateDepthStencilSurface, {width, height, format, multiSample, multiSampleQuality, discard})
+        .result = D3dFails(D3dFailure::DepthStencilSurface) ? "failed" : name;
     if (surface == nullptr) return D3DERR_INVALIDCALL;
     *surface = nullptr;
     if (D3dFails(D3dFailure::DepthStencilSurface)) return D3DERR_OUTOFVIDEOMEMORY;
@@ -652,7 +543,7 @@ class Device final : public IDirect3DDevice9, public Counted {
   }
 
   HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* surface) override {
-    Log("SetRenderTarget(%u, %s)", index, SurfaceName(surface).c_str());
+    RecordCall(D3dCallKind::SetRenderTarget, {index}).objects = {SurfaceName(surface)};
     Surface* known = AsSurface(surface);
     if (index != 0 || known == nullptr) return D3DERR_INVALIDCALL;
     target_ = known;
@@ -662,13 +553,13 @@ class Device final : public IDirect3DDevice9, public Counted {
     return D3D_OK;
   }
   HRESULT SetDepthStencilSurface(IDirect3DSurface9* surface) override {
-    Log("SetDepthStencilSurface(%s)", SurfaceName(surface).c_str());
+    RecordCall(D3dCallKind::SetDepthStencilSurface).objects = {SurfaceName(surface)};
     return D3D_OK;
   }
   HRESULT SetViewport(const D3DVIEWPORT9* viewport) override {
     if (viewport == nullptr) return D3DERR_INVALIDCALL;
-    Log("SetViewport(%u, %u, %u, %u, %s, %s)", viewport->X, viewport->Y, viewport->Width, viewport->Height,
-        Number(viewport->MinZ).c_str(), Number(viewport->MaxZ).c_str());
+    RecordCall(D3dCallKind::SetViewport, {viewport->X, viewport->Y, viewport->Width, viewport->Height}).reals = {
+        viewport->MinZ, viewport->MaxZ};
     viewport_ = *viewport;
     viewportSet_ = true;
     raster_.viewport = *viewport;
@@ -676,18 +567,18 @@ class Device final : public IDirect3DDevice9, public Counted {
     return D3D_OK;
   }
   HRESULT SetScissorRect(const RECT* rect) override {
-    Log("SetScissorRect(%s)", RectText(rect).c_str());
+    RecordCall(D3dCallKind::SetScissorRect).rects = {RectOf(rect)};
     return rect != nullptr ? D3D_OK : D3DERR_INVALIDCALL;
   }
 
   HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
-    Log("SetRenderState(%s, %u)", Name(state), value);
-    if (state < 256) raster_.render[state] = value;
+    RecordCall(D3dCallKind::SetRenderState, {state, value});
+    if (state < d3d9facts::RenderStateCount) raster_.render[state] = value;
     snapshot_ = nullptr;
     return D3D_OK;
   }
   HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override {
-    Log("SetSamplerState(%u, %s, %u)", sampler, Name(type), value);
+    RecordCall(D3dCallKind::SetSamplerState, {sampler, type, value});
     if (sampler == 0 && type == D3DSAMP_MAGFILTER) {
       raster_.linear = value == D3DTEXF_LINEAR;
       snapshot_ = nullptr;
@@ -695,59 +586,63 @@ class Device final : public IDirect3DDevice9, public Counted {
     return D3D_OK;
   }
   HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
-    Log("SetTextureStageState(%u, %s, %u)", stage, Name(type), value);
-    if (stage < RasterStageCount && type < 33) raster_.stages[stage][type] = value;
+    RecordCall(D3dCallKind::SetTextureStageState, {stage, type, value});
+    if (stage < RasterStageCount && type < d3d9facts::StageStateCount) raster_.stages[stage][type] = value;
     snapshot_ = nullptr;
     return D3D_OK;
   }
   DWORD stageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type) const {
-    return stage < RasterStageCount && type < 33 ? raster_.stages[stage][type] : 0;
+    return stage < RasterStageCount && type < d3d9facts::StageStateCount ? raster_.stages[stage][type] : 0;
   }
   HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture) override {
-    Log("SetTexture(%u, %s)", stage, texture != nullptr ? static_cast<Texture*>(texture)->name().c_str() : "null");
+    RecordCall(D3dCallKind::SetTexture, {stage}).objects = {texture != nullptr ? static_cast<Texture*>(texture)->name() : "null"};
     if (stage == 0) BoundTexture = static_cast<Texture*>(texture);
     return D3D_OK;
   }
 
   HRESULT SetVertexShader(IDirect3DVertexShader9* shader) override {
-    Log("SetVertexShader(%s)", shader != nullptr ? "shader" : "null");
+    RecordCall(D3dCallKind::SetVertexShader).objects = {Named(shader, "shader")};
     return D3D_OK;
   }
   HRESULT SetPixelShader(IDirect3DPixelShader9* shader) override {
-    Log("SetPixelShader(%s)", shader != nullptr ? "shader" : "null");
+    RecordCall(D3dCallKind::SetPixelShader).objects = {Named(shader, "shader")};
     return D3D_OK;
   }
   HRESULT SetVertexShaderConstantF(UINT start, const float* data, UINT count) override {
-    return Constants("SetVertexShaderConstantF", start, data, count);
+    return Constants(D3dCallKind::SetVertexShaderConstantF, start, data, count);
   }
   HRESULT SetPixelShaderConstantF(UINT start, const float* data, UINT count) override {
-    return Constants("SetPixelShaderConstantF", start, data, count);
+    return Constants(D3dCallKind::SetPixelShaderConstantF, start, data, count);
   }
 
   HRESULT SetFVF(DWORD fvf) override {
-    Log("SetFVF(0x%x)", fvf);
+    RecordCall(D3dCallKind::SetFVF, {fvf});
     fvf_ = fvf;
     return D3D_OK;
   }
   HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride) override {
-    Log("DrawPrimitiveUP(%s, %u, %u)", Name(type), primitiveCount, stride);
-    if (vertices == nullptr || primitiveCount == 0) return D3DERR_INVALIDCALL;
-    const int count = VertexCount(type, primitiveCount);
+    D3dCall& call = RecordCall(D3dCallKind::DrawPrimitiveUP, {type, primitiveCount, stride});
+    // A stride shorter than the vertex format would read past each vertex; the OpenGL device
+    // refuses it as well.
+    if (vertices == nullptr || primitiveCount == 0 || stride < static_cast<UINT>(d3d9facts::LayoutOfVertex(fvf_).size)) {
+      return D3DERR_INVALIDCALL;
+    }
+    const int count = static_cast<int>(d3d9facts::VertexCount(type, primitiveCount));
     const auto* bytes = static_cast<const unsigned char*>(vertices);
     if (Settings().pixels && (fvf_ & D3DFVF_XYZRHW) != 0 && target_->hasPixels()) {
-      const bool textured = BoundTexture != nullptr && ((fvf_ >> 8) & 0xF) >= 1;
-      const size_t uvOffset = 16 + ((fvf_ & D3DFVF_DIFFUSE) != 0 ? 4 : 0) + ((fvf_ & D3DFVF_SPECULAR) != 0 ? 4 : 0);
+      const d3d9facts::VertexLayout layout = d3d9facts::LayoutOfVertex(fvf_);
+      const bool textured = BoundTexture != nullptr && layout.textureSets >= 1;
       std::vector<RasterVertex> points(static_cast<size_t>(count));
       for (int i = 0; i < count; ++i) {
         const unsigned char* vertex = bytes + static_cast<size_t>(i) * stride;
         std::memcpy(&points[i].x, vertex, 4);
         std::memcpy(&points[i].y, vertex + 4, 4);
         points[i].diffuse = 0xFFFFFFFFu;
-        if ((fvf_ & D3DFVF_DIFFUSE) != 0) std::memcpy(&points[i].diffuse, vertex + 16, 4);
+        if (layout.diffuse >= 0) std::memcpy(&points[i].diffuse, vertex + layout.diffuse, 4);
         points[i].u = points[i].v = 0;
         if (textured) {
-          std::memcpy(&points[i].u, vertex + uvOffset, 4);
-          std::memcpy(&points[i].v, vertex + uvOffset + 4, 4);
+          std::memcpy(&points[i].u, vertex + layout.textures, 4);
+          std::memcpy(&points[i].v, vertex + layout.textures + 4, 4);
         }
       }
       std::shared_ptr<const Texels> texels = textured ? BoundTexture->texels() : nullptr;
@@ -758,52 +653,43 @@ class Device final : public IDirect3DDevice9, public Counted {
       if (snapshot_ == nullptr) snapshot_ = std::make_shared<const RasterStates>(raster_);
       target_->queue(type, std::move(points), snapshot_);
     }
+    if (snapshot_ == nullptr) snapshot_ = std::make_shared<const RasterStates>(raster_);
+    call.states = snapshot_;
     if (!Settings().vertices) return D3D_OK;
-    for (int i = 0; i < count; ++i) Settings().calls.push_back(VertexText(bytes + static_cast<size_t>(i) * stride));
+    call.vertices.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) call.vertices.push_back(ReadVertex(bytes + static_cast<size_t>(i) * stride));
     return D3D_OK;
   }
 
   Surface* backBuffer() const { return backBuffer_; }
 
  private:
-  HRESULT Constants(const char* call, UINT start, const float* data, UINT count) {
+  HRESULT Constants(D3dCallKind kind, UINT start, const float* data, UINT count) {
     if (data == nullptr) return D3DERR_INVALIDCALL;
-    std::string text;
-    for (UINT i = 0; i < count * 4; ++i) text += (i == 0 ? "" : ", ") + Number(data[i]);
-    Log("%s(%u, {%s}, %u)", call, start, text.c_str(), count);
+    RecordCall(kind, {start, count}).reals.assign(data, data + static_cast<size_t>(count) * 4);
     return D3D_OK;
   }
 
   // One vertex laid out by the current FVF.
-  std::string VertexText(const unsigned char* vertex) const {
-    std::string text = " ";
-    size_t offset = 0;
-    auto readFloat = [&] {
-      float value;
-      std::memcpy(&value, vertex + offset, 4);
-      offset += 4;
-      return value;
-    };
-    auto readColor = [&] {
-      DWORD value;
-      std::memcpy(&value, vertex + offset, 4);
-      offset += 4;
-      char colour[16];
-      std::snprintf(colour, sizeof colour, "%08X", value);
-      return std::string(colour);
-    };
+  D3dVertex ReadVertex(const unsigned char* vertex) const {
+    const d3d9facts::VertexLayout layout = d3d9facts::LayoutOfVertex(fvf_);
+    auto read = [vertex](int offset, auto* value) { std::memcpy(value, vertex + offset, sizeof *value); };
+    D3dVertex v;
     if ((fvf_ & D3DFVF_XYZRHW) != 0) {
-      const float x = readFloat(), y = readFloat(), z = readFloat(), rhw = readFloat();
-      text += " (" + Number(x) + ", " + Number(y) + ", " + Number(z) + ", " + Number(rhw) + ")";
+      v.positioned = true;
+      read(0, &v.x);
+      read(4, &v.y);
+      read(8, &v.z);
+      read(12, &v.rhw);
     }
-    if ((fvf_ & D3DFVF_DIFFUSE) != 0) text += " diffuse " + readColor();
-    if ((fvf_ & D3DFVF_SPECULAR) != 0) text += " specular " + readColor();
-    const DWORD textures = (fvf_ >> 8) & 0xF;
-    for (DWORD t = 0; t < textures; ++t) {
-      const float u = readFloat(), v = readFloat();
-      text += " uv (" + Number(u) + ", " + Number(v) + ")";
+    if (layout.diffuse >= 0) read(layout.diffuse, &v.diffuse.emplace());
+    if (layout.specular >= 0) read(layout.specular, &v.specular.emplace());
+    for (int set = 0; set < layout.textureSets; ++set) {
+      std::pair<float, float>& uv = v.uv.emplace_back();
+      read(layout.textures + 8 * set, &uv.first);
+      read(layout.textures + 8 * set + 4, &uv.second);
     }
-    return text;
+    return v;
   }
 
   Surface* backBuffer_;
@@ -822,7 +708,7 @@ class Direct3D final : public IDirect3D9, public Counted {
   ULONG Release() override { return ReleaseCount(); }
 
   HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override {
-    Log("GetAdapterDisplayMode(%u)", adapter);
+    RecordCall(D3dCallKind::GetAdapterDisplayMode, {adapter});
     if (mode == nullptr || adapter != 0) return D3DERR_INVALIDCALL;
     const FakeState& desktop = State();
     D3DFORMAT format = Settings().adapterFormat;
@@ -831,7 +717,7 @@ class Direct3D final : public IDirect3D9, public Counted {
     return D3D_OK;
   }
   UINT GetAdapterModeCount(UINT adapter, D3DFORMAT format) override {
-    Log("GetAdapterModeCount(%u, %u)", adapter, static_cast<unsigned>(format));
+    RecordCall(D3dCallKind::GetAdapterModeCount, {adapter, format});
     if (adapter != 0) return 0;
     if (format == D3DFMT_R5G6B5) return Settings().r5g6b5Modes;
     return 4;
@@ -839,8 +725,8 @@ class Direct3D final : public IDirect3D9, public Counted {
   HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT surfaceFormat, BOOL windowed,
                                      D3DMULTISAMPLE_TYPE multiSample, DWORD* qualityLevels) override {
     const bool ok = static_cast<int>(multiSample) <= Settings().maxMultiSample;
-    Log("CheckDeviceMultiSampleType(%u, %u, %u, %d, %u) = %s", adapter, static_cast<unsigned>(deviceType),
-        static_cast<unsigned>(surfaceFormat), windowed, static_cast<unsigned>(multiSample), ok ? "ok" : "refused");
+    RecordCall(D3dCallKind::CheckDeviceMultiSampleType, {adapter, deviceType, surfaceFormat, windowed, multiSample}).result =
+        ok ? "ok" : "refused";
     if (!ok) return D3DERR_NOTAVAILABLE;
     if (qualityLevels != nullptr) *qualityLevels = Settings().multiSampleQuality;
     return D3D_OK;
@@ -848,17 +734,15 @@ class Direct3D final : public IDirect3D9, public Counted {
   HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat,
                                  D3DFORMAT renderTargetFormat, D3DFORMAT depthStencilFormat) override {
     const bool ok = Settings().refusedDepthFormats.count(depthStencilFormat) == 0;
-    Log("CheckDepthStencilMatch(%u, %u, %u, %u, %u) = %s", adapter, static_cast<unsigned>(deviceType),
-        static_cast<unsigned>(adapterFormat), static_cast<unsigned>(renderTargetFormat),
-        static_cast<unsigned>(depthStencilFormat), ok ? "ok" : "refused");
+    RecordCall(D3dCallKind::CheckDepthStencilMatch, {adapter, deviceType, adapterFormat, renderTargetFormat, depthStencilFormat})
+        .result = ok ? "ok" : "refused";
     return ok ? D3D_OK : D3DERR_NOTAVAILABLE;
   }
   HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat, DWORD usage,
                             D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) override {
     const bool ok = Settings().refusedFormats.count({checkFormat, usage}) == 0;
-    Log("CheckDeviceFormat(%u, %u, %u, 0x%x, %u, %u) = %s", adapter, static_cast<unsigned>(deviceType),
-        static_cast<unsigned>(adapterFormat), usage, static_cast<unsigned>(resourceType),
-        static_cast<unsigned>(checkFormat), ok ? "ok" : "refused");
+    RecordCall(D3dCallKind::CheckDeviceFormat, {adapter, deviceType, adapterFormat, usage, resourceType, checkFormat}).result =
+        ok ? "ok" : "refused";
     return ok ? D3D_OK : D3DERR_NOTAVAILABLE;
   }
   HRESULT CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focusWindow, DWORD behaviorFlags,
@@ -866,13 +750,13 @@ class Direct3D final : public IDirect3D9, public Counted {
     const bool hardware = (behaviorFlags & D3DCREATE_HARDWARE_VERTEXPROCESSING) != 0;
     const bool fails = D3dFails(hardware ? D3dFailure::DeviceHardware : D3dFailure::DeviceSoftware);
     if (p == nullptr || device == nullptr) return D3DERR_INVALIDCALL;
-    Log("CreateDevice(%u, %u, %s, 0x%x, {%ux%u format %u count %u multisample %u/%u swap %u %s windowed %d "
-        "autodepth %d flags 0x%x rate %u interval 0x%x}) = %s",
-        adapter, static_cast<unsigned>(deviceType), focusWindow != nullptr ? "window" : "null", behaviorFlags,
-        p->BackBufferWidth, p->BackBufferHeight, static_cast<unsigned>(p->BackBufferFormat), p->BackBufferCount,
-        static_cast<unsigned>(p->MultiSampleType), p->MultiSampleQuality, static_cast<unsigned>(p->SwapEffect),
-        p->hDeviceWindow != nullptr ? "window" : "null", p->Windowed, p->EnableAutoDepthStencil, p->Flags,
-        p->FullScreen_RefreshRateInHz, p->PresentationInterval, fails ? "failed" : "ok");
+    D3dCall& call = RecordCall(D3dCallKind::CreateDevice,
+                           {adapter, deviceType, behaviorFlags, p->BackBufferWidth, p->BackBufferHeight,
+                            p->BackBufferFormat, p->BackBufferCount, p->MultiSampleType, p->MultiSampleQuality,
+                            p->SwapEffect, p->Windowed, p->EnableAutoDepthStencil, p->Flags,
+                            p->FullScreen_RefreshRateInHz, p->PresentationInterval});
+    call.objects = {Named(focusWindow, "window"), Named(p->hDeviceWindow, "window")};
+    call.result = fails ? "failed" : "ok";
     *device = nullptr;
     if (fails) return D3DERR_NOTAVAILABLE;
     Settings().behaviorFlags = behaviorFlags;
@@ -904,11 +788,13 @@ void SetShaderVersions(DWORD vertexShader, DWORD pixelShader) {
   Settings().pixelShaderVersion = pixelShader;
 }
 
-const std::vector<std::string>& D3dCalls() { return Settings().calls; }
-std::string D3dDump() {
-  std::string dump;
-  for (const std::string& line : Settings().calls) dump += line + "\n";
-  return dump;
+const std::vector<D3dCall>& D3dCallRecords() { return Settings().calls; }
+std::vector<D3dCall> D3dCallsOf(D3dCallKind kind) {
+  std::vector<D3dCall> found;
+  for (const D3dCall& call : Settings().calls) {
+    if (call.kind == kind) found.push_back(call);
+  }
+  return found;
 }
 void RecordVertices(bool on) { Settings().vertices = on; }
 void RasterisePrimitives(bool on) { Settings().pixels = on; }
@@ -944,7 +830,8 @@ void ResetD3d() {
 
 IDirect3D9* Direct3DCreate9(UINT sdkVersion) {
   if (!fake::Settings().recording) return nullptr;
-  fake::Log("Direct3DCreate9(%u)%s", sdkVersion, fake::D3dFails(fake::D3dFailure::Create) ? " = null" : "");
+  fake::RecordCall(fake::D3dCallKind::Direct3DCreate9, {sdkVersion}).result =
+      fake::D3dFails(fake::D3dFailure::Create) ? "null" : "";
   if (fake::D3dFails(fake::D3dFailure::Create) || sdkVersion != D3D_SDK_VERSION) return nullptr;
   return new (std::nothrow) fake::Direct3D;
 }

@@ -1,15 +1,20 @@
 // The fake platform's Direct3D 9: off by default (Direct3DCreate9 yields null, so the engine
 // takes its software back-end). Switched on, Direct3DCreate9 yields a recording object whose
-// device keeps every call with its arguments, and every DrawPrimitiveUP with its vertices, as
-// lines of text. Render targets and the back buffer keep their pixels: clears, fills and copies
+// device keeps every call as a record of its kind and arguments, a draw with its vertices and the
+// states it went out with; the records become text only to be shown. Render targets and the back buffer keep their pixels: clears, fills and copies
 // reach them, and so do primitives, rasterised by Direct3D 9's rules through the texture stages
 // (fake_raster.h). As on a real device, a new texture holds leftovers (0xCD in every byte) until
 // it is written, and ColorFill takes only surfaces made to be drawn into.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "fake_raster.h"
 #include "platform/d3d9.h"
 
 namespace fake {
@@ -44,15 +49,97 @@ void SetBlendOpSupported(bool supported);
 void SetMaxTextureSize(DWORD width, DWORD height);
 void SetShaderVersions(DWORD vertexShader, DWORD pixelShader);
 
-// Every call made on the Direct3D object, the device, its swap chain and its surfaces, one
-// line each, in order; DrawPrimitiveUP adds one indented line per vertex.
-const std::vector<std::string>& D3dCalls();
-// Whether DrawPrimitiveUP's vertex lines are kept (default yes); long runs that only count
-// draws go faster without them.
+// The calls the recording keeps, on the Direct3D object, the device, its swap chain and its
+// surfaces.
+enum class D3dCallKind {
+  Direct3DCreate9,
+  GetAdapterDisplayMode,
+  GetAdapterModeCount,
+  CheckDeviceMultiSampleType,
+  CheckDepthStencilMatch,
+  CheckDeviceFormat,
+  CreateDevice,
+  GetDeviceCaps,
+  GetBackBuffer,
+  GetSwapChain,
+  Reset,
+  Present,
+  SwapChainPresent,
+  BeginScene,
+  EndScene,
+  Clear,
+  ColorFill,
+  StretchRect,
+  CreateTexture,
+  CreateRenderTarget,
+  CreateDepthStencilSurface,
+  SetRenderTarget,
+  SetDepthStencilSurface,
+  SetViewport,
+  SetScissorRect,
+  SetRenderState,
+  SetSamplerState,
+  SetTextureStageState,
+  SetTexture,
+  SetVertexShader,
+  SetPixelShader,
+  SetVertexShaderConstantF,
+  SetPixelShaderConstantF,
+  SetFVF,
+  DrawPrimitiveUP,
+};
+
+struct D3dRect {
+  LONG left, top, right, bottom;
+  bool operator==(const D3dRect&) const = default;
+};
+
+// One vertex as DrawPrimitiveUP received it, read through the vertex format then set.
+struct D3dVertex {
+  bool positioned = false;  // the format has a pre-transformed position
+  float x = 0, y = 0, z = 0, rhw = 0;
+  std::optional<D3DCOLOR> diffuse, specular;
+  std::vector<std::pair<float, float>> uv;  // one (u, v) per texture coordinate set
+  bool operator==(const D3dVertex&) const = default;
+};
+
+// One call, its arguments sorted by kind, each kind in the order the call takes them:
+// - numbers: counts, sizes, indices, formats, flags, colours, states and their values; for
+//   CreateDevice the present parameters' numbers follow the behaviour flags, for Reset they are
+//   all it has. A BOOL is 0 or 1.
+// - reals: Clear's depth, the viewport's depth range, shader constants.
+// - objects: surfaces and textures by the name the device gave them ("backbuffer",
+//   "target1", "texture2", "texture2/0" for a level), "unknown" for one it did not make,
+//   windows as "window", Clear's rectangles as "rects", region and shader arguments as
+//   "region" and "shader"; "null" for none.
+// - rects: rectangle arguments, nullopt for a null one.
+// - result: what the call answered where its line shows it ("ok", "refused", "failed", "null",
+//   or the name of the object it made); empty elsewhere.
+struct D3dCall {
+  D3dCallKind kind;
+  std::vector<std::int64_t> numbers;
+  std::vector<float> reals;
+  std::vector<std::string> objects;
+  std::vector<std::optional<D3dRect>> rects;
+  std::string result;
+  // DrawPrimitiveUP: the vertices (while they are recorded) and the device states in force
+  // (its texels only while primitives are rasterised).
+  std::vector<D3dVertex> vertices;
+  std::shared_ptr<const RasterStates> states;
+};
+
+// Every call made, in order.
+const std::vector<D3dCall>& D3dCallRecords();
+// The calls of one kind, in order.
+std::vector<D3dCall> D3dCallsOf(D3dCallKind kind);
+// Whether DrawPrimitiveUP's vertices are kept (default yes); long runs that only count draws go
+// faster without them.
 void RecordVertices(bool on);
 // Whether primitives reach the pixels of the render target (default yes).
 void RasterisePrimitives(bool on);
-// The same lines joined with '\n' (each ending in one).
+// For failure messages: a call as a line of text, a draw followed by one indented line per
+// vertex, each line ending in '\n'; and every call so far.
+std::string FormatD3dCall(const D3dCall& call);
 std::string D3dDump();
 void ClearD3dCalls();
 // Direct3D objects alive (the Direct3D object, device, swap chain, surfaces, textures).

@@ -196,55 +196,39 @@ void Triangle(const RasterVertex& first, RasterVertex a, RasterVertex b, RasterV
   };
   double area = cross(a, b, c.x, c.y);
   if (area == 0) return;
+  // Clockwise, so that the weights below come out positive.
   if (area < 0) {
     std::swap(b, c);
     area = -area;
   }
-  auto inside = [](const RasterVertex& p, const RasterVertex& q, double x, double y) {
-    return d3d9rules::InsideEdge(p.x, p.y, q.x, q.y, x, y);
-  };
-  const int left = static_cast<int>(std::floor(std::min({a.x, b.x, c.x}))) - 1;
-  const int right = static_cast<int>(std::ceil(std::max({a.x, b.x, c.x}))) + 1;
-  const int top = static_cast<int>(std::floor(std::min({a.y, b.y, c.y}))) - 1;
-  const int bottom = static_cast<int>(std::ceil(std::max({a.y, b.y, c.y}))) + 1;
   const Colour ca = Unpack(a.diffuse), cb = Unpack(b.diffuse), cc = Unpack(c.diffuse);
-  for (int y = top; y <= bottom; ++y) {
-    for (int x = left; x <= right; ++x) {
-      if (!inside(a, b, x, y) || !inside(b, c, x, y) || !inside(c, a, x, y)) continue;
-      const double da = cross(b, c, x, y) / area, db = cross(c, a, x, y) / area, dc = 1 - da - db;
-      const float u = static_cast<float>(a.u * da + b.u * db + c.u * dc);
-      const float v = static_cast<float>(a.v * da + b.v * db + c.v * dc);
-      if (shader.flat()) {
-        shader.Pixel(x, y, Unpack(first.diffuse), u, v);
-        continue;
-      }
-      const float wa = static_cast<float>(da), wb = static_cast<float>(db);
-      const float wc = 1 - wa - wb;
-      shader.Pixel(x, y, {ca.r * wa + cb.r * wb + cc.r * wc, ca.g * wa + cb.g * wb + cc.g * wc,
-                          ca.b * wa + cb.b * wb + cc.b * wc, ca.a * wa + cb.a * wb + cc.a * wc}, u, v);
+  d3d9rules::ForEachTrianglePixel(a.x, a.y, b.x, b.y, c.x, c.y, [&](int x, int y) {
+    const double da = cross(b, c, x, y) / area, db = cross(c, a, x, y) / area, dc = 1 - da - db;
+    const float u = static_cast<float>(a.u * da + b.u * db + c.u * dc);
+    const float v = static_cast<float>(a.v * da + b.v * db + c.v * dc);
+    if (shader.flat()) {
+      shader.Pixel(x, y, Unpack(first.diffuse), u, v);
+      return;
     }
-  }
+    const float wa = static_cast<float>(da), wb = static_cast<float>(db);
+    const float wc = 1 - wa - wb;
+    shader.Pixel(x, y, {ca.r * wa + cb.r * wb + cc.r * wc, ca.g * wa + cb.g * wb + cc.g * wc,
+                        ca.b * wa + cb.b * wb + cc.b * wc, ca.a * wa + cb.a * wb + cc.a * wc}, u, v);
+  });
 }
 
 }  // namespace
 
 void DefaultRasterStates(RasterStates* states) {
   *states = RasterStates{};
-  states->render[D3DRS_SHADEMODE] = D3DSHADE_GOURAUD;
-  states->render[D3DRS_SRCBLEND] = D3DBLEND_ONE;
-  states->render[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
-  states->render[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
-  states->render[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFFu;
-  for (DWORD* stage : states->stages) {
-    stage[D3DTSS_COLOROP] = D3DTOP_DISABLE;
-    stage[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-    stage[D3DTSS_COLORARG2] = D3DTA_CURRENT;
-    stage[D3DTSS_ALPHAOP] = D3DTOP_DISABLE;
-    stage[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-    stage[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+  for (DWORD state = 0; state < d3d9facts::RenderStateCount; ++state) {
+    states->render[state] = d3d9facts::DefaultRenderState(state, false);
   }
-  states->stages[0][D3DTSS_COLOROP] = D3DTOP_MODULATE;
-  states->stages[0][D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
+  for (DWORD stage = 0; stage < RasterStageCount; ++stage) {
+    for (DWORD type = 0; type < d3d9facts::StageStateCount; ++type) {
+      states->stages[stage][type] = d3d9facts::DefaultStageState(stage, type);
+    }
+  }
 }
 
 void Rasterise(D3DPRIMITIVETYPE type, const RasterVertex* v, int count, const RasterStates& states,

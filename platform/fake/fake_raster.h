@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "../common/d3d9_facts.h"
 #include "platform/d3d9.h"
 
 namespace fake {
@@ -34,21 +35,21 @@ struct Texels {
   std::vector<std::uint32_t> argb;
 };
 
-constexpr int RasterStageCount = 8;
+constexpr int RasterStageCount = static_cast<int>(D3DMAX_TEXTURE_STAGES);
 
 // The device states that decide a pixel. The stages run from 0 up to the first whose colour
 // operation is DISABLE; only stage 0 samples a texture, point-sampled or, when its magnifying
 // filter is linear, from the four nearest texels with clamped addressing; the texture argument
 // of a later stage reads white.
 struct RasterStates {
-  DWORD render[256];
-  DWORD stages[RasterStageCount][33];
+  DWORD render[d3d9facts::RenderStateCount];
+  DWORD stages[RasterStageCount][d3d9facts::StageStateCount];
   D3DVIEWPORT9 viewport;
   std::shared_ptr<const Texels> texture;  // stage 0's, null when none is bound
   bool linear = false;                    // stage 0's magnifying filter is D3DTEXF_LINEAR
 };
 
-// Device defaults for the states the rasteriser reads.
+// A new device's states.
 void DefaultRasterStates(RasterStates* states);
 
 void Rasterise(D3DPRIMITIVETYPE type, const RasterVertex* vertices, int count, const RasterStates& states,

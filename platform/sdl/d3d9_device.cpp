@@ -15,9 +15,9 @@ namespace d3d9gl {
 
 namespace {
 
-constexpr int RenderStateCount = 256;
-constexpr int StageStateCount = 33;
-constexpr int SamplerStateCount = 14;
+using d3d9facts::RenderStateCount;
+using d3d9facts::SamplerStateCount;
+using d3d9facts::StageStateCount;
 
 GLenum BlendFactor(DWORD d3d) {
   switch (d3d) {
@@ -386,14 +386,11 @@ class Device final : public IDirect3DDevice9 {
 
   HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride) override {
     if (vertices == nullptr || !(fvf_ & D3DFVF_XYZRHW) || renderTarget_ == nullptr) return D3DERR_INVALIDCALL;
-    const std::size_t count = gl::VertexCountFor(static_cast<gl::Primitive>(type), primitiveCount);
+    const std::size_t count = d3d9facts::VertexCount(type, primitiveCount);
     if (count == 0) return D3DERR_INVALIDCALL;
-    // Field offsets from the vertex format: position, diffuse, specular, texture pairs.
-    const std::size_t diffuseAt = 16;
-    const std::size_t specularAt = diffuseAt + ((fvf_ & D3DFVF_DIFFUSE) ? 4 : 0);
-    const std::size_t texturesAt = specularAt + ((fvf_ & D3DFVF_SPECULAR) ? 4 : 0);
-    const int textureSets = static_cast<int>((fvf_ >> 8) & 0xF);
-    if (stride < texturesAt + 8 * static_cast<std::size_t>(textureSets)) return D3DERR_INVALIDCALL;
+    const d3d9facts::VertexLayout layout = d3d9facts::LayoutOfVertex(fvf_);
+    const int textureSets = layout.textureSets;
+    if (stride < static_cast<UINT>(layout.size)) return D3DERR_INVALIDCALL;
     decoded_.resize(count);
     const auto* bytes = static_cast<const std::uint8_t*>(vertices);
     for (std::size_t i = 0; i < count; ++i) {
@@ -405,10 +402,10 @@ class Device final : public IDirect3DDevice9 {
       out.y = position[1];
       out.z = position[2];
       out.diffuse = 0xFFFFFFFF;
-      if (fvf_ & D3DFVF_DIFFUSE) std::memcpy(&out.diffuse, v + diffuseAt, 4);
+      if (layout.diffuse >= 0) std::memcpy(&out.diffuse, v + layout.diffuse, 4);
       for (int set = 0; set < 2; ++set) {
         float uv[2] = {0, 0};
-        if (set < textureSets) std::memcpy(uv, v + texturesAt + 8 * set, sizeof uv);
+        if (set < textureSets) std::memcpy(uv, v + layout.textures + 8 * set, sizeof uv);
         out.u[set] = uv[0];
         out.v[set] = uv[1];
       }
@@ -433,31 +430,12 @@ class Device final : public IDirect3DDevice9 {
 
   // Direct3D 9's initial states, for those the drawing reads.
   void ResetStates() {
-    renderStates_.fill(0);
-    renderStates_[D3DRS_ZENABLE] = parameters_.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
-    renderStates_[D3DRS_SHADEMODE] = D3DSHADE_GOURAUD;
-    renderStates_[D3DRS_SRCBLEND] = D3DBLEND_ONE;
-    renderStates_[D3DRS_DESTBLEND] = D3DBLEND_ZERO;
-    renderStates_[D3DRS_CULLMODE] = D3DCULL_CCW;
-    renderStates_[D3DRS_ALPHAFUNC] = D3DCMP_ALWAYS;
-    renderStates_[D3DRS_TEXTUREFACTOR] = 0xFFFFFFFF;
-    renderStates_[D3DRS_LIGHTING] = TRUE;
-    renderStates_[D3DRS_BLENDOP] = D3DBLENDOP_ADD;
-    for (auto& stage : stageStates_) {
-      stage.fill(0);
-      stage[D3DTSS_COLOROP] = D3DTOP_DISABLE;
-      stage[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
-      stage[D3DTSS_COLORARG2] = D3DTA_CURRENT;
-      stage[D3DTSS_ALPHAOP] = D3DTOP_DISABLE;
-      stage[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
-      stage[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+    for (DWORD state = 0; state < RenderStateCount; ++state) {
+      renderStates_[state] = d3d9facts::DefaultRenderState(state, parameters_.EnableAutoDepthStencil != FALSE);
     }
-    stageStates_[0][D3DTSS_COLOROP] = D3DTOP_MODULATE;
-    stageStates_[0][D3DTSS_ALPHAOP] = D3DTOP_SELECTARG1;
-    for (auto& sampler : samplerStates_) {
-      sampler.fill(0);
-      sampler[D3DSAMP_ADDRESSU] = sampler[D3DSAMP_ADDRESSV] = D3DTADDRESS_WRAP;
-      sampler[D3DSAMP_MAGFILTER] = sampler[D3DSAMP_MINFILTER] = D3DTEXF_POINT;
+    for (DWORD stage = 0; stage < D3DMAX_TEXTURE_STAGES; ++stage) {
+      for (DWORD type = 0; type < StageStateCount; ++type) stageStates_[stage][type] = d3d9facts::DefaultStageState(stage, type);
+      for (DWORD type = 0; type < SamplerStateCount; ++type) samplerStates_[stage][type] = d3d9facts::DefaultSamplerState(type);
     }
     fvf_ = 0;
   }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "../common/d3d9_facts.h"
 #include "gl_renderer.h"
 #include "platform/d3d9.h"
 
@@ -19,7 +20,7 @@ struct DeviceCore {
 };
 
 // Bytes per pixel of the formats the device keeps, 0 for any other.
-int BytesPerPixel(D3DFORMAT format);
+using d3d9facts::BytesPerPixel;
 // Whether textures, render targets or depth surfaces can be made in the format.
 bool TextureFormatSupported(D3DFORMAT format);
 bool RenderTargetFormatSupported(D3DFORMAT format);

@@ -6,18 +6,6 @@
 
 namespace d3d9gl {
 
-int BytesPerPixel(D3DFORMAT format) {
-  switch (format) {
-    case D3DFMT_A8R8G8B8:
-    case D3DFMT_X8R8G8B8: return 4;
-    case D3DFMT_R5G6B5:
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5:
-    case D3DFMT_A4R4G4B4: return 2;
-    default: return 0;
-  }
-}
-
 bool TextureFormatSupported(D3DFORMAT format) { return BytesPerPixel(format) != 0; }
 
 // Render targets are drawn in 8 bits a channel; 16-bit targets would blend differently.
@@ -42,20 +30,6 @@ std::uint32_t Reduce(std::uint32_t value, int bits) {
   return (value * max + 127) / 255;
 }
 
-struct Layout {
-  int alphaBits, redBits, greenBits, blueBits;
-};
-
-Layout LayoutOf(D3DFORMAT format) {
-  switch (format) {
-    case D3DFMT_R5G6B5: return {0, 5, 6, 5};
-    case D3DFMT_X1R5G5B5: return {0, 5, 5, 5};
-    case D3DFMT_A1R5G5B5: return {1, 5, 5, 5};
-    case D3DFMT_A4R4G4B4: return {4, 4, 4, 4};
-    default: return {8, 8, 8, 8};
-  }
-}
-
 }  // namespace
 
 void ToBgra(D3DFORMAT format, const std::uint8_t* source, int count, std::uint32_t* bgra) {
@@ -66,16 +40,14 @@ void ToBgra(D3DFORMAT format, const std::uint8_t* source, int count, std::uint32
     }
     return;
   }
-  const Layout l = LayoutOf(format);
+  const d3d9facts::ColourLayout l = d3d9facts::LayoutOfColour(format);
   for (int i = 0; i < count; ++i) {
     std::uint16_t p;
     std::memcpy(&p, source + 2 * i, 2);
-    const int blueShift = 0, greenShift = l.blueBits, redShift = greenShift + l.greenBits,
-              alphaShift = redShift + l.redBits;
-    const std::uint32_t b = Expand((p >> blueShift) & ((1u << l.blueBits) - 1), l.blueBits);
-    const std::uint32_t g = Expand((p >> greenShift) & ((1u << l.greenBits) - 1), l.greenBits);
-    const std::uint32_t r = Expand((p >> redShift) & ((1u << l.redBits) - 1), l.redBits);
-    const std::uint32_t a = l.alphaBits ? Expand((p >> alphaShift) & ((1u << l.alphaBits) - 1), l.alphaBits) : 0xFF;
+    const std::uint32_t b = Expand(p & ((1u << l.blueBits) - 1), l.blueBits);
+    const std::uint32_t g = Expand((p >> l.greenShift()) & ((1u << l.greenBits) - 1), l.greenBits);
+    const std::uint32_t r = Expand((p >> l.redShift()) & ((1u << l.redBits) - 1), l.redBits);
+    const std::uint32_t a = l.alphaBits ? Expand((p >> l.alphaShift()) & ((1u << l.alphaBits) - 1), l.alphaBits) : 0xFF;
     bgra[i] = a << 24 | r << 16 | g << 8 | b;
   }
 }
@@ -85,13 +57,12 @@ void FromBgra(D3DFORMAT format, const std::uint32_t* bgra, int count, std::uint8
     std::memcpy(destination, bgra, static_cast<std::size_t>(count) * 4);
     return;
   }
-  const Layout l = LayoutOf(format);
+  const d3d9facts::ColourLayout l = d3d9facts::LayoutOfColour(format);
   for (int i = 0; i < count; ++i) {
     const std::uint32_t c = bgra[i];
-    const int greenShift = l.blueBits, redShift = greenShift + l.greenBits, alphaShift = redShift + l.redBits;
-    std::uint32_t p = Reduce(c & 0xFF, l.blueBits) | Reduce((c >> 8) & 0xFF, l.greenBits) << greenShift |
-                      Reduce((c >> 16) & 0xFF, l.redBits) << redShift;
-    if (l.alphaBits) p |= Reduce(c >> 24, l.alphaBits) << alphaShift;
+    std::uint32_t p = Reduce(c & 0xFF, l.blueBits) | Reduce((c >> 8) & 0xFF, l.greenBits) << l.greenShift() |
+                      Reduce((c >> 16) & 0xFF, l.redBits) << l.redShift();
+    if (l.alphaBits) p |= Reduce(c >> 24, l.alphaBits) << l.alphaShift();
     const std::uint16_t packed = static_cast<std::uint16_t>(p);
     std::memcpy(destination + 2 * i, &packed, 2);
   }

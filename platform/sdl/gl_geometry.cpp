@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "../common/d3d9_facts.h"
+
 namespace gl {
 
 namespace {
@@ -230,17 +232,11 @@ bool SameAttributes(const GlVertex& a, const GlVertex& b) {
   return a.z == b.z && a.diffuse == b.diffuse && a.u0 == b.u0 && a.v0 == b.v0 && a.u1 == b.u1 && a.v1 == b.v1;
 }
 
-std::size_t VertexCountFor(Primitive type, unsigned n) {
-  switch (type) {
-    case Primitive::PointList: return n;
-    case Primitive::LineList: return 2 * static_cast<std::size_t>(n);
-    case Primitive::LineStrip: return n + 1;
-    case Primitive::TriangleList: return 3 * static_cast<std::size_t>(n);
-    case Primitive::TriangleStrip:
-    case Primitive::TriangleFan: return n + 2;
-  }
-  return 0;
-}
+// The device hands its primitive types over as they are.
+static_assert(static_cast<DWORD>(Primitive::PointList) == D3DPT_POINTLIST &&
+              static_cast<DWORD>(Primitive::TriangleFan) == D3DPT_TRIANGLEFAN);
+
+std::size_t VertexCountFor(Primitive type, unsigned n) { return d3d9facts::VertexCount(static_cast<DWORD>(type), n); }
 
 void Batch::Open(bool lines) {
   if (stretches.empty() || stretches.back().lines != lines) stretches.push_back(Stretch{lines, vertices.size(), 0});

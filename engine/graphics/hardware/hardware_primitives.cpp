@@ -12,10 +12,10 @@
 #include "../../core/handle.h"
 #include "../../core/tracked_memory.h"
 #include "../../window/window.h"
+#include "../circle_walk.h"
 #include "../draw_state.h"
 #include "../graphic_handle.h"
 #include "../graphics_state.h"
-#include "circle_jump.h"
 #include "hardware_state.h"
 #include "vornek.h"
 
@@ -74,38 +74,6 @@ int BoxEdge(float v, int delta) {
                                      static_cast<double>(std::numeric_limits<int>::max())));
 }
 
-bool InsideDrawArea(std::int64_t x, std::int64_t y) {
-  const Rect& a = DrawState.drawArea;
-  return x >= a.left && x < a.right && y >= a.top && y < a.bottom;
-}
-
-// Row map of a disc: each row of the target is drawn once.
-class DiscRows {
- public:
-  DiscRows(std::int64_t cx, std::uint32_t diffuse) : cx_(cx), spans_(D3DPT_LINELIST, 20, diffuse) {
-    height_ = DrawState.drawScreenHeight;
-    marks_ = static_cast<unsigned char*>(TrackedCalloc(static_cast<std::size_t>(std::max(height_, 1)), "", 0));
-    if (marks_ == nullptr) FatalError("メモリの確保に失敗しました in G_D3D_DrawCircle");
-  }
-  ~DiscRows() { TrackedFree(marks_); }
-  // Rows and half-widths in 64 bits: centre ± radius may leave int.
-  void Row(std::int64_t row, std::int64_t halfWidth) {
-    const Rect& a = DrawState.drawArea;
-    if (row < a.top || row >= a.bottom || row >= height_ || marks_[row]) return;
-    const std::int64_t from = cx_ - halfWidth, to = cx_ + halfWidth;
-    if (to < a.left || from >= a.right) return;
-    marks_[row] = 1;
-    spans_.Add(static_cast<float>(std::max<std::int64_t>(from, a.left)), static_cast<float>(row));
-    spans_.Add(static_cast<float>(std::min<std::int64_t>(to, a.right - 1) + 1), static_cast<float>(row));
-  }
-
- private:
-  std::int64_t cx_;
-  int height_;
-  unsigned char* marks_;
-  DirectVertices spans_;
-};
-
 }  // namespace
 
 int HardwareCircle(int x, int y, int r, std::uint32_t color, int fill) {
@@ -115,96 +83,23 @@ int HardwareCircle(int x, int y, int r, std::uint32_t color, int fill) {
   FlushVertexBatch();
   SetDeviceFvf(VertexFormatFvf[FormatPlain]);
   const std::uint32_t diffuse = PrimitiveDiffuse(color);
-  // A circle whose bounding square misses the draw area leaves nothing to send.
   const Rect& a = DrawState.drawArea;
-  const std::int64_t cx = x, cy = y, radius = r;
-  if (cx + radius < a.left || cx - radius >= a.right || cy + radius < a.top || cy - radius >= a.bottom) return 0;
-
-  // Steps that send nothing are jumped over: a huge circle costs what its part inside the area
-  // costs. A radius below 1 ends after one step; a circle wholly inside has nothing to jump.
-  const bool jumps = radius >= 1 && (cx - radius < a.left || cx + radius >= a.right || cy - radius < a.top ||
-                                     cy + radius >= a.bottom);
-  const CircleJump jump(jumps ? radius : 1);
-  const OffsetBands columns(cx, a.left, a.right), rowBands(cy, a.top, a.bottom);
-  // The decision value in 64 bits: 3 − 2r and its steps leave int for radii past 2^30.
-  std::int64_t X = 0, Y = radius;
-  std::int64_t d = 3 - 2 * radius;
+  const circle_walk::Area area{a.left, a.top, a.right, a.bottom};
   if (fill == 0) {
     DirectVertices points(D3DPT_POINTLIST, 40, diffuse);
-    auto point = [&](std::int64_t px, std::int64_t py) {
-      if (InsideDrawArea(px, py)) points.Add(static_cast<float>(px), static_cast<float>(py));
-    };
-    point(cx - r, cy);
-    point(cx + r, cy);
-    point(cx, cy + r);
-    point(cx, cy - r);
-    for (;;) {
-      if (jumps) {
-        // A step's points lie X columns or X rows from the centre.
-        const std::int64_t next = std::min(columns.NextFrom(X + 1), rowBands.NextFrom(X + 1));
-        if (next == OffsetBands::kNone) break;
-        jump.MoveTo(next - 1, &X, &Y, &d);
-      }
-      if (d >= 0) {
-        d += 4 - 4 * Y;
-        --Y;
-      }
-      d += 4 * X + 6;
-      ++X;
-      if (Y < X) break;
-      point(cx + X, cy + Y);
-      point(cx - X, cy + Y);
-      point(cx + X, cy - Y);
-      point(cx - X, cy - Y);
-      point(cx + Y, cy + X);
-      point(cx - Y, cy + X);
-      point(cx + Y, cy - X);
-      point(cx - Y, cy - X);
-    }
+    circle_walk::WalkOutline(x, y, r, area, [&](std::int64_t px, std::int64_t py) {
+      points.Add(static_cast<float>(px), static_cast<float>(py));
+    });
     return 0;
   }
-
-  // Rows Y from the centre are drawn X wide, at the last step of each Y, and reach the area
-  // only once X does. Every step before the one returned sends nothing.
-  const std::int64_t reachX = std::max<std::int64_t>({0, a.left - cx, cx - a.right + 1});
-  auto nextDiscStep = [&](std::int64_t from) {
-    const std::int64_t next = rowBands.NextFrom(from);
-    if (next == from) return from;
-    const std::int64_t start = std::max(from, reachX);
-    const std::int64_t lastExact = jump.LastExact();
-    if (start > lastExact) return std::min(next, std::max(from, lastExact + 1));
-    // The walk's Y only falls, one at a time: the first row to draw is the highest Y of a
-    // band that it still reaches.
-    const std::int64_t rowY = rowBands.LastUpTo(jump.YAt(start));
-    if (rowY < 0) return next;
-    return std::min(next, std::min(jump.LastStepWithYAtLeast(rowY), lastExact));
-  };
-  DiscRows rows(cx, diffuse);
-  rows.Row(cy, r);
-  if (d >= 0) {
-    rows.Row(cy + r, 0);
-    rows.Row(cy - r, 0);
-  }
-  for (;;) {
-    if (jumps) {
-      const std::int64_t next = nextDiscStep(X + 1);
-      if (next == OffsetBands::kNone) break;
-      jump.MoveTo(next - 1, &X, &Y, &d);
-    }
-    if (d >= 0) {
-      d += 4 - 4 * Y;
-      --Y;
-    }
-    d += 4 * X + 6;
-    ++X;
-    if (Y < X) break;
-    rows.Row(cy + X, Y);
-    rows.Row(cy - X, Y);
-    if (d >= 0) {
-      rows.Row(cy + Y, X);
-      rows.Row(cy - Y, X);
-    }
-  }
+  // Runs from (left, row) to (right, row), with the pixel at right left out.
+  DirectVertices spans(D3DPT_LINELIST, 20, diffuse);
+  const int height = DrawState.drawScreenHeight;
+  circle_walk::WalkDisc(x, y, r, area, [&](std::int64_t row, std::int64_t left, std::int64_t right) {
+    if (row >= height) return;
+    spans.Add(static_cast<float>(left), static_cast<float>(row));
+    spans.Add(static_cast<float>(right), static_cast<float>(row));
+  });
   return 0;
 }
 
