@@ -163,7 +163,7 @@ std::string StageStatements(const ProgramKey& key, const std::string& indent) {
 
 // The row's entry of the table holds its run, its upper run and the upper run's ARGB colour
 // (see Renderer); a run holds its first pixel in its low 16 bits and the one after its last in
-// the high ones (see PackedRun), and a row without one holds an empty one. One fetch per pixel:
+// the high ones (see TableRun), and a row without one holds an empty one. One fetch per pixel:
 // the software rasteriser makes it for every pixel of a rectangle. gl_FragCoord is at the
 // pixel's centre, row 0 the target's top. The upper colour's channels become c / 255 as a
 // vertex's do, so that no result of the stages' arithmetic, whose exact values never fall half

@@ -59,12 +59,6 @@ struct Program {
 // Texture unit of the row table that programs for spans read (after the stages' units).
 constexpr int SpanTableUnit = MaxStages;
 
-// A row's run in the table: first pixel and the one after the last, each below MaxSpanColumn.
-constexpr int MaxSpanColumn = 1 << 15;
-constexpr std::int32_t PackedRun(int left, int right) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(left) | (static_cast<std::uint32_t>(right) << 16));
-}
-
 // A program "for spans" draws rectangles each of which covers, on each of its rows, only the
 // pixels from the left to before the right end its row table gives (see Renderer).
 std::string VertexShaderSource(bool textured, bool variants = false, bool spans = false);

@@ -61,19 +61,6 @@ void AllocateTexels(int width, int height, bool sampled) {
   glTexImage2D(GL_TEXTURE_2D, 0, sampled ? GL_RGBA8 : GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
 }
 
-bool SameLook(const GlVertex& a, const GlVertex& b) { return SameAttributes(a, b) && a.variant == b.variant; }
-
-// Looks of runs one rectangle can draw, its runs in one and its upper runs in the other.
-bool SameButColour(const GlVertex& a, const GlVertex& b) {
-  GlVertex c = b;
-  c.diffuse = a.diffuse;
-  return SameLook(a, c);
-}
-
-// A rect of width × height holding `pixels` run pixels shades too many that it then discards.
-// Every pixel of a rect costs the rasteriser a fragment, drawn or not.
-bool TooSparse(std::int64_t width, std::int64_t height, std::int64_t pixels) { return width * height > 2 * pixels + 64; }
-
 bool ReadsTextureFactor(const ProgramKey& key) {
   for (const StageOps& st : key.stages) {
     if (st.colorOp == 0 || st.colorOp == stage::Disable) break;
@@ -132,7 +119,7 @@ bool Renderer::Start(SDL_Window* window, std::string* error) {
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
   GLint tableTexels = 0;
   glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &tableTexels);
-  spanTableLimit_ = static_cast<std::size_t>(std::clamp(tableTexels, 0, 1 << 22));
+  packer_.SetTableLimit(static_cast<std::size_t>(std::clamp(tableTexels, 0, 1 << 22)));
   glGenVertexArrays(1, &vertexArray_);
   glBindVertexArray(vertexArray_);
   glGenBuffers(1, &vertexBuffer_);
@@ -179,7 +166,7 @@ void Renderer::Stop() {
   vertexBufferBytes_ = 0;
   spanTexture_ = spanBuffer_ = 0;
   spanBufferBytes_ = 0;
-  ForgetSpans();
+  packer_.Clear();
   SDL_GL_DeleteContext(context_);
   context_ = nullptr;
   window_ = nullptr;
@@ -307,16 +294,16 @@ bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t ve
   // Flat shading is done here, on the vertices: it does not keep draws apart.
   scratch_.clear();
   const bool ok = AppendPrimitives(type, vertices, vertexCount, primitiveCount, settings.flatShading != 0, clip, scratch_);
-  // Runs are kept as 16-bit columns (see PackedRun).
-  bool spans = target_->width < MaxSpanColumn && ScratchIsSpans();
+  // Runs are kept as 16-bit columns (see TableRun).
+  bool spans = target_->width < MaxRunColumn && ScratchIsSpans();
   // Each run grows the table by at most a rect's height.
   const std::size_t mostRows = scratch_.rows.size() * static_cast<std::size_t>(target_->height);
   int variant = JoinVariant(settings, shared);
-  if (variant < 0 || (spans && spanTableRows_ + mostRows > spanTableLimit_)) {
+  if (variant < 0 || (spans && packer_.tableRows() + mostRows > packer_.tableLimit())) {
     Flush();
     variant = JoinVariant(settings, shared);
   }
-  if (spanTableRows_ + mostRows > spanTableLimit_) spans = false;
+  if (packer_.tableRows() + mostRows > packer_.tableLimit()) spans = false;
   if (!spans) scratch_.Unfold();
   Enqueue(variant, spans);
   return ok;
@@ -327,204 +314,17 @@ bool Renderer::ScratchIsSpans() const {
   return scratch_.rowsOnly && !scratch_.rows.empty();
 }
 
-std::uint32_t Renderer::SpanLook(const GlVertex& look) {
-  // The looks of a frame are few and come back in turn (a ring, then its fill); a look seen
-  // longer ago is kept again, which costs only a merge that might have been.
-  constexpr std::size_t LooksLookedAt = 8;
-  for (std::size_t i = spanLooks_.size(), looked = 0; i-- > 0 && looked < LooksLookedAt; ++looked) {
-    if (SameLook(spanLooks_[i], look)) return static_cast<std::uint32_t>(i);
-  }
-  spanLooks_.push_back(look);
-  return static_cast<std::uint32_t>(spanLooks_.size() - 1);
-}
-
-bool Renderer::AddUpperRun(std::size_t g, std::uint32_t look, int row, int left, int right) {
-  const std::uint32_t serial = rowSerial_[row];
-  if (serial == 0 || rowUpper_[row] == serial) return false;
-  const std::size_t k = rowRect_[row];
-  if (k >= spanRects_.size()) return false;
-  SpanRect& r = spanRects_[k];
-  // The rect holds the row last: the run comes right after its run there.
-  if (r.serial != serial || r.group != g || left < r.left || right > r.right) return false;
-  if (!SameButColour(spanLooks_[r.look], spanLooks_[look])) return false;
-  rowUpper_[row] = serial;
-  spanRuns_.push_back(SpanRun{row, left, right, k, spanLooks_[look].diffuse, true});
-  return true;
-}
-
-void Renderer::AddSpans(std::size_t g, int variant) {
-  if (rowSerial_.size() < static_cast<std::size_t>(target_->height)) {
-    rowSerial_.resize(target_->height, 0);
-    rowRect_.resize(target_->height, 0);
-    rowUpper_.resize(target_->height, 0);
-  }
-  // A run can cover the one before it on its row only if it replaces its pixels whatever they
-  // were.
-  const Shared& s = pendingState_.shared;
-  const bool replaces = (s.blend == 0 || (s.sourceFactor == GL_ONE && s.destinationFactor == GL_ZERO &&
-                                          s.equation == GL_FUNC_ADD)) &&
-                        pendingState_.variants[variant].program.alphaFunc == 8;
-  lookIds_.clear();
-  for (GlVertex look : scratch_.looks) {
-    look.variant = variant;
-    look.span = 0;
-    lookIds_.push_back(SpanLook(look));
-  }
-  // A run may join one of the last few rects of the group: a disc's runs alternate between
-  // the rows near its middle and those near its top and bottom, which fill rects of their own.
-  constexpr int RectsLookedAt = 8;
-  for (const Batch::RowSpan& span : scratch_.rows) {
-    const std::uint32_t look = lookIds_[span.look];
-    if (replaces && AddUpperRun(g, look, span.row, span.left, span.right)) continue;
-    SpanRun run{span.row, span.left, span.right, 0, 0, false};
-    const std::int64_t runPixels = run.right - run.left;
-    const std::uint32_t rowSerial = rowSerial_[run.row];
-    std::size_t best = spanRects_.size();
-    std::int64_t bestWaste = 0;
-    int looked = 0;
-    for (std::size_t k = spanRects_.size(); k-- > 0 && looked < RectsLookedAt; ++looked) {
-      const SpanRect& r = spanRects_[k];
-      // The row is drawn by this rect or a later one: the run must come after them all.
-      if (r.group != g || rowSerial >= r.serial) break;
-      if (r.look != look) continue;
-      const std::int64_t width = std::max(r.right, run.right) - std::min(r.left, run.left);
-      const std::int64_t height = std::max(r.bottom, run.row) - std::min(r.top, run.row) + 1;
-      const std::int64_t pixels = r.pixels + runPixels;
-      if (TooSparse(width, height, pixels)) continue;
-      const std::int64_t waste = width * height - pixels;
-      if (best == spanRects_.size() || waste < bestWaste) {
-        best = k;
-        bestWaste = waste;
-      }
-    }
-    if (best == spanRects_.size()) {
-      spanRects_.push_back(SpanRect{g, look, nextSerial_++, run.row, run.row, run.left, run.right, 0, 0});
-      ++spanTableRows_;
-    } else {
-      SpanRect& r = spanRects_[best];
-      const int top = std::min(r.top, run.row), bottom = std::max(r.bottom, run.row);
-      spanTableRows_ += static_cast<std::size_t>((bottom - top) - (r.bottom - r.top));
-      r.top = top;
-      r.bottom = bottom;
-      r.left = std::min(r.left, run.left);
-      r.right = std::max(r.right, run.right);
-    }
-    SpanRect& r = spanRects_[best];
-    r.pixels += runPixels;
-    rowSerial_[run.row] = r.serial;
-    rowRect_[run.row] = best;
-    run.rect = best;
-    spanRuns_.push_back(run);
-  }
-}
-
-void Renderer::SortRunsByRect() {
-  const std::size_t count = spanRects_.size();
-  runsOfRect_.assign(count + 1, 0);
-  for (const SpanRun& run : spanRuns_) ++runsOfRect_[run.rect + 1];
-  for (std::size_t r = 0; r < count; ++r) runsOfRect_[r + 1] += runsOfRect_[r];
-  rectIndex_.assign(runsOfRect_.begin(), runsOfRect_.end() - 1);  // where each rect's next run goes
-  runOrder_.resize(spanRuns_.size());
-  for (std::size_t i = 0; i < spanRuns_.size(); ++i) runOrder_[rectIndex_[spanRuns_[i].rect]++] = i;
-}
-
-void Renderer::MergeSpanRects() {
-  const std::size_t count = spanRects_.size();
-  if (count < 2) return;
-  SortRunsByRect();
-  // rowHolder_[row]: the latest place in drawing order (a kept rect's index) that draws a run
-  // on the row. A rect may move its runs into an earlier kept rect only when nothing at or
-  // after that rect draws on its rows, so no pixel changes its order.
-  rowHolder_.assign(static_cast<std::size_t>(target_->height), -1);
-  mergedInto_.assign(count, 0);
-  keptRects_.clear();
-  constexpr std::size_t RectsLookedAt = 16;
-  // The table's rows, which a merge may grow by the rows between the two rects.
-  std::int64_t tableRows = 0;
-  for (const SpanRect& r : spanRects_) tableRows += r.rows();
-  for (std::size_t b = 0; b < count; ++b) {
-    const SpanRect& rect = spanRects_[b];
-    std::int64_t latest = -1;
-    for (std::size_t k = runsOfRect_[b]; k < runsOfRect_[b + 1]; ++k) {
-      latest = std::max(latest, rowHolder_[static_cast<std::size_t>(spanRuns_[runOrder_[k]].row)]);
-    }
-    std::size_t best = count;
-    std::int64_t bestWaste = 0;
-    std::size_t looked = 0;
-    for (std::size_t k = keptRects_.size(); k-- > 0 && looked < RectsLookedAt; ++looked) {
-      const std::size_t a = keptRects_[k];
-      if (static_cast<std::int64_t>(a) <= latest) break;
-      const SpanRect& into = spanRects_[a];
-      if (into.group != rect.group || into.look != rect.look) continue;
-      const std::int64_t width = std::max(into.right, rect.right) - std::min(into.left, rect.left);
-      const std::int64_t height = std::max(into.bottom, rect.bottom) - std::min(into.top, rect.top) + 1;
-      const std::int64_t pixels = into.pixels + rect.pixels;
-      if (TooSparse(width, height, pixels)) continue;
-      if (tableRows + height - into.rows() - rect.rows() > static_cast<std::int64_t>(spanTableLimit_)) continue;
-      const std::int64_t waste = width * height - pixels;
-      if (best == count || waste < bestWaste) {
-        best = a;
-        bestWaste = waste;
-      }
-    }
-    if (best == count) {
-      keptRects_.push_back(b);
-      mergedInto_[b] = b;
-    } else {
-      SpanRect& into = spanRects_[best];
-      tableRows -= into.rows() + rect.rows();
-      into.top = std::min(into.top, rect.top);
-      into.bottom = std::max(into.bottom, rect.bottom);
-      into.left = std::min(into.left, rect.left);
-      into.right = std::max(into.right, rect.right);
-      into.pixels += rect.pixels;
-      tableRows += into.rows();
-      mergedInto_[b] = best;
-    }
-    for (std::size_t k = runsOfRect_[b]; k < runsOfRect_[b + 1]; ++k) {
-      rowHolder_[static_cast<std::size_t>(spanRuns_[runOrder_[k]].row)] = static_cast<std::int64_t>(mergedInto_[b]);
-    }
-  }
-  if (keptRects_.size() < count) KeepOnlyMergedRects();
-}
-
-void Renderer::KeepOnlyMergedRects() {
-  rectIndex_.assign(spanRects_.size(), 0);  // a kept rect's new index
-  for (std::size_t i = 0; i < keptRects_.size(); ++i) {
-    rectIndex_[keptRects_[i]] = i;
-    spanRects_[i] = spanRects_[keptRects_[i]];  // i <= the old index: nothing unread is overwritten
-  }
-  spanRects_.resize(keptRects_.size());
-  for (SpanRun& run : spanRuns_) run.rect = rectIndex_[mergedInto_[run.rect]];
-}
-
 void Renderer::PrepareSpans() {
-  if (spanRects_.empty()) return;
-  MergeSpanRects();
-  std::size_t rows = 0;
-  for (SpanRect& r : spanRects_) {
-    r.tableRow = rows;
-    rows += static_cast<std::size_t>(r.rows());
-  }
-  spanTable_.assign(4 * rows, 0);  // rows without a run: an empty one
-  for (const SpanRun& run : spanRuns_) {
-    const SpanRect& r = spanRects_[run.rect];
-    GLint* entry = &spanTable_[4 * (r.tableRow + static_cast<std::size_t>(run.row - r.top))];
-    if (run.upper) {
-      entry[1] = PackedRun(run.left, run.right);
-      entry[2] = static_cast<GLint>(run.upperColour);
-    } else {
-      entry[0] = PackedRun(run.left, run.right);
-    }
-  }
+  if (packer_.empty()) return;
+  packer_.Pack();
   // A group of spans holds nothing but its rects, in order. Corners on pixel edges, half a
   // pixel from every centre, so that any rasteriser covers exactly the rect's pixels.
   for (std::size_t g = 0; g < groupCount_; ++g) {
     if (groups_[g].kind == Kind::Spans) groups_[g].vertices.clear();
   }
-  for (const SpanRect& r : spanRects_) {
+  for (const RunRect& r : packer_.rects()) {
     std::vector<GlVertex>& vertices = groups_[r.group].vertices;
-    vertices.insert(vertices.end(), 6, spanLooks_[r.look]);
+    vertices.insert(vertices.end(), 6, packer_.looks()[r.look]);
     GlVertex* v = &vertices[vertices.size() - 6];
     const float l = static_cast<float>(r.left) - 0.5f, rt = static_cast<float>(r.right) - 0.5f;
     const float t = static_cast<float>(r.top) - 0.5f, b = static_cast<float>(r.bottom) + 0.5f;
@@ -541,7 +341,7 @@ void Renderer::PrepareSpans() {
     glGenTextures(1, &spanTexture_);
   }
   glBindBuffer(GL_TEXTURE_BUFFER, spanBuffer_);
-  const std::size_t bytes = spanTable_.size() * sizeof(GLint);
+  const std::size_t bytes = packer_.table().size() * sizeof(TableRow);
   if (bytes > spanBufferBytes_) {
     spanBufferBytes_ = std::max(bytes, 2 * spanBufferBytes_);
     glBufferData(GL_TEXTURE_BUFFER, static_cast<GLsizeiptr>(spanBufferBytes_), nullptr, GL_STREAM_DRAW);
@@ -550,21 +350,8 @@ void Renderer::PrepareSpans() {
     glTexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32I, spanBuffer_);
     glActiveTexture(GL_TEXTURE0);
   }
-  glBufferSubData(GL_TEXTURE_BUFFER, 0, static_cast<GLsizeiptr>(bytes), spanTable_.data());
-  ForgetSpans();
-  // Serials only grow while rows remember them; start again long before they would wrap.
-  if (nextSerial_ > 0xF0000000u) {
-    std::fill(rowSerial_.begin(), rowSerial_.end(), 0);
-    std::fill(rowUpper_.begin(), rowUpper_.end(), 0);
-    nextSerial_ = 1;
-  }
-}
-
-void Renderer::ForgetSpans() {
-  spanRects_.clear();
-  spanRuns_.clear();
-  spanLooks_.clear();
-  spanTableRows_ = 0;
+  glBufferSubData(GL_TEXTURE_BUFFER, 0, static_cast<GLsizeiptr>(bytes), packer_.table().data());
+  packer_.Clear();
 }
 
 void Renderer::Enqueue(int variant, bool spans) {
@@ -601,7 +388,13 @@ void Renderer::Enqueue(int variant, bool spans) {
   Group& group = groups_[into];
   group.variantMask |= 1u << variant;
   if (kind == Kind::Spans) {
-    AddSpans(into, variant);
+    // A run can cover the one before it on its row only if it replaces its pixels whatever
+    // they were.
+    const Shared& s = pendingState_.shared;
+    const bool replaces = (s.blend == 0 || (s.sourceFactor == GL_ONE && s.destinationFactor == GL_ZERO &&
+                                            s.equation == GL_FUNC_ADD)) &&
+                          pendingState_.variants[variant].program.alphaFunc == 8;
+    packer_.Add(into, scratch_.rows, scratch_.looks, variant, replaces);
   } else {
     group.vertices.insert(group.vertices.end(), scratch_.vertices.begin(), scratch_.vertices.end());
   }
@@ -762,7 +555,7 @@ void Renderer::Apply(const Pending& p) {
 void Renderer::Flush() {
   if (!Queued() || !Current() || target_ == nullptr) {
     groupCount_ = 0;
-    ForgetSpans();
+    packer_.Clear();
     return;
   }
   Apply(pendingState_);

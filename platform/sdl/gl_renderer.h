@@ -32,6 +32,7 @@
 
 #include "gl_geometry.h"
 #include "gl_programs.h"
+#include "gl_run_packer.h"
 
 namespace gl {
 
@@ -138,24 +139,6 @@ class Renderer {
     std::vector<Box> boxes;  // one per draw in the group
     unsigned variantMask;    // bit v: a draw of variant v is in the group
   };
-  // A rectangle of runs, at most one per row and one upper run above it (see above), whose
-  // pixels lie in rows top..bottom and columns left..right - 1, with the attributes of
-  // spanLooks_[look]; its group gets its six vertices when the queue is sent.
-  struct SpanRect {
-    std::size_t group;
-    std::uint32_t look;
-    std::uint32_t serial;  // rects made later have larger ones
-    int top, bottom, left, right;
-    std::int64_t pixels;
-    std::size_t tableRow;  // where its rows start in the table, once sent
-    std::int64_t rows() const { return static_cast<std::int64_t>(bottom) - top + 1; }
-  };
-  struct SpanRun {
-    int row, left, right;  // right exclusive
-    std::size_t rect;      // index in spanRects_
-    std::uint32_t upperColour;  // ARGB, of an upper run
-    bool upper;
-  };
   struct Pending {
     Shared shared;
     Variant variants[MaxVariants];
@@ -178,25 +161,9 @@ class Renderer {
   void Enqueue(int variant, bool spans);
   // The scratch batch is lines along rows only, each with the same attributes at both ends.
   bool ScratchIsSpans() const;
-  // Puts the scratch batch's runs into rectangles at the end of the group.
-  void AddSpans(std::size_t group, int variant);
-  // Keeps the run in the upper layer of the rect that holds its row last, when it can go there.
-  bool AddUpperRun(std::size_t group, std::uint32_t look, int row, int left, int right);
-  // The index of a look (attributes and variant) in spanLooks_, added when new.
-  std::uint32_t SpanLook(const GlVertex& look);
-  void ForgetSpans();
   // The extent of the scratch batch's vertices, each given the variant on the way; of its runs.
   Box VerticesBox(int variant);
   Box RowsBox() const;
-  // Moves the runs of a rect into an earlier one of the same look where no pixel changes its
-  // order by it: runs are put in rects as they come, and a disc's top, middle and bottom come
-  // interleaved, each filling a rect of its own.
-  void MergeSpanRects();
-  // Lists the queued runs rect by rect: those of rect r are runOrder_[runsOfRect_[r]] up to
-  // before runOrder_[runsOfRect_[r + 1]].
-  void SortRunsByRect();
-  // Drops the rects MergeSpanRects emptied.
-  void KeepOnlyMergedRects();
   // Gives the queued rectangles their corners and sends their row table.
   void PrepareSpans();
   GLuint Sampler(const SamplerState& s);
@@ -221,22 +188,9 @@ class Renderer {
   std::vector<Group> groups_;   // the first groupCount_ are queued; the rest keep their storage
   std::size_t groupCount_ = 0;
   std::vector<GlVertex> upload_;
-  std::vector<SpanRect> spanRects_;   // queued, in the order they were made
-  std::vector<SpanRun> spanRuns_;
-  std::vector<GlVertex> spanLooks_;
-  std::vector<std::uint32_t> lookIds_;  // AddSpans's: the scratch batch's looks in spanLooks_
-  // Working lists of MergeSpanRects, kept for their storage.
-  std::vector<std::size_t> runsOfRect_, runOrder_, rectIndex_, mergedInto_, keptRects_;
-  std::vector<std::int64_t> rowHolder_;
-  std::vector<std::uint32_t> rowSerial_;  // per target row: the latest rect holding a run on it
-  std::vector<std::size_t> rowRect_;       // ... its index in spanRects_
-  std::vector<std::uint32_t> rowUpper_;    // ... its serial once it holds an upper run there
-  std::uint32_t nextSerial_ = 1;
-  std::vector<GLint> spanTable_;
+  RunPacker packer_;             // the queued runs of groups of spans
   GLuint spanBuffer_ = 0, spanTexture_ = 0;
   std::size_t spanBufferBytes_ = 0;
-  std::size_t spanTableLimit_ = 0;  // rows the table may hold
-  std::size_t spanTableRows_ = 0;   // rows the queued rects need
   Pending pendingState_{};
   bool haveApplied_ = false;
   Shared applied_{};
