@@ -15,7 +15,7 @@
 
 namespace {
 
-using gl::Batch;
+using gl::Run;
 using gl::GlVertex;
 using gl::RunPacker;
 
@@ -34,7 +34,7 @@ using Writes = std::map<std::tuple<std::size_t, int, int>, std::vector<Write>>;
 struct Draw {
   std::size_t group;
   int variant;
-  std::vector<Batch::RowSpan> runs;
+  std::vector<Run> runs;
   std::vector<GlVertex> looks;
 };
 
@@ -46,20 +46,20 @@ GlVertex Look(std::uint32_t colour, float u = 0) {
 }
 
 // Runs of one look each, in the order given: {row, left, right, look}.
-Draw MakeDraw(std::size_t group, std::vector<Batch::RowSpan> runs, std::vector<GlVertex> looks, int variant = 0) {
+Draw MakeDraw(std::size_t group, std::vector<Run> runs, std::vector<GlVertex> looks, int variant = 0) {
   return Draw{group, variant, std::move(runs), std::move(looks)};
 }
 
 // A filled disc's rows in the order the midpoint walk gives them, each row once: middle, top
 // and bottom in turn. Clipped to the target.
-std::vector<Batch::RowSpan> Disc(int cx, int cy, int r, std::uint32_t look = 0) {
-  std::vector<Batch::RowSpan> rows;
+std::vector<Run> Disc(int cx, int cy, int r, std::uint32_t look = 0) {
+  std::vector<Run> rows;
   std::vector<bool> drawn(Height, false);
   const auto row = [&](int y, int half) {
     const int left = std::max(cx - half, 0), right = std::min(cx + half + 1, Width);
     if (y < 0 || y >= Height || left >= right || drawn[y]) return;
     drawn[y] = true;
-    rows.push_back(Batch::RowSpan{y, left, right, look});
+    rows.push_back(Run{y, left, right, look});
   };
   int x = r, y = 0, d = 1 - r;
   while (y <= x) {
@@ -81,7 +81,7 @@ std::vector<Batch::RowSpan> Disc(int cx, int cy, int r, std::uint32_t look = 0) 
 }
 
 void DrawOneByOne(const Draw& draw, Writes& out) {
-  for (const Batch::RowSpan& run : draw.runs) {
+  for (const Run& run : draw.runs) {
     const GlVertex& look = draw.looks[run.look];
     for (int x = run.left; x < run.right; ++x) {
       out[{draw.group, run.row, x}].push_back(Write{look.diffuse, look.u0, draw.variant});
@@ -159,8 +159,8 @@ std::vector<Queue> Cases() {
   cases.push_back({"a disc in walk order", false, {MakeDraw(0, Disc(30, 20, 12), {white})}});
   cases.push_back({"a disc cut by the target's edges", false, {MakeDraw(0, Disc(2, 45, 9), {white})}});
   // A ring's two arcs on each row, then its fill: two looks sharing every row.
-  std::vector<Batch::RowSpan> ring;
-  std::vector<Batch::RowSpan> fill;
+  std::vector<Run> ring;
+  std::vector<Run> fill;
   for (int y = 10; y < 20; ++y) {
     ring.push_back({y, 10, 12, 0});
     ring.push_back({y, 28, 30, 0});

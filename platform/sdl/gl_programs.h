@@ -56,14 +56,14 @@ struct Program {
   GLint targetSize = -1, textureFactor = -1, alphaRef = -1;
 };
 
-// Texture unit of the row table that programs for spans read (after the stages' units).
-constexpr int SpanTableUnit = MaxStages;
+// Texture unit of the row table that programs for run rectangles read (after the stages' units).
+constexpr int RowTableUnit = MaxStages;
 
-// A program "for spans" draws rectangles each of which covers, on each of its rows, only the
+// A program for run rectangles draws rectangles each of which covers, on each of its rows, only the
 // pixels from the left to before the right end its row table gives (see Renderer).
-std::string VertexShaderSource(bool textured, bool variants = false, bool spans = false);
-std::string FragmentShaderSource(const ProgramKey& key, bool spans = false);
-std::string FragmentShaderSource(const ProgramKeys& keys, bool spans = false);
+std::string VertexShaderSource(bool textured, bool variants = false, bool runRects = false);
+std::string FragmentShaderSource(const ProgramKey& key, bool runRects = false);
+std::string FragmentShaderSource(const ProgramKeys& keys, bool runRects = false);
 
 class ProgramCache {
  public:
@@ -73,8 +73,8 @@ class ProgramCache {
   ~ProgramCache();
 
   // The program for the key, built when first asked for; null when it does not compile.
-  const Program* Get(const ProgramKey& key, bool spans = false);
-  const Program* Get(const ProgramKeys& keys, bool spans = false);
+  const Program* Get(const ProgramKey& key, bool runRects = false);
+  const Program* Get(const ProgramKeys& keys, bool runRects = false);
   std::size_t size() const { return entries_.size(); }
   // Deletes every program (the context must be current).
   void Clear();
@@ -84,11 +84,11 @@ class ProgramCache {
  private:
   struct Entry {
     ProgramKeys keys;
-    bool spans;
+    bool runRects;
     Program program;
   };
   std::deque<Entry> entries_;  // programs stay where they are while the cache grows
-  // Without and with rows of spans, for one variant and for several, without and with texture
+  // Without and with run rectangles, for one variant and for several, without and with texture
   // coordinates.
   GLuint vertexShaders_[2][2][2] = {};
 };

@@ -44,6 +44,14 @@ GLint Address(std::uint8_t mode) {
   }
 }
 
+// The row table is 16 bytes a row: 64 MB at most, whatever larger buffer textures the driver
+// offers; a queue that would need more is sent first.
+constexpr int MostTableRows = 1 << 22;
+
+// Two boxes side by side become one while it is at most a quarter larger than both: rows of
+// text or shapes then keep the overlap list short, for a few overlaps that are not real.
+constexpr float BoxMergeSlack = 1.25f;
+
 bool Empty(const PixelBounds& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 bool UsesFactor(std::uint8_t arg) { return (arg & 0x0F) == stage::Factor; }
@@ -119,7 +127,7 @@ bool Renderer::Start(SDL_Window* window, std::string* error) {
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
   GLint tableTexels = 0;
   glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &tableTexels);
-  packer_.SetTableLimit(static_cast<std::size_t>(std::clamp(tableTexels, 0, 1 << 22)));
+  packer_.SetTableLimit(static_cast<std::size_t>(std::clamp(tableTexels, 0, MostTableRows)));
   glGenVertexArrays(1, &vertexArray_);
   glBindVertexArray(vertexArray_);
   glGenBuffers(1, &vertexBuffer_);
@@ -153,8 +161,8 @@ void Renderer::Stop() {
     programs_.Clear();
     for (const SamplerEntry& e : samplers_) glDeleteSamplers(1, &e.sampler);
     if (scratchFramebuffer_ != 0) glDeleteFramebuffers(1, &scratchFramebuffer_);
-    if (spanTexture_ != 0) glDeleteTextures(1, &spanTexture_);
-    if (spanBuffer_ != 0) glDeleteBuffers(1, &spanBuffer_);
+    if (tableTexture_ != 0) glDeleteTextures(1, &tableTexture_);
+    if (tableBuffer_ != 0) glDeleteBuffers(1, &tableBuffer_);
     if (vertexBuffer_ != 0) glDeleteBuffers(1, &vertexBuffer_);
     if (vertexArray_ != 0) glDeleteVertexArrays(1, &vertexArray_);
     SDL_GL_MakeCurrent(window_, nullptr);
@@ -164,8 +172,8 @@ void Renderer::Stop() {
   samplers_.clear();
   scratchFramebuffer_ = vertexBuffer_ = vertexArray_ = 0;
   vertexBufferBytes_ = 0;
-  spanTexture_ = spanBuffer_ = 0;
-  spanBufferBytes_ = 0;
+  tableTexture_ = tableBuffer_ = 0;
+  tableBufferBytes_ = 0;
   packer_.Clear();
   SDL_GL_DeleteContext(context_);
   context_ = nullptr;
@@ -295,32 +303,32 @@ bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t ve
   scratch_.clear();
   const bool ok = AppendPrimitives(type, vertices, vertexCount, primitiveCount, settings.flatShading != 0, clip, scratch_);
   // Runs are kept as 16-bit columns (see TableRun).
-  bool spans = target_->width < MaxRunColumn && ScratchIsSpans();
+  bool runRects = target_->width < MaxRunColumn && ScratchIsRuns();
   // Each run grows the table by at most a rect's height.
-  const std::size_t mostRows = scratch_.rows.size() * static_cast<std::size_t>(target_->height);
+  const std::size_t mostRows = scratch_.runs.size() * static_cast<std::size_t>(target_->height);
   int variant = JoinVariant(settings, shared);
-  if (variant < 0 || (spans && packer_.tableRows() + mostRows > packer_.tableLimit())) {
+  if (variant < 0 || (runRects && packer_.tableRows() + mostRows > packer_.tableLimit())) {
     Flush();
     variant = JoinVariant(settings, shared);
   }
-  if (packer_.tableRows() + mostRows > packer_.tableLimit()) spans = false;
-  if (!spans) scratch_.Unfold();
-  Enqueue(variant, spans);
+  if (packer_.tableRows() + mostRows > packer_.tableLimit()) runRects = false;
+  if (!runRects) scratch_.RunsToLines();
+  Enqueue(variant, runRects);
   return ok;
 }
 
-bool Renderer::ScratchIsSpans() const {
+bool Renderer::ScratchIsRuns() const {
   // The geometry listed every line as a run along a row, clipped to the target.
-  return scratch_.rowsOnly && !scratch_.rows.empty();
+  return scratch_.runsOnly && !scratch_.runs.empty();
 }
 
-void Renderer::PrepareSpans() {
+void Renderer::PrepareRunRects() {
   if (packer_.empty()) return;
   packer_.Pack();
-  // A group of spans holds nothing but its rects, in order. Corners on pixel edges, half a
+  // A group of run rectangles holds nothing but its rectangles, in order. Corners on pixel edges, half a
   // pixel from every centre, so that any rasteriser covers exactly the rect's pixels.
   for (std::size_t g = 0; g < groupCount_; ++g) {
-    if (groups_[g].kind == Kind::Spans) groups_[g].vertices.clear();
+    if (groups_[g].kind == Kind::RunRects) groups_[g].vertices.clear();
   }
   for (const RunRect& r : packer_.rects()) {
     std::vector<GlVertex>& vertices = groups_[r.group].vertices;
@@ -333,33 +341,33 @@ void Renderer::PrepareSpans() {
     for (int k = 0; k < 6; ++k) {
       v[k].x = xs[k];
       v[k].y = ys[k];
-      v[k].span = index;
+      v[k].tableOffset = index;
     }
   }
-  if (spanBuffer_ == 0) {
-    glGenBuffers(1, &spanBuffer_);
-    glGenTextures(1, &spanTexture_);
+  if (tableBuffer_ == 0) {
+    glGenBuffers(1, &tableBuffer_);
+    glGenTextures(1, &tableTexture_);
   }
-  glBindBuffer(GL_TEXTURE_BUFFER, spanBuffer_);
+  glBindBuffer(GL_TEXTURE_BUFFER, tableBuffer_);
   const std::size_t bytes = packer_.table().size() * sizeof(TableRow);
-  if (bytes > spanBufferBytes_) {
-    spanBufferBytes_ = std::max(bytes, 2 * spanBufferBytes_);
-    glBufferData(GL_TEXTURE_BUFFER, static_cast<GLsizeiptr>(spanBufferBytes_), nullptr, GL_STREAM_DRAW);
-    glActiveTexture(GL_TEXTURE0 + SpanTableUnit);
-    glBindTexture(GL_TEXTURE_BUFFER, spanTexture_);
-    glTexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32I, spanBuffer_);
+  if (bytes > tableBufferBytes_) {
+    tableBufferBytes_ = std::max(bytes, 2 * tableBufferBytes_);
+    glBufferData(GL_TEXTURE_BUFFER, static_cast<GLsizeiptr>(tableBufferBytes_), nullptr, GL_STREAM_DRAW);
+    glActiveTexture(GL_TEXTURE0 + RowTableUnit);
+    glBindTexture(GL_TEXTURE_BUFFER, tableTexture_);
+    glTexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32I, tableBuffer_);
     glActiveTexture(GL_TEXTURE0);
   }
   glBufferSubData(GL_TEXTURE_BUFFER, 0, static_cast<GLsizeiptr>(bytes), packer_.table().data());
   packer_.Clear();
 }
 
-void Renderer::Enqueue(int variant, bool spans) {
+void Renderer::Enqueue(int variant, bool runRects) {
   if (scratch_.empty()) return;
   // A draw's vertices are all lines or all triangles.
-  const Kind kind = spans ? Kind::Spans : scratch_.stretches.front().lines ? Kind::Lines : Kind::Triangles;
+  const Kind kind = runRects ? Kind::RunRects : scratch_.ranges.front().lines ? Kind::Lines : Kind::Triangles;
   // Every pixel the draw can touch has its centre within a pixel of the vertices' extent.
-  Box box = spans ? RowsBox() : VerticesBox(variant);
+  Box box = runRects ? RunsBox() : VerticesBox(variant);
   box = Box{box.left - 1, box.top - 1, box.right + 1, box.bottom + 1};
   const auto overlaps = [&box](const Box& b) {
     return box.left < b.right && b.left < box.right && box.top < b.bottom && b.top < box.bottom;
@@ -387,14 +395,14 @@ void Renderer::Enqueue(int variant, bool spans) {
   }
   Group& group = groups_[into];
   group.variantMask |= 1u << variant;
-  if (kind == Kind::Spans) {
+  if (kind == Kind::RunRects) {
     // A run can cover the one before it on its row only if it replaces its pixels whatever
     // they were.
     const Shared& s = pendingState_.shared;
     const bool replaces = (s.blend == 0 || (s.sourceFactor == GL_ONE && s.destinationFactor == GL_ZERO &&
                                             s.equation == GL_FUNC_ADD)) &&
                           pendingState_.variants[variant].program.alphaFunc == 8;
-    packer_.Add(into, scratch_.rows, scratch_.looks, variant, replaces);
+    packer_.Add(into, scratch_.runs, scratch_.looks, variant, replaces);
   } else {
     group.vertices.insert(group.vertices.end(), scratch_.vertices.begin(), scratch_.vertices.end());
   }
@@ -406,7 +414,7 @@ void Renderer::Enqueue(int variant, bool spans) {
                      std::max(last.bottom, box.bottom)};
     const float area = (merged.right - merged.left) * (merged.bottom - merged.top);
     const float parts = (last.right - last.left) * (last.bottom - last.top) + (box.right - box.left) * (box.bottom - box.top);
-    if (area <= parts * 1.25f) {
+    if (area <= parts * BoxMergeSlack) {
       last = merged;
       return;
     }
@@ -430,9 +438,9 @@ Renderer::Box Renderer::VerticesBox(int variant) {
   return measured ? box : Box{-far, -far, far, far};
 }
 
-Renderer::Box Renderer::RowsBox() const {
+Renderer::Box Renderer::RunsBox() const {
   // The centres of the runs' first and last pixels.
-  const PixelBounds& e = scratch_.rowsExtent;
+  const PixelBounds& e = scratch_.runsExtent;
   return Box{static_cast<float>(e.left), static_cast<float>(e.top), static_cast<float>(e.right - 1),
              static_cast<float>(e.bottom - 1)};
 }
@@ -486,7 +494,7 @@ GLuint Renderer::Sampler(const SamplerState& s) {
   return sampler;
 }
 
-void Renderer::UseProgram(const Pending& p, unsigned variantMask, bool spans) {
+void Renderer::UseProgram(const Pending& p, unsigned variantMask, bool runRects) {
   // A group drawn with one variant alone gets that variant's own program: the software
   // rasteriser runs every variant's statements for every pixel of a program that has several.
   int only = -1;
@@ -498,7 +506,7 @@ void Renderer::UseProgram(const Pending& p, unsigned variantMask, bool spans) {
   const int first = only >= 0 ? only : 0;
   keys.count = only >= 0 ? 1 : p.variantCount;
   for (int v = 0; v < keys.count; ++v) keys.keys[v] = p.variants[first + v].program;
-  const Program* program = programs_.Get(keys, spans);
+  const Program* program = programs_.Get(keys, runRects);
   if (program == nullptr) return;
   // Getting a program made for the first time leaves it in use.
   if (program != appliedProgram_) glUseProgram(program->id);
@@ -559,7 +567,7 @@ void Renderer::Flush() {
     return;
   }
   Apply(pendingState_);
-  PrepareSpans();
+  PrepareRunRects();
   upload_.clear();
   for (std::size_t g = 0; g < groupCount_; ++g) {
     upload_.insert(upload_.end(), groups_[g].vertices.begin(), groups_[g].vertices.end());
@@ -574,7 +582,7 @@ void Renderer::Flush() {
     glEnableVertexAttribArray(3);
     glVertexAttribIPointer(3, 1, GL_INT, sizeof(GlVertex), reinterpret_cast<void*>(offsetof(GlVertex, variant)));
     glEnableVertexAttribArray(4);
-    glVertexAttribIPointer(4, 1, GL_INT, sizeof(GlVertex), reinterpret_cast<void*>(offsetof(GlVertex, span)));
+    glVertexAttribIPointer(4, 1, GL_INT, sizeof(GlVertex), reinterpret_cast<void*>(offsetof(GlVertex, tableOffset)));
   }
   if (bytes > vertexBufferBytes_) {
     vertexBufferBytes_ = std::max(bytes, 2 * vertexBufferBytes_);
@@ -583,7 +591,7 @@ void Renderer::Flush() {
   glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), upload_.data());
   std::size_t first = 0;
   for (std::size_t g = 0; g < groupCount_; ++g) {
-    UseProgram(pendingState_, groups_[g].variantMask, groups_[g].kind == Kind::Spans);
+    UseProgram(pendingState_, groups_[g].variantMask, groups_[g].kind == Kind::RunRects);
     const std::size_t count = groups_[g].vertices.size();
     glDrawArrays(groups_[g].kind == Kind::Lines ? GL_LINES : GL_TRIANGLES, static_cast<GLint>(first), static_cast<GLsizei>(count));
     first += count;

@@ -1,26 +1,35 @@
 // The OpenGL 3.3 core drawing engine behind the Direct3D 9 device: a context on the SDL window,
 // render targets as framebuffer objects, pre-transformed primitives drawn with Direct3D's
-// pixel rules, fills, copies, read-back and paced presentation. Consecutive draws are queued
-// together for as long as nothing they share could change their pixels: the blend, the clip
-// and the textures bound; their stage settings may differ (see ProgramKeys). OpenGL draws lines
-// and triangles apart, so the queue holds groups of each, and a draw joins the last group of its
-// kind when it overlaps nothing queued after that group: pixels it does not share with those
-// come out the same in either order.
-// Mesa's software rasteriser pays a set-up cost for every primitive, and a filled disc arrives
-// as one line per row. A draw made only of runs along rows whose ends share every attribute is
-// queued as a third kind: rectangles, each drawing on each of its rows only the pixels of its
-// one run there, which a table of rows gives the program (rows without a run draw nothing). A
-// run joins one of the rectangles at the end of its group when that rectangle and every later
-// one hold nothing on its row, so each pixel is still drawn once and in the same order. When
-// the queue is sent, rectangles of one look merge under the same rule, so that a disc, whose
-// rows come middle, top and bottom in turn, ends as about one rectangle: the rasteriser pays
-// for every triangle as much as for hundreds of pixels.
-// A rectangle has a second, upper layer of runs for draws that replace the pixels they cover
-// (no blending, no alpha test) and differ from its runs in colour alone: a run of such a draw
-// on a row the rectangle holds last is kept there above the run it covers, its colour in the
-// row's entry of the table, and the program gives each pixel of the row the upper run's colour
-// where it has one. A ball, a disc with a smaller one on top, then costs one rectangle and a
-// fragment a pixel instead of two of each.
+// pixel rules, fills, copies, read-back and paced presentation.
+//
+// Words used in the device's files:
+//   run            the pixels left..right - 1 of one row, all drawn with one look (gl::Run). Lines
+//                  along rows and the rows of a filled disc arrive as runs.
+//   line piece     the pixels a line covers along its major axis, a row or a column
+//                  (gl::LinePiece); one along a row with one look becomes a run, any other an
+//                  OpenGL line through the piece's pixel centres.
+//   look           everything a run's pixels share: colour, depth, texture coordinates and the
+//                  variant (a GlVertex whose position is unused).
+//   variant        one of the queued draws' sets of stage settings (program, alpha reference,
+//                  texture factor); one program can carry up to MaxVariants of them, each vertex
+//                  naming its own, so that draws differing only there still go out as one.
+//   queue          the draws waiting to go to OpenGL together: they share the blend, the clip
+//                  and the textures bound (Pending), and are kept as groups.
+//   group          consecutive queued draws of one kind: lines, triangles or run rectangles.
+//                  A draw joins the last group of its kind when it overlaps nothing queued after
+//                  that group: pixels it does not share with those come out the same either way.
+//   run rectangle  a rectangle drawn with one look that draws, on each of its rows, only the
+//                  pixels of its run there, which the row table gives the program; Mesa's
+//                  software rasteriser pays a set-up cost per primitive, and a disc arrives as
+//                  one line per row, so a disc drawn as one rectangle costs far less.
+//   upper run      a run kept above the run of a rectangle's row, for a draw that replaces the
+//                  pixels it covers (no blending, no alpha test) and differs from it in colour
+//                  alone; the table holds its colour, and a ball (a disc with a smaller one on
+//                  it) costs one rectangle and one fragment a pixel.
+//   row table      per row of each queued run rectangle: its run, its upper run and that run's
+//                  colour (gl::TableRow), sent as a buffer texture.
+//   packing        putting runs into run rectangles so that each pixel is still drawn once and
+//                  in the same order (gl_run_packer.h).
 #pragma once
 
 #include <SDL.h>
@@ -132,7 +141,7 @@ class Renderer {
   struct Box {
     float left, top, right, bottom;
   };
-  enum class Kind { Lines, Triangles, Spans };
+  enum class Kind { Lines, Triangles, RunRects };
   struct Group {
     Kind kind;
     std::vector<GlVertex> vertices;
@@ -155,17 +164,17 @@ class Renderer {
   int JoinVariant(const DrawSettings& settings, const Shared& shared);
   void Apply(const Pending& p);
   // Puts in use the program for the variants of a group, with their settings.
-  void UseProgram(const Pending& p, unsigned variantMask, bool spans);
+  void UseProgram(const Pending& p, unsigned variantMask, bool runRects);
   bool Queued() const { return groupCount_ != 0; }
   // Moves the scratch batch's vertices into the queue.
-  void Enqueue(int variant, bool spans);
+  void Enqueue(int variant, bool runRects);
   // The scratch batch is lines along rows only, each with the same attributes at both ends.
-  bool ScratchIsSpans() const;
+  bool ScratchIsRuns() const;
   // The extent of the scratch batch's vertices, each given the variant on the way; of its runs.
   Box VerticesBox(int variant);
-  Box RowsBox() const;
+  Box RunsBox() const;
   // Gives the queued rectangles their corners and sends their row table.
-  void PrepareSpans();
+  void PrepareRunRects();
   GLuint Sampler(const SamplerState& s);
   void BindTargetFramebuffer();
 
@@ -188,9 +197,9 @@ class Renderer {
   std::vector<Group> groups_;   // the first groupCount_ are queued; the rest keep their storage
   std::size_t groupCount_ = 0;
   std::vector<GlVertex> upload_;
-  RunPacker packer_;             // the queued runs of groups of spans
-  GLuint spanBuffer_ = 0, spanTexture_ = 0;
-  std::size_t spanBufferBytes_ = 0;
+  RunPacker packer_;            // the runs of the queued run-rectangle groups
+  GLuint tableBuffer_ = 0, tableTexture_ = 0;
+  std::size_t tableBufferBytes_ = 0;
   Pending pendingState_{};
   bool haveApplied_ = false;
   Shared applied_{};

@@ -44,7 +44,7 @@ void RunPacker::GrowRows(int row) {
   rowUpper_.resize(rows, 0);
 }
 
-bool RunPacker::AddUpper(std::size_t group, std::uint32_t look, const Batch::RowSpan& run) {
+bool RunPacker::AddUpper(std::size_t group, std::uint32_t look, const Run& run) {
   const std::uint32_t serial = rowSerial_[run.row];
   if (serial == 0 || rowUpper_[run.row] == serial) return false;
   const std::size_t k = rowRect_[run.row];
@@ -58,18 +58,18 @@ bool RunPacker::AddUpper(std::size_t group, std::uint32_t look, const Batch::Row
   return true;
 }
 
-void RunPacker::Add(std::size_t group, const std::vector<Batch::RowSpan>& runs, const std::vector<GlVertex>& looks,
+void RunPacker::Add(std::size_t group, const std::vector<Run>& runs, const std::vector<GlVertex>& looks,
                     int variant, bool replaces) {
   int lastRow = -1;
-  for (const Batch::RowSpan& run : runs) lastRow = std::max(lastRow, run.row);
+  for (const Run& run : runs) lastRow = std::max(lastRow, run.row);
   if (lastRow >= 0) GrowRows(lastRow);
   lookIds_.clear();
   for (GlVertex look : looks) {
     look.variant = variant;
-    look.span = 0;
+    look.tableOffset = 0;
     lookIds_.push_back(Look(look));
   }
-  for (const Batch::RowSpan& run : runs) {
+  for (const Run& run : runs) {
     const std::uint32_t look = lookIds_[run.look];
     if (replaces && AddUpper(group, look, run)) continue;
     const std::int64_t runPixels = run.right - run.left;

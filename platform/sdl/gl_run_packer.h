@@ -51,11 +51,16 @@ struct RunRect {
   std::int64_t rows() const { return static_cast<std::int64_t>(bottom) - top + 1; }
 };
 
-// A rectangle of width × height holding `pixels` run pixels shades too many pixels that it then
-// discards: the rasteriser pays for every pixel of a rectangle, drawn or not, and a triangle
-// costs it about as much as 64 pixels.
+// The rasteriser pays for every pixel of a rectangle, drawn or discarded. A rectangle may shade
+// up to ShadedPerRunPixel pixels for each pixel of its runs, and SmallRectSlack more, so that
+// small rectangles (a short run, a small disc's rim) still join: each rectangle saved is two
+// triangles' set-up.
+constexpr std::int64_t ShadedPerRunPixel = 2;
+constexpr std::int64_t SmallRectSlack = 64;
+
+// A rectangle of width × height holding `pixels` run pixels would shade too many it then discards.
 constexpr bool TooSparse(std::int64_t width, std::int64_t height, std::int64_t pixels) {
-  return width * height > 2 * pixels + 64;
+  return width * height > ShadedPerRunPixel * pixels + SmallRectSlack;
 }
 
 class RunPacker {
@@ -70,7 +75,7 @@ class RunPacker {
   // Adds one draw's runs, in order, at the end of `group`, each drawn with its look in `looks`
   // given the draw's variant. `replaces`: the draw replaces the pixels it covers whatever they
   // were (no blending, no alpha test), so a run may be kept as an upper run.
-  void Add(std::size_t group, const std::vector<Batch::RowSpan>& runs, const std::vector<GlVertex>& looks,
+  void Add(std::size_t group, const std::vector<Run>& runs, const std::vector<GlVertex>& looks,
            int variant, bool replaces);
   // Merges rectangles, gives each its place in the table and fills the table. rects(), looks()
   // and table() then hold the result until Clear.
@@ -92,7 +97,7 @@ class RunPacker {
   // The index of a look in looks_, added when new.
   std::uint32_t Look(const GlVertex& look);
   void GrowRows(int row);
-  bool AddUpper(std::size_t group, std::uint32_t look, const Batch::RowSpan& run);
+  bool AddUpper(std::size_t group, std::uint32_t look, const Run& run);
   // Lists the placed runs rectangle by rectangle: those of rect r are
   // order_[runsOfRect_[r]] up to before order_[runsOfRect_[r + 1]].
   void SortByRect();
