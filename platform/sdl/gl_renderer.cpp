@@ -16,6 +16,8 @@ namespace gl {
 namespace {
 
 std::atomic<std::uint64_t> totalDrawCalls{0};
+std::atomic<std::uint64_t> totalFramesKept{0};
+std::atomic<bool> keepUnchangedFrames{true};
 
 std::int64_t NowNanoseconds() {
   timespec now;
@@ -83,6 +85,8 @@ bool ReadsTextureFactor(const ProgramKey& key) {
 }  // namespace
 
 std::uint64_t TotalDrawCalls() { return totalDrawCalls; }
+std::uint64_t TotalFramesKept() { return totalFramesKept; }
+void KeepUnchangedFrames(bool keep) { keepUnchangedFrames = keep; }
 
 DrawSettings MakeDrawSettings(const PixelBounds& clip) {
   DrawSettings s;
@@ -168,6 +172,11 @@ void Renderer::Stop() {
     SDL_GL_MakeCurrent(window_, nullptr);
   }
   groupCount_ = 0;
+  frame_.Clear();
+  kept_.Clear();
+  executed_ = 0;
+  frameBroken_ = false;
+  keptValid_ = false;
   programs_.Forget();
   samplers_.clear();
   scratchFramebuffer_ = vertexBuffer_ = vertexArray_ = 0;
@@ -187,7 +196,8 @@ bool Renderer::CreateTarget(int width, int height, bool sampled, Target* target)
   if (!Current() || width <= 0 || height <= 0 || width > maxTextureSize_ || height > maxTextureSize_) {
     return false;
   }
-  Flush();
+  BreakFrame();
+  FlushQueue();
   Target t;
   t.width = width;
   t.height = height;
@@ -212,16 +222,19 @@ bool Renderer::CreateTarget(int width, int height, bool sampled, Target* target)
     DestroyTarget(t);
     return false;
   }
+  Touch(t.texture);
   *target = t;
   return true;
 }
 
 void Renderer::DestroyTarget(Target& t) {
   if (Current()) {
+    BreakFrame();
     if (target_ == &t) {
-      Flush();
+      FlushQueue();
       target_ = nullptr;
     }
+    Touch(t.texture);
     if (t.framebuffer != 0) glDeleteFramebuffers(1, &t.framebuffer);
     if (t.texture != 0) glDeleteTextures(1, &t.texture);
   }
@@ -230,7 +243,8 @@ void Renderer::DestroyTarget(Target& t) {
 
 void Renderer::SetTarget(const Target* target) {
   if (target == target_) return;
-  Flush();
+  BreakFrame();
+  FlushQueue();
   target_ = target;
   BindTargetFramebuffer();
 }
@@ -249,12 +263,14 @@ GLuint Renderer::CreateTexture(int width, int height) {
   glBindTexture(GL_TEXTURE_2D, texture);
   AllocateTexels(width, height, true);
   haveApplied_ = false;
+  Touch(texture);
   return texture;
 }
 
 void Renderer::UploadTexture(GLuint texture, int x, int y, int width, int height, const void* bgra, int pitch) {
   if (!Current() || texture == 0) return;
-  Flush();  // queued draws still read the old texels
+  FlushUsersOf(texture);  // they still read the old texels
+  Touch(texture);
   glBindTexture(GL_TEXTURE_2D, texture);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch / 4);
   glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_BGRA, GL_UNSIGNED_BYTE, bgra);
@@ -264,14 +280,16 @@ void Renderer::UploadTexture(GLuint texture, int x, int y, int width, int height
 
 void Renderer::DestroyTexture(GLuint texture) {
   if (!Current() || texture == 0) return;
-  Flush();
+  FlushUsersOf(texture);
+  Touch(texture);
   glDeleteTextures(1, &texture);
   haveApplied_ = false;
 }
 
 void Renderer::ReadTexture(GLuint texture, int width, int height, const PixelBounds& rect, void* bgra, int pitch) {
   if (!Current() || texture == 0 || Empty(rect) || rect.right > width || rect.bottom > height) return;
-  Flush();
+  BreakFrame();
+  FlushQueue();
   if (scratchFramebuffer_ == 0) glGenFramebuffers(1, &scratchFramebuffer_);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, scratchFramebuffer_);
   glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
@@ -284,14 +302,27 @@ void Renderer::ReadTexture(GLuint texture, int width, int height, const PixelBou
 
 bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t vertexCount, unsigned primitiveCount,
                     const DrawSettings& settings) {
-  if (VertexCountFor(type, primitiveCount) == 0 || VertexCountFor(type, primitiveCount) > vertexCount) return false;
+  const std::size_t needed = VertexCountFor(type, primitiveCount);
+  if (needed == 0 || needed > vertexCount) return false;
   if (!Current() || target_ == nullptr) return true;
+  std::uint64_t sampled[MaxStages] = {};
+  for (int i = 0; i < MaxStages; ++i) {
+    if (settings.program.textured[i]) sampled[i] = Generation(settings.textures[i]);
+  }
+  frame_.AddDraw(target_, type, vertices, needed, primitiveCount, settings, sampled);
+  return true;
+}
+
+void Renderer::QueueDraw(const FrameOp& op) {
+  if (target_ == nullptr || op.target != target_) return;
+  const DrawSettings& settings = frame_.settings(op);
+  Touch(target_->texture);
   PixelBounds clip = settings.clip;
   clip.left = std::max(clip.left, 0);
   clip.top = std::max(clip.top, 0);
   clip.right = std::min(clip.right, target_->width);
   clip.bottom = std::min(clip.bottom, target_->height);
-  if (Empty(clip)) return true;
+  if (Empty(clip)) return;
   Shared shared;
   std::memset(&shared, 0, sizeof shared);
   shared.blend = settings.blend;
@@ -301,20 +332,20 @@ bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t ve
   shared.clip = clip;
   // Flat shading is done here, on the vertices: it does not keep draws apart.
   scratch_.clear();
-  const bool ok = AppendPrimitives(type, vertices, vertexCount, primitiveCount, settings.flatShading != 0, clip, scratch_);
+  AppendPrimitives(op.type, frame_.vertices(op), op.vertexCount, op.primitiveCount, settings.flatShading != 0, clip,
+                   scratch_);
   // Runs are kept as 16-bit columns (see TableRun).
   bool runRects = target_->width < MaxRunColumn && ScratchIsRuns();
   // Each run grows the table by at most a rect's height.
   const std::size_t mostRows = scratch_.runs.size() * static_cast<std::size_t>(target_->height);
   int variant = JoinVariant(settings, shared);
   if (variant < 0 || (runRects && packer_.tableRows() + mostRows > packer_.tableLimit())) {
-    Flush();
+    FlushQueue();
     variant = JoinVariant(settings, shared);
   }
   if (packer_.tableRows() + mostRows > packer_.tableLimit()) runRects = false;
   if (!runRects) scratch_.RunsToLines();
   Enqueue(variant, runRects);
-  return ok;
 }
 
 bool Renderer::ScratchIsRuns() const {
@@ -561,6 +592,47 @@ void Renderer::Apply(const Pending& p) {
 }
 
 void Renderer::Flush() {
+  RunRecorded();
+  FlushQueue();
+}
+
+void Renderer::RunRecorded() {
+  const std::vector<FrameOp>& ops = frame_.ops();
+  if (!Current()) executed_ = ops.size();  // the context is gone, and what it would have drawn on
+  for (; executed_ < ops.size(); ++executed_) {
+    const FrameOp& op = ops[executed_];
+    if (op.kind == FrameOp::Kind::Draw) {
+      QueueDraw(op);
+    } else {
+      ExecuteFill(op);
+    }
+  }
+}
+
+void Renderer::BreakFrame() {
+  RunRecorded();
+  // A frame with nothing recorded yet is recorded whole after this.
+  if (!frame_.empty()) frameBroken_ = true;
+  keptValid_ = false;
+}
+
+void Renderer::FlushUsersOf(GLuint texture) {
+  if (frame_.Uses(texture, executed_)) RunRecorded();
+  bool queued = target_ != nullptr && target_->texture == texture;
+  for (int i = 0; i < MaxStages; ++i) queued = queued || (pendingState_.textured[i] && pendingState_.textures[i] == texture);
+  if (queued) FlushQueue();
+}
+
+std::uint64_t Renderer::Generation(GLuint texture) const {
+  return texture < generations_.size() ? generations_[texture] : 0;
+}
+
+void Renderer::Touch(GLuint texture) {
+  if (texture >= generations_.size()) generations_.resize(static_cast<std::size_t>(texture) + 1, 0);
+  generations_[texture] = ++lastGeneration_;
+}
+
+void Renderer::FlushQueue() {
   if (!Queued() || !Current() || target_ == nullptr) {
     groupCount_ = 0;
     packer_.Clear();
@@ -603,10 +675,18 @@ void Renderer::Flush() {
 
 void Renderer::Fill(const Target& target, const PixelBounds& rect, std::uint32_t argb) {
   if (!Current()) return;
-  Flush();
+  frame_.AddFill(&target, rect, argb);
+}
+
+void Renderer::ExecuteFill(const FrameOp& op) {
+  const Target& target = *op.target;
+  const PixelBounds& rect = op.rect;
+  const std::uint32_t argb = op.argb;
+  FlushQueue();
   PixelBounds r{std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, target.width),
                 std::min(rect.bottom, target.height)};
   if (Empty(r)) return;
+  Touch(target.texture);
   glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
   glScissor(r.left, r.top, r.right - r.left, r.bottom - r.top);
   glClearColor(((argb >> 16) & 0xFF) / 255.0f, ((argb >> 8) & 0xFF) / 255.0f, (argb & 0xFF) / 255.0f,
@@ -619,7 +699,9 @@ void Renderer::Fill(const Target& target, const PixelBounds& rect, std::uint32_t
 void Renderer::Copy(const Target& source, const PixelBounds& from, const Target& destination, const PixelBounds& to,
                     bool linear) {
   if (!Current() || Empty(from) || Empty(to)) return;
-  Flush();
+  BreakFrame();
+  FlushQueue();
+  Touch(destination.texture);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, source.framebuffer);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, destination.framebuffer);
   glDisable(GL_SCISSOR_TEST);
@@ -631,7 +713,8 @@ void Renderer::Copy(const Target& source, const PixelBounds& from, const Target&
 
 void Renderer::Read(const Target& target, const PixelBounds& rect, void* bgra, int pitch) {
   if (!Current() || Empty(rect)) return;
-  Flush();
+  BreakFrame();
+  FlushQueue();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
   glPixelStorei(GL_PACK_ROW_LENGTH, pitch / 4);
   glReadPixels(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, GL_BGRA, GL_UNSIGNED_BYTE, bgra);
@@ -641,7 +724,26 @@ void Renderer::Read(const Target& target, const PixelBounds& rect, void* bgra, i
 
 void Renderer::Present(const Target& target, const PixelBounds* from, const PixelBounds* to, bool waitForRefresh) {
   if (!Current()) return;
-  Flush();
+  // A frame that stands alone on the target and equals the last one run there, on a target
+  // nothing touched since, would draw the picture the target already holds.
+  const bool standsAlone = keepUnchangedFrames && !frameBroken_ && frame_.StandsAloneOn(target);
+  if (standsAlone && keptValid_ && keptTarget_ == &target && Generation(target.texture) == keptGeneration_ &&
+      frame_.Same(kept_)) {
+    ++framesKept_;
+    ++totalFramesKept;
+  } else {
+    RunRecorded();
+    FlushQueue();
+    keptValid_ = standsAlone;
+    if (standsAlone) {
+      std::swap(kept_, frame_);
+      keptTarget_ = &target;
+      keptGeneration_ = Generation(target.texture);
+    }
+  }
+  frame_.Clear();
+  executed_ = 0;
+  frameBroken_ = false;
   int drawableWidth = 0, drawableHeight = 0;
   SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
   const PixelBounds source = from != nullptr ? *from : PixelBounds{0, 0, target.width, target.height};

@@ -39,44 +39,20 @@
 #include <string>
 #include <vector>
 
+#include "gl_draw_settings.h"
+#include "gl_frame_record.h"
 #include "gl_geometry.h"
 #include "gl_programs.h"
 #include "gl_run_packer.h"
 
 namespace gl {
 
-// A render target: a texture with its framebuffer object. Row 0 is the picture's top row.
-struct Target {
-  GLuint texture = 0, framebuffer = 0;
-  int width = 0, height = 0;
-};
-
-// Sampler settings with the Direct3D 9 numbers: filter 0 none, 1 point, 2 linear, 3 anisotropic;
-// address 1 wrap, 2 mirror, 3 clamp, 4 border, 5 mirror once.
-struct SamplerState {
-  std::uint8_t minFilter, magFilter, addressU, addressV;
-};
-
-// Every setting a draw depends on. Make it with MakeDrawSettings: parts are compared byte for
-// byte.
-struct DrawSettings {
-  ProgramKey program;
-  std::uint32_t blend;  // 0 off, 1 on
-  GLenum sourceFactor, destinationFactor, equation;
-  std::uint32_t alphaRef;       // 0..255
-  std::uint32_t textureFactor;  // ARGB
-  std::uint32_t flatShading;
-  GLuint textures[MaxStages];
-  SamplerState samplers[MaxStages];
-  PixelBounds clip;  // viewport, narrowed by the scissor rectangle when that is on
-};
-
-// Settings of an untextured, unblended draw through the diffuse colour, clipped to `clip`.
-DrawSettings MakeDrawSettings(const PixelBounds& clip);
-bool operator==(const DrawSettings& a, const DrawSettings& b);
-
 // OpenGL draws issued by every renderer of the process (for benchmarks and tests).
 std::uint64_t TotalDrawCalls();
+// Frames every renderer of the process presented without drawing them again, and whether they
+// may (on unless a benchmark or test turns it off to measure or see the drawn frame).
+std::uint64_t TotalFramesKept();
+void KeepUnchangedFrames(bool keep);
 
 class Renderer {
  public:
@@ -95,6 +71,8 @@ class Renderer {
   int maxTextureSize() const { return maxTextureSize_; }
   // OpenGL draws issued since the start (each flush of merged primitives counts one).
   std::uint64_t drawCalls() const { return drawCalls_; }
+  // Frames presented without being drawn again: the target held their picture already.
+  std::uint64_t framesKept() const { return framesKept_; }
 
   // A target that programs will sample (a texture's) or one only drawn on, copied and read.
   bool CreateTarget(int width, int height, bool sampled, Target* target);
@@ -108,13 +86,15 @@ class Renderer {
   // Reads a rectangle of a texture's texels as BGRA rows, top first.
   void ReadTexture(GLuint texture, int width, int height, const PixelBounds& rect, void* bgra, int pitch);
 
-  // Queues a primitive on the current target; false for an unknown type or too few vertices.
+  // Records a primitive on the current target; false for an unknown type or too few vertices.
+  // Recorded fills and draws run when the frame is presented, or as soon as something else
+  // (a read, a copy, another target, an upload of a texture they use) needs their pixels.
   bool Draw(Primitive type, const SourceVertex* vertices, std::size_t vertexCount, unsigned primitiveCount,
             const DrawSettings& settings);
-  // Sends what is queued.
+  // Runs what is recorded and sends what is queued.
   void Flush();
 
-  // Fills a rectangle of a target with an ARGB colour, ignoring every draw setting.
+  // Records a fill of a rectangle of a target with an ARGB colour, ignoring every draw setting.
   void Fill(const Target& target, const PixelBounds& rect, std::uint32_t argb);
   // Copies a rectangle between targets, scaled when the sizes differ.
   void Copy(const Target& source, const PixelBounds& from, const Target& destination, const PixelBounds& to,
@@ -123,7 +103,8 @@ class Renderer {
   void Read(const Target& target, const PixelBounds& rect, void* bgra, int pitch);
   // Shows `from` of the target in `to` of the window (null: the whole of each). With
   // waitForRefresh, one picture per display refresh: the driver's swap interval when it keeps
-  // it, else a wait for the next refresh tick here.
+  // it, else a wait for the next refresh tick here. A frame equal to the last one presented, on a
+  // target nothing else touched since, is not drawn again.
   void Present(const Target& target, const PixelBounds* from, const PixelBounds* to, bool waitForRefresh);
 
  private:
@@ -159,6 +140,21 @@ class Renderer {
 
   // The context is current: it was made and its window still exists.
   bool Current() const;
+  // Runs the recorded ops not run yet.
+  void RunRecorded();
+  // Runs them, and keeps the frame from being kept: something outside the record saw or
+  // changed the pictures.
+  void BreakFrame();
+  // Runs the recorded ops and sends the queue if they draw with the texture or on it.
+  void FlushUsersOf(GLuint texture);
+  // A texture's generation changes whenever its texels may: made, uploaded to, drawn, filled,
+  // copied on or deleted.
+  std::uint64_t Generation(GLuint texture) const;
+  void Touch(GLuint texture);
+  void QueueDraw(const FrameOp& op);
+  void ExecuteFill(const FrameOp& op);
+  // Sends what is queued.
+  void FlushQueue();
   // The variant of the queued draws that `settings` draws with, added when there is room and the
   // textures it samples are bound as the queued draws have them; -1 when it cannot join them.
   int JoinVariant(const DrawSettings& settings, const Shared& shared);
@@ -206,6 +202,17 @@ class Renderer {
   const Program* appliedProgram_ = nullptr;
   GLuint appliedTextures_[MaxStages] = {};
   GLuint appliedSamplers_[MaxStages] = {};
+
+  FrameRecord frame_;         // the ops since the last present
+  std::size_t executed_ = 0;  // of them, those run already
+  bool frameBroken_ = false;
+  FrameRecord kept_;          // the last frame run, when it stood alone on keptTarget_
+  bool keptValid_ = false;
+  const Target* keptTarget_ = nullptr;
+  std::uint64_t keptGeneration_ = 0;  // keptTarget_'s, right after it ran
+  std::uint64_t framesKept_ = 0;
+  std::vector<std::uint64_t> generations_;  // by texture name
+  std::uint64_t lastGeneration_ = 0;
 
   int swapInterval_ = -1;  // as last asked of the driver; -1 unknown
   bool driverWaits_ = false;
