@@ -113,6 +113,14 @@ const char* Comparison(std::uint8_t func) {
   }
 }
 
+std::string (*editFragmentSource)(const std::string&) = nullptr;
+
+// Written once for each program that fails: its caller remembers the failure.
+void ReportFailure(const char* what, const char* infoLog, const std::string& source) {
+  std::fprintf(stderr, "OpenGL %s: %s\n--- its source:\n%s--- end of source; its draws are skipped\n", what, infoLog,
+               source.c_str());
+}
+
 GLuint Compile(GLenum kind, const std::string& source) {
   const GLuint shader = glCreateShader(kind);
   const char* text = source.c_str();
@@ -123,7 +131,8 @@ GLuint Compile(GLenum kind, const std::string& source) {
   if (ok != GL_TRUE) {
     char log[1024] = {};
     glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-    std::fprintf(stderr, "OpenGL shader does not compile: %s\n", log);
+    ReportFailure(kind == GL_VERTEX_SHADER ? "vertex shader does not compile" : "fragment shader does not compile", log,
+                  source);
     glDeleteShader(shader);
     return 0;
   }
@@ -231,18 +240,42 @@ const Program* ProgramCache::Get(const ProgramKey& key, bool runRects) {
   return Get(keys, runRects);
 }
 
+void EditFragmentSourceForTests(std::string (*edit)(const std::string& source)) { editFragmentSource = edit; }
+
 const Program* ProgramCache::Get(const ProgramKeys& keys, bool runRects) {
   if (keys.count < 1 || keys.count > MaxVariants) return nullptr;
   const auto size = sizeof(ProgramKey) * static_cast<std::size_t>(keys.count);
   for (const Entry& e : entries_) {
-    if (e.runRects == runRects && e.keys.count == keys.count && std::memcmp(e.keys.keys, keys.keys, size) == 0) return &e.program;
+    if (e.runRects == runRects && e.keys.count == keys.count && std::memcmp(e.keys.keys, keys.keys, size) == 0) {
+      return e.program.id != 0 ? &e.program : nullptr;
+    }
   }
+  Entry entry;
+  std::memset(&entry.keys, 0, sizeof entry.keys);
+  std::memcpy(entry.keys.keys, keys.keys, size);
+  entry.keys.count = keys.count;
+  entry.runRects = runRects;
+  entry.program = Build(keys, runRects);
+  ++built_;
+  // A program that failed is kept too, with no name: its draws are skipped without building it
+  // (and reporting it) again.
+  entries_.push_back(entry);
+  return entry.program.id != 0 ? &entries_.back().program : nullptr;
+}
+
+Program ProgramCache::Build(const ProgramKeys& keys, bool runRects) {
   const bool textured = Textured(keys), variants = keys.count > 1;
-  GLuint& vertexShader = vertexShaders_[runRects ? 1 : 0][variants ? 1 : 0][textured ? 1 : 0];
-  if (vertexShader == 0) vertexShader = Compile(GL_VERTEX_SHADER, VertexShaderSource(textured, variants, runRects));
-  if (vertexShader == 0) return nullptr;
-  const GLuint fragment = Compile(GL_FRAGMENT_SHADER, FragmentShaderSource(keys, runRects));
-  if (fragment == 0) return nullptr;
+  const int kind = (runRects ? 4 : 0) + (variants ? 2 : 0) + (textured ? 1 : 0);
+  GLuint& vertexShader = vertexShaders_[kind];
+  if (vertexShader == 0 && !vertexShaderFailed_[kind]) {
+    vertexShader = Compile(GL_VERTEX_SHADER, VertexShaderSource(textured, variants, runRects));
+    vertexShaderFailed_[kind] = vertexShader == 0;
+  }
+  if (vertexShader == 0) return Program{};
+  std::string fragmentSource = FragmentShaderSource(keys, runRects);
+  if (editFragmentSource != nullptr) fragmentSource = editFragmentSource(fragmentSource);
+  const GLuint fragment = Compile(GL_FRAGMENT_SHADER, fragmentSource);
+  if (fragment == 0) return Program{};
   Program p;
   p.id = glCreateProgram();
   glAttachShader(p.id, vertexShader);
@@ -257,8 +290,11 @@ const Program* ProgramCache::Get(const ProgramKeys& keys, bool runRects) {
   GLint ok = GL_FALSE;
   glGetProgramiv(p.id, GL_LINK_STATUS, &ok);
   if (ok != GL_TRUE) {
+    char log[1024] = {};
+    glGetProgramInfoLog(p.id, sizeof log, nullptr, log);
+    ReportFailure("program does not link", log, VertexShaderSource(textured, variants, runRects) + fragmentSource);
     glDeleteProgram(p.id);
-    return nullptr;
+    return Program{};
   }
   p.targetSize = glGetUniformLocation(p.id, "targetSize");
   p.textureFactor = glGetUniformLocation(p.id, variants ? "textureFactors" : "textureFactor");
@@ -270,34 +306,23 @@ const Program* ProgramCache::Get(const ProgramKeys& keys, bool runRects) {
   }
   const GLint rowTable = glGetUniformLocation(p.id, "rowTable");
   if (rowTable >= 0) glUniform1i(rowTable, RowTableUnit);
-  Entry entry;
-  std::memset(&entry.keys, 0, sizeof entry.keys);
-  std::memcpy(entry.keys.keys, keys.keys, size);
-  entry.keys.count = keys.count;
-  entry.runRects = runRects;
-  entry.program = p;
-  entries_.push_back(entry);
-  return &entries_.back().program;
+  return p;
 }
 
 void ProgramCache::Forget() {
   entries_.clear();
-  for (auto& kind : vertexShaders_) {
-    for (auto& pair : kind) pair[0] = pair[1] = 0;
-  }
+  for (GLuint& shader : vertexShaders_) shader = 0;
+  for (bool& failed : vertexShaderFailed_) failed = false;
 }
 
 void ProgramCache::Clear() {
-  for (const Entry& e : entries_) glDeleteProgram(e.program.id);
-  entries_.clear();
-  for (auto& kind : vertexShaders_) {
-    for (auto& pair : kind) {
-      for (GLuint& shader : pair) {
-        if (shader != 0) glDeleteShader(shader);
-        shader = 0;
-      }
-    }
+  for (const Entry& e : entries_) {
+    if (e.program.id != 0) glDeleteProgram(e.program.id);
   }
+  for (GLuint shader : vertexShaders_) {
+    if (shader != 0) glDeleteShader(shader);
+  }
+  Forget();
 }
 
 }  // namespace gl

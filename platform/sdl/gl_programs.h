@@ -65,6 +65,9 @@ std::string VertexShaderSource(bool textured, bool variants = false, bool runRec
 std::string FragmentShaderSource(const ProgramKey& key, bool runRects = false);
 std::string FragmentShaderSource(const ProgramKeys& keys, bool runRects = false);
 
+// Tests make programs fail: each fragment program's source goes through `edit` (null: none).
+void EditFragmentSourceForTests(std::string (*edit)(const std::string& source));
+
 class ProgramCache {
  public:
   ProgramCache() = default;
@@ -72,10 +75,13 @@ class ProgramCache {
   ProgramCache& operator=(const ProgramCache&) = delete;
   ~ProgramCache();
 
-  // The program for the key, built when first asked for; null when it does not compile.
+  // The program for the key, built when first asked for; null when it does not compile or
+  // link, which is reported once (with its source and the driver's log) and remembered.
   const Program* Get(const ProgramKey& key, bool runRects = false);
   const Program* Get(const ProgramKeys& keys, bool runRects = false);
   std::size_t size() const { return entries_.size(); }
+  // Programs built (or tried) since the start.
+  std::size_t built() const { return built_; }
   // Deletes every program (the context must be current).
   void Clear();
   // Forgets every program of a context that is gone.
@@ -87,10 +93,12 @@ class ProgramCache {
     bool runRects;
     Program program;
   };
+  Program Build(const ProgramKeys& keys, bool runRects);
   std::deque<Entry> entries_;  // programs stay where they are while the cache grows
-  // Without and with run rectangles, for one variant and for several, without and with texture
-  // coordinates.
-  GLuint vertexShaders_[2][2][2] = {};
+  // By kind: 4 for run rectangles, 2 for several variants, 1 for texture coordinates.
+  GLuint vertexShaders_[8] = {};
+  bool vertexShaderFailed_[8] = {};
+  std::size_t built_ = 0;
 };
 
 }  // namespace gl

@@ -525,7 +525,7 @@ GLuint Renderer::Sampler(const SamplerState& s) {
   return sampler;
 }
 
-void Renderer::UseProgram(const Pending& p, unsigned variantMask, bool runRects) {
+bool Renderer::UseProgram(const Pending& p, unsigned variantMask, bool runRects) {
   // A group drawn with one variant alone gets that variant's own program: the software
   // rasteriser runs every variant's statements for every pixel of a program that has several.
   int only = -1;
@@ -538,7 +538,7 @@ void Renderer::UseProgram(const Pending& p, unsigned variantMask, bool runRects)
   keys.count = only >= 0 ? 1 : p.variantCount;
   for (int v = 0; v < keys.count; ++v) keys.keys[v] = p.variants[first + v].program;
   const Program* program = programs_.Get(keys, runRects);
-  if (program == nullptr) return;
+  if (program == nullptr) return false;
   // Getting a program made for the first time leaves it in use.
   if (program != appliedProgram_) glUseProgram(program->id);
   appliedProgram_ = program;
@@ -555,6 +555,7 @@ void Renderer::UseProgram(const Pending& p, unsigned variantMask, bool runRects)
   }
   glUniform4fv(program->textureFactor, keys.count, &factors[0][0]);
   glUniform1iv(program->alphaRef, keys.count, refs);
+  return true;
 }
 
 void Renderer::Apply(const Pending& p) {
@@ -663,8 +664,12 @@ void Renderer::FlushQueue() {
   glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), upload_.data());
   std::size_t first = 0;
   for (std::size_t g = 0; g < groupCount_; ++g) {
-    UseProgram(pendingState_, groups_[g].variantMask, groups_[g].kind == Kind::RunRects);
     const std::size_t count = groups_[g].vertices.size();
+    // A group whose program failed is not drawn, rather than drawn with the one bound before.
+    if (!UseProgram(pendingState_, groups_[g].variantMask, groups_[g].kind == Kind::RunRects)) {
+      first += count;
+      continue;
+    }
     glDrawArrays(groups_[g].kind == Kind::Lines ? GL_LINES : GL_TRIANGLES, static_cast<GLint>(first), static_cast<GLsizei>(count));
     first += count;
     ++drawCalls_;

@@ -73,6 +73,8 @@ class Renderer {
   std::uint64_t drawCalls() const { return drawCalls_; }
   // Frames presented without being drawn again: the target held their picture already.
   std::uint64_t framesKept() const { return framesKept_; }
+  // Programs built, or tried and failed, since the start.
+  std::size_t programsBuilt() const { return programs_.built(); }
 
   // A target that programs will sample (a texture's) or one only drawn on, copied and read.
   bool CreateTarget(int width, int height, bool sampled, Target* target);
@@ -160,7 +162,8 @@ class Renderer {
   int JoinVariant(const DrawSettings& settings, const Shared& shared);
   void Apply(const Pending& p);
   // Puts in use the program for the variants of a group, with their settings.
-  void UseProgram(const Pending& p, unsigned variantMask, bool runRects);
+  // False when the program does not build: the group is not drawn.
+  bool UseProgram(const Pending& p, unsigned variantMask, bool runRects);
   bool Queued() const { return groupCount_ != 0; }
   // Moves the scratch batch's vertices into the queue.
   void Enqueue(int variant, bool runRects);
