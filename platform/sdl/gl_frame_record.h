@@ -59,4 +59,40 @@ class FrameRecord {
   std::vector<RecordedSettings> settings_;
 };
 
+// The frame being recorded and the last one run, kept while it may be presented again.
+struct FrameKeeping {
+  FrameRecord recording;     // the ops since the last present
+  std::size_t executed = 0;  // of them, those run already
+  bool broken = false;       // something outside the record saw or changed pictures meanwhile
+  FrameRecord kept;          // the last frame run, when it stood alone on keptTarget
+  bool keptValid = false;
+  const Target* keptTarget = nullptr;
+  std::uint64_t keptGeneration = 0;  // keptTarget's, right after the frame ran
+  std::uint64_t framesKept = 0;      // presented without being drawn again
+
+  // Forgets both frames (the context is gone).
+  void Forget() {
+    recording.Clear();
+    kept.Clear();
+    executed = 0;
+    broken = false;
+    keptValid = false;
+  }
+};
+
+// A texture's generation changes whenever its texels may: it is made, uploaded to, drawn,
+// filled or copied on, or deleted (and its name may come back).
+class TextureGenerations {
+ public:
+  std::uint64_t Of(GLuint texture) const { return texture < generations_.size() ? generations_[texture] : 0; }
+  void Touch(GLuint texture) {
+    if (texture >= generations_.size()) generations_.resize(static_cast<std::size_t>(texture) + 1, 0);
+    generations_[texture] = ++last_;
+  }
+
+ private:
+  std::vector<std::uint64_t> generations_;  // by texture name
+  std::uint64_t last_ = 0;
+};
+
 }  // namespace gl

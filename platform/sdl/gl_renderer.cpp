@@ -4,10 +4,8 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
-#include <ctime>
 #include <limits>
 
-#include "../common/platform_contract.h"
 #include "gl_driver_pin.h"
 #include "sdl_video.h"
 
@@ -18,21 +16,6 @@ namespace {
 std::atomic<std::uint64_t> totalDrawCalls{0};
 std::atomic<std::uint64_t> totalFramesKept{0};
 std::atomic<bool> keepUnchangedFrames{true};
-
-std::int64_t NowNanoseconds() {
-  timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-std::int64_t RefreshPeriod(SDL_Window* window) {
-  SDL_DisplayMode mode;
-  const int display = SDL_GetWindowDisplayIndex(window);
-  int rate = 0;
-  if (SDL_GetCurrentDisplayMode(display >= 0 ? display : 0, &mode) == 0) rate = mode.refresh_rate;
-  if (rate <= 0) rate = 60;
-  return 1000000000 / rate;
-}
 
 GLint Filter(std::uint8_t d3dFilter) { return d3dFilter >= 2 ? GL_LINEAR : GL_NEAREST; }
 
@@ -149,10 +132,8 @@ bool Renderer::Start(SDL_Window* window, std::string* error) {
   glEnable(GL_SCISSOR_TEST);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  haveApplied_ = false;
-  swapInterval_ = -1;
-  driverWaits_ = false;
-  lastPresent_ = 0;
+  state_.Forget();
+  pacing_.Reset();
   return true;
 }
 
@@ -172,11 +153,7 @@ void Renderer::Stop() {
     SDL_GL_MakeCurrent(window_, nullptr);
   }
   groupCount_ = 0;
-  frame_.Clear();
-  kept_.Clear();
-  executed_ = 0;
-  frameBroken_ = false;
-  keptValid_ = false;
+  frames_.Forget();
   programs_.Forget();
   samplers_.clear();
   scratchFramebuffer_ = vertexBuffer_ = vertexArray_ = 0;
@@ -216,13 +193,13 @@ bool Renderer::CreateTarget(int width, int height, bool sampled, Target* target)
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_SCISSOR_TEST);
   }
-  haveApplied_ = false;
+  state_.Forget();
   BindTargetFramebuffer();
   if (!complete) {
     DestroyTarget(t);
     return false;
   }
-  Touch(t.texture);
+  generations_.Touch(t.texture);
   *target = t;
   return true;
 }
@@ -234,7 +211,7 @@ void Renderer::DestroyTarget(Target& t) {
       FlushQueue();
       target_ = nullptr;
     }
-    Touch(t.texture);
+    generations_.Touch(t.texture);
     if (t.framebuffer != 0) glDeleteFramebuffers(1, &t.framebuffer);
     if (t.texture != 0) glDeleteTextures(1, &t.texture);
   }
@@ -262,28 +239,28 @@ GLuint Renderer::CreateTexture(int width, int height) {
   glGenTextures(1, &texture);
   glBindTexture(GL_TEXTURE_2D, texture);
   AllocateTexels(width, height, true);
-  haveApplied_ = false;
-  Touch(texture);
+  state_.Forget();
+  generations_.Touch(texture);
   return texture;
 }
 
 void Renderer::UploadTexture(GLuint texture, int x, int y, int width, int height, const void* bgra, int pitch) {
   if (!Current() || texture == 0) return;
   FlushUsersOf(texture);  // they still read the old texels
-  Touch(texture);
+  generations_.Touch(texture);
   glBindTexture(GL_TEXTURE_2D, texture);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch / 4);
   glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_BGRA, GL_UNSIGNED_BYTE, bgra);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  haveApplied_ = false;
+  state_.Forget();
 }
 
 void Renderer::DestroyTexture(GLuint texture) {
   if (!Current() || texture == 0) return;
   FlushUsersOf(texture);
-  Touch(texture);
+  generations_.Touch(texture);
   glDeleteTextures(1, &texture);
-  haveApplied_ = false;
+  state_.Forget();
 }
 
 void Renderer::ReadTexture(GLuint texture, int width, int height, const PixelBounds& rect, void* bgra, int pitch) {
@@ -307,23 +284,23 @@ bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t ve
   if (!Current() || target_ == nullptr) return true;
   std::uint64_t sampled[MaxStages] = {};
   for (int i = 0; i < MaxStages; ++i) {
-    if (settings.program.textured[i]) sampled[i] = Generation(settings.textures[i]);
+    if (settings.program.textured[i]) sampled[i] = generations_.Of(settings.textures[i]);
   }
-  frame_.AddDraw(target_, type, vertices, needed, primitiveCount, settings, sampled);
+  frames_.recording.AddDraw(target_, type, vertices, needed, primitiveCount, settings, sampled);
   return true;
 }
 
 void Renderer::QueueDraw(const FrameOp& op) {
   if (target_ == nullptr || op.target != target_) return;
-  const DrawSettings& settings = frame_.settings(op);
-  Touch(target_->texture);
+  const DrawSettings& settings = frames_.recording.settings(op);
+  generations_.Touch(target_->texture);
   PixelBounds clip = settings.clip;
   clip.left = std::max(clip.left, 0);
   clip.top = std::max(clip.top, 0);
   clip.right = std::min(clip.right, target_->width);
   clip.bottom = std::min(clip.bottom, target_->height);
   if (Empty(clip)) return;
-  Shared shared;
+  BlendClip shared;
   std::memset(&shared, 0, sizeof shared);
   shared.blend = settings.blend;
   shared.sourceFactor = settings.sourceFactor;
@@ -332,8 +309,8 @@ void Renderer::QueueDraw(const FrameOp& op) {
   shared.clip = clip;
   // Flat shading is done here, on the vertices: it does not keep draws apart.
   scratch_.clear();
-  AppendPrimitives(op.type, frame_.vertices(op), op.vertexCount, op.primitiveCount, settings.flatShading != 0, clip,
-                   scratch_);
+  AppendPrimitives(op.type, frames_.recording.vertices(op), op.vertexCount, op.primitiveCount,
+                   settings.flatShading != 0, clip, scratch_);
   // Runs are kept as 16-bit columns (see TableRun).
   bool runRects = target_->width < MaxRunColumn && ScratchIsRuns();
   // Each run grows the table by at most a rect's height.
@@ -429,7 +406,7 @@ void Renderer::Enqueue(int variant, bool runRects) {
   if (kind == Kind::RunRects) {
     // A run can cover the one before it on its row only if it replaces its pixels whatever
     // they were.
-    const Shared& s = pendingState_.shared;
+    const BlendClip& s = pendingState_.shared;
     const bool replaces = (s.blend == 0 || (s.sourceFactor == GL_ONE && s.destinationFactor == GL_ZERO &&
                                             s.equation == GL_FUNC_ADD)) &&
                           pendingState_.variants[variant].program.alphaFunc == 8;
@@ -476,7 +453,7 @@ Renderer::Box Renderer::RunsBox() const {
              static_cast<float>(e.bottom - 1)};
 }
 
-int Renderer::JoinVariant(const DrawSettings& settings, const Shared& shared) {
+int Renderer::JoinVariant(const DrawSettings& settings, const BlendClip& shared) {
   Pending& p = pendingState_;
   if (!Queued()) {
     std::memset(&p, 0, sizeof p);
@@ -540,8 +517,8 @@ bool Renderer::UseProgram(const Pending& p, unsigned variantMask, bool runRects)
   const Program* program = programs_.Get(keys, runRects);
   if (program == nullptr) return false;
   // Getting a program made for the first time leaves it in use.
-  if (program != appliedProgram_) glUseProgram(program->id);
-  appliedProgram_ = program;
+  if (program != state_.program) glUseProgram(program->id);
+  state_.program = program;
   glUniform2f(program->targetSize, static_cast<float>(target_->width), static_cast<float>(target_->height));
   GLfloat factors[MaxVariants][4];
   GLint refs[MaxVariants];
@@ -559,10 +536,10 @@ bool Renderer::UseProgram(const Pending& p, unsigned variantMask, bool runRects)
 }
 
 void Renderer::Apply(const Pending& p) {
-  const bool all = !haveApplied_;
-  if (all) appliedProgram_ = nullptr;
-  const Shared& a = applied_;
-  const Shared& s = p.shared;
+  const bool all = !state_.valid;
+  if (all) state_.program = nullptr;
+  const BlendClip& a = state_.blendClip;
+  const BlendClip& s = p.shared;
   if (all || a.blend != s.blend) {
     if (s.blend) {
       glEnable(GL_BLEND);
@@ -577,19 +554,19 @@ void Renderer::Apply(const Pending& p) {
   for (int i = 0; i < MaxStages; ++i) {
     if (!p.textured[i]) continue;
     const GLuint sampler = Sampler(p.samplers[i]);
-    if (!all && appliedTextures_[i] == p.textures[i] && appliedSamplers_[i] == sampler) continue;
+    if (!all && state_.textures[i] == p.textures[i] && state_.samplers[i] == sampler) continue;
     glActiveTexture(GL_TEXTURE0 + i);
     glBindTexture(GL_TEXTURE_2D, p.textures[i]);
     glBindSampler(i, sampler);
-    appliedTextures_[i] = p.textures[i];
-    appliedSamplers_[i] = sampler;
+    state_.textures[i] = p.textures[i];
+    state_.samplers[i] = sampler;
   }
   glActiveTexture(GL_TEXTURE0);
   if (all || std::memcmp(&a.clip, &s.clip, sizeof s.clip) != 0) {
     glScissor(s.clip.left, s.clip.top, s.clip.right - s.clip.left, s.clip.bottom - s.clip.top);
   }
-  applied_ = s;
-  haveApplied_ = true;
+  state_.blendClip = s;
+  state_.valid = true;
 }
 
 void Renderer::Flush() {
@@ -598,10 +575,11 @@ void Renderer::Flush() {
 }
 
 void Renderer::RunRecorded() {
-  const std::vector<FrameOp>& ops = frame_.ops();
-  if (!Current()) executed_ = ops.size();  // the context is gone, and what it would have drawn on
-  for (; executed_ < ops.size(); ++executed_) {
-    const FrameOp& op = ops[executed_];
+  const std::vector<FrameOp>& ops = frames_.recording.ops();
+  // Without the context, what they would have drawn on is gone.
+  if (!Current()) frames_.executed = ops.size();
+  for (; frames_.executed < ops.size(); ++frames_.executed) {
+    const FrameOp& op = ops[frames_.executed];
     if (op.kind == FrameOp::Kind::Draw) {
       QueueDraw(op);
     } else {
@@ -613,24 +591,15 @@ void Renderer::RunRecorded() {
 void Renderer::BreakFrame() {
   RunRecorded();
   // A frame with nothing recorded yet is recorded whole after this.
-  if (!frame_.empty()) frameBroken_ = true;
-  keptValid_ = false;
+  if (!frames_.recording.empty()) frames_.broken = true;
+  frames_.keptValid = false;
 }
 
 void Renderer::FlushUsersOf(GLuint texture) {
-  if (frame_.Uses(texture, executed_)) RunRecorded();
+  if (frames_.recording.Uses(texture, frames_.executed)) RunRecorded();
   bool queued = target_ != nullptr && target_->texture == texture;
   for (int i = 0; i < MaxStages; ++i) queued = queued || (pendingState_.textured[i] && pendingState_.textures[i] == texture);
   if (queued) FlushQueue();
-}
-
-std::uint64_t Renderer::Generation(GLuint texture) const {
-  return texture < generations_.size() ? generations_[texture] : 0;
-}
-
-void Renderer::Touch(GLuint texture) {
-  if (texture >= generations_.size()) generations_.resize(static_cast<std::size_t>(texture) + 1, 0);
-  generations_[texture] = ++lastGeneration_;
 }
 
 void Renderer::FlushQueue() {
@@ -680,7 +649,7 @@ void Renderer::FlushQueue() {
 
 void Renderer::Fill(const Target& target, const PixelBounds& rect, std::uint32_t argb) {
   if (!Current()) return;
-  frame_.AddFill(&target, rect, argb);
+  frames_.recording.AddFill(&target, rect, argb);
 }
 
 void Renderer::ExecuteFill(const FrameOp& op) {
@@ -691,13 +660,13 @@ void Renderer::ExecuteFill(const FrameOp& op) {
   PixelBounds r{std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, target.width),
                 std::min(rect.bottom, target.height)};
   if (Empty(r)) return;
-  Touch(target.texture);
+  generations_.Touch(target.texture);
   glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
   glScissor(r.left, r.top, r.right - r.left, r.bottom - r.top);
   glClearColor(((argb >> 16) & 0xFF) / 255.0f, ((argb >> 8) & 0xFF) / 255.0f, (argb & 0xFF) / 255.0f,
                (argb >> 24) / 255.0f);
   glClear(GL_COLOR_BUFFER_BIT);
-  haveApplied_ = false;  // the scissor box moved
+  state_.Forget();  // the scissor box moved
   BindTargetFramebuffer();
 }
 
@@ -706,7 +675,7 @@ void Renderer::Copy(const Target& source, const PixelBounds& from, const Target&
   if (!Current() || Empty(from) || Empty(to)) return;
   BreakFrame();
   FlushQueue();
-  Touch(destination.texture);
+  generations_.Touch(destination.texture);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, source.framebuffer);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, destination.framebuffer);
   glDisable(GL_SCISSOR_TEST);
@@ -731,24 +700,24 @@ void Renderer::Present(const Target& target, const PixelBounds* from, const Pixe
   if (!Current()) return;
   // A frame that stands alone on the target and equals the last one run there, on a target
   // nothing touched since, would draw the picture the target already holds.
-  const bool standsAlone = keepUnchangedFrames && !frameBroken_ && frame_.StandsAloneOn(target);
-  if (standsAlone && keptValid_ && keptTarget_ == &target && Generation(target.texture) == keptGeneration_ &&
-      frame_.Same(kept_)) {
-    ++framesKept_;
+  const bool standsAlone = keepUnchangedFrames && !frames_.broken && frames_.recording.StandsAloneOn(target);
+  if (standsAlone && frames_.keptValid && frames_.keptTarget == &target &&
+      generations_.Of(target.texture) == frames_.keptGeneration && frames_.recording.Same(frames_.kept)) {
+    ++frames_.framesKept;
     ++totalFramesKept;
   } else {
     RunRecorded();
     FlushQueue();
-    keptValid_ = standsAlone;
+    frames_.keptValid = standsAlone;
     if (standsAlone) {
-      std::swap(kept_, frame_);
-      keptTarget_ = &target;
-      keptGeneration_ = Generation(target.texture);
+      std::swap(frames_.kept, frames_.recording);
+      frames_.keptTarget = &target;
+      frames_.keptGeneration = generations_.Of(target.texture);
     }
   }
-  frame_.Clear();
-  executed_ = 0;
-  frameBroken_ = false;
+  frames_.recording.Clear();
+  frames_.executed = 0;
+  frames_.broken = false;
   int drawableWidth = 0, drawableHeight = 0;
   SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
   const PixelBounds source = from != nullptr ? *from : PixelBounds{0, 0, target.width, target.height};
@@ -793,22 +762,10 @@ void Renderer::Present(const Target& target, const PixelBounds* from, const Pixe
                     shown.right, drawableHeight - shown.bottom, GL_COLOR_BUFFER_BIT,
                     scaled && !fitted ? GL_LINEAR : GL_NEAREST);
   glEnable(GL_SCISSOR_TEST);
-  const int interval = waitForRefresh ? 1 : 0;
-  if (interval != swapInterval_) {
-    driverWaits_ = SDL_GL_SetSwapInterval(interval) == 0 && interval == 1;
-    swapInterval_ = interval;
-  }
-  SDL_GL_SwapWindow(window_);
+  pacing_.Swap(window_, waitForRefresh);
   BindTargetFramebuffer();
-  haveApplied_ = false;
-  if (!waitForRefresh) return;
-  // A driver that accepted the interval may still not wait (Xvfb has no refresh to wait for):
-  // a picture that follows the last one within half a refresh period shows the swap did not
-  // wait, and the next refresh tick is waited for here.
-  const std::int64_t period = RefreshPeriod(window_);
-  const std::int64_t now = NowNanoseconds();
-  if (!driverWaits_ || now - lastPresent_ < period / 2) PlatformWaitForVerticalBlank();
-  lastPresent_ = NowNanoseconds();
+  state_.Forget();
+  pacing_.Wait(window_, waitForRefresh);
 }
 
 }  // namespace gl

@@ -42,8 +42,10 @@
 #include "gl_draw_settings.h"
 #include "gl_frame_record.h"
 #include "gl_geometry.h"
+#include "gl_present_pacing.h"
 #include "gl_programs.h"
 #include "gl_run_packer.h"
+#include "gl_state_cache.h"
 
 namespace gl {
 
@@ -72,7 +74,7 @@ class Renderer {
   // OpenGL draws issued since the start (each flush of merged primitives counts one).
   std::uint64_t drawCalls() const { return drawCalls_; }
   // Frames presented without being drawn again: the target held their picture already.
-  std::uint64_t framesKept() const { return framesKept_; }
+  std::uint64_t framesKept() const { return frames_.framesKept; }
   // Programs built, or tried and failed, since the start.
   std::size_t programsBuilt() const { return programs_.built(); }
 
@@ -110,16 +112,12 @@ class Renderer {
   void Present(const Target& target, const PixelBounds* from, const PixelBounds* to, bool waitForRefresh);
 
  private:
-  // What the queued draws share, and the stage settings of each variant among them.
+  // The stage settings of each variant among the queued draws.
   struct Variant {
     ProgramKey program;
     std::uint32_t alphaRef, textureFactor;
   };
-  struct Shared {
-    std::uint32_t blend;
-    GLenum sourceFactor, destinationFactor, equation;
-    PixelBounds clip;
-  };
+
   // A rectangle in the target's pixel coordinates holding everything a draw may touch.
   struct Box {
     float left, top, right, bottom;
@@ -132,7 +130,7 @@ class Renderer {
     unsigned variantMask;    // bit v: a draw of variant v is in the group
   };
   struct Pending {
-    Shared shared;
+    BlendClip shared;
     Variant variants[MaxVariants];
     int variantCount;
     std::uint8_t textured[MaxStages];
@@ -149,17 +147,13 @@ class Renderer {
   void BreakFrame();
   // Runs the recorded ops and sends the queue if they draw with the texture or on it.
   void FlushUsersOf(GLuint texture);
-  // A texture's generation changes whenever its texels may: made, uploaded to, drawn, filled,
-  // copied on or deleted.
-  std::uint64_t Generation(GLuint texture) const;
-  void Touch(GLuint texture);
   void QueueDraw(const FrameOp& op);
   void ExecuteFill(const FrameOp& op);
   // Sends what is queued.
   void FlushQueue();
   // The variant of the queued draws that `settings` draws with, added when there is room and the
   // textures it samples are bound as the queued draws have them; -1 when it cannot join them.
-  int JoinVariant(const DrawSettings& settings, const Shared& shared);
+  int JoinVariant(const DrawSettings& settings, const BlendClip& shared);
   void Apply(const Pending& p);
   // Puts in use the program for the variants of a group, with their settings.
   // False when the program does not build: the group is not drawn.
@@ -200,26 +194,12 @@ class Renderer {
   GLuint tableBuffer_ = 0, tableTexture_ = 0;
   std::size_t tableBufferBytes_ = 0;
   Pending pendingState_{};
-  bool haveApplied_ = false;
-  Shared applied_{};
-  const Program* appliedProgram_ = nullptr;
-  GLuint appliedTextures_[MaxStages] = {};
-  GLuint appliedSamplers_[MaxStages] = {};
+  StateCache state_;
 
-  FrameRecord frame_;         // the ops since the last present
-  std::size_t executed_ = 0;  // of them, those run already
-  bool frameBroken_ = false;
-  FrameRecord kept_;          // the last frame run, when it stood alone on keptTarget_
-  bool keptValid_ = false;
-  const Target* keptTarget_ = nullptr;
-  std::uint64_t keptGeneration_ = 0;  // keptTarget_'s, right after it ran
-  std::uint64_t framesKept_ = 0;
-  std::vector<std::uint64_t> generations_;  // by texture name
-  std::uint64_t lastGeneration_ = 0;
+  FrameKeeping frames_;
+  TextureGenerations generations_;
 
-  int swapInterval_ = -1;  // as last asked of the driver; -1 unknown
-  bool driverWaits_ = false;
-  std::int64_t lastPresent_ = 0;
+  PresentPacing pacing_;
 };
 
 }  // namespace gl
