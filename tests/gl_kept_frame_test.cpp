@@ -2,6 +2,7 @@
 // picture its target kept, and everything that could make the kept picture wrong makes the next
 // frame draw again: reads, fills, copies, texture uploads, target switches and a reset.
 #include <functional>
+#include <vector>
 
 #include "gl_renderer_fixture.h"
 
@@ -117,6 +118,19 @@ TEST_F(GlKeptFrameTest, AFrameThatDrawsOnThePictureBeforeIsAlwaysDrawn) {
     EXPECT_FALSE(Present()) << i;
   }
   EXPECT_EQ(Pixel(1, 1), 0xFF606060u);
+}
+
+// A frame too large to keep (here a draw of 300 000 points) runs as it goes and is drawn every
+// time, rather than growing without end in a program that never presents.
+TEST_F(GlKeptFrameTest, AFrameTooLargeToKeepIsDrawnEachTime) {
+  std::vector<gl::SourceVertex> points(300000, gl::SourceVertex{3, 4, 0, Blue, {0, 0}, {0, 0}});
+  for (int i = 0; i < 2; ++i) {
+    renderer_.Fill(target_, gl::PixelBounds{0, 0, Width, Height}, Black);
+    ASSERT_TRUE(renderer_.Draw(gl::Primitive::PointList, points.data(), points.size(),
+                               static_cast<unsigned>(points.size()), Plain()));
+    EXPECT_FALSE(Present()) << i;
+  }
+  EXPECT_EQ(Pixel(3, 4), Blue);
 }
 
 // Benchmarks and tests may ask for every frame to be drawn.

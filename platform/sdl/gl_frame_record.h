@@ -44,6 +44,7 @@ class FrameRecord {
   const SourceVertex* vertices(const FrameOp& op) const { return vertices_.data() + op.firstVertex; }
   const DrawSettings& settings(const FrameOp& op) const { return settings_[op.settings].settings; }
   bool empty() const { return ops_.empty(); }
+  std::size_t vertexCount() const { return vertices_.size(); }
   // Whether an op from `from` on samples the texture or draws on the target that holds it.
   bool Uses(GLuint texture, std::size_t from) const;
   // Whether the frame's picture on `target` depends on nothing drawn before it: it first fills

@@ -33,6 +33,10 @@ GLint Address(std::uint8_t mode) {
 // offers; a queue that would need more is sent first.
 constexpr int MostTableRows = 1 << 22;
 
+// A frame of more vertices than this (9 MB of them) runs before it is presented and is not
+// kept: the game's frames have a few thousand.
+constexpr std::size_t MostRecordedVertices = 1 << 18;
+
 // Two boxes side by side become one while it is at most a quarter larger than both: rows of
 // text or shapes then keep the overlap list short, for a few overlaps that are not real.
 constexpr float BoxMergeSlack = 1.25f;
@@ -287,6 +291,8 @@ bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t ve
     if (settings.program.textured[i]) sampled[i] = generations_.Of(settings.textures[i]);
   }
   frames_.recording.AddDraw(target_, type, vertices, needed, primitiveCount, settings, sampled);
+  // A frame that never ends (a program that draws without presenting) runs as it goes.
+  if (frames_.recording.vertexCount() > MostRecordedVertices) BreakFrame();
   return true;
 }
 
@@ -590,8 +596,11 @@ void Renderer::RunRecorded() {
 
 void Renderer::BreakFrame() {
   RunRecorded();
-  // A frame with nothing recorded yet is recorded whole after this.
+  // A frame with nothing recorded yet is recorded whole after this. A broken one is never
+  // compared, so what of it ran need not be kept.
   if (!frames_.recording.empty()) frames_.broken = true;
+  frames_.recording.Clear();
+  frames_.executed = 0;
   frames_.keptValid = false;
 }
 
