@@ -147,6 +147,7 @@ void HardwareGameFrame(benchmark::State& state) {
   recorder.recording = false;
   recordedFrame = recorder.draws;
   const std::uint64_t glBefore = gl::TotalDrawCalls();
+  const std::uint64_t keptBefore = gl::TotalFramesKept();
   const std::uint64_t upBefore = recorder.drawCalls;
   for (auto _ : state) {
     ClearScreen();
@@ -156,12 +157,23 @@ void HardwareGameFrame(benchmark::State& state) {
   const double frames = static_cast<double>(state.iterations());
   state.counters["gl_draws_per_frame"] = static_cast<double>(gl::TotalDrawCalls() - glBefore) / frames;
   state.counters["draw_primitive_up_per_frame"] = static_cast<double>(recorder.drawCalls - upBefore) / frames;
+  state.counters["kept_frames"] = static_cast<double>(gl::TotalFramesKept() - keptBefore) / frames;
   GraphicsState.device = device;
   EndEngine();
 }
 BENCHMARK(HardwareGameFrame)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(300);
 // The same with the game's own thread's CPU time only, without the rasteriser's threads.
 BENCHMARK(HardwareGameFrame)->Name("HardwareGameFrame/main_thread")->Unit(benchmark::kMillisecond)->Iterations(300);
+
+// The same frame drawn every time, as a frame that changes is: the device may not present the
+// picture it kept.
+void HardwareDrawnGameFrame(benchmark::State& state) {
+  gl::KeepUnchangedFrames(false);
+  HardwareGameFrame(state);
+  gl::KeepUnchangedFrames(true);
+}
+BENCHMARK(HardwareDrawnGameFrame)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(300);
+BENCHMARK(HardwareDrawnGameFrame)->Name("HardwareDrawnGameFrame/main_thread")->Unit(benchmark::kMillisecond)->Iterations(300);
 
 // The frame's floor on the hardware back-end: clearing and presenting, nothing drawn.
 void HardwareEmptyFrame(benchmark::State& state) {

@@ -210,10 +210,10 @@ TEST(GlLineWalk, LightsWhatTheReferenceLightsOnFinePixelGrids) {
     const float grid = n % 2 == 0 ? 4.0f : 8.0f;
     const auto coordinate = [&] { return static_cast<float>(next() % 160) / grid - 2; };
     const float ax = coordinate(), ay = coordinate(), bx = coordinate(), by = coordinate();
-    std::vector<gl::LineRun> runs;
-    gl::LinePixelRuns(ax, ay, bx, by, bounds, runs);
+    std::vector<gl::LinePiece> runs;
+    gl::LinePieces(ax, ay, bx, by, bounds, runs);
     Pixels walked;
-    for (const gl::LineRun& r : runs) {
+    for (const gl::LinePiece& r : runs) {
       for (int x = std::min(r.x0, r.x1); x <= std::max(r.x0, r.x1); ++x) {
         for (int y = std::min(r.y0, r.y1); y <= std::max(r.y0, r.y1); ++y) walked.insert({x, y});
       }

@@ -17,10 +17,10 @@ namespace {
 // exactly half-way between two rows) counts for the row of lower minor coordinate, whose
 // diamond holds that corner (its bottom corner on an x-major line, its right corner on a
 // y-major one), so no column is ever skipped.
-// A run of drawn pixels along the major axis, in walk order: from `first` to `last` (mirrored
-// coordinates when walking backwards are already undone), at `minor`, with the line's parameter
-// t at both ends.
-struct Run {
+// A line piece: drawn pixels along the major axis, in walk order, from `first` to `last`
+// (mirrored coordinates when walking backwards are already undone), at `minor`, with the line's
+// parameter t at both ends.
+struct Piece {
   int first, last, minor;
   double tFirst, tLast;
 };
@@ -72,13 +72,13 @@ void WalkLine(double ax, double ay, double bx, double by, const PixelBounds& bou
     first = std::max(first, boundLow);
     last = std::min(last, boundHigh);
     if (first > last) return;
-    emit(Run{static_cast<int>(s * first), static_cast<int>(s * last), static_cast<int>(j), t(first), t(last)});
+    emit(Piece{static_cast<int>(s * first), static_cast<int>(s * last), static_cast<int>(j), t(first), t(last)});
     return;
   }
   first = std::max(first, boundLow);
   last = std::min(last, boundHigh);
   bool open = false;
-  Run run{};
+  Piece run{};
   for (double i = first; i <= last; i += 1) {
     const double q = q1 + m * (i - p1);
     double j = std::ceil(q - 0.5);
@@ -114,7 +114,7 @@ void WalkLine(double ax, double ay, double bx, double by, const PixelBounds& bou
       continue;
     }
     if (open) emit(run);
-    run = Run{major, major, minor, t(i), t(i)};
+    run = Piece{major, major, minor, t(i), t(i)};
     open = true;
   }
   if (open) emit(run);
@@ -150,16 +150,16 @@ GlVertex Copy(const SourceVertex& v, std::uint32_t diffuse) {
   return GlVertex{v.x, v.y, v.z, diffuse, v.u[0], v.v[0], v.u[1], v.v[1], 0, 0};
 }
 
-// A run of pixels from `first` to `last` (inclusive, either order) along the major axis at
-// `minor`, as an OpenGL line from a quarter pixel before the first pixel's centre to a quarter
+// A line piece from `first` to `last` (inclusive, either order) along the major axis at
+// `minor`, as a run when it lies along a row with one look, else as an OpenGL line from a quarter pixel before the first pixel's centre to a quarter
 // pixel past the centre of the last: it starts inside the first pixel's diamond and ends inside
-// the next one's, far from every diamond's edge, so any rasteriser draws exactly the run.
+// the next one's, far from every diamond's edge, so any rasteriser draws exactly the piece.
 // `from` and `to` are the attributes at the first and last pixel centres.
-void AppendRun(int first, int last, int minor, bool xMajor, const GlVertex& from, const GlVertex& to, Batch& out) {
+void AppendPiece(int first, int last, int minor, bool xMajor, const GlVertex& from, const GlVertex& to, Batch& out) {
   const float direction = last >= first ? 1.0f : -1.0f;
   const float start = static_cast<float>(first) - 0.25f * direction;
   const float end = static_cast<float>(last) + 0.75f * direction;
-  // Attributes stretched to the new ends, so the pixel centres keep theirs.
+  // Attributes extended to the new ends, so the pixel centres keep theirs.
   const int pixels = (last - first) * static_cast<int>(direction);
   GlVertex a = from, b = to;
   if (pixels > 0) {
@@ -179,18 +179,18 @@ void AppendRun(int first, int last, int minor, bool xMajor, const GlVertex& from
   b.x = xMajor ? end : static_cast<float>(minor);
   b.y = xMajor ? static_cast<float>(minor) : end;
   if (xMajor && SameAttributes(a, b)) {
-    out.Row(a, minor, std::min(first, last), std::max(first, last) + 1);
+    out.AddRun(a, minor, std::min(first, last), std::max(first, last) + 1);
   } else {
     out.Line(a, b);
   }
 }
 
-// A run whose every pixel has the attributes of `look`.
-void AppendLookRun(int first, int last, int minor, bool xMajor, const GlVertex& look, Batch& out) {
+// A line piece whose every pixel has the attributes of `look`.
+void AppendPieceOfLook(int first, int last, int minor, bool xMajor, const GlVertex& look, Batch& out) {
   if (xMajor) {
-    out.Row(look, minor, std::min(first, last), std::max(first, last) + 1);
+    out.AddRun(look, minor, std::min(first, last), std::max(first, last) + 1);
   } else {
-    AppendRun(first, last, minor, xMajor, look, look, out);
+    AppendPiece(first, last, minor, xMajor, look, look, out);
   }
 }
 
@@ -199,7 +199,7 @@ void AppendPoint(const SourceVertex& v, const PixelBounds& bounds, Batch& out) {
   const double x = std::ceil(static_cast<double>(v.x) - 0.5), y = std::ceil(static_cast<double>(v.y) - 0.5);
   if (!(x >= bounds.left && x < bounds.right && y >= bounds.top && y < bounds.bottom)) return;
   const GlVertex g = Copy(v, v.diffuse);
-  AppendRun(static_cast<int>(x), static_cast<int>(x), static_cast<int>(y), true, g, g, out);
+  AppendPiece(static_cast<int>(x), static_cast<int>(x), static_cast<int>(y), true, g, g, out);
 }
 
 void AppendLine(const SourceVertex& a, const SourceVertex& b, bool flat, const PixelBounds& bounds, Batch& out) {
@@ -208,17 +208,17 @@ void AppendLine(const SourceVertex& a, const SourceVertex& b, bool flat, const P
   // Both ends alike, as a disc's rows come: every pixel has the attributes as they are.
   if (const GlVertex look = Copy(a, a.diffuse); SameAttributes(look, Copy(b, b.diffuse))) {
     WalkLine(a.x, a.y, b.x, b.y, bounds,
-             [&](const Run& r) { AppendLookRun(r.first, r.last, r.minor, xMajor, look, out); });
+             [&](const Piece& r) { AppendPieceOfLook(r.first, r.last, r.minor, xMajor, look, out); });
     return;
   }
-  WalkLine(a.x, a.y, b.x, b.y, bounds, [&](const Run& r) {
+  WalkLine(a.x, a.y, b.x, b.y, bounds, [&](const Piece& r) {
     // Colours at the ends of the OpenGL line, a quarter pixel beyond the run's end centres.
     const double quarter = 0.25 / length;
     GlVertex from = At(a, b, r.tFirst, 0, 0, flat);
     GlVertex to = At(a, b, r.tLast, 0, 0, flat);
     from.diffuse = flat ? a.diffuse : LerpColor(a.diffuse, b.diffuse, r.tFirst - quarter);
     to.diffuse = flat ? a.diffuse : LerpColor(a.diffuse, b.diffuse, r.tLast + 3 * quarter);
-    AppendRun(r.first, r.last, r.minor, xMajor, from, to, out);
+    AppendPiece(r.first, r.last, r.minor, xMajor, from, to, out);
   });
 }
 
@@ -239,23 +239,23 @@ static_assert(static_cast<DWORD>(Primitive::PointList) == D3DPT_POINTLIST &&
 std::size_t VertexCountFor(Primitive type, unsigned n) { return d3d9facts::VertexCount(static_cast<DWORD>(type), n); }
 
 void Batch::Open(bool lines) {
-  if (stretches.empty() || stretches.back().lines != lines) stretches.push_back(Stretch{lines, vertices.size(), 0});
+  if (ranges.empty() || ranges.back().lines != lines) ranges.push_back(VertexRange{lines, vertices.size(), 0});
 }
 
 void Batch::Push(const GlVertex& a, const GlVertex& b) {
   Open(true);
   vertices.push_back(a);
   vertices.push_back(b);
-  stretches.back().count += 2;
+  ranges.back().count += 2;
 }
 
 void Batch::Line(const GlVertex& a, const GlVertex& b) {
-  Unfold();
+  RunsToLines();
   Push(a, b);
 }
 
-void Batch::Row(const GlVertex& look, int row, int left, int right) {
-  if (!rowsOnly) {
+void Batch::AddRun(const GlVertex& look, int row, int left, int right) {
+  if (!runsOnly) {
     GlVertex a = look, b = look;
     a.x = static_cast<float>(left) - 0.25f;
     b.x = static_cast<float>(right) - 0.25f;
@@ -264,32 +264,32 @@ void Batch::Row(const GlVertex& look, int row, int left, int right) {
     return;
   }
   if (looks.empty() || !SameAttributes(looks.back(), look)) looks.push_back(look);
-  if (rows.empty()) {
-    rowsExtent = PixelBounds{left, row, right, row + 1};
+  if (runs.empty()) {
+    runsExtent = PixelBounds{left, row, right, row + 1};
   } else {
-    rowsExtent.left = std::min(rowsExtent.left, left);
-    rowsExtent.top = std::min(rowsExtent.top, row);
-    rowsExtent.right = std::max(rowsExtent.right, right);
-    rowsExtent.bottom = std::max(rowsExtent.bottom, row + 1);
+    runsExtent.left = std::min(runsExtent.left, left);
+    runsExtent.top = std::min(runsExtent.top, row);
+    runsExtent.right = std::max(runsExtent.right, right);
+    runsExtent.bottom = std::max(runsExtent.bottom, row + 1);
   }
-  rows.push_back(RowSpan{row, left, right, static_cast<std::uint32_t>(looks.size() - 1)});
+  runs.push_back(Run{row, left, right, static_cast<std::uint32_t>(looks.size() - 1)});
 }
 
-void Batch::Unfold() {
-  if (!rowsOnly) return;
-  rowsOnly = false;
-  for (const RowSpan& r : rows) Row(looks[r.look], r.row, r.left, r.right);
-  rows.clear();
+void Batch::RunsToLines() {
+  if (!runsOnly) return;
+  runsOnly = false;
+  for (const Run& r : runs) AddRun(looks[r.look], r.row, r.left, r.right);
+  runs.clear();
   looks.clear();
 }
 
 void Batch::Triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c) {
-  Unfold();
+  RunsToLines();
   Open(false);
   vertices.push_back(a);
   vertices.push_back(b);
   vertices.push_back(c);
-  stretches.back().count += 3;
+  ranges.back().count += 3;
 }
 
 bool AppendPrimitives(Primitive type, const SourceVertex* v, std::size_t vertexCount, unsigned n, bool flat,
@@ -321,10 +321,10 @@ bool AppendPrimitives(Primitive type, const SourceVertex* v, std::size_t vertexC
   return true;
 }
 
-void LinePixelRuns(float ax, float ay, float bx, float by, const PixelBounds& bounds, std::vector<LineRun>& out) {
+void LinePieces(float ax, float ay, float bx, float by, const PixelBounds& bounds, std::vector<LinePiece>& out) {
   const bool xMajor = std::fabs(bx - ax) >= std::fabs(by - ay);
-  WalkLine(ax, ay, bx, by, bounds, [&](const Run& r) {
-    out.push_back(xMajor ? LineRun{r.first, r.minor, r.last, r.minor} : LineRun{r.minor, r.first, r.minor, r.last});
+  WalkLine(ax, ay, bx, by, bounds, [&](const Piece& r) {
+    out.push_back(xMajor ? LinePiece{r.first, r.minor, r.last, r.minor} : LinePiece{r.minor, r.first, r.minor, r.last});
   });
 }
 

@@ -27,8 +27,8 @@ struct GlVertex {
   float x, y, z;
   std::uint32_t diffuse;
   float u0, v0, u1, v1;
-  std::int32_t variant;  // which of a draw's stage settings colours it (see Renderer)
-  std::int32_t span;     // on a rectangle of spans: its row table's index less its top row
+  std::int32_t variant;      // which of the queue's stage settings colours it (see gl_renderer.h)
+  std::int32_t tableOffset;  // on a run rectangle: its first row's index in the row table less its top row
 };
 
 // The pixels a primitive may touch (the clip rectangle); lines are only walked inside it.
@@ -38,44 +38,46 @@ struct PixelBounds {
 
 enum class Primitive { PointList = 1, LineList = 2, LineStrip = 3, TriangleList = 4, TriangleStrip = 5, TriangleFan = 6 };
 
-// Everything but the position (and the variant and span the renderer adds) is the same.
+// Everything but the position (and the variant and tableOffset the renderer adds) is the same.
 bool SameAttributes(const GlVertex& a, const GlVertex& b);
 
-// Vertices for OpenGL in drawing order, as stretches of line-list and triangle-list vertices.
+// A run: the pixels left..right - 1 of one row, each drawn with the same look.
+struct Run {
+  int row, left, right;  // right exclusive
+  std::uint32_t look;    // index in the batch's looks
+};
+
+// Vertices for OpenGL in drawing order, as ranges of line-list and triangle-list vertices.
 // While every primitive so far is a run of pixels along one row with the same attributes at
 // both ends (as a filled disc's rows are), only the runs are kept, each with its attributes
-// (`looks`, shared by consecutive runs alike); the first other primitive, or Unfold, turns them
-// into lines.
+// (`looks`, shared by consecutive runs alike); the first other primitive, or RunsToLines, turns
+// them into lines.
 struct Batch {
-  struct Stretch {
+  struct VertexRange {
     bool lines;
     std::size_t first, count;
   };
-  struct RowSpan {
-    int row, left, right;  // right exclusive
-    std::uint32_t look;    // index in looks
-  };
   std::vector<GlVertex> vertices;
-  std::vector<Stretch> stretches;
-  std::vector<RowSpan> rows;
+  std::vector<VertexRange> ranges;
+  std::vector<Run> runs;
   std::vector<GlVertex> looks;
-  PixelBounds rowsExtent{};  // of the runs kept: their pixels, right and bottom exclusive
-  bool rowsOnly = true;
+  PixelBounds runsExtent{};  // of the runs kept: their pixels, right and bottom exclusive
+  bool runsOnly = true;
 
   void Line(const GlVertex& a, const GlVertex& b);
   // The pixels left..right - 1 of `row`, each with the attributes of `look`.
-  void Row(const GlVertex& look, int row, int left, int right);
+  void AddRun(const GlVertex& look, int row, int left, int right);
   void Triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c);
   // Lists the runs kept so far as lines, each from a quarter pixel before its first pixel's
   // centre to a quarter pixel past its last one's; later runs go straight to lines.
-  void Unfold();
-  bool empty() const { return vertices.empty() && rows.empty(); }
+  void RunsToLines();
+  bool empty() const { return vertices.empty() && runs.empty(); }
   void clear() {
     vertices.clear();
-    stretches.clear();
-    rows.clear();
+    ranges.clear();
+    runs.clear();
     looks.clear();
-    rowsOnly = true;
+    runsOnly = true;
   }
 
  private:
@@ -92,10 +94,11 @@ bool AppendPrimitives(Primitive type, const SourceVertex* vertices, std::size_t 
 // Vertices needed for `primitiveCount` primitives of `type`, or 0 for an unknown type.
 std::size_t VertexCountFor(Primitive type, unsigned primitiveCount);
 
-// The pixels a line from a to b covers, as runs along its major axis (exposed for tests).
-struct LineRun {
+// The pixels a line from a to b covers, as line pieces: runs along its major axis, which is a
+// column for a steep line (exposed for tests).
+struct LinePiece {
   int x0, y0, x1, y1;  // first and last pixel, inclusive; equal on the minor axis
 };
-void LinePixelRuns(float ax, float ay, float bx, float by, const PixelBounds& bounds, std::vector<LineRun>& out);
+void LinePieces(float ax, float ay, float bx, float by, const PixelBounds& bounds, std::vector<LinePiece>& out);
 
 }  // namespace gl

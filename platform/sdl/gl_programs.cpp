@@ -9,10 +9,10 @@ bool operator==(const ProgramKey& a, const ProgramKey& b) { return std::memcmp(&
 
 namespace {
 
-// Every run in a rectangle of spans has the same colour and texture coordinates, so a program
-// for spans takes them from one vertex: a software rasteriser would otherwise interpolate the
-// constants at every pixel, and the discs have many.
-const char* Interpolation(bool spans) { return spans ? "flat " : ""; }
+// Every run in a run rectangle has the same colour and texture coordinates, so a program for
+// run rectangles takes them from one vertex: a software rasteriser would otherwise interpolate
+// the constants at every pixel, and the discs have many.
+const char* Interpolation(bool runRects) { return runRects ? "flat " : ""; }
 
 }  // namespace
 
@@ -22,25 +22,25 @@ const char* Interpolation(bool spans) { return spans ? "flat " : ""; }
 // meaning; presenting turns the picture upright.
 // Texture coordinates are passed on only to programs that sample: every output costs the
 // rasteriser set-up work for every primitive.
-std::string VertexShaderSource(bool textured, bool variants, bool spans) {
+std::string VertexShaderSource(bool textured, bool variants, bool runRects) {
   std::string s = R"(#version 330 core
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec4 diffuse;
 layout(location = 2) in vec4 coordinates;
 uniform vec2 targetSize;
 )";
-  s += spans ? "flat out vec4 lowerColor;\n" : "out vec4 color;\n";
+  s += runRects ? "flat out vec4 lowerColor;\n" : "out vec4 color;\n";
   if (variants) s += "layout(location = 3) in int variantIn;\nflat out int variant;\n";
-  if (textured) s += std::string(Interpolation(spans)) + "out vec4 uv;\n";
-  if (spans) s += "layout(location = 4) in int spanIn;\nflat out int span;\n";
+  if (textured) s += std::string(Interpolation(runRects)) + "out vec4 uv;\n";
+  if (runRects) s += "layout(location = 4) in int tableOffsetIn;\nflat out int tableOffset;\n";
   s += R"(void main() {
   vec2 ndc = (position.xy + 0.5) * 2.0 / targetSize - 1.0;
   gl_Position = vec4(ndc, clamp(position.z, 0.0, 1.0) * 2.0 - 1.0, 1.0);
 )";
-  s += spans ? "  lowerColor = diffuse.bgra;\n" : "  color = diffuse.bgra;\n";
+  s += runRects ? "  lowerColor = diffuse.bgra;\n" : "  color = diffuse.bgra;\n";
   if (textured) s += "  uv = coordinates;\n";
   if (variants) s += "  variant = variantIn;\n";
-  if (spans) s += "  span = spanIn;\n";
+  if (runRects) s += "  tableOffset = tableOffsetIn;\n";
   return s + "}\n";
 }
 
@@ -113,6 +113,14 @@ const char* Comparison(std::uint8_t func) {
   }
 }
 
+std::string (*editFragmentSource)(const std::string&) = nullptr;
+
+// Written once for each program that fails: its caller remembers the failure.
+void ReportFailure(const char* what, const char* infoLog, const std::string& source) {
+  std::fprintf(stderr, "OpenGL %s: %s\n--- its source:\n%s--- end of source; its draws are skipped\n", what, infoLog,
+               source.c_str());
+}
+
 GLuint Compile(GLenum kind, const std::string& source) {
   const GLuint shader = glCreateShader(kind);
   const char* text = source.c_str();
@@ -123,7 +131,8 @@ GLuint Compile(GLenum kind, const std::string& source) {
   if (ok != GL_TRUE) {
     char log[1024] = {};
     glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-    std::fprintf(stderr, "OpenGL shader does not compile: %s\n", log);
+    ReportFailure(kind == GL_VERTEX_SHADER ? "vertex shader does not compile" : "fragment shader does not compile", log,
+                  source);
     glDeleteShader(shader);
     return 0;
   }
@@ -163,14 +172,15 @@ std::string StageStatements(const ProgramKey& key, const std::string& indent) {
 
 // The row's entry of the table holds its run, its upper run and the upper run's ARGB colour
 // (see Renderer); a run holds its first pixel in its low 16 bits and the one after its last in
-// the high ones (see PackedRun), and a row without one holds an empty one. One fetch per pixel:
+// the high ones (see TableRun), and a row without one holds an empty one. One fetch per pixel:
 // the software rasteriser makes it for every pixel of a rectangle. gl_FragCoord is at the
 // pixel's centre, row 0 the target's top. The upper colour's channels become c / 255 as a
 // vertex's do, so that no result of the stages' arithmetic, whose exact values never fall half
 // way between two steps of 1/255, rounds differently.
-const char* const SpanDeclarations = "flat in vec4 lowerColor;\nflat in int span;\nuniform isamplerBuffer spanTable;\n";
-const char* const SpanTest = R"(  ivec2 pixel = ivec2(gl_FragCoord.xy);
-  ivec4 runs = texelFetch(spanTable, span + pixel.y);
+const char* const RunRectDeclarations =
+    "flat in vec4 lowerColor;\nflat in int tableOffset;\nuniform isamplerBuffer rowTable;\n";
+const char* const RunRectTest = R"(  ivec2 pixel = ivec2(gl_FragCoord.xy);
+  ivec4 runs = texelFetch(rowTable, tableOffset + pixel.y);
   bool upper = pixel.x >= (runs.y & 0xFFFF) && pixel.x < (runs.y >> 16);
   if (!upper && (pixel.x < (runs.x & 0xFFFF) || pixel.x >= (runs.x >> 16))) discard;
   vec4 color = upper ? vec4((ivec4(runs.z) >> ivec4(16, 8, 0, 24)) & 0xFF) / 255.0 : lowerColor;
@@ -178,16 +188,16 @@ const char* const SpanTest = R"(  ivec2 pixel = ivec2(gl_FragCoord.xy);
 
 // What every fragment program has up to its stage statements; `inputs` and `uniforms` are what
 // one set of settings and several differ in.
-std::string FragmentHead(bool textured, bool spans, const std::string& inputs, const std::string& uniforms) {
-  std::string s = std::string("#version 330 core\n") + (spans ? "" : "in vec4 color;\n") + inputs;
-  if (textured) s += std::string(Interpolation(spans)) + "in vec4 uv;\n";
-  if (spans) s += SpanDeclarations;
+std::string FragmentHead(bool textured, bool runRects, const std::string& inputs, const std::string& uniforms) {
+  std::string s = std::string("#version 330 core\n") + (runRects ? "" : "in vec4 color;\n") + inputs;
+  if (textured) s += std::string(Interpolation(runRects)) + "in vec4 uv;\n";
+  if (runRects) s += RunRectDeclarations;
   s += uniforms;
   s += R"(uniform sampler2D sampler0, sampler1, sampler2, sampler3;
 out vec4 fragment;
 void main() {
 )";
-  if (spans) s += SpanTest;
+  if (runRects) s += RunRectTest;
   s += R"(  vec4 current = color;
   vec4 temp = vec4(0.0);
 )";
@@ -196,8 +206,8 @@ void main() {
 
 }  // namespace
 
-std::string FragmentShaderSource(const ProgramKey& key, bool spans) {
-  std::string s = FragmentHead(Textured(key), spans, "", "uniform vec4 textureFactor;\nuniform int alphaRef;\n");
+std::string FragmentShaderSource(const ProgramKey& key, bool runRects) {
+  std::string s = FragmentHead(Textured(key), runRects, "", "uniform vec4 textureFactor;\nuniform int alphaRef;\n");
   s += StageStatements(key, "  ");
   s += "  fragment = current;\n}\n";
   return s;
@@ -205,10 +215,10 @@ std::string FragmentShaderSource(const ProgramKey& key, bool spans) {
 
 // Each variant's statements in a block of their own, chosen by the vertex's variant; inside
 // it the variant's factor and reference hide the arrays' names.
-std::string FragmentShaderSource(const ProgramKeys& keys, bool spans) {
-  if (keys.count == 1) return FragmentShaderSource(keys.keys[0], spans);
+std::string FragmentShaderSource(const ProgramKeys& keys, bool runRects) {
+  if (keys.count == 1) return FragmentShaderSource(keys.keys[0], runRects);
   const std::string count = std::to_string(keys.count);
-  std::string s = FragmentHead(Textured(keys), spans, "flat in int variant;\n",
+  std::string s = FragmentHead(Textured(keys), runRects, "flat in int variant;\n",
                                "uniform vec4 textureFactors[" + count + "];\nuniform int alphaRefs[" + count + "];\n");
   for (int v = 0; v < keys.count; ++v) {
     const std::string n = std::to_string(v);
@@ -222,26 +232,50 @@ std::string FragmentShaderSource(const ProgramKeys& keys, bool spans) {
 
 ProgramCache::~ProgramCache() = default;
 
-const Program* ProgramCache::Get(const ProgramKey& key, bool spans) {
+const Program* ProgramCache::Get(const ProgramKey& key, bool runRects) {
   ProgramKeys keys;
   std::memset(&keys, 0, sizeof keys);
   keys.keys[0] = key;
   keys.count = 1;
-  return Get(keys, spans);
+  return Get(keys, runRects);
 }
 
-const Program* ProgramCache::Get(const ProgramKeys& keys, bool spans) {
+void EditFragmentSourceForTests(std::string (*edit)(const std::string& source)) { editFragmentSource = edit; }
+
+const Program* ProgramCache::Get(const ProgramKeys& keys, bool runRects) {
   if (keys.count < 1 || keys.count > MaxVariants) return nullptr;
   const auto size = sizeof(ProgramKey) * static_cast<std::size_t>(keys.count);
   for (const Entry& e : entries_) {
-    if (e.spans == spans && e.keys.count == keys.count && std::memcmp(e.keys.keys, keys.keys, size) == 0) return &e.program;
+    if (e.runRects == runRects && e.keys.count == keys.count && std::memcmp(e.keys.keys, keys.keys, size) == 0) {
+      return e.program.id != 0 ? &e.program : nullptr;
+    }
   }
+  Entry entry;
+  std::memset(&entry.keys, 0, sizeof entry.keys);
+  std::memcpy(entry.keys.keys, keys.keys, size);
+  entry.keys.count = keys.count;
+  entry.runRects = runRects;
+  entry.program = Build(keys, runRects);
+  ++built_;
+  // A program that failed is kept too, with no name: its draws are skipped without building it
+  // (and reporting it) again.
+  entries_.push_back(entry);
+  return entry.program.id != 0 ? &entries_.back().program : nullptr;
+}
+
+Program ProgramCache::Build(const ProgramKeys& keys, bool runRects) {
   const bool textured = Textured(keys), variants = keys.count > 1;
-  GLuint& vertexShader = vertexShaders_[spans ? 1 : 0][variants ? 1 : 0][textured ? 1 : 0];
-  if (vertexShader == 0) vertexShader = Compile(GL_VERTEX_SHADER, VertexShaderSource(textured, variants, spans));
-  if (vertexShader == 0) return nullptr;
-  const GLuint fragment = Compile(GL_FRAGMENT_SHADER, FragmentShaderSource(keys, spans));
-  if (fragment == 0) return nullptr;
+  const int kind = (runRects ? 4 : 0) + (variants ? 2 : 0) + (textured ? 1 : 0);
+  GLuint& vertexShader = vertexShaders_[kind];
+  if (vertexShader == 0 && !vertexShaderFailed_[kind]) {
+    vertexShader = Compile(GL_VERTEX_SHADER, VertexShaderSource(textured, variants, runRects));
+    vertexShaderFailed_[kind] = vertexShader == 0;
+  }
+  if (vertexShader == 0) return Program{};
+  std::string fragmentSource = FragmentShaderSource(keys, runRects);
+  if (editFragmentSource != nullptr) fragmentSource = editFragmentSource(fragmentSource);
+  const GLuint fragment = Compile(GL_FRAGMENT_SHADER, fragmentSource);
+  if (fragment == 0) return Program{};
   Program p;
   p.id = glCreateProgram();
   glAttachShader(p.id, vertexShader);
@@ -250,14 +284,17 @@ const Program* ProgramCache::Get(const ProgramKeys& keys, bool spans) {
   glBindAttribLocation(p.id, 1, "diffuse");
   glBindAttribLocation(p.id, 2, "coordinates");
   if (variants) glBindAttribLocation(p.id, 3, "variantIn");
-  if (spans) glBindAttribLocation(p.id, 4, "spanIn");
+  if (runRects) glBindAttribLocation(p.id, 4, "tableOffsetIn");
   glLinkProgram(p.id);
   glDeleteShader(fragment);
   GLint ok = GL_FALSE;
   glGetProgramiv(p.id, GL_LINK_STATUS, &ok);
   if (ok != GL_TRUE) {
+    char log[1024] = {};
+    glGetProgramInfoLog(p.id, sizeof log, nullptr, log);
+    ReportFailure("program does not link", log, VertexShaderSource(textured, variants, runRects) + fragmentSource);
     glDeleteProgram(p.id);
-    return nullptr;
+    return Program{};
   }
   p.targetSize = glGetUniformLocation(p.id, "targetSize");
   p.textureFactor = glGetUniformLocation(p.id, variants ? "textureFactors" : "textureFactor");
@@ -267,36 +304,25 @@ const Program* ProgramCache::Get(const ProgramKeys& keys, bool spans) {
     const GLint sampler = glGetUniformLocation(p.id, ("sampler" + std::to_string(i)).c_str());
     if (sampler >= 0) glUniform1i(sampler, i);
   }
-  const GLint spanTable = glGetUniformLocation(p.id, "spanTable");
-  if (spanTable >= 0) glUniform1i(spanTable, SpanTableUnit);
-  Entry entry;
-  std::memset(&entry.keys, 0, sizeof entry.keys);
-  std::memcpy(entry.keys.keys, keys.keys, size);
-  entry.keys.count = keys.count;
-  entry.spans = spans;
-  entry.program = p;
-  entries_.push_back(entry);
-  return &entries_.back().program;
+  const GLint rowTable = glGetUniformLocation(p.id, "rowTable");
+  if (rowTable >= 0) glUniform1i(rowTable, RowTableUnit);
+  return p;
 }
 
 void ProgramCache::Forget() {
   entries_.clear();
-  for (auto& kind : vertexShaders_) {
-    for (auto& pair : kind) pair[0] = pair[1] = 0;
-  }
+  for (GLuint& shader : vertexShaders_) shader = 0;
+  for (bool& failed : vertexShaderFailed_) failed = false;
 }
 
 void ProgramCache::Clear() {
-  for (const Entry& e : entries_) glDeleteProgram(e.program.id);
-  entries_.clear();
-  for (auto& kind : vertexShaders_) {
-    for (auto& pair : kind) {
-      for (GLuint& shader : pair) {
-        if (shader != 0) glDeleteShader(shader);
-        shader = 0;
-      }
-    }
+  for (const Entry& e : entries_) {
+    if (e.program.id != 0) glDeleteProgram(e.program.id);
   }
+  for (GLuint shader : vertexShaders_) {
+    if (shader != 0) glDeleteShader(shader);
+  }
+  Forget();
 }
 
 }  // namespace gl

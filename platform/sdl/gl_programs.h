@@ -56,20 +56,17 @@ struct Program {
   GLint targetSize = -1, textureFactor = -1, alphaRef = -1;
 };
 
-// Texture unit of the row table that programs for spans read (after the stages' units).
-constexpr int SpanTableUnit = MaxStages;
+// Texture unit of the row table that programs for run rectangles read (after the stages' units).
+constexpr int RowTableUnit = MaxStages;
 
-// A row's run in the table: first pixel and the one after the last, each below MaxSpanColumn.
-constexpr int MaxSpanColumn = 1 << 15;
-constexpr std::int32_t PackedRun(int left, int right) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(left) | (static_cast<std::uint32_t>(right) << 16));
-}
-
-// A program "for spans" draws rectangles each of which covers, on each of its rows, only the
+// A program for run rectangles draws rectangles each of which covers, on each of its rows, only the
 // pixels from the left to before the right end its row table gives (see Renderer).
-std::string VertexShaderSource(bool textured, bool variants = false, bool spans = false);
-std::string FragmentShaderSource(const ProgramKey& key, bool spans = false);
-std::string FragmentShaderSource(const ProgramKeys& keys, bool spans = false);
+std::string VertexShaderSource(bool textured, bool variants = false, bool runRects = false);
+std::string FragmentShaderSource(const ProgramKey& key, bool runRects = false);
+std::string FragmentShaderSource(const ProgramKeys& keys, bool runRects = false);
+
+// Tests make programs fail: each fragment program's source goes through `edit` (null: none).
+void EditFragmentSourceForTests(std::string (*edit)(const std::string& source));
 
 class ProgramCache {
  public:
@@ -78,10 +75,13 @@ class ProgramCache {
   ProgramCache& operator=(const ProgramCache&) = delete;
   ~ProgramCache();
 
-  // The program for the key, built when first asked for; null when it does not compile.
-  const Program* Get(const ProgramKey& key, bool spans = false);
-  const Program* Get(const ProgramKeys& keys, bool spans = false);
+  // The program for the key, built when first asked for; null when it does not compile or
+  // link, which is reported once (with its source and the driver's log) and remembered.
+  const Program* Get(const ProgramKey& key, bool runRects = false);
+  const Program* Get(const ProgramKeys& keys, bool runRects = false);
   std::size_t size() const { return entries_.size(); }
+  // Programs built (or tried) since the start.
+  std::size_t built() const { return built_; }
   // Deletes every program (the context must be current).
   void Clear();
   // Forgets every program of a context that is gone.
@@ -90,13 +90,15 @@ class ProgramCache {
  private:
   struct Entry {
     ProgramKeys keys;
-    bool spans;
+    bool runRects;
     Program program;
   };
+  Program Build(const ProgramKeys& keys, bool runRects);
   std::deque<Entry> entries_;  // programs stay where they are while the cache grows
-  // Without and with rows of spans, for one variant and for several, without and with texture
-  // coordinates.
-  GLuint vertexShaders_[2][2][2] = {};
+  // By kind: 4 for run rectangles, 2 for several variants, 1 for texture coordinates.
+  GLuint vertexShaders_[8] = {};
+  bool vertexShaderFailed_[8] = {};
+  std::size_t built_ = 0;
 };
 
 }  // namespace gl

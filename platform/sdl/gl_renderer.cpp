@@ -4,10 +4,8 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
-#include <ctime>
 #include <limits>
 
-#include "../common/platform_contract.h"
 #include "gl_driver_pin.h"
 #include "sdl_video.h"
 
@@ -16,21 +14,8 @@ namespace gl {
 namespace {
 
 std::atomic<std::uint64_t> totalDrawCalls{0};
-
-std::int64_t NowNanoseconds() {
-  timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<std::int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-std::int64_t RefreshPeriod(SDL_Window* window) {
-  SDL_DisplayMode mode;
-  const int display = SDL_GetWindowDisplayIndex(window);
-  int rate = 0;
-  if (SDL_GetCurrentDisplayMode(display >= 0 ? display : 0, &mode) == 0) rate = mode.refresh_rate;
-  if (rate <= 0) rate = 60;
-  return 1000000000 / rate;
-}
+std::atomic<std::uint64_t> totalFramesKept{0};
+std::atomic<bool> keepUnchangedFrames{true};
 
 GLint Filter(std::uint8_t d3dFilter) { return d3dFilter >= 2 ? GL_LINEAR : GL_NEAREST; }
 
@@ -43,6 +28,18 @@ GLint Address(std::uint8_t mode) {
     default: return GL_CLAMP_TO_EDGE;
   }
 }
+
+// The row table is 16 bytes a row: 64 MB at most, whatever larger buffer textures the driver
+// offers; a queue that would need more is sent first.
+constexpr int MostTableRows = 1 << 22;
+
+// A frame of more vertices than this (9 MB of them) runs before it is presented and is not
+// kept: the game's frames have a few thousand.
+constexpr std::size_t MostRecordedVertices = 1 << 18;
+
+// Two boxes side by side become one while it is at most a quarter larger than both: rows of
+// text or shapes then keep the overlap list short, for a few overlaps that are not real.
+constexpr float BoxMergeSlack = 1.25f;
 
 bool Empty(const PixelBounds& r) { return r.right <= r.left || r.bottom <= r.top; }
 
@@ -61,19 +58,6 @@ void AllocateTexels(int width, int height, bool sampled) {
   glTexImage2D(GL_TEXTURE_2D, 0, sampled ? GL_RGBA8 : GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
 }
 
-bool SameLook(const GlVertex& a, const GlVertex& b) { return SameAttributes(a, b) && a.variant == b.variant; }
-
-// Looks of runs one rectangle can draw, its runs in one and its upper runs in the other.
-bool SameButColour(const GlVertex& a, const GlVertex& b) {
-  GlVertex c = b;
-  c.diffuse = a.diffuse;
-  return SameLook(a, c);
-}
-
-// A rect of width × height holding `pixels` run pixels shades too many that it then discards.
-// Every pixel of a rect costs the rasteriser a fragment, drawn or not.
-bool TooSparse(std::int64_t width, std::int64_t height, std::int64_t pixels) { return width * height > 2 * pixels + 64; }
-
 bool ReadsTextureFactor(const ProgramKey& key) {
   for (const StageOps& st : key.stages) {
     if (st.colorOp == 0 || st.colorOp == stage::Disable) break;
@@ -88,6 +72,8 @@ bool ReadsTextureFactor(const ProgramKey& key) {
 }  // namespace
 
 std::uint64_t TotalDrawCalls() { return totalDrawCalls; }
+std::uint64_t TotalFramesKept() { return totalFramesKept; }
+void KeepUnchangedFrames(bool keep) { keepUnchangedFrames = keep; }
 
 DrawSettings MakeDrawSettings(const PixelBounds& clip) {
   DrawSettings s;
@@ -132,7 +118,7 @@ bool Renderer::Start(SDL_Window* window, std::string* error) {
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
   GLint tableTexels = 0;
   glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &tableTexels);
-  spanTableLimit_ = static_cast<std::size_t>(std::clamp(tableTexels, 0, 1 << 22));
+  packer_.SetTableLimit(static_cast<std::size_t>(std::clamp(tableTexels, 0, MostTableRows)));
   glGenVertexArrays(1, &vertexArray_);
   glBindVertexArray(vertexArray_);
   glGenBuffers(1, &vertexBuffer_);
@@ -150,10 +136,8 @@ bool Renderer::Start(SDL_Window* window, std::string* error) {
   glEnable(GL_SCISSOR_TEST);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  haveApplied_ = false;
-  swapInterval_ = -1;
-  driverWaits_ = false;
-  lastPresent_ = 0;
+  state_.Forget();
+  pacing_.Reset();
   return true;
 }
 
@@ -166,20 +150,21 @@ void Renderer::Stop() {
     programs_.Clear();
     for (const SamplerEntry& e : samplers_) glDeleteSamplers(1, &e.sampler);
     if (scratchFramebuffer_ != 0) glDeleteFramebuffers(1, &scratchFramebuffer_);
-    if (spanTexture_ != 0) glDeleteTextures(1, &spanTexture_);
-    if (spanBuffer_ != 0) glDeleteBuffers(1, &spanBuffer_);
+    if (tableTexture_ != 0) glDeleteTextures(1, &tableTexture_);
+    if (tableBuffer_ != 0) glDeleteBuffers(1, &tableBuffer_);
     if (vertexBuffer_ != 0) glDeleteBuffers(1, &vertexBuffer_);
     if (vertexArray_ != 0) glDeleteVertexArrays(1, &vertexArray_);
     SDL_GL_MakeCurrent(window_, nullptr);
   }
   groupCount_ = 0;
+  frames_.Forget();
   programs_.Forget();
   samplers_.clear();
   scratchFramebuffer_ = vertexBuffer_ = vertexArray_ = 0;
   vertexBufferBytes_ = 0;
-  spanTexture_ = spanBuffer_ = 0;
-  spanBufferBytes_ = 0;
-  ForgetSpans();
+  tableTexture_ = tableBuffer_ = 0;
+  tableBufferBytes_ = 0;
+  packer_.Clear();
   SDL_GL_DeleteContext(context_);
   context_ = nullptr;
   window_ = nullptr;
@@ -192,7 +177,8 @@ bool Renderer::CreateTarget(int width, int height, bool sampled, Target* target)
   if (!Current() || width <= 0 || height <= 0 || width > maxTextureSize_ || height > maxTextureSize_) {
     return false;
   }
-  Flush();
+  BreakFrame();
+  FlushQueue();
   Target t;
   t.width = width;
   t.height = height;
@@ -211,22 +197,25 @@ bool Renderer::CreateTarget(int width, int height, bool sampled, Target* target)
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_SCISSOR_TEST);
   }
-  haveApplied_ = false;
+  state_.Forget();
   BindTargetFramebuffer();
   if (!complete) {
     DestroyTarget(t);
     return false;
   }
+  generations_.Touch(t.texture);
   *target = t;
   return true;
 }
 
 void Renderer::DestroyTarget(Target& t) {
   if (Current()) {
+    BreakFrame();
     if (target_ == &t) {
-      Flush();
+      FlushQueue();
       target_ = nullptr;
     }
+    generations_.Touch(t.texture);
     if (t.framebuffer != 0) glDeleteFramebuffers(1, &t.framebuffer);
     if (t.texture != 0) glDeleteTextures(1, &t.texture);
   }
@@ -235,7 +224,8 @@ void Renderer::DestroyTarget(Target& t) {
 
 void Renderer::SetTarget(const Target* target) {
   if (target == target_) return;
-  Flush();
+  BreakFrame();
+  FlushQueue();
   target_ = target;
   BindTargetFramebuffer();
 }
@@ -253,30 +243,34 @@ GLuint Renderer::CreateTexture(int width, int height) {
   glGenTextures(1, &texture);
   glBindTexture(GL_TEXTURE_2D, texture);
   AllocateTexels(width, height, true);
-  haveApplied_ = false;
+  state_.Forget();
+  generations_.Touch(texture);
   return texture;
 }
 
 void Renderer::UploadTexture(GLuint texture, int x, int y, int width, int height, const void* bgra, int pitch) {
   if (!Current() || texture == 0) return;
-  Flush();  // queued draws still read the old texels
+  FlushUsersOf(texture);  // they still read the old texels
+  generations_.Touch(texture);
   glBindTexture(GL_TEXTURE_2D, texture);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, pitch / 4);
   glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, GL_BGRA, GL_UNSIGNED_BYTE, bgra);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  haveApplied_ = false;
+  state_.Forget();
 }
 
 void Renderer::DestroyTexture(GLuint texture) {
   if (!Current() || texture == 0) return;
-  Flush();
+  FlushUsersOf(texture);
+  generations_.Touch(texture);
   glDeleteTextures(1, &texture);
-  haveApplied_ = false;
+  state_.Forget();
 }
 
 void Renderer::ReadTexture(GLuint texture, int width, int height, const PixelBounds& rect, void* bgra, int pitch) {
   if (!Current() || texture == 0 || Empty(rect) || rect.right > width || rect.bottom > height) return;
-  Flush();
+  BreakFrame();
+  FlushQueue();
   if (scratchFramebuffer_ == 0) glGenFramebuffers(1, &scratchFramebuffer_);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, scratchFramebuffer_);
   glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture, 0);
@@ -289,15 +283,30 @@ void Renderer::ReadTexture(GLuint texture, int width, int height, const PixelBou
 
 bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t vertexCount, unsigned primitiveCount,
                     const DrawSettings& settings) {
-  if (VertexCountFor(type, primitiveCount) == 0 || VertexCountFor(type, primitiveCount) > vertexCount) return false;
+  const std::size_t needed = VertexCountFor(type, primitiveCount);
+  if (needed == 0 || needed > vertexCount) return false;
   if (!Current() || target_ == nullptr) return true;
+  std::uint64_t sampled[MaxStages] = {};
+  for (int i = 0; i < MaxStages; ++i) {
+    if (settings.program.textured[i]) sampled[i] = generations_.Of(settings.textures[i]);
+  }
+  frames_.recording.AddDraw(target_, type, vertices, needed, primitiveCount, settings, sampled);
+  // A frame that never ends (a program that draws without presenting) runs as it goes.
+  if (frames_.recording.vertexCount() > MostRecordedVertices) BreakFrame();
+  return true;
+}
+
+void Renderer::QueueDraw(const FrameOp& op) {
+  if (target_ == nullptr || op.target != target_) return;
+  const DrawSettings& settings = frames_.recording.settings(op);
+  generations_.Touch(target_->texture);
   PixelBounds clip = settings.clip;
   clip.left = std::max(clip.left, 0);
   clip.top = std::max(clip.top, 0);
   clip.right = std::min(clip.right, target_->width);
   clip.bottom = std::min(clip.bottom, target_->height);
-  if (Empty(clip)) return true;
-  Shared shared;
+  if (Empty(clip)) return;
+  BlendClip shared;
   std::memset(&shared, 0, sizeof shared);
   shared.blend = settings.blend;
   shared.sourceFactor = settings.sourceFactor;
@@ -306,225 +315,38 @@ bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t ve
   shared.clip = clip;
   // Flat shading is done here, on the vertices: it does not keep draws apart.
   scratch_.clear();
-  const bool ok = AppendPrimitives(type, vertices, vertexCount, primitiveCount, settings.flatShading != 0, clip, scratch_);
-  // Runs are kept as 16-bit columns (see PackedRun).
-  bool spans = target_->width < MaxSpanColumn && ScratchIsSpans();
+  AppendPrimitives(op.type, frames_.recording.vertices(op), op.vertexCount, op.primitiveCount,
+                   settings.flatShading != 0, clip, scratch_);
+  // Runs are kept as 16-bit columns (see TableRun).
+  bool runRects = target_->width < MaxRunColumn && ScratchIsRuns();
   // Each run grows the table by at most a rect's height.
-  const std::size_t mostRows = scratch_.rows.size() * static_cast<std::size_t>(target_->height);
+  const std::size_t mostRows = scratch_.runs.size() * static_cast<std::size_t>(target_->height);
   int variant = JoinVariant(settings, shared);
-  if (variant < 0 || (spans && spanTableRows_ + mostRows > spanTableLimit_)) {
-    Flush();
+  if (variant < 0 || (runRects && packer_.tableRows() + mostRows > packer_.tableLimit())) {
+    FlushQueue();
     variant = JoinVariant(settings, shared);
   }
-  if (spanTableRows_ + mostRows > spanTableLimit_) spans = false;
-  if (!spans) scratch_.Unfold();
-  Enqueue(variant, spans);
-  return ok;
+  if (packer_.tableRows() + mostRows > packer_.tableLimit()) runRects = false;
+  if (!runRects) scratch_.RunsToLines();
+  Enqueue(variant, runRects);
 }
 
-bool Renderer::ScratchIsSpans() const {
+bool Renderer::ScratchIsRuns() const {
   // The geometry listed every line as a run along a row, clipped to the target.
-  return scratch_.rowsOnly && !scratch_.rows.empty();
+  return scratch_.runsOnly && !scratch_.runs.empty();
 }
 
-std::uint32_t Renderer::SpanLook(const GlVertex& look) {
-  // The looks of a frame are few and come back in turn (a ring, then its fill); a look seen
-  // longer ago is kept again, which costs only a merge that might have been.
-  constexpr std::size_t LooksLookedAt = 8;
-  for (std::size_t i = spanLooks_.size(), looked = 0; i-- > 0 && looked < LooksLookedAt; ++looked) {
-    if (SameLook(spanLooks_[i], look)) return static_cast<std::uint32_t>(i);
-  }
-  spanLooks_.push_back(look);
-  return static_cast<std::uint32_t>(spanLooks_.size() - 1);
-}
-
-bool Renderer::AddUpperRun(std::size_t g, std::uint32_t look, int row, int left, int right) {
-  const std::uint32_t serial = rowSerial_[row];
-  if (serial == 0 || rowUpper_[row] == serial) return false;
-  const std::size_t k = rowRect_[row];
-  if (k >= spanRects_.size()) return false;
-  SpanRect& r = spanRects_[k];
-  // The rect holds the row last: the run comes right after its run there.
-  if (r.serial != serial || r.group != g || left < r.left || right > r.right) return false;
-  if (!SameButColour(spanLooks_[r.look], spanLooks_[look])) return false;
-  rowUpper_[row] = serial;
-  spanRuns_.push_back(SpanRun{row, left, right, k, spanLooks_[look].diffuse, true});
-  return true;
-}
-
-void Renderer::AddSpans(std::size_t g, int variant) {
-  if (rowSerial_.size() < static_cast<std::size_t>(target_->height)) {
-    rowSerial_.resize(target_->height, 0);
-    rowRect_.resize(target_->height, 0);
-    rowUpper_.resize(target_->height, 0);
-  }
-  // A run can cover the one before it on its row only if it replaces its pixels whatever they
-  // were.
-  const Shared& s = pendingState_.shared;
-  const bool replaces = (s.blend == 0 || (s.sourceFactor == GL_ONE && s.destinationFactor == GL_ZERO &&
-                                          s.equation == GL_FUNC_ADD)) &&
-                        pendingState_.variants[variant].program.alphaFunc == 8;
-  lookIds_.clear();
-  for (GlVertex look : scratch_.looks) {
-    look.variant = variant;
-    look.span = 0;
-    lookIds_.push_back(SpanLook(look));
-  }
-  // A run may join one of the last few rects of the group: a disc's runs alternate between
-  // the rows near its middle and those near its top and bottom, which fill rects of their own.
-  constexpr int RectsLookedAt = 8;
-  for (const Batch::RowSpan& span : scratch_.rows) {
-    const std::uint32_t look = lookIds_[span.look];
-    if (replaces && AddUpperRun(g, look, span.row, span.left, span.right)) continue;
-    SpanRun run{span.row, span.left, span.right, 0, 0, false};
-    const std::int64_t runPixels = run.right - run.left;
-    const std::uint32_t rowSerial = rowSerial_[run.row];
-    std::size_t best = spanRects_.size();
-    std::int64_t bestWaste = 0;
-    int looked = 0;
-    for (std::size_t k = spanRects_.size(); k-- > 0 && looked < RectsLookedAt; ++looked) {
-      const SpanRect& r = spanRects_[k];
-      // The row is drawn by this rect or a later one: the run must come after them all.
-      if (r.group != g || rowSerial >= r.serial) break;
-      if (r.look != look) continue;
-      const std::int64_t width = std::max(r.right, run.right) - std::min(r.left, run.left);
-      const std::int64_t height = std::max(r.bottom, run.row) - std::min(r.top, run.row) + 1;
-      const std::int64_t pixels = r.pixels + runPixels;
-      if (TooSparse(width, height, pixels)) continue;
-      const std::int64_t waste = width * height - pixels;
-      if (best == spanRects_.size() || waste < bestWaste) {
-        best = k;
-        bestWaste = waste;
-      }
-    }
-    if (best == spanRects_.size()) {
-      spanRects_.push_back(SpanRect{g, look, nextSerial_++, run.row, run.row, run.left, run.right, 0, 0});
-      ++spanTableRows_;
-    } else {
-      SpanRect& r = spanRects_[best];
-      const int top = std::min(r.top, run.row), bottom = std::max(r.bottom, run.row);
-      spanTableRows_ += static_cast<std::size_t>((bottom - top) - (r.bottom - r.top));
-      r.top = top;
-      r.bottom = bottom;
-      r.left = std::min(r.left, run.left);
-      r.right = std::max(r.right, run.right);
-    }
-    SpanRect& r = spanRects_[best];
-    r.pixels += runPixels;
-    rowSerial_[run.row] = r.serial;
-    rowRect_[run.row] = best;
-    run.rect = best;
-    spanRuns_.push_back(run);
-  }
-}
-
-void Renderer::SortRunsByRect() {
-  const std::size_t count = spanRects_.size();
-  runsOfRect_.assign(count + 1, 0);
-  for (const SpanRun& run : spanRuns_) ++runsOfRect_[run.rect + 1];
-  for (std::size_t r = 0; r < count; ++r) runsOfRect_[r + 1] += runsOfRect_[r];
-  rectIndex_.assign(runsOfRect_.begin(), runsOfRect_.end() - 1);  // where each rect's next run goes
-  runOrder_.resize(spanRuns_.size());
-  for (std::size_t i = 0; i < spanRuns_.size(); ++i) runOrder_[rectIndex_[spanRuns_[i].rect]++] = i;
-}
-
-void Renderer::MergeSpanRects() {
-  const std::size_t count = spanRects_.size();
-  if (count < 2) return;
-  SortRunsByRect();
-  // rowHolder_[row]: the latest place in drawing order (a kept rect's index) that draws a run
-  // on the row. A rect may move its runs into an earlier kept rect only when nothing at or
-  // after that rect draws on its rows, so no pixel changes its order.
-  rowHolder_.assign(static_cast<std::size_t>(target_->height), -1);
-  mergedInto_.assign(count, 0);
-  keptRects_.clear();
-  constexpr std::size_t RectsLookedAt = 16;
-  // The table's rows, which a merge may grow by the rows between the two rects.
-  std::int64_t tableRows = 0;
-  for (const SpanRect& r : spanRects_) tableRows += r.rows();
-  for (std::size_t b = 0; b < count; ++b) {
-    const SpanRect& rect = spanRects_[b];
-    std::int64_t latest = -1;
-    for (std::size_t k = runsOfRect_[b]; k < runsOfRect_[b + 1]; ++k) {
-      latest = std::max(latest, rowHolder_[static_cast<std::size_t>(spanRuns_[runOrder_[k]].row)]);
-    }
-    std::size_t best = count;
-    std::int64_t bestWaste = 0;
-    std::size_t looked = 0;
-    for (std::size_t k = keptRects_.size(); k-- > 0 && looked < RectsLookedAt; ++looked) {
-      const std::size_t a = keptRects_[k];
-      if (static_cast<std::int64_t>(a) <= latest) break;
-      const SpanRect& into = spanRects_[a];
-      if (into.group != rect.group || into.look != rect.look) continue;
-      const std::int64_t width = std::max(into.right, rect.right) - std::min(into.left, rect.left);
-      const std::int64_t height = std::max(into.bottom, rect.bottom) - std::min(into.top, rect.top) + 1;
-      const std::int64_t pixels = into.pixels + rect.pixels;
-      if (TooSparse(width, height, pixels)) continue;
-      if (tableRows + height - into.rows() - rect.rows() > static_cast<std::int64_t>(spanTableLimit_)) continue;
-      const std::int64_t waste = width * height - pixels;
-      if (best == count || waste < bestWaste) {
-        best = a;
-        bestWaste = waste;
-      }
-    }
-    if (best == count) {
-      keptRects_.push_back(b);
-      mergedInto_[b] = b;
-    } else {
-      SpanRect& into = spanRects_[best];
-      tableRows -= into.rows() + rect.rows();
-      into.top = std::min(into.top, rect.top);
-      into.bottom = std::max(into.bottom, rect.bottom);
-      into.left = std::min(into.left, rect.left);
-      into.right = std::max(into.right, rect.right);
-      into.pixels += rect.pixels;
-      tableRows += into.rows();
-      mergedInto_[b] = best;
-    }
-    for (std::size_t k = runsOfRect_[b]; k < runsOfRect_[b + 1]; ++k) {
-      rowHolder_[static_cast<std::size_t>(spanRuns_[runOrder_[k]].row)] = static_cast<std::int64_t>(mergedInto_[b]);
-    }
-  }
-  if (keptRects_.size() < count) KeepOnlyMergedRects();
-}
-
-void Renderer::KeepOnlyMergedRects() {
-  rectIndex_.assign(spanRects_.size(), 0);  // a kept rect's new index
-  for (std::size_t i = 0; i < keptRects_.size(); ++i) {
-    rectIndex_[keptRects_[i]] = i;
-    spanRects_[i] = spanRects_[keptRects_[i]];  // i <= the old index: nothing unread is overwritten
-  }
-  spanRects_.resize(keptRects_.size());
-  for (SpanRun& run : spanRuns_) run.rect = rectIndex_[mergedInto_[run.rect]];
-}
-
-void Renderer::PrepareSpans() {
-  if (spanRects_.empty()) return;
-  MergeSpanRects();
-  std::size_t rows = 0;
-  for (SpanRect& r : spanRects_) {
-    r.tableRow = rows;
-    rows += static_cast<std::size_t>(r.rows());
-  }
-  spanTable_.assign(4 * rows, 0);  // rows without a run: an empty one
-  for (const SpanRun& run : spanRuns_) {
-    const SpanRect& r = spanRects_[run.rect];
-    GLint* entry = &spanTable_[4 * (r.tableRow + static_cast<std::size_t>(run.row - r.top))];
-    if (run.upper) {
-      entry[1] = PackedRun(run.left, run.right);
-      entry[2] = static_cast<GLint>(run.upperColour);
-    } else {
-      entry[0] = PackedRun(run.left, run.right);
-    }
-  }
-  // A group of spans holds nothing but its rects, in order. Corners on pixel edges, half a
+void Renderer::PrepareRunRects() {
+  if (packer_.empty()) return;
+  packer_.Pack();
+  // A group of run rectangles holds nothing but its rectangles, in order. Corners on pixel edges, half a
   // pixel from every centre, so that any rasteriser covers exactly the rect's pixels.
   for (std::size_t g = 0; g < groupCount_; ++g) {
-    if (groups_[g].kind == Kind::Spans) groups_[g].vertices.clear();
+    if (groups_[g].kind == Kind::RunRects) groups_[g].vertices.clear();
   }
-  for (const SpanRect& r : spanRects_) {
+  for (const RunRect& r : packer_.rects()) {
     std::vector<GlVertex>& vertices = groups_[r.group].vertices;
-    vertices.insert(vertices.end(), 6, spanLooks_[r.look]);
+    vertices.insert(vertices.end(), 6, packer_.looks()[r.look]);
     GlVertex* v = &vertices[vertices.size() - 6];
     const float l = static_cast<float>(r.left) - 0.5f, rt = static_cast<float>(r.right) - 0.5f;
     const float t = static_cast<float>(r.top) - 0.5f, b = static_cast<float>(r.bottom) + 0.5f;
@@ -533,46 +355,33 @@ void Renderer::PrepareSpans() {
     for (int k = 0; k < 6; ++k) {
       v[k].x = xs[k];
       v[k].y = ys[k];
-      v[k].span = index;
+      v[k].tableOffset = index;
     }
   }
-  if (spanBuffer_ == 0) {
-    glGenBuffers(1, &spanBuffer_);
-    glGenTextures(1, &spanTexture_);
+  if (tableBuffer_ == 0) {
+    glGenBuffers(1, &tableBuffer_);
+    glGenTextures(1, &tableTexture_);
   }
-  glBindBuffer(GL_TEXTURE_BUFFER, spanBuffer_);
-  const std::size_t bytes = spanTable_.size() * sizeof(GLint);
-  if (bytes > spanBufferBytes_) {
-    spanBufferBytes_ = std::max(bytes, 2 * spanBufferBytes_);
-    glBufferData(GL_TEXTURE_BUFFER, static_cast<GLsizeiptr>(spanBufferBytes_), nullptr, GL_STREAM_DRAW);
-    glActiveTexture(GL_TEXTURE0 + SpanTableUnit);
-    glBindTexture(GL_TEXTURE_BUFFER, spanTexture_);
-    glTexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32I, spanBuffer_);
+  glBindBuffer(GL_TEXTURE_BUFFER, tableBuffer_);
+  const std::size_t bytes = packer_.table().size() * sizeof(TableRow);
+  if (bytes > tableBufferBytes_) {
+    tableBufferBytes_ = std::max(bytes, 2 * tableBufferBytes_);
+    glBufferData(GL_TEXTURE_BUFFER, static_cast<GLsizeiptr>(tableBufferBytes_), nullptr, GL_STREAM_DRAW);
+    glActiveTexture(GL_TEXTURE0 + RowTableUnit);
+    glBindTexture(GL_TEXTURE_BUFFER, tableTexture_);
+    glTexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32I, tableBuffer_);
     glActiveTexture(GL_TEXTURE0);
   }
-  glBufferSubData(GL_TEXTURE_BUFFER, 0, static_cast<GLsizeiptr>(bytes), spanTable_.data());
-  ForgetSpans();
-  // Serials only grow while rows remember them; start again long before they would wrap.
-  if (nextSerial_ > 0xF0000000u) {
-    std::fill(rowSerial_.begin(), rowSerial_.end(), 0);
-    std::fill(rowUpper_.begin(), rowUpper_.end(), 0);
-    nextSerial_ = 1;
-  }
+  glBufferSubData(GL_TEXTURE_BUFFER, 0, static_cast<GLsizeiptr>(bytes), packer_.table().data());
+  packer_.Clear();
 }
 
-void Renderer::ForgetSpans() {
-  spanRects_.clear();
-  spanRuns_.clear();
-  spanLooks_.clear();
-  spanTableRows_ = 0;
-}
-
-void Renderer::Enqueue(int variant, bool spans) {
+void Renderer::Enqueue(int variant, bool runRects) {
   if (scratch_.empty()) return;
   // A draw's vertices are all lines or all triangles.
-  const Kind kind = spans ? Kind::Spans : scratch_.stretches.front().lines ? Kind::Lines : Kind::Triangles;
+  const Kind kind = runRects ? Kind::RunRects : scratch_.ranges.front().lines ? Kind::Lines : Kind::Triangles;
   // Every pixel the draw can touch has its centre within a pixel of the vertices' extent.
-  Box box = spans ? RowsBox() : VerticesBox(variant);
+  Box box = runRects ? RunsBox() : VerticesBox(variant);
   box = Box{box.left - 1, box.top - 1, box.right + 1, box.bottom + 1};
   const auto overlaps = [&box](const Box& b) {
     return box.left < b.right && b.left < box.right && box.top < b.bottom && b.top < box.bottom;
@@ -600,8 +409,14 @@ void Renderer::Enqueue(int variant, bool spans) {
   }
   Group& group = groups_[into];
   group.variantMask |= 1u << variant;
-  if (kind == Kind::Spans) {
-    AddSpans(into, variant);
+  if (kind == Kind::RunRects) {
+    // A run can cover the one before it on its row only if it replaces its pixels whatever
+    // they were.
+    const BlendClip& s = pendingState_.shared;
+    const bool replaces = (s.blend == 0 || (s.sourceFactor == GL_ONE && s.destinationFactor == GL_ZERO &&
+                                            s.equation == GL_FUNC_ADD)) &&
+                          pendingState_.variants[variant].program.alphaFunc == 8;
+    packer_.Add(into, scratch_.runs, scratch_.looks, variant, replaces);
   } else {
     group.vertices.insert(group.vertices.end(), scratch_.vertices.begin(), scratch_.vertices.end());
   }
@@ -613,7 +428,7 @@ void Renderer::Enqueue(int variant, bool spans) {
                      std::max(last.bottom, box.bottom)};
     const float area = (merged.right - merged.left) * (merged.bottom - merged.top);
     const float parts = (last.right - last.left) * (last.bottom - last.top) + (box.right - box.left) * (box.bottom - box.top);
-    if (area <= parts * 1.25f) {
+    if (area <= parts * BoxMergeSlack) {
       last = merged;
       return;
     }
@@ -637,14 +452,14 @@ Renderer::Box Renderer::VerticesBox(int variant) {
   return measured ? box : Box{-far, -far, far, far};
 }
 
-Renderer::Box Renderer::RowsBox() const {
+Renderer::Box Renderer::RunsBox() const {
   // The centres of the runs' first and last pixels.
-  const PixelBounds& e = scratch_.rowsExtent;
+  const PixelBounds& e = scratch_.runsExtent;
   return Box{static_cast<float>(e.left), static_cast<float>(e.top), static_cast<float>(e.right - 1),
              static_cast<float>(e.bottom - 1)};
 }
 
-int Renderer::JoinVariant(const DrawSettings& settings, const Shared& shared) {
+int Renderer::JoinVariant(const DrawSettings& settings, const BlendClip& shared) {
   Pending& p = pendingState_;
   if (!Queued()) {
     std::memset(&p, 0, sizeof p);
@@ -693,7 +508,7 @@ GLuint Renderer::Sampler(const SamplerState& s) {
   return sampler;
 }
 
-void Renderer::UseProgram(const Pending& p, unsigned variantMask, bool spans) {
+bool Renderer::UseProgram(const Pending& p, unsigned variantMask, bool runRects) {
   // A group drawn with one variant alone gets that variant's own program: the software
   // rasteriser runs every variant's statements for every pixel of a program that has several.
   int only = -1;
@@ -705,11 +520,11 @@ void Renderer::UseProgram(const Pending& p, unsigned variantMask, bool spans) {
   const int first = only >= 0 ? only : 0;
   keys.count = only >= 0 ? 1 : p.variantCount;
   for (int v = 0; v < keys.count; ++v) keys.keys[v] = p.variants[first + v].program;
-  const Program* program = programs_.Get(keys, spans);
-  if (program == nullptr) return;
+  const Program* program = programs_.Get(keys, runRects);
+  if (program == nullptr) return false;
   // Getting a program made for the first time leaves it in use.
-  if (program != appliedProgram_) glUseProgram(program->id);
-  appliedProgram_ = program;
+  if (program != state_.program) glUseProgram(program->id);
+  state_.program = program;
   glUniform2f(program->targetSize, static_cast<float>(target_->width), static_cast<float>(target_->height));
   GLfloat factors[MaxVariants][4];
   GLint refs[MaxVariants];
@@ -723,13 +538,14 @@ void Renderer::UseProgram(const Pending& p, unsigned variantMask, bool spans) {
   }
   glUniform4fv(program->textureFactor, keys.count, &factors[0][0]);
   glUniform1iv(program->alphaRef, keys.count, refs);
+  return true;
 }
 
 void Renderer::Apply(const Pending& p) {
-  const bool all = !haveApplied_;
-  if (all) appliedProgram_ = nullptr;
-  const Shared& a = applied_;
-  const Shared& s = p.shared;
+  const bool all = !state_.valid;
+  if (all) state_.program = nullptr;
+  const BlendClip& a = state_.blendClip;
+  const BlendClip& s = p.shared;
   if (all || a.blend != s.blend) {
     if (s.blend) {
       glEnable(GL_BLEND);
@@ -744,29 +560,65 @@ void Renderer::Apply(const Pending& p) {
   for (int i = 0; i < MaxStages; ++i) {
     if (!p.textured[i]) continue;
     const GLuint sampler = Sampler(p.samplers[i]);
-    if (!all && appliedTextures_[i] == p.textures[i] && appliedSamplers_[i] == sampler) continue;
+    if (!all && state_.textures[i] == p.textures[i] && state_.samplers[i] == sampler) continue;
     glActiveTexture(GL_TEXTURE0 + i);
     glBindTexture(GL_TEXTURE_2D, p.textures[i]);
     glBindSampler(i, sampler);
-    appliedTextures_[i] = p.textures[i];
-    appliedSamplers_[i] = sampler;
+    state_.textures[i] = p.textures[i];
+    state_.samplers[i] = sampler;
   }
   glActiveTexture(GL_TEXTURE0);
   if (all || std::memcmp(&a.clip, &s.clip, sizeof s.clip) != 0) {
     glScissor(s.clip.left, s.clip.top, s.clip.right - s.clip.left, s.clip.bottom - s.clip.top);
   }
-  applied_ = s;
-  haveApplied_ = true;
+  state_.blendClip = s;
+  state_.valid = true;
 }
 
 void Renderer::Flush() {
+  RunRecorded();
+  FlushQueue();
+}
+
+void Renderer::RunRecorded() {
+  const std::vector<FrameOp>& ops = frames_.recording.ops();
+  // Without the context, what they would have drawn on is gone.
+  if (!Current()) frames_.executed = ops.size();
+  for (; frames_.executed < ops.size(); ++frames_.executed) {
+    const FrameOp& op = ops[frames_.executed];
+    if (op.kind == FrameOp::Kind::Draw) {
+      QueueDraw(op);
+    } else {
+      ExecuteFill(op);
+    }
+  }
+}
+
+void Renderer::BreakFrame() {
+  RunRecorded();
+  // A frame with nothing recorded yet is recorded whole after this. A broken one is never
+  // compared, so what of it ran need not be kept.
+  if (!frames_.recording.empty()) frames_.broken = true;
+  frames_.recording.Clear();
+  frames_.executed = 0;
+  frames_.keptValid = false;
+}
+
+void Renderer::FlushUsersOf(GLuint texture) {
+  if (frames_.recording.Uses(texture, frames_.executed)) RunRecorded();
+  bool queued = target_ != nullptr && target_->texture == texture;
+  for (int i = 0; i < MaxStages; ++i) queued = queued || (pendingState_.textured[i] && pendingState_.textures[i] == texture);
+  if (queued) FlushQueue();
+}
+
+void Renderer::FlushQueue() {
   if (!Queued() || !Current() || target_ == nullptr) {
     groupCount_ = 0;
-    ForgetSpans();
+    packer_.Clear();
     return;
   }
   Apply(pendingState_);
-  PrepareSpans();
+  PrepareRunRects();
   upload_.clear();
   for (std::size_t g = 0; g < groupCount_; ++g) {
     upload_.insert(upload_.end(), groups_[g].vertices.begin(), groups_[g].vertices.end());
@@ -781,7 +633,7 @@ void Renderer::Flush() {
     glEnableVertexAttribArray(3);
     glVertexAttribIPointer(3, 1, GL_INT, sizeof(GlVertex), reinterpret_cast<void*>(offsetof(GlVertex, variant)));
     glEnableVertexAttribArray(4);
-    glVertexAttribIPointer(4, 1, GL_INT, sizeof(GlVertex), reinterpret_cast<void*>(offsetof(GlVertex, span)));
+    glVertexAttribIPointer(4, 1, GL_INT, sizeof(GlVertex), reinterpret_cast<void*>(offsetof(GlVertex, tableOffset)));
   }
   if (bytes > vertexBufferBytes_) {
     vertexBufferBytes_ = std::max(bytes, 2 * vertexBufferBytes_);
@@ -790,8 +642,12 @@ void Renderer::Flush() {
   glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), upload_.data());
   std::size_t first = 0;
   for (std::size_t g = 0; g < groupCount_; ++g) {
-    UseProgram(pendingState_, groups_[g].variantMask, groups_[g].kind == Kind::Spans);
     const std::size_t count = groups_[g].vertices.size();
+    // A group whose program failed is not drawn, rather than drawn with the one bound before.
+    if (!UseProgram(pendingState_, groups_[g].variantMask, groups_[g].kind == Kind::RunRects)) {
+      first += count;
+      continue;
+    }
     glDrawArrays(groups_[g].kind == Kind::Lines ? GL_LINES : GL_TRIANGLES, static_cast<GLint>(first), static_cast<GLsizei>(count));
     first += count;
     ++drawCalls_;
@@ -802,23 +658,33 @@ void Renderer::Flush() {
 
 void Renderer::Fill(const Target& target, const PixelBounds& rect, std::uint32_t argb) {
   if (!Current()) return;
-  Flush();
+  frames_.recording.AddFill(&target, rect, argb);
+}
+
+void Renderer::ExecuteFill(const FrameOp& op) {
+  const Target& target = *op.target;
+  const PixelBounds& rect = op.rect;
+  const std::uint32_t argb = op.argb;
+  FlushQueue();
   PixelBounds r{std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, target.width),
                 std::min(rect.bottom, target.height)};
   if (Empty(r)) return;
+  generations_.Touch(target.texture);
   glBindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
   glScissor(r.left, r.top, r.right - r.left, r.bottom - r.top);
   glClearColor(((argb >> 16) & 0xFF) / 255.0f, ((argb >> 8) & 0xFF) / 255.0f, (argb & 0xFF) / 255.0f,
                (argb >> 24) / 255.0f);
   glClear(GL_COLOR_BUFFER_BIT);
-  haveApplied_ = false;  // the scissor box moved
+  state_.Forget();  // the scissor box moved
   BindTargetFramebuffer();
 }
 
 void Renderer::Copy(const Target& source, const PixelBounds& from, const Target& destination, const PixelBounds& to,
                     bool linear) {
   if (!Current() || Empty(from) || Empty(to)) return;
-  Flush();
+  BreakFrame();
+  FlushQueue();
+  generations_.Touch(destination.texture);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, source.framebuffer);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, destination.framebuffer);
   glDisable(GL_SCISSOR_TEST);
@@ -830,7 +696,8 @@ void Renderer::Copy(const Target& source, const PixelBounds& from, const Target&
 
 void Renderer::Read(const Target& target, const PixelBounds& rect, void* bgra, int pitch) {
   if (!Current() || Empty(rect)) return;
-  Flush();
+  BreakFrame();
+  FlushQueue();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
   glPixelStorei(GL_PACK_ROW_LENGTH, pitch / 4);
   glReadPixels(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, GL_BGRA, GL_UNSIGNED_BYTE, bgra);
@@ -840,7 +707,26 @@ void Renderer::Read(const Target& target, const PixelBounds& rect, void* bgra, i
 
 void Renderer::Present(const Target& target, const PixelBounds* from, const PixelBounds* to, bool waitForRefresh) {
   if (!Current()) return;
-  Flush();
+  // A frame that stands alone on the target and equals the last one run there, on a target
+  // nothing touched since, would draw the picture the target already holds.
+  const bool standsAlone = keepUnchangedFrames && !frames_.broken && frames_.recording.StandsAloneOn(target);
+  if (standsAlone && frames_.keptValid && frames_.keptTarget == &target &&
+      generations_.Of(target.texture) == frames_.keptGeneration && frames_.recording.Same(frames_.kept)) {
+    ++frames_.framesKept;
+    ++totalFramesKept;
+  } else {
+    RunRecorded();
+    FlushQueue();
+    frames_.keptValid = standsAlone;
+    if (standsAlone) {
+      std::swap(frames_.kept, frames_.recording);
+      frames_.keptTarget = &target;
+      frames_.keptGeneration = generations_.Of(target.texture);
+    }
+  }
+  frames_.recording.Clear();
+  frames_.executed = 0;
+  frames_.broken = false;
   int drawableWidth = 0, drawableHeight = 0;
   SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
   const PixelBounds source = from != nullptr ? *from : PixelBounds{0, 0, target.width, target.height};
@@ -885,22 +771,10 @@ void Renderer::Present(const Target& target, const PixelBounds* from, const Pixe
                     shown.right, drawableHeight - shown.bottom, GL_COLOR_BUFFER_BIT,
                     scaled && !fitted ? GL_LINEAR : GL_NEAREST);
   glEnable(GL_SCISSOR_TEST);
-  const int interval = waitForRefresh ? 1 : 0;
-  if (interval != swapInterval_) {
-    driverWaits_ = SDL_GL_SetSwapInterval(interval) == 0 && interval == 1;
-    swapInterval_ = interval;
-  }
-  SDL_GL_SwapWindow(window_);
+  pacing_.Swap(window_, waitForRefresh);
   BindTargetFramebuffer();
-  haveApplied_ = false;
-  if (!waitForRefresh) return;
-  // A driver that accepted the interval may still not wait (Xvfb has no refresh to wait for):
-  // a picture that follows the last one within half a refresh period shows the swap did not
-  // wait, and the next refresh tick is waited for here.
-  const std::int64_t period = RefreshPeriod(window_);
-  const std::int64_t now = NowNanoseconds();
-  if (!driverWaits_ || now - lastPresent_ < period / 2) PlatformWaitForVerticalBlank();
-  lastPresent_ = NowNanoseconds();
+  state_.Forget();
+  pacing_.Wait(window_, waitForRefresh);
 }
 
 }  // namespace gl

@@ -1,26 +1,35 @@
 // The OpenGL 3.3 core drawing engine behind the Direct3D 9 device: a context on the SDL window,
 // render targets as framebuffer objects, pre-transformed primitives drawn with Direct3D's
-// pixel rules, fills, copies, read-back and paced presentation. Consecutive draws are queued
-// together for as long as nothing they share could change their pixels: the blend, the clip
-// and the textures bound; their stage settings may differ (see ProgramKeys). OpenGL draws lines
-// and triangles apart, so the queue holds groups of each, and a draw joins the last group of its
-// kind when it overlaps nothing queued after that group: pixels it does not share with those
-// come out the same in either order.
-// Mesa's software rasteriser pays a set-up cost for every primitive, and a filled disc arrives
-// as one line per row. A draw made only of runs along rows whose ends share every attribute is
-// queued as a third kind: rectangles, each drawing on each of its rows only the pixels of its
-// one run there, which a table of rows gives the program (rows without a run draw nothing). A
-// run joins one of the rectangles at the end of its group when that rectangle and every later
-// one hold nothing on its row, so each pixel is still drawn once and in the same order. When
-// the queue is sent, rectangles of one look merge under the same rule, so that a disc, whose
-// rows come middle, top and bottom in turn, ends as about one rectangle: the rasteriser pays
-// for every triangle as much as for hundreds of pixels.
-// A rectangle has a second, upper layer of runs for draws that replace the pixels they cover
-// (no blending, no alpha test) and differ from its runs in colour alone: a run of such a draw
-// on a row the rectangle holds last is kept there above the run it covers, its colour in the
-// row's entry of the table, and the program gives each pixel of the row the upper run's colour
-// where it has one. A ball, a disc with a smaller one on top, then costs one rectangle and a
-// fragment a pixel instead of two of each.
+// pixel rules, fills, copies, read-back and paced presentation.
+//
+// Words used in the device's files:
+//   run            the pixels left..right - 1 of one row, all drawn with one look (gl::Run). Lines
+//                  along rows and the rows of a filled disc arrive as runs.
+//   line piece     the pixels a line covers along its major axis, a row or a column
+//                  (gl::LinePiece); one along a row with one look becomes a run, any other an
+//                  OpenGL line through the piece's pixel centres.
+//   look           everything a run's pixels share: colour, depth, texture coordinates and the
+//                  variant (a GlVertex whose position is unused).
+//   variant        one of the queued draws' sets of stage settings (program, alpha reference,
+//                  texture factor); one program can carry up to MaxVariants of them, each vertex
+//                  naming its own, so that draws differing only there still go out as one.
+//   queue          the draws waiting to go to OpenGL together: they share the blend, the clip
+//                  and the textures bound (Pending), and are kept as groups.
+//   group          consecutive queued draws of one kind: lines, triangles or run rectangles.
+//                  A draw joins the last group of its kind when it overlaps nothing queued after
+//                  that group: pixels it does not share with those come out the same either way.
+//   run rectangle  a rectangle drawn with one look that draws, on each of its rows, only the
+//                  pixels of its run there, which the row table gives the program; Mesa's
+//                  software rasteriser pays a set-up cost per primitive, and a disc arrives as
+//                  one line per row, so a disc drawn as one rectangle costs far less.
+//   upper run      a run kept above the run of a rectangle's row, for a draw that replaces the
+//                  pixels it covers (no blending, no alpha test) and differs from it in colour
+//                  alone; the table holds its colour, and a ball (a disc with a smaller one on
+//                  it) costs one rectangle and one fragment a pixel.
+//   row table      per row of each queued run rectangle: its run, its upper run and that run's
+//                  colour (gl::TableRow), sent as a buffer texture.
+//   packing        putting runs into run rectangles so that each pixel is still drawn once and
+//                  in the same order (gl_run_packer.h).
 #pragma once
 
 #include <SDL.h>
@@ -30,43 +39,22 @@
 #include <string>
 #include <vector>
 
+#include "gl_draw_settings.h"
+#include "gl_frame_record.h"
 #include "gl_geometry.h"
+#include "gl_present_pacing.h"
 #include "gl_programs.h"
+#include "gl_run_packer.h"
+#include "gl_state_cache.h"
 
 namespace gl {
 
-// A render target: a texture with its framebuffer object. Row 0 is the picture's top row.
-struct Target {
-  GLuint texture = 0, framebuffer = 0;
-  int width = 0, height = 0;
-};
-
-// Sampler settings with the Direct3D 9 numbers: filter 0 none, 1 point, 2 linear, 3 anisotropic;
-// address 1 wrap, 2 mirror, 3 clamp, 4 border, 5 mirror once.
-struct SamplerState {
-  std::uint8_t minFilter, magFilter, addressU, addressV;
-};
-
-// Every setting a draw depends on. Make it with MakeDrawSettings: parts are compared byte for
-// byte.
-struct DrawSettings {
-  ProgramKey program;
-  std::uint32_t blend;  // 0 off, 1 on
-  GLenum sourceFactor, destinationFactor, equation;
-  std::uint32_t alphaRef;       // 0..255
-  std::uint32_t textureFactor;  // ARGB
-  std::uint32_t flatShading;
-  GLuint textures[MaxStages];
-  SamplerState samplers[MaxStages];
-  PixelBounds clip;  // viewport, narrowed by the scissor rectangle when that is on
-};
-
-// Settings of an untextured, unblended draw through the diffuse colour, clipped to `clip`.
-DrawSettings MakeDrawSettings(const PixelBounds& clip);
-bool operator==(const DrawSettings& a, const DrawSettings& b);
-
 // OpenGL draws issued by every renderer of the process (for benchmarks and tests).
 std::uint64_t TotalDrawCalls();
+// Frames every renderer of the process presented without drawing them again, and whether they
+// may (on unless a benchmark or test turns it off to measure or see the drawn frame).
+std::uint64_t TotalFramesKept();
+void KeepUnchangedFrames(bool keep);
 
 class Renderer {
  public:
@@ -85,6 +73,10 @@ class Renderer {
   int maxTextureSize() const { return maxTextureSize_; }
   // OpenGL draws issued since the start (each flush of merged primitives counts one).
   std::uint64_t drawCalls() const { return drawCalls_; }
+  // Frames presented without being drawn again: the target held their picture already.
+  std::uint64_t framesKept() const { return frames_.framesKept; }
+  // Programs built, or tried and failed, since the start.
+  std::size_t programsBuilt() const { return programs_.built(); }
 
   // A target that programs will sample (a texture's) or one only drawn on, copied and read.
   bool CreateTarget(int width, int height, bool sampled, Target* target);
@@ -98,13 +90,15 @@ class Renderer {
   // Reads a rectangle of a texture's texels as BGRA rows, top first.
   void ReadTexture(GLuint texture, int width, int height, const PixelBounds& rect, void* bgra, int pitch);
 
-  // Queues a primitive on the current target; false for an unknown type or too few vertices.
+  // Records a primitive on the current target; false for an unknown type or too few vertices.
+  // Recorded fills and draws run when the frame is presented, or as soon as something else
+  // (a read, a copy, another target, an upload of a texture they use) needs their pixels.
   bool Draw(Primitive type, const SourceVertex* vertices, std::size_t vertexCount, unsigned primitiveCount,
             const DrawSettings& settings);
-  // Sends what is queued.
+  // Runs what is recorded and sends what is queued.
   void Flush();
 
-  // Fills a rectangle of a target with an ARGB colour, ignoring every draw setting.
+  // Records a fill of a rectangle of a target with an ARGB colour, ignoring every draw setting.
   void Fill(const Target& target, const PixelBounds& rect, std::uint32_t argb);
   // Copies a rectangle between targets, scaled when the sizes differ.
   void Copy(const Target& source, const PixelBounds& from, const Target& destination, const PixelBounds& to,
@@ -113,51 +107,30 @@ class Renderer {
   void Read(const Target& target, const PixelBounds& rect, void* bgra, int pitch);
   // Shows `from` of the target in `to` of the window (null: the whole of each). With
   // waitForRefresh, one picture per display refresh: the driver's swap interval when it keeps
-  // it, else a wait for the next refresh tick here.
+  // it, else a wait for the next refresh tick here. A frame equal to the last one presented, on a
+  // target nothing else touched since, is not drawn again.
   void Present(const Target& target, const PixelBounds* from, const PixelBounds* to, bool waitForRefresh);
 
  private:
-  // What the queued draws share, and the stage settings of each variant among them.
+  // The stage settings of each variant among the queued draws.
   struct Variant {
     ProgramKey program;
     std::uint32_t alphaRef, textureFactor;
   };
-  struct Shared {
-    std::uint32_t blend;
-    GLenum sourceFactor, destinationFactor, equation;
-    PixelBounds clip;
-  };
+
   // A rectangle in the target's pixel coordinates holding everything a draw may touch.
   struct Box {
     float left, top, right, bottom;
   };
-  enum class Kind { Lines, Triangles, Spans };
+  enum class Kind { Lines, Triangles, RunRects };
   struct Group {
     Kind kind;
     std::vector<GlVertex> vertices;
     std::vector<Box> boxes;  // one per draw in the group
     unsigned variantMask;    // bit v: a draw of variant v is in the group
   };
-  // A rectangle of runs, at most one per row and one upper run above it (see above), whose
-  // pixels lie in rows top..bottom and columns left..right - 1, with the attributes of
-  // spanLooks_[look]; its group gets its six vertices when the queue is sent.
-  struct SpanRect {
-    std::size_t group;
-    std::uint32_t look;
-    std::uint32_t serial;  // rects made later have larger ones
-    int top, bottom, left, right;
-    std::int64_t pixels;
-    std::size_t tableRow;  // where its rows start in the table, once sent
-    std::int64_t rows() const { return static_cast<std::int64_t>(bottom) - top + 1; }
-  };
-  struct SpanRun {
-    int row, left, right;  // right exclusive
-    std::size_t rect;      // index in spanRects_
-    std::uint32_t upperColour;  // ARGB, of an upper run
-    bool upper;
-  };
   struct Pending {
-    Shared shared;
+    BlendClip shared;
     Variant variants[MaxVariants];
     int variantCount;
     std::uint8_t textured[MaxStages];
@@ -167,38 +140,34 @@ class Renderer {
 
   // The context is current: it was made and its window still exists.
   bool Current() const;
+  // Runs the recorded ops not run yet.
+  void RunRecorded();
+  // Runs them, and keeps the frame from being kept: something outside the record saw or
+  // changed the pictures.
+  void BreakFrame();
+  // Runs the recorded ops and sends the queue if they draw with the texture or on it.
+  void FlushUsersOf(GLuint texture);
+  void QueueDraw(const FrameOp& op);
+  void ExecuteFill(const FrameOp& op);
+  // Sends what is queued.
+  void FlushQueue();
   // The variant of the queued draws that `settings` draws with, added when there is room and the
   // textures it samples are bound as the queued draws have them; -1 when it cannot join them.
-  int JoinVariant(const DrawSettings& settings, const Shared& shared);
+  int JoinVariant(const DrawSettings& settings, const BlendClip& shared);
   void Apply(const Pending& p);
   // Puts in use the program for the variants of a group, with their settings.
-  void UseProgram(const Pending& p, unsigned variantMask, bool spans);
+  // False when the program does not build: the group is not drawn.
+  bool UseProgram(const Pending& p, unsigned variantMask, bool runRects);
   bool Queued() const { return groupCount_ != 0; }
   // Moves the scratch batch's vertices into the queue.
-  void Enqueue(int variant, bool spans);
+  void Enqueue(int variant, bool runRects);
   // The scratch batch is lines along rows only, each with the same attributes at both ends.
-  bool ScratchIsSpans() const;
-  // Puts the scratch batch's runs into rectangles at the end of the group.
-  void AddSpans(std::size_t group, int variant);
-  // Keeps the run in the upper layer of the rect that holds its row last, when it can go there.
-  bool AddUpperRun(std::size_t group, std::uint32_t look, int row, int left, int right);
-  // The index of a look (attributes and variant) in spanLooks_, added when new.
-  std::uint32_t SpanLook(const GlVertex& look);
-  void ForgetSpans();
+  bool ScratchIsRuns() const;
   // The extent of the scratch batch's vertices, each given the variant on the way; of its runs.
   Box VerticesBox(int variant);
-  Box RowsBox() const;
-  // Moves the runs of a rect into an earlier one of the same look where no pixel changes its
-  // order by it: runs are put in rects as they come, and a disc's top, middle and bottom come
-  // interleaved, each filling a rect of its own.
-  void MergeSpanRects();
-  // Lists the queued runs rect by rect: those of rect r are runOrder_[runsOfRect_[r]] up to
-  // before runOrder_[runsOfRect_[r + 1]].
-  void SortRunsByRect();
-  // Drops the rects MergeSpanRects emptied.
-  void KeepOnlyMergedRects();
+  Box RunsBox() const;
   // Gives the queued rectangles their corners and sends their row table.
-  void PrepareSpans();
+  void PrepareRunRects();
   GLuint Sampler(const SamplerState& s);
   void BindTargetFramebuffer();
 
@@ -221,32 +190,16 @@ class Renderer {
   std::vector<Group> groups_;   // the first groupCount_ are queued; the rest keep their storage
   std::size_t groupCount_ = 0;
   std::vector<GlVertex> upload_;
-  std::vector<SpanRect> spanRects_;   // queued, in the order they were made
-  std::vector<SpanRun> spanRuns_;
-  std::vector<GlVertex> spanLooks_;
-  std::vector<std::uint32_t> lookIds_;  // AddSpans's: the scratch batch's looks in spanLooks_
-  // Working lists of MergeSpanRects, kept for their storage.
-  std::vector<std::size_t> runsOfRect_, runOrder_, rectIndex_, mergedInto_, keptRects_;
-  std::vector<std::int64_t> rowHolder_;
-  std::vector<std::uint32_t> rowSerial_;  // per target row: the latest rect holding a run on it
-  std::vector<std::size_t> rowRect_;       // ... its index in spanRects_
-  std::vector<std::uint32_t> rowUpper_;    // ... its serial once it holds an upper run there
-  std::uint32_t nextSerial_ = 1;
-  std::vector<GLint> spanTable_;
-  GLuint spanBuffer_ = 0, spanTexture_ = 0;
-  std::size_t spanBufferBytes_ = 0;
-  std::size_t spanTableLimit_ = 0;  // rows the table may hold
-  std::size_t spanTableRows_ = 0;   // rows the queued rects need
+  RunPacker packer_;            // the runs of the queued run-rectangle groups
+  GLuint tableBuffer_ = 0, tableTexture_ = 0;
+  std::size_t tableBufferBytes_ = 0;
   Pending pendingState_{};
-  bool haveApplied_ = false;
-  Shared applied_{};
-  const Program* appliedProgram_ = nullptr;
-  GLuint appliedTextures_[MaxStages] = {};
-  GLuint appliedSamplers_[MaxStages] = {};
+  StateCache state_;
 
-  int swapInterval_ = -1;  // as last asked of the driver; -1 unknown
-  bool driverWaits_ = false;
-  std::int64_t lastPresent_ = 0;
+  FrameKeeping frames_;
+  TextureGenerations generations_;
+
+  PresentPacing pacing_;
 };
 
 }  // namespace gl
