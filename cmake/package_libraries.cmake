@@ -6,7 +6,10 @@
 #     engine's internal ones can meet a name of the program's;
 #   - the shared library exports the same names, through a version script.
 # Section groups are resolved in the partial link (--force-group-allocation): a local copy of an
-# inline function must not be dropped in favour of the program's own copy of it.
+# inline function must not be dropped in favour of the program's own copy of it. That takes GNU ld
+# whatever the compiler (lld has no such option), and GNU objcopy beside it.
+find_program(VORNEK_PARTIAL_LINKER NAMES ld.bfd ld REQUIRED)
+find_program(VORNEK_OBJCOPY NAMES objcopy REQUIRED)
 option(VORNEK_SHARED "Build the shared library libvornek.so beside libvornek.a" ON)
 if(VORNEK_SANITIZE)
   # A sanitized library would need the sanitizer runtime in every program that loads it.
@@ -38,9 +41,9 @@ add_custom_command(OUTPUT ${VORNEK_PUBLIC_SYMBOLS} ${VORNEK_VERSION_SCRIPT}
   COMMENT "Listing the public names of vornek.h")
 
 add_custom_command(OUTPUT ${VORNEK_COMBINED_OBJECT}
-  COMMAND ${CMAKE_LINKER} -r --force-group-allocation -o ${VORNEK_COMBINED_OBJECT}.all
+  COMMAND ${VORNEK_PARTIAL_LINKER} -r --force-group-allocation -o ${VORNEK_COMBINED_OBJECT}.all
           --whole-archive $<TARGET_FILE:vornek> $<TARGET_FILE:platform_sdl> --no-whole-archive
-  COMMAND ${CMAKE_OBJCOPY} --keep-global-symbols=${VORNEK_PUBLIC_SYMBOLS}
+  COMMAND ${VORNEK_OBJCOPY} --keep-global-symbols=${VORNEK_PUBLIC_SYMBOLS}
           ${VORNEK_COMBINED_OBJECT}.all ${VORNEK_COMBINED_OBJECT}
   COMMAND ${CMAKE_COMMAND} -E rm -f ${VORNEK_COMBINED_OBJECT}.all
   DEPENDS vornek platform_sdl ${VORNEK_PUBLIC_SYMBOLS}

@@ -93,7 +93,7 @@ void ReadInput(Sketch& s) {
 }
 
 // The text centred on cx, by its measured width.
-void DrawCentred(int cx, int y, const char* text, int color, int fontHandle, int edgeColor) {
+void DrawCentred(int cx, int y, const char* text, uint32_t color, int fontHandle, uint32_t edgeColor) {
   const int width = GetTextWidthWithFont(text, -1, fontHandle);
   if (width >= 0) DrawTextWithFont(cx - width / 2, y, text, color, fontHandle, edgeColor);
 }

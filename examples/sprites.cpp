@@ -47,17 +47,17 @@ void DrawFloor(const Graphics& g) {
 
 void DrawShapes(int frame) {
   SetBlendMode(BlendModeAlpha, 150);
-  DrawBox(20, 20, 220, 120, static_cast<int>(MakeColor(20, 24, 40)), TRUE);
+  DrawBox(20, 20, 220, 120, MakeColor(20, 24, 40), TRUE);
   SetBlendMode(BlendModeNone, 0);
-  DrawBox(20, 20, 220, 120, static_cast<int>(MakeColor(200, 200, 220)), FALSE);
+  DrawBox(20, 20, 220, 120, MakeColor(200, 200, 220), FALSE);
   const double t = frame * 0.03;
-  DrawTriangle(40, 100, 80, 40, 120, 100, static_cast<int>(MakeColor(240, 120, 60)), TRUE);
+  DrawTriangle(40, 100, 80, 40, 120, 100, MakeColor(240, 120, 60), TRUE);
   DrawQuadrilateral(130, 45, 205, 40 + static_cast<int>(10 * std::sin(t)), 200, 100, 140, 95,
-                    static_cast<int>(MakeColor(80, 200, 120)), TRUE);
+                    MakeColor(80, 200, 120), TRUE);
   SetBlendMode(BlendModeAdd, 120);
-  DrawOval(620, 80, 120 + static_cast<int>(20 * std::sin(t)), 50, static_cast<int>(MakeColor(60, 90, 200)), TRUE);
+  DrawOval(620, 80, 120 + static_cast<int>(20 * std::sin(t)), 50, MakeColor(60, 90, 200), TRUE);
   SetBlendMode(BlendModeNone, 0);
-  DrawOval(620, 80, 140, 60, static_cast<int>(MakeColor(200, 220, 255)), FALSE);
+  DrawOval(620, 80, 140, 60, MakeColor(200, 220, 255), FALSE);
 }
 
 void DrawSprites(const Graphics& g, int frame) {

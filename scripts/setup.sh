@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential clang cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libpng-dev libjpeg-dev zlib1g-dev
   libepoxy-dev libgl1-mesa-dri libglx-mesa0 libegl-mesa0

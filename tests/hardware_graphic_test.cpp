@@ -451,7 +451,7 @@ TEST_F(HardwareGraphicTest, TextComesThroughTheTextureCacheTinted) {
     }
   }
   EXPECT_GT(lit, 0);
-  EXPECT_EQ(font->glyphIndex['A'].cached, 1);
+  EXPECT_EQ(font->glyphIndex[static_cast<unsigned char>('A')].cached, 1);
 }
 
 TEST_F(HardwareGraphicTest, AGraphicMadeAsADrawTargetIsDrawnIntoAndCleared) {
@@ -539,7 +539,7 @@ TEST_F(HardwareGraphicTest, RestoringTheDisplayRebuildsTheFontsWithEmptyCaches) 
   SetClearColor(0, 0, 0);
   const FontRecord* font = FontFromHandle(QueryDefaultFont());
   ASSERT_NE(font, nullptr);
-  EXPECT_EQ(font->glyphIndex['A'].cached, 0) << "the glyph cache starts empty";
+  EXPECT_EQ(font->glyphIndex[static_cast<unsigned char>('A')].cached, 0) << "the glyph cache starts empty";
   EXPECT_EQ(IsGraphicHandleValid(font->cacheTexture), 1);
   ClearScreen();
   ASSERT_EQ(DrawText(10, 10, "A", MakeColor(255, 255, 255), 0), 0);

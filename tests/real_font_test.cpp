@@ -114,8 +114,8 @@ TEST_F(RealFontTest, TheDefaultFontInksAStringWhereItsCharactersAre) {
     }
     return ink;
   };
-  const int a = FontFromHandle(handle)->glyphIndex['A'].entry->advance;
-  const int space = FontFromHandle(handle)->glyphIndex[' '].entry->advance;
+  const int a = FontFromHandle(handle)->glyphIndex[static_cast<unsigned char>('A')].entry->advance;
+  const int space = FontFromHandle(handle)->glyphIndex[static_cast<unsigned char>(' ')].entry->advance;
   EXPECT_GT(inkIn(0, a, 0, 16), 5) << "the letter";
   EXPECT_EQ(inkIn(a, a + space, 0, 40), 0) << "the space";
   EXPECT_GT(inkIn(a + space, advance, 0, 16), 10) << "the hiragana";

@@ -63,7 +63,7 @@ CpuIdentity ReadCpuIdentity() {
   identity.vendor = vendor;
   __get_cpuid(1, &r[0], &r[1], &r[2], &r[3]);
   identity.features = r[3];
-  if (__get_cpuid_max(0x80000000u, nullptr) >= 0x80000004u) {
+  if (static_cast<unsigned>(__get_cpuid_max(0x80000000u, nullptr)) >= 0x80000004u) {
     char brand[49] = {};
     for (unsigned leaf = 0; leaf < 3; ++leaf) {
       __get_cpuid(0x80000002u + leaf, &r[0], &r[1], &r[2], &r[3]);

@@ -119,7 +119,7 @@ void CpuId(std::uint32_t leaf, std::uint32_t registers[4]) {
   registers[0] = registers[1] = registers[2] = registers[3] = 0;
   if (State().realCpu) {
 #if defined(__x86_64__) || defined(__i386__)
-    if (leaf <= __get_cpuid_max(leaf & 0x80000000u, nullptr)) {
+    if (leaf <= static_cast<std::uint32_t>(__get_cpuid_max(leaf & 0x80000000u, nullptr))) {
       __cpuid_count(leaf, 0, registers[0], registers[1], registers[2], registers[3]);
     }
 #endif
