@@ -110,7 +110,7 @@ TEST_F(TrackedMemoryTest, ListAndTotalsFollowAllocFreeAndRealloc) {
   EXPECT_EQ(EngineState.AllocCount, 3);
   EXPECT_EQ(std::string(b, 20), std::string(20, '\0')) << "calloc clears";
 
-  std::memcpy(a, "0123456789", 10);
+  std::memcpy(a, "0123456789", 10);  // NOLINT(bugprone-not-null-terminated-result): bytes, not a text
   void* oldA = a;
   const int oldId = Header(a)->fields.id;
   a = static_cast<char*>(TrackedRealloc(a, 4000, "grow.cpp", 9));

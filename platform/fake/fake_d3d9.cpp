@@ -204,7 +204,7 @@ class Surface final : public IDirect3DSurface9, public Counted, public RasterTar
   // Primitives are rasterised when their pixels are first looked at, not when drawn: most
   // frames of a long run are cleared before anyone looks.
   void queue(D3DPRIMITIVETYPE type, std::vector<RasterVertex> vertices, std::shared_ptr<const RasterStates> states) {
-    pending_.push_back({type, std::move(vertices), states});
+    pending_.push_back({type, std::move(vertices), std::move(states)});
     ++version_;
   }
   void settle() {

@@ -40,7 +40,7 @@ struct FakeFont final : FontObject {
     for (int y = 0; y < glyph->height; ++y) {
       for (int x = 0; x < glyph->width; ++x) {
         const int level = fake::GlyphLevel(code, x, y);
-        glyph->levels[static_cast<std::size_t>(y * glyph->width + x)] =
+        glyph->levels[static_cast<std::size_t>(y) * static_cast<std::size_t>(glyph->width) + static_cast<std::size_t>(x)] =
             static_cast<std::uint8_t>(mono ? (level >= 8 ? 1 : 0) : level);
       }
     }

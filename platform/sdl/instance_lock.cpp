@@ -55,7 +55,7 @@ std::string XDisplayScope(std::string name) {
 }  // namespace
 
 std::string ScopeOf(const char* driver, const char* x11Display, const char* waylandDisplay, const char* runtimeDir) {
-  const std::string d = driver != nullptr ? driver : "";
+  std::string d = driver != nullptr ? driver : "";
   if (d == "x11") return "x11 " + XDisplayScope(x11Display != nullptr ? x11Display : "");
   if (d == "wayland") {
     std::string name = waylandDisplay != nullptr && waylandDisplay[0] != '\0' ? waylandDisplay : "wayland-0";
@@ -71,7 +71,7 @@ std::string Directory() {
   }
   const char* tmp = std::getenv("TMPDIR");
   const std::string base = tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp";
-  const std::string dir = base + "/vornek-" + std::to_string(getuid());
+  std::string dir = base + "/vornek-" + std::to_string(getuid());
   if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
     ReportNoPlace(dir + ": " + std::strerror(errno));
     return {};

@@ -1,6 +1,5 @@
 // The device state cache: a state goes to the device only when it differs from what was last
 // sent, and the pending batch is drawn first so that it keeps the states it was built under.
-#include <cstring>
 
 #include "../../core/log.h"
 #include "../draw_state.h"
@@ -70,7 +69,10 @@ int SetDeviceViewport(int x, int y, int width, int height) {
   HardwareStateRecord& h = HardwareState;
   const D3DVIEWPORT9 viewport = {static_cast<DWORD>(x), static_cast<DWORD>(y), static_cast<DWORD>(width),
                                  static_cast<DWORD>(height), 0.0f, 1.0f};
-  if (!h.resending && h.viewportKnown && std::memcmp(&h.viewport, &viewport, sizeof viewport) == 0) return 0;
+  if (!h.resending && h.viewportKnown && h.viewport.X == viewport.X && h.viewport.Y == viewport.Y &&
+      h.viewport.Width == viewport.Width && h.viewport.Height == viewport.Height) {
+    return 0;  // the depth range is always 0..1
+  }
   if (!h.resending) CloseScene();
   const HRESULT result = Device()->SetViewport(&viewport);
   if (FAILED(result)) {
