@@ -42,8 +42,8 @@ struct Images {
 };
 
 void SetRate(benchmark::State& state) {
-  state.counters["Mpix/s"] = benchmark::Counter(kPixels * static_cast<double>(state.iterations()) / 1e6,
-                                                benchmark::Counter::kIsRate);
+  state.counters["Mpix/s"] =
+      benchmark::Counter(kPixels * static_cast<double>(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
 }
 
 SoftDrawParams Params(int mode, int p) {
@@ -98,9 +98,9 @@ void BM_Memcpy(benchmark::State& state) {
   SetRate(state);
 }
 
-const int kModes[][2] = {{BlendModeNone, 255},     {BlendModeAlpha, 100},         {BlendModeAlpha, 128},
-                         {BlendModeAdd, 100},      {BlendModeAdd, 255},           {BlendModeSubtract, 100},
-                         {BlendModeSubtract, 255}, {BlendModeMultiply, 255},      {BlendModeInvertedAlpha, 100},
+const int kModes[][2] = {{BlendModeNone, 255},         {BlendModeAlpha, 100},    {BlendModeAlpha, 128},
+                         {BlendModeAdd, 100},          {BlendModeAdd, 255},      {BlendModeSubtract, 100},
+                         {BlendModeSubtract, 255},     {BlendModeMultiply, 255}, {BlendModeInvertedAlpha, 100},
                          {BlendModeMultiplyAlpha, 100}};
 
 void FillArgs(benchmark::internal::Benchmark* b) {

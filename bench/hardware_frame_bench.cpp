@@ -1,7 +1,8 @@
 // The game frame on the hardware back-end under X (Mesa's llvmpipe with xvfb-run): CPU time per
 // frame with the present, and OpenGL draws per frame, beside a plain OpenGL program that draws
 // the same primitives, one draw call each. Each is measured twice: the process's CPU time,
-// rasteriser threads included, and the game thread's alone. Run: xvfb-run -a -s '-screen 0 1280x1024x24' build/bench/hardware_frame_bench
+// rasteriser threads included, and the game thread's alone. Run: xvfb-run -a -s '-screen 0 1280x1024x24'
+// build/bench/hardware_frame_bench
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 #include <epoxy/gl.h>
@@ -61,8 +62,8 @@ class RecordingDevice final : public IDirect3DDevice9 {
                         HANDLE* s) override {
     return device_->CreateTexture(w, h, l, u, f, p, t, s);
   }
-  HRESULT CreateRenderTarget(UINT w, UINT h, D3DFORMAT f, D3DMULTISAMPLE_TYPE m, DWORD q, BOOL l,
-                             IDirect3DSurface9** s, HANDLE* h2) override {
+  HRESULT CreateRenderTarget(UINT w, UINT h, D3DFORMAT f, D3DMULTISAMPLE_TYPE m, DWORD q, BOOL l, IDirect3DSurface9** s,
+                             HANDLE* h2) override {
     return device_->CreateRenderTarget(w, h, f, m, q, l, s, h2);
   }
   HRESULT CreateDepthStencilSurface(UINT w, UINT h, D3DFORMAT f, D3DMULTISAMPLE_TYPE m, DWORD q, BOOL d,
@@ -173,7 +174,10 @@ void HardwareDrawnGameFrame(benchmark::State& state) {
   gl::KeepUnchangedFrames(true);
 }
 BENCHMARK(HardwareDrawnGameFrame)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(300);
-BENCHMARK(HardwareDrawnGameFrame)->Name("HardwareDrawnGameFrame/main_thread")->Unit(benchmark::kMillisecond)->Iterations(300);
+BENCHMARK(HardwareDrawnGameFrame)
+    ->Name("HardwareDrawnGameFrame/main_thread")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(300);
 
 // The frame's floor on the hardware back-end: clearing and presenting, nothing drawn.
 void HardwareEmptyFrame(benchmark::State& state) {
@@ -221,8 +225,7 @@ void PlainOpenGlFrame(benchmark::State& state) {
     state.SkipWithError("no frame was recorded on the hardware back-end");
     return;
   }
-  SDL_Window* window =
-      SDL_CreateWindow("plain OpenGL", 0, 0, 800, 600, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  SDL_Window* window = SDL_CreateWindow("plain OpenGL", 0, 0, 800, 600, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
@@ -290,8 +293,17 @@ void PlainOpenGlFrame(benchmark::State& state) {
   SDL_DestroyWindow(window);
 }
 BENCHMARK(PlainOpenGlFrame)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(300);
-BENCHMARK(PlainOpenGlFrame)->Name("PlainOpenGlFrame/main_thread")->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(300);
-BENCHMARK(PlainOpenGlFrame)->Name("PlainOpenGlEmptyFrame")->Arg(0)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->Iterations(300);
+BENCHMARK(PlainOpenGlFrame)
+    ->Name("PlainOpenGlFrame/main_thread")
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(300);
+BENCHMARK(PlainOpenGlFrame)
+    ->Name("PlainOpenGlEmptyFrame")
+    ->Arg(0)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->Iterations(300);
 
 }  // namespace
 

@@ -24,7 +24,8 @@ std::vector<std::uint32_t> SpritePixels() {
     for (int x = 0; x < Side; ++x) {
       const double d = std::hypot(x + 0.5 - 16, y + 0.5 - 16) / 16;
       const auto a = static_cast<std::uint32_t>(d < 0.7 ? 255 : std::max(0.0, 255 * (1 - (d - 0.7) / 0.3)));
-      pixels.push_back(a << 24 | static_cast<std::uint32_t>(x * 8) << 16 | static_cast<std::uint32_t>(y * 8) << 8 | 0xA0u);
+      pixels.push_back(a << 24 | static_cast<std::uint32_t>(x * 8) << 16 | static_cast<std::uint32_t>(y * 8) << 8 |
+                       0xA0u);
     }
   }
   return pixels;
@@ -83,7 +84,8 @@ void PeerSprites(benchmark::State& state) {
   }
   SDL_Window* window = SDL_CreateWindow("peer", 0, 0, Width, Height, 0);
   SDL_Renderer* renderer =
-      window != nullptr ? SDL_CreateRenderer(window, -1, software ? SDL_RENDERER_SOFTWARE : SDL_RENDERER_ACCELERATED) : nullptr;
+      window != nullptr ? SDL_CreateRenderer(window, -1, software ? SDL_RENDERER_SOFTWARE : SDL_RENDERER_ACCELERATED)
+                        : nullptr;
   if (renderer == nullptr) {
     state.SkipWithError("no SDL renderer");
     if (window != nullptr) SDL_DestroyWindow(window);
@@ -91,7 +93,8 @@ void PeerSprites(benchmark::State& state) {
     return;
   }
   std::vector<std::uint32_t> pixels = SpritePixels();
-  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), Side, Side, 32, Side * 4, SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* surface =
+      SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), Side, Side, 32, Side * 4, SDL_PIXELFORMAT_ARGB8888);
   SDL_Texture* texture = SDL_CreateTextureFromSurface(renderer, surface);
   SDL_FreeSurface(surface);
   SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
@@ -116,8 +119,20 @@ void PeerSprites(benchmark::State& state) {
   SDL_Quit();
 }
 
-BENCHMARK(EngineSprites)->ArgName("software")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
-BENCHMARK(PeerSprites)->ArgName("software")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(EngineSprites)
+    ->ArgName("software")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(PeerSprites)
+    ->ArgName("software")
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 }  // namespace
 

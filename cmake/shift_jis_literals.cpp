@@ -126,7 +126,8 @@ class Transcoder {
     }
     const bool raw = quote == '"' && !prefix.empty() && prefix.back() == 'R';
     const std::string_view encoding = raw ? prefix.substr(0, prefix.size() - 1) : prefix;
-    const bool ordinary = encoding.empty() || (encoding != "u8" && encoding != "u" && encoding != "U" && encoding != "L");
+    const bool ordinary =
+        encoding.empty() || (encoding != "u8" && encoding != "u" && encoding != "U" && encoding != "L");
     Copy(1);
     if (raw) {
       const std::size_t open = text_.find('(', at_);

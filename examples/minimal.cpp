@@ -4,12 +4,12 @@
 
 int main() {
   SetWindowTitle("Hello Vornek");
-  ChangeWindowMode(TRUE);           // a window; without this the program takes the whole screen
-  SetScreenMode(640, 480, 32, 60);  // 640 x 480 x 16 unless set
-  SetUseUtf8Text(TRUE);             // texts in UTF-8; Shift-JIS unless set
-  SetLogOutputFlag(FALSE);          // no Log.txt; the log is on unless set
+  ChangeWindowMode(TRUE);            // a window; without this the program takes the whole screen
+  SetScreenMode(640, 480, 32, 60);   // 640 x 480 x 16 unless set
+  SetUseUtf8Text(TRUE);              // texts in UTF-8; Shift-JIS unless set
+  SetLogOutputFlag(FALSE);           // no Log.txt; the log is on unless set
   if (InitEngine() != 0) return -1;  // GetLastErrorText() says why
-  SelectDrawTarget(ScreenBack);     // draw out of sight, show each frame with PresentScreen
+  SelectDrawTarget(ScreenBack);      // draw out of sight, show each frame with PresentScreen
 
   int x = 320, y = 240;
   // PumpMessages: -1 once the window was closed. The loop waits here while the window is

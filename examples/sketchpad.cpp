@@ -44,8 +44,12 @@ struct ModeLabel {
 };
 
 constexpr ModeLabel Modes[] = {
-    {BlendModeNone, "None"},         {BlendModeAlpha, "Alpha"},       {BlendModeAdd, "Add"},
-    {BlendModeSubtract, "Subtract"}, {BlendModeMultiply, "Multiply"}, {BlendModeInvertedAlpha, "InvAlpha"},
+    {BlendModeNone, "None"},
+    {BlendModeAlpha, "Alpha"},
+    {BlendModeAdd, "Add"},
+    {BlendModeSubtract, "Subtract"},
+    {BlendModeMultiply, "Multiply"},
+    {BlendModeInvertedAlpha, "InvAlpha"},
     {BlendModeMultiplyAlpha, "MulAlpha"},
 };
 
@@ -137,7 +141,8 @@ void DrawClippedFan(const Sketch& s) {
 
 void DrawPainting(const Sketch& s) {
   SetBlendMode(BlendModeAlpha, 128);
-  for (int i = 0; i < s.strokeCount; ++i) DrawCircle(s.strokes[i].x, s.strokes[i].y, s.brush, MakeColor(255, 200, 40), TRUE);
+  for (int i = 0; i < s.strokeCount; ++i)
+    DrawCircle(s.strokes[i].x, s.strokes[i].y, s.brush, MakeColor(255, 200, 40), TRUE);
   SetBlendMode(BlendModeNone, 0);
 }
 

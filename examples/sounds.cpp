@@ -33,9 +33,9 @@ struct PianoKey {
 
 // White keys on the home row, black keys on the row above, as on a piano.
 constexpr PianoKey Keys[] = {
-    {"c4", 0x1E, "A", false},  {"cs4", 0x11, "W", true}, {"d4", 0x1F, "S", false}, {"ds4", 0x12, "E", true},
-    {"e4", 0x20, "D", false},  {"f4", 0x21, "F", false}, {"fs4", 0x14, "T", true}, {"g4", 0x22, "G", false},
-    {"gs4", 0x15, "Y", true},  {"a4", 0x23, "H", false}, {"as4", 0x16, "U", true}, {"b4", 0x24, "J", false},
+    {"c4", 0x1E, "A", false}, {"cs4", 0x11, "W", true}, {"d4", 0x1F, "S", false}, {"ds4", 0x12, "E", true},
+    {"e4", 0x20, "D", false}, {"f4", 0x21, "F", false}, {"fs4", 0x14, "T", true}, {"g4", 0x22, "G", false},
+    {"gs4", 0x15, "Y", true}, {"a4", 0x23, "H", false}, {"as4", 0x16, "U", true}, {"b4", 0x24, "J", false},
     {"c5", 0x25, "K", false},
 };
 constexpr int KeyCount = sizeof Keys / sizeof Keys[0];
@@ -92,7 +92,8 @@ void DrawKeyboard(const Piano& p) {
     if (Keys[i].black) continue;
     const int x = left + white * whiteWidth;
     const int shade = IsSoundHandlePlaying(p.sounds[i]) == 1 ? 200 : 245;
-    for (int y = top; y < top + whiteHeight; y += 2) DrawLine(x + 2, y, x + whiteWidth - 2, y, MakeColor(shade, shade, 255), 2);
+    for (int y = top; y < top + whiteHeight; y += 2)
+      DrawLine(x + 2, y, x + whiteWidth - 2, y, MakeColor(shade, shade, 255), 2);
     DrawText(x + 30, top + whiteHeight - 24, Keys[i].label, MakeColor(40, 40, 40), 0);
     ++white;
   }
@@ -151,10 +152,12 @@ int main(int argc, char** argv) {
     Play(piano);
     ClearScreen();
     DrawText(40, 30, "Vornek sounds", MakeColor(255, 220, 120), 0);
-    DrawText(40, 60, "keys A-K: white keys   W E T Y U: black keys   M: music on / fade out", MakeColor(200, 200, 200), 0);
-    DrawText(40, 80, "Up / Down: master volume   Left / Right: pan   Z / X: pitch   Escape: quit", MakeColor(200, 200, 200), 0);
-    DrawTextFormat(40, 120, MakeColor(255, 255, 255), "master %d   pan %d   pitch %+d semitones   music %s", piano.master,
-                   piano.pan, piano.semitones, IsMusicPlaying() ? "playing" : "off");
+    DrawText(40, 60, "keys A-K: white keys   W E T Y U: black keys   M: music on / fade out", MakeColor(200, 200, 200),
+             0);
+    DrawText(40, 80, "Up / Down: master volume   Left / Right: pan   Z / X: pitch   Escape: quit",
+             MakeColor(200, 200, 200), 0);
+    DrawTextFormat(40, 120, MakeColor(255, 255, 255), "master %d   pan %d   pitch %+d semitones   music %s",
+                   piano.master, piano.pan, piano.semitones, IsMusicPlaying() ? "playing" : "off");
     if (missing > 0) {
       DrawTextFormat(40, 150, MakeColor(255, 120, 120), "%d tones missing in %s (run scripts/make_sounds.py)", missing,
                      directory.c_str());

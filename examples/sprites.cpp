@@ -52,8 +52,8 @@ void DrawShapes(int frame) {
   DrawBox(20, 20, 220, 120, MakeColor(200, 200, 220), FALSE);
   const double t = frame * 0.03;
   DrawTriangle(40, 100, 80, 40, 120, 100, MakeColor(240, 120, 60), TRUE);
-  DrawQuadrilateral(130, 45, 205, 40 + static_cast<int>(10 * std::sin(t)), 200, 100, 140, 95,
-                    MakeColor(80, 200, 120), TRUE);
+  DrawQuadrilateral(130, 45, 205, 40 + static_cast<int>(10 * std::sin(t)), 200, 100, 140, 95, MakeColor(80, 200, 120),
+                    TRUE);
   SetBlendMode(BlendModeAdd, 120);
   DrawOval(620, 80, 120 + static_cast<int>(20 * std::sin(t)), 50, MakeColor(60, 90, 200), TRUE);
   SetBlendMode(BlendModeNone, 0);
@@ -115,8 +115,10 @@ int main(int argc, char** argv) {
   if (InitEngine() != 0) return -1;
   Graphics g;
   if (!Load(assets, &g)) {
-    std::fprintf(stderr, "vornek_sprites: cannot load the pictures from %s (make them with "
-                         "scripts/make_sprite_assets.py)\n", assets.c_str());
+    std::fprintf(stderr,
+                 "vornek_sprites: cannot load the pictures from %s (make them with "
+                 "scripts/make_sprite_assets.py)\n",
+                 assets.c_str());
     EndEngine();
     return 1;
   }
@@ -126,7 +128,8 @@ int main(int argc, char** argv) {
   int result = 0;
   while (PumpMessages() == 0 && IsKeyDown(KeyEscape) == 0) {
     const bool space = IsKeyDown(KeySpace) != 0;
-    if (space && !spaceWasDown) SetDrawSampling(GetDrawSampling() == SamplingNearest ? SamplingBilinear : SamplingNearest);
+    if (space && !spaceWasDown)
+      SetDrawSampling(GetDrawSampling() == SamplingNearest ? SamplingBilinear : SamplingNearest);
     spaceWasDown = space;
     ClearScreen();
     DrawFloor(g);

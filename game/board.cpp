@@ -40,8 +40,8 @@ bool SameColorRun(int row, int column, int rowStep, int columnStep) {
   const Cell& first = Board[row][column];
   const Cell& second = Board[row + rowStep][column + columnStep];
   const Cell& third = Board[row + 2 * rowStep][column + 2 * columnStep];
-  return second.BallColor == first.BallColor && third.BallColor == first.BallColor &&
-         CanMatch(first) && CanMatch(second) && CanMatch(third);
+  return second.BallColor == first.BallColor && third.BallColor == first.BallColor && CanMatch(first) &&
+         CanMatch(second) && CanMatch(third);
 }
 
 void MarkRun(int row, int column, int rowStep, int columnStep) {

@@ -29,10 +29,10 @@ struct Point {
 };
 
 struct GameVariables {
-  Point MousePos;  // cursor in client pixels
-  Point FieldPos;  // column, row under the cursor, or (-1, -1)
-  bool Selected;   // a ball is selected and a button is still held
-  Point Check;     // column, row of the selected square; kept after deselection
+  Point MousePos;     // cursor in client pixels
+  Point FieldPos;     // column, row under the cursor, or (-1, -1)
+  bool Selected;      // a ball is selected and a button is still held
+  Point Check;        // column, row of the selected square; kept after deselection
   std::int32_t Time;  // largest counter seen by the last TickBoard
 };
 

@@ -84,8 +84,7 @@ void DrawFrame() {
     for (int row = 0; row < BoardSize; ++row) DrawSquare(row, column);
   }
   if (Game.FieldPos.x != -1 || Game.FieldPos.y != -1) {
-    DrawSquareFrame(BoardLeft + CellPixels * Game.FieldPos.x, BoardLeft + CellPixels * Game.FieldPos.y,
-                    Color(White));
+    DrawSquareFrame(BoardLeft + CellPixels * Game.FieldPos.x, BoardLeft + CellPixels * Game.FieldPos.y, Color(White));
   }
   DrawPanel();
 }

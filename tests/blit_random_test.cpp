@@ -36,7 +36,7 @@ class Rng {
 };
 
 struct Operation {
-  int routine;  // 0 image, 1 scaled, 2 fill, 3 triangle quadrilateral
+  int routine;                           // 0 image, 1 scaled, 2 fill, 3 triangle quadrilateral
   int colorType, srcColorType, srcKind;  // srcKind 0 plain, 1 alpha, 2 paletted
   int dstW, dstH, srcW, srcH;
   bool view, runCodes, graph;
@@ -52,8 +52,8 @@ struct Operation {
     std::ostringstream out;
     out << "routine " << routine << " type " << colorType << "/" << srcColorType << " kind " << srcKind << " dst "
         << dstW << "x" << dstH << (view ? " (view)" : "") << " src " << srcW << "x" << srcH
-        << (runCodes ? " runcodes" : "") << " graph " << graph << " (" << graphParam << "," << graphRange
-        << ") trans " << transparent << " mode " << params.blendMode << " p " << params.blendParam << " bright "
+        << (runCodes ? " runcodes" : "") << " graph " << graph << " (" << graphParam << "," << graphRange << ") trans "
+        << transparent << " mode " << params.blendMode << " p " << params.blendParam << " bright "
         << int{params.bright[0]} << "," << int{params.bright[1]} << "," << int{params.bright[2]} << " area "
         << params.drawArea.left << "," << params.drawArea.top << "," << params.drawArea.right << ","
         << params.drawArea.bottom << " at " << x << "," << y << " rect " << rect.left << "," << rect.top << ","
@@ -157,7 +157,8 @@ void RandomOperationsMatchTheModel() {
       model = &modelView;
     }
 
-    const std::uint32_t trans = op.srcKind == 0 ? (rng.chance(50) ? 0u : rng.bits() & (op.srcColorType == Color32 ? 0xFFFFFFFF : 0xFFFF)) : 0u;
+    const std::uint32_t trans =
+        op.srcKind == 0 ? (rng.chance(50) ? 0u : rng.bits() & (op.srcColorType == Color32 ? 0xFFFFFFFF : 0xFFFF)) : 0u;
     TestImage src(op.srcW, op.srcH, op.srcColorType, op.srcKind == 2, op.srcKind == 1, 1, trans);
     FillSource(rng, &src, op);
     const bool smallGraph = rng.chance(5);
@@ -200,8 +201,9 @@ void RandomOperationsMatchTheModel() {
       while (got[i] == want[i]) ++i;
       const int row = static_cast<int>(i / static_cast<std::size_t>(fastOuter.shared()->pitch));
       const int column = static_cast<int>(i % static_cast<std::size_t>(fastOuter.shared()->pitch)) / bytes;
-      FAIL() << (WideBlitsAllowed ? "wide loops, " : "baseline loops, ") << "operation " << n << ": " << op.describe() << "\nfirst difference at storage pixel (" << column << ", "
-             << row << "): fast " << std::hex << fastOuter.at(column, row) << " model " << modelOuter.at(column, row);
+      FAIL() << (WideBlitsAllowed ? "wide loops, " : "baseline loops, ") << "operation " << n << ": " << op.describe()
+             << "\nfirst difference at storage pixel (" << column << ", " << row << "): fast " << std::hex
+             << fastOuter.at(column, row) << " model " << modelOuter.at(column, row);
     }
     if (op.view) {
       ReleaseMemImg(&fastView);
@@ -236,8 +238,9 @@ void WideRowsMatchTheModel() {
           const Rect r{1, 1, 63, 15};
           SoftFillRect(fast.get(), &r, color, q);
           blit_reference::FillRect(model.get(), &r, color, q);
-          ASSERT_EQ(fast.storage(), model.storage()) << (WideBlitsAllowed ? "wide loops, " : "baseline loops, ") << "type " << colorType << " mode " << mode << " p " << p
-                                                     << " transparent " << transparent;
+          ASSERT_EQ(fast.storage(), model.storage())
+              << (WideBlitsAllowed ? "wide loops, " : "baseline loops, ") << "type " << colorType << " mode " << mode
+              << " p " << p << " transparent " << transparent;
         }
       }
     }

@@ -181,8 +181,8 @@ bool MakeRequest(const MEMIMG* dst, const MEMIMG* src, int transparent, const ME
                  const SoftDrawParams& params, Request* q) {
   if (!IsTarget(dst) || src == nullptr || !IsMemImgValid(src)) return false;
   if (src->shared->colorType != dst->shared->colorType) return false;
-  if (graph != nullptr && (!IsMemImgValid(graph) || graph->shared->colorType != Gray8 ||
-                           graph->width < src->width || graph->height < src->height)) {
+  if (graph != nullptr && (!IsMemImgValid(graph) || graph->shared->colorType != Gray8 || graph->width < src->width ||
+                           graph->height < src->height)) {
     return false;
   }
   q->is16 = dst->shared->colorType == Color16;

@@ -29,9 +29,9 @@ TEST_F(Blit, BlendGraphTableEntries) {
     int expected;
   };
   const Case cases[] = {
-      {0, 0, 0, 255},     {0, 37, 200, 255},  {128, 0, 0, 0},     {128, 0, 127, 0},   {128, 0, 128, 128},
-      {128, 0, 129, 255}, {128, 255, 0, 0},   {128, 255, 77, 77}, {128, 255, 255, 255}, {255, 0, 0, 0},
-      {255, 0, 254, 0},   {255, 0, 255, 1},   {-5, 0, 10, 255},  {999, -3, 255, 1},  // inputs clamped
+      {0, 0, 0, 255},     {0, 37, 200, 255}, {128, 0, 0, 0},     {128, 0, 127, 0},     {128, 0, 128, 128},
+      {128, 0, 129, 255}, {128, 255, 0, 0},  {128, 255, 77, 77}, {128, 255, 255, 255}, {255, 0, 0, 0},
+      {255, 0, 254, 0},   {255, 0, 255, 1},  {-5, 0, 10, 255},   {999, -3, 255, 1},  // inputs clamped
   };
   for (const Case& c : cases) {
     BuildBlendGraphTable(c.param, c.range);
@@ -61,8 +61,8 @@ TEST_F(Blit, SinglePixelResults) {
       {"p 255 add saturates every byte", Color32, 0, 0, BlendModeAdd, 255, 0xFF800001, 0x018000FF, 0xFFFF00FF},
       {"p 255 subtract saturates every byte", Color32, 0, 0, BlendModeSubtract, 255, 0x80800001, 0xFF0100FF,
        0x007F0000},
-      {"scaled add leaves the carry out of red in the filler", Color32, 0, 0, BlendModeAdd, 254, 0x00FF0000,
-       0xFFFF0000, 0x01FF0000},
+      {"scaled add leaves the carry out of red in the filler", Color32, 0, 0, BlendModeAdd, 254, 0x00FF0000, 0xFFFF0000,
+       0x01FF0000},
       {"multiply", Color32, 0, 0, BlendModeMultiply, 0, 0xAA808080, 0x00FF8040, 0xAA7F4020},
       {"multiply, alpha 0 with flag 1 leaves the pixel", Color32, 1, 1, BlendModeMultiply, 0, 0x00808080, 0x00FFFFFF,
        0x00808080},
@@ -169,8 +169,14 @@ TEST_F(Guarded, HostileCoordinatesStayInsideTheTarget) {
     SoftDrawImage(&view_, src_.get(), pt[0], pt[1], 1, nullptr, whole);
     SoftDrawImage(&view_, src_.get(), pt[0], pt[1], 0, nullptr, inverted);
   }
-  const Rect rects[] = {{0, 0, 0, 0},       {3, 3, 3, 9},          {-5, -5, 20, 20},  {20, 20, -5, -5},
-                        {small, small, big, big}, {big, big, small, small}, {0, 0, 1, big}, {1, 1, 2, 2}};
+  const Rect rects[] = {{0, 0, 0, 0},
+                        {3, 3, 3, 9},
+                        {-5, -5, 20, 20},
+                        {20, 20, -5, -5},
+                        {small, small, big, big},
+                        {big, big, small, small},
+                        {0, 0, 1, big},
+                        {1, 1, 2, 2}};
   for (const Rect& r : rects) {
     SoftDrawImageScaled(&view_, src_.get(), r, 0, nullptr, whole);
     SoftFillRect(&view_, &r, 0xFFFFFFFF, whole);
@@ -180,7 +186,7 @@ TEST_F(Guarded, HostileCoordinatesStayInsideTheTarget) {
       {{-100, -100, 0, 0}, {100, -100, 5, 0}, {-100, 100, 0, 4}},
       {{small, small, small, small}, {big, small, big, 0}, {small, big, 0, big}},
       {{0, 0, -50, -50}, {6, 0, 50, 50}, {0, 6, 99, -99}},  // texture coordinates outside the source
-      {{1, 1, 0, 0}, {3, 3, 1, 1}, {5, 5, 2, 2}},            // collinear
+      {{1, 1, 0, 0}, {3, 3, 1, 1}, {5, 5, 2, 2}},           // collinear
   };
   for (const auto& t : triangles) SoftDrawImageTriangle(&view_, src_.get(), t, 0, nullptr, whole);
   ExpectOnlyInside("hostile coordinates");
@@ -261,10 +267,22 @@ TEST_F(Blit, ScaledRepeatsAndMirrors) {
     std::vector<std::uint32_t> row1;
   };
   const Case cases[] = {
-      {"twice the width", {0, 0, 6, 2}, {0x000, 0x000, 0x001, 0x001, 0x002, 0x002}, {0x100, 0x100, 0x101, 0x101, 0x102, 0x102}},
-      {"mirrored horizontally", {6, 0, 0, 2}, {0x002, 0x002, 0x001, 0x001, 0x000, 0x000}, {0x102, 0x102, 0x101, 0x101, 0x100, 0x100}},
-      {"mirrored vertically", {0, 2, 6, 0}, {0x100, 0x100, 0x101, 0x101, 0x102, 0x102}, {0x000, 0x000, 0x001, 0x001, 0x002, 0x002}},
-      {"same size mirrored", {3, 0, 0, 2}, {0x002, 0x001, 0x000, 0xDEAD, 0xDEAD, 0xDEAD}, {0x102, 0x101, 0x100, 0xDEAD, 0xDEAD, 0xDEAD}},
+      {"twice the width",
+       {0, 0, 6, 2},
+       {0x000, 0x000, 0x001, 0x001, 0x002, 0x002},
+       {0x100, 0x100, 0x101, 0x101, 0x102, 0x102}},
+      {"mirrored horizontally",
+       {6, 0, 0, 2},
+       {0x002, 0x002, 0x001, 0x001, 0x000, 0x000},
+       {0x102, 0x102, 0x101, 0x101, 0x100, 0x100}},
+      {"mirrored vertically",
+       {0, 2, 6, 0},
+       {0x100, 0x100, 0x101, 0x101, 0x102, 0x102},
+       {0x000, 0x000, 0x001, 0x001, 0x002, 0x002}},
+      {"same size mirrored",
+       {3, 0, 0, 2},
+       {0x002, 0x001, 0x000, 0xDEAD, 0xDEAD, 0xDEAD},
+       {0x102, 0x101, 0x100, 0xDEAD, 0xDEAD, 0xDEAD}},
   };
   for (const Case& c : cases) {
     TestImage dst(6, 2, Color32);
@@ -285,9 +303,7 @@ TEST_F(Blit, TriangleQuadEqualsTheUnscaledDraw) {
   const int x = 2, y = 1, w = 7, h = 5;
   const SoftVertex tl{x, y, 0, 0}, tr{x + w, y, w, 0}, bl{x, y + h, 0, h}, br{x + w, y + h, w, h};
   const SoftVertex splits[][2][3] = {
-      {{tl, tr, br}, {tl, br, bl}},
-      {{tl, tr, bl}, {tr, br, bl}},
-      {{br, tr, tl}, {bl, br, tl}},  // other winding
+      {{tl, tr, br}, {tl, br, bl}}, {{tl, tr, bl}, {tr, br, bl}}, {{br, tr, tl}, {bl, br, tl}},  // other winding
   };
   const int modes[] = {BlendModeAlpha, BlendModeAdd, BlendModeMultiplyAlpha};
   for (int mode : modes) {

@@ -42,7 +42,9 @@ class TestImage {
     const auto* b = image_.shared->pixelBuffer;
     return {b, b + static_cast<std::ptrdiff_t>(image_.shared->pitch) * image_.shared->height};
   }
-  void setStorage(const std::vector<std::uint8_t>& bytes) { std::memcpy(image_.shared->pixelBuffer, bytes.data(), bytes.size()); }
+  void setStorage(const std::vector<std::uint8_t>& bytes) {
+    std::memcpy(image_.shared->pixelBuffer, bytes.data(), bytes.size());
+  }
 
   // The run codes image loading builds, marked valid; needs an image made with extras.
   void buildRunCodes() {

@@ -143,9 +143,9 @@ TEST_F(BoardTest, CursorMapsToSquaresOnlyInsideTheBoard) {
     int x, y, column, row;
   };
   const Case cases[] = {
-      {16, 16, 0, 0},          {527, 527, 7, 7},       {15, 100, -1, -1},     {528, 100, -1, -1},
-      {100, 15, -1, -1},       {100, 528, -1, -1},     {79, 80, 0, 1},        {-1, -1, -1, -1},
-      {INT_MIN, 20, -1, -1},   {INT_MAX, 20, -1, -1},  {20, INT_MIN, -1, -1}, {-496, -496, -1, -1},
+      {16, 16, 0, 0},        {527, 527, 7, 7},      {15, 100, -1, -1},     {528, 100, -1, -1},
+      {100, 15, -1, -1},     {100, 528, -1, -1},    {79, 80, 0, 1},        {-1, -1, -1, -1},
+      {INT_MIN, 20, -1, -1}, {INT_MAX, 20, -1, -1}, {20, INT_MIN, -1, -1}, {-496, -496, -1, -1},
   };
   SetBoard(QuietBoard);
   for (const Case& c : cases) {
@@ -303,27 +303,38 @@ struct MatchCase {
 TEST_F(BoardTest, FindMatchesMarksWholeRunsAndCrossings) {
   const std::string quiet = "........";
   const MatchCase cases[] = {
-      {"three in a row", {"111.....", quiet, quiet, quiet, quiet, quiet, quiet, quiet},
+      {"three in a row",
+       {"111.....", quiet, quiet, quiet, quiet, quiet, quiet, quiet},
        {"MMM.....", quiet, quiet, quiet, quiet, quiet, quiet, quiet}},
-      {"two is no run", {"11.2....", quiet, quiet, quiet, quiet, quiet, quiet, quiet},
+      {"two is no run",
+       {"11.2....", quiet, quiet, quiet, quiet, quiet, quiet, quiet},
        {"11.2....", quiet, quiet, quiet, quiet, quiet, quiet, quiet}},
-      {"four in a row", {".2222...", quiet, quiet, quiet, quiet, quiet, quiet, quiet},
+      {"four in a row",
+       {".2222...", quiet, quiet, quiet, quiet, quiet, quiet, quiet},
        {".MMMM...", quiet, quiet, quiet, quiet, quiet, quiet, quiet}},
-      {"eight in a row", {quiet, quiet, quiet, "55555555", quiet, quiet, quiet, quiet},
+      {"eight in a row",
+       {quiet, quiet, quiet, "55555555", quiet, quiet, quiet, quiet},
        {quiet, quiet, quiet, "MMMMMMMM", quiet, quiet, quiet, quiet}},
-      {"run at the right edge", {".....343", "......33", quiet, quiet, quiet, quiet, quiet, "12.66633"},
+      {"run at the right edge",
+       {".....343", "......33", quiet, quiet, quiet, quiet, quiet, "12.66633"},
        {".....343", "......33", quiet, quiet, quiet, quiet, quiet, "12.MMM33"}},
-      {"vertical five", {quiet, "...4....", "...4....", "...4....", "...4....", "...4....", quiet, quiet},
+      {"vertical five",
+       {quiet, "...4....", "...4....", "...4....", "...4....", "...4....", quiet, quiet},
        {quiet, "...M....", "...M....", "...M....", "...M....", "...M....", quiet, quiet}},
-      {"vertical at the bottom edge", {quiet, quiet, quiet, quiet, quiet, "7.......", "7.......", "7......."},
+      {"vertical at the bottom edge",
+       {quiet, quiet, quiet, quiet, quiet, "7.......", "7.......", "7......."},
        {quiet, quiet, quiet, quiet, quiet, "M.......", "M.......", "M......."}},
-      {"L shape", {"3.......", "3.......", "333.....", quiet, quiet, quiet, quiet, quiet},
+      {"L shape",
+       {"3.......", "3.......", "333.....", quiet, quiet, quiet, quiet, quiet},
        {"M.......", "M.......", "MMM.....", quiet, quiet, quiet, quiet, quiet}},
-      {"T shape", {".666....", "..6.....", "..6.....", quiet, quiet, quiet, quiet, quiet},
+      {"T shape",
+       {".666....", "..6.....", "..6.....", quiet, quiet, quiet, quiet, quiet},
        {".MMM....", "..M.....", "..M.....", quiet, quiet, quiet, quiet, quiet}},
-      {"cross", {"..1.....", ".111....", "..1.....", quiet, quiet, quiet, quiet, quiet},
+      {"cross",
+       {"..1.....", ".111....", "..1.....", quiet, quiet, quiet, quiet, quiet},
        {"..M.....", ".MMM....", "..M.....", quiet, quiet, quiet, quiet, quiet}},
-      {"different colours break runs", {"1121....", "2.......", "1.......", "1.......", quiet, quiet, quiet, quiet},
+      {"different colours break runs",
+       {"1121....", "2.......", "1.......", "1.......", quiet, quiet, quiet, quiet},
        {"1121....", "2.......", "1.......", "1.......", quiet, quiet, quiet, quiet}},
   };
   for (const MatchCase& c : cases) {

@@ -29,23 +29,18 @@ TEST(MakeColor, PacksIntoTheCurrentScreenFormat) {
   };
   const Case cases[] = {
       {0, 0, 255, 255, 255, 0xFFFFFFFFu},  // before start-up: 32-bit software format
-      {0, 0, 0, 0, 255, 0xFF0000FFu},
-      {0, 0, 32, 32, 32, 0xFF202020u},
+      {0, 0, 0, 0, 255, 0xFF0000FFu},     {0, 0, 32, 32, 32, 0xFF202020u},
       {0, 0, 256, 0, 0, 0xFF000000u},  // only the low 8 bits count
-      {0, 0, -1, 0, 0, 0xFFFF0000u},
-      {0, 32, 1, 2, 3, 0xFF010203u},
-      {0, 16, 100, 100, 100, 0x632Cu},
-      {0, 16, 255, 255, 255, 0xFFFFu},
-      {0, 16, 32, 32, 32, 0x2104u},
-      {1, 16, 100, 100, 100, 0x632Cu},
-      {1, 32, 255, 0, 255, 0xFFFF00FFu},
-      {1, 0, 0, 255, 0, 0xFF00FF00u},
+      {0, 0, -1, 0, 0, 0xFFFF0000u},      {0, 32, 1, 2, 3, 0xFF010203u},
+      {0, 16, 100, 100, 100, 0x632Cu},    {0, 16, 255, 255, 255, 0xFFFFu},
+      {0, 16, 32, 32, 32, 0x2104u},       {1, 16, 100, 100, 100, 0x632Cu},
+      {1, 32, 255, 0, 255, 0xFFFF00FFu},  {1, 0, 0, 255, 0, 0xFF00FF00u},
       {2, 16, 255, 255, 255, 0xFFFFu},  // any hardware flag other than 1 is software
       {0, 24, 1, 2, 3, 0xFF010203u},    // any depth other than 16 counts as 32-bit
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "hw " << c.hardware << " depth " << c.depth << " rgb " << c.red << ","
-                                    << c.green << "," << c.blue);
+    SCOPED_TRACE(testing::Message() << "hw " << c.hardware << " depth " << c.depth << " rgb " << c.red << "," << c.green
+                                    << "," << c.blue);
     ScreenFormat format(c.hardware, c.depth);
     EXPECT_EQ(MakeColor(c.red, c.green, c.blue), c.expected);
   }
@@ -58,11 +53,8 @@ TEST(SplitColor, DecodesChannelsWithTruncation) {
     int red, green, blue;
   };
   const Case cases[] = {
-      {16, 0x632C, 98, 101, 98},
-      {16, 0xFFFF, 255, 255, 255},
-      {16, 0x0000, 0, 0, 0},
-      {32, 0xFF202020u, 32, 32, 32},
-      {32, 0x00FF0080u, 255, 0, 128},
+      {16, 0x632C, 98, 101, 98},     {16, 0xFFFF, 255, 255, 255},    {16, 0x0000, 0, 0, 0},
+      {32, 0xFF202020u, 32, 32, 32}, {32, 0x00FF0080u, 255, 0, 128},
   };
   for (const Case& c : cases) {
     ScreenFormat format(0, c.depth);
@@ -125,11 +117,16 @@ TEST(SharedColorData, SoftwareFormats) {
     std::uint32_t alphaMask, fillerMask;
   };
   const Case cases[] = {
-      {Color16, 0, 0, 16, 0, 0},           {Color16, 0, 1, 8, 0, 0},
-      {Color16, 1, 0, 32, 0xFF0000, 0xFF000000u}, {Color16, 1, 1, 8, 0xFF0000, 0},
-      {Color32, 0, 0, 32, 0, 0xFF000000u}, {Color32, 0, 1, 8, 0, 0},
-      {Color32, 1, 0, 32, 0xFF000000u, 0}, {Color32, 1, 1, 8, 0xFF000000u, 0},
-      {Gray8, 1, 1, 8, 0xFF, 0},           {Gray16, 0, 0, 16, 0xFFFF, 0},
+      {Color16, 0, 0, 16, 0, 0},
+      {Color16, 0, 1, 8, 0, 0},
+      {Color16, 1, 0, 32, 0xFF0000, 0xFF000000u},
+      {Color16, 1, 1, 8, 0xFF0000, 0},
+      {Color32, 0, 0, 32, 0, 0xFF000000u},
+      {Color32, 0, 1, 8, 0, 0},
+      {Color32, 1, 0, 32, 0xFF000000u, 0},
+      {Color32, 1, 1, 8, 0xFF000000u, 0},
+      {Gray8, 1, 1, 8, 0xFF, 0},
+      {Gray16, 0, 0, 16, 0xFFFF, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.type << " " << c.alpha << " " << c.paletted);

@@ -48,11 +48,20 @@ TEST_F(DrawTextTest, SpacesAdvanceWithoutDrawingAndSpacingMovesEachCharacter) {
   SetFontSpacing(2, handle);
   TextSize size{};
   // A, space and A advance 8 + 2 each, the full-width space 16 + 2.
-  EXPECT_EQ(DrawTextCore({.pass = TextPass::Measure, .font = handle, .text = "A A\x81\x40" "A"}, &size), 58);
+  EXPECT_EQ(DrawTextCore({.pass = TextPass::Measure,
+                          .font = handle,
+                          .text = "A A\x81\x40"
+                                  "A"},
+                         &size),
+            58);
   EXPECT_EQ(size.width, 58);
   EXPECT_EQ(size.height, 16);
 
-  ASSERT_EQ(DrawText(0, 0, "A A\x81\x40" "A", -1, 0), 0);
+  ASSERT_EQ(DrawText(0, 0,
+                     "A A\x81\x40"
+                     "A",
+                     -1, 0),
+            0);
   const std::uint32_t white = Ink(MakeColor(255, 255, 255));
   ExpectGlyph('A', 0, 0, white, Background32);
   for (int py = 0; py < 16; ++py) {
@@ -233,8 +242,13 @@ TEST_F(DrawTextTest, AntiAliasedEdgePixels) {
     MEMIMG& work = GraphicsState.workImages[1];
     FillMemImg(&work, nullptr, Background32);
     const Rect clip{0, 0, 100, 100};
-    DrawTextCore({.pass = TextPass::Draw, .font = handle, .text = "A", .color = MakeColor(255, 255, 255),
-                  .edgeColor = MakeColor(0, 0, 0), .destination = &work, .clip = &clip},
+    DrawTextCore({.pass = TextPass::Draw,
+                  .font = handle,
+                  .text = "A",
+                  .color = MakeColor(255, 255, 255),
+                  .edgeColor = MakeColor(0, 0, 0),
+                  .destination = &work,
+                  .clip = &clip},
                  nullptr);
     EXPECT_EQ(Pixel(work, 1, 2), c.want);
   }

@@ -120,7 +120,12 @@ TEST_F(EngineThreadTest, EveryCallFromAnotherThreadIsRefusedWithALogLine) {
       {"LogIndentIn", [] { return LogIndentIn(); }, -1},
       {"LogIndentOut", [] { return LogIndentOut(); }, -1},
       {"CheckAllocations", [] { return CheckAllocations(); }, -1},
-      {"DumpAllocations", [] { DumpAllocations(); return -1; }, -1},
+      {"DumpAllocations",
+       [] {
+         DumpAllocations();
+         return -1;
+       },
+       -1},
       // Window, screen and settings.
       {"SetRunWhileInactive", [] { return SetRunWhileInactive(TRUE); }, -1},
       {"SetUseUtf8Text", [] { return SetUseUtf8Text(TRUE); }, -1},
@@ -132,9 +137,14 @@ TEST_F(EngineThreadTest, EveryCallFromAnotherThreadIsRefusedWithALogLine) {
       {"SetWindowScale", [] { return SetWindowScale(2.0); }, -1},
       {"GetWindowScale", [] { return GetWindowScale() == -1.0 ? -1 : 0; }, -1},
       {"SetFullScreenKey", [] { return SetFullScreenKey(FALSE); }, -1},
-      {"GetLastErrorText",
-       [] { return std::string(GetLastErrorText()).find("thread") != std::string::npos ? -1 : 0; }, -1},
-      {"SeedRandom", [] { SeedRandom(7); return -1; }, -1},
+      {"GetLastErrorText", [] { return std::string(GetLastErrorText()).find("thread") != std::string::npos ? -1 : 0; },
+       -1},
+      {"SeedRandom",
+       [] {
+         SeedRandom(7);
+         return -1;
+       },
+       -1},
       // Shapes, rotation, images and pixels.
       {"DrawBox", [] { return DrawBox(0, 0, 10, 10, 0xFFFFFF, TRUE); }, -1},
       {"DrawTriangle", [] { return DrawTriangle(0, 0, 10, 0, 0, 10, 0xFFFFFF, TRUE); }, -1},
@@ -146,7 +156,12 @@ TEST_F(EngineThreadTest, EveryCallFromAnotherThreadIsRefusedWithALogLine) {
       {"DrawGraphFourCorners", [&] { return DrawGraphFourCorners(0, 0, 9, 0, 9, 9, 0, 9, graphic, TRUE); }, -1},
       {"LoadGraphic", [] { return LoadGraphic("sprite.png"); }, -1},
       {"LoadGraphicFromMemory", [&] { return LoadGraphicFromMemory(png.data(), static_cast<int>(png.size())); }, -1},
-      {"LoadSplitGraphic", [] { int cells[2]; return LoadSplitGraphic("sprite.png", 2, 2, 1, 1, 1, cells); }, -1},
+      {"LoadSplitGraphic",
+       [] {
+         int cells[2];
+         return LoadSplitGraphic("sprite.png", 2, 2, 1, 1, 1, cells);
+       },
+       -1},
       {"CreateGraphicFromPixels", [&] { return CreateGraphicFromPixels(2, 2, pixels, TRUE); }, -1},
       {"ReplaceGraphicPixels", [&] { return ReplaceGraphicPixels(pictured, pixels); }, -1},
       {"SetTransparentColor", [] { return SetTransparentColor(255, 0, 255); }, -1},

@@ -105,7 +105,7 @@ TEST_F(FontTest, FaceFallbacksTryTheCharacterSetsInOrder) {
     } else {
       EXPECT_EQ(handle, -1);
       EXPECT_TRUE(Logged(Log(), c.face != nullptr && c.face[0] != '\0' ? "指定のフォントの作成に失敗しました\r\n"
-                                                                        : "フォントの作成に失敗しました\r\n"));
+                                                                       : "フォントの作成に失敗しました\r\n"));
       EXPECT_EQ(FontSystem.table[freeSlot], nullptr) << "the failed font's slot is free again";
     }
   }

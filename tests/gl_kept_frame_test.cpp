@@ -43,9 +43,14 @@ TEST_F(GlKeptFrameTest, WhatMayChangeTheKeptPictureMakesTheNextFrameDraw) {
          std::uint32_t texels[4];
          renderer_.ReadTexture(texture_, 2, 2, gl::PixelBounds{0, 0, 2, 2}, texels, 8);
        }},
-      {"a fill of part of the target", [&] { renderer_.Fill(target_, gl::PixelBounds{0, 0, 4, 4}, Blue); }},
+      {"a fill of part of the target",
+       [&] {
+         renderer_.Fill(target_, gl::PixelBounds{0, 0, 4, 4}, Blue);
+       }},
       {"a copy onto the target",
-       [&] { renderer_.Copy(other_, gl::PixelBounds{0, 0, 4, 4}, target_, gl::PixelBounds{0, 0, 4, 4}, false); }},
+       [&] {
+         renderer_.Copy(other_, gl::PixelBounds{0, 0, 4, 4}, target_, gl::PixelBounds{0, 0, 4, 4}, false);
+       }},
       {"an upload to the texture the frame draws with",
        [&] {
          textureColour = upload;

@@ -70,8 +70,8 @@ class GlPixelTest : public ::testing::Test {
   }
 
   void Draw(gl::Primitive type, std::vector<gl::SourceVertex> v, unsigned count) {
-    ASSERT_TRUE(renderer_.Draw(type, v.data(), v.size(), count,
-                               gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height})));
+    ASSERT_TRUE(
+        renderer_.Draw(type, v.data(), v.size(), count, gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height})));
     renderer_.Flush();
   }
 
@@ -186,8 +186,8 @@ TEST_F(GlPixelTest, HorizontalAndVerticalLinesLeaveOutTheirLastPixel) {
 }
 
 TEST_F(GlPixelTest, PointsCoverThePixelWhoseCentreTheyNearest) {
-  const std::vector<gl::SourceVertex> points = {V(0, 0),         V(5, 7),     V(9.4f, 3.6f), V(20.5f, 10.5f),
-                                                V(2.5f, 3),      V(30, 14.5f), V(-3, 4),     V(Width, 2)};
+  const std::vector<gl::SourceVertex> points = {V(0, 0),    V(5, 7),      V(9.4f, 3.6f), V(20.5f, 10.5f),
+                                                V(2.5f, 3), V(30, 14.5f), V(-3, 4),      V(Width, 2)};
   Draw(gl::Primitive::PointList, points, static_cast<unsigned>(points.size()));
   // A point half-way between pixels takes the one on its left or above: (20.5, 10.5) is (20, 10).
   EXPECT_EQ(ModelPoints(points), (Pixels{{0, 0}, {5, 7}, {9, 4}, {20, 10}, {2, 3}, {30, 14}}));
@@ -223,8 +223,8 @@ TEST(GlLineWalk, LightsWhatTheReferenceLightsOnFinePixelGrids) {
     if (walked == model) continue;
     if (wrong++ == 0) {
       std::ostringstream s;
-      s << "(" << ax << ", " << ay << ")-(" << bx << ", " << by << ")\n got:  " << Show(walked) << "\n want: "
-        << Show(model);
+      s << "(" << ax << ", " << ay << ")-(" << bx << ", " << by << ")\n got:  " << Show(walked)
+        << "\n want: " << Show(model);
       first = s.str();
     }
   }
@@ -236,8 +236,8 @@ TEST(GlTextureFormats, NarrowChannelsWidenByTheReferenceRule) {
   struct Case {
     D3DFORMAT format;
     int shift, bits, channel;  // the channel's place in the 16-bit pixel and in BGRA
-  } cases[] = {{D3DFMT_R5G6B5, 11, 5, 16}, {D3DFMT_R5G6B5, 5, 6, 8}, {D3DFMT_A4R4G4B4, 8, 4, 16},
-               {D3DFMT_A1R5G5B5, 15, 1, 24}};
+  } cases[] = {
+      {D3DFMT_R5G6B5, 11, 5, 16}, {D3DFMT_R5G6B5, 5, 6, 8}, {D3DFMT_A4R4G4B4, 8, 4, 16}, {D3DFMT_A1R5G5B5, 15, 1, 24}};
   for (const Case& c : cases) {
     for (std::uint32_t v = 0; v < (1u << c.bits); ++v) {
       const auto pixel = static_cast<std::uint16_t>(v << c.shift);
@@ -311,8 +311,8 @@ TEST_F(GlPixelTest, RunsAlongRowsDrawEachPixelOnceInOrder) {
     std::vector<std::uint32_t> expected(Width * Height, background);
     const std::uint64_t before = renderer_.drawCalls();
     for (const auto& draw : draws) {
-      ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, draw.data(), draw.size(),
-                                 static_cast<unsigned>(draw.size() / 2), s));
+      ASSERT_TRUE(
+          renderer_.Draw(gl::Primitive::LineList, draw.data(), draw.size(), static_cast<unsigned>(draw.size() / 2), s));
       for (std::size_t i = 0; i < draw.size(); i += 2) {
         const int y = static_cast<int>(draw[i].y);
         for (int x = static_cast<int>(draw[i].x); x < static_cast<int>(draw[i + 1].x); ++x) {
@@ -333,7 +333,8 @@ TEST_F(GlPixelTest, RunsAlongRowsDrawEachPixelOnceInOrder) {
     for (int y = 0; y < Height; ++y) {
       for (int x = 0; x < Width; ++x) {
         const std::uint32_t have = got[y * Width + x] & 0xFFFFFF, want = expected[y * Width + x] & 0xFFFFFF;
-        if (have != want && ++wrong <= 5) ADD_FAILURE() << "(" << x << "," << y << "): " << std::hex << have << " not " << want;
+        if (have != want && ++wrong <= 5)
+          ADD_FAILURE() << "(" << x << "," << y << "): " << std::hex << have << " not " << want;
       }
     }
     EXPECT_EQ(wrong, 0);
@@ -352,15 +353,19 @@ TEST_F(GlPixelTest, RunsOverRunsOfTheirRowsShowWhatIsBelowThemOnlyWhereTheyShoul
   };
   const Case cases[] = {
       {"replacing", [](gl::DrawSettings&) {}, 0xFF800000, 0x800000},
-      {"blending half", [](gl::DrawSettings& s) {
+      {"blending half",
+       [](gl::DrawSettings& s) {
          s.blend = 1;
          s.sourceFactor = GL_SRC_ALPHA;
          s.destinationFactor = GL_ONE_MINUS_SRC_ALPHA;
-       }, 0x80FF0000, 0xFF7F7F},
-      {"dropped by the alpha test", [](gl::DrawSettings& s) {
+       },
+       0x80FF0000, 0xFF7F7F},
+      {"dropped by the alpha test",
+       [](gl::DrawSettings& s) {
          s.program.alphaFunc = 5;  // greater than the reference
          s.alphaRef = 0x80;
-       }, 0x40800000, 0xFFFFFF},
+       },
+       0x40800000, 0xFFFFFF},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -369,12 +374,12 @@ TEST_F(GlPixelTest, RunsOverRunsOfTheirRowsShowWhatIsBelowThemOnlyWhereTheyShoul
     c.settings(s);
     const std::uint64_t before = renderer_.drawCalls();
     for (const auto& draw : DiscDraws(20, 20, 12, 0xFFFFFFFF)) {
-      ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, draw.data(), draw.size(),
-                                 static_cast<unsigned>(draw.size() / 2), s));
+      ASSERT_TRUE(
+          renderer_.Draw(gl::Primitive::LineList, draw.data(), draw.size(), static_cast<unsigned>(draw.size() / 2), s));
     }
     for (const auto& draw : DiscDraws(20, 20, 9, c.top)) {
-      ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, draw.data(), draw.size(),
-                                 static_cast<unsigned>(draw.size() / 2), s));
+      ASSERT_TRUE(
+          renderer_.Draw(gl::Primitive::LineList, draw.data(), draw.size(), static_cast<unsigned>(draw.size() / 2), s));
     }
     renderer_.Flush();
     EXPECT_EQ(renderer_.drawCalls() - before, 1u);
@@ -398,9 +403,11 @@ TEST_F(GlPixelTest, RunsAlongRowsKeepTheirOrderAmongOtherPrimitives) {
   const gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
   const std::uint64_t before = renderer_.drawCalls();
   for (const auto& draw : DiscDraws(12, 12, 9, 0xFFFF0000)) {
-    ASSERT_TRUE(renderer_.Draw(gl::Primitive::LineList, draw.data(), draw.size(), static_cast<unsigned>(draw.size() / 2), s));
+    ASSERT_TRUE(
+        renderer_.Draw(gl::Primitive::LineList, draw.data(), draw.size(), static_cast<unsigned>(draw.size() / 2), s));
   }
-  std::vector<gl::SourceVertex> blue = {V(-0.5f, 9.5f, 0xFF0000FF), V(30.5f, 9.5f, 0xFF0000FF), V(-0.5f, 14.5f, 0xFF0000FF)};
+  std::vector<gl::SourceVertex> blue = {V(-0.5f, 9.5f, 0xFF0000FF), V(30.5f, 9.5f, 0xFF0000FF),
+                                        V(-0.5f, 14.5f, 0xFF0000FF)};
   ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, blue.data(), 3, 1, s));
   std::vector<gl::SourceVertex> green = {V(5, 10, 0xFF00FF00), V(12, 10, 0xFF00FF00), V(8, 11, 0xFF00FF00),
                                          V(9, 11, 0xFF00FF00)};
@@ -411,10 +418,10 @@ TEST_F(GlPixelTest, RunsAlongRowsKeepTheirOrderAmongOtherPrimitives) {
   EXPECT_EQ(renderer_.drawCalls() - before, 4u);
   const std::vector<std::uint32_t> pixels = ReadAll();
   const auto at = [&](int x, int y) { return pixels[y * Width + x] & 0xFFFFFF; };
-  EXPECT_EQ(at(12, 5), 0xFF0000u);   // the disc alone
+  EXPECT_EQ(at(12, 5), 0xFF0000u);  // the disc alone
   EXPECT_EQ(at(12, 19), 0xFF0000u);
-  EXPECT_EQ(at(3, 10), 0x0000FFu);   // the triangle over the disc
-  EXPECT_EQ(at(5, 10), 0x00FF00u);   // the runs over the triangle
+  EXPECT_EQ(at(3, 10), 0x0000FFu);  // the triangle over the disc
+  EXPECT_EQ(at(5, 10), 0x00FF00u);  // the runs over the triangle
   EXPECT_EQ(at(11, 10), 0x00FF00u);
   EXPECT_EQ(at(12, 10), 0x0000FFu);  // a run leaves out its end
   EXPECT_EQ(at(8, 11), 0x00FF00u);
@@ -430,14 +437,10 @@ struct TriangleCase {
 
 TEST_F(GlPixelTest, TrianglesFollowTheTopLeftFillRule) {
   const TriangleCase cases[] = {
-      {"upper half of a square", 0, 0, 5, 0, 5, 5},
-      {"lower half of a square", 0, 5, 0, 0, 5, 5},
-      {"counter-clockwise", 5, 5, 5, 0, 0, 0},
-      {"half-pixel rectangle half", 0.5f, 0.5f, 2.5f, 0.5f, 0.5f, 4.5f},
-      {"thin sliver", 3, 3, 40, 4, 3, 5},
-      {"fractional", 10.25f, 3.75f, 30.5f, 12.125f, 14.0f, 33.5f},
-      {"partly outside", -10, -5, 20, 8, 5, 60},
-      {"edge through pixel centres", 2, 2, 22, 12, 2, 22},
+      {"upper half of a square", 0, 0, 5, 0, 5, 5}, {"lower half of a square", 0, 5, 0, 0, 5, 5},
+      {"counter-clockwise", 5, 5, 5, 0, 0, 0},      {"half-pixel rectangle half", 0.5f, 0.5f, 2.5f, 0.5f, 0.5f, 4.5f},
+      {"thin sliver", 3, 3, 40, 4, 3, 5},           {"fractional", 10.25f, 3.75f, 30.5f, 12.125f, 14.0f, 33.5f},
+      {"partly outside", -10, -5, 20, 8, 5, 60},    {"edge through pixel centres", 2, 2, 22, 12, 2, 22},
   };
   for (const TriangleCase& c : cases) {
     renderer_.Fill(target_, gl::PixelBounds{0, 0, Width, Height}, 0);
@@ -559,7 +562,7 @@ TEST_F(GlPixelTest, SubtractiveEmulationSubtractsTheSource) {
     ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, v.data(), v.size(), 1, s));
   };
   pass(GL_ONE_MINUS_DST_COLOR, GL_ZERO, 0xFFFFFFFF);  // mode 3 with white: invert
-  pass(GL_SRC_ALPHA, GL_ONE, source);                // mode 5: add
+  pass(GL_SRC_ALPHA, GL_ONE, source);                 // mode 5: add
   pass(GL_ONE_MINUS_DST_COLOR, GL_ZERO, 0xFFFFFFFF);  // invert back
   const std::uint32_t got = ReadAll()[2 * Width + 2] & 0xFFFFFF;
   for (int shift = 0; shift < 24; shift += 8) {
@@ -572,7 +575,7 @@ TEST_F(GlPixelTest, AlphaTestDiscardsByTheEightBitReference) {
   gl::DrawSettings s = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
   s.program.alphaFunc = 5;  // greater
   s.alphaRef = 16;
-  std::vector<gl::SourceVertex> v = {V(0, 0, 0x10FFFFFF), V(5, 0, 0x10FFFFFF), V(0, 5, 0x10FFFFFF),
+  std::vector<gl::SourceVertex> v = {V(0, 0, 0x10FFFFFF),  V(5, 0, 0x10FFFFFF),  V(0, 5, 0x10FFFFFF),
                                      V(10, 0, 0x11FFFFFF), V(15, 0, 0x11FFFFFF), V(10, 5, 0x11FFFFFF)};
   ASSERT_TRUE(renderer_.Draw(gl::Primitive::TriangleList, v.data(), v.size(), 2, s));
   const std::vector<std::uint32_t> pixels = ReadAll();
@@ -645,7 +648,7 @@ TEST_F(GlPixelTest, DrawsDifferingInTheirStagesShareOneOpenGlDraw) {
   renderer_.UploadTexture(another, 0, 0, 2, 1, texels, 8);
   const gl::DrawSettings plain = gl::MakeDrawSettings(gl::PixelBounds{0, 0, Width, Height});
   gl::DrawSettings textured = plain;
-  textured.program.stages[0] = gl::StageOps{gl::stage::Modulate, gl::stage::Texture, gl::stage::Diffuse,
+  textured.program.stages[0] = gl::StageOps{gl::stage::Modulate,   gl::stage::Texture, gl::stage::Diffuse,
                                             gl::stage::SelectArg1, gl::stage::Texture, gl::stage::Current};
   textured.program.textured[0] = 1;
   textured.textures[0] = texture;

@@ -105,5 +105,4 @@ class GlRendererFixture : public ::testing::Test {
   GLuint texture_ = 0, unused_ = 0;
 };
 
-
 }  // namespace gl_fixture

@@ -15,8 +15,8 @@
 
 namespace {
 
-using gl::Run;
 using gl::GlVertex;
+using gl::Run;
 using gl::RunPacker;
 
 constexpr int Width = 64, Height = 48;
@@ -171,22 +171,29 @@ std::vector<Queue> Cases() {
   const Queue ball{"a ball", true, {MakeDraw(0, Disc(30, 24, 14), {red}), MakeDraw(0, Disc(27, 21, 6), {white})}};
   cases.push_back(ball);
   cases.push_back({"a ball, blended", false, ball.draws});
-  cases.push_back({"a ball of two variants", true,
+  cases.push_back({"a ball of two variants",
+                   true,
                    {MakeDraw(0, Disc(30, 24, 14), {red}), MakeDraw(0, Disc(27, 21, 6), {white}, 1)}});
-  cases.push_back({"runs over each other on one row", false,
+  cases.push_back({"runs over each other on one row",
+                   false,
                    {MakeDraw(0, {{5, 0, 20, 0}, {5, 10, 30, 0}, {5, 5, 8, 0}, {6, 0, 40, 0}}, {white})}});
-  cases.push_back({"runs over each other on one row, replacing", true,
+  cases.push_back({"runs over each other on one row, replacing",
+                   true,
                    {MakeDraw(0, {{5, 0, 20, 0}, {5, 10, 30, 0}}, {white}), MakeDraw(0, {{5, 2, 18, 0}}, {red}),
                     MakeDraw(0, {{5, 3, 4, 0}}, {blue})}});
-  cases.push_back({"an upper run wider than the run below it", true,
+  cases.push_back({"an upper run wider than the run below it",
+                   true,
                    {MakeDraw(0, {{8, 0, 30, 0}, {9, 10, 12, 0}}, {red}), MakeDraw(0, {{9, 5, 25, 0}}, {white})}});
-  cases.push_back({"looks alternating on shared rows", false,
-                   {MakeDraw(0, {{1, 0, 10, 0}, {1, 5, 15, 1}, {2, 0, 10, 0}, {2, 5, 15, 1}, {1, 8, 9, 0}},
-                             {red, blue}),
-                    MakeDraw(0, {{1, 0, 20, 0}, {2, 0, 20, 1}}, {blue, red})}});
-  cases.push_back({"same colour, other texture coordinates", true,
+  cases.push_back(
+      {"looks alternating on shared rows",
+       false,
+       {MakeDraw(0, {{1, 0, 10, 0}, {1, 5, 15, 1}, {2, 0, 10, 0}, {2, 5, 15, 1}, {1, 8, 9, 0}}, {red, blue}),
+        MakeDraw(0, {{1, 0, 20, 0}, {2, 0, 20, 1}}, {blue, red})}});
+  cases.push_back({"same colour, other texture coordinates",
+                   true,
                    {MakeDraw(0, Disc(20, 20, 8), {Look(0xFFFFFFFF, 0.5f)}), MakeDraw(0, Disc(20, 20, 4), {white})}});
-  cases.push_back({"two groups interleaved", false,
+  cases.push_back({"two groups interleaved",
+                   false,
                    {MakeDraw(0, Disc(15, 15, 10), {red}), MakeDraw(1, Disc(15, 15, 10), {red}),
                     MakeDraw(0, Disc(18, 18, 10), {blue}), MakeDraw(1, Disc(12, 12, 5), {red})}});
   return cases;
@@ -255,7 +262,8 @@ TEST(RunPackerTest, RandomQueuesDrawEachPixelOnceInOrder) {
       const int looks = pick(1, 3);
       for (int l = 0; l < looks; ++l) draw.looks.push_back(Look(palette[pick(0, 2)], pick(0, 3) == 0 ? 0.5f : 0.0f));
       if (pick(0, 1) == 0) {
-        draw.runs = Disc(pick(-4, Width + 4), pick(-4, Height + 4), pick(0, 14), static_cast<std::uint32_t>(pick(0, looks - 1)));
+        draw.runs = Disc(pick(-4, Width + 4), pick(-4, Height + 4), pick(0, 14),
+                         static_cast<std::uint32_t>(pick(0, looks - 1)));
       } else {
         const int runs = pick(1, 20);
         std::uint32_t look = 0;

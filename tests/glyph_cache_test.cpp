@@ -57,9 +57,8 @@ TEST_F(GlyphCacheTest, CellImagesForEachFontType) {
           case 3: {
             // Body at (e, e); the edge is made of the shapes around each inked pixel, so the
             // test only checks the body here (the shapes have their own test below).
-            const int bodyLevel = (x >= e && y >= e && x - e < InkWidth && y - e < InkHeight)
-                                      ? fake::GlyphLevel(code, x - e, y - e)
-                                      : 0;
+            const int bodyLevel =
+                (x >= e && y >= e && x - e < InkWidth && y - e < InkHeight) ? fake::GlyphLevel(code, x - e, y - e) : 0;
             if (c.type == 1) {
               const bool ink = FakeInk(code, x - e, y - e);
               if (ink) {
@@ -89,8 +88,9 @@ TEST_F(GlyphCacheTest, EdgeShapesAroundOneInkPixel) {
       {1, {".x.", "x.x", ".x."}},
       {2, {".xxx.", "xxxxx", "xx.xx", "xxxxx", ".xxx."}},
       {3, {"...x...", ".xxxxx.", ".xxxxx.", "xxx.xxx", ".xxxxx.", ".xxxxx.", "...x..."}},
-      {4, {"..xxxxx..", ".xxxxxxx.", "xxxxxxxxx", "xxxxxxxxx", "xxxx.xxxx", "xxxxxxxxx", "xxxxxxxxx", ".xxxxxxx.",
-           "..xxxxx.."}},
+      {4,
+       {"..xxxxx..", ".xxxxxxx.", "xxxxxxxxx", "xxxxxxxxx", "xxxx.xxxx", "xxxxxxxxx", "xxxxxxxxx", ".xxxxxxx.",
+        "..xxxxx.."}},
       {5, std::vector<std::string>(11, "xxxxxxxxxxx")},
   };
   cases[4].rows[5][5] = '.';
@@ -194,7 +194,11 @@ TEST_F(GlyphCacheTest, StringsSplitIntoCharactersByTheLeadByteRule) {
     int maxBytes;
     std::vector<int> codes;
   } cases[] = {
-      {"A\x82\xa0" "B", CharSetShiftJis, -1, {0x41, 0xA082, 0x42}},
+      {"A\x82\xa0"
+       "B",
+       CharSetShiftJis,
+       -1,
+       {0x41, 0xA082, 0x42}},
       {"\x9f\x40\xe0\x40\xfc\x40\xa0\xdf", CharSetShiftJis, -1, {0x409F, 0x40E0, 0x40FC, 0xA0, 0xDF}},
       {"\x80\x41\xfd", CharSetDefault, -1, {0x80, 0x41, 0xFD}},
       {"A\x88", CharSetShiftJis, -1, {0x41, 0x88}},  // lead byte at the end pairs with the zero
@@ -251,8 +255,11 @@ TEST_F(SmallCacheTest, ABatchLargerThanTheCacheEvictsTheOldestOneAtATime) {
 
   ResetGlyphCache(handle);
   const Rect clip{0, 0, 800, 600};
-  ASSERT_GT(DrawTextCore({.pass = TextPass::Draw, .font = handle, .text = letters.c_str(),
-                          .destination = &GraphicsState.screenImage, .clip = &clip},
+  ASSERT_GT(DrawTextCore({.pass = TextPass::Draw,
+                          .font = handle,
+                          .text = letters.c_str(),
+                          .destination = &GraphicsState.screenImage,
+                          .clip = &clip},
                          nullptr),
             0);
   EXPECT_EQ(fake::GlyphRenders(), 45) << "20 in the batch, the rest one at a time as the draw reaches them";

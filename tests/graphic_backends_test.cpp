@@ -71,7 +71,8 @@ class BothBackEndsTest : public ::testing::TestWithParam<bool> {
     } else {
       const MEMIMG& view = record->softView;
       format = view.shared->colorData;
-      std::memcpy(&raw, view.pixels + static_cast<std::ptrdiff_t>(y) * view.shared->pitch + x * (format->bitsPerPixel / 8),
+      std::memcpy(&raw,
+                  view.pixels + static_cast<std::ptrdiff_t>(y) * view.shared->pitch + x * (format->bitsPerPixel / 8),
                   format->bitsPerPixel / 8);
     }
     if (format == nullptr) return 0xDEADBEEFu;
@@ -254,8 +255,7 @@ TEST_F(DeviceLimitTest, ASideOfMoreThan32TexturesOrATextureAboveTheLargestIsRefu
   } cases[] = {
       {8192, 8, FALSE, true},   // 32 textures of 256
       {8193, 8, FALSE, false},  // a 33rd would be needed
-      {8, 8193, FALSE, false},
-      {256, 256, TRUE, true},
+      {8, 8193, FALSE, false}, {256, 256, TRUE, true},
       {257, 8, TRUE, false},  // a draw target is one texture, here of 512
   };
   for (const Case& c : cases) {

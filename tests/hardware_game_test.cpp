@@ -27,12 +27,12 @@ using fake::D3dCallKind;
 
 // The calls of a kind among frame, and of those the ones whose numbers are these.
 int Count(const std::vector<D3dCall>& frame, D3dCallKind kind) {
-  return static_cast<int>(std::count_if(frame.begin(), frame.end(), [kind](const D3dCall& c) { return c.kind == kind; }));
+  return static_cast<int>(
+      std::count_if(frame.begin(), frame.end(), [kind](const D3dCall& c) { return c.kind == kind; }));
 }
 int Count(const std::vector<D3dCall>& frame, D3dCallKind kind, const std::vector<std::int64_t>& numbers) {
-  return static_cast<int>(std::count_if(frame.begin(), frame.end(), [&](const D3dCall& c) {
-    return c.kind == kind && c.numbers == numbers;
-  }));
+  return static_cast<int>(std::count_if(frame.begin(), frame.end(),
+                                        [&](const D3dCall& c) { return c.kind == kind && c.numbers == numbers; }));
 }
 
 class HardwareGameTest : public EngineFixture, public golden_game::Platform {
@@ -64,8 +64,8 @@ class HardwareGameTest : public EngineFixture, public golden_game::Platform {
     const std::vector<D3dCall> calls = fake::D3dCallRecords();
     fake::ClearD3dCalls();
     const auto clear = std::find_if(calls.rbegin(), calls.rend(), [](const D3dCall& c) {
-      return c.kind == D3dCallKind::ColorFill && c.objects == std::vector<std::string>{"backbuffer"} &&
-             !c.rects[0] && c.numbers[0] == 0;
+      return c.kind == D3dCallKind::ColorFill && c.objects == std::vector<std::string>{"backbuffer"} && !c.rects[0] &&
+             c.numbers[0] == 0;
     });
     ASSERT_NE(clear, calls.rend()) << name;
     const std::vector<D3dCall> frame(std::prev(clear.base()), calls.end());
@@ -97,8 +97,8 @@ class HardwareGameTest : public EngineFixture, public golden_game::Platform {
     // The whole picture, thick frames included, as the hardware back-end draws it.
     PngImage actual{800, 600, {}};
     for (std::uint32_t pixel : fake::BackBufferPixels()) actual.pixels.push_back(pixel & 0xFFFFFF);
-    const std::string failure = CompareWithGolden(actual, std::string(GOLDEN_DIR) + "/hardware", GOLDEN_OUTPUT_DIR,
-                                                  "hardware_" + name);
+    const std::string failure =
+        CompareWithGolden(actual, std::string(GOLDEN_DIR) + "/hardware", GOLDEN_OUTPUT_DIR, "hardware_" + name);
     if (!failure.empty()) ADD_FAILURE() << failure;
   }
 

@@ -32,7 +32,9 @@ class HardwareGraphicTest : public RecordingDeviceTest {
     RecordingDeviceTest::SetUp();
     GraphicTable = GraphicTableRecord{};  // a fresh program: the check number starts at 0
   }
-  static std::uint32_t Pixel(int x, int y) { return fake::BackBufferPixels()[static_cast<size_t>(y) * 800 + x] & 0xFFFFFF; }
+  static std::uint32_t Pixel(int x, int y) {
+    return fake::BackBufferPixels()[static_cast<size_t>(y) * 800 + x] & 0xFFFFFF;
+  }
   static std::string Dump() { return fake::D3dDump(); }
 
   // A graphic whose texel (x, y) is red x * 8, green y * 8, blue 0x40.
@@ -125,9 +127,9 @@ TEST(TextureTileSplitTest, OneDimensionIsCutIntoPowersOfTwo) {
       {600, 256, 800, {256, 256, 64, 16, 8}},  // split by a small maximum: halves down to what is left
       {1000, 512, 800, {512, 512}},            // the rest above 3/4 of a halved tile doubles it
       {1000, 2048, 800, {1024}},
-      {810, 2048, 800, {512, 256, 32, 16}},   // the last two tiles of 8 merge
-      {896, 2048, 800, {512, 256, 128}},      // a rest of exactly 3/4 of the tile is split on
-      {800, 2048, 800, {1024}, 1},            // an image that may not be cut
+      {810, 2048, 800, {512, 256, 32, 16}},  // the last two tiles of 8 merge
+      {896, 2048, 800, {512, 256, 128}},     // a rest of exactly 3/4 of the tile is split on
+      {800, 2048, 800, {1024}, 1},           // an image that may not be cut
   };
   for (const Case& c : cases) {
     int tiles[32];
@@ -258,17 +260,54 @@ TEST_F(HardwareGraphicTest, ARectangleOfAGraphicStretchedToItsDestination) {
     std::vector<std::pair<unsigned, unsigned>> of;  // ... and the texels they show
     std::vector<std::pair<int, int>> outside;       // pixels left black
   } cases[] = {
-      {"doubled", 300, 300, 308, 304, 4, 2, 4, 2,
-       {{300, 300}, {301, 300}, {302, 300}, {307, 303}, {300, 302}}, {{4, 2}, {4, 2}, {5, 2}, {7, 3}, {4, 3}},
+      {"doubled",
+       300,
+       300,
+       308,
+       304,
+       4,
+       2,
+       4,
+       2,
+       {{300, 300}, {301, 300}, {302, 300}, {307, 303}, {300, 302}},
+       {{4, 2}, {4, 2}, {5, 2}, {7, 3}, {4, 3}},
        {{299, 300}, {308, 300}, {300, 299}, {300, 304}}},
-      {"three texels to ten pixels", 500, 500, 510, 501, 4, 0, 3, 1,
-       {{500, 500}, {503, 500}, {506, 500}, {507, 500}, {509, 500}}, {{4, 0}, {5, 0}, {5, 0}, {6, 0}, {6, 0}},
+      {"three texels to ten pixels",
+       500,
+       500,
+       510,
+       501,
+       4,
+       0,
+       3,
+       1,
+       {{500, 500}, {503, 500}, {506, 500}, {507, 500}, {509, 500}},
+       {{4, 0}, {5, 0}, {5, 0}, {6, 0}, {6, 0}},
        {{499, 500}, {510, 500}, {500, 501}}},
-      {"mirrored", 408, 400, 400, 401, 4, 2, 4, 1,
-       {{400, 400}, {401, 400}, {406, 400}, {407, 400}}, {{7, 2}, {7, 2}, {4, 2}, {4, 2}},
+      {"mirrored",
+       408,
+       400,
+       400,
+       401,
+       4,
+       2,
+       4,
+       1,
+       {{400, 400}, {401, 400}, {406, 400}, {407, 400}},
+       {{7, 2}, {7, 2}, {4, 2}, {4, 2}},
        {{399, 400}, {408, 400}, {400, 401}}},
-      {"partly left of the screen", -4, 100, 4, 102, 0, 0, 8, 2,
-       {{0, 100}, {3, 101}}, {{4, 0}, {7, 1}}, {{4, 100}, {0, 102}}},
+      {"partly left of the screen",
+       -4,
+       100,
+       4,
+       102,
+       0,
+       0,
+       8,
+       2,
+       {{0, 100}, {3, 101}},
+       {{4, 0}, {7, 1}},
+       {{4, 100}, {0, 102}}},
   };
   for (const Case& c : cases) {
     ClearScreen();
@@ -329,26 +368,79 @@ TEST_F(HardwareGraphicTest, StageTemplatesByFamilyAlphaKindAndModulation) {
     int index;
     StageWant first, second;
   } cases[] = {
-      {"none", BlendModeNone, false, false, false, 0,
-       {D3DTOP_SELECTARG1, Tex, 0, D3DTOP_SELECTARG2, 0, Dif}, Disabled},
-      {"none, alpha test", BlendModeNone, false, false, true, 2,
-       {D3DTOP_SELECTARG1, Tex, 0, D3DTOP_SELECTARG1, Tex, 0}, Disabled},
-      {"multiply alpha, alpha channel", BlendModeMultiplyAlpha, false, true, true, 28,
-       {D3DTOP_SELECTARG1, Tex, 0, D3DTOP_MODULATE, Tex, Dif}, MultiplyAlphaStage},
-      {"none, tinted, alpha channel", BlendModeNone, true, true, true, 7,
-       {D3DTOP_MODULATE, Tex, Dif, D3DTOP_SELECTARG1, Tex, 0}, Disabled},
-      {"alpha", BlendModeAlpha, false, false, false, 3,
-       {D3DTOP_SELECTARG1, Tex, 0, D3DTOP_SELECTARG2, 0, Dif}, Disabled},
-      {"alpha, tinted, alpha channel", BlendModeAlpha, true, true, true, 10,
-       {D3DTOP_MODULATE, Tex, Dif, D3DTOP_MODULATE, Tex, Dif}, Disabled},
-      {"add, alpha test taken as the channel", BlendModeAdd, false, false, true, 4,
-       {D3DTOP_SELECTARG1, Tex, 0, D3DTOP_MODULATE, Tex, Dif}, Disabled},
-      {"multiply alpha, tinted", BlendModeMultiplyAlpha, true, false, false, 33,
-       {D3DTOP_MODULATE, Tex, Dif, D3DTOP_SELECTARG2, 0, Dif}, MultiplyAlphaStage},
-      {"inverted alpha", BlendModeInvertedAlpha, false, false, false, 51,
-       {D3DTOP_SELECTARG1, Inv, 0, D3DTOP_SELECTARG2, 0, Dif}, Disabled},
-      {"inverted alpha, tinted, alpha channel", BlendModeInvertedAlpha, true, true, true, 58,
-       {D3DTOP_MODULATE, Inv, Dif, D3DTOP_MODULATE, Tex, Dif}, Disabled},
+      {"none", BlendModeNone, false, false, false, 0, {D3DTOP_SELECTARG1, Tex, 0, D3DTOP_SELECTARG2, 0, Dif}, Disabled},
+      {"none, alpha test",
+       BlendModeNone,
+       false,
+       false,
+       true,
+       2,
+       {D3DTOP_SELECTARG1, Tex, 0, D3DTOP_SELECTARG1, Tex, 0},
+       Disabled},
+      {"multiply alpha, alpha channel",
+       BlendModeMultiplyAlpha,
+       false,
+       true,
+       true,
+       28,
+       {D3DTOP_SELECTARG1, Tex, 0, D3DTOP_MODULATE, Tex, Dif},
+       MultiplyAlphaStage},
+      {"none, tinted, alpha channel",
+       BlendModeNone,
+       true,
+       true,
+       true,
+       7,
+       {D3DTOP_MODULATE, Tex, Dif, D3DTOP_SELECTARG1, Tex, 0},
+       Disabled},
+      {"alpha",
+       BlendModeAlpha,
+       false,
+       false,
+       false,
+       3,
+       {D3DTOP_SELECTARG1, Tex, 0, D3DTOP_SELECTARG2, 0, Dif},
+       Disabled},
+      {"alpha, tinted, alpha channel",
+       BlendModeAlpha,
+       true,
+       true,
+       true,
+       10,
+       {D3DTOP_MODULATE, Tex, Dif, D3DTOP_MODULATE, Tex, Dif},
+       Disabled},
+      {"add, alpha test taken as the channel",
+       BlendModeAdd,
+       false,
+       false,
+       true,
+       4,
+       {D3DTOP_SELECTARG1, Tex, 0, D3DTOP_MODULATE, Tex, Dif},
+       Disabled},
+      {"multiply alpha, tinted",
+       BlendModeMultiplyAlpha,
+       true,
+       false,
+       false,
+       33,
+       {D3DTOP_MODULATE, Tex, Dif, D3DTOP_SELECTARG2, 0, Dif},
+       MultiplyAlphaStage},
+      {"inverted alpha",
+       BlendModeInvertedAlpha,
+       false,
+       false,
+       false,
+       51,
+       {D3DTOP_SELECTARG1, Inv, 0, D3DTOP_SELECTARG2, 0, Dif},
+       Disabled},
+      {"inverted alpha, tinted, alpha channel",
+       BlendModeInvertedAlpha,
+       true,
+       true,
+       true,
+       58,
+       {D3DTOP_MODULATE, Inv, Dif, D3DTOP_MODULATE, Tex, Dif},
+       Disabled},
   };
   Start();
   const int plain = CreateEmptyGraphic(4, 4);
@@ -365,9 +457,9 @@ TEST_F(HardwareGraphicTest, StageTemplatesByFamilyAlphaKindAndModulation) {
     ASSERT_EQ(DrawGraphAt(10, 10, c.alphaChannel ? withAlpha : plain, c.transparency ? TRUE : FALSE), 0);
     FlushVertexBatch();
     const int family = c.mode == BlendModeMultiplyAlpha ? 1 : c.mode == BlendModeInvertedAlpha ? 2 : 0;
-    EXPECT_EQ(StageTemplateIndex(family, HardwareState.modulateAlpha, HardwareState.modulateColor,
-                                 HardwareState.sourceAlpha),
-              c.index)
+    EXPECT_EQ(
+        StageTemplateIndex(family, HardwareState.modulateAlpha, HardwareState.modulateColor, HardwareState.sourceAlpha),
+        c.index)
         << c.name;
     ExpectStage(0, c.first, c.name);
     ExpectStage(1, c.second, c.name);
@@ -410,7 +502,8 @@ TEST_F(HardwareGraphicTest, MultiplyAlphaBlendsTheTexelTowardsWhiteByItsAlpha) {
   const int background[3] = {0xFF, 0xC0, 0x80}, texel[3] = {0x00, 0x20, 0xFF};  // blue, green, red
   for (int c = 0; c < 3; ++c) {
     const double towardsWhite = (texel[c] * 0x80 + 255.0 * (255 - 0x80)) / 255.0;
-    EXPECT_NEAR(static_cast<int>((got >> (8 * c)) & 0xFF), towardsWhite * background[c] / 255.0, 1.0) << "channel " << c;
+    EXPECT_NEAR(static_cast<int>((got >> (8 * c)) & 0xFF), towardsWhite * background[c] / 255.0, 1.0)
+        << "channel " << c;
   }
 }
 
@@ -463,7 +556,8 @@ TEST_F(HardwareGraphicTest, AGraphicMadeAsADrawTargetIsDrawnIntoAndCleared) {
   const int target = CreateEmptyGraphic(32, 32);
   SetCreateDrawTarget(FALSE);
   ASSERT_NE(target, -1);
-  EXPECT_TRUE(Made(Kind::CreateTexture, {32, 32, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT})) << Dump();
+  EXPECT_TRUE(Made(Kind::CreateTexture, {32, 32, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT}))
+      << Dump();
   ASSERT_EQ(SelectDrawTarget(target), 0);
   EXPECT_EQ(GetDrawTarget(), target);
   EXPECT_EQ(DrawState.drawArea.right, 32);

@@ -62,11 +62,11 @@ TEST_F(HardwareTest, StartUpBringsUpTheDeviceForTheWindow) {
   EXPECT_EQ(GraphicsState.shadersAvailable, 0);
   EXPECT_EQ(TextureFormatTable[TextureDepth], D3DFMT_D16);
 
-  for (const char* line : {"IDirect3D9 オブジェクトを取得します.... 成功\r\n",
-                           "IDirect3DDevice9 オブジェクトを取得します.... ハードウエア頂点演算を使用します\r\n成功\r\n",
-                           "画面のフォーマットは D3DFMT_X8R8G8B8 です\r\n",
-                           "Ｚバッファのフォーマットは D3DFMT_D16 です\r\n", "Ｚバッファを作成します.... 成功\r\n",
-                           "プログラマブルシェーダーを使用しません\r\n"}) {
+  for (const char* line :
+       {"IDirect3D9 オブジェクトを取得します.... 成功\r\n",
+        "IDirect3DDevice9 オブジェクトを取得します.... ハードウエア頂点演算を使用します\r\n成功\r\n",
+        "画面のフォーマットは D3DFMT_X8R8G8B8 です\r\n", "Ｚバッファのフォーマットは D3DFMT_D16 です\r\n",
+        "Ｚバッファを作成します.... 成功\r\n", "プログラマブルシェーダーを使用しません\r\n"}) {
     EXPECT_TRUE(Logged(line)) << line;
   }
 
@@ -120,8 +120,9 @@ TEST_F(HardwareTest, MultisamplingIsLoweredToWhatTheDeviceAccepts) {
   EXPECT_EQ(p.MultiSampleQuality, 2u);
   EXPECT_EQ(p.SwapEffect, D3DSWAPEFFECT_DISCARD) << "chosen for the multisampling asked for";
   EXPECT_EQ(p.Flags, 0u);
-  EXPECT_EQ(Calls(Kind::CreateDepthStencilSurface),
-            std::vector{Call(Kind::CreateDepthStencilSurface, {1024, 1024, D3DFMT_D16, 4, 2, TRUE}, {}, {}, {}, "depth1")});
+  EXPECT_EQ(
+      Calls(Kind::CreateDepthStencilSurface),
+      std::vector{Call(Kind::CreateDepthStencilSurface, {1024, 1024, D3DFMT_D16, 4, 2, TRUE}, {}, {}, {}, "depth1")});
   EndEngine();
 
   fake::ResetPlatform();
@@ -265,27 +266,49 @@ TEST_F(HardwareTest, RefusedTextureFormatsMoveEachEntryDownItsList) {
   const Case cases[] = {
       {{{D3DFMT_R5G6B5, 0}}, 0, D3DFMT_X1R5G5B5, "16bit カラーフォーマットは D_D3DFMT_R5G5B5 です\r\n"},
       {{{D3DFMT_X8R8G8B8, 0}}, 1, D3DFMT_R5G6B5, "32bit カラーフォーマットは D_D3DFMT_R5G6B5 です\r\n"},
-      {{{D3DFMT_A4R4G4B4, 0}}, 2, D3DFMT_A8R8G8B8, "アルファ付き 16bit カラーフォーマットは D_D3DFMT_A8R8G8B8 です\r\n"},
-      {{{D3DFMT_A8R8G8B8, 0}}, 3, D3DFMT_A4R4G4B4, "アルファ付き 32bit カラーフォーマットは D_D3DFMT_A4R4G4B4 です\r\n"},
-      {{{D3DFMT_A1R5G5B5, 0}}, 4, D3DFMT_A8R8G8B8,
+      {{{D3DFMT_A4R4G4B4, 0}},
+       2,
+       D3DFMT_A8R8G8B8,
+       "アルファ付き 16bit カラーフォーマットは D_D3DFMT_A8R8G8B8 です\r\n"},
+      {{{D3DFMT_A8R8G8B8, 0}},
+       3,
+       D3DFMT_A4R4G4B4,
+       "アルファ付き 32bit カラーフォーマットは D_D3DFMT_A4R4G4B4 です\r\n"},
+      {{{D3DFMT_A1R5G5B5, 0}},
+       4,
+       D3DFMT_A8R8G8B8,
        "アルファテスト用 16bit カラーフォーマットは D_D3DFMT_A8R8G8B8 です\r\n"},
-      {{{D3DFMT_A1R5G5B5, 0}, {D3DFMT_A8R8G8B8, 0}}, 4, D3DFMT_A4R4G4B4,
+      {{{D3DFMT_A1R5G5B5, 0}, {D3DFMT_A8R8G8B8, 0}},
+       4,
+       D3DFMT_A4R4G4B4,
        "アルファテスト用 16bit カラーフォーマットは D_D3DFMT_A4R4G4B4 です\r\n"},
-      {{{D3DFMT_A8R8G8B8, 0}, {D3DFMT_A1R5G5B5, 0}}, 5, D3DFMT_A4R4G4B4,
+      {{{D3DFMT_A8R8G8B8, 0}, {D3DFMT_A1R5G5B5, 0}},
+       5,
+       D3DFMT_A4R4G4B4,
        "アルファテスト用 32bit カラーフォーマットは D_D3DFMT_A4R4G4B4 です\r\n"},
       {{{D3DFMT_DXT1, 0}}, 6, D3DFMT_A1R5G5B5, "ＤＸＴ１テクスチャフォーマットは使えません\r\n"},
       {{{D3DFMT_DXT5, 0}}, 10, D3DFMT_A8R8G8B8, "ＤＸＴ５テクスチャフォーマットは使えません\r\n"},
       {{{D3DFMT_X1R5G5B5, target}}, 11, D3DFMT_R5G6B5, "描画用 16bit カラーフォーマットは D3DFMT_R5G6B5 です\r\n"},
-      {{{D3DFMT_X1R5G5B5, target}, {D3DFMT_R5G6B5, target}}, 11, D3DFMT_X8R8G8B8,
+      {{{D3DFMT_X1R5G5B5, target}, {D3DFMT_R5G6B5, target}},
+       11,
+       D3DFMT_X8R8G8B8,
        "描画用 16bit カラーフォーマットは D_D3DFMT_X8R8G8B8 です\r\n"},
-      {{{D3DFMT_X1R5G5B5, target}, {D3DFMT_R5G6B5, target}, {D3DFMT_X8R8G8B8, target}}, 11, D3DFMT_R5G6B5,
+      {{{D3DFMT_X1R5G5B5, target}, {D3DFMT_R5G6B5, target}, {D3DFMT_X8R8G8B8, target}},
+       11,
+       D3DFMT_R5G6B5,
        "使用できる描画用 16bit カラーフォーマットがありませんでした\r\n"},
       {{{D3DFMT_X8R8G8B8, target}}, 12, D3DFMT_R5G6B5, "描画用 32bit カラーフォーマットは D3DFMT_R5G6B5 です\r\n"},
-      {{{D3DFMT_X8R8G8B8, target}, {D3DFMT_R5G6B5, target}, {D3DFMT_X1R5G5B5, target}}, 12, D3DFMT_R5G6B5,
+      {{{D3DFMT_X8R8G8B8, target}, {D3DFMT_R5G6B5, target}, {D3DFMT_X1R5G5B5, target}},
+       12,
+       D3DFMT_R5G6B5,
        "使用できる描画用 32bit カラーフォーマットがありませんでした\r\n"},
-      {{{D3DFMT_A8R8G8B8, target}}, 13, D3DFMT_A4R4G4B4,
+      {{{D3DFMT_A8R8G8B8, target}},
+       13,
+       D3DFMT_A4R4G4B4,
        "描画用アルファ付き 32bit カラーフォーマットは D3DFMT_A4R4G4B4 です\r\n"},
-      {{{D3DFMT_A8R8G8B8, target}, {D3DFMT_A4R4G4B4, target}}, 13, D3DFMT_R5G6B5,
+      {{{D3DFMT_A8R8G8B8, target}, {D3DFMT_A4R4G4B4, target}},
+       13,
+       D3DFMT_R5G6B5,
        "使用できる描画用 32bit カラーフォーマットがありませんでした\r\n"},
   };
   for (const Case& c : cases) {
@@ -409,7 +432,8 @@ TEST_F(HardwareTest, TheBatchIsFlushedBeforeATypeChangeClearPresentAndTargetChan
       {"a clear", [] { ClearScreen(); }},
       {"a present", [] { PresentScreen(); }},
       {"a target change", [] { SelectDrawTarget(ScreenBack); }},
-      {"a blend change", [] {
+      {"a blend change",
+       [] {
          SetBlendMode(BlendModeAdd, 255);
          DrawLine(1, 1, 2, 3, static_cast<int>(MakeColor(255, 255, 255)), 1);
        }},
@@ -452,9 +476,9 @@ TEST_F(HardwareTest, BoxesShareATriangleListAndLinesStartANewBatch) {
   const std::vector<fake::D3dCall> draws = Draws();
   ASSERT_EQ(draws.size(), 1u);
   EXPECT_EQ(draws[0].numbers, (Numbers{D3DPT_TRIANGLELIST, 4, 20}));
-  EXPECT_EQ(draws[0].vertices, (Vertices{Plain(90, 90), Plain(100, 90), Plain(90, 95), Plain(100, 95), Plain(90, 95),
-                                         Plain(100, 90), Plain(10, 30), Plain(20, 30), Plain(10, 40), Plain(20, 40),
-                                         Plain(10, 40), Plain(20, 30)}));
+  EXPECT_EQ(draws[0].vertices,
+            (Vertices{Plain(90, 90), Plain(100, 90), Plain(90, 95), Plain(100, 95), Plain(90, 95), Plain(100, 90),
+                      Plain(10, 30), Plain(20, 30), Plain(10, 40), Plain(20, 40), Plain(10, 40), Plain(20, 30)}));
 }
 
 TEST_F(HardwareTest, ThickLinesAreTwoTrianglesOnlyOnTheHardwareBackEnd) {
@@ -464,8 +488,11 @@ TEST_F(HardwareTest, ThickLinesAreTwoTrianglesOnlyOnTheHardwareBackEnd) {
   const std::vector<fake::D3dCall> draws = Draws();
   ASSERT_EQ(draws.size(), 1u);
   EXPECT_EQ(draws[0].numbers, (Numbers{D3DPT_TRIANGLESTRIP, 2, 28}));
-  const auto corner = [](float x, float y) { return fake::D3dVertex{true, x, y, 0, 1, 0xFFFF0000, std::nullopt, {{0, 0}}}; };
-  EXPECT_EQ(draws[0].vertices, (Vertices{corner(10, 18.5f), corner(110, 18.5f), corner(10, 21.5f), corner(110, 21.5f)}));
+  const auto corner = [](float x, float y) {
+    return fake::D3dVertex{true, x, y, 0, 1, 0xFFFF0000, std::nullopt, {{0, 0}}};
+  };
+  EXPECT_EQ(draws[0].vertices,
+            (Vertices{corner(10, 18.5f), corner(110, 18.5f), corner(10, 21.5f), corner(110, 21.5f)}));
   EXPECT_EQ(Calls(Kind::SetFVF).back().numbers, Numbers{D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1});
   // Rows whose pixel centres lie inside 18.5..21.5, columns 10..109: three rows of 100.
   const std::vector<std::uint32_t> pixels = fake::BackBufferPixels();
@@ -551,9 +578,9 @@ TEST_F(HardwareTest, BlendStateTableRowsWithAndWithoutBlendOperations) {
   };
   // Rows keeping -1 show what the previous mode (1) left.
   const Row rows[] = {
-      {0, 0, 5, 6, 1},    {1, 1, 5, 6, 1},   {2, 1, 5, 2, 1},   {3, 1, 5, 2, 3}, {4, 1, 1, 3, 1},
-      {5, 1, 5, 2, 1},    {6, 0, 5, 6, 1},   {7, 1, 5, 6, 1},   {8, 1, 1, 2, 1}, {9, 1, 10, 1, 1},
-      {10, 1, 5, 6, 1},   {11, 1, 1, 3, 1},  {12, 1, 5, 2, 3},
+      {0, 0, 5, 6, 1},  {1, 1, 5, 6, 1},  {2, 1, 5, 2, 1},  {3, 1, 5, 2, 3}, {4, 1, 1, 3, 1},
+      {5, 1, 5, 2, 1},  {6, 0, 5, 6, 1},  {7, 1, 5, 6, 1},  {8, 1, 1, 2, 1}, {9, 1, 10, 1, 1},
+      {10, 1, 5, 6, 1}, {11, 1, 1, 3, 1}, {12, 1, 5, 2, 3},
   };
   for (bool blendOp : {true, false}) {
     fake::ResetPlatform();
@@ -574,10 +601,10 @@ TEST_F(HardwareTest, BlendStateTableRowsWithAndWithoutBlendOperations) {
       EXPECT_EQ(h.renderState[D3DRS_BLENDOP], inverting ? DWORD{D3DBLENDOP_ADD} : row.op);
       EXPECT_EQ(h.renderState[D3DRS_ALPHATESTENABLE], DWORD{FALSE});
       const DWORD colorOp = h.stageState[0][D3DTSS_COLOROP];
-      const DWORD expectedOp = inverting           ? D3DTOP_SELECTARG1
-                               : row.mode == 11    ? D3DTOP_BLENDDIFFUSEALPHA
-                               : row.mode == 10    ? D3DTOP_SELECTARG1
-                                                   : D3DTOP_SELECTARG2;
+      const DWORD expectedOp = inverting        ? D3DTOP_SELECTARG1
+                               : row.mode == 11 ? D3DTOP_BLENDDIFFUSEALPHA
+                               : row.mode == 10 ? D3DTOP_SELECTARG1
+                                                : D3DTOP_SELECTARG2;
       EXPECT_EQ(colorOp, expectedOp);
       if (row.mode == 11) {
         EXPECT_EQ(h.renderState[D3DRS_TEXTUREFACTOR], 0xFFFFFFFFu);
@@ -695,8 +722,10 @@ TEST_F(HardwareTest, TheDeviceDrawsByTheReferencePixelRules) {
     float x, y, z, rhw;
     DWORD diffuse;
     float u, v;
-  } quad[] = {{9.5f, 9.5f, 0, 1, 0xFFFFFFFF, 0, 0}, {17.5f, 9.5f, 0, 1, 0xFFFFFFFF, 1, 0},
-              {9.5f, 17.5f, 0, 1, 0xFFFFFFFF, 0, 1}, {17.5f, 17.5f, 0, 1, 0xFFFFFFFF, 1, 1}};
+  } quad[] = {{9.5f, 9.5f, 0, 1, 0xFFFFFFFF, 0, 0},
+              {17.5f, 9.5f, 0, 1, 0xFFFFFFFF, 1, 0},
+              {9.5f, 17.5f, 0, 1, 0xFFFFFFFF, 0, 1},
+              {17.5f, 17.5f, 0, 1, 0xFFFFFFFF, 1, 1}};
   device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(Textured));
   const std::uint32_t expectedTexel =
       d3d9rules::WidenChannel(3, 5) << 16 | d3d9rules::WidenChannel(1, 6) << 8 | d3d9rules::WidenChannel(3, 5);
@@ -715,7 +744,8 @@ TEST_F(HardwareTest, ClearFillsTheWholeTargetAndPresentShowsTheWindowRectangle) 
   SetClipArea(10, 10, 20, 20);
   fake::ClearD3dCalls();
   EXPECT_EQ(ClearScreen(), 0);
-  EXPECT_EQ(Calls(Kind::ColorFill), std::vector{Call(Kind::ColorFill, {0x000A141E}, {"backbuffer"}, {}, {std::nullopt})});
+  EXPECT_EQ(Calls(Kind::ColorFill),
+            std::vector{Call(Kind::ColorFill, {0x000A141E}, {"backbuffer"}, {}, {std::nullopt})});
   EXPECT_EQ(Calls(Kind::Clear), std::vector{Call(Kind::Clear, {0, D3DCLEAR_ZBUFFER, 0, 0}, {"null"}, {1.0f})});
   const std::vector<std::uint32_t> pixels = fake::BackBufferPixels();
   ASSERT_EQ(pixels.size(), 800u * 600);
@@ -730,16 +760,17 @@ TEST_F(HardwareTest, ClearFillsTheWholeTargetAndPresentShowsTheWindowRectangle) 
   EngineState.WindowScale = 1.5;
   fake::ClearD3dCalls();
   PresentScreen();
-  EXPECT_EQ(Calls(Kind::SwapChainPresent),
-            std::vector{Call(Kind::SwapChainPresent, {0}, {"window", "null"}, {}, {screen, fake::D3dRect{0, 0, 1200, 900}})});
+  EXPECT_EQ(Calls(Kind::SwapChainPresent), std::vector{Call(Kind::SwapChainPresent, {0}, {"window", "null"}, {},
+                                                            {screen, fake::D3dRect{0, 0, 1200, 900}})});
 }
 
 TEST_F(HardwareTest, TheSubBackBufferTakesOverTheScreenAndIsCopiedBeforeEachPresent) {
   Start();
   EXPECT_EQ(EnsureSubBackBuffer(), 0);
   EXPECT_EQ(EnsureSubBackBuffer(), 0) << "made once";
-  EXPECT_EQ(Calls(Kind::CreateRenderTarget),
-            std::vector{Call(Kind::CreateRenderTarget, {800, 600, D3DFMT_X8R8G8B8, 0, 0, FALSE}, {}, {}, {}, "target1")});
+  EXPECT_EQ(
+      Calls(Kind::CreateRenderTarget),
+      std::vector{Call(Kind::CreateRenderTarget, {800, 600, D3DFMT_X8R8G8B8, 0, 0, FALSE}, {}, {}, {}, "target1")});
   const fake::D3dCall copy =
       Call(Kind::StretchRect, {D3DTEXF_NONE}, {"backbuffer", "target1"}, {}, {std::nullopt, std::nullopt});
   EXPECT_EQ(Calls(Kind::StretchRect), std::vector{copy});
@@ -750,7 +781,8 @@ TEST_F(HardwareTest, TheSubBackBufferTakesOverTheScreenAndIsCopiedBeforeEachPres
   ClearScreen();
   PresentScreen();
   EXPECT_EQ(Calls(Kind::ColorFill), std::vector{Call(Kind::ColorFill, {0}, {"target1"}, {}, {std::nullopt})});
-  const long back = Find({Call(Kind::StretchRect, {D3DTEXF_NONE}, {"target1", "backbuffer"}, {}, {std::nullopt, std::nullopt})});
+  const long back =
+      Find({Call(Kind::StretchRect, {D3DTEXF_NONE}, {"target1", "backbuffer"}, {}, {std::nullopt, std::nullopt})});
   EXPECT_NE(back, -1);
   EXPECT_LT(back, FindKind(Kind::SwapChainPresent));
 
@@ -794,8 +826,9 @@ TEST_F(HardwareTest, TexturesHandOutLockableLevels) {
   EXPECT_EQ(level->UnlockRect(), D3D_OK);
   level->Release();
 
-  ASSERT_EQ(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture, nullptr),
-            D3D_OK);
+  ASSERT_EQ(
+      device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &texture, nullptr),
+      D3D_OK);
   ASSERT_EQ(texture->GetSurfaceLevel(0, &level), D3D_OK);
   EXPECT_EQ(device->ColorFill(level, nullptr, 0x80112233u), D3D_OK);
   ASSERT_EQ(level->LockRect(&locked, &part, D3DLOCK_READONLY), D3D_OK);
@@ -883,12 +916,13 @@ TEST(HardwareVertexFacts, EngineLayoutsAndCountsAgreeWithTheDevice) {
     EXPECT_EQ(static_cast<std::size_t>(layout.size), f.size);
     EXPECT_EQ(VertexFormatStride[f.format], layout.size);
   }
-  for (const D3DPRIMITIVETYPE type : {D3DPT_POINTLIST, D3DPT_LINELIST, D3DPT_LINESTRIP, D3DPT_TRIANGLELIST,
-                                      D3DPT_TRIANGLESTRIP, D3DPT_TRIANGLEFAN}) {
+  for (const D3DPRIMITIVETYPE type :
+       {D3DPT_POINTLIST, D3DPT_LINELIST, D3DPT_LINESTRIP, D3DPT_TRIANGLELIST, D3DPT_TRIANGLESTRIP, D3DPT_TRIANGLEFAN}) {
     for (int vertices = 3; vertices <= 12; ++vertices) {
       const int primitives = PrimitiveCount(type, vertices);
       EXPECT_LE(d3d9facts::VertexCount(type, static_cast<std::size_t>(primitives)), static_cast<std::size_t>(vertices));
-      EXPECT_GT(d3d9facts::VertexCount(type, static_cast<std::size_t>(primitives) + 1), static_cast<std::size_t>(vertices));
+      EXPECT_GT(d3d9facts::VertexCount(type, static_cast<std::size_t>(primitives) + 1),
+                static_cast<std::size_t>(vertices));
     }
   }
 }

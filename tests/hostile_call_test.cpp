@@ -164,7 +164,7 @@ TEST_F(HostileCalls, PositionsAtIntsEnds) {
          Start();
          const int antiAliased = CreateFontToHandle(nullptr, 16, -1, FontTypeAntiAliasEdge, -1, 2, 0, -1, -1);
          const int points[][2] = {{INT_MIN, INT_MIN}, {INT_MAX, INT_MAX}, {INT_MAX - 3, 0}, {0, INT_MAX - 3},
-                                  {INT_MIN + 1, 10},  {10, INT_MIN + 1}, {-8, -8}};
+                                  {INT_MIN + 1, 10},  {10, INT_MIN + 1},  {-8, -8}};
          for (int screen : {ScreenBack, ScreenFront}) {
            ASSERT_EQ(SelectDrawTarget(screen), 0);
            for (const auto& p : points) {
@@ -255,10 +255,10 @@ TEST_F(HostileCalls, ACloseAtAnyPassOfTheStartUp) {
 
   // The fatal errors of the steps that need the window.
   std::vector<std::string> fatal;
-  for (const char* message : {"マウスデバイスの取得に失敗しました", "マウスデバイスのデータ形式の設定に失敗しました",
-                              "マウスデバイスの協調レベルの設定に失敗しました", "キーボードデバイスの取得に失敗しました",
-                              "キーボードデバイスのデータ形式の設定に失敗しました",
-                              "キーボードデバイスの協調レベルの設定に失敗しました"}) {
+  for (const char* message :
+       {"マウスデバイスの取得に失敗しました", "マウスデバイスのデータ形式の設定に失敗しました",
+        "マウスデバイスの協調レベルの設定に失敗しました", "キーボードデバイスの取得に失敗しました",
+        "キーボードデバイスのデータ形式の設定に失敗しました", "キーボードデバイスの協調レベルの設定に失敗しました"}) {
     fatal.push_back(test_support::Sjis(message));
   }
   for (int pass = 0; pass <= startPasses + 2; ++pass) {

@@ -38,7 +38,8 @@ Pixels RgbaImage() {
   Pixels out;
   for (int y = 0; y < H; ++y) {
     for (int x = 0; x < W; ++x) {
-      out.push_back(static_cast<std::uint32_t>((40 + 50 * x) << 24 | (10 + 60 * y) << 16 | (200 - 30 * x) << 8 | (5 + 20 * (x + y))));
+      out.push_back(static_cast<std::uint32_t>((40 + 50 * x) << 24 | (10 + 60 * y) << 16 | (200 - 30 * x) << 8 |
+                                               (5 + 20 * (x + y))));
     }
   }
   return out;
@@ -50,7 +51,8 @@ Pixels Opaque(Pixels pixels) {
 }
 
 // Rows of channel bytes, `channels` of each pixel picked by `pick`, at 8 or 16 bits.
-std::vector<Bytes> PngRows(const Pixels& pixels, int depth, const std::function<std::vector<int>(std::uint32_t)>& pick) {
+std::vector<Bytes> PngRows(const Pixels& pixels, int depth,
+                           const std::function<std::vector<int>(std::uint32_t)>& pick) {
   std::vector<Bytes> rows;
   for (int y = 0; y < H; ++y) {
     Bytes row;
@@ -66,7 +68,9 @@ std::vector<Bytes> PngRows(const Pixels& pixels, int depth, const std::function<
 }
 
 std::vector<int> Rgb(std::uint32_t p) { return {int(p >> 16 & 0xFF), int(p >> 8 & 0xFF), int(p & 0xFF)}; }
-std::vector<int> Rgba(std::uint32_t p) { return {int(p >> 16 & 0xFF), int(p >> 8 & 0xFF), int(p & 0xFF), int(p >> 24)}; }
+std::vector<int> Rgba(std::uint32_t p) {
+  return {int(p >> 16 & 0xFF), int(p >> 8 & 0xFF), int(p & 0xFF), int(p >> 24)};
+}
 std::uint32_t Grey(int v, int a = 255) { return static_cast<std::uint32_t>(a << 24 | v << 16 | v << 8 | v); }
 
 // Grey rows packed at 1, 2, 4 or 8 bits.
@@ -113,21 +117,29 @@ std::vector<Case> PngCases() {
       greyKeyed.push_back(Grey(17 * (x + 5 * y), x + 5 * y == 3 ? 0 : 255));
     }
   }
-  cases.push_back({"png grey8", Png(W, H, {PNG_COLOR_TYPE_GRAY, 8}, PngRows(grey8, 8, [](std::uint32_t p) {
-                     return std::vector<int>{int(p & 0xFF)};
-                   })), grey8, 0});
-  cases.push_back({"png grey1", Png(W, H, {PNG_COLOR_TYPE_GRAY, 1}, PackedRows(1, [](int x, int y) { return (x + y) % 2; })),
-                   grey1, 0});
-  cases.push_back({"png grey4", Png(W, H, {PNG_COLOR_TYPE_GRAY, 4}, PackedRows(4, [](int x, int y) { return (x + 3 * y) % 16; })),
+  cases.push_back({"png grey8",
+                   Png(W, H, {PNG_COLOR_TYPE_GRAY, 8},
+                       PngRows(grey8, 8, [](std::uint32_t p) { return std::vector<int>{int(p & 0xFF)}; })),
+                   grey8, 0});
+  cases.push_back({"png grey1",
+                   Png(W, H, {PNG_COLOR_TYPE_GRAY, 1}, PackedRows(1, [](int x, int y) { return (x + y) % 2; })), grey1,
+                   0});
+  cases.push_back({"png grey4",
+                   Png(W, H, {PNG_COLOR_TYPE_GRAY, 4}, PackedRows(4, [](int x, int y) { return (x + 3 * y) % 16; })),
                    grey4, 0});
-  cases.push_back({"png grey+alpha8", Png(W, H, {PNG_COLOR_TYPE_GRAY_ALPHA, 8}, PngRows(greyAlpha, 8, [](std::uint32_t p) {
-                     return std::vector<int>{int(p & 0xFF), int(p >> 24)};
-                   })), greyAlpha, 1});
+  cases.push_back({"png grey+alpha8",
+                   Png(W, H, {PNG_COLOR_TYPE_GRAY_ALPHA, 8},
+                       PngRows(greyAlpha, 8,
+                               [](std::uint32_t p) {
+                                 return std::vector<int>{int(p & 0xFF), int(p >> 24)};
+                               })),
+                   greyAlpha, 1});
   PngLayout keyed{PNG_COLOR_TYPE_GRAY, 8};
   keyed.greyKey = 51;
-  cases.push_back({"png grey8 tRNS", Png(W, H, keyed, PngRows(greyKeyed, 8, [](std::uint32_t p) {
-                     return std::vector<int>{int(p & 0xFF)};
-                   })), greyKeyed, 1});
+  cases.push_back(
+      {"png grey8 tRNS",
+       Png(W, H, keyed, PngRows(greyKeyed, 8, [](std::uint32_t p) { return std::vector<int>{int(p & 0xFF)}; })),
+       greyKeyed, 1});
   // Four colours at 2 bits, the second translucent through tRNS.
   const std::uint32_t translucent[4] = {Palette[0], 0x80F0E0D0, Palette[2], Palette[3]};
   PngLayout paletted{PNG_COLOR_TYPE_PALETTE, 2};
@@ -154,8 +166,8 @@ std::vector<Case> JpegCases() {
 
 std::vector<Case> BmpCases() {
   using image_files::Bmp;
-  using image_files::BmpRows;
   using image_files::BmpLayout;
+  using image_files::BmpRows;
   const Pixels rgba = RgbaImage(), opaque = Opaque(rgba);
   std::vector<std::uint32_t> rgb, indices4, indices2, r555, r565;
   for (std::size_t i = 0; i < rgba.size(); ++i) {
@@ -205,23 +217,21 @@ std::vector<Case> BmpCases() {
   BmpLayout rle8{W, H, 8, 1};
   rle8.palette = palette;
   const Bytes rle8Data = {2, 3, 0, 3, 1, 2, 1, 0, 0, 0,  // row 2: 3 3 1 2 1
-                          3, 2, 0, 2, 2, 0,            // row 1: 2 2 2, then move 2 right, 0 down
-                          0, 0,                        // end of line
+                          3, 2, 0, 2, 2, 0,              // row 1: 2 2 2, then move 2 right, 0 down
+                          0, 0,                          // end of line
                           0, 5, 0, 1, 2, 3, 0, 0, 0, 0,  // row 0: literal 0 1 2 3 0, padded
                           0, 1};
-  Pixels rle8Expected = {Palette[0], Palette[1], Palette[2], Palette[3], Palette[0],
-                         Palette[2], Palette[2], Palette[2], Palette[0], Palette[0],
-                         Palette[3], Palette[3], Palette[1], Palette[2], Palette[1]};
+  Pixels rle8Expected = {Palette[0], Palette[1], Palette[2], Palette[3], Palette[0], Palette[2], Palette[2], Palette[2],
+                         Palette[0], Palette[0], Palette[3], Palette[3], Palette[1], Palette[2], Palette[1]};
   cases.push_back({"bmp rle8", Bmp(rle8, rle8Data), rle8Expected, 0});
   BmpLayout rle4{W, H, 4, 2};
   rle4.palette = palette;
-  const Bytes rle4Data = {5, 0x12, 0, 0,            // row 2: 1 2 1 2 1
-                          5, 0x33, 0, 0,            // row 1: 3 3 3 3 3
-                          0, 5, 0x01, 0x23, 0x00, 0, 0, 0,  // row 0: literal 0 1 2 3 0, padded
+  const Bytes rle4Data = {5, 0x12, 0,    0,                    // row 2: 1 2 1 2 1
+                          5, 0x33, 0,    0,                    // row 1: 3 3 3 3 3
+                          0, 5,    0x01, 0x23, 0x00, 0, 0, 0,  // row 0: literal 0 1 2 3 0, padded
                           0, 1};
-  Pixels rle4Expected = {Palette[0], Palette[1], Palette[2], Palette[3], Palette[0],
-                         Palette[3], Palette[3], Palette[3], Palette[3], Palette[3],
-                         Palette[1], Palette[2], Palette[1], Palette[2], Palette[1]};
+  Pixels rle4Expected = {Palette[0], Palette[1], Palette[2], Palette[3], Palette[0], Palette[3], Palette[3], Palette[3],
+                         Palette[3], Palette[3], Palette[1], Palette[2], Palette[1], Palette[2], Palette[1]};
   cases.push_back({"bmp rle4", Bmp(rle4, rle4Data), rle4Expected, 0});
   return cases;
 }
@@ -315,7 +325,12 @@ std::vector<Case> DdsCases() {
           {"dds dxt1 three-colour", DdsFourCc(4, 4, "DXT1", threeColour), three, 1, 1, 4},
           {"dds dxt3", DdsFourCc(4, 4, "DXT3", dxt3), dxt3Expected, 1, 1, 4},
           {"dds dxt5", DdsFourCc(4, 4, "DXT5", dxt5), dxt5Expected, 1, 1, 4},
-          {"dds a8r8g8b8", image_files::DdsMasks(3, 1, 32, 0x41, masks, raw), {0x80030201, 0xFFFFFFFF, 0x00000000}, 1, 0, 3}};
+          {"dds a8r8g8b8",
+           image_files::DdsMasks(3, 1, 32, 0x41, masks, raw),
+           {0x80030201, 0xFFFFFFFF, 0x00000000},
+           1,
+           0,
+           3}};
 }
 
 std::vector<Case> AllCases() {
@@ -398,7 +413,8 @@ TEST_F(ImageDecodeTest, DamagedAndOversizedFilesAreRefusedWithALogLine) {
   image_files::BmpLayout bigBmp{1000000, 1000000, 24};
   damaged.push_back({"bmp declaring 10^6 x 10^6", image_files::Bmp(bigBmp, Bytes(64, 0))});
   damaged.push_back({"tga declaring 65535 x 65535", image_files::Tga(2, 65535, 65535, 32, 8, {}, 0, 0, Bytes(64, 0))});
-  damaged.push_back({"tga rle declaring 65535 x 65535", image_files::Tga(10, 65535, 65535, 32, 8, {}, 0, 0, Bytes(64, 0x7F))});
+  damaged.push_back(
+      {"tga rle declaring 65535 x 65535", image_files::Tga(10, 65535, 65535, 32, 8, {}, 0, 0, Bytes(64, 0x7F))});
   damaged.push_back({"dds declaring 100000 x 4", image_files::DdsFourCc(100000, 4, "DXT1", Bytes(64, 0))});
   Bytes jpeg = file("jpeg baseline");
   jpeg.resize(jpeg.size() / 2);
@@ -406,7 +422,8 @@ TEST_F(ImageDecodeTest, DamagedAndOversizedFilesAreRefusedWithALogLine) {
   Bytes badHeader = file("jpeg baseline");
   std::fill(badHeader.begin() + 3, badHeader.begin() + 40, 0);  // no marker after the start
   damaged.push_back({"jpeg with a broken header", badHeader});
-  damaged.push_back({"unknown bytes", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', 0, 0, 0, 0, 0, 0, 0}});
+  damaged.push_back(
+      {"unknown bytes", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', 0, 0, 0, 0, 0, 0, 0}});
   for (const auto& [name, bytes] : damaged) {
     SCOPED_TRACE(name);
     fake::ClearDebugOutput();

@@ -38,8 +38,8 @@ Bytes Png(int width, int height, const PngLayout& layout, const std::vector<Byte
   }
   png_set_write_fn(png, &out, Append, NoFlush);
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), layout.bitDepth,
-               layout.colorType, layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-               PNG_FILTER_TYPE_DEFAULT);
+               layout.colorType, layout.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   std::vector<png_color> colours;
   std::vector<png_byte> alphas;
   for (std::uint32_t c : layout.palette) {
@@ -125,8 +125,8 @@ Bytes Bmp(const BmpLayout& layout, const Bytes& pixelData) {
   const std::uint32_t headerSize = layout.core ? 12 : v4 ? 108 : 40;
   const bool trailingMasks = !v4 && !layout.core && layout.compression == 3;
   const std::uint32_t entry = layout.core ? 3 : 4;
-  const std::uint32_t offset = 14 + headerSize + (trailingMasks ? 12 : 0) +
-                               static_cast<std::uint32_t>(layout.palette.size()) * entry;
+  const std::uint32_t offset =
+      14 + headerSize + (trailingMasks ? 12 : 0) + static_cast<std::uint32_t>(layout.palette.size()) * entry;
   Bytes out = {'B', 'M'};
   Put32(out, offset + static_cast<std::uint32_t>(pixelData.size()));
   Put32(out, 0);
@@ -185,7 +185,8 @@ Bytes Tga(int type, int width, int height, int bits, int descriptor, const Bytes
 
 namespace {
 
-Bytes DdsHeader(int width, int height, std::uint32_t pixelFlags, std::uint32_t fourCc, int bits, const std::uint32_t masks[4]) {
+Bytes DdsHeader(int width, int height, std::uint32_t pixelFlags, std::uint32_t fourCc, int bits,
+                const std::uint32_t masks[4]) {
   Bytes out = {'D', 'D', 'S', ' '};
   Put32(out, 124);
   Put32(out, 0x1007);  // caps, height, width, pixel format

@@ -28,7 +28,7 @@ struct BmpLayout {
   int width, height;  // negative height: top-down
   int bits;
   int compression = 0;
-  std::vector<std::uint32_t> palette;  // 0x00RRGGBB
+  std::vector<std::uint32_t> palette;     // 0x00RRGGBB
   std::uint32_t masks[4] = {0, 0, 0, 0};  // red, green, blue, alpha for bit fields
   bool core = false;
 };

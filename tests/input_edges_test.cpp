@@ -89,13 +89,13 @@ TEST_F(InputEdgesTest, TheWheelCountsWholeNotchesPerFrame) {
 // Each constant names the key the platform's keyboard table reports under that code.
 TEST_F(InputEdgesTest, KeyConstantsNameTheKeysOfTheKeyboard) {
   Start();
-  const int keys[] = {KeyEscape,     Key1,       Key0,        KeyEquals,    KeyBackSpace,   KeyLeftBracket,
-                      KeyApostrophe, KeyGrave,   KeyBackslash, KeyCapsLock,  KeyF1,          KeyF10,
-                      KeyF11,        KeyF12,     KeyNumLock,  KeyScrollLock, KeyNumPad0,    KeyDecimal,
-                      KeyKana,       KeyUnderscore, KeyConvert, KeyNoConvert, KeyYen,        KeyNumPadEnter,
-                      KeyRightControl, KeyDivide, KeyPrintScreen, KeyRightAlt, KeyPause,     KeyHome,
-                      KeyPageUp,     KeyEnd,     KeyPageDown, KeyInsert,    KeyDelete,      KeyLeftWindows,
-                      KeyRightWindows, KeyApps,  KeyRightShift, KeyMultiply, KeySubtract,   KeyAdd};
+  const int keys[] = {KeyEscape,       Key1,          Key0,           KeyEquals,     KeyBackSpace, KeyLeftBracket,
+                      KeyApostrophe,   KeyGrave,      KeyBackslash,   KeyCapsLock,   KeyF1,        KeyF10,
+                      KeyF11,          KeyF12,        KeyNumLock,     KeyScrollLock, KeyNumPad0,   KeyDecimal,
+                      KeyKana,         KeyUnderscore, KeyConvert,     KeyNoConvert,  KeyYen,       KeyNumPadEnter,
+                      KeyRightControl, KeyDivide,     KeyPrintScreen, KeyRightAlt,   KeyPause,     KeyHome,
+                      KeyPageUp,       KeyEnd,        KeyPageDown,    KeyInsert,     KeyDelete,    KeyLeftWindows,
+                      KeyRightWindows, KeyApps,       KeyRightShift,  KeyMultiply,   KeySubtract,  KeyAdd};
   for (int key : keys) {
     SCOPED_TRACE(key);
     fake::Send(Key(true, key));

@@ -76,9 +76,10 @@ TEST_F(JoypadTest, AControllerIsSetUpWithItsRecordAndEffects) {
   EXPECT_EQ(pad.constantEffectRunning, 0);
   EXPECT_EQ(pad.periodicEffectRunning, 0);
   EXPECT_TRUE(fake::PadOpen(0));
-  EXPECT_EQ(fake::PadCalls(),
-            "Stick Product.SetCooperativeLevel(5) Stick Product.CreateEffect(sine) Stick Product.CreateEffect(constant) "
-            "Stick Product.SetEventNotification Stick Product.Acquire");
+  EXPECT_EQ(
+      fake::PadCalls(),
+      "Stick Product.SetCooperativeLevel(5) Stick Product.CreateEffect(sine) Stick Product.CreateEffect(constant) "
+      "Stick Product.SetEventNotification Stick Product.Acquire");
 
   const std::vector<fake::PadEffect> effects = fake::PadEffects(0);
   ASSERT_EQ(effects.size(), 2u);
@@ -105,8 +106,8 @@ TEST_F(JoypadTest, AxesReportTheRangeAndDeadZoneSetUp) {
   const struct {
     int raw;
     LONG reported;
-  } cases[] = {{0, 0},          {8191, 0},          {-8192, 0},     {32767, 1000},
-               {-32768, -1000}, {16384, 333},       {-16384, -333}, {24576, 667}};
+  } cases[] = {{0, 0},          {8191, 0},    {-8192, 0},     {32767, 1000},
+               {-32768, -1000}, {16384, 333}, {-16384, -333}, {24576, 667}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.raw);
     for (int axis = 0; axis < 3; ++axis) fake::SetPadAxis(0, axis, c.raw);
@@ -146,26 +147,47 @@ TEST_F(JoypadTest, AControllerThatFailsASetUpStepIsSkipped) {
   const std::string names[] = {"\t\tデバイスの登録名:Bad", "\t\tデバイスの製品登録名:Bad Product"};
   const Case cases[] = {
       {"not created", [](fake::Pad& p) { p.failCreate = true; }, {found, "\t入力装置の取得に失敗しました"}, false},
-      {"refuses the joystick format", [](fake::Pad& p) { p.failDataFormat = true; },
-       {found, names[0], names[1], "\tジョイパッドデバイスではありませんでした、又は設定に失敗しました"}, false},
-      {"cooperative level", [](fake::Pad& p) { p.failCooperativeLevel = true; },
-       {found, names[0], names[1], "\tジョイパッドデバイスの協調レベルの設定に失敗しました"}, false},
-      {"X range", [](fake::Pad& p) { p.failRangeX = true; },
-       {found, names[0], names[1], "\tジョイパッドデバイスのＸ軸関係の設定に失敗しました"}, false},
-      {"Y range", [](fake::Pad& p) { p.failRangeY = true; },
-       {found, names[0], names[1], "\tジョイパッドデバイスのＹ軸関係の設定に失敗しました"}, false},
-      {"X dead zone", [](fake::Pad& p) { p.failDeadZoneX = true; },
-       {found, names[0], names[1], "\tジョイパッドデバイスのＸ軸の無効ゾーンの設定に失敗しました"}, false},
-      {"Y dead zone", [](fake::Pad& p) { p.failDeadZoneY = true; },
-       {found, names[0], names[1], "\tジョイパッドデバイスのＹ軸の無効ゾーンの設定に失敗しました"}, false},
-      {"event notification", [](fake::Pad& p) { p.failEventNotification = true; },
-       {found, names[0], names[1], "\tジョイパッドイベントのセットアップが失敗しました"}, false},
-      {"without force feedback", [](fake::Pad& p) { p.forceFeedback = false; },
-       {found, names[0], names[1], "\t周期的エフェクトの作成に失敗しました。", "\tジョイパッドの追加は正常に終了しました"}, true},
-      {"without Z and Rz", [](fake::Pad& p) { p.axes = 2; },
-       {found, names[0], names[1], "\tジョイパッドの追加は正常に終了しました"}, true},
-      {"not acquired", [](fake::Pad& p) { p.failAcquire = true; },
-       {found, names[0], names[1], "\tジョイパッドの追加は正常に終了しました"}, true},
+      {"refuses the joystick format",
+       [](fake::Pad& p) { p.failDataFormat = true; },
+       {found, names[0], names[1], "\tジョイパッドデバイスではありませんでした、又は設定に失敗しました"},
+       false},
+      {"cooperative level",
+       [](fake::Pad& p) { p.failCooperativeLevel = true; },
+       {found, names[0], names[1], "\tジョイパッドデバイスの協調レベルの設定に失敗しました"},
+       false},
+      {"X range",
+       [](fake::Pad& p) { p.failRangeX = true; },
+       {found, names[0], names[1], "\tジョイパッドデバイスのＸ軸関係の設定に失敗しました"},
+       false},
+      {"Y range",
+       [](fake::Pad& p) { p.failRangeY = true; },
+       {found, names[0], names[1], "\tジョイパッドデバイスのＹ軸関係の設定に失敗しました"},
+       false},
+      {"X dead zone",
+       [](fake::Pad& p) { p.failDeadZoneX = true; },
+       {found, names[0], names[1], "\tジョイパッドデバイスのＸ軸の無効ゾーンの設定に失敗しました"},
+       false},
+      {"Y dead zone",
+       [](fake::Pad& p) { p.failDeadZoneY = true; },
+       {found, names[0], names[1], "\tジョイパッドデバイスのＹ軸の無効ゾーンの設定に失敗しました"},
+       false},
+      {"event notification",
+       [](fake::Pad& p) { p.failEventNotification = true; },
+       {found, names[0], names[1], "\tジョイパッドイベントのセットアップが失敗しました"},
+       false},
+      {"without force feedback",
+       [](fake::Pad& p) { p.forceFeedback = false; },
+       {found, names[0], names[1], "\t周期的エフェクトの作成に失敗しました。",
+        "\tジョイパッドの追加は正常に終了しました"},
+       true},
+      {"without Z and Rz",
+       [](fake::Pad& p) { p.axes = 2; },
+       {found, names[0], names[1], "\tジョイパッドの追加は正常に終了しました"},
+       true},
+      {"not acquired",
+       [](fake::Pad& p) { p.failAcquire = true; },
+       {found, names[0], names[1], "\tジョイパッドの追加は正常に終了しました"},
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -219,9 +241,10 @@ TEST_F(JoypadTest, ReacquiredOnActivationChangesAndReleasedInOrder) {
 
   const std::size_t active = fake::PadCalls().size();
   EndEngine();
-  EXPECT_EQ(fake::PadCalls().substr(active),
-            " P Product.Unacquire P Product.SetEventNotification(null) P Product.constant.Stop P Product.constant.Release"
-            " P Product.sine.Stop P Product.sine.Release P Product.Release");
+  EXPECT_EQ(
+      fake::PadCalls().substr(active),
+      " P Product.Unacquire P Product.SetEventNotification(null) P Product.constant.Stop P Product.constant.Release"
+      " P Product.sine.Stop P Product.sine.Release P Product.Release");
   EXPECT_EQ(InputState.PadCount, 0);
   EXPECT_EQ(InputState.Pads[0].device, nullptr);
   EXPECT_EQ(InputState.Pads[0].event, nullptr);
@@ -238,7 +261,8 @@ TEST_F(JoypadTest, WithoutDirectInputTheMultimediaJoysticksAreCounted) {
     fake::AttachPad(pad);
   }
   Start();
-  EXPECT_NE(fake::DebugOutput().find(Sjis("\tパッドの数は 3 個です\r\n\r\n")), std::string::npos) << fake::DebugOutput();
+  EXPECT_NE(fake::DebugOutput().find(Sjis("\tパッドの数は 3 個です\r\n\r\n")), std::string::npos)
+      << fake::DebugOutput();
   EXPECT_EQ(InputState.PadCount, 16);
   EXPECT_EQ(InputState.Pads[0].hasZAndR, 1);
   EXPECT_EQ(InputState.Pads[1].hasZAndR, 0);

@@ -74,7 +74,8 @@ TEST_F(LifecycleTest, LogFileEndsWithAReportOfTheBlocksStillAlive) {
   const std::string stamp = log.substr(lineStart, dump - lineStart);
   std::string report = log.substr(lineStart);
   EXPECT_EQ(report.find("\tsize:24(0.023kb)  file:leak.cpp  line:7  ID:"),
-            (stamp + "Alloc memory dump\r\n" + stamp).size()) << report;
+            (stamp + "Alloc memory dump\r\n" + stamp).size())
+      << report;
   EXPECT_EQ(report.find("\tsize:", report.find("leak.cpp")), std::string::npos) << "one block only";
   EXPECT_NE(report.find(stamp + "\tTotal size:24(0.023kb)  Alloc num:1\r\n" + stamp + "\r\n"), std::string::npos)
       << report;
@@ -88,8 +89,8 @@ TEST_F(LifecycleTest, LogFileEndsWithAReportOfTheBlocksStillAlive) {
   const std::size_t againStart = log.rfind('\n', again) + 1;
   const std::string stamp2 = log.substr(againStart, again - againStart);
   report = log.substr(againStart);
-  EXPECT_EQ(report, stamp2 + "Alloc memory dump\r\n" + stamp2 + "\tTotal size:0(0.000kb)  Alloc num:0\r\n" + stamp2 +
-                        "\r\n");
+  EXPECT_EQ(report,
+            stamp2 + "Alloc memory dump\r\n" + stamp2 + "\tTotal size:0(0.000kb)  Alloc num:0\r\n" + stamp2 + "\r\n");
 }
 
 TEST_F(LifecycleTest, WithTheLogOffNothingIsWritten) {

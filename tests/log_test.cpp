@@ -56,7 +56,11 @@ TEST_F(LogTest, MessagesBecomeTheseBytes) {
       {"0x5C trail bytes stay with their lead", {"\x81\x5C\x83\x5C\\\n"}, "0:\x81\x5C\x83\x5C\\\r\n", 0},
       {"double-byte characters before a line feed", {"\x82\xA0\x82\xA2\n"}, "0:\x82\xA0\x82\xA2\r\n", 0},
       {"a lead byte right before a line feed", {"ab\x81\n", "c\n"}, "0:ab\x81\r\n0:c\r\n", 0},
-      {"a lead byte at the very end", {"ab\xE0", "c\n"}, "0:ab\xE0" "c\r\n", 0},
+      {"a lead byte at the very end",
+       {"ab\xE0", "c\n"},
+       "0:ab\xE0"
+       "c\r\n",
+       0},
       {"an empty message opens a line", {"", "x\n"}, "0:x\r\n", 0},
       {"longer than 255 bytes", {longLine + "\n" + longLine + "\n"}, "0:" + longLine + "\r\n" + longLine + "\r\n", 0},
   };

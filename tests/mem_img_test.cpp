@@ -41,10 +41,8 @@ TEST(ClipRect, ClampsIntoTheClipRectangle) {
   const Case cases[] = {
       {{10, 10, 5, 20}, {10, 10, 10, 20}},   // inverted width becomes zero width
       {{-50, -50, -10, -10}, {0, 0, 0, 0}},  // wholly outside
-      {{-5, 20, 150, 30}, {0, 20, 100, 30}},
-      {{200, 200, 300, 300}, {100, 100, 100, 100}},
-      {{20, 30, 40, 10}, {20, 30, 40, 30}},
-      {{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, {0, 0, 100, 100}},
+      {{-5, 20, 150, 30}, {0, 20, 100, 30}}, {{200, 200, 300, 300}, {100, 100, 100, 100}},
+      {{20, 30, 40, 10}, {20, 30, 40, 30}},  {{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, {0, 0, 100, 100}},
   };
   const Rect clip{0, 0, 100, 100};
   for (const Case& c : cases) {
@@ -70,8 +68,8 @@ TEST(CreateMemImg, PitchAndPitchShift) {
     ASSERT_EQ(CreateMemImg(&image.view, c.width, 2, c.pitch, 0, c.colorType, c.paletted, c.alpha, 0, nullptr), 0);
     EXPECT_EQ(image.shared()->pitch, c.expectedPitch) << c.width << " type " << c.colorType;
     EXPECT_EQ(image.shared()->pitchShift, c.expectedShift) << c.width << " type " << c.colorType;
-    EXPECT_EQ(image.shared()->colorData, ColorDataForMemImg(c.colorType, image.shared()->hasAlpha,
-                                                             image.shared()->paletted));
+    EXPECT_EQ(image.shared()->colorData,
+              ColorDataForMemImg(c.colorType, image.shared()->hasAlpha, image.shared()->paletted));
   }
 }
 
@@ -106,8 +104,8 @@ TEST(CreateMemImg, Refusals) {
   struct Case {
     int width, height, pitch, colorType;
   };
-  const Case refused[] = {{4, 4, -1, 4}, {-1, 4, -1, Color32}, {4, -1, -1, Color32}, {10, 4, 39, Color32},
-                          {10, 4, -8, Color16}, {0x7FFFFFFF, 1, -1, Color32}};
+  const Case refused[] = {{4, 4, -1, 4},        {-1, 4, -1, Color32}, {4, -1, -1, Color32},
+                          {10, 4, 39, Color32}, {10, 4, -8, Color16}, {0x7FFFFFFF, 1, -1, Color32}};
   for (const Case& c : refused) {
     Image other;
     EXPECT_EQ(CreateMemImg(&other.view, c.width, c.height, c.pitch, 0, c.colorType, 0, 0, 0, nullptr), -1)

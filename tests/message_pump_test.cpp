@@ -31,8 +31,8 @@ TEST_F(MessagePumpTest, ClosingTheWindowEndsInTheSameCallAndEveryLaterOne) {
 TEST_F(MessagePumpTest, ABurstIsDrainedBeforeTheCallReturns) {
   Start();
   for (int i = 0; i < 12; ++i) {
-    ASSERT_TRUE(PostMessageA(EngineState.MainWindow, WM_TIMER, static_cast<WPARAM>(i),
-                             reinterpret_cast<LPARAM>(&RecordTick)));
+    ASSERT_TRUE(
+        PostMessageA(EngineState.MainWindow, WM_TIMER, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&RecordTick)));
   }
   ticks.clear();
   const int pass = fake::CurrentPass();

@@ -59,8 +59,8 @@ TEST_F(PadInputTest, KeysStandInForThePadWithNoPadAttached) {
     int key;
     unsigned input;
   };
-  const Case cases[] = {{KeyDown, PadInputDown},      {KeyNumPad4, PadInputLeft}, {KeyRight, PadInputRight},
-                        {KeyNumPad8, PadInputUp},     {KeyZ, PadInputButton1},    {KeyW, PadInputButton8},
+  const Case cases[] = {{KeyDown, PadInputDown},      {KeyNumPad4, PadInputLeft},  {KeyRight, PadInputRight},
+                        {KeyNumPad8, PadInputUp},     {KeyZ, PadInputButton1},     {KeyW, PadInputButton8},
                         {KeyEscape, PadInputButton9}, {KeySpace, PadInputButton10}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.key);

@@ -14,16 +14,16 @@ TEST(PictureFit, PlacesThePictureByTheLargestWholeFactorOrShrinksItToFit) {
     int x, y, w, h;
   };
   const Case cases[] = {
-      {800, 600, 800, 600, 0, 0, 800, 600},        // same size
-      {800, 600, 1280, 1024, 240, 212, 800, 600},  // one whole factor fits: centred, bars all round
+      {800, 600, 800, 600, 0, 0, 800, 600},          // same size
+      {800, 600, 1280, 1024, 240, 212, 800, 600},    // one whole factor fits: centred, bars all round
       {800, 600, 3840, 2160, 720, 180, 2400, 1800},  // a 4K desktop: three times
-      {800, 600, 1600, 1200, 0, 0, 1600, 1200},    // exactly twice
-      {800, 600, 1599, 1200, 399, 300, 800, 600},     // one pixel short of twice: stays whole
-      {800, 600, 640, 480, 0, 0, 640, 480},        // smaller display, same aspect
-      {800, 600, 640, 400, 53, 0, 533, 400},       // smaller and wider: bars left and right
-      {800, 600, 700, 600, 0, 37, 700, 525},       // narrower: bars above and below
-      {800, 600, 1, 1, 0, 0, 1, 1},                // never below one pixel
-      {800, 600, 0, -5, 0, 0, 1, 1},               // sides below one count as one
+      {800, 600, 1600, 1200, 0, 0, 1600, 1200},      // exactly twice
+      {800, 600, 1599, 1200, 399, 300, 800, 600},    // one pixel short of twice: stays whole
+      {800, 600, 640, 480, 0, 0, 640, 480},          // smaller display, same aspect
+      {800, 600, 640, 400, 53, 0, 533, 400},         // smaller and wider: bars left and right
+      {800, 600, 700, 600, 0, 37, 700, 525},         // narrower: bars above and below
+      {800, 600, 1, 1, 0, 0, 1, 1},                  // never below one pixel
+      {800, 600, 0, -5, 0, 0, 1, 1},                 // sides below one count as one
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.pw << "x" << c.ph << " on " << c.ow << "x" << c.oh);
@@ -44,10 +44,10 @@ TEST(PictureFit, PointerMapsToThePictureAndBarsToTheNearestEdge) {
     int ox, oy, px, py;
   };
   const Case cases[] = {
-      {&twice, 50, 50, 0, 0},        {&twice, 51, 51, 0, 0},      {&twice, 52, 53, 1, 1},
-      {&twice, 1649, 1249, 799, 599}, {&twice, 10, 700, 0, 325},  // left bar
-      {&twice, 1690, 20, 799, 0},    {&twice, -300, 5000, 0, 599},  // beyond the output
-      {&shrunk, 0, 0, 0, 0},         {&shrunk, 3, 3, 4, 4},       {&shrunk, 599, 449, 799, 599},
+      {&twice, 50, 50, 0, 0},         {&twice, 51, 51, 0, 0},       {&twice, 52, 53, 1, 1},
+      {&twice, 1649, 1249, 799, 599}, {&twice, 10, 700, 0, 325},     // left bar
+      {&twice, 1690, 20, 799, 0},     {&twice, -300, 5000, 0, 599},  // beyond the output
+      {&shrunk, 0, 0, 0, 0},          {&shrunk, 3, 3, 4, 4},        {&shrunk, 599, 449, 799, 599},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "output " << c.ox << ", " << c.oy);

@@ -57,8 +57,10 @@ const int kModes[] = {BlendModeNone,     BlendModeAlpha,         BlendModeAdd,  
 
 TEST_F(PixelOps, ComputedScalingMatchesTheTables) {
   for (int p = 0; p < 256; ++p) {
-    for (int c = 0; c < 256; ++c) ASSERT_EQ(pixel_detail::ScaleExact(p, c), static_cast<std::uint32_t>(ScaleTable[p][c]));
-    for (int d = -255; d <= 255; ++d) ASSERT_EQ(pixel_detail::SignedScaleExact(p, d), SignedScale(p, d)) << p << " " << d;
+    for (int c = 0; c < 256; ++c)
+      ASSERT_EQ(pixel_detail::ScaleExact(p, c), static_cast<std::uint32_t>(ScaleTable[p][c]));
+    for (int d = -255; d <= 255; ++d)
+      ASSERT_EQ(pixel_detail::SignedScaleExact(p, d), SignedScale(p, d)) << p << " " << d;
   }
 }
 
@@ -75,8 +77,8 @@ TEST_F(PixelOps, KnownValues) {
       {false, BlendModeAlpha, 0, 0x11223344, 0xAABBCCDD, 0x11223344},
       {false, BlendModeAlpha, 128, 0x00000000, 0xFFFFFFFF, 0x007F7F7F},  // filler byte of d kept
       {true, BlendModeAlpha, 128, 0x0000, 0xFFFF, 0x7BEF},               // 15, 31, 15
-      {false, BlendModeAdd, 255, 0x00FF8001, 0xFF01807F, 0x00FFFF80},  // red and green lowest bits are ORed
-      {false, BlendModeAdd, 255, 0x00FF0000, 0x00FF0000, 0x01FF0000},  // red carries into the filler
+      {false, BlendModeAdd, 255, 0x00FF8001, 0xFF01807F, 0x00FFFF80},    // red and green lowest bits are ORed
+      {false, BlendModeAdd, 255, 0x00FF0000, 0x00FF0000, 0x01FF0000},    // red carries into the filler
       {false, BlendModeAdd, 0, 0x00102030, 0xFFFFFFFF, 0x00102030},
       {false, BlendModeSubtract, 255, 0xFF102030, 0xFF2010FF, 0x00001000},
       {true, BlendModeAdd, 255, 0xFFFF, 0xFFFF, 0xFFFF},
@@ -106,12 +108,14 @@ TEST_F(PixelOps, MatchTheReferenceOnEveryMode) {
       const std::uint32_t s = random();
       for (std::uint32_t d = 0; d < 0x10000; d += 1 + (trial & 1)) {
         const std::uint32_t want = reference::ModeDraws(mode, p) ? reference::BlendPixel(d, s, true, mode, p) : d;
-        ASSERT_EQ(Apply<Rgb565>(mode, p, d, s), want) << "mode " << mode << " p " << p << std::hex << " d " << d << " s " << s;
+        ASSERT_EQ(Apply<Rgb565>(mode, p, d, s), want)
+            << "mode " << mode << " p " << p << std::hex << " d " << d << " s " << s;
       }
       for (int k = 0; k < 4000; ++k) {
         const std::uint32_t d = random();
         const std::uint32_t want = reference::ModeDraws(mode, p) ? reference::BlendPixel(d, s, false, mode, p) : d;
-        ASSERT_EQ(Apply<Rgb32>(mode, p, d, s), want) << "mode " << mode << " p " << p << std::hex << " d " << d << " s " << s;
+        ASSERT_EQ(Apply<Rgb32>(mode, p, d, s), want)
+            << "mode " << mode << " p " << p << std::hex << " d " << d << " s " << s;
       }
     }
   }
@@ -168,8 +172,7 @@ TEST_P(SolidRuns, MatchTheReference) {
           std::uint32_t got = 0;
           std::memcpy(&got, &storage[i * bytes], bytes);
           ASSERT_EQ(got, want[i]) << (operation == SoftOperation::Fill ? "fill " : "disc rows ") << (is16 ? "16" : "32")
-                                  << "-bit mode " << mode << " p " << p << " pixel " << i
-                                  << std::hex << " s " << s;
+                                  << "-bit mode " << mode << " p " << p << " pixel " << i << std::hex << " s " << s;
         }
       }
     }

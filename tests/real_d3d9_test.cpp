@@ -112,8 +112,7 @@ TEST_F(RealDirect3D, CapabilitiesAndFormatsComeFromTheOpenGlContext) {
   D3DDISPLAYMODE mode{};
   ASSERT_EQ(direct3d_->GetAdapterDisplayMode(0, &mode), D3D_OK);
   EXPECT_EQ(mode.Format, D3DFMT_X8R8G8B8);  // xvfb-run's 24-bit screen keeps 32 bits a pixel
-  EXPECT_EQ(direct3d_->CheckDeviceFormat(0, D3DDEVTYPE_HAL, mode.Format, 0, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8),
-            D3D_OK);
+  EXPECT_EQ(direct3d_->CheckDeviceFormat(0, D3DDEVTYPE_HAL, mode.Format, 0, D3DRTYPE_TEXTURE, D3DFMT_A8R8G8B8), D3D_OK);
   EXPECT_EQ(direct3d_->CheckDeviceFormat(0, D3DDEVTYPE_HAL, mode.Format, 0, D3DRTYPE_TEXTURE, D3DFMT_DXT1),
             D3DERR_NOTAVAILABLE);
   EXPECT_EQ(direct3d_->CheckDeviceFormat(0, D3DDEVTYPE_HAL, mode.Format, D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE,
@@ -141,8 +140,10 @@ TEST_F(RealDirect3D, LinesDrawnThroughTheDeviceReadBackFromTheBackBuffer) {
   ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0), D3D_OK);
   UntexturedStates();
   ASSERT_EQ(device_->BeginScene(), D3D_OK);
-  const PlainVertex lines[] = {{10, 5, 0.2f, 1, 0xFFFF0000}, {20, 5, 0.2f, 1, 0xFFFF0000},
-                               {30, 40, 0.2f, 1, 0xFF00FF00}, {30, 30, 0.2f, 1, 0xFF00FF00}};
+  const PlainVertex lines[] = {{10, 5, 0.2f, 1, 0xFFFF0000},
+                               {20, 5, 0.2f, 1, 0xFFFF0000},
+                               {30, 40, 0.2f, 1, 0xFF00FF00},
+                               {30, 30, 0.2f, 1, 0xFF00FF00}};
   ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_LINELIST, 2, lines, sizeof(PlainVertex)), D3D_OK);
   ASSERT_EQ(device_->EndScene(), D3D_OK);
   const std::vector<std::uint32_t> pixels = ReadBackBuffer();
@@ -167,19 +168,19 @@ TEST_F(RealDirect3D, ViewportAndScissorClipDrawingAndClear) {
   const PlainVertex line[] = {{0, 20, 0.2f, 1, 0xFFFFFFFF}, {150, 20, 0.2f, 1, 0xFFFFFFFF}};
   ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_LINELIST, 1, line, sizeof(PlainVertex)), D3D_OK);
   const std::vector<std::uint32_t> pixels = ReadBackBuffer();
-  EXPECT_EQ(pixels[5 * Width + 25] & 0xFFFFFF, 0u);         // above the viewport
-  EXPECT_EQ(pixels[15 * Width + 25] & 0xFFFFFF, 0xFFu);     // cleared inside it
-  EXPECT_EQ(pixels[20 * Width + 19] & 0xFFFFFF, 0u);        // line left of the viewport
+  EXPECT_EQ(pixels[5 * Width + 25] & 0xFFFFFF, 0u);          // above the viewport
+  EXPECT_EQ(pixels[15 * Width + 25] & 0xFFFFFF, 0xFFu);      // cleared inside it
+  EXPECT_EQ(pixels[20 * Width + 19] & 0xFFFFFF, 0u);         // line left of the viewport
   EXPECT_EQ(pixels[20 * Width + 25] & 0xFFFFFF, 0xFFFFFFu);  // inside both
-  EXPECT_EQ(pixels[20 * Width + 35] & 0xFFFFFF, 0xFFu);     // right of the scissor
+  EXPECT_EQ(pixels[20 * Width + 35] & 0xFFFFFF, 0xFFu);      // right of the scissor
 }
 
 TEST_F(RealDirect3D, ColorFillStretchRectAndRenderTargets) {
   CreateDevice();
   IDirect3DSurface9* target = nullptr;
-  ASSERT_EQ(device_->CreateRenderTarget(Width, Height, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, 0, FALSE, &target,
-                                        nullptr),
-            D3D_OK);
+  ASSERT_EQ(
+      device_->CreateRenderTarget(Width, Height, D3DFMT_X8R8G8B8, D3DMULTISAMPLE_NONE, 0, FALSE, &target, nullptr),
+      D3D_OK);
   ASSERT_EQ(device_->ColorFill(target, nullptr, 0xFF102030), D3D_OK);
   const RECT spot{5, 6, 9, 8};
   ASSERT_EQ(device_->ColorFill(target, &spot, 0xFFFFFF00), D3D_OK);
@@ -221,8 +222,10 @@ TEST_F(RealDirect3D, TexturesWrittenThroughLocksAreDrawn) {
   device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
   // A 4 × 4 quad at (−0.5, −0.5) maps texels to pixels one to one.
-  const TexturedVertex quad[] = {{-0.5f, -0.5f, 0, 1, 0xFFFFFFFF, 0, 0}, {3.5f, -0.5f, 0, 1, 0xFFFFFFFF, 1, 0},
-                                 {-0.5f, 3.5f, 0, 1, 0xFFFFFFFF, 0, 1},  {3.5f, 3.5f, 0, 1, 0xFFFFFFFF, 1, 1}};
+  const TexturedVertex quad[] = {{-0.5f, -0.5f, 0, 1, 0xFFFFFFFF, 0, 0},
+                                 {3.5f, -0.5f, 0, 1, 0xFFFFFFFF, 1, 0},
+                                 {-0.5f, 3.5f, 0, 1, 0xFFFFFFFF, 0, 1},
+                                 {3.5f, 3.5f, 0, 1, 0xFFFFFFFF, 1, 1}};
   ASSERT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(TexturedVertex)), D3D_OK);
   const std::vector<std::uint32_t> pixels = ReadBackBuffer();
   EXPECT_EQ(pixels[1 * Width + 1] & 0xFFFFFF, 0xFF0000u);

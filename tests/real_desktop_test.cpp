@@ -64,7 +64,8 @@ std::vector<std::string> OpenGlFilesMapped() {
     const std::size_t slash = line.rfind('/');
     if (slash == std::string::npos) continue;
     const std::string name = line.substr(slash + 1);
-    const bool openGl = name.starts_with("libGL") || name.starts_with("libLLVM") || name.find("_dri.so") != std::string::npos;
+    const bool openGl =
+        name.starts_with("libGL") || name.starts_with("libLLVM") || name.find("_dri.so") != std::string::npos;
     if (openGl && std::find(found.begin(), found.end(), name) == found.end()) found.push_back(name);
   }
   return found;
@@ -82,8 +83,8 @@ class PlainWindow {
     windowClass.lpfnWndProc = Plain;
     windowClass.lpszClassName = className_.c_str();
     RegisterClassExA(&windowClass);
-    handle_ = CreateWindowExA(0, className_.c_str(), "desktop", WS_POPUP | WS_VISIBLE, x, y, 320, 240, nullptr,
-                              nullptr, nullptr, nullptr);
+    handle_ = CreateWindowExA(0, className_.c_str(), "desktop", WS_POPUP | WS_VISIBLE, x, y, 320, 240, nullptr, nullptr,
+                              nullptr, nullptr);
     if (settled && handle_ != nullptr) BackEndSettled(handle_);
   }
   ~PlainWindow() {

@@ -145,8 +145,15 @@ class RealTextTest : public RealFontTest {
     const Rect clip{0, 0, Width, Height};
     int x = 4;
     for (const std::string& text : texts) {
-      DrawTextCore({.pass = TextPass::Draw, .font = handle, .text = text.c_str(), .x = x, .y = 4, .color = 0xFFFFFF,
-                    .edgeColor = 0x0000FF, .destination = &image, .clip = &clip},
+      DrawTextCore({.pass = TextPass::Draw,
+                    .font = handle,
+                    .text = text.c_str(),
+                    .x = x,
+                    .y = 4,
+                    .color = 0xFFFFFF,
+                    .edgeColor = 0x0000FF,
+                    .destination = &image,
+                    .clip = &clip},
                    nullptr);
       x += GetTextWidthWithFont(text.c_str(), -1, handle);
     }

@@ -130,8 +130,8 @@ TEST_F(RealFullScreen, OfferedModeMakesThePopupFullScreenUntilTheDesktopIsAskedB
   info.bmiColors[1] = 0xFF00;
   info.bmiColors[2] = 0xFF;
   HDC context = GetDC(window);
-  ASSERT_EQ(SetDIBitsToDevice(context, 0, 0, static_cast<DWORD>(desktop_.w), static_cast<DWORD>(desktop_.h), 0, 0,
-                              0, static_cast<UINT>(desktop_.h), picture.data(), &info, DIB_RGB_COLORS),
+  ASSERT_EQ(SetDIBitsToDevice(context, 0, 0, static_cast<DWORD>(desktop_.w), static_cast<DWORD>(desktop_.h), 0, 0, 0,
+                              static_cast<UINT>(desktop_.h), picture.data(), &info, DIB_RGB_COLORS),
             desktop_.h);
   ReleaseDC(window, context);
   SDL_Surface* surface = SDL_GetWindowSurface(NativeWindowOf(window));

@@ -51,14 +51,15 @@ PngImage BackBufferImage() {
   IDirect3DSurface9* back = GraphicsState.backBuffer;
   D3DSURFACE_DESC desc{};
   D3DLOCKED_RECT locked{};
-  if (back == nullptr || back->GetDesc(&desc) != D3D_OK || back->LockRect(&locked, nullptr, D3DLOCK_READONLY) != D3D_OK) {
+  if (back == nullptr || back->GetDesc(&desc) != D3D_OK ||
+      back->LockRect(&locked, nullptr, D3DLOCK_READONLY) != D3D_OK) {
     return image;
   }
   image.width = static_cast<int>(desc.Width);
   image.height = static_cast<int>(desc.Height);
   for (int y = 0; y < image.height; ++y) {
     const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(locked.pBits) +
-                                                            static_cast<std::ptrdiff_t>(y) * locked.Pitch);
+                                                             static_cast<std::ptrdiff_t>(y) * locked.Pitch);
     for (int x = 0; x < image.width; ++x) image.pixels.push_back(row[x] & 0xFFFFFF);
   }
   back->UnlockRect();

@@ -1,8 +1,8 @@
 // Graphics on the real hardware back-end: the engine on an SDL window under X, drawing through
 // the Direct3D 9 device on OpenGL (Mesa's rasteriser under xvfb-run), read back from the back
 // buffer. Textured quads with point sampling put each texel on one pixel, across texture tiles
-// and at the screen's edge, and bilinear sampling blends neighbours; every blend mode with a textured source follows its formula; and
-// text through the texture glyph cache equals the software back-end's text.
+// and at the screen's edge, and bilinear sampling blends neighbours; every blend mode with a textured source follows
+// its formula; and text through the texture glyph cache equals the software back-end's text.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -46,14 +46,15 @@ Picture BackBuffer() {
   IDirect3DSurface9* back = GraphicsState.backBuffer;
   D3DSURFACE_DESC desc{};
   D3DLOCKED_RECT locked{};
-  if (back == nullptr || back->GetDesc(&desc) != D3D_OK || back->LockRect(&locked, nullptr, D3DLOCK_READONLY) != D3D_OK) {
+  if (back == nullptr || back->GetDesc(&desc) != D3D_OK ||
+      back->LockRect(&locked, nullptr, D3DLOCK_READONLY) != D3D_OK) {
     return picture;
   }
   picture.width = static_cast<int>(desc.Width);
   picture.height = static_cast<int>(desc.Height);
   for (int y = 0; y < picture.height; ++y) {
     const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const std::uint8_t*>(locked.pBits) +
-                                                            static_cast<std::ptrdiff_t>(y) * locked.Pitch);
+                                                             static_cast<std::ptrdiff_t>(y) * locked.Pitch);
     for (int x = 0; x < picture.width; ++x) picture.pixels.push_back(row[x] & 0xFFFFFF);
   }
   back->UnlockRect();
@@ -116,8 +117,8 @@ class RealGraphicTest : public ::testing::Test {
 
 // Texel (x, y) of a pattern where neighbours always differ.
 std::uint32_t PatternTexel(int x, int y) {
-  return 0xFF000000u | static_cast<std::uint32_t>((x * 7) & 0xFF) << 16 | static_cast<std::uint32_t>((y * 13) & 0xFF) << 8 |
-         static_cast<std::uint32_t>((x + y * 3) & 0xFF);
+  return 0xFF000000u | static_cast<std::uint32_t>((x * 7) & 0xFF) << 16 |
+         static_cast<std::uint32_t>((y * 13) & 0xFF) << 8 | static_cast<std::uint32_t>((x + y * 3) & 0xFF);
 }
 
 TEST_F(RealGraphicTest, PointSampledQuadsPutEachTexelOnOnePixel) {
@@ -235,21 +236,29 @@ TEST_F(RealGraphicTest, BilinearSamplingBlendsNeighbouringTexels) {
 // as fractions of 255. The GPU blends in its own arithmetic: one step of rounding is allowed.
 double Blend(int mode, double s, double a, double d) {
   switch (mode) {
-    case BlendModeNone: return s;
-    case BlendModeAlpha: return s * a + d * (1 - a);
-    case BlendModeAdd: return std::min(1.0, d + s * a);
-    case BlendModeSubtract: return std::max(0.0, d - s * a);
-    case BlendModeMultiply: return s * d;
-    case BlendModeInvertedAlpha: return (1 - s) * a + d * (1 - a);
-    case BlendModeMultiplyAlpha: return d * (s * a + (1 - a));
-    default: return -1;
+    case BlendModeNone:
+      return s;
+    case BlendModeAlpha:
+      return s * a + d * (1 - a);
+    case BlendModeAdd:
+      return std::min(1.0, d + s * a);
+    case BlendModeSubtract:
+      return std::max(0.0, d - s * a);
+    case BlendModeMultiply:
+      return s * d;
+    case BlendModeInvertedAlpha:
+      return (1 - s) * a + d * (1 - a);
+    case BlendModeMultiplyAlpha:
+      return d * (s * a + (1 - a));
+    default:
+      return -1;
   }
 }
 
 TEST_F(RealGraphicTest, EveryBlendModeWithATexturedSourceFollowsItsFormula) {
   Start(true);
-  const std::vector<std::uint32_t> colours = {0x000000, 0xFFFFFF, 0x204080, 0xC0A030, 0x7F7F7F, 0x01FE80, 0xFF0000,
-                                              0x00FFFF};
+  const std::vector<std::uint32_t> colours = {0x000000, 0xFFFFFF, 0x204080, 0xC0A030,
+                                              0x7F7F7F, 0x01FE80, 0xFF0000, 0x00FFFF};
   const std::vector<std::uint32_t> backgrounds = {0x000000, 0xFFFFFF, 0x80C040, 0x3060F0};
   const int count = static_cast<int>(colours.size()), rows = static_cast<int>(backgrounds.size());
   // The opaque source; the same colours with alpha 0, 0x40, 0x80, 0xC0 ... for the alpha channel.
@@ -277,7 +286,8 @@ TEST_F(RealGraphicTest, EveryBlendModeWithATexturedSourceFollowsItsFormula) {
         SetBlendMode(BlendModeNone, 255);
         ASSERT_EQ(DrawGraphAt(x, y, background, FALSE), 0);
         SetBlendMode(mode, param);
-        for (int r = 0; r < rows; ++r) ASSERT_EQ(DrawGraphAt(x, y + r, alphaSource ? withAlpha : plain, alphaSource), 0);
+        for (int r = 0; r < rows; ++r)
+          ASSERT_EQ(DrawGraphAt(x, y + r, alphaSource ? withAlpha : plain, alphaSource), 0);
         SetBlendMode(BlendModeNone, 255);
         const Picture picture = BackBuffer();
         for (int r = 0; r < rows; ++r) {

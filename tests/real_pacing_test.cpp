@@ -25,8 +25,8 @@ TEST(RealPacing, TheGamePresentsOncePerTickForThreeSeconds) {
   EndEngine();
   EXPECT_EQ(LiveBlockCount(), 0) << "engine blocks left after EndEngine";
 
-  std::printf("%.1f ticks, %.1f presents and %.1f distinct pictures per second over %.2f s\n",
-              pacing.TicksPerSecond(), pacing.PresentsPerSecond(), pacing.PicturesPerSecond(), pacing.seconds);
+  std::printf("%.1f ticks, %.1f presents and %.1f distinct pictures per second over %.2f s\n", pacing.TicksPerSecond(),
+              pacing.PresentsPerSecond(), pacing.PicturesPerSecond(), pacing.seconds);
   // Whatever the machine's load does to the rate (an idle one gives 59-60 ticks a second, see
   // bench/pacing_bench), a timer that presented again in the game's pump would show here as
   // more presents than ticks: it took every third refresh and left 40 ticks a second, half a
@@ -60,10 +60,11 @@ TEST(RealPacing, TheHardwareBackEndAdvancesOneTickPerRefresh) {
   EndEngine();
   EXPECT_EQ(LiveBlockCount(), 0) << "engine blocks left after EndEngine";
 
-  std::printf("%.1f ticks and %.1f presents per second over %.2f s (%.0f refreshes); %d ticks of two refreshes "
-              "or more, %d of them with the CPU free\n",
-              pacing.TicksPerSecond(), pacing.PresentsPerSecond(), pacing.seconds, pacing.refreshes,
-              pacing.longTicks, pacing.missedTicks);
+  std::printf(
+      "%.1f ticks and %.1f presents per second over %.2f s (%.0f refreshes); %d ticks of two refreshes "
+      "or more, %d of them with the CPU free\n",
+      pacing.TicksPerSecond(), pacing.PresentsPerSecond(), pacing.seconds, pacing.refreshes, pacing.longTicks,
+      pacing.missedTicks);
   EXPECT_LE(pacing.ticks, static_cast<int>(pacing.refreshes) + 2) << "ticks faster than the display refreshes";
   EXPECT_LE(pacing.presents, static_cast<unsigned>(pacing.ticks + pacing.ticks / 20 + 1));
   // An extra wait on every third tick leaves 12-28 of some 130 ticks here, an idle or loaded

@@ -102,7 +102,8 @@ TEST_F(RealSoundTest, TheDiskDriverRecordsTheExpectedMix) {
 TEST_F(RealSoundTest, TheDummyDriverPlaysNothing) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   EXPECT_EQ(StartSound(), -1);
-  const Bytes file = Wave(1, 2, 48000, 16, Pcm(Interleave(Sine(24000, 48000, 440, 0.5), Sine(24000, 48000, 440, 0.5)), 16));
+  const Bytes file =
+      Wave(1, 2, 48000, 16, Pcm(Interleave(Sine(24000, 48000, 440, 0.5), Sine(24000, 48000, 440, 0.5)), 16));
   const int sound = LoadSoundFromMemory(file.data(), static_cast<int>(file.size()));
   ASSERT_GE(sound, 0);
   EXPECT_EQ(GetSoundLength(sound), 500);

@@ -162,7 +162,8 @@ TEST_F(RealSystemTest, WithoutAnOutputDeviceSoundIsNotStarted) {
     EXPECT_EQ(SoundState.DirectSoundObject, nullptr);
     EXPECT_EQ(EndSound(), -1);
   }
-  EXPECT_NE(Log().find(Sjis("引き続きインターフェースの初期化処理...  初期化に失敗しました")), std::string::npos) << Log();
+  EXPECT_NE(Log().find(Sjis("引き続きインターフェースの初期化処理...  初期化に失敗しました")), std::string::npos)
+      << Log();
 }
 
 // Whatever this machine has (no sound server in CI), the start-up answers at once either way.
@@ -304,7 +305,8 @@ TEST(RealInput, TenQuickClicksAndKeyTapsBetweenFramesAreTenEdges) {
   SetRunWhileInactive(TRUE);
   ASSERT_EQ(InitEngine(), 0);
   const RECT client = EngineState.ClientRectOnScreen;
-  const std::string move = "xdotool mousemove " + std::to_string(client.left + 100) + " " + std::to_string(client.top + 100);
+  const std::string move =
+      "xdotool mousemove " + std::to_string(client.left + 100) + " " + std::to_string(client.top + 100);
   ASSERT_EQ(std::system(move.c_str()), 0);
   PumpUntil([] { return false; });  // the pointer arrives; the window settles
 
@@ -331,7 +333,10 @@ TEST(RealText, AUtf8TitleReachesTheWindow) {
   if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   test_support::TempDirectory directory;
-  const std::string title = "Gr\xc3\xbc\xc3\x9f" "e \xe6\x97\xa5\xe6\x9c\xac " + std::to_string(getpid());
+  const std::string title =
+      "Gr\xc3\xbc\xc3\x9f"
+      "e \xe6\x97\xa5\xe6\x9c\xac " +
+      std::to_string(getpid());
   ASSERT_EQ(SetUseUtf8Text(TRUE), 0);
   SetWindowTitle(title.c_str());
   SetScreenMode(320, 240, 32, 60);

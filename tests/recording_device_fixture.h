@@ -49,8 +49,9 @@ class RecordingDeviceTest : public ::testing::Test {
   // An expected call, to compare with a record in kind and arguments.
   static fake::D3dCall Call(Kind kind, std::vector<std::int64_t> numbers, std::vector<std::string> objects = {},
                             std::vector<float> reals = {}, std::vector<Rect> rects = {}, std::string result = "") {
-    return fake::D3dCall{kind, std::move(numbers), std::move(reals), std::move(objects), std::move(rects),
-                         std::move(result), {}, nullptr};
+    return fake::D3dCall{
+        kind,   std::move(numbers), std::move(reals), std::move(objects), std::move(rects), std::move(result), {},
+        nullptr};
   }
   // A vertex of the plain format at depth 0.2, as the engine's 2D drawing sends it.
   static fake::D3dVertex Plain(float x, float y, D3DCOLOR diffuse = 0xFFFFFFFF) {

@@ -33,7 +33,8 @@ class ShapeParityTest : public ImageEngineTest {
     } else {
       const MEMIMG& s = GraphicsState.screenImage;
       for (int y = 0; y < 600; ++y) {
-        for (int x = 0; x < 800; ++x) pixels[y * 800 + x] = reinterpret_cast<const std::uint32_t*>(s.pixels + y * s.shared->pitch)[x];
+        for (int x = 0; x < 800; ++x)
+          pixels[y * 800 + x] = reinterpret_cast<const std::uint32_t*>(s.pixels + y * s.shared->pitch)[x];
       }
     }
     for (auto& p : pixels) p &= 0xFFFFFF;
@@ -73,10 +74,10 @@ void Shapes() {
   DrawBox(10, 10, 60, 40, colour(), TRUE);
   DrawBox(70, 40, 20, 60, colour(), FALSE);  // corners in the other order
   DrawBox(100, 10, 101, 50, colour(), FALSE);
-  DrawTriangle(150, 10, 250, 10, 200, 90, colour(), TRUE);       // flat top
-  DrawTriangle(150, 100, 250, 180, 140, 180, colour(), TRUE);    // flat bottom
-  DrawTriangle(300, 10, 301, 200, 299, 100, colour(), TRUE);     // a sliver
-  DrawTriangle(300, 300, 400, 300, 350, 300, colour(), TRUE);    // no area
+  DrawTriangle(150, 10, 250, 10, 200, 90, colour(), TRUE);     // flat top
+  DrawTriangle(150, 100, 250, 180, 140, 180, colour(), TRUE);  // flat bottom
+  DrawTriangle(300, 10, 301, 200, 299, 100, colour(), TRUE);   // a sliver
+  DrawTriangle(300, 300, 400, 300, 350, 300, colour(), TRUE);  // no area
   DrawQuadrilateral(420, 20, 520, 40, 500, 140, 410, 120, colour(), TRUE);
   DrawQuadrilateral(540, 20, 640, 20, 640, 120, 540, 120, colour(), TRUE);
   DrawOval(100, 300, 60, 30, colour(), TRUE);
@@ -97,43 +98,47 @@ TEST_F(ShapeParityTest, ShapesCoverTheSamePixels) { ExpectSame(Shapes, 0); }
 // Every blend mode and a tint: a pixel blended twice (an edge shared by two triangles drawn into
 // both) would show.
 TEST_F(ShapeParityTest, BlendedAndTintedShapesMatchWithinThreeSteps) {
-  ExpectSame([] {
-    DrawBox(0, 300, 800, 600, static_cast<int>(0xFFFFFFFF), TRUE);
-    const int modes[][2] = {{BlendModeAlpha, 128}, {BlendModeAdd, 200}, {BlendModeSubtract, 90},
-                            {BlendModeMultiply, 0}, {BlendModeInvertedAlpha, 77}, {BlendModeMultiplyAlpha, 160}};
-    int row = 0;
-    for (const auto& mode : modes) {
-      SetBlendMode(mode[0], mode[1]);
-      SetTint(255, 200, 100);
-      const int y = 20 + row * 95;
-      DrawQuadrilateral(20, y, 220, y + 10, 200, y + 80, 30, y + 70, static_cast<int>(0xFF4080C0), TRUE);
-      DrawOval(320, y + 40, 60, 35, static_cast<int>(0xFFC04080), TRUE);
-      DrawBox(420, y, 560, y + 80, static_cast<int>(0xFF80C040), FALSE);
-      DrawTriangle(600, y, 780, y + 40, 610, y + 80, static_cast<int>(0xFF804020), TRUE);
-      SetTint(255, 255, 255);
-      ++row;
-    }
-    SetBlendMode(BlendModeNone, 0);
-  }, 3);
+  ExpectSame(
+      [] {
+        DrawBox(0, 300, 800, 600, static_cast<int>(0xFFFFFFFF), TRUE);
+        const int modes[][2] = {{BlendModeAlpha, 128},  {BlendModeAdd, 200},          {BlendModeSubtract, 90},
+                                {BlendModeMultiply, 0}, {BlendModeInvertedAlpha, 77}, {BlendModeMultiplyAlpha, 160}};
+        int row = 0;
+        for (const auto& mode : modes) {
+          SetBlendMode(mode[0], mode[1]);
+          SetTint(255, 200, 100);
+          const int y = 20 + row * 95;
+          DrawQuadrilateral(20, y, 220, y + 10, 200, y + 80, 30, y + 70, static_cast<int>(0xFF4080C0), TRUE);
+          DrawOval(320, y + 40, 60, 35, static_cast<int>(0xFFC04080), TRUE);
+          DrawBox(420, y, 560, y + 80, static_cast<int>(0xFF80C040), FALSE);
+          DrawTriangle(600, y, 780, y + 40, 610, y + 80, static_cast<int>(0xFF804020), TRUE);
+          SetTint(255, 255, 255);
+          ++row;
+        }
+        SetBlendMode(BlendModeNone, 0);
+      },
+      3);
 }
 
 // Random triangles fanned round shared corners, drawn at alpha 128 so that a pixel owned by
 // two of them would differ.
 TEST_F(ShapeParityTest, RandomTrianglesSharingEdges) {
-  ExpectSame([] {
-    std::mt19937 random(7);
-    SetBlendMode(BlendModeAlpha, 128);
-    for (int fan = 0; fan < 12; ++fan) {
-      const int cx = 50 + static_cast<int>(random() % 700), cy = 50 + static_cast<int>(random() % 500);
-      int px = cx + static_cast<int>(random() % 81) - 40, py = cy - 40;
-      for (int k = 0; k < 6; ++k) {
-        const int nx = cx + static_cast<int>(random() % 121) - 60, ny = cy + static_cast<int>(random() % 121) - 60;
-        DrawTriangle(cx, cy, px, py, nx, ny, static_cast<int>(Colours[k % 6]), TRUE);
-        px = nx, py = ny;
-      }
-    }
-    SetBlendMode(BlendModeNone, 0);
-  }, 1);
+  ExpectSame(
+      [] {
+        std::mt19937 random(7);
+        SetBlendMode(BlendModeAlpha, 128);
+        for (int fan = 0; fan < 12; ++fan) {
+          const int cx = 50 + static_cast<int>(random() % 700), cy = 50 + static_cast<int>(random() % 500);
+          int px = cx + static_cast<int>(random() % 81) - 40, py = cy - 40;
+          for (int k = 0; k < 6; ++k) {
+            const int nx = cx + static_cast<int>(random() % 121) - 60, ny = cy + static_cast<int>(random() % 121) - 60;
+            DrawTriangle(cx, cy, px, py, nx, ny, static_cast<int>(Colours[k % 6]), TRUE);
+            px = nx, py = ny;
+          }
+        }
+        SetBlendMode(BlendModeNone, 0);
+      },
+      1);
 }
 
 TEST_F(ShapeParityTest, WithoutADeviceShapesFail) {

@@ -17,14 +17,18 @@ TEST(ShiftJisTexts, OrdinaryLiteralsBecomeShiftJis) {
   const Case cases[] = {
       {"ログ", "\x83\x8d\x83\x4f"},
       // A letter that is a hex digit right after a converted character stays a letter.
-      {"日A", "\x93\xfa" "A"},
+      {"日A",
+       "\x93\xfa"
+       "A"},
       {"７桁", "\x82\x56\x8c\x85"},
       {"Pellimar　ver0.10", "Pellimar\x81\x40ver0.10"},
       // Escapes already there are kept.
       {"\"引用\"\n", "\"\x88\xf8\x97\x70\"\n"},
       {R"(生の"文字列")", "\x90\xb6\x82\xcc\"\x95\xb6\x8e\x9a\x97\xf1\""},
       // Concatenated pieces.
-      {"半" "角", "\x94\xbc\x8a\x70"},
+      {"半"
+       "角",
+       "\x94\xbc\x8a\x70"},
       // Half-width katakana are one byte each.
       {"ｶﾅ", "\xb6\xc5"},
   };

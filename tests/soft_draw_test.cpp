@@ -85,8 +85,8 @@ class Target {
   std::vector<std::uint8_t> storage_;
 };
 
-SoftDrawParams Params(Rect area, int mode = BlendModeNone, int p = 255, std::uint8_t r = 255,
-                      std::uint8_t g = 255, std::uint8_t b = 255) {
+SoftDrawParams Params(Rect area, int mode = BlendModeNone, int p = 255, std::uint8_t r = 255, std::uint8_t g = 255,
+                      std::uint8_t b = 255) {
   return SoftDrawParams{area, mode, p, {r, g, b}};
 }
 
@@ -115,7 +115,12 @@ TEST_F(SoftDraw, LinePixelsAndClipping) {
       {"x-major rounds toward the start", all, 0, 0, 5, 2, {{0, 0}, {1, 0}, {2, 0}, {3, 1}, {4, 1}}},
       {"y-major backwards", all, 0, 0, -3, -6, {{0, 0}, {0, -1}, {-1, -2}, {-1, -3}, {-2, -4}, {-2, -5}}},
       {"45 degrees is x-major", all, 0, 0, 3, 3, {{0, 0}, {1, 1}, {2, 2}}},
-      {"clipped both ends", {0, 0, 8, 8}, -10, 5, 10, 5,
+      {"clipped both ends",
+       {0, 0, 8, 8},
+       -10,
+       5,
+       10,
+       5,
        {{0, 5}, {1, 5}, {2, 5}, {3, 5}, {4, 5}, {5, 5}, {6, 5}, {7, 5}}},
       {"wholly left of the area", {0, 0, 8, 8}, -10, 1, -1, 7, {}},
       {"wholly below the area", {0, 0, 8, 8}, 1, 8, 7, 20, {}},
@@ -304,8 +309,15 @@ class SoftDrawWidths : public SoftDraw, public ::testing::WithParamInterface<boo
 TEST_P(SoftDrawWidths, RandomOperationsMatchTheModel) {
   std::mt19937 random(20261210);
   auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
-  const int modes[] = {BlendModeNone,          BlendModeAlpha,         BlendModeAdd, BlendModeSubtract,
-                       BlendModeMultiply,      BlendModeInvertedAlpha, BlendModeMultiplyAlpha, 5, -1};
+  const int modes[] = {BlendModeNone,
+                       BlendModeAlpha,
+                       BlendModeAdd,
+                       BlendModeSubtract,
+                       BlendModeMultiply,
+                       BlendModeInvertedAlpha,
+                       BlendModeMultiplyAlpha,
+                       5,
+                       -1};
   const int parameters[] = {0, 1, 127, 128, 254, 255};
   auto coordinate = [&](int size) {
     switch (pick(0, 9)) {
@@ -336,14 +348,14 @@ TEST_P(SoftDrawWidths, RandomOperationsMatchTheModel) {
         for (auto& b : bright) b = static_cast<std::uint8_t>(pick(0, 3) == 0 ? 255 : pick(0, 255));
       }
       const SoftDrawParams params{area, mode, p, {bright[0], bright[1], bright[2]}};
-      const reference::Params modelParams{area.left, area.top, area.right, area.bottom, mode, p,
-                                          {bright[0], bright[1], bright[2]}};
+      const reference::Params modelParams{
+          area.left, area.top, area.right, area.bottom, mode, p, {bright[0], bright[1], bright[2]}};
       const std::uint32_t color = static_cast<std::uint32_t>(random());
       std::ostringstream what;
-      what << "operation " << operations << (colorType == Color32 ? " Color32 " : " Color16 ") << width << "x"
-           << height << " area (" << area.left << "," << area.top << "," << area.right << "," << area.bottom
-           << ") mode " << mode << " p " << p << " bright " << int{bright[0]} << "," << int{bright[1]} << ","
-           << int{bright[2]} << std::hex << " colour 0x" << color << std::dec;
+      what << "operation " << operations << (colorType == Color32 ? " Color32 " : " Color16 ") << width << "x" << height
+           << " area (" << area.left << "," << area.top << "," << area.right << "," << area.bottom << ") mode " << mode
+           << " p " << p << " bright " << int{bright[0]} << "," << int{bright[1]} << "," << int{bright[2]} << std::hex
+           << " colour 0x" << color << std::dec;
       if (pick(0, 1)) {
         const int x1 = coordinate(width), y1 = coordinate(height), x2 = coordinate(width), y2 = coordinate(height);
         what << " line " << x1 << "," << y1 << " to " << x2 << "," << y2;
@@ -379,8 +391,7 @@ INSTANTIATE_TEST_SUITE_P(Widths, SoftDrawWidths, ::testing::Values(true, false),
 // random pixels, in every mode, with and without the alpha bytes beside the colour.
 TEST_F(SoftDraw, LongLinesAndLargeOutlinesMatchTheModel) {
   std::mt19937 random(4242);
-  const int modes[] = {BlendModeAlpha, BlendModeInvertedAlpha, BlendModeMultiplyAlpha, BlendModeAdd,
-                       BlendModeMultiply};
+  const int modes[] = {BlendModeAlpha, BlendModeInvertedAlpha, BlendModeMultiplyAlpha, BlendModeAdd, BlendModeMultiply};
   for (int alpha : {0, 1}) {
     for (int mode : modes) {
       for (int p : {1, 128, 254}) {
@@ -417,10 +428,17 @@ TEST_F(SoftDraw, HugeCirclesFarAwayMatchTheModel) {
     int cx, cy, r;
   };
   const Case cases[] = {
-      {20, -200000, 200010}, {20, 200030, 200010}, {-141400, -141400, 200000}, {300000, 16, 300000},
-      {20, -99990, 100000},  {-99990, 20, 100000}, {40000, 40000, 56540},
+      {20, -200000, 200010},
+      {20, 200030, 200010},
+      {-141400, -141400, 200000},
+      {300000, 16, 300000},
+      {20, -99990, 100000},
+      {-99990, 20, 100000},
+      {40000, 40000, 56540},
       // Arcs whose centre lies to one side of the area: only some columns of them show.
-      {-500, 200030, 200010}, {540, -199970, 200010}, {-300, -199995, 200030},
+      {-500, 200030, 200010},
+      {540, -199970, 200010},
+      {-300, -199995, 200030},
   };
   for (int fill : {0, 1}) {
     for (const Case& c : cases) {

@@ -74,7 +74,8 @@ TEST_F(SoftGraphicTest, AGraphicIsDrawnWithEachBlendModeByItsFormula) {
       for (int b = 0; b < 4; ++b) ASSERT_EQ(DrawGraphAt(10, 10 + b, handle, FALSE), 0);
       SoftDrawParams params = CurrentSoftDrawParams();
       params.drawArea = {0, 0, width, 4};
-      for (int b = 0; b < 4; ++b) blit_reference::DrawImage(&model, &GraphicFromHandle(handle)->softView, 0, b, 0, nullptr, params);
+      for (int b = 0; b < 4; ++b)
+        blit_reference::DrawImage(&model, &GraphicFromHandle(handle)->softView, 0, b, 0, nullptr, params);
       SetBlendMode(BlendModeNone, 255);
       for (int b = 0; b < 4; ++b) {
         for (int x = 0; x < width; ++x) {

@@ -15,7 +15,6 @@ namespace {
 
 class SoftwareScreenTest : public ::testing::Test {
  protected:
-
   void SetUp() override {
     fake::ResetPlatform();
     fake::SetClientSize(800, 600);
@@ -231,7 +230,6 @@ TEST_F(SoftwareScreenTest, TheDoublingOf320x240EndsWithTheModeThatNeededIt) {
   EXPECT_EQ(GraphicsState.emulate320x240, 0) << "the next start begins without doubling";
 }
 
-
 int CountPixels(std::uint32_t value) {
   const MEMIMG& screen = GraphicsState.screenImage;
   int count = 0;
@@ -267,10 +265,10 @@ TEST_F(SoftwareScreenTest, LinesAndCirclesReachTheScreenImageThroughTheDrawState
   SetClipArea(0, 0, 800, 600);
   SetTint(0, 255, 255);
   EXPECT_EQ(DrawLine(10, 10, 11, 10, white, 1), 0);
-  const auto* row = reinterpret_cast<const std::uint32_t*>(GraphicsState.screenImage.pixels + 10 * GraphicsState.screenImage.shared->pitch);
+  const auto* row = reinterpret_cast<const std::uint32_t*>(GraphicsState.screenImage.pixels +
+                                                           10 * GraphicsState.screenImage.shared->pitch);
   EXPECT_EQ(row[10] & 0xFF0000u, 0u) << "the tint reaches the rasteriser";
 }
-
 
 TEST_F(SoftwareScreenTest, FrontScreenTimerPresentsAgainOnlyWhileTheFrontScreenIsTheTarget) {
   ASSERT_EQ(InitEngine(), 0);
@@ -338,7 +336,6 @@ TEST_F(SoftwareScreenTest, FullScreenWithoutSuchADisplayModeStartsWindowed) {
   PumpMessages();
   EXPECT_EQ(EngineState.DisplayChangeSeen, 0);
 }
-
 
 TEST_F(SoftwareScreenTest, TheDefaultFontKeepsItsSizeAcrossAScreenModeChange) {
   ASSERT_EQ(InitEngine(), 0);

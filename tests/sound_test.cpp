@@ -51,19 +51,19 @@ TEST_F(SoundTest, StartsWithTheDeviceReportAndEnds) {
   device.freeMemory = 1536;
   fake::SetAudioDevice(device);
   ASSERT_EQ(StartSound(), 0);
-  EXPECT_EQ(Log(), Sjis(std::string(StartLines) +
-                        "\tDirectSound デバイスを列挙します\r\n"
-                        "\t\tモジュール名:           fake  ドライバ記述:Fake Output \r\n"
-                        "\t\tモジュール名:          fake2  ドライバ記述:Second Output \r\n"
-                        "\t最大サンプリングレート:48.00KHz 最小サンプリングレート:0.10KHz \r\n"
-                        "\t総サウンドメモリ領域:3.00KB 空きサウンドメモリ領域:1.50KB \r\n\r\n"
-                        "\t利用可能サンプリング精度\r\n"
-                        "\t プライマリ １６bit = OK  ８bit = OK \r\n"
-                        "\t セカンダリ １６bit = OK  ８bit = OK \r\n\r\n"
-                        "\t利用可能チャンネル\r\n"
-                        "\t プライマリ MONO = OK  STEREO = OK \r\n"
-                        "\t セカンダリ MONO = OK  STEREO = OK \r\n\r\n"
-                        "DirectSound の初期化は正常に終了しました\r\n"));
+  EXPECT_EQ(Log(),
+            Sjis(std::string(StartLines) + "\tDirectSound デバイスを列挙します\r\n"
+                                           "\t\tモジュール名:           fake  ドライバ記述:Fake Output \r\n"
+                                           "\t\tモジュール名:          fake2  ドライバ記述:Second Output \r\n"
+                                           "\t最大サンプリングレート:48.00KHz 最小サンプリングレート:0.10KHz \r\n"
+                                           "\t総サウンドメモリ領域:3.00KB 空きサウンドメモリ領域:1.50KB \r\n\r\n"
+                                           "\t利用可能サンプリング精度\r\n"
+                                           "\t プライマリ １６bit = OK  ８bit = OK \r\n"
+                                           "\t セカンダリ １６bit = OK  ８bit = OK \r\n\r\n"
+                                           "\t利用可能チャンネル\r\n"
+                                           "\t プライマリ MONO = OK  STEREO = OK \r\n"
+                                           "\t セカンダリ MONO = OK  STEREO = OK \r\n\r\n"
+                                           "DirectSound の初期化は正常に終了しました\r\n"));
   EXPECT_EQ(EngineState.LogIndent, 0);
   EXPECT_NE(SoundState.DirectSoundObject, nullptr);
   EXPECT_NE(SoundState.PrimaryBuffer, nullptr);
@@ -96,11 +96,16 @@ TEST_F(SoundTest, PrimaryFormatFollowsTheDeviceCapabilities) {
   const Case cases[] = {
       {"48000 is played at 44100", 0xF, 48000, 44100, 2, 16, " プライマリ １６bit = OK  ８bit = OK ",
        " プライマリ MONO = OK  STEREO = OK "},
-      {"44100 stays", 0xF, 44100, 44100, 2, 16, " プライマリ １６bit = OK  ８bit = OK ", " プライマリ MONO = OK  STEREO = OK "},
-      {"22050 stays", 0xF, 22050, 22050, 2, 16, " プライマリ １６bit = OK  ８bit = OK ", " プライマリ MONO = OK  STEREO = OK "},
-      {"mono, 8-bit", 0x5, 11025, 11025, 1, 8, " プライマリ １６bit = NO  ８bit = OK ", " プライマリ MONO = OK  STEREO = NO "},
-      {"stereo, 8-bit", 0x6, 96000, 44100, 2, 8, " プライマリ １６bit = NO  ８bit = OK ", " プライマリ MONO = NO  STEREO = OK "},
-      {"mono, 16-bit", 0x9, 32000, 32000, 1, 16, " プライマリ １６bit = OK  ８bit = NO ", " プライマリ MONO = OK  STEREO = NO "},
+      {"44100 stays", 0xF, 44100, 44100, 2, 16, " プライマリ １６bit = OK  ８bit = OK ",
+       " プライマリ MONO = OK  STEREO = OK "},
+      {"22050 stays", 0xF, 22050, 22050, 2, 16, " プライマリ １６bit = OK  ８bit = OK ",
+       " プライマリ MONO = OK  STEREO = OK "},
+      {"mono, 8-bit", 0x5, 11025, 11025, 1, 8, " プライマリ １６bit = NO  ８bit = OK ",
+       " プライマリ MONO = OK  STEREO = NO "},
+      {"stereo, 8-bit", 0x6, 96000, 44100, 2, 8, " プライマリ １６bit = NO  ８bit = OK ",
+       " プライマリ MONO = NO  STEREO = OK "},
+      {"mono, 16-bit", 0x9, 32000, 32000, 1, 16, " プライマリ １６bit = OK  ８bit = NO ",
+       " プライマリ MONO = OK  STEREO = NO "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -129,12 +134,12 @@ TEST_F(SoundTest, EachFailingStep) {
   };
   const Case cases[] = {
       {"no DirectSound", fake::Failure::DirectSoundCreate, -1,
-       "DirectSound インターフェースの取得を行います....  DirectSoundインターフェースの作成に失敗しました\r\n", false, false,
-       false, false},
-      {"no sound device", fake::Failure::FailureCount, -1, "引き続きインターフェースの初期化処理...  初期化に失敗しました\r\n",
-       false, false, false, false},
-      {"cooperative level", fake::Failure::SoundCooperativeLevel, -1, "DirectSoundの協調レベルの設定に失敗しました\r\n", false,
+       "DirectSound インターフェースの取得を行います....  DirectSoundインターフェースの作成に失敗しました\r\n", false,
        false, false, false},
+      {"no sound device", fake::Failure::FailureCount, -1,
+       "引き続きインターフェースの初期化処理...  初期化に失敗しました\r\n", false, false, false, false},
+      {"cooperative level", fake::Failure::SoundCooperativeLevel, -1, "DirectSoundの協調レベルの設定に失敗しました\r\n",
+       false, false, false, false},
       {"primary buffer", fake::Failure::PrimarySoundBuffer, -1,
        "DirectSoundのプライマリサウンドバッファの作成に失敗しました\r\n", false, false, false, false},
       {"primary format", fake::Failure::PrimarySoundFormat, 0,
@@ -144,10 +149,12 @@ TEST_F(SoundTest, EachFailingStep) {
       {"silent buffer lock", fake::Failure::SoundBufferLock, 0,
        "無音バッファのロックに失敗しましたDirectSound デバイスを列挙します\r\n", true, true, false, true},
       {"no DSOUND.DLL", fake::Failure::LoadDsound, 0,
-       "\t\tDSOUND.DLL のロードに失敗しました\r\nDirectSound の初期化は正常に終了しました\r\n", true, true, true, false},
+       "\t\tDSOUND.DLL のロードに失敗しました\r\nDirectSound の初期化は正常に終了しました\r\n", true, true, true,
+       false},
       {"no enumeration function", fake::Failure::DirectSoundEnumerate, 0,
-       "\t\tDirectSound デバイスの列挙用関数のポインタ取得に失敗しました\r\nDirectSound の初期化は正常に終了しました\r\n", true,
-       true, true, false},
+       "\t\tDirectSound デバイスの列挙用関数のポインタ取得に失敗しました\r\nDirectSound "
+       "の初期化は正常に終了しました\r\n",
+       true, true, true, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -231,8 +238,8 @@ TEST_F(SoundTest, BuffersAreMixedIntoTheOutput) {
   std::vector<std::int16_t> samples(played.size() / 2);
   std::memcpy(samples.data(), played.data(), played.size());
   // 22050 Hz doubled to 44100, mono copied to both channels, then silence once it ended.
-  const std::vector<std::int16_t> expected = {100, 100,   100,  100,  -200, -200, -200, -200, 300, 300,
-                                              300, 300,   -400, -400, -400, -400, 0,    0,    0,   0};
+  const std::vector<std::int16_t> expected = {100, 100, 100,  100,  -200, -200, -200, -200, 300, 300,
+                                              300, 300, -400, -400, -400, -400, 0,    0,    0,   0};
   EXPECT_EQ(samples, expected);
   DWORD status = 1;
   ASSERT_EQ(buffer->GetStatus(&status), DS_OK);

@@ -63,8 +63,7 @@ class TextTest : public ::testing::Test {
 
   // A font's cache pixel at (x, y) of a slot's cell: the bit for type 0, else the byte.
   static int CellPixel(const FontRecord* font, int slot, int x, int y) {
-    const std::uint8_t* row =
-        font->cachePixels + static_cast<std::size_t>(CellY(font, slot) + y) * font->cachePitch;
+    const std::uint8_t* row = font->cachePixels + static_cast<std::size_t>(CellY(font, slot) + y) * font->cachePitch;
     if (font->fontType == 0) return (row[x >> 3] >> (7 - (x & 7))) & 1;
     return row[x];
   }

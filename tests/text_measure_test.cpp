@@ -58,7 +58,8 @@ class TextMeasureTest : public ::testing::Test {
     } else {
       const MEMIMG& image = GraphicsState.screenImage;
       for (int y = 0; y < 200; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(image.pixels + static_cast<std::size_t>(y) * image.shared->pitch);
+        const auto* row =
+            reinterpret_cast<const std::uint32_t*>(image.pixels + static_cast<std::size_t>(y) * image.shared->pitch);
         for (int x = 0; x < 320; ++x) p.pixels.push_back(row[x] & 0xFFFFFF);
       }
     }
@@ -78,8 +79,8 @@ TEST_F(TextMeasureTest, MeasuredWidthsAreTheWidthsDrawn) {
       std::string line;
       for (const std::string& piece : pieces) line += piece;
       for (int type = FontTypeNormal; type <= FontTypeAntiAliasEdge; ++type) {
-        SCOPED_TRACE(std::string(hardware ? "hardware" : "software") + (unicode ? " UTF-8" : " Shift-JIS") +
-                     " type " + std::to_string(type));
+        SCOPED_TRACE(std::string(hardware ? "hardware" : "software") + (unicode ? " UTF-8" : " Shift-JIS") + " type " +
+                     std::to_string(type));
         const int font = CreateFontToHandle(nullptr, 16, -1, type, -1, -1, 0, -1, -1);
         ASSERT_NE(font, -1);
         const int color = static_cast<int>(MakeColor(255, 255, 255));
@@ -150,14 +151,26 @@ TEST_F(TextMeasureTest, UnicodeTextIsSplitIntoCharactersBeforeItsGlyphsAreFound)
     int width;  // 8 a narrow character, 16 a wide one
   };
   const Case cases[] = {
-      {"Shift-JIS pairs a lead byte", false, "\x82\xa0" "a", 24},
-      {"the same bytes in UTF-8 are two bad bytes", true, "\x82\xa0" "a", 24},
+      {"Shift-JIS pairs a lead byte", false,
+       "\x82\xa0"
+       "a",
+       24},
+      {"the same bytes in UTF-8 are two bad bytes", true,
+       "\x82\xa0"
+       "a",
+       24},
       {"accented Latin is one narrow character", true, "\xc3\xa9\xc3\xa0", 16},
       {"kanji is one wide character", true, "\xe6\x97\xa5\xe6\x9c\xac", 32},
-      {"a sequence cut short is one character for its lead", true, "\xe6\x97" "a", 24},
+      {"a sequence cut short is one character for its lead", true,
+       "\xe6\x97"
+       "a",
+       24},
       {"an overlong form is refused byte by byte", true, "\xc0\xaf", 16},
       {"a surrogate is refused", true, "\xed\xa0\x80", 24},
-      {"beyond the basic plane becomes U+FFFD", true, "\xf0\x9f\x98\x80" "a", 16},
+      {"beyond the basic plane becomes U+FFFD", true,
+       "\xf0\x9f\x98\x80"
+       "a",
+       16},
       {"a cut at the end of the text", true, "a\xe3", 16},
   };
   bool started = false, startedUtf8 = false;

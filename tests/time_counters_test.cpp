@@ -153,12 +153,14 @@ TEST_F(TimeCountersTest, SelectionStopsAfterASecondOrWhenThePumpEnds) {
   fake::SetPerformanceCounterStep(0);
   SelectTimer(&PumpWindowMessages);
   EXPECT_EQ(EngineState.PerfCounterUsable, 0);
-  EXPECT_NE(fake::DebugOutput().find(Sjis("マルチメディアタイマー：25  パフォーマンスカウンター：0")), std::string::npos);
+  EXPECT_NE(fake::DebugOutput().find(Sjis("マルチメディアタイマー：25  パフォーマンスカウンター：0")),
+            std::string::npos);
 
   fake::ResetPlatform();
   EngineState.QuitRequested = 1;
   SelectTimer(&PumpWindowMessages);
-  EXPECT_NE(fake::DebugOutput().find(Sjis("マルチメディアタイマー：0  パフォーマンスカウンター：0")), std::string::npos);
+  EXPECT_NE(fake::DebugOutput().find(Sjis("マルチメディアタイマー：0  パフォーマンスカウンター：0")),
+            std::string::npos);
   EXPECT_EQ(EngineState.PerfCounterUsable, 1);
 }
 

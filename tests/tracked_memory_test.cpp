@@ -49,7 +49,8 @@ class TrackedMemoryTest : public ::testing::Test {
 
   static std::string Address(const void* data) {
     char text[32];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(data)));
+    std::snprintf(text, sizeof text, "%016llx",
+                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(data)));
     return text;
   }
 

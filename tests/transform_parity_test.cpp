@@ -34,7 +34,8 @@ class TransformParityTest : public ImageEngineTest {
     } else {
       const MEMIMG& s = GraphicsState.screenImage;
       for (int y = 0; y < 600; ++y) {
-        for (int x = 0; x < 800; ++x) pixels[y * 800 + x] = reinterpret_cast<const std::uint32_t*>(s.pixels + y * s.shared->pitch)[x];
+        for (int x = 0; x < 800; ++x)
+          pixels[y * 800 + x] = reinterpret_cast<const std::uint32_t*>(s.pixels + y * s.shared->pitch)[x];
       }
     }
     for (auto& p : pixels) p &= 0xFFFFFF;
@@ -50,7 +51,8 @@ class TransformParityTest : public ImageEngineTest {
       if (soft[i] != 0x204060 || hard[i] != 0x204060) ++d.drawn;
       int worst = 0;
       for (int shift : {0, 8, 16}) {
-        worst = std::max(worst, std::abs(static_cast<int>(soft[i] >> shift & 0xFF) - static_cast<int>(hard[i] >> shift & 0xFF)));
+        worst = std::max(
+            worst, std::abs(static_cast<int>(soft[i] >> shift & 0xFF) - static_cast<int>(hard[i] >> shift & 0xFF)));
       }
       d.largest = std::max(d.largest, worst);
       if (worst > tolerance) {
@@ -69,7 +71,9 @@ std::vector<std::uint32_t> SpritePixels(bool alpha) {
     for (int x = 0; x < 24; ++x) {
       const bool border = x == 0 || y == 0 || x == 23 || y == 15;
       const std::uint32_t a = alpha ? (border ? 0u : 80u + 7u * static_cast<std::uint32_t>(x)) : 255u;
-      const std::uint32_t rgb = border && !alpha ? 0x000000u : static_cast<std::uint32_t>(x * 10) << 16 | static_cast<std::uint32_t>(y * 15) << 8 | 0xC0u;
+      const std::uint32_t rgb =
+          border && !alpha ? 0x000000u
+                           : static_cast<std::uint32_t>(x * 10) << 16 | static_cast<std::uint32_t>(y * 15) << 8 | 0xC0u;
       pixels.push_back(a << 24 | rgb);
     }
   }

@@ -14,7 +14,8 @@ Wide ToWide(U128 v) { return (static_cast<Wide>(v.high) << 64) | v.low; }
 U128 FromWide(Wide v) { return U128{static_cast<std::uint64_t>(v), static_cast<std::uint64_t>(v >> 64)}; }
 
 TEST(WideArithmeticTest, ProductsAreExact) {
-  const std::uint64_t values[] = {0, 1, 2, 0xFFFFFFFFu, 0x100000000u, 0x1FFFFFFFFu, 1000000u, 0x8000000000000000u, Max - 1, Max};
+  const std::uint64_t values[] = {
+      0, 1, 2, 0xFFFFFFFFu, 0x100000000u, 0x1FFFFFFFFu, 1000000u, 0x8000000000000000u, Max - 1, Max};
   for (std::uint64_t a : values) {
     for (std::uint64_t b : values) {
       EXPECT_TRUE(ToWide(MulU64To128(a, b)) == static_cast<Wide>(a) * b) << a << " * " << b;
@@ -43,14 +44,14 @@ TEST(WideArithmeticTest, QuotientsAreExactIncludingTheExtremes) {
   };
   const Case cases[] = {
       {0, 1},
-      {5, 7},                       // smaller than the divisor: 0
-      {7, 7},                       // equal: 1
+      {5, 7},  // smaller than the divisor: 0
+      {7, 7},  // equal: 1
       {Max, Max},
       {Max - 1, Max},
-      {top, 1},                     // the quotient's top 64 bits are dropped
+      {top, 1},  // the quotient's top 64 bits are dropped
       {top, Max},
       {top, 2},
-      {Wide{1} << 127, 1},          // the doubling reaches the top bit
+      {Wide{1} << 127, 1},  // the doubling reaches the top bit
       {Wide{1} << 127, 3},
       {(Wide{1} << 127) - 1, 1},
       {static_cast<Wide>(Max) * 1000000u, 1000000u},

@@ -53,9 +53,9 @@ class WindowQueueTest : public ::testing::Test {
 TEST_F(WindowQueueTest, PostedFirstThenQuitThenInputThenPaintThenTimers) {
   SetTimer(window, 1, 10, Tick);
   fake::AdvanceClock(10);
-  ShowWindow(window, SW_SHOW);                                // a paint request and activation
-  fake::Send({fake::EventKind::KeyDown, 1});                  // input
-  PostMessageA(window, WM_USER, 0, 0);                        // posted
+  ShowWindow(window, SW_SHOW);                // a paint request and activation
+  fake::Send({fake::EventKind::KeyDown, 1});  // input
+  PostMessageA(window, WM_USER, 0, 0);        // posted
   PostQuitMessage(3);
   const std::vector<UINT> order = Drain();
   const std::vector<UINT> expected = {WM_USER, WM_QUIT, WM_ACTIVATEAPP, WM_ACTIVATE, WM_KEYDOWN, WM_PAINT, WM_TIMER};

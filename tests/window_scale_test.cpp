@@ -76,7 +76,7 @@ TEST_F(WindowScaleTest, AHighDensityDesktopOpensTheWindowAtAWholeScale) {
       {96, 3840, 2160, 0, 1.0},   // an ordinary density, however large the desktop
       {192, 3840, 2160, 0, 2.0},  // three quarters of 2160 holds 600 twice
       {144, 5120, 2880, 0, 3.0},
-      {192, 1280, 1024, 0, 1.0},  // a small high-density desktop: no whole scale above 1 fits
+      {192, 1280, 1024, 0, 1.0},    // a small high-density desktop: no whole scale above 1 fits
       {192, 3840, 2160, 1.0, 1.0},  // a scale the program set stands
   };
   for (const Case& c : cases) {

@@ -66,8 +66,7 @@ TEST_F(WindowStartTest, StartsAndEndsInOrder) {
   Start();
   EXPECT_EQ(fake::LiveInputObjects(), 3) << "DirectInput, mouse and keyboard";
   EndEngine();
-  EXPECT_EQ(fake::Journal(),
-            "CoInitialize CreateWindow DestroyWindow/0 CoUninitialize")
+  EXPECT_EQ(fake::Journal(), "CoInitialize CreateWindow DestroyWindow/0 CoUninitialize")
       << "COM, then the window; at the end the input devices are gone before the window, then COM";
 }
 

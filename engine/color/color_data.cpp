@@ -19,9 +19,7 @@ void ScanMask(std::uint32_t mask, std::uint8_t* shift, std::uint8_t* bits) {
   *bits = static_cast<std::uint8_t>(n);
 }
 
-std::uint32_t LowBits(int bitsPerPixel) {
-  return bitsPerPixel >= 32 ? 0xFFFFFFFFu : (1u << bitsPerPixel) - 1;
-}
+std::uint32_t LowBits(int bitsPerPixel) { return bitsPerPixel >= 32 ? 0xFFFFFFFFu : (1u << bitsPerPixel) - 1; }
 
 void SetRgb888Channels(ColorData* data) {
   data->redBits = data->greenBits = data->blueBits = 8;
@@ -103,8 +101,8 @@ ColorData* UpdateFillerMask(ColorData* data) {
   if (data->redBits + data->greenBits + data->blueBits + data->alphaBits == data->bitsPerPixel) {
     data->fillerMask = 0;
   } else {
-    data->fillerMask = LowBits(data->bitsPerPixel) &
-                       ~(data->redMask | data->greenMask | data->blueMask | data->alphaMask);
+    data->fillerMask =
+        LowBits(data->bitsPerPixel) & ~(data->redMask | data->greenMask | data->blueMask | data->alphaMask);
   }
   return data;
 }

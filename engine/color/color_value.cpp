@@ -12,8 +12,7 @@ std::uint32_t PackChannel(int value, int bits, int shift) {
 }
 
 std::uint32_t PackRgb(const ColorData* data, int red, int green, int blue) {
-  return PackChannel(blue, data->blueBits, data->blueShift) +
-         PackChannel(green, data->greenBits, data->greenShift) +
+  return PackChannel(blue, data->blueBits, data->blueShift) + PackChannel(green, data->greenBits, data->greenShift) +
          PackChannel(red, data->redBits, data->redShift) + data->fillerMask;
 }
 
@@ -25,9 +24,7 @@ int UnpackChannel(std::uint32_t value, std::uint32_t mask, int shift, int bits) 
 
 }  // namespace
 
-std::uint32_t MakeColor(int red, int green, int blue) {
-  return PackRgb(CurrentScreenColorData(), red, green, blue);
-}
+std::uint32_t MakeColor(int red, int green, int blue) { return PackRgb(CurrentScreenColorData(), red, green, blue); }
 
 int SplitColor(std::uint32_t color, int* red, int* green, int* blue) {
   const ColorData* data = CurrentScreenColorData();
@@ -61,6 +58,7 @@ int UnpackColor(const ColorData* data, std::uint32_t pixel, int* red, int* green
   if (red) *red = UnpackChannel(pixel, data->redMask, data->redShift, data->redBits);
   if (green) *green = UnpackChannel(pixel, data->greenMask, data->greenShift, data->greenBits);
   if (blue) *blue = UnpackChannel(pixel, data->blueMask, data->blueShift, data->blueBits);
-  if (alpha) *alpha = data->alphaBits != 0 ? UnpackChannel(pixel, data->alphaMask, data->alphaShift, data->alphaBits) : 0;
+  if (alpha)
+    *alpha = data->alphaBits != 0 ? UnpackChannel(pixel, data->alphaMask, data->alphaShift, data->alphaBits) : 0;
   return 0;
 }

@@ -67,13 +67,13 @@ struct EngineStateRecord {
 
   // The system report: the system's name and code, and what the processor offers.
   int OsCode;
-  char OsText[320];     // "%s ( Build %d %s )"
-  int DirectXVersion;   // 0x70000
-  int CpuMhz;           // measured time-stamp-counter rate, whole megahertz
+  char OsText[320];    // "%s ( Build %d %s )"
+  int DirectXVersion;  // 0x70000
+  int CpuMhz;          // measured time-stamp-counter rate, whole megahertz
   int MmxUsable;
   int SseUsable;
   int Sse2Usable;
-  char CpuName[49];     // the processor's brand text, empty without one
+  char CpuName[49];  // the processor's brand text, empty without one
 
   // Tracked memory: the live list (newest first, ending at the sentinel), its totals, the next
   // id, and the trace settings (all 0 here: only 0-byte blocks are traced).

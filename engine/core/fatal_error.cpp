@@ -33,7 +33,8 @@ constexpr FatalSentence Sentences[] = {
     {"マウスデバイスの協調レベルの設定に失敗しました", "the mouse refused to be shared with other programs"},
     {"マウスデバイスの取得に失敗しました", "the mouse could not be opened"},
     {"メモリの確保に失敗しました", "out of memory"},
-    {"予期せぬ画面モード変更不能現象が起きました", "the screen mode could not be changed and there is no mode to fall back to"},
+    {"予期せぬ画面モード変更不能現象が起きました",
+     "the screen mode could not be changed and there is no mode to fall back to"},
 };
 
 bool PlainText(const char* text) {

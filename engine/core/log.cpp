@@ -36,7 +36,8 @@ bool WriteAll(HANDLE file, const char* bytes, std::size_t length) {
 // even when the file takes nothing.
 void WriteLineStart(HANDLE file, bool* written) {
   char stamp[16];
-  const int stampLength = std::snprintf(stamp, sizeof stamp, "%d:", static_cast<int>(timeGetTime() - EngineState.LogStartTime));
+  const int stampLength =
+      std::snprintf(stamp, sizeof stamp, "%d:", static_cast<int>(timeGetTime() - EngineState.LogStartTime));
   if (stampLength < 0 || !WriteAll(file, stamp, static_cast<std::size_t>(stampLength))) *written = false;
 
   char tabs[65];
@@ -56,8 +57,8 @@ bool BuildPath(char* path, std::size_t size) {
   const char* directory = EngineState.StartupDirectory;
   const std::size_t length = strnlen(directory, sizeof EngineState.StartupDirectory);
   const char* separator = length > 0 && directory[length - 1] == '/' ? "" : "/";
-  const int written = std::snprintf(path, size, "%.*s%s%s", static_cast<int>(length), directory, separator,
-                                    EngineState.LogFileName);
+  const int written =
+      std::snprintf(path, size, "%.*s%s%s", static_cast<int>(length), directory, separator, EngineState.LogFileName);
   return written > 0 && static_cast<std::size_t>(written) < size;
 }
 
@@ -217,7 +218,8 @@ int StartLog() {
   // that cannot be deleted (or created) is left as it is: the messages then go wherever the
   // later opens lead, or are lost.
   DeleteFileA(EngineState.LogFileName);
-  HANDLE file = CreateFileA(EngineState.LogFileName, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileA(EngineState.LogFileName, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
   fileRefused = false;
   EngineState.LogIndent = 0;

@@ -33,8 +33,9 @@ std::uint64_t GetMicroCount(int useCpuCounter) {
 
 void StartPerformanceCounter() {
   LARGE_INTEGER frequency;
-  EngineState.PerfFrequency =
-      QueryPerformanceFrequency(&frequency) && frequency.QuadPart > 0 ? static_cast<std::uint64_t>(frequency.QuadPart) : 0;
+  EngineState.PerfFrequency = QueryPerformanceFrequency(&frequency) && frequency.QuadPart > 0
+                                  ? static_cast<std::uint64_t>(frequency.QuadPart)
+                                  : 0;
   EngineState.PerfCounterUsable = EngineState.PerfFrequency != 0;
 }
 

@@ -52,7 +52,8 @@ void CheckPerformanceCounter(UINT minimumPeriod, int (*pumpMessages)()) {
     LogFormat("マルチメディアタイマーを使用します タイマー分解能 : %d.00 ms ", static_cast<int>(minimumPeriod));
     EngineState.PerfCounterUsable = 0;
   } else {
-    LogFormat("パフォーマンスカウンターを使用します タイマー分解能 : %lf KHz ", static_cast<double>(EngineState.PerfFrequency) * 0.001);
+    LogFormat("パフォーマンスカウンターを使用します タイマー分解能 : %lf KHz ",
+              static_cast<double>(EngineState.PerfFrequency) * 0.001);
   }
   LogText(" ");
 }

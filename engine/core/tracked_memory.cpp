@@ -14,7 +14,9 @@ namespace {
 // Ends the live list. Its own links change as the oldest block changes; nothing checks it.
 BlockHeader AllocSentinel{};
 
-BlockHeader* HeaderOf(void* data) { return reinterpret_cast<BlockHeader*>(static_cast<unsigned char*>(data) - BlockHeaderSize); }
+BlockHeader* HeaderOf(void* data) {
+  return reinterpret_cast<BlockHeader*>(static_cast<unsigned char*>(data) - BlockHeaderSize);
+}
 void* DataOf(BlockHeader* header) { return reinterpret_cast<unsigned char*>(header) + BlockHeaderSize; }
 
 void RewriteCopy(BlockHeader* header) {
@@ -39,7 +41,8 @@ bool Traced(std::uint32_t size) {
 
 void LogTotals() {
   LogFormat("\tTotal size:%d(%.3fkb)  Alloc num:%d", static_cast<int>(EngineState.AllocTotalSize),
-            static_cast<double>(static_cast<float>(EngineState.AllocTotalSize) * (1.0f / 1024.0f)), EngineState.AllocCount);
+            static_cast<double>(static_cast<float>(EngineState.AllocTotalSize) * (1.0f / 1024.0f)),
+            EngineState.AllocCount);
 }
 
 void TraceOperation(const char* what, BlockHeader* header) {
@@ -116,7 +119,8 @@ void* TrackedRealloc(void* pointer, std::size_t newSize, const char* file, int l
   const std::uint32_t oldSize = old->fields.size;
 
   // The heap clears the bytes past the old size, header included in both sizes.
-  auto* header = static_cast<BlockHeader*>(HeapReAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, old, newSize + BlockHeaderSize));
+  auto* header =
+      static_cast<BlockHeader*>(HeapReAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, old, newSize + BlockHeaderSize));
   if (header == nullptr) {
     DumpAllocations();
     return nullptr;
@@ -152,13 +156,16 @@ void LogBlock(const BlockHeader* header) {
 
   char line[256];
   int length = std::snprintf(line, sizeof line, "\tsize:%d(%.3fkb)  file:%s  line:%d  ID:%d  addr:%016llx  data:<",
-                             static_cast<int>(fields.size), static_cast<double>(static_cast<float>(fields.size) * (1.0f / 1024.0f)),
-                             file, fields.line, fields.id, static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(data)));
-  for (std::uint32_t i = 0; i < shown; ++i) line[length++] = data[i] >= 0x20 && data[i] <= 0x7F ? static_cast<char>(data[i]) : '.';
+                             static_cast<int>(fields.size),
+                             static_cast<double>(static_cast<float>(fields.size) * (1.0f / 1024.0f)), file, fields.line,
+                             fields.id, static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(data)));
+  for (std::uint32_t i = 0; i < shown; ++i)
+    line[length++] = data[i] >= 0x20 && data[i] <= 0x7F ? static_cast<char>(data[i]) : '.';
   line[length++] = '>';
   line[length++] = ' ';
   line[length++] = '[';
-  for (std::uint32_t i = 0; i < shown; ++i) length += std::snprintf(line + length, sizeof line - length, "%02x ", data[i]);
+  for (std::uint32_t i = 0; i < shown; ++i)
+    length += std::snprintf(line + length, sizeof line - length, "%02x ", data[i]);
   line[length - 1] = ']';
   line[length++] = '\n';
   line[length] = '\0';
@@ -169,7 +176,8 @@ void DumpAllocations() {
   if (CalledOffEngineThread(__func__)) return;
   LogText("\n");
   LogText("Alloc memory dump\n");
-  for (BlockHeader* block = EngineState.AllocListHead; block != nullptr && block != &AllocSentinel; block = block->fields.next) {
+  for (BlockHeader* block = EngineState.AllocListHead; block != nullptr && block != &AllocSentinel;
+       block = block->fields.next) {
     LogBlock(block);
   }
   LogTotals();
@@ -178,7 +186,8 @@ void DumpAllocations() {
 
 int CheckAllocations() {
   if (CalledOffEngineThread(__func__)) return -1;
-  for (BlockHeader* block = EngineState.AllocListHead; block != nullptr && block != &AllocSentinel; block = block->fields.next) {
+  for (BlockHeader* block = EngineState.AllocListHead; block != nullptr && block != &AllocSentinel;
+       block = block->fields.next) {
     if (std::memcmp(&block->fields, &block->copy, sizeof block->fields) != 0) {
       LogText("以下のメモリ確保情報が破損しました");
       LogBlock(block);

@@ -50,7 +50,8 @@ class OffsetBands {
  public:
   static constexpr Coord kNone = std::numeric_limits<Coord>::max();
   OffsetBands(Coord centre, Coord low, Coord high)
-      : ranges_{{std::max<Coord>(low - centre, 0), high - 1 - centre}, {std::max<Coord>(centre - high + 1, 0), centre - low}} {}
+      : ranges_{{std::max<Coord>(low - centre, 0), high - 1 - centre},
+                {std::max<Coord>(centre - high + 1, 0), centre - low}} {}
   // The smallest offset ≥ k inside a band, or kNone.
   Coord NextFrom(Coord k) const {
     Coord next = kNone;

@@ -132,8 +132,8 @@ int OpenDisplayBackEnd() {
   if (EngineState.Windowed) return 0;
 
   // Full-screen software mode changes the display mode through GDI.
-  LogFormat("画面モードの変更処理を開始します %u x %u  %u bit ", GraphicsState.screenWidth,
-            GraphicsState.screenHeight, GraphicsState.screenBitDepth);
+  LogFormat("画面モードの変更処理を開始します %u x %u  %u bit ", GraphicsState.screenWidth, GraphicsState.screenHeight,
+            GraphicsState.screenBitDepth);
   if (GraphicsState.screenBitDepth != 16 && GraphicsState.screenBitDepth != 32) return -1;
   LogText("画面解像度を変更します... ");
   if (!ChangeDisplayMode()) {

@@ -22,7 +22,8 @@ namespace {
 // Bounds worked out in 64 bits and brought back into int; the box they make is clipped to the
 // draw area anyway.
 int ClampToInt(std::int64_t v) {
-  return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+  return static_cast<int>(
+      std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 // A line thicker than one pixel is a quadrilateral drawn as a two-triangle strip; only the
@@ -37,7 +38,8 @@ int DrawThickLine(int x1, int y1, int x2, int y2, int color, int thickness) {
   const float nx = dy * s, ny = -dx * s;
   int red = 0, green = 0, blue = 0;
   SplitColor(static_cast<std::uint32_t>(color), &red, &green, &blue);
-  const auto b = static_cast<std::uint8_t>(blue), g = static_cast<std::uint8_t>(green), r = static_cast<std::uint8_t>(red);
+  const auto b = static_cast<std::uint8_t>(blue), g = static_cast<std::uint8_t>(green),
+             r = static_cast<std::uint8_t>(red);
   const float ax = static_cast<float>(x1), ay = static_cast<float>(y1), bx = static_cast<float>(x2),
               by = static_cast<float>(y2);
   const Vertex2D corners[4] = {{ax + nx, ay + ny, 0, 0, b, g, r, 255},
@@ -63,7 +65,8 @@ int DrawLine(int x1, int y1, int x2, int y2, std::uint32_t color, int thickness)
     const auto c = static_cast<std::uint32_t>(color);
     if (!NeedsSubtractEmulation()) return DeviceResult(HardwareLine(x1, y1, x2, y2, c), "DrawLine");
     const int left = std::min(x1, x2), top = std::min(y1, y2);
-    const int right = ClampToInt(std::int64_t{std::max(x1, x2)} + 1), bottom = ClampToInt(std::int64_t{std::max(y1, y2)} + 1);
+    const int right = ClampToInt(std::int64_t{std::max(x1, x2)} + 1),
+              bottom = ClampToInt(std::int64_t{std::max(y1, y2)} + 1);
     SubtractEmulationStep(left, top, right, bottom, BlendModeSubtractMiddle);
     const int result = HardwareLine(x1, y1, x2, y2, c);
     SubtractEmulationStep(left, top, right, bottom, BlendModeSubtract);

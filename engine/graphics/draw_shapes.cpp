@@ -58,7 +58,8 @@ class HardwareSpans {
 };
 
 int Saturate(std::int64_t v) {
-  return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+  return static_cast<int>(
+      std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 // Runs draw() on the hardware back-end between the steps of the subtractive emulation when the
@@ -139,10 +140,11 @@ int DrawBox(int x1, int y1, int x2, int y2, std::uint32_t color, int fill) {
   }
   if (GraphicsState.useHardware) {
     return Drawn(__func__, OnHardware(left, top, right, bottom, [&] {
-      int result = 0;
-      for (int i = 0; i < sideCount && result == 0; ++i) result = HardwareBox(sides[i].l, sides[i].t, sides[i].r, sides[i].b, c);
-      return result;
-    }));
+                   int result = 0;
+                   for (int i = 0; i < sideCount && result == 0; ++i)
+                     result = HardwareBox(sides[i].l, sides[i].t, sides[i].r, sides[i].b, c);
+                   return result;
+                 }));
   }
   SpanSink sink(c);
   const Rect area = sink.Area();
@@ -179,11 +181,12 @@ int DrawOval(int x, int y, int rx, int ry, std::uint32_t color, int fill) {
   const auto c = static_cast<std::uint32_t>(color);
   if (GraphicsState.useHardware) {
     const Rect& area = DrawState.drawArea;
-    return Drawn(__func__, OnHardware(std::int64_t{x} - rx, std::int64_t{y} - ry, std::int64_t{x} + rx + 1, std::int64_t{y} + ry + 1, [&] {
-      HardwareSpans spans(c);
-      OvalSpans(x, y, rx, ry, fill != 0, area, spans);
-      return spans.result();
-    }));
+    return Drawn(__func__, OnHardware(std::int64_t{x} - rx, std::int64_t{y} - ry, std::int64_t{x} + rx + 1,
+                                      std::int64_t{y} + ry + 1, [&] {
+                                        HardwareSpans spans(c);
+                                        OvalSpans(x, y, rx, ry, fill != 0, area, spans);
+                                        return spans.result();
+                                      }));
   }
   SpanSink sink(c);
   OvalSpans(x, y, rx, ry, fill != 0, sink.Area(), sink);

@@ -51,7 +51,8 @@ int SelectGraphicTarget(int handle) {
   GraphicRecord* record = GraphicFromHandle(handle);
   // Only a graphic made as a draw target, on either back-end: a program that draws into another
   // one in software would find it refused on hardware.
-  if (record == nullptr) return FailWithText("SelectDrawTarget: %d is neither a screen nor a live graphic's handle", handle);
+  if (record == nullptr)
+    return FailWithText("SelectDrawTarget: %d is neither a screen nor a live graphic's handle", handle);
   if (record->image == nullptr || !record->image->flags.drawTarget) {
     return FailWithText("SelectDrawTarget: graphic %d was not made as a draw target", handle);
   }
@@ -62,7 +63,8 @@ int SelectGraphicTarget(int handle) {
     SetDeviceRenderTarget(surface);
     DrawState.softTarget = nullptr;
   } else {
-    if (!IsMemImgValid(&record->softView)) return FailWithText("SelectDrawTarget: graphic %d has no image to draw into", handle);
+    if (!IsMemImgValid(&record->softView))
+      return FailWithText("SelectDrawTarget: graphic %d has no image to draw into", handle);
     DrawState.softTarget = &record->softView;
   }
   DrawState.drawScreen = handle;
@@ -76,7 +78,8 @@ int SelectGraphicTarget(int handle) {
 
 int SelectDrawTarget(int screen) {
   if (CalledOffEngineThread(__func__)) return -1;
-  if (!GraphicsState.graphicsStarted) return FailWithText("SelectDrawTarget: the screen is not set up (call InitEngine first)");
+  if (!GraphicsState.graphicsStarted)
+    return FailWithText("SelectDrawTarget: the screen is not set up (call InitEngine first)");
   if (!EngineState.AppActive) WaitWhileInactive();
   if (!IsScreenTarget(screen)) return SelectGraphicTarget(screen);
 
@@ -115,7 +118,8 @@ int SetClipArea(int x1, int y1, int x2, int y2) {
   DrawState.clipArguments[2] = x2;
   DrawState.clipArguments[3] = y2;
   const bool screen = IsScreenTarget(DrawState.drawScreen);
-  if (!screen && !IsGraphicHandleValid(DrawState.drawScreen)) return FailWithText("SetClipArea: the draw target is a graphic that no longer exists");
+  if (!screen && !IsGraphicHandleValid(DrawState.drawScreen))
+    return FailWithText("SetClipArea: the draw target is a graphic that no longer exists");
   // The area lies inside the target: the screen or the graphic being drawn into.
   const int width = screen ? GraphicsState.screenWidth : DrawState.drawScreenWidth;
   const int height = screen ? GraphicsState.screenHeight : DrawState.drawScreenHeight;

@@ -20,8 +20,8 @@ int BuildSoftwareImage(GraphicRecord* record) {
   image->references = 1;
   image->width = record->width;
   image->height = record->height;
-  image->flags = {0, GraphicCreate.alphaChannel, GraphicCreate.drawTarget, 1, 0, 0,
-                  GraphicsState.screenBitDepth == 16 ? 16 : 32};
+  image->flags = {
+      0, GraphicCreate.alphaChannel, GraphicCreate.drawTarget, 1, 0, 0, GraphicsState.screenBitDepth == 16 ? 16 : 32};
   // Software images take the screen's format, so that the blits never convert.
   const int type = GraphicsState.screenBitDepth == 16 ? Color16 : Color32;
   // The image is refused before it is allocated when the machine could not hold it.
@@ -51,7 +51,8 @@ int BuildView(GraphicRecord* record) {
 
 int CreateEmptyGraphic(int width, int height) {
   if (CalledOffEngineThread(__func__)) return -1;
-  if (!GraphicsState.graphicsStarted) return FailWithText("CreateEmptyGraphic: the screen is not set up (call InitEngine first)");
+  if (!GraphicsState.graphicsStarted)
+    return FailWithText("CreateEmptyGraphic: the screen is not set up (call InitEngine first)");
   if (width <= 0 || height <= 0) return FailWithText("CreateEmptyGraphic: the size %d x %d is empty", width, height);
   CloseScene();
   WaitWhileInactive();
@@ -72,7 +73,8 @@ int CreateDerivedGraphic(int x, int y, int width, int height, int source) {
   const GraphicRecord* from = GraphicFromHandle(source);
   if (from == nullptr) return FailWithText("CreateDerivedGraphic: %d is not a live graphic's handle", source);
   if (x < 0 || y < 0 || x >= from->width || y >= from->height || width <= 0 || height <= 0) {
-    return FailWithText("CreateDerivedGraphic: (%d, %d) %d x %d is empty or starts outside the graphic", x, y, width, height);
+    return FailWithText("CreateDerivedGraphic: (%d, %d) %d x %d is empty or starts outside the graphic", x, y, width,
+                        height);
   }
   const int handle = AllocGraphicHandle();
   from = GraphicFromHandle(source);

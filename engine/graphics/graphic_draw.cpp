@@ -30,8 +30,8 @@ const MEMIMG* SoftSource(int handle) {
 
 // a + b, held at int's ends.
 int Sum(int a, int b) {
-  return static_cast<int>(std::clamp<std::int64_t>(std::int64_t{a} + b, std::numeric_limits<int>::min(),
-                                                   std::numeric_limits<int>::max()));
+  return static_cast<int>(
+      std::clamp<std::int64_t>(std::int64_t{a} + b, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 // The rectangle lies within the graphic (sizes already positive).
@@ -53,13 +53,15 @@ int DrawGraphAt(int x, int y, int handle, int transparency) {
 
 int DrawGraphStretched(int x1, int y1, int x2, int y2, int handle, int transparency) {
   if (CalledOffEngineThread(__func__)) return -1;
-  if (GraphicsState.useHardware) return Checked(HardwareDrawGraphStretched(x1, y1, x2, y2, handle, transparency), "DrawGraphStretched", handle);
+  if (GraphicsState.useHardware)
+    return Checked(HardwareDrawGraphStretched(x1, y1, x2, y2, handle, transparency), "DrawGraphStretched", handle);
   const MEMIMG* source = SoftSource(handle);
   if (source == nullptr || x1 == x2 || y1 == y2) return GraphicFailure("DrawGraphStretched", handle);
   if (DrawState.softTarget == nullptr || DrawState.drawAreaEmpty) return 0;
   // Bilinear sampling as the hardware back-end samples a stretched graphic: through the mapped
   // drawing of the four corners.
-  if (GetDrawSampling() == SamplingBilinear) return DrawGraphFourCorners(x1, y1, x2, y1, x2, y2, x1, y2, handle, transparency);
+  if (GetDrawSampling() == SamplingBilinear)
+    return DrawGraphFourCorners(x1, y1, x2, y1, x2, y2, x1, y2, handle, transparency);
   SoftDrawImageScaled(DrawState.softTarget, source, Rect{x1, y1, x2, y2}, transparency ? 1 : 0, nullptr,
                       CurrentSoftDrawParams());
   return 0;
@@ -69,7 +71,8 @@ int DrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height,
                   int mirror) {
   if (CalledOffEngineThread(__func__)) return -1;
   if (GraphicsState.useHardware) {
-    return Checked(HardwareDrawGraphRect(x, y, sourceX, sourceY, width, height, handle, transparency, mirror), "DrawGraphRect", handle);
+    return Checked(HardwareDrawGraphRect(x, y, sourceX, sourceY, width, height, handle, transparency, mirror),
+                   "DrawGraphRect", handle);
   }
   const MEMIMG* source = SoftSource(handle);
   if (source == nullptr) return GraphicFailure("DrawGraphRect", handle);
@@ -79,8 +82,8 @@ int DrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height,
   MakeMemImgView(&part, source, sourceX, sourceY, width, height);
   if (!IsMemImgValid(&part)) return GraphicFailure("DrawGraphRect", handle);
   if (mirror) {
-    SoftDrawImageScaled(DrawState.softTarget, &part, Rect{Sum(x, width), y, x, Sum(y, height)}, transparency ? 1 : 0, nullptr,
-                        CurrentSoftDrawParams());
+    SoftDrawImageScaled(DrawState.softTarget, &part, Rect{Sum(x, width), y, x, Sum(y, height)}, transparency ? 1 : 0,
+                        nullptr, CurrentSoftDrawParams());
   } else {
     SoftDrawImage(DrawState.softTarget, &part, x, y, transparency ? 1 : 0, nullptr, CurrentSoftDrawParams());
   }
@@ -92,10 +95,13 @@ int DrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sour
                            int transparency) {
   if (CalledOffEngineThread(__func__)) return -1;
   if (GraphicsState.useHardware) {
-    return Checked(HardwareDrawGraphRectStretched(x1, y1, x2, y2, sourceX, sourceY, width, height, handle, transparency), "DrawGraphRectStretched", handle);
+    return Checked(
+        HardwareDrawGraphRectStretched(x1, y1, x2, y2, sourceX, sourceY, width, height, handle, transparency),
+        "DrawGraphRectStretched", handle);
   }
   const MEMIMG* source = SoftSource(handle);
-  if (source == nullptr || width <= 0 || height <= 0 || x1 == x2 || y1 == y2) return GraphicFailure("DrawGraphRectStretched", handle);
+  if (source == nullptr || width <= 0 || height <= 0 || x1 == x2 || y1 == y2)
+    return GraphicFailure("DrawGraphRectStretched", handle);
   if (!InsideGraphic(*source, sourceX, sourceY, width, height)) return GraphicFailure("DrawGraphRectStretched", handle);
   if (DrawState.softTarget == nullptr || DrawState.drawAreaEmpty) return 0;
   MEMIMG part{};

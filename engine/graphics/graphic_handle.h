@@ -18,7 +18,7 @@ struct ImageFlags {
   int managedPool;
   int compression;  // 0 none, 1-5 DXT1-DXT5
   int alphaTest;
-  int bitDepth;     // 16 or 32
+  int bitDepth;  // 16 or 32
 };
 
 struct TextureTile {
@@ -37,8 +37,8 @@ struct SharedImage {
   int mipLevels;
   int width, height;
   int columns, rows;
-  TextureTile* tiles;  // columns × rows, row after row
-  MEMIMG softImage;    // software back-end
+  TextureTile* tiles;     // columns × rows, row after row
+  MEMIMG softImage;       // software back-end
   GraphicSource* source;  // loaded images: where the pixels come back from after a display loss
 };
 
@@ -118,7 +118,8 @@ int HardwareDrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, 
                                    int handle, int transparency);
 // The graphic's tiles with each corner (gx, gy), in pixels inside the graphic, put where `map`
 // says on the target (pixel centres at integer coordinates).
-int HardwareDrawGraphMapped(int handle, int transparency, void (*map)(const void* context, float gx, float gy, float* x, float* y),
+int HardwareDrawGraphMapped(int handle, int transparency,
+                            void (*map)(const void* context, float gx, float gy, float* x, float* y),
                             const void* context);
 // Selecting a graphic as the draw target of the hardware back-end: its texture's surface.
 IDirect3DSurface9* GraphicTargetSurface(const GraphicRecord* record);

@@ -77,7 +77,8 @@ int LoadGraphic(const char* fileName) {
 int LoadGraphicFromMemory(const void* data, int size) {
   if (CalledOffEngineThread(__func__)) return -1;
   if (!GraphicsState.graphicsStarted) return FailWithText("LoadGraphicFromMemory: the engine is not running");
-  if (data == nullptr || size <= 0) return FailWithText("LoadGraphicFromMemory: no data (%d bytes)", data == nullptr ? 0 : size);
+  if (data == nullptr || size <= 0)
+    return FailWithText("LoadGraphicFromMemory: no data (%d bytes)", data == nullptr ? 0 : size);
   ImageRecord image;
   if (DecodeImage(static_cast<const std::uint8_t*>(data), static_cast<std::size_t>(size), &image) != 0) {
     return FailNamingCall("LoadGraphicFromMemory");
@@ -94,9 +95,10 @@ int LoadSplitGraphic(const char* fileName, int count, int columns, int rows, int
   if (columns <= 0 || rows <= 0 || cellWidth <= 0 || cellHeight <= 0 || std::int64_t{columns} * rows < count) {
     LogFormat("画像の分割の指定が正しくありません: %d 個、%d x %d 区画、%d x %d 画素", count, columns, rows, cellWidth,
               cellHeight);
-    return FailWithText("LoadSplitGraphic: %d cells in %d columns and %d rows of %d x %d pixels cannot be: each value must "
-                        "be above 0 and the grid must hold the cells",
-                        count, columns, rows, cellWidth, cellHeight);
+    return FailWithText(
+        "LoadSplitGraphic: %d cells in %d columns and %d rows of %d x %d pixels cannot be: each value must "
+        "be above 0 and the grid must hold the cells",
+        count, columns, rows, cellWidth, cellHeight);
   }
   const int sheet = GraphicFromFile(fileName, "LoadSplitGraphic");
   if (sheet == -1) return -1;
@@ -105,10 +107,11 @@ int LoadSplitGraphic(const char* fileName, int count, int columns, int rows, int
   // Only the rows of cells that are used must fit.
   const int usedRows = (count + columns - 1) / columns, usedColumns = std::min(count, columns);
   if (std::int64_t{usedColumns} * cellWidth > width || std::int64_t{usedRows} * cellHeight > height) {
-    LogFormat("画像 %s (%d x %d) に %d x %d の区画が %d 個入りません", fileName, width, height, cellWidth, cellHeight, count);
+    LogFormat("画像 %s (%d x %d) に %d x %d の区画が %d 個入りません", fileName, width, height, cellWidth, cellHeight,
+              count);
     ReleaseGraphic(sheet);
-    return FailWithText("LoadSplitGraphic: %d cells of %d x %d pixels, %d to a row, do not fit the %d x %d image %s", count,
-                        cellWidth, cellHeight, columns, width, height, fileName);
+    return FailWithText("LoadSplitGraphic: %d cells of %d x %d pixels, %d to a row, do not fit the %d x %d image %s",
+                        count, cellWidth, cellHeight, columns, width, height, fileName);
   }
   for (int i = 0; i < count; ++i) {
     handles[i] = CreateDerivedGraphic(i % columns * cellWidth, i / columns * cellHeight, cellWidth, cellHeight, sheet);
@@ -150,8 +153,8 @@ int ReplaceGraphicPixels(int handle, const std::uint32_t* pixels) {
   if (pixels == nullptr) return FailWithText("ReplaceGraphicPixels: the pixels are null");
   SharedImage* image = record->image;
   if (WriteSharedImagePixels(image, pixels, record->width, record->x, record->y, record->width, record->height) != 0) {
-    return FailWithText("ReplaceGraphicPixels: the pixels of graphic %d could not be written (the display device is lost)",
-                        handle);
+    return FailWithText(
+        "ReplaceGraphicPixels: the pixels of graphic %d could not be written (the display device is lost)", handle);
   }
   if (!GraphicsState.useHardware) return 0;
   // The image's pixels after a display loss are now these: kept here, with the rest of the image

@@ -20,8 +20,8 @@ std::uint32_t Channels(const ColorData* format, std::uint32_t pixel) {
   int r = 0, g = 0, b = 0, a = 0;
   UnpackColor(format, pixel, &r, &g, &b, &a);
   if (format->alphaBits == 0) a = 255;
-  return static_cast<std::uint32_t>(a) << 24 | static_cast<std::uint32_t>(r) << 16 | static_cast<std::uint32_t>(g) << 8 |
-         static_cast<std::uint32_t>(b);
+  return static_cast<std::uint32_t>(a) << 24 | static_cast<std::uint32_t>(r) << 16 |
+         static_cast<std::uint32_t>(g) << 8 | static_cast<std::uint32_t>(b);
 }
 
 std::uint32_t LoadPixel(const std::uint8_t* at, int bytes) {
@@ -56,7 +56,8 @@ int ReadMemImg(const MEMIMG& image, int x, int y, int width, int height, std::ui
   for (int row = 0; row < height; ++row) {
     const std::uint8_t* line = image.pixels + static_cast<std::ptrdiff_t>(y + row) * shared->pitch;
     for (int column = 0; column < width; ++column) {
-      out[static_cast<std::size_t>(row) * pitch + column] = Channels(shared->colorData, LoadPixel(line + (x + column) * bytes, bytes));
+      out[static_cast<std::size_t>(row) * pitch + column] =
+          Channels(shared->colorData, LoadPixel(line + (x + column) * bytes, bytes));
     }
   }
   return 0;
@@ -84,7 +85,8 @@ bool TargetSize(int target, int* width, int* height, const char* call) {
 // Reads a rectangle (inside the target) of the screen or a graphic.
 int ReadTarget(int target, int x, int y, int width, int height, std::uint32_t* out, int pitch) {
   if (!GraphicsState.useHardware) {
-    if (target == ScreenFront || target == ScreenBack) return ReadMemImg(GraphicsState.screenImage, x, y, width, height, out, pitch);
+    if (target == ScreenFront || target == ScreenBack)
+      return ReadMemImg(GraphicsState.screenImage, x, y, width, height, out, pitch);
     const GraphicRecord* record = GraphicFromHandle(target);
     return record != nullptr ? ReadMemImg(record->softView, x, y, width, height, out, pitch) : -1;
   }
@@ -93,7 +95,8 @@ int ReadTarget(int target, int x, int y, int width, int height, std::uint32_t* o
   FlushVertexBatch();
   CloseScene();
   if (target == ScreenFront || target == ScreenBack) {
-    IDirect3DSurface9* surface = GraphicsState.subBackBuffer != nullptr ? GraphicsState.subBackBuffer : GraphicsState.backBuffer;
+    IDirect3DSurface9* surface =
+        GraphicsState.subBackBuffer != nullptr ? GraphicsState.subBackBuffer : GraphicsState.backBuffer;
     return ReadSurface(surface, GraphicsState.backBufferFormat, x, y, width, height, out, pitch);
   }
   const GraphicRecord* record = GraphicFromHandle(target);

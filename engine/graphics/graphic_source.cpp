@@ -28,15 +28,16 @@ int WriteTextures(SharedImage* image, const std::uint32_t* argb, int pitch, int 
   if (GraphicsState.device == nullptr) return -1;
   FlushVertexBatch();
   CloseScene();
-  const ColorData* format = ColorDataForSurfaceFormat(static_cast<std::uint32_t>(TextureFormatTable[image->formatKind]));
+  const ColorData* format =
+      ColorDataForSurfaceFormat(static_cast<std::uint32_t>(TextureFormatTable[image->formatKind]));
   if (format == nullptr) return -1;
   const int bytes = format->bitsPerPixel / 8;
   const bool keyed = !image->flags.hasAlpha;
   auto pack = [&](int ix, int iy) {
     std::uint32_t p = argb[static_cast<std::size_t>(iy - y) * pitch + (ix - x)];
     if (keyed) p = (p & 0xFFFFFFu) == key ? p & 0xFFFFFFu : p | 0xFF000000u;
-    return PackColor(format, static_cast<int>(p >> 16 & 0xFF), static_cast<int>(p >> 8 & 0xFF), static_cast<int>(p & 0xFF),
-                     static_cast<int>(p >> 24));
+    return PackColor(format, static_cast<int>(p >> 16 & 0xFF), static_cast<int>(p >> 8 & 0xFF),
+                     static_cast<int>(p & 0xFF), static_cast<int>(p >> 24));
   };
   int result = 0;
   for (int i = 0; i < image->columns * image->rows; ++i) {
@@ -47,7 +48,8 @@ int WriteTextures(SharedImage* image, const std::uint32_t* argb, int pitch, int 
     if (left >= right || top >= bottom) continue;
     const bool padRight = right == tile.x + tile.width && tile.width < tile.textureWidth;
     const bool padBottom = bottom == tile.y + tile.height && tile.height < tile.textureHeight;
-    RECT area = {left - tile.x, top - tile.y, right - tile.x + (padRight ? 1 : 0), bottom - tile.y + (padBottom ? 1 : 0)};
+    RECT area = {left - tile.x, top - tile.y, right - tile.x + (padRight ? 1 : 0),
+                 bottom - tile.y + (padBottom ? 1 : 0)};
     D3DLOCKED_RECT locked{};
     if (FAILED(tile.texture->LockRect(0, &locked, &area, 0))) {
       result = -1;
@@ -109,7 +111,8 @@ void ReleaseGraphicSource(GraphicSource* source) {
   TrackedFree(source);
 }
 
-int WriteSharedImagePixels(SharedImage* image, const std::uint32_t* argb, int pitch, int x, int y, int width, int height) {
+int WriteSharedImagePixels(SharedImage* image, const std::uint32_t* argb, int pitch, int x, int y, int width,
+                           int height) {
   if (image == nullptr || argb == nullptr || width <= 0 || height <= 0 || x < 0 || y < 0 || x + width > image->width ||
       y + height > image->height) {
     return -1;
@@ -183,8 +186,9 @@ int GraphicFromImage(const ImageRecord& decoded, GraphicSource* source) {
       built = BuildHardwareImage(record);
     }
     if (built == 0) built = BuildHardwareQuads(record);
-    if (built == 0) built = WriteTextures(record->image, decoded.pixels, decoded.width, 0, 0, decoded.width, decoded.height,
-                                          source->transparent);
+    if (built == 0)
+      built = WriteTextures(record->image, decoded.pixels, decoded.width, 0, 0, decoded.width, decoded.height,
+                            source->transparent);
   } else {
     built = BuildSoftwareLoaded(record, decoded, source);
     if (built == 0) {
@@ -222,7 +226,8 @@ void RefillLoadedGraphics() {
       logged = true;
     }
     if (source->fileName == nullptr) {
-      if (source->pixels.pixels != nullptr && source->pixels.width == image->width && source->pixels.height == image->height) {
+      if (source->pixels.pixels != nullptr && source->pixels.width == image->width &&
+          source->pixels.height == image->height) {
         WriteTextures(image, source->pixels.pixels, source->pixels.width, 0, 0, image->width, image->height,
                       source->transparent);
       }

@@ -9,10 +9,10 @@
 #include "graphic_handle.h"
 
 struct GraphicSource {
-  char* fileName;      // read and decoded again at a restore; null for pixels kept here
-  ImageRecord pixels;  // the image's own pixels when there is no file to read
+  char* fileName;             // read and decoded again at a restore; null for pixels kept here
+  ImageRecord pixels;         // the image's own pixels when there is no file to read
   std::uint32_t transparent;  // 0xRRGGBB: the transparent colour when the image was made
-  unsigned refilledAt;  // the restore pass that last refilled the image
+  unsigned refilledAt;        // the restore pass that last refilled the image
 };
 
 void ReleaseGraphicSource(GraphicSource* source);
@@ -25,7 +25,8 @@ std::uint32_t TransparentColorSetting();
 // Writes width × height pixels 0xAARRGGBB (`pitch` pixels a row) to (x, y) of the shared image,
 // on whichever back-end holds it. An image without alpha takes the transparent colour as its
 // only transparent pixels. 0 / -1.
-int WriteSharedImagePixels(SharedImage* image, const std::uint32_t* argb, int pitch, int x, int y, int width, int height);
+int WriteSharedImagePixels(SharedImage* image, const std::uint32_t* argb, int pitch, int x, int y, int width,
+                           int height);
 // A zeroed source with the transparent colour of now; null when memory runs out.
 GraphicSource* NewGraphicSource();
 // A new graphic of the whole decoded image, with alpha when the image has it; `source` (from

@@ -86,7 +86,8 @@ bool WithinReach(int handle, MapFn map, const void* context) {
 
 // A live graphic fails to draw only without a display device.
 int Drawn(const char* call, int handle, int result) {
-  return result == -1 ? FailWithText("%s: graphic %d could not be drawn: the display device is lost", call, handle) : result;
+  return result == -1 ? FailWithText("%s: graphic %d could not be drawn: the display device is lost", call, handle)
+                      : result;
 }
 
 int DrawMapped(int handle, int transparency, MapFn map, const void* context) {
@@ -124,8 +125,12 @@ int DrawGraphRotated(int x, int y, double scale, double angle, int handle, int t
     return FailWithText("DrawGraphRotated: the scale and the angle must be finite numbers (%g, %g)", scale, angle);
   }
   if (scale == 0) return 0;
-  Rotation r{static_cast<float>(record->width) / 2, static_cast<float>(record->height) / 2, static_cast<float>(x),
-             static_cast<float>(y), static_cast<float>(std::cos(angle) * scale), static_cast<float>(std::sin(angle) * scale)};
+  Rotation r{static_cast<float>(record->width) / 2,
+             static_cast<float>(record->height) / 2,
+             static_cast<float>(x),
+             static_cast<float>(y),
+             static_cast<float>(std::cos(angle) * scale),
+             static_cast<float>(std::sin(angle) * scale)};
   return Drawn("DrawGraphRotated", handle, DrawMapped(handle, transparency, MapRotated, &r));
 }
 
@@ -135,6 +140,7 @@ int DrawGraphFourCorners(int x1, int y1, int x2, int y2, int x3, int y3, int x4,
   if (record == nullptr) return FailWithText("DrawGraphFourCorners: %d is not a live graphic's handle", handle);
   Corners c{{static_cast<float>(x1), static_cast<float>(x2), static_cast<float>(x3), static_cast<float>(x4)},
             {static_cast<float>(y1), static_cast<float>(y2), static_cast<float>(y3), static_cast<float>(y4)},
-            static_cast<float>(record->width), static_cast<float>(record->height)};
+            static_cast<float>(record->width),
+            static_cast<float>(record->height)};
   return Drawn("DrawGraphFourCorners", handle, DrawMapped(handle, transparency, MapCorners, &c));
 }

@@ -22,7 +22,7 @@ struct GraphicsStateRecord {
   HMODULE d3d9Library;
   IDirectDraw7* directDraw;
   MEMIMG screenImage;
-  MEMIMG workImages[2];  // screen-sized: one plain, one with alpha
+  MEMIMG workImages[2];                           // screen-sized: one plain, one with alpha
   unsigned char clearRed, clearGreen, clearBlue;  // background colour
   // Every PresentScreen counts here; the front-screen timer remembers the count it last saw, so
   // that it shows the picture again only when nothing was presented since its previous tick.
@@ -34,8 +34,8 @@ struct GraphicsStateRecord {
   int multiSampleType, multiSampleQuality;
   IDirect3D9* direct3d;
   IDirect3DDevice9* device;
-  IDirect3DSurface9* backBuffer;   // back buffer 0 of swap chain 0
-  IDirect3DSwapChain9* swapChain;  // swap chain 0, used to present
+  IDirect3DSurface9* backBuffer;     // back buffer 0 of swap chain 0
+  IDirect3DSwapChain9* swapChain;    // swap chain 0, used to present
   IDirect3DSurface9* subBackBuffer;  // full-screen front-screen drawing; made on demand
   IDirect3DSurface9* depthBuffer;
   int depthBufferWidth, depthBufferHeight;

@@ -59,9 +59,12 @@ int SetScreenMode(int width, int height, int bitDepth, int refreshRate) {
   // A windowed device draws at the desktop's depth, as it did from the start: the change asked
   // for is in force, as it is on the software back-end.
   if (GraphicsState.useHardware && EngineState.Windowed && now == Mode{width, height, now.bits, refreshRate}) return 0;
-  if (now == before) return FailWithText("SetScreenMode: the display refused %d x %d x %d; the mode is unchanged", width, height, bitDepth);
+  if (now == before)
+    return FailWithText("SetScreenMode: the display refused %d x %d x %d; the mode is unchanged", width, height,
+                        bitDepth);
   if (now == Mode{640, 480, 16, 0}) {
-    SetLastErrorText("SetScreenMode: the display refused %d x %d x %d; the screen fell back to 640 x 480 x 16", width, height, bitDepth);
+    SetLastErrorText("SetScreenMode: the display refused %d x %d x %d; the screen fell back to 640 x 480 x 16", width,
+                     height, bitDepth);
     return -2;
   }
   return FailWithText("SetScreenMode: the display refused %d x %d x %d", width, height, bitDepth);
@@ -193,7 +196,8 @@ int GetVSyncWait() {
 }
 
 std::uint32_t BackgroundPixel(const MEMIMG& image) {
-  return PackColor(image.shared->colorData, GraphicsState.clearRed, GraphicsState.clearGreen, GraphicsState.clearBlue, 0);
+  return PackColor(image.shared->colorData, GraphicsState.clearRed, GraphicsState.clearGreen, GraphicsState.clearBlue,
+                   0);
 }
 
 int SetClearColor(int red, int green, int blue) {

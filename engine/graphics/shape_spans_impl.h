@@ -64,7 +64,8 @@ void TriangleSpans(const ShapePoint& a, const ShapePoint& b, const ShapePoint& c
   const std::int64_t top = std::max<std::int64_t>(std::min({v[0].y, v[1].y, v[2].y}), area.top);
   const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{std::max({v[0].y, v[1].y, v[2].y})} + 1, area.bottom);
   const std::int64_t minX = std::max<std::int64_t>(std::min({v[0].x, v[1].x, v[2].x}), area.left);
-  const std::int64_t maxX = std::min<std::int64_t>(std::int64_t{std::max({v[0].x, v[1].x, v[2].x})} + 1, area.right) - 1;
+  const std::int64_t maxX =
+      std::min<std::int64_t>(std::int64_t{std::max({v[0].x, v[1].x, v[2].x})} + 1, area.right) - 1;
   for (std::int64_t y = top; y < bottom; ++y) {
     std::int64_t first = minX, last = maxX;
     for (const Edge& e : edges) Narrow(e, y, &first, &last);

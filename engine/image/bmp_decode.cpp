@@ -91,10 +91,10 @@ int DecodeRows(const ByteReader& in, const BmpLayout& layout, const BmpTarget& t
           argb = Argb(255, p[x * 3 + 2], p[x * 3 + 1], p[x * 3]);
           break;
         default: {
-          const std::uint32_t v = layout.bits == 16 ? static_cast<std::uint32_t>(p[x * 2] | p[x * 2 + 1] << 8)
-                                                    : static_cast<std::uint32_t>(p[x * 4] | p[x * 4 + 1] << 8 |
-                                                                                 p[x * 4 + 2] << 16) |
-                                                          static_cast<std::uint32_t>(p[x * 4 + 3]) << 24;
+          const std::uint32_t v = layout.bits == 16
+                                      ? static_cast<std::uint32_t>(p[x * 2] | p[x * 2 + 1] << 8)
+                                      : static_cast<std::uint32_t>(p[x * 4] | p[x * 4 + 1] << 8 | p[x * 4 + 2] << 16) |
+                                            static_cast<std::uint32_t>(p[x * 4 + 3]) << 24;
           argb = Argb(alpha ? layout.alpha.Get(v) : 255, layout.red.Get(v), layout.green.Get(v), layout.blue.Get(v));
         }
       }
@@ -157,9 +157,11 @@ int DecodeBmp(const std::uint8_t* data, std::size_t size, ImageRecord* image) {
       // Without a count, the palette fills the space before the pixels.
       const std::uint32_t most = 1u << layout.bits;
       const std::size_t room = in.U32(10) > paletteAt ? (in.U32(10) - paletteAt) / paletteEntryBytes : 0;
-      std::uint32_t count = colorsUsed != 0 ? colorsUsed : static_cast<std::uint32_t>(std::min<std::size_t>(room, most));
+      std::uint32_t count =
+          colorsUsed != 0 ? colorsUsed : static_cast<std::uint32_t>(std::min<std::size_t>(room, most));
       count = std::min(count, most);
-      if (count == 0 || !in.Has(paletteAt, count * paletteEntryBytes)) return ImageFailure("BMP", "パレットが壊れています");
+      if (count == 0 || !in.Has(paletteAt, count * paletteEntryBytes))
+        return ImageFailure("BMP", "パレットが壊れています");
       for (std::uint32_t i = 0; i < 256; ++i) {
         const std::size_t at = paletteAt + i * paletteEntryBytes;
         layout.palette[i] = i < count ? Argb(255, in.U8(at + 2), in.U8(at + 1), in.U8(at)) : 0xFF000000u;
@@ -167,12 +169,14 @@ int DecodeBmp(const std::uint8_t* data, std::size_t size, ImageRecord* image) {
       break;
     }
     case 16:
-      if (!bitfields) layout.red = MaskChannel(0x7C00), layout.green = MaskChannel(0x3E0), layout.blue = MaskChannel(0x1F);
+      if (!bitfields)
+        layout.red = MaskChannel(0x7C00), layout.green = MaskChannel(0x3E0), layout.blue = MaskChannel(0x1F);
       break;
     case 24:
       break;
     case 32:
-      if (!bitfields) layout.red = MaskChannel(0xFF0000), layout.green = MaskChannel(0xFF00), layout.blue = MaskChannel(0xFF);
+      if (!bitfields)
+        layout.red = MaskChannel(0xFF0000), layout.green = MaskChannel(0xFF00), layout.blue = MaskChannel(0xFF);
       break;
     default:
       return ImageFailure("BMP", "対応していない色数です");
@@ -185,13 +189,14 @@ int DecodeBmp(const std::uint8_t* data, std::size_t size, ImageRecord* image) {
   // The least data that can hold the declared pixels, checked before the pixels are allocated:
   // a run of 255 pixels takes two bytes.
   const std::size_t pixelCount = static_cast<std::size_t>(layout.width) * static_cast<std::size_t>(layout.height);
-  const std::size_t least = rle ? pixelCount / 255 * 2
-                                : (static_cast<std::size_t>(layout.width) * layout.bits + 31) / 32 * 4 * layout.height;
+  const std::size_t least =
+      rle ? pixelCount / 255 * 2 : (static_cast<std::size_t>(layout.width) * layout.bits + 31) / 32 * 4 * layout.height;
   if (!in.Has(layout.pixelOffset, least)) return ImageFailure("BMP", "画素データが大きさに足りません");
   if (AllocImagePixels(image, layout.width, layout.height, "BMP") != 0) return -1;
   image->hasAlpha = layout.alpha.bits != 0 ? 1 : 0;
   const BmpTarget target{image, layout.topDown};
-  if (rle) std::fill(image->pixels, image->pixels + static_cast<std::size_t>(image->width) * image->height, layout.palette[0]);
+  if (rle)
+    std::fill(image->pixels, image->pixels + static_cast<std::size_t>(image->width) * image->height, layout.palette[0]);
   if ((rle ? DecodeRle(in, layout, target) : DecodeRows(in, layout, target)) != 0) {
     ReleaseImageRecord(image);
     return ImageFailure("BMP", "画素データが途中で終わっています");

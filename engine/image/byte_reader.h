@@ -14,10 +14,11 @@ struct ByteReader {
     return Has(offset, 2) ? static_cast<std::uint32_t>(data[offset] | data[offset + 1] << 8) : 0;
   }
   std::uint32_t U32(std::size_t offset) const {
-    return Has(offset, 4) ? static_cast<std::uint32_t>(data[offset]) | static_cast<std::uint32_t>(data[offset + 1]) << 8 |
-                                static_cast<std::uint32_t>(data[offset + 2]) << 16 |
-                                static_cast<std::uint32_t>(data[offset + 3]) << 24
-                          : 0;
+    return Has(offset, 4)
+               ? static_cast<std::uint32_t>(data[offset]) | static_cast<std::uint32_t>(data[offset + 1]) << 8 |
+                     static_cast<std::uint32_t>(data[offset + 2]) << 16 |
+                     static_cast<std::uint32_t>(data[offset + 3]) << 24
+               : 0;
   }
 };
 

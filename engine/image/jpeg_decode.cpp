@@ -61,7 +61,8 @@ int DecodeJpeg(const std::uint8_t* data, std::size_t size, ImageRecord* image) {
   }
   jpeg_start_decompress(&info);
   while (info.output_scanline < info.output_height) {
-    JSAMPROW row = reinterpret_cast<JSAMPROW>(image->pixels + static_cast<std::size_t>(info.output_scanline) * info.output_width);
+    JSAMPROW row =
+        reinterpret_cast<JSAMPROW>(image->pixels + static_cast<std::size_t>(info.output_scanline) * info.output_width);
     jpeg_read_scanlines(&info, &row, 1);
   }
   jpeg_finish_decompress(&info);

@@ -62,9 +62,9 @@ int DecodePng(const std::uint8_t* data, std::size_t size, ImageRecord* image) {
   const int colorType = png_get_color_type(png, info);
   // Deflate packs at most about 1032 bytes into one: a file far smaller than its declared rows
   // is refused before their pixels are allocated.
-  const double rawBytes = static_cast<double>(height) *
-                          (1.0 + std::ceil(static_cast<double>(width) * png_get_channels(png, info) *
-                                           png_get_bit_depth(png, info) / 8.0));
+  const double rawBytes =
+      static_cast<double>(height) *
+      (1.0 + std::ceil(static_cast<double>(width) * png_get_channels(png, info) * png_get_bit_depth(png, info) / 8.0));
   if (rawBytes / 1100.0 > static_cast<double>(size)) png_error(png, "file too small for its declared size");
   const bool alpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, info, PNG_INFO_tRNS) != 0;
   png_set_expand(png);  // palette to RGB, grey below 8 bits to 8, tRNS to alpha
@@ -81,7 +81,8 @@ int DecodePng(const std::uint8_t* data, std::size_t size, ImageRecord* image) {
   }
   image->hasAlpha = alpha ? 1 : 0;
   rows = static_cast<png_bytep*>(png_malloc(png, sizeof(png_bytep) * height));
-  for (png_uint_32 y = 0; y < height; ++y) rows[y] = reinterpret_cast<png_bytep>(image->pixels + static_cast<std::size_t>(y) * width);
+  for (png_uint_32 y = 0; y < height; ++y)
+    rows[y] = reinterpret_cast<png_bytep>(image->pixels + static_cast<std::size_t>(y) * width);
   png_read_image(png, rows);
   png_read_end(png, nullptr);
   png_free(png, rows);

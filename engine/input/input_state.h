@@ -52,7 +52,7 @@ struct InputStateRecord {
   // Counted since the last publication.
   unsigned short PendingKeyPresses[256], PendingKeyReleases[256];
   unsigned short PendingButtonPresses[8], PendingButtonReleases[8];
-  int PendingWheel;  // WHEEL_DELTA units
+  int PendingWheel;                       // WHEEL_DELTA units
   std::uint32_t PadFrameInputs[MaxPads];  // each pad's own inputs (keys aside) at the last frame
 };
 

@@ -22,7 +22,8 @@ IDirectInputDevice* CreatePadDevice(const GUID& instance) {
     return SUCCEEDED(InputState.DirectInput->CreateDevice(instance, &device, nullptr)) ? device : nullptr;
   }
   void* made = nullptr;
-  if (FAILED(InputState.DirectInput->CreateDeviceEx(instance, IID_IDirectInputDevice7A, &made, nullptr))) return nullptr;
+  if (FAILED(InputState.DirectInput->CreateDeviceEx(instance, IID_IDirectInputDevice7A, &made, nullptr)))
+    return nullptr;
   return static_cast<IDirectInputDevice*>(made);
 }
 
@@ -112,8 +113,10 @@ BOOL SetUpPad(const DIDEVICEINSTANCEA* instance, void*) {
   if (FAILED(device->SetCooperativeLevel(EngineState.MainWindow, ExclusiveForeground))) {
     return Refuse(device, pad, nullptr, "ジョイパッドデバイスの協調レベルの設定に失敗しました\n");
   }
-  if (FAILED(SetRange(device, DIJOFS_X))) return Refuse(device, pad, nullptr, "ジョイパッドデバイスのＸ軸関係の設定に失敗しました\n");
-  if (FAILED(SetRange(device, DIJOFS_Y))) return Refuse(device, pad, nullptr, "ジョイパッドデバイスのＹ軸関係の設定に失敗しました\n");
+  if (FAILED(SetRange(device, DIJOFS_X)))
+    return Refuse(device, pad, nullptr, "ジョイパッドデバイスのＸ軸関係の設定に失敗しました\n");
+  if (FAILED(SetRange(device, DIJOFS_Y)))
+    return Refuse(device, pad, nullptr, "ジョイパッドデバイスのＹ軸関係の設定に失敗しました\n");
   SetRange(device, DIJOFS_Z);
   SetRange(device, DIJOFS_RZ);
   if (FAILED(SetDeadZone(device, DIJOFS_X))) {
@@ -250,5 +253,6 @@ void ResetPadKeyMap() {
       {0x1F, -1},   {0x20, -1},   {0x10, -1},   {0x11, -1},    // S, D, Q, W
       {0x01, -1},   {0x39, -1},                                // Escape, Space
   };
-  for (int i = 0; i < static_cast<int>(sizeof FirstPad / sizeof FirstPad[0]); ++i) InputState.PadKeyMap[0][i] = FirstPad[i];
+  for (int i = 0; i < static_cast<int>(sizeof FirstPad / sizeof FirstPad[0]); ++i)
+    InputState.PadKeyMap[0][i] = FirstPad[i];
 }

@@ -65,8 +65,7 @@ StartResult StartEngine() {
   // messages are pumped starts it too.
   ListenToDisplay();
 
-  if (!EngineState.Windowed &&
-      !HasDisplayMode(GraphicsState.screenWidth, GraphicsState.screenHeight)) {
+  if (!EngineState.Windowed && !HasDisplayMode(GraphicsState.screenWidth, GraphicsState.screenHeight)) {
     ChangeWindowMode(TRUE);
   }
 

@@ -117,7 +117,8 @@ MidiRenderer* OpenMidi(const char* path, bool loop, const char** reason) {
     *reason = "SoundFont が読めません";
   } else if ((midi->player = new_fluid_player(midi->synth)) == nullptr ||
              fluid_player_add_mem(midi->player, bytes, size) != FLUID_OK ||
-             fluid_player_set_loop(midi->player, loop ? -1 : 1) != FLUID_OK || fluid_player_play(midi->player) != FLUID_OK) {
+             fluid_player_set_loop(midi->player, loop ? -1 : 1) != FLUID_OK ||
+             fluid_player_play(midi->player) != FLUID_OK) {
     *reason = "MIDI ファイルが読めません";
   } else {
     return midi;

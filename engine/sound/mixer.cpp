@@ -97,7 +97,8 @@ void MixInterior(const std::int16_t* s, std::uint64_t& position, std::uint64_t s
     const Weights cubic(static_cast<float>((position & 0xFFFFFFFFu) * FractionScale));
     const std::int16_t* p = s + ((position >> 32) - 1) * Channels;
     float sample[Channels];
-    for (int c = 0; c < Channels; ++c) sample[c] = cubic(p[c], p[Channels + c], p[2 * Channels + c], p[3 * Channels + c]);
+    for (int c = 0; c < Channels; ++c)
+      sample[c] = cubic(p[c], p[Channels + c], p[2 * Channels + c], p[3 * Channels + c]);
     AddFrame<Channels>(out + 2 * f, sample, left, right);
     position += step;
   }
@@ -110,7 +111,8 @@ void MixVoice(Voice& v, float* out, DWORD frames, DWORD rate, float master) {
   const std::uint64_t step = (static_cast<std::uint64_t>(v.frequency) << 32) / rate;
   const std::uint64_t end = static_cast<std::uint64_t>(v.frames) << 32;
   // The last position whose frame two ahead is still in the sound.
-  const std::uint64_t lastInterior = v.frames >= 3 ? ((static_cast<std::uint64_t>(v.frames - 3) << 32) | 0xFFFFFFFFu) : 0;
+  const std::uint64_t lastInterior =
+      v.frames >= 3 ? ((static_cast<std::uint64_t>(v.frames - 3) << 32) | 0xFFFFFFFFu) : 0;
   const std::int16_t* s = v.samples;
   for (DWORD f = 0; f < frames;) {
     if (v.position >= end) {
@@ -150,8 +152,8 @@ void MixMusic(MusicFeed& m, float* out, DWORD frames, DWORD rate, float master) 
   if (m.finished.load(std::memory_order_relaxed)) return;
   const std::uint64_t step = (static_cast<std::uint64_t>(m.rate) << 32) / rate;
   const std::uint64_t written = m.written.load(std::memory_order_acquire);
-  const bool complete = m.complete.load(std::memory_order_acquire) &&
-                        written == m.written.load(std::memory_order_acquire);
+  const bool complete =
+      m.complete.load(std::memory_order_acquire) && written == m.written.load(std::memory_order_acquire);
   const int channels = m.channels;
   float fadeStep = m.fadePerSecond / static_cast<float>(rate);
   auto at = [&](std::uint64_t i, int c) -> float {
@@ -242,8 +244,8 @@ int StartVoice(int soundIndex, const SoundRecord& sound, bool loop, bool audible
 
 Voice* FindVoice(int handle) {
   Prepare();
-  const int index = ValidateHandle(handle, HandleTypeVoice, VoiceSlots,
-                                   [](int i) { return Mixer.voices[i].checkNumber; });
+  const int index =
+      ValidateHandle(handle, HandleTypeVoice, VoiceSlots, [](int i) { return Mixer.voices[i].checkNumber; });
   return index < 0 ? nullptr : &Mixer.voices[index];
 }
 

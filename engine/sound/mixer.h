@@ -20,7 +20,7 @@ struct Voice {
   std::uint16_t channels;
   bool loop;
   bool playing;
-  std::uint64_t position;  // frames, 32.32 fixed point
+  std::uint64_t position;   // frames, 32.32 fixed point
   std::uint32_t frequency;  // Hz the samples play at
   float volume;             // 0-1
   float pan;                // -1 to 1
@@ -38,12 +38,12 @@ struct MusicFeed {
   std::atomic<std::uint64_t> released;  // frames the mixer has done with, by the mixer
   std::atomic<bool> complete;           // the decoder has put in its last frame
   std::atomic<bool> finished;           // the mixer has played the last frame, or faded out
-  std::uint64_t position;  // frames since the start, 32.32 fixed point
-  float volume;            // 0-1
-  float fade;              // 0-1, times the volume
-  float fadePerSecond;     // how fast fade moves towards fadeTarget (0: it stays)
+  std::uint64_t position;               // frames since the start, 32.32 fixed point
+  float volume;                         // 0-1
+  float fade;                           // 0-1, times the volume
+  float fadePerSecond;                  // how fast fade moves towards fadeTarget (0: it stays)
   float fadeTarget;
-  bool stopWhenSilent;     // the fade is a fade-out
+  bool stopWhenSilent;  // the fade is a fade-out
 };
 
 // RAII hold of the mixer's lock on the game's thread.

@@ -98,8 +98,9 @@ void Fill() {
       continue;
     }
     int current = 0;
-    const long got = ov_read(&Music.vorbis, reinterpret_cast<char*>(Music.ring + at * channels),
-                             static_cast<int>(std::min<std::uint64_t>(frames * channels * 2, 65536)), 0, 2, 1, &current);
+    const long got =
+        ov_read(&Music.vorbis, reinterpret_cast<char*>(Music.ring + at * channels),
+                static_cast<int>(std::min<std::uint64_t>(frames * channels * 2, 65536)), 0, 2, 1, &current);
     if (got == OV_HOLE) continue;  // a damaged page is skipped, the music goes on
     if (got < 0) {
       LogText("音楽のデータが壊れているので演奏を終えます\n");
@@ -214,7 +215,8 @@ int StartMusic(const char* path, bool loop, std::uint32_t loopStartFrame, int fa
   const ov_callbacks callbacks{&ReadStream, &SeekStream, nullptr, &TellStream};
   if (ov_open_callbacks(file, &Music.vorbis, nullptr, 0, callbacks) != 0) {
     CloseHandle(file);
-    return Fail(path, "Ogg Vorbis ファイルではないか、壊れています", "is not an Ogg Vorbis or MIDI file, or is damaged");
+    return Fail(path, "Ogg Vorbis ファイルではないか、壊れています",
+                "is not an Ogg Vorbis or MIDI file, or is damaged");
   }
   const vorbis_info* info = ov_info(&Music.vorbis, -1);
   const char* reason = nullptr;

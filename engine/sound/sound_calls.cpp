@@ -53,7 +53,8 @@ int AddDecoded(const std::uint8_t* bytes, std::size_t size, const char* origin, 
   const char* reason = nullptr;
   if (!DecodeSound(bytes, size, &data, &reason)) {
     LogFormat("サウンド %s の読み込みに失敗しました: %s", origin, reason);
-    return FailWithText("%s: %s is damaged, cut short, of a kind not read or decodes to more than 256 MiB", call, origin);
+    return FailWithText("%s: %s is damaged, cut short, of a kind not read or decodes to more than 256 MiB", call,
+                        origin);
   }
   const int handle = AddSound(data);
   if (handle < 0) {
@@ -106,7 +107,8 @@ int LoadSoundFromMemory(const void* data, int size) {
     LogText("メモリ上のサウンドの読み込みに失敗しました: データがありません\n");
     return FailWithText("LoadSoundFromMemory: no data (%d bytes)", data == nullptr ? 0 : size);
   }
-  return AddDecoded(static_cast<const std::uint8_t*>(data), static_cast<std::size_t>(size), "(メモリ)", "LoadSoundFromMemory");
+  return AddDecoded(static_cast<const std::uint8_t*>(data), static_cast<std::size_t>(size), "(メモリ)",
+                    "LoadSoundFromMemory");
 }
 
 int ReleaseSound(int sound) {
@@ -251,7 +253,8 @@ int SetSoundFrequency(int sound, int frequency) {
   record->frequency = frequency;
   const int hz = frequency != 0 ? frequency : static_cast<int>(record->data.rate);
   MixerHold hold;
-  ApplyToVoices(*record, [](Voice& v, int value) { v.frequency = static_cast<std::uint32_t>(value); }, hz);
+  ApplyToVoices(
+      *record, [](Voice& v, int value) { v.frequency = static_cast<std::uint32_t>(value); }, hz);
   return 0;
 }
 
@@ -331,7 +334,8 @@ int PlayMusic(const char* path, int mode, int loopStartFrame, int fadeInMillisec
     return FailWithText("PlayMusic: the mode %d, loop frame %d or fade-in %d ms is out of range", mode, loopStartFrame,
                         fadeInMilliseconds);
   }
-  if (StartMusic(path, mode == PlayLoop, static_cast<std::uint32_t>(loopStartFrame), fadeInMilliseconds, Audible()) != 0) {
+  if (StartMusic(path, mode == PlayLoop, static_cast<std::uint32_t>(loopStartFrame), fadeInMilliseconds, Audible()) !=
+      0) {
     return FailNamingCall("PlayMusic");
   }
   return 0;

@@ -21,8 +21,8 @@ void Prepare() {
 
 SoundRecord* FindSound(int handle) {
   Prepare();
-  const int index = ValidateHandle(handle, HandleTypeSound, SoundSlots,
-                                   [](int i) { return Table.slots[i].checkNumber; });
+  const int index =
+      ValidateHandle(handle, HandleTypeSound, SoundSlots, [](int i) { return Table.slots[i].checkNumber; });
   return index < 0 ? nullptr : &Table.slots[index];
 }
 

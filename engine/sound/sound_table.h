@@ -8,9 +8,9 @@ constexpr int SoundSlots = 4096;
 struct SoundRecord {
   int checkNumber;  // -1 while the slot is free
   SoundSamples data;
-  int volume;           // 0-1000
-  int pan;              // -1000 (left) to 1000 (right)
-  int frequency;        // Hz the samples play at; 0 for the sound's own rate
+  int volume;               // 0-1000
+  int pan;                  // -1000 (left) to 1000 (right)
+  int frequency;            // Hz the samples play at; 0 for the sound's own rate
   std::uint32_t loopStart;  // the frame a looped play returns to
 };
 

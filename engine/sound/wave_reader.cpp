@@ -61,7 +61,8 @@ bool ReadFormat(const std::uint8_t* p, std::uint32_t size, Format* f, const char
         return Fail(reason, "IMA ADPCM のブロックの大きさが不正です");
       }
       const std::uint32_t most = ImaBlockFrames(f->blockAlign, f->channels);
-      f->framesPerBlock = (size >= 20 && extra >= 2) ? Word(p + 18) : static_cast<std::uint16_t>(std::min<std::uint32_t>(most, 0xFFFF));
+      f->framesPerBlock =
+          (size >= 20 && extra >= 2) ? Word(p + 18) : static_cast<std::uint16_t>(std::min<std::uint32_t>(most, 0xFFFF));
       if (f->framesPerBlock == 0 || f->framesPerBlock > most) {
         return Fail(reason, "IMA ADPCM のブロックあたりのサンプル数が不正です");
       }

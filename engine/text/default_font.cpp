@@ -57,10 +57,9 @@ int ResetFonts() {
       ReleaseFontHandle(MakeHandle(HandleTypeFont, FontSystem.table[slot]->checkNumber, slot));
     }
   }
-  FontSystem.defaultHandle =
-      copied ? CreateFontToHandle(keptFace, kept.size, kept.thickness, kept.fontType, kept.charsetIndex,
-                                  kept.edgeSize, kept.italic, -1, -1)
-             : CreateFontToHandle(nullptr, 16, 6, -1, -1, -1, 0, -1, -1);
+  FontSystem.defaultHandle = copied ? CreateFontToHandle(keptFace, kept.size, kept.thickness, kept.fontType,
+                                                         kept.charsetIndex, kept.edgeSize, kept.italic, -1, -1)
+                                    : CreateFontToHandle(nullptr, 16, 6, -1, -1, -1, 0, -1, -1);
   LogText("フォントの初期化は正常に終了しました\n");
   LogIndentOut();
   return 0;
@@ -81,8 +80,8 @@ int RefreshDefaultFont() {
   if (current != nullptr && MatchesDefaults(current, settings)) return 0;
   ReleaseFontHandle(FontSystem.defaultHandle);
   FontSystem.defaultHandle =
-      CreateFontToHandle(settings.faceName, settings.size, settings.thickness, settings.fontType,
-                         settings.charsetIndex, HasEdge(settings.fontType) ? settings.edgeSize : -1, settings.italic, -1, -1);
+      CreateFontToHandle(settings.faceName, settings.size, settings.thickness, settings.fontType, settings.charsetIndex,
+                         HasEdge(settings.fontType) ? settings.edgeSize : -1, settings.italic, -1, -1);
   SetFontSpacing(settings.spacing, FontSystem.defaultHandle);
   return 0;
 }
@@ -91,7 +90,8 @@ int SetDefaultFontSize(int size, int thickness) {
   if (CalledOffEngineThread(__func__)) return -1;
   // Start-up sets the defaults afresh, so nothing set before it would last.
   if (!FontSystem.started) return FailWithText("SetDefaultFontSize: the engine is not started");
-  if (!IsFontSizeAllowed(size)) return FailWithText("SetDefaultFontSize: size %d is beyond -%d..%d", size, MaxFontSize, MaxFontSize);
+  if (!IsFontSizeAllowed(size))
+    return FailWithText("SetDefaultFontSize: size %d is beyond -%d..%d", size, MaxFontSize, MaxFontSize);
   FontSystem.defaults.size = size == -1 ? 16 : size;
   FontSystem.defaults.thickness = thickness == -1 ? 6 : thickness;
   return RefreshDefaultFont();

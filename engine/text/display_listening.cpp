@@ -28,12 +28,8 @@ void RestoreDefaultFont() {
 }
 
 const DisplayListener FontListener{
-    [] { StartFontSystem(); },
-    [] { EndFontSystem(); },
-    [] { RecreateAllFonts(); },
-    nullptr,
-    KeepDefaultFont,
-    RestoreDefaultFont,
+    [] { StartFontSystem(); }, [] { EndFontSystem(); }, [] { RecreateAllFonts(); }, nullptr,
+    KeepDefaultFont,           RestoreDefaultFont,
 };
 
 const DisplayListener ScreenLogListener{nullptr, nullptr, nullptr, [] { DrawScreenLog(); }, nullptr, nullptr};

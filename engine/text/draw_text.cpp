@@ -51,8 +51,13 @@ void DrawThroughWorkImage(int x, int y, const char* text, std::uint32_t color, i
   }
   work->shared->transColor = transparent;
   FillMemImg(work, &area, transparent);
-  DrawTextCore({.pass = TextPass::Draw, .font = handle, .text = text, .color = color, .edgeColor = edgeColor,
-                .destination = work, .clip = &area},
+  DrawTextCore({.pass = TextPass::Draw,
+                .font = handle,
+                .text = text,
+                .color = color,
+                .edgeColor = edgeColor,
+                .destination = work,
+                .clip = &area},
                nullptr);
 
   DrawState.tint[0] = DrawState.tint[1] = DrawState.tint[2] = 255;
@@ -75,12 +80,19 @@ void DrawWithMemoryCache(int x, int y, const char* text, std::uint32_t color, in
   if (DrawState.softTarget == nullptr) return;
   TextSize size{};
   if (DrawTextCore({.pass = TextPass::Measure, .font = handle, .text = text}, &size) < 0) return;
-  const bool direct = !IsAntiAliased(font->fontType) &&
-                      (DrawState.blendMode == BlendModeNone ||
-                       (DrawState.blendMode == BlendModeAlpha && DrawState.blendParam == 255));
+  const bool direct =
+      !IsAntiAliased(font->fontType) &&
+      (DrawState.blendMode == BlendModeNone || (DrawState.blendMode == BlendModeAlpha && DrawState.blendParam == 255));
   if (direct) {
-    DrawTextCore({.pass = TextPass::Draw, .font = handle, .text = text, .x = x, .y = y, .color = color,
-                  .edgeColor = edgeColor, .destination = DrawState.softTarget, .clip = &DrawState.drawArea},
+    DrawTextCore({.pass = TextPass::Draw,
+                  .font = handle,
+                  .text = text,
+                  .x = x,
+                  .y = y,
+                  .color = color,
+                  .edgeColor = edgeColor,
+                  .destination = DrawState.softTarget,
+                  .clip = &DrawState.drawArea},
                  nullptr);
   } else {
     DrawThroughWorkImage(x, y, text, color, handle, edgeColor, font, size);
@@ -108,8 +120,13 @@ int DrawTextWithFont(int x, int y, const char* text, std::uint32_t color, int ha
                                                              std::numeric_limits<int>::max()))};
     DrawSubtracting(box.left, box.top, box.right, box.bottom, [&] {
       if (EnsureCacheTexture(handle) == 0) {
-        DrawTextCore({.pass = TextPass::Draw, .font = handle, .text = text, .x = x, .y = y,
-                      .color = static_cast<std::uint32_t>(color), .edgeColor = static_cast<std::uint32_t>(edgeColor)},
+        DrawTextCore({.pass = TextPass::Draw,
+                      .font = handle,
+                      .text = text,
+                      .x = x,
+                      .y = y,
+                      .color = static_cast<std::uint32_t>(color),
+                      .edgeColor = static_cast<std::uint32_t>(edgeColor)},
                      nullptr);
       }
       return 0;

@@ -23,10 +23,10 @@ struct GlyphIndexEntry;
 
 struct GlyphEntry {
   std::uint16_t inUse;
-  std::int16_t offsetX;  // pen to the image's left
-  std::int16_t offsetY;  // line top to the image's top
-  std::int16_t advance;  // includes twice the edge size
-  std::int32_t slot;     // own number, -1 in the terminator
+  std::int16_t offsetX;        // pen to the image's left
+  std::int16_t offsetY;        // line top to the image's top
+  std::int16_t advance;        // includes twice the edge size
+  std::int32_t slot;           // own number, -1 in the terminator
   std::int16_t width, height;  // image size, including twice the edge size
   GlyphIndexEntry* backLink;
 };

@@ -31,7 +31,7 @@ struct TextRequest {
   TextPass pass = TextPass::Measure;
   int font = -1;  // a font handle
   const char* text = nullptr;
-  int length = -1;  // bytes of text to take; negative or beyond its end: all of it
+  int length = -1;   // bytes of text to take; negative or beyond its end: all of it
   int x = 0, y = 0;  // where drawing starts
   std::uint32_t color = 0, edgeColor = 0;
   // Drawing goes into this memory image, inside clip; with null, a font whose glyphs are cached

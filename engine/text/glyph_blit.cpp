@@ -69,7 +69,8 @@ void DrawSpan(const GlyphSpan& span, const TextColors& colors) {
   using Pixel = typename F::Pixel;
   for (int y = 0; y < span.height; ++y) {
     const std::uint8_t* source = span.cacheRow + static_cast<std::size_t>(y) * span.cachePitch;
-    auto* destination = reinterpret_cast<Pixel*>(span.destinationRow + static_cast<std::size_t>(y) * span.destinationPitch);
+    auto* destination =
+        reinterpret_cast<Pixel*>(span.destinationRow + static_cast<std::size_t>(y) * span.destinationPitch);
     for (int x = 0; x < span.width; ++x) {
       const int column = span.sourceX + x;
       std::uint8_t value;

@@ -44,7 +44,7 @@ void RenderOne(FontRecord* font, HDC context, const TEXTMETRICA& metrics, const 
 
   const UINT format = IsAntiAliased(font->fontType) ? GGO_GRAY4_BITMAP : GGO_BITMAP;
   // A UTF-8 font's items hold the code point; a Shift-JIS font's the character's bytes.
-  const UINT code = font->utf8                ? static_cast<UINT>(CharacterCodeOf(item))
+  const UINT code = font->utf8     ? static_cast<UINT>(CharacterCodeOf(item))
                     : item[1] != 0 ? static_cast<UINT>(item[0] << 8 | item[1])
                                    : item[0];
   const auto outline = font->utf8 ? &GetGlyphOutlineW : &GetGlyphOutlineA;

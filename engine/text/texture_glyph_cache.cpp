@@ -13,7 +13,9 @@
 
 namespace {
 
-D3DFORMAT StagingFormat(const FontRecord* font) { return IsAntiAliased(font->fontType) ? D3DFMT_A4R4G4B4 : D3DFMT_A1R5G5B5; }
+D3DFORMAT StagingFormat(const FontRecord* font) {
+  return IsAntiAliased(font->fontType) ? D3DFMT_A4R4G4B4 : D3DFMT_A1R5G5B5;
+}
 
 int TextureWidth(const FontRecord* font) { return EdgeOf(font) > 0 ? font->cacheAreaWidth * 2 : font->cacheAreaWidth; }
 
@@ -40,8 +42,8 @@ int EnsureCacheTexture(int handle) {
   GraphicCreate.bitDepth = 16;
   font->cacheTexture = CreateEmptyGraphic(TextureWidth(font), font->cacheAreaHeight);
   if (font->cacheTexture != -1 && EdgeOf(font) > 0) {
-    font->edgeView = CreateDerivedGraphic(font->cacheAreaWidth, 0, font->cacheAreaWidth, font->cacheAreaHeight,
-                                          font->cacheTexture);
+    font->edgeView =
+        CreateDerivedGraphic(font->cacheAreaWidth, 0, font->cacheAreaWidth, font->cacheAreaHeight, font->cacheTexture);
   }
   GraphicCreate = saved;
   if (font->cacheTexture == -1) return -1;

@@ -27,14 +27,13 @@ struct InputMethodRecord {
 
 constinit InputMethodRecord InputMethod{};
 
-
 // The byte offset of a character position in multi-byte text.
 int ByteOffset(const char* text, int characters) {
   int offset = 0;
   for (int i = 0; i < characters && text[offset] != '\0'; ++i) {
     const unsigned char lead = static_cast<unsigned char>(text[offset]);
-    const bool doubleByte = EngineState.CodePageKind == 2 ? lead >= 0x80
-                                                          : (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+    const bool doubleByte =
+        EngineState.CodePageKind == 2 ? lead >= 0x80 : (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
     offset += doubleByte && text[offset + 1] != '\0' ? 2 : 1;
   }
   return offset;

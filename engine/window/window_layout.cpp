@@ -28,7 +28,8 @@ void FitWindowToDesktop() {
   // corner then goes to the desktop's); one larger than the desktop would be partly out of
   // reach, and is shrunk until the whole framed window fits.
   if (EngineState.Windowed && screenWidth > 0 && screenHeight > 0 && desktopWidth > 0 && desktopHeight > 0 &&
-      (static_cast<int>(screenWidth * asked) > desktopWidth || static_cast<int>(screenHeight * asked) > desktopHeight)) {
+      (static_cast<int>(screenWidth * asked) > desktopWidth ||
+       static_cast<int>(screenHeight * asked) > desktopHeight)) {
     RECT frame{0, 0, 0, 0};
     AdjustWindowRectEx(&frame, WindowedStyle, FALSE, WindowedExStyle);
     const int roomWidth = desktopWidth - (frame.right - frame.left);

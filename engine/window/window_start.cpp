@@ -84,7 +84,8 @@ void ChooseDefaultWindowScale(int screenWidth, int screenHeight) {
   const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
   ReleaseDC(nullptr, screen);
   if (dpi < HighDensityDpi || screenWidth <= 0 || screenHeight <= 0) return;
-  const int scale = std::min(EngineState.DesktopWidth * 3 / 4 / screenWidth, EngineState.DesktopHeight * 3 / 4 / screenHeight);
+  const int scale =
+      std::min(EngineState.DesktopWidth * 3 / 4 / screenWidth, EngineState.DesktopHeight * 3 / 4 / screenHeight);
   if (scale < 2) return;
   EngineState.WindowScale = scale;
   LogFormat("高密度の画面のため、ウインドウを %d 倍の大きさで表示します\n", scale);
@@ -131,8 +132,8 @@ HWND CreateMainWindow(int screenWidth, int screenHeight) {
   }
   LogText("フルスクリーンモード用のウインドウを作成します\n");
   EngineState.CursorRequested = 0;
-  return CreateWindowExA(FullScreenExStyle, EngineState.WindowClassName, EngineState.WindowTitle, FullScreenStyle, 0,
-                         0, screenWidth, screenHeight, nullptr, nullptr, EngineState.Instance, nullptr);
+  return CreateWindowExA(FullScreenExStyle, EngineState.WindowClassName, EngineState.WindowTitle, FullScreenStyle, 0, 0,
+                         screenWidth, screenHeight, nullptr, nullptr, EngineState.Instance, nullptr);
 }
 
 void RestoreScreenSaver() {

@@ -80,7 +80,8 @@ int MultiByteToWideChar(UINT codePage, DWORD, const char* text, int length, WCHA
   if (outSize == 0) return units;
   if (out == nullptr || units > outSize) return 0;
   for (int i = 0; i < units; ++i) {
-    out[i] = static_cast<WCHAR>(static_cast<unsigned char>(wide[2 * i]) | static_cast<unsigned char>(wide[2 * i + 1]) << 8);
+    out[i] =
+        static_cast<WCHAR>(static_cast<unsigned char>(wide[2 * i]) | static_cast<unsigned char>(wide[2 * i + 1]) << 8);
   }
   return units;
 }

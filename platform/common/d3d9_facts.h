@@ -20,16 +20,26 @@ constexpr int SamplerStateCount = 14;
 // from the start only when the device was made with an automatic depth surface.
 constexpr DWORD DefaultRenderState(DWORD state, bool autoDepthStencil) {
   switch (state) {
-    case D3DRS_ZENABLE: return autoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
-    case D3DRS_SHADEMODE: return D3DSHADE_GOURAUD;
-    case D3DRS_SRCBLEND: return D3DBLEND_ONE;
-    case D3DRS_DESTBLEND: return D3DBLEND_ZERO;
-    case D3DRS_CULLMODE: return D3DCULL_CCW;
-    case D3DRS_ALPHAFUNC: return D3DCMP_ALWAYS;
-    case D3DRS_TEXTUREFACTOR: return 0xFFFFFFFF;
-    case D3DRS_LIGHTING: return TRUE;
-    case D3DRS_BLENDOP: return D3DBLENDOP_ADD;
-    default: return 0;
+    case D3DRS_ZENABLE:
+      return autoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE;
+    case D3DRS_SHADEMODE:
+      return D3DSHADE_GOURAUD;
+    case D3DRS_SRCBLEND:
+      return D3DBLEND_ONE;
+    case D3DRS_DESTBLEND:
+      return D3DBLEND_ZERO;
+    case D3DRS_CULLMODE:
+      return D3DCULL_CCW;
+    case D3DRS_ALPHAFUNC:
+      return D3DCMP_ALWAYS;
+    case D3DRS_TEXTUREFACTOR:
+      return 0xFFFFFFFF;
+    case D3DRS_LIGHTING:
+      return TRUE;
+    case D3DRS_BLENDOP:
+      return D3DBLENDOP_ADD;
+    default:
+      return 0;
   }
 }
 
@@ -37,23 +47,31 @@ constexpr DWORD DefaultRenderState(DWORD state, bool autoDepthStencil) {
 // stage starts disabled.
 constexpr DWORD DefaultStageState(DWORD stage, DWORD type) {
   switch (type) {
-    case D3DTSS_COLOROP: return stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
-    case D3DTSS_ALPHAOP: return stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
+    case D3DTSS_COLOROP:
+      return stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+    case D3DTSS_ALPHAOP:
+      return stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
     case D3DTSS_COLORARG1:
-    case D3DTSS_ALPHAARG1: return D3DTA_TEXTURE;
+    case D3DTSS_ALPHAARG1:
+      return D3DTA_TEXTURE;
     case D3DTSS_COLORARG2:
-    case D3DTSS_ALPHAARG2: return D3DTA_CURRENT;
-    default: return 0;
+    case D3DTSS_ALPHAARG2:
+      return D3DTA_CURRENT;
+    default:
+      return 0;
   }
 }
 
 constexpr DWORD DefaultSamplerState(DWORD type) {
   switch (type) {
     case D3DSAMP_ADDRESSU:
-    case D3DSAMP_ADDRESSV: return D3DTADDRESS_WRAP;
+    case D3DSAMP_ADDRESSV:
+      return D3DTADDRESS_WRAP;
     case D3DSAMP_MAGFILTER:
-    case D3DSAMP_MINFILTER: return D3DTEXF_POINT;
-    default: return 0;
+    case D3DSAMP_MINFILTER:
+      return D3DTEXF_POINT;
+    default:
+      return 0;
   }
 }
 
@@ -85,13 +103,19 @@ constexpr VertexLayout LayoutOfVertex(DWORD fvf) {
 // Vertices that `primitives` primitives of the type take, 0 for an unknown type.
 constexpr std::size_t VertexCount(DWORD type, std::size_t primitives) {
   switch (type) {
-    case D3DPT_POINTLIST: return primitives;
-    case D3DPT_LINELIST: return 2 * primitives;
-    case D3DPT_LINESTRIP: return primitives + 1;
-    case D3DPT_TRIANGLELIST: return 3 * primitives;
+    case D3DPT_POINTLIST:
+      return primitives;
+    case D3DPT_LINELIST:
+      return 2 * primitives;
+    case D3DPT_LINESTRIP:
+      return primitives + 1;
+    case D3DPT_TRIANGLELIST:
+      return 3 * primitives;
     case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return primitives + 2;
-    default: return 0;
+    case D3DPT_TRIANGLEFAN:
+      return primitives + 2;
+    default:
+      return 0;
   }
 }
 
@@ -108,13 +132,20 @@ struct ColourLayout {
 
 constexpr ColourLayout LayoutOfColour(D3DFORMAT format) {
   switch (format) {
-    case D3DFMT_A8R8G8B8: return {4, 8, 8, 8, 8};
-    case D3DFMT_X8R8G8B8: return {4, 0, 8, 8, 8};
-    case D3DFMT_R5G6B5: return {2, 0, 5, 6, 5};
-    case D3DFMT_X1R5G5B5: return {2, 0, 5, 5, 5};
-    case D3DFMT_A1R5G5B5: return {2, 1, 5, 5, 5};
-    case D3DFMT_A4R4G4B4: return {2, 4, 4, 4, 4};
-    default: return {0, 0, 0, 0, 0};
+    case D3DFMT_A8R8G8B8:
+      return {4, 8, 8, 8, 8};
+    case D3DFMT_X8R8G8B8:
+      return {4, 0, 8, 8, 8};
+    case D3DFMT_R5G6B5:
+      return {2, 0, 5, 6, 5};
+    case D3DFMT_X1R5G5B5:
+      return {2, 0, 5, 5, 5};
+    case D3DFMT_A1R5G5B5:
+      return {2, 1, 5, 5, 5};
+    case D3DFMT_A4R4G4B4:
+      return {2, 4, 4, 4, 4};
+    default:
+      return {0, 0, 0, 0, 0};
   }
 }
 

@@ -17,8 +17,8 @@ bool InDiamond(double x, double y, int i, int j, bool yMajor) {
   const double distance = std::fabs(dx) + std::fabs(dy);
   if (distance < 0.5 - OnEdge) return true;
   if (distance > 0.5 + OnEdge) return false;
-  if (dy > OnEdge) return true;                                              // lower edges, bottom corner
-  return yMajor && std::fabs(dy) <= OnEdge && dx > 0;                        // right corner
+  if (dy > OnEdge) return true;                        // lower edges, bottom corner
+  return yMajor && std::fabs(dy) <= OnEdge && dx > 0;  // right corner
 }
 
 // The parameters t in [0, 1] for which a + t (b − a) lies in the diamond |x − i| + |y − j| < ½

@@ -43,8 +43,8 @@ HDC GetDC(HWND window) {
 
 int ReleaseDC(HWND, HDC context) { return context == &screenDC || WindowOfContext(context) != nullptr ? 1 : 0; }
 
-int SetDIBitsToDevice(HDC context, int x, int y, DWORD width, DWORD height, int sourceX, int sourceY, UINT,
-                      UINT lines, const void* bits, const BITMAPINFO* info, UINT) {
+int SetDIBitsToDevice(HDC context, int x, int y, DWORD width, DWORD height, int sourceX, int sourceY, UINT, UINT lines,
+                      const void* bits, const BITMAPINFO* info, UINT) {
   const int w = static_cast<int>(width), h = static_cast<int>(height);
   return CopyToWindow(context, x, y, w, h, sourceX, sourceY, w, h, bits, info) ? static_cast<int>(lines) : 0;
 }
@@ -52,7 +52,7 @@ int SetDIBitsToDevice(HDC context, int x, int y, DWORD width, DWORD height, int 
 int StretchDIBits(HDC context, int x, int y, int width, int height, int sourceX, int sourceY, int sourceWidth,
                   int sourceHeight, const void* bits, const BITMAPINFO* info, UINT, DWORD) {
   return CopyToWindow(context, x, y, width, height, sourceX, sourceY, sourceWidth, sourceHeight, bits, info) ? height
-                                                                                                            : 0;
+                                                                                                             : 0;
 }
 
 int GetDeviceCaps(HDC context, int index) {

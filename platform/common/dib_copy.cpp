@@ -56,8 +56,8 @@ bool CopyDibToCanvas(const Canvas& canvas, int x, int y, int width, int height, 
   }
 
   // Unstretched and wholly inside the image: every row is one straight run.
-  const bool identity = width == sourceWidth && columns.front() >= 0 && columns.back() == columns.front() +
-                        static_cast<int>(columns.size()) - 1;
+  const bool identity = width == sourceWidth && columns.front() >= 0 &&
+                        columns.back() == columns.front() + static_cast<int>(columns.size()) - 1;
 
   // Rows of the source rectangle count from the bottom of the image.
   const int sourceTopFromBottom = sourceY + sourceHeight - 1;

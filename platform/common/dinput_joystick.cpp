@@ -19,7 +19,7 @@ namespace {
 int liveObjects = 0;
 
 constexpr DWORD JoystickInstanceTag = 0x4A4F5950;  // the first field of every pad's instance
-constexpr int AxisCount = 8;                         // X, Y, Z, Rx, Ry, Rz and two sliders
+constexpr int AxisCount = 8;                       // X, Y, Z, Rx, Ry, Rz and two sliders
 
 GUID InstanceOf(std::uint32_t id) {
   GUID g{JoystickInstanceTag, 0x5644, 0x494E, {0, 0, 0, 0, 0, 0, 0, 0}};
@@ -258,7 +258,8 @@ class Joystick final : public IDirectInputDevice {
       double v = 0.0;
       if (std::fabs(n) > zone && zone < 1.0) v = std::copysign((std::fabs(n) - zone) / (1.0 - zone), n);
       const double centre = (static_cast<double>(min) + max) / 2.0, half = (static_cast<double>(max) - min) / 2.0;
-      return static_cast<LONG>(std::clamp(std::lround(centre + v * half), static_cast<long>(min), static_cast<long>(max)));
+      return static_cast<LONG>(
+          std::clamp(std::lround(centre + v * half), static_cast<long>(min), static_cast<long>(max)));
     }
   };
 
@@ -285,7 +286,8 @@ HRESULT Effect::SetParameters(const DIEFFECT* effect, DWORD flags) {
     if (effect->cbTypeSpecificParams != sizeof(DICONSTANTFORCE) || effect->lpvTypeSpecificParams == nullptr) {
       return DIERR_INVALIDPARAM;
     }
-    magnitude = static_cast<DWORD>(std::abs(static_cast<const DICONSTANTFORCE*>(effect->lpvTypeSpecificParams)->lMagnitude));
+    magnitude =
+        static_cast<DWORD>(std::abs(static_cast<const DICONSTANTFORCE*>(effect->lpvTypeSpecificParams)->lMagnitude));
   }
   device_->Note(std::string(name_) + ".SetParameters");
   return PlatformSetPadEffectMagnitude(native_, std::min<DWORD>(magnitude, DI_FFNOMINALMAX)) ? DI_OK : E_FAIL;

@@ -21,9 +21,7 @@ DWORD GetCurrentDirectoryA(DWORD bufferLength, char* buffer) {
   return length;
 }
 
-BOOL SetCurrentDirectoryA(const char* path) {
-  return path != nullptr && chdir(path) == 0 ? TRUE : FALSE;
-}
+BOOL SetCurrentDirectoryA(const char* path) { return path != nullptr && chdir(path) == 0 ? TRUE : FALSE; }
 
 void ExitProcess(UINT exitCode) {
   std::fflush(nullptr);

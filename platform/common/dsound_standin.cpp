@@ -96,7 +96,8 @@ class Device final : public IDirectSound {
       buffer = new (std::nothrow) Buffer(this, true, WAVEFORMATEX{}, 0);
     } else {
       if (!ValidPcm(d->lpwfxFormat)) return DSERR_BADFORMAT;
-      if (d->dwBufferBytes < 4 || d->dwBufferBytes > 0x0FFFFFFF || d->dwBufferBytes % d->lpwfxFormat->nBlockAlign != 0) {
+      if (d->dwBufferBytes < 4 || d->dwBufferBytes > 0x0FFFFFFF ||
+          d->dwBufferBytes % d->lpwfxFormat->nBlockAlign != 0) {
         return DSERR_INVALIDPARAM;
       }
       if (Faults().secondaryBuffer) return DSERR_GENERIC;
@@ -237,8 +238,7 @@ HRESULT Buffer::GetCurrentPosition(DWORD* play, DWORD* write) {
   return DS_OK;
 }
 
-HRESULT Buffer::Lock(DWORD offset, DWORD bytes, void** part1, DWORD* bytes1, void** part2, DWORD* bytes2,
-                     DWORD flags) {
+HRESULT Buffer::Lock(DWORD offset, DWORD bytes, void** part1, DWORD* bytes1, void** part2, DWORD* bytes2, DWORD flags) {
   if (part1 == nullptr || bytes1 == nullptr) return DSERR_INVALIDPARAM;
   *part1 = nullptr;
   *bytes1 = 0;

@@ -8,7 +8,7 @@ namespace dsound {
 
 // Faults a test can inject (the real implementation never sets them).
 struct SoundFaults {
-  bool create = false;             // CoCreateInstance of the DirectSound class
+  bool create = false;  // CoCreateInstance of the DirectSound class
   bool cooperativeLevel = false;
   bool primaryBuffer = false;      // creating the primary buffer
   bool primaryFormat = false;      // SetFormat of the primary buffer

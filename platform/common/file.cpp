@@ -49,8 +49,7 @@ int OpenFlags(DWORD access, DWORD creation) {
 
 }  // namespace
 
-HANDLE CreateFileA(const char* name, DWORD access, DWORD, void* security, DWORD creation, DWORD,
-                   HANDLE templateFile) {
+HANDLE CreateFileA(const char* name, DWORD access, DWORD, void* security, DWORD creation, DWORD, HANDLE templateFile) {
   if (name == nullptr || security != nullptr || templateFile != nullptr) return INVALID_HANDLE_VALUE;
   const int flags = OpenFlags(access, creation);
   if (flags == -1) return INVALID_HANDLE_VALUE;

@@ -60,8 +60,8 @@ DWORD GlyphOutline(HDC context, UINT character, bool unicode, UINT format, GLYPH
 
 }  // namespace
 
-HFONT CreateFontA(int height, int, int, int, int weight, DWORD italic, DWORD, DWORD, DWORD charSet, DWORD, DWORD,
-                  DWORD, DWORD pitchAndFamily, const char* faceName) {
+HFONT CreateFontA(int height, int, int, int, int weight, DWORD italic, DWORD, DWORD, DWORD charSet, DWORD, DWORD, DWORD,
+                  DWORD pitchAndFamily, const char* faceName) {
   // No C++ exception may reach the engine: a font that cannot be made is a failure value.
   try {
     FontRequest request{height, weight, italic != 0, charSet, pitchAndFamily, faceName != nullptr ? faceName : ""};
@@ -106,13 +106,13 @@ BOOL GetTextMetricsA(HDC context, TEXTMETRICA* metrics) {
   return dc->selected->Metrics(metrics) ? TRUE : FALSE;
 }
 
-DWORD GetGlyphOutlineA(HDC context, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
-                       void* buffer, const MAT2* matrix) {
+DWORD GetGlyphOutlineA(HDC context, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize, void* buffer,
+                       const MAT2* matrix) {
   return GlyphOutline(context, character, false, format, metrics, bufferSize, buffer, matrix);
 }
 
-DWORD GetGlyphOutlineW(HDC context, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
-                       void* buffer, const MAT2* matrix) {
+DWORD GetGlyphOutlineW(HDC context, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize, void* buffer,
+                       const MAT2* matrix) {
   return GlyphOutline(context, character, true, format, metrics, bufferSize, buffer, matrix);
 }
 

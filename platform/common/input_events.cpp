@@ -75,7 +75,8 @@ void QueueKey(int virtualKey, int keyCode, bool down) {
     messageKey = shared;
   }
   const bool alt = (S().virtualKeys[VK_MENU] & 0x80) != 0;
-  const UINT message = down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt || messageKey == VK_MENU ? WM_SYSKEYUP : WM_KEYUP);
+  const UINT message =
+      down ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt || messageKey == VK_MENU ? WM_SYSKEYUP : WM_KEYUP);
   LPARAM lParam = 1 | (static_cast<LPARAM>(keyCode & 0xFF) << 16);
   if (repeat) lParam |= 0x40000000;
   if (!down) lParam |= static_cast<LPARAM>(0xC0000000u);
@@ -87,7 +88,8 @@ void QueueMouseMove(int screenX, int screenY) {
   Window* w = MainWindow();
   if (w == nullptr) return;
   const RECT client = ClientRectOnScreen(*w);
-  const bool inside = screenX >= client.left && screenX < client.right && screenY >= client.top && screenY < client.bottom;
+  const bool inside =
+      screenX >= client.left && screenX < client.right && screenY >= client.top && screenY < client.bottom;
   // A held button keeps the mouse with the window, as a drag that leaves it still reports.
   if (!inside && MouseKeyFlags() == 0) return;
   const POINT p = ToClient(*w, S().cursor);

@@ -21,7 +21,7 @@ struct PadFaults {
 };
 
 struct PadDescription {
-  std::uint32_t id;  // never 0; stays the pad's while it is attached
+  std::uint32_t id;                       // never 0; stays the pad's while it is attached
   std::string instanceName, productName;  // system code page
   int axes, buttons, hats;
   bool forceFeedback;

@@ -141,7 +141,8 @@ BOOL TranslateMessage(const MSG* message) {
   }
   // Printable characters come as typed text from the input source, already composed.
   if (code != 0) {
-    S().posted.push_front(MSG{message->hwnd, WM_CHAR, static_cast<WPARAM>(code), message->lParam, message->time, message->pt});
+    S().posted.push_front(
+        MSG{message->hwnd, WM_CHAR, static_cast<WPARAM>(code), message->lParam, message->time, message->pt});
   }
   return TRUE;
 }
@@ -230,7 +231,8 @@ UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC procedure) {
 
 BOOL KillTimer(HWND window, UINT_PTR id) {
   auto& timers = S().timers;
-  auto it = std::find_if(timers.begin(), timers.end(), [&](const Timer& t) { return t.window == window && t.id == id; });
+  auto it =
+      std::find_if(timers.begin(), timers.end(), [&](const Timer& t) { return t.window == window && t.id == id; });
   if (it == timers.end()) return FALSE;
   timers.erase(it);
   return TRUE;

@@ -5,7 +5,17 @@
 #include "platform/win32_types.h"
 
 enum class PlatformObjectKind {
-  Event, Window, DeviceContext, Library, File, Heap, MemoryDeviceContext, Font, Module, Resource, InputContext,
+  Event,
+  Window,
+  DeviceContext,
+  Library,
+  File,
+  Heap,
+  MemoryDeviceContext,
+  Font,
+  Module,
+  Resource,
+  InputContext,
   Desktop,
 };
 

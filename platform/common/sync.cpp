@@ -21,12 +21,11 @@ static_assert(alignof(pthread_mutex_t) <= alignof(CRITICAL_SECTION));
 
 namespace {
 
-pthread_mutex_t* MutexOf(CRITICAL_SECTION* section) {
-  return reinterpret_cast<pthread_mutex_t*>(section->opaque);
-}
+pthread_mutex_t* MutexOf(CRITICAL_SECTION* section) { return reinterpret_cast<pthread_mutex_t*>(section->opaque); }
 
 struct Event final : PlatformObject {
-  Event(bool manual, bool initial) : PlatformObject(PlatformObjectKind::Event), manualReset(manual), signalled(initial) {}
+  Event(bool manual, bool initial)
+      : PlatformObject(PlatformObjectKind::Event), manualReset(manual), signalled(initial) {}
   std::mutex mutex;
   std::condition_variable changed;
   const bool manualReset;

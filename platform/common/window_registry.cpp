@@ -81,8 +81,8 @@ WindowClass* FindClass(const char* name) {
 // Applies a new outer rectangle and tells the window procedure what changed.
 void Reposition(Window& w, const RECT& rect, bool repaint) {
   const bool moved = rect.left != w.rect.left || rect.top != w.rect.top;
-  const bool resized = rect.right - rect.left != w.rect.right - w.rect.left ||
-                       rect.bottom - rect.top != w.rect.bottom - w.rect.top;
+  const bool resized =
+      rect.right - rect.left != w.rect.right - w.rect.left || rect.bottom - rect.top != w.rect.bottom - w.rect.top;
   w.rect = rect;
   if (!moved && !resized) return;
   native::SetNativeGeometry(w);

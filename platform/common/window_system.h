@@ -64,7 +64,7 @@ void QueueComposition(const char* text);
 void QueueDisplayChange(int width, int height, int depth);
 
 // Input state as the devices see it.
-const BYTE* KeyCodeState();    // 256 bytes by DirectInput key code
+const BYTE* KeyCodeState();      // 256 bytes by DirectInput key code
 const BYTE* MouseButtonState();  // 8 bytes
 // Sets one byte of the Windows key state only (what DirectInput sees is unchanged).
 void SetVirtualKeyByte(int virtualKey, BYTE value);

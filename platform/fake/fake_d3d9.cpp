@@ -76,8 +76,8 @@ std::uint32_t Convert(D3DFORMAT format, D3DCOLOR color) {
   const d3d9facts::ColourLayout l = d3d9facts::LayoutOfColour(format);
   if (l.bytes != 2) return format == D3DFMT_X8R8G8B8 ? color | 0xFF000000u : color;
   const std::uint32_t a = color >> 24, r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
-  std::uint32_t pixel = (b >> (8 - l.blueBits)) | (g >> (8 - l.greenBits)) << l.greenShift() |
-                        (r >> (8 - l.redBits)) << l.redShift();
+  std::uint32_t pixel =
+      (b >> (8 - l.blueBits)) | (g >> (8 - l.greenBits)) << l.greenShift() | (r >> (8 - l.redBits)) << l.redShift();
   if (l.alphaBits != 0) pixel |= (a >> (8 - l.alphaBits)) << l.alphaShift();
   return pixel;
 }
@@ -140,7 +140,8 @@ class Surface final : public IDirect3DSurface9, public Counted, public RasterTar
     const int bytes = BytesPerPixel(desc_.Format);
     locked->Pitch = static_cast<int>(desc_.Width) * bytes;
     size_t offset = 0;
-    if (rect != nullptr) offset = static_cast<size_t>(rect->top) * locked->Pitch + static_cast<size_t>(rect->left) * bytes;
+    if (rect != nullptr)
+      offset = static_cast<size_t>(rect->top) * locked->Pitch + static_cast<size_t>(rect->left) * bytes;
     locked->pBits = pixels_.data() + offset;
     locked_ = true;
     ++version_;
@@ -251,8 +252,8 @@ class Texture final : public IDirect3DTexture9, public Counted {
       for (UINT w = width, h = height; w > 1 || h > 1; w = std::max(1u, w / 2), h = std::max(1u, h / 2)) ++levels;
     }
     for (UINT i = 0; i < levels; ++i) {
-      levels_.push_back(new Surface(name + "/" + std::to_string(i), std::max(1u, width >> i),
-                                    std::max(1u, height >> i), format, usage, pool, nullptr));
+      levels_.push_back(new Surface(name + "/" + std::to_string(i), std::max(1u, width >> i), std::max(1u, height >> i),
+                                    format, usage, pool, nullptr));
       // A new texture holds what its memory held before, as on a real device.
       levels_.back()->scribble(0xCD);
     }
@@ -409,7 +410,8 @@ class Device final : public IDirect3DDevice9, public Counted {
     caps->PixelShaderVersion = s.pixelShaderVersion;
     return D3D_OK;
   }
-  HRESULT GetBackBuffer(UINT swapChain, UINT backBuffer, D3DBACKBUFFER_TYPE type, IDirect3DSurface9** surface) override {
+  HRESULT GetBackBuffer(UINT swapChain, UINT backBuffer, D3DBACKBUFFER_TYPE type,
+                        IDirect3DSurface9** surface) override {
     RecordCall(D3dCallKind::GetBackBuffer, {swapChain, backBuffer, type});
     if (surface == nullptr || swapChain != 0 || backBuffer != 0) return D3DERR_INVALIDCALL;
     backBuffer_->AddRef();
@@ -424,9 +426,9 @@ class Device final : public IDirect3DDevice9, public Counted {
   }
   HRESULT Reset(D3DPRESENT_PARAMETERS* parameters) override {
     if (parameters == nullptr) return D3DERR_INVALIDCALL;
-    RecordCall(D3dCallKind::Reset, {parameters->BackBufferWidth, parameters->BackBufferHeight, parameters->BackBufferFormat,
-                                parameters->BackBufferCount, parameters->SwapEffect, parameters->Windowed,
-                                parameters->PresentationInterval});
+    RecordCall(D3dCallKind::Reset, {parameters->BackBufferWidth, parameters->BackBufferHeight,
+                                    parameters->BackBufferFormat, parameters->BackBufferCount, parameters->SwapEffect,
+                                    parameters->Windowed, parameters->PresentationInterval});
     return D3D_OK;
   }
   HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindow, const RGNDATA* dirtyRegion) override {
@@ -495,7 +497,8 @@ class Device final : public IDirect3DDevice9, public Counted {
             ty >= static_cast<LONG>(to->desc().Height)) {
           continue;
         }
-        to->setPixel(static_cast<UINT>(tx), static_cast<UINT>(ty), from->pixel(static_cast<UINT>(sx), static_cast<UINT>(sy)));
+        to->setPixel(static_cast<UINT>(tx), static_cast<UINT>(ty),
+                     from->pixel(static_cast<UINT>(sx), static_cast<UINT>(sy)));
       }
     }
     return D3D_OK;
@@ -515,8 +518,8 @@ class Device final : public IDirect3DDevice9, public Counted {
   HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
                              DWORD multiSampleQuality, BOOL lockable, IDirect3DSurface9** surface, HANDLE*) override {
     const std::string name = "target" + std::to_string(Settings().nextTarget++);
-    RecordCall(D3dCallKind::CreateRenderTarget, {width, height, format, multiSample, multiSampleQuality, lockable}).result =
-        D3dFails(D3dFailure::RenderTarget) ? "failed" : name;
+    RecordCall(D3dCallKind::CreateRenderTarget, {width, height, format, multiSample, multiSampleQuality, lockable})
+        .result = D3dFails(D3dFailure::RenderTarget) ? "failed" : name;
     if (surface == nullptr) return D3DERR_INVALIDCALL;
     *surface = nullptr;
     if (D3dFails(D3dFailure::RenderTarget)) return D3DERR_OUTOFVIDEOMEMORY;
@@ -530,7 +533,8 @@ class Device final : public IDirect3DDevice9, public Counted {
                                     DWORD multiSampleQuality, BOOL discard, IDirect3DSurface9** surface,
                                     HANDLE*) override {
     const std::string name = "depth" + std::to_string(Settings().nextDepth++);
-    RecordCall(D3dCallKind::CreateDepthStencilSurface, {width, height, format, multiSample, multiSampleQuality, discard})
+    RecordCall(D3dCallKind::CreateDepthStencilSurface,
+               {width, height, format, multiSample, multiSampleQuality, discard})
         .result = D3dFails(D3dFailure::DepthStencilSurface) ? "failed" : name;
     if (surface == nullptr) return D3DERR_INVALIDCALL;
     *surface = nullptr;
@@ -595,7 +599,8 @@ class Device final : public IDirect3DDevice9, public Counted {
     return stage < RasterStageCount && type < d3d9facts::StageStateCount ? raster_.stages[stage][type] : 0;
   }
   HRESULT SetTexture(DWORD stage, IDirect3DTexture9* texture) override {
-    RecordCall(D3dCallKind::SetTexture, {stage}).objects = {texture != nullptr ? static_cast<Texture*>(texture)->name() : "null"};
+    RecordCall(D3dCallKind::SetTexture, {stage}).objects = {texture != nullptr ? static_cast<Texture*>(texture)->name()
+                                                                               : "null"};
     if (stage == 0) BoundTexture = static_cast<Texture*>(texture);
     return D3D_OK;
   }
@@ -624,7 +629,8 @@ class Device final : public IDirect3DDevice9, public Counted {
     D3dCall& call = RecordCall(D3dCallKind::DrawPrimitiveUP, {type, primitiveCount, stride});
     // A stride shorter than the vertex format would read past each vertex; the OpenGL device
     // refuses it as well.
-    if (vertices == nullptr || primitiveCount == 0 || stride < static_cast<UINT>(d3d9facts::LayoutOfVertex(fvf_).size)) {
+    if (vertices == nullptr || primitiveCount == 0 ||
+        stride < static_cast<UINT>(d3d9facts::LayoutOfVertex(fvf_).size)) {
       return D3DERR_INVALIDCALL;
     }
     const int count = static_cast<int>(d3d9facts::VertexCount(type, primitiveCount));
@@ -725,8 +731,8 @@ class Direct3D final : public IDirect3D9, public Counted {
   HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT surfaceFormat, BOOL windowed,
                                      D3DMULTISAMPLE_TYPE multiSample, DWORD* qualityLevels) override {
     const bool ok = static_cast<int>(multiSample) <= Settings().maxMultiSample;
-    RecordCall(D3dCallKind::CheckDeviceMultiSampleType, {adapter, deviceType, surfaceFormat, windowed, multiSample}).result =
-        ok ? "ok" : "refused";
+    RecordCall(D3dCallKind::CheckDeviceMultiSampleType, {adapter, deviceType, surfaceFormat, windowed, multiSample})
+        .result = ok ? "ok" : "refused";
     if (!ok) return D3DERR_NOTAVAILABLE;
     if (qualityLevels != nullptr) *qualityLevels = Settings().multiSampleQuality;
     return D3D_OK;
@@ -734,15 +740,16 @@ class Direct3D final : public IDirect3D9, public Counted {
   HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat,
                                  D3DFORMAT renderTargetFormat, D3DFORMAT depthStencilFormat) override {
     const bool ok = Settings().refusedDepthFormats.count(depthStencilFormat) == 0;
-    RecordCall(D3dCallKind::CheckDepthStencilMatch, {adapter, deviceType, adapterFormat, renderTargetFormat, depthStencilFormat})
+    RecordCall(D3dCallKind::CheckDepthStencilMatch,
+               {adapter, deviceType, adapterFormat, renderTargetFormat, depthStencilFormat})
         .result = ok ? "ok" : "refused";
     return ok ? D3D_OK : D3DERR_NOTAVAILABLE;
   }
   HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat, DWORD usage,
                             D3DRESOURCETYPE resourceType, D3DFORMAT checkFormat) override {
     const bool ok = Settings().refusedFormats.count({checkFormat, usage}) == 0;
-    RecordCall(D3dCallKind::CheckDeviceFormat, {adapter, deviceType, adapterFormat, usage, resourceType, checkFormat}).result =
-        ok ? "ok" : "refused";
+    RecordCall(D3dCallKind::CheckDeviceFormat, {adapter, deviceType, adapterFormat, usage, resourceType, checkFormat})
+        .result = ok ? "ok" : "refused";
     return ok ? D3D_OK : D3DERR_NOTAVAILABLE;
   }
   HRESULT CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focusWindow, DWORD behaviorFlags,
@@ -750,11 +757,11 @@ class Direct3D final : public IDirect3D9, public Counted {
     const bool hardware = (behaviorFlags & D3DCREATE_HARDWARE_VERTEXPROCESSING) != 0;
     const bool fails = D3dFails(hardware ? D3dFailure::DeviceHardware : D3dFailure::DeviceSoftware);
     if (p == nullptr || device == nullptr) return D3DERR_INVALIDCALL;
-    D3dCall& call = RecordCall(D3dCallKind::CreateDevice,
-                           {adapter, deviceType, behaviorFlags, p->BackBufferWidth, p->BackBufferHeight,
-                            p->BackBufferFormat, p->BackBufferCount, p->MultiSampleType, p->MultiSampleQuality,
-                            p->SwapEffect, p->Windowed, p->EnableAutoDepthStencil, p->Flags,
-                            p->FullScreen_RefreshRateInHz, p->PresentationInterval});
+    D3dCall& call =
+        RecordCall(D3dCallKind::CreateDevice,
+                   {adapter, deviceType, behaviorFlags, p->BackBufferWidth, p->BackBufferHeight, p->BackBufferFormat,
+                    p->BackBufferCount, p->MultiSampleType, p->MultiSampleQuality, p->SwapEffect, p->Windowed,
+                    p->EnableAutoDepthStencil, p->Flags, p->FullScreen_RefreshRateInHz, p->PresentationInterval});
     call.objects = {Named(focusWindow, "window"), Named(p->hDeviceWindow, "window")};
     call.result = fails ? "failed" : "ok";
     *device = nullptr;

@@ -1,10 +1,10 @@
 // The fake platform's Direct3D 9: off by default (Direct3DCreate9 yields null, so the engine
 // takes its software back-end). Switched on, Direct3DCreate9 yields a recording object whose
 // device keeps every call as a record of its kind and arguments, a draw with its vertices and the
-// states it went out with; the records become text only to be shown. Render targets and the back buffer keep their pixels: clears, fills and copies
-// reach them, and so do primitives, rasterised by Direct3D 9's rules through the texture stages
-// (fake_raster.h). As on a real device, a new texture holds leftovers (0xCD in every byte) until
-// it is written, and ColorFill takes only surfaces made to be drawn into.
+// states it went out with; the records become text only to be shown. Render targets and the back buffer keep their
+// pixels: clears, fills and copies reach them, and so do primitives, rasterised by Direct3D 9's rules through the
+// texture stages (fake_raster.h). As on a real device, a new texture holds leftovers (0xCD in every byte) until it is
+// written, and ColorFill takes only surfaces made to be drawn into.
 #pragma once
 
 #include <cstdint>

@@ -9,74 +9,124 @@ namespace {
 
 const char* Name(D3DRENDERSTATETYPE state) {
   switch (state) {
-    case D3DRS_ZENABLE: return "ZENABLE";
-    case D3DRS_FILLMODE: return "FILLMODE";
-    case D3DRS_SHADEMODE: return "SHADEMODE";
-    case D3DRS_ZWRITEENABLE: return "ZWRITEENABLE";
-    case D3DRS_ALPHATESTENABLE: return "ALPHATESTENABLE";
-    case D3DRS_LASTPIXEL: return "LASTPIXEL";
-    case D3DRS_SRCBLEND: return "SRCBLEND";
-    case D3DRS_DESTBLEND: return "DESTBLEND";
-    case D3DRS_CULLMODE: return "CULLMODE";
-    case D3DRS_ZFUNC: return "ZFUNC";
-    case D3DRS_ALPHAREF: return "ALPHAREF";
-    case D3DRS_ALPHAFUNC: return "ALPHAFUNC";
-    case D3DRS_DITHERENABLE: return "DITHERENABLE";
-    case D3DRS_ALPHABLENDENABLE: return "ALPHABLENDENABLE";
-    case D3DRS_FOGENABLE: return "FOGENABLE";
-    case D3DRS_SPECULARENABLE: return "SPECULARENABLE";
-    case D3DRS_TEXTUREFACTOR: return "TEXTUREFACTOR";
-    case D3DRS_LIGHTING: return "LIGHTING";
-    case D3DRS_AMBIENT: return "AMBIENT";
-    case D3DRS_COLORVERTEX: return "COLORVERTEX";
-    case D3DRS_DIFFUSEMATERIALSOURCE: return "DIFFUSEMATERIALSOURCE";
-    case D3DRS_AMBIENTMATERIALSOURCE: return "AMBIENTMATERIALSOURCE";
-    case D3DRS_BLENDOP: return "BLENDOP";
-    case D3DRS_SCISSORTESTENABLE: return "SCISSORTESTENABLE";
+    case D3DRS_ZENABLE:
+      return "ZENABLE";
+    case D3DRS_FILLMODE:
+      return "FILLMODE";
+    case D3DRS_SHADEMODE:
+      return "SHADEMODE";
+    case D3DRS_ZWRITEENABLE:
+      return "ZWRITEENABLE";
+    case D3DRS_ALPHATESTENABLE:
+      return "ALPHATESTENABLE";
+    case D3DRS_LASTPIXEL:
+      return "LASTPIXEL";
+    case D3DRS_SRCBLEND:
+      return "SRCBLEND";
+    case D3DRS_DESTBLEND:
+      return "DESTBLEND";
+    case D3DRS_CULLMODE:
+      return "CULLMODE";
+    case D3DRS_ZFUNC:
+      return "ZFUNC";
+    case D3DRS_ALPHAREF:
+      return "ALPHAREF";
+    case D3DRS_ALPHAFUNC:
+      return "ALPHAFUNC";
+    case D3DRS_DITHERENABLE:
+      return "DITHERENABLE";
+    case D3DRS_ALPHABLENDENABLE:
+      return "ALPHABLENDENABLE";
+    case D3DRS_FOGENABLE:
+      return "FOGENABLE";
+    case D3DRS_SPECULARENABLE:
+      return "SPECULARENABLE";
+    case D3DRS_TEXTUREFACTOR:
+      return "TEXTUREFACTOR";
+    case D3DRS_LIGHTING:
+      return "LIGHTING";
+    case D3DRS_AMBIENT:
+      return "AMBIENT";
+    case D3DRS_COLORVERTEX:
+      return "COLORVERTEX";
+    case D3DRS_DIFFUSEMATERIALSOURCE:
+      return "DIFFUSEMATERIALSOURCE";
+    case D3DRS_AMBIENTMATERIALSOURCE:
+      return "AMBIENTMATERIALSOURCE";
+    case D3DRS_BLENDOP:
+      return "BLENDOP";
+    case D3DRS_SCISSORTESTENABLE:
+      return "SCISSORTESTENABLE";
   }
   return "?";
 }
 
 const char* Name(D3DSAMPLERSTATETYPE state) {
   switch (state) {
-    case D3DSAMP_ADDRESSU: return "ADDRESSU";
-    case D3DSAMP_ADDRESSV: return "ADDRESSV";
-    case D3DSAMP_ADDRESSW: return "ADDRESSW";
-    case D3DSAMP_BORDERCOLOR: return "BORDERCOLOR";
-    case D3DSAMP_MAGFILTER: return "MAGFILTER";
-    case D3DSAMP_MINFILTER: return "MINFILTER";
-    case D3DSAMP_MIPFILTER: return "MIPFILTER";
-    case D3DSAMP_MIPMAPLODBIAS: return "MIPMAPLODBIAS";
-    case D3DSAMP_MAXMIPLEVEL: return "MAXMIPLEVEL";
-    case D3DSAMP_MAXANISOTROPY: return "MAXANISOTROPY";
+    case D3DSAMP_ADDRESSU:
+      return "ADDRESSU";
+    case D3DSAMP_ADDRESSV:
+      return "ADDRESSV";
+    case D3DSAMP_ADDRESSW:
+      return "ADDRESSW";
+    case D3DSAMP_BORDERCOLOR:
+      return "BORDERCOLOR";
+    case D3DSAMP_MAGFILTER:
+      return "MAGFILTER";
+    case D3DSAMP_MINFILTER:
+      return "MINFILTER";
+    case D3DSAMP_MIPFILTER:
+      return "MIPFILTER";
+    case D3DSAMP_MIPMAPLODBIAS:
+      return "MIPMAPLODBIAS";
+    case D3DSAMP_MAXMIPLEVEL:
+      return "MAXMIPLEVEL";
+    case D3DSAMP_MAXANISOTROPY:
+      return "MAXANISOTROPY";
   }
   return "?";
 }
 
 const char* Name(D3DTEXTURESTAGESTATETYPE state) {
   switch (state) {
-    case D3DTSS_COLOROP: return "COLOROP";
-    case D3DTSS_COLORARG1: return "COLORARG1";
-    case D3DTSS_COLORARG2: return "COLORARG2";
-    case D3DTSS_ALPHAOP: return "ALPHAOP";
-    case D3DTSS_ALPHAARG1: return "ALPHAARG1";
-    case D3DTSS_ALPHAARG2: return "ALPHAARG2";
-    case D3DTSS_TEXCOORDINDEX: return "TEXCOORDINDEX";
-    case D3DTSS_COLORARG0: return "COLORARG0";
-    case D3DTSS_ALPHAARG0: return "ALPHAARG0";
-    case D3DTSS_RESULTARG: return "RESULTARG";
+    case D3DTSS_COLOROP:
+      return "COLOROP";
+    case D3DTSS_COLORARG1:
+      return "COLORARG1";
+    case D3DTSS_COLORARG2:
+      return "COLORARG2";
+    case D3DTSS_ALPHAOP:
+      return "ALPHAOP";
+    case D3DTSS_ALPHAARG1:
+      return "ALPHAARG1";
+    case D3DTSS_ALPHAARG2:
+      return "ALPHAARG2";
+    case D3DTSS_TEXCOORDINDEX:
+      return "TEXCOORDINDEX";
+    case D3DTSS_COLORARG0:
+      return "COLORARG0";
+    case D3DTSS_ALPHAARG0:
+      return "ALPHAARG0";
+    case D3DTSS_RESULTARG:
+      return "RESULTARG";
   }
   return "?";
 }
 
 const char* Name(D3DPRIMITIVETYPE type) {
   switch (type) {
-    case D3DPT_POINTLIST: return "POINTLIST";
-    case D3DPT_LINELIST: return "LINELIST";
-    case D3DPT_LINESTRIP: return "LINESTRIP";
-    case D3DPT_TRIANGLELIST: return "TRIANGLELIST";
-    case D3DPT_TRIANGLESTRIP: return "TRIANGLESTRIP";
-    case D3DPT_TRIANGLEFAN: return "TRIANGLEFAN";
+    case D3DPT_POINTLIST:
+      return "POINTLIST";
+    case D3DPT_LINELIST:
+      return "LINELIST";
+    case D3DPT_LINESTRIP:
+      return "LINESTRIP";
+    case D3DPT_TRIANGLELIST:
+      return "TRIANGLELIST";
+    case D3DPT_TRIANGLESTRIP:
+      return "TRIANGLESTRIP";
+    case D3DPT_TRIANGLEFAN:
+      return "TRIANGLEFAN";
   }
   return "?";
 }
@@ -131,11 +181,16 @@ std::string Line(const D3dCall& c) {
   const auto d = [&n](size_t i) { return std::to_string(static_cast<int>(n[i])); };
   const std::string result = c.result.empty() ? "" : " = " + c.result;
   switch (c.kind) {
-    case D3dCallKind::Direct3DCreate9: return "Direct3DCreate9(" + u(0) + ")" + result;
-    case D3dCallKind::GetAdapterDisplayMode: return Numbers("GetAdapterDisplayMode", n);
-    case D3dCallKind::GetAdapterModeCount: return Numbers("GetAdapterModeCount", n);
-    case D3dCallKind::CheckDeviceMultiSampleType: return Numbers("CheckDeviceMultiSampleType", n) + result;
-    case D3dCallKind::CheckDepthStencilMatch: return Numbers("CheckDepthStencilMatch", n) + result;
+    case D3dCallKind::Direct3DCreate9:
+      return "Direct3DCreate9(" + u(0) + ")" + result;
+    case D3dCallKind::GetAdapterDisplayMode:
+      return Numbers("GetAdapterDisplayMode", n);
+    case D3dCallKind::GetAdapterModeCount:
+      return Numbers("GetAdapterModeCount", n);
+    case D3dCallKind::CheckDeviceMultiSampleType:
+      return Numbers("CheckDeviceMultiSampleType", n) + result;
+    case D3dCallKind::CheckDepthStencilMatch:
+      return Numbers("CheckDepthStencilMatch", n) + result;
     case D3dCallKind::CheckDeviceFormat:
       return "CheckDeviceFormat(" + u(0) + ", " + u(1) + ", " + u(2) + ", " + Hex(n[3]) + ", " + u(4) + ", " + u(5) +
              ")" + result;
@@ -144,9 +199,12 @@ std::string Line(const D3dCall& c) {
              " format " + u(5) + " count " + u(6) + " multisample " + u(7) + "/" + u(8) + " swap " + u(9) + " " + o[1] +
              " windowed " + d(10) + " autodepth " + d(11) + " flags " + Hex(n[12]) + " rate " + u(13) + " interval " +
              Hex(n[14]) + "})" + result;
-    case D3dCallKind::GetDeviceCaps: return "GetDeviceCaps";
-    case D3dCallKind::GetBackBuffer: return Numbers("GetBackBuffer", n);
-    case D3dCallKind::GetSwapChain: return Numbers("GetSwapChain", n);
+    case D3dCallKind::GetDeviceCaps:
+      return "GetDeviceCaps";
+    case D3dCallKind::GetBackBuffer:
+      return Numbers("GetBackBuffer", n);
+    case D3dCallKind::GetSwapChain:
+      return Numbers("GetSwapChain", n);
     case D3dCallKind::Reset:
       return "Reset(" + u(0) + "x" + u(1) + ", format " + u(2) + ", count " + u(3) + ", swap " + u(4) + ", windowed " +
              d(5) + ", interval " + Hex(n[6]) + ")";
@@ -155,14 +213,18 @@ std::string Line(const D3dCall& c) {
     case D3dCallKind::SwapChainPresent:
       return "SwapChain.Present(" + Rect(c.rects[0]) + ", " + Rect(c.rects[1]) + ", " + o[0] + ", " + o[1] + ", " +
              Hex(n[0]) + ")";
-    case D3dCallKind::BeginScene: return "BeginScene";
-    case D3dCallKind::EndScene: return "EndScene";
+    case D3dCallKind::BeginScene:
+      return "BeginScene";
+    case D3dCallKind::EndScene:
+      return "EndScene";
     case D3dCallKind::Clear:
       return "Clear(" + u(0) + ", " + o[0] + ", " + Hex(n[1]) + ", " + Colour(n[2]) + ", " + Number(c.reals[0]) + ", " +
              u(3) + ")";
-    case D3dCallKind::ColorFill: return "ColorFill(" + o[0] + ", " + Rect(c.rects[0]) + ", " + Colour(n[0]) + ")";
+    case D3dCallKind::ColorFill:
+      return "ColorFill(" + o[0] + ", " + Rect(c.rects[0]) + ", " + Colour(n[0]) + ")";
     case D3dCallKind::StretchRect:
-      return "StretchRect(" + o[0] + ", " + Rect(c.rects[0]) + ", " + o[1] + ", " + Rect(c.rects[1]) + ", " + u(0) + ")";
+      return "StretchRect(" + o[0] + ", " + Rect(c.rects[0]) + ", " + o[1] + ", " + Rect(c.rects[1]) + ", " + u(0) +
+             ")";
     case D3dCallKind::CreateTexture:
       return "CreateTexture(" + u(0) + ", " + u(1) + ", " + u(2) + ", " + Hex(n[3]) + ", " + u(4) + ", " + u(5) + ")" +
              result;
@@ -172,21 +234,28 @@ std::string Line(const D3dCall& c) {
     case D3dCallKind::CreateDepthStencilSurface:
       return "CreateDepthStencilSurface(" + u(0) + ", " + u(1) + ", " + u(2) + ", " + u(3) + ", " + u(4) + ", " + d(5) +
              ")" + result;
-    case D3dCallKind::SetRenderTarget: return "SetRenderTarget(" + u(0) + ", " + o[0] + ")";
-    case D3dCallKind::SetDepthStencilSurface: return "SetDepthStencilSurface(" + o[0] + ")";
+    case D3dCallKind::SetRenderTarget:
+      return "SetRenderTarget(" + u(0) + ", " + o[0] + ")";
+    case D3dCallKind::SetDepthStencilSurface:
+      return "SetDepthStencilSurface(" + o[0] + ")";
     case D3dCallKind::SetViewport:
       return "SetViewport(" + u(0) + ", " + u(1) + ", " + u(2) + ", " + u(3) + ", " + Number(c.reals[0]) + ", " +
              Number(c.reals[1]) + ")";
-    case D3dCallKind::SetScissorRect: return "SetScissorRect(" + Rect(c.rects[0]) + ")";
+    case D3dCallKind::SetScissorRect:
+      return "SetScissorRect(" + Rect(c.rects[0]) + ")";
     case D3dCallKind::SetRenderState:
       return std::string("SetRenderState(") + Name(static_cast<D3DRENDERSTATETYPE>(n[0])) + ", " + u(1) + ")";
     case D3dCallKind::SetSamplerState:
       return "SetSamplerState(" + u(0) + ", " + Name(static_cast<D3DSAMPLERSTATETYPE>(n[1])) + ", " + u(2) + ")";
     case D3dCallKind::SetTextureStageState:
-      return "SetTextureStageState(" + u(0) + ", " + Name(static_cast<D3DTEXTURESTAGESTATETYPE>(n[1])) + ", " + u(2) + ")";
-    case D3dCallKind::SetTexture: return "SetTexture(" + u(0) + ", " + o[0] + ")";
-    case D3dCallKind::SetVertexShader: return "SetVertexShader(" + o[0] + ")";
-    case D3dCallKind::SetPixelShader: return "SetPixelShader(" + o[0] + ")";
+      return "SetTextureStageState(" + u(0) + ", " + Name(static_cast<D3DTEXTURESTAGESTATETYPE>(n[1])) + ", " + u(2) +
+             ")";
+    case D3dCallKind::SetTexture:
+      return "SetTexture(" + u(0) + ", " + o[0] + ")";
+    case D3dCallKind::SetVertexShader:
+      return "SetVertexShader(" + o[0] + ")";
+    case D3dCallKind::SetPixelShader:
+      return "SetPixelShader(" + o[0] + ")";
     case D3dCallKind::SetVertexShaderConstantF:
     case D3dCallKind::SetPixelShaderConstantF: {
       std::string constants;
@@ -195,7 +264,8 @@ std::string Line(const D3dCall& c) {
                                                                          : "SetPixelShaderConstantF(") +
              u(0) + ", {" + constants + "}, " + u(1) + ")";
     }
-    case D3dCallKind::SetFVF: return "SetFVF(" + Hex(n[0]) + ")";
+    case D3dCallKind::SetFVF:
+      return "SetFVF(" + Hex(n[0]) + ")";
     case D3dCallKind::DrawPrimitiveUP:
       return std::string("DrawPrimitiveUP(") + Name(static_cast<D3DPRIMITIVETYPE>(n[0])) + ", " + u(1) + ", " + u(2) +
              ")";

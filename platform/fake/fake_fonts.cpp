@@ -40,8 +40,8 @@ struct FakeFont final : FontObject {
     for (int y = 0; y < glyph->height; ++y) {
       for (int x = 0; x < glyph->width; ++x) {
         const int level = fake::GlyphLevel(code, x, y);
-        glyph->levels[static_cast<std::size_t>(y) * static_cast<std::size_t>(glyph->width) + static_cast<std::size_t>(x)] =
-            static_cast<std::uint8_t>(mono ? (level >= 8 ? 1 : 0) : level);
+        glyph->levels[static_cast<std::size_t>(y) * static_cast<std::size_t>(glyph->width) +
+                      static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(mono ? (level >= 8 ? 1 : 0) : level);
       }
     }
     return true;
@@ -56,8 +56,8 @@ struct FakeFont final : FontObject {
 
 FontObject* PlatformCreateFont(const FontRequest& request) {
   fake::FakeState& state = fake::State();
-  state.fontCalls.push_back({request.height, request.weight, request.italic, request.charSet,
-                             request.pitchAndFamily, request.face});
+  state.fontCalls.push_back(
+      {request.height, request.weight, request.italic, request.charSet, request.pitchAndFamily, request.face});
   if (fake::Fails(fake::Failure::CreateFont)) return nullptr;
   if (state.failNextFonts > 0) {
     --state.failNextFonts;

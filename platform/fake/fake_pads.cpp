@@ -84,7 +84,8 @@ NativePadEffect* PlatformCreatePadEffect(NativePad* native, const PadEffectParam
 namespace {
 fake::PadEffect* EffectOf(NativePadEffect* e) {
   fake::FakePad* pad = e != nullptr ? PadAt(e->pad) : nullptr;
-  return pad != nullptr && e->slot < pad->effects.size() && pad->effectAlive[e->slot] ? &pad->effects[e->slot] : nullptr;
+  return pad != nullptr && e->slot < pad->effects.size() && pad->effectAlive[e->slot] ? &pad->effects[e->slot]
+                                                                                      : nullptr;
 }
 }  // namespace
 

@@ -112,7 +112,6 @@ void SetMemory(std::uint64_t totalBytes, std::uint64_t availableBytes) {
   State().availableMemory = availableBytes;
 }
 
-
 void Send(const InputEvent& event) { Apply(event); }
 
 void Schedule(int pass, const InputEvent& event) { State().script.push_back(ScheduledEvent{pass, event}); }

@@ -14,37 +14,37 @@ namespace fake {
 
 enum class Failure {
   CoInitialize,
-  LoadD3d9,           // "d3d9.dll" is missing
-  CreateDirectDraw,   // CoCreateInstance of DirectDraw fails
-  InitDirectDraw,     // IDirectDraw7::Initialize fails
-  WindowDC,           // GetDC of a window yields none
-  CreateFont,         // every CreateFontA fails
-  MemoryDC,           // CreateCompatibleDC yields none
+  LoadD3d9,          // "d3d9.dll" is missing
+  CreateDirectDraw,  // CoCreateInstance of DirectDraw fails
+  InitDirectDraw,    // IDirectDraw7::Initialize fails
+  WindowDC,          // GetDC of a window yields none
+  CreateFont,        // every CreateFontA fails
+  MemoryDC,          // CreateCompatibleDC yields none
   HeapAlloc,
   HeapReAlloc,
   TimeGetDevCaps,
   TimeBeginPeriod,
-  RegisterClass,             // RegisterClassExA
-  CreateWindow,              // CreateWindowExA
-  DirectInput7,              // CoCreateInstance of the version 7 object
-  DirectInput8,              // CoCreateInstance of the version 8 object
-  DirectInputInitialize,     // Initialize of either object
-  KeyboardDevice,            // creating the keyboard device
-  MouseDevice,               // creating the mouse device
-  DeviceDataFormat,          // SetDataFormat
-  DeviceCooperativeLevel,    // SetCooperativeLevel
-  KeyboardEventNotification, // SetEventNotification
-  DeviceAcquire,             // Acquire
-  DeviceStateRead,           // GetDeviceState (the device is lost on each read)
-  DirectSoundCreate,         // CoCreateInstance of DirectSound
-  SoundCooperativeLevel,     // IDirectSound::SetCooperativeLevel
-  PrimarySoundBuffer,        // creating the primary buffer
-  PrimarySoundFormat,        // SetFormat of the primary buffer
-  SecondarySoundBuffer,      // creating a secondary buffer
-  SoundBufferLock,           // Lock of a secondary buffer
-  LoadDsound,                // "DSOUND.DLL" is missing
-  DirectSoundEnumerate,      // "DSOUND.DLL" lacks DirectSoundEnumerateA
-  ReadFile,                  // every ReadFile fails
+  RegisterClass,              // RegisterClassExA
+  CreateWindow,               // CreateWindowExA
+  DirectInput7,               // CoCreateInstance of the version 7 object
+  DirectInput8,               // CoCreateInstance of the version 8 object
+  DirectInputInitialize,      // Initialize of either object
+  KeyboardDevice,             // creating the keyboard device
+  MouseDevice,                // creating the mouse device
+  DeviceDataFormat,           // SetDataFormat
+  DeviceCooperativeLevel,     // SetCooperativeLevel
+  KeyboardEventNotification,  // SetEventNotification
+  DeviceAcquire,              // Acquire
+  DeviceStateRead,            // GetDeviceState (the device is lost on each read)
+  DirectSoundCreate,          // CoCreateInstance of DirectSound
+  SoundCooperativeLevel,      // IDirectSound::SetCooperativeLevel
+  PrimarySoundBuffer,         // creating the primary buffer
+  PrimarySoundFormat,         // SetFormat of the primary buffer
+  SecondarySoundBuffer,       // creating a secondary buffer
+  SoundBufferLock,            // Lock of a secondary buffer
+  LoadDsound,                 // "DSOUND.DLL" is missing
+  DirectSoundEnumerate,       // "DSOUND.DLL" lacks DirectSoundEnumerateA
+  ReadFile,                   // every ReadFile fails
   FailureCount,
 };
 
@@ -117,7 +117,19 @@ void SetMemory(std::uint64_t totalBytes, std::uint64_t availableBytes);
 // Input events. Keys are DirectInput key codes; positions are screen coordinates; buttons
 // 0 left, 1 right, 2 middle, 3-7 others; text is in the system code page.
 // Wheel: a is the motion in units of 120 a notch, positive away from the user.
-enum class EventKind { KeyDown, KeyUp, MouseMove, ButtonDown, ButtonUp, Activate, Deactivate, Close, Text, Move, Wheel };
+enum class EventKind {
+  KeyDown,
+  KeyUp,
+  MouseMove,
+  ButtonDown,
+  ButtonUp,
+  Activate,
+  Deactivate,
+  Close,
+  Text,
+  Move,
+  Wheel
+};
 struct InputEvent {
   EventKind kind;
   int a = 0;
@@ -215,10 +227,10 @@ std::string NativeTitle();
 struct PresentedFrame {
   int width = 0, height = 0;
   std::vector<std::uint32_t> pixels;
-  int presents = 0;        // SetDIBitsToDevice and StretchDIBits calls that drew
+  int presents = 0;  // SetDIBitsToDevice and StretchDIBits calls that drew
   int stretchedPresents = 0;
   int lastX = 0, lastY = 0, lastWidth = 0, lastHeight = 0;  // destination of the last copy
-  std::vector<DWORD> times;  // the fake clock at each present
+  std::vector<DWORD> times;                                 // the fake clock at each present
 };
 const PresentedFrame& Presented();
 // The window's client area receiving presents; 0 × 0 until set (presents then only count).

@@ -18,9 +18,7 @@ Colour Unpack(std::uint32_t argb) {
           static_cast<float>(argb & 0xFF) / 255.0f, static_cast<float>(argb >> 24) / 255.0f};
 }
 
-std::uint32_t Channel(float v) {
-  return static_cast<std::uint32_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f));
-}
+std::uint32_t Channel(float v) { return static_cast<std::uint32_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); }
 
 std::uint32_t Pack(const Colour& c) {
   return (Channel(c.a) << 24) | (Channel(c.r) << 16) | (Channel(c.g) << 8) | Channel(c.b);
@@ -51,15 +49,21 @@ class Shader {
     const Colour df = Factor(s_.render[D3DRS_DESTBLEND], source, dest);
     auto op = [&](float sc, float sfc, float dc, float dfc) {
       switch (s_.render[D3DRS_BLENDOP]) {
-        case D3DBLENDOP_SUBTRACT: return sc * sfc - dc * dfc;
-        case D3DBLENDOP_REVSUBTRACT: return dc * dfc - sc * sfc;
-        case D3DBLENDOP_MIN: return std::min(sc, dc);
-        case D3DBLENDOP_MAX: return std::max(sc, dc);
-        default: return sc * sfc + dc * dfc;
+        case D3DBLENDOP_SUBTRACT:
+          return sc * sfc - dc * dfc;
+        case D3DBLENDOP_REVSUBTRACT:
+          return dc * dfc - sc * sfc;
+        case D3DBLENDOP_MIN:
+          return std::min(sc, dc);
+        case D3DBLENDOP_MAX:
+          return std::max(sc, dc);
+        default:
+          return sc * sfc + dc * dfc;
       }
     };
-    target_.set(x, y, Pack({op(source.r, sf.r, dest.r, df.r), op(source.g, sf.g, dest.g, df.g),
-                            op(source.b, sf.b, dest.b, df.b), op(source.a, sf.a, dest.a, df.a)}));
+    target_.set(x, y,
+                Pack({op(source.r, sf.r, dest.r, df.r), op(source.g, sf.g, dest.g, df.g),
+                      op(source.b, sf.b, dest.b, df.b), op(source.a, sf.a, dest.a, df.a)}));
   }
 
   bool flat() const { return s_.render[D3DRS_SHADEMODE] == D3DSHADE_FLAT; }
@@ -82,7 +86,8 @@ class Shader {
     const double x0 = std::floor(fx), y0 = std::floor(fy);
     const float wx = static_cast<float>(fx - x0), wy = static_cast<float>(fy - y0);
     auto at = [&](double x, double y) {
-      const int cx = std::clamp(static_cast<int>(x), 0, t.width - 1), cy = std::clamp(static_cast<int>(y), 0, t.height - 1);
+      const int cx = std::clamp(static_cast<int>(x), 0, t.width - 1),
+                cy = std::clamp(static_cast<int>(y), 0, t.height - 1);
       return Unpack(t.argb[static_cast<size_t>(cy) * t.width + cx]);
     };
     const Colour a = at(x0, y0), b = at(x0 + 1, y0), c = at(x0, y0 + 1), d = at(x0 + 1, y0 + 1);
@@ -95,24 +100,40 @@ class Shader {
   bool PassesAlphaTest(float alpha) const {
     const DWORD a = Channel(alpha), ref = s_.render[D3DRS_ALPHAREF] & 0xFF;
     switch (s_.render[D3DRS_ALPHAFUNC]) {
-      case D3DCMP_NEVER: return false;
-      case D3DCMP_LESS: return a < ref;
-      case D3DCMP_EQUAL: return a == ref;
-      case D3DCMP_LESSEQUAL: return a <= ref;
-      case D3DCMP_GREATER: return a > ref;
-      case D3DCMP_NOTEQUAL: return a != ref;
-      case D3DCMP_GREATEREQUAL: return a >= ref;
-      default: return true;
+      case D3DCMP_NEVER:
+        return false;
+      case D3DCMP_LESS:
+        return a < ref;
+      case D3DCMP_EQUAL:
+        return a == ref;
+      case D3DCMP_LESSEQUAL:
+        return a <= ref;
+      case D3DCMP_GREATER:
+        return a > ref;
+      case D3DCMP_NOTEQUAL:
+        return a != ref;
+      case D3DCMP_GREATEREQUAL:
+        return a >= ref;
+      default:
+        return true;
     }
   }
 
   Colour Argument(DWORD argument, const Colour& diffuse, const Colour& current, const Colour& texel) const {
     Colour c;
     switch (argument & D3DTA_SELECTMASK) {
-      case D3DTA_TFACTOR: c = Unpack(s_.render[D3DRS_TEXTUREFACTOR]); break;
-      case D3DTA_TEXTURE: c = texel; break;  // white when no texture is bound
-      case D3DTA_CURRENT: c = current; break;  // the diffuse colour at stage 0
-      default: c = diffuse; break;
+      case D3DTA_TFACTOR:
+        c = Unpack(s_.render[D3DRS_TEXTUREFACTOR]);
+        break;
+      case D3DTA_TEXTURE:
+        c = texel;
+        break;  // white when no texture is bound
+      case D3DTA_CURRENT:
+        c = current;
+        break;  // the diffuse colour at stage 0
+      default:
+        c = diffuse;
+        break;
     }
     if ((argument & D3DTA_COMPLEMENT) != 0) c = {1 - c.r, 1 - c.g, 1 - c.b, 1 - c.a};
     if ((argument & D3DTA_ALPHAREPLICATE) != 0) c = {c.a, c.a, c.a, c.a};
@@ -123,14 +144,22 @@ class Shader {
                    const Colour& texel) const {
     const Colour a = Argument(arg1, diffuse, current, texel), b = Argument(arg2, diffuse, current, texel);
     switch (op) {
-      case D3DTOP_SELECTARG1: return a;
-      case D3DTOP_SELECTARG2: return b;
-      case D3DTOP_MODULATE: return {a.r * b.r, a.g * b.g, a.b * b.b, a.a * b.a};
-      case D3DTOP_ADD: return {a.r + b.r, a.g + b.g, a.b + b.b, a.a + b.a};
-      case D3DTOP_BLENDDIFFUSEALPHA: return Mix(b, a, diffuse.a);
-      case D3DTOP_BLENDTEXTUREALPHA: return Mix(b, a, texel.a);
-      case D3DTOP_BLENDCURRENTALPHA: return Mix(b, a, current.a);
-      default: return current;
+      case D3DTOP_SELECTARG1:
+        return a;
+      case D3DTOP_SELECTARG2:
+        return b;
+      case D3DTOP_MODULATE:
+        return {a.r * b.r, a.g * b.g, a.b * b.b, a.a * b.a};
+      case D3DTOP_ADD:
+        return {a.r + b.r, a.g + b.g, a.b + b.b, a.a + b.a};
+      case D3DTOP_BLENDDIFFUSEALPHA:
+        return Mix(b, a, diffuse.a);
+      case D3DTOP_BLENDTEXTUREALPHA:
+        return Mix(b, a, texel.a);
+      case D3DTOP_BLENDCURRENTALPHA:
+        return Mix(b, a, current.a);
+      default:
+        return current;
     }
   }
 
@@ -140,12 +169,13 @@ class Shader {
       const DWORD* st = s_.stages[i];
       if (st[D3DTSS_COLOROP] == D3DTOP_DISABLE) break;
       const Colour t = i == 0 ? texel : Colour{1, 1, 1, 1};
-      const Colour colour = Operation(st[D3DTSS_COLOROP], st[D3DTSS_COLORARG1], st[D3DTSS_COLORARG2], diffuse, current, t);
+      const Colour colour =
+          Operation(st[D3DTSS_COLOROP], st[D3DTSS_COLORARG1], st[D3DTSS_COLORARG2], diffuse, current, t);
       // A disabled alpha operation passes the alpha on.
-      const float alpha = st[D3DTSS_ALPHAOP] == D3DTOP_DISABLE
-                              ? current.a
-                              : Operation(st[D3DTSS_ALPHAOP], st[D3DTSS_ALPHAARG1], st[D3DTSS_ALPHAARG2], diffuse,
-                                          current, t).a;
+      const float alpha =
+          st[D3DTSS_ALPHAOP] == D3DTOP_DISABLE
+              ? current.a
+              : Operation(st[D3DTSS_ALPHAOP], st[D3DTSS_ALPHAARG1], st[D3DTSS_ALPHAARG2], diffuse, current, t).a;
       current = {std::clamp(colour.r, 0.0f, 1.0f), std::clamp(colour.g, 0.0f, 1.0f), std::clamp(colour.b, 0.0f, 1.0f),
                  std::clamp(alpha, 0.0f, 1.0f)};
     }
@@ -154,16 +184,26 @@ class Shader {
 
   static Colour Factor(DWORD blend, const Colour& s, const Colour& d) {
     switch (blend) {
-      case D3DBLEND_ZERO: return {0, 0, 0, 0};
-      case D3DBLEND_SRCCOLOR: return s;
-      case D3DBLEND_INVSRCCOLOR: return {1 - s.r, 1 - s.g, 1 - s.b, 1 - s.a};
-      case D3DBLEND_SRCALPHA: return {s.a, s.a, s.a, s.a};
-      case D3DBLEND_INVSRCALPHA: return {1 - s.a, 1 - s.a, 1 - s.a, 1 - s.a};
-      case D3DBLEND_DESTALPHA: return {d.a, d.a, d.a, d.a};
-      case D3DBLEND_INVDESTALPHA: return {1 - d.a, 1 - d.a, 1 - d.a, 1 - d.a};
-      case D3DBLEND_DESTCOLOR: return d;
-      case D3DBLEND_INVDESTCOLOR: return {1 - d.r, 1 - d.g, 1 - d.b, 1 - d.a};
-      default: return {1, 1, 1, 1};
+      case D3DBLEND_ZERO:
+        return {0, 0, 0, 0};
+      case D3DBLEND_SRCCOLOR:
+        return s;
+      case D3DBLEND_INVSRCCOLOR:
+        return {1 - s.r, 1 - s.g, 1 - s.b, 1 - s.a};
+      case D3DBLEND_SRCALPHA:
+        return {s.a, s.a, s.a, s.a};
+      case D3DBLEND_INVSRCALPHA:
+        return {1 - s.a, 1 - s.a, 1 - s.a, 1 - s.a};
+      case D3DBLEND_DESTALPHA:
+        return {d.a, d.a, d.a, d.a};
+      case D3DBLEND_INVDESTALPHA:
+        return {1 - d.a, 1 - d.a, 1 - d.a, 1 - d.a};
+      case D3DBLEND_DESTCOLOR:
+        return d;
+      case D3DBLEND_INVDESTCOLOR:
+        return {1 - d.r, 1 - d.g, 1 - d.b, 1 - d.a};
+      default:
+        return {1, 1, 1, 1};
     }
   }
 
@@ -212,8 +252,10 @@ void Triangle(const RasterVertex& first, RasterVertex a, RasterVertex b, RasterV
     }
     const float wa = static_cast<float>(da), wb = static_cast<float>(db);
     const float wc = 1 - wa - wb;
-    shader.Pixel(x, y, {ca.r * wa + cb.r * wb + cc.r * wc, ca.g * wa + cb.g * wb + cc.g * wc,
-                        ca.b * wa + cb.b * wb + cc.b * wc, ca.a * wa + cb.a * wb + cc.a * wc}, u, v);
+    shader.Pixel(x, y,
+                 {ca.r * wa + cb.r * wb + cc.r * wc, ca.g * wa + cb.g * wb + cc.g * wc,
+                  ca.b * wa + cb.b * wb + cc.b * wc, ca.a * wa + cb.a * wb + cc.a * wc},
+                 u, v);
   });
 }
 

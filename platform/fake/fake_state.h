@@ -49,8 +49,8 @@ struct FakeState {
   int desktopWidth = 1280;
   int desktopHeight = 1024;
   // The display modes a display typically offers, besides the desktop mode (mode 0).
-  std::vector<Mode> modes = {{640, 480, 16, 60}, {640, 480, 32, 60}, {800, 600, 16, 60}, {800, 600, 32, 60},
-                             {1024, 768, 32, 60}};
+  std::vector<Mode> modes = {
+      {640, 480, 16, 60}, {640, 480, 32, 60}, {800, 600, 16, 60}, {800, 600, 32, 60}, {1024, 768, 32, 60}};
   int changedWidth = 0;
   int changedHeight = 0;
   int changedDepth = 0;

@@ -49,7 +49,6 @@ void CoUninitialize() {
   if (State().comDepth > 0) --State().comDepth;
 }
 
-
 bool PlatformHasLibrary(const char*) { return !fake::Fails(fake::Failure::LoadD3d9); }
 
 int PlatformDesktopDepth() { return State().desktopDepth; }

@@ -114,8 +114,10 @@ bool PlatformAudioOpen(const AudioFormat* format, AudioMixer mixer, void* contex
     const DWORD primary = DSCAPS_PRIMARYMONO | DSCAPS_PRIMARY8BIT |
                           (preferred.channels >= 2 ? DSCAPS_PRIMARYSTEREO : 0) |
                           (preferred.bits >= 16 ? DSCAPS_PRIMARY16BIT : 0);
-    const DWORD secondary = DSCAPS_SECONDARYMONO | DSCAPS_SECONDARYSTEREO | DSCAPS_SECONDARY8BIT | DSCAPS_SECONDARY16BIT;
-    audio.caps = AudioCaps{primary | secondary | DSCAPS_CONTINUOUSRATE | DSCAPS_EMULDRIVER, SlowestRate, preferred.rate, 0, 0};
+    const DWORD secondary =
+        DSCAPS_SECONDARYMONO | DSCAPS_SECONDARYSTEREO | DSCAPS_SECONDARY8BIT | DSCAPS_SECONDARY16BIT;
+    audio.caps =
+        AudioCaps{primary | secondary | DSCAPS_CONTINUOUSRATE | DSCAPS_EMULDRIVER, SlowestRate, preferred.rate, 0, 0};
   } else {
     if (audio.device == 0) return false;
     const AudioFormat previous = audio.format;

@@ -14,4 +14,3 @@ HRESULT CoInitialize(void* reserved) {
 void CoUninitialize() {
   if (comDepth > 0) --comDepth;
 }
-

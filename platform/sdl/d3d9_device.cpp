@@ -21,28 +21,45 @@ using d3d9facts::StageStateCount;
 
 GLenum BlendFactor(DWORD d3d) {
   switch (d3d) {
-    case D3DBLEND_ZERO: return GL_ZERO;
-    case D3DBLEND_ONE: return GL_ONE;
-    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
-    case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
-    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
-    case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
-    case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
-    case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
-    case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
-    case 11: return GL_SRC_ALPHA_SATURATE;
-    default: return GL_ONE;
+    case D3DBLEND_ZERO:
+      return GL_ZERO;
+    case D3DBLEND_ONE:
+      return GL_ONE;
+    case D3DBLEND_SRCCOLOR:
+      return GL_SRC_COLOR;
+    case D3DBLEND_INVSRCCOLOR:
+      return GL_ONE_MINUS_SRC_COLOR;
+    case D3DBLEND_SRCALPHA:
+      return GL_SRC_ALPHA;
+    case D3DBLEND_INVSRCALPHA:
+      return GL_ONE_MINUS_SRC_ALPHA;
+    case D3DBLEND_DESTALPHA:
+      return GL_DST_ALPHA;
+    case D3DBLEND_INVDESTALPHA:
+      return GL_ONE_MINUS_DST_ALPHA;
+    case D3DBLEND_DESTCOLOR:
+      return GL_DST_COLOR;
+    case D3DBLEND_INVDESTCOLOR:
+      return GL_ONE_MINUS_DST_COLOR;
+    case 11:
+      return GL_SRC_ALPHA_SATURATE;
+    default:
+      return GL_ONE;
   }
 }
 
 GLenum BlendEquation(DWORD d3d) {
   switch (d3d) {
-    case D3DBLENDOP_SUBTRACT: return GL_FUNC_SUBTRACT;
-    case D3DBLENDOP_REVSUBTRACT: return GL_FUNC_REVERSE_SUBTRACT;
-    case D3DBLENDOP_MIN: return GL_MIN;
-    case D3DBLENDOP_MAX: return GL_MAX;
-    default: return GL_FUNC_ADD;
+    case D3DBLENDOP_SUBTRACT:
+      return GL_FUNC_SUBTRACT;
+    case D3DBLENDOP_REVSUBTRACT:
+      return GL_FUNC_REVERSE_SUBTRACT;
+    case D3DBLENDOP_MIN:
+      return GL_MIN;
+    case D3DBLENDOP_MAX:
+      return GL_MAX;
+    default:
+      return GL_FUNC_ADD;
   }
 }
 
@@ -214,8 +231,8 @@ class Device final : public IDirect3DDevice9 {
     return D3D_OK;
   }
 
-  HRESULT StretchRect(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* dest,
-                      const RECT* destRect, D3DTEXTUREFILTERTYPE filter) override {
+  HRESULT StretchRect(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* dest, const RECT* destRect,
+                      D3DTEXTUREFILTERTYPE filter) override {
     auto* s = static_cast<Surface*>(source);
     auto* d = static_cast<Surface*>(dest);
     if (s == nullptr || d == nullptr || s == d || !s->storage().renderable() || !d->storage().renderable()) {
@@ -225,8 +242,8 @@ class Device final : public IDirect3DDevice9 {
     const Storage& b = d->storage();
     const gl::PixelBounds from = sourceRect != nullptr ? Bounds(*sourceRect) : gl::PixelBounds{0, 0, a.width, a.height};
     const gl::PixelBounds to = destRect != nullptr ? Bounds(*destRect) : gl::PixelBounds{0, 0, b.width, b.height};
-    if (from.left < 0 || from.top < 0 || from.right > a.width || from.bottom > a.height || to.left < 0 ||
-        to.top < 0 || to.right > b.width || to.bottom > b.height) {
+    if (from.left < 0 || from.top < 0 || from.right > a.width || from.bottom > a.height || to.left < 0 || to.top < 0 ||
+        to.right > b.width || to.bottom > b.height) {
       return D3DERR_INVALIDCALL;
     }
     core_->renderer.Copy(a.target, from, b.target, to, filter == D3DTEXF_LINEAR);
@@ -259,8 +276,8 @@ class Device final : public IDirect3DDevice9 {
     return D3D_OK;
   }
 
-  HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample, DWORD,
-                             BOOL, IDirect3DSurface9** surface, HANDLE*) override {
+  HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample, DWORD, BOOL,
+                             IDirect3DSurface9** surface, HANDLE*) override {
     if (surface == nullptr) return D3DERR_INVALIDCALL;
     *surface = nullptr;
     if (!RenderTargetFormatSupported(format) || multiSample != D3DMULTISAMPLE_NONE || width == 0 || height == 0) {
@@ -305,8 +322,8 @@ class Device final : public IDirect3DDevice9 {
     core_->renderer.SetTarget(s != nullptr ? &s->storage().target : nullptr);
     // A new target gets a viewport and scissor rectangle covering all of it.
     if (s != nullptr) {
-      viewport_ = D3DVIEWPORT9{0, 0, static_cast<DWORD>(s->storage().width), static_cast<DWORD>(s->storage().height),
-                               0.0f, 1.0f};
+      viewport_ = D3DVIEWPORT9{
+          0, 0, static_cast<DWORD>(s->storage().width), static_cast<DWORD>(s->storage().height), 0.0f, 1.0f};
       scissor_ = RECT{0, 0, s->storage().width, s->storage().height};
     }
     return D3D_OK;
@@ -434,8 +451,10 @@ class Device final : public IDirect3DDevice9 {
       renderStates_[state] = d3d9facts::DefaultRenderState(state, parameters_.EnableAutoDepthStencil != FALSE);
     }
     for (DWORD stage = 0; stage < D3DMAX_TEXTURE_STAGES; ++stage) {
-      for (DWORD type = 0; type < StageStateCount; ++type) stageStates_[stage][type] = d3d9facts::DefaultStageState(stage, type);
-      for (DWORD type = 0; type < SamplerStateCount; ++type) samplerStates_[stage][type] = d3d9facts::DefaultSamplerState(type);
+      for (DWORD type = 0; type < StageStateCount; ++type)
+        stageStates_[stage][type] = d3d9facts::DefaultStageState(stage, type);
+      for (DWORD type = 0; type < SamplerStateCount; ++type)
+        samplerStates_[stage][type] = d3d9facts::DefaultSamplerState(type);
     }
     fvf_ = 0;
   }
@@ -443,7 +462,8 @@ class Device final : public IDirect3DDevice9 {
   // The viewport, narrowed to the scissor rectangle while the scissor test is on.
   gl::PixelBounds DrawArea() const {
     gl::PixelBounds area{static_cast<int>(viewport_.X), static_cast<int>(viewport_.Y),
-                         static_cast<int>(viewport_.X + viewport_.Width), static_cast<int>(viewport_.Y + viewport_.Height)};
+                         static_cast<int>(viewport_.X + viewport_.Width),
+                         static_cast<int>(viewport_.Y + viewport_.Height)};
     if (renderStates_[D3DRS_SCISSORTESTENABLE]) area = Intersect(area, Bounds(scissor_));
     return area;
   }
@@ -456,12 +476,10 @@ class Device final : public IDirect3DDevice9 {
     for (int i = 0; i < gl::MaxStages; ++i) {
       const auto& st = stageStates_[i];
       if (st[D3DTSS_COLOROP] == D3DTOP_DISABLE) break;
-      s.program.stages[i] = gl::StageOps{static_cast<std::uint8_t>(st[D3DTSS_COLOROP]),
-                                         static_cast<std::uint8_t>(st[D3DTSS_COLORARG1]),
-                                         static_cast<std::uint8_t>(st[D3DTSS_COLORARG2]),
-                                         static_cast<std::uint8_t>(st[D3DTSS_ALPHAOP]),
-                                         static_cast<std::uint8_t>(st[D3DTSS_ALPHAARG1]),
-                                         static_cast<std::uint8_t>(st[D3DTSS_ALPHAARG2])};
+      s.program.stages[i] = gl::StageOps{
+          static_cast<std::uint8_t>(st[D3DTSS_COLOROP]),   static_cast<std::uint8_t>(st[D3DTSS_COLORARG1]),
+          static_cast<std::uint8_t>(st[D3DTSS_COLORARG2]), static_cast<std::uint8_t>(st[D3DTSS_ALPHAOP]),
+          static_cast<std::uint8_t>(st[D3DTSS_ALPHAARG1]), static_cast<std::uint8_t>(st[D3DTSS_ALPHAARG2])};
       if (textures_[i] != nullptr) {
         s.program.textured[i] = 1;
         s.textures[i] = textures_[i]->storage().sampled();
@@ -571,8 +589,8 @@ HRESULT MakeDevice(HWND window, D3DPRESENT_PARAMETERS* parameters, IDirect3DDevi
 HRESULT CreateDevice(HWND window, D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device) {
   const HRESULT result = MakeDevice(window, parameters, device);
   // Made or refused, the window carries what it will draw with from here on: it may show.
-  const HWND deviceWindow = parameters != nullptr && parameters->hDeviceWindow != nullptr ? parameters->hDeviceWindow
-                                                                                         : window;
+  const HWND deviceWindow =
+      parameters != nullptr && parameters->hDeviceWindow != nullptr ? parameters->hDeviceWindow : window;
   BackEndSettled(deviceWindow);
   return result;
 }

@@ -36,7 +36,7 @@ struct Storage {
   D3DFORMAT format = D3DFMT_UNKNOWN;
   int width = 0, height = 0;
   DWORD usage = 0;
-  gl::Target target;  // render targets
+  gl::Target target;   // render targets
   GLuint texture = 0;  // other textures
   std::vector<std::uint8_t> locked;
   RECT lockedRect{};

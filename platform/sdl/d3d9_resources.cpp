@@ -9,9 +9,7 @@ namespace d3d9gl {
 bool TextureFormatSupported(D3DFORMAT format) { return BytesPerPixel(format) != 0; }
 
 // Render targets are drawn in 8 bits a channel; 16-bit targets would blend differently.
-bool RenderTargetFormatSupported(D3DFORMAT format) {
-  return format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8;
-}
+bool RenderTargetFormatSupported(D3DFORMAT format) { return format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8; }
 
 bool DepthFormatSupported(D3DFORMAT format) {
   return format == D3DFMT_D16 || format == D3DFMT_D24X8 || format == D3DFMT_D32;

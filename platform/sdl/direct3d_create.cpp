@@ -50,8 +50,8 @@ class Direct3D final : public IDirect3D9 {
   }
 
   // Drawing goes to single-sampled framebuffer objects.
-  HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type, D3DFORMAT, BOOL,
-                                     D3DMULTISAMPLE_TYPE multiSample, DWORD* qualityLevels) override {
+  HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE type, D3DFORMAT, BOOL, D3DMULTISAMPLE_TYPE multiSample,
+                                     DWORD* qualityLevels) override {
     if (adapter != 0 || type != D3DDEVTYPE_HAL) return D3DERR_INVALIDCALL;
     if (multiSample != D3DMULTISAMPLE_NONE) return D3DERR_NOTAVAILABLE;
     if (qualityLevels != nullptr) *qualityLevels = 1;

@@ -155,7 +155,8 @@ struct FreeTypeFont final : FontObject {
           level = (row[x] * 16 + 127) / 255;
           if (mono) level = level >= 8 ? 1 : 0;
         }
-        glyph->levels[static_cast<std::size_t>(y) * static_cast<std::size_t>(glyph->width) + static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(level);
+        glyph->levels[static_cast<std::size_t>(y) * static_cast<std::size_t>(glyph->width) +
+                      static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(level);
       }
     }
     return true;

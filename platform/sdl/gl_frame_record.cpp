@@ -62,7 +62,8 @@ void FrameRecord::AddFill(const Target* target, const PixelBounds& rect, std::ui
 bool FrameRecord::Uses(GLuint texture, std::size_t from) const {
   for (std::size_t i = from; i < ops_.size(); ++i) {
     const FrameOp& op = ops_[i];
-    if (op.target->texture == texture || (op.kind == FrameOp::Kind::Draw && Samples(settings(op), texture))) return true;
+    if (op.target->texture == texture || (op.kind == FrameOp::Kind::Draw && Samples(settings(op), texture)))
+      return true;
   }
   return false;
 }
@@ -90,7 +91,8 @@ bool FrameRecord::Same(const FrameRecord& other) const {
   }
   for (std::size_t i = 0; i < settings_.size(); ++i) {
     const RecordedSettings &a = settings_[i], &b = other.settings_[i];
-    if (!(a.settings == b.settings) || std::memcmp(a.generations, b.generations, sizeof a.generations) != 0) return false;
+    if (!(a.settings == b.settings) || std::memcmp(a.generations, b.generations, sizeof a.generations) != 0)
+      return false;
   }
   return vertices_.empty() ||
          std::memcmp(vertices_.data(), other.vertices_.data(), vertices_.size() * sizeof(SourceVertex)) == 0;

@@ -151,10 +151,10 @@ GlVertex Copy(const SourceVertex& v, std::uint32_t diffuse) {
 }
 
 // A line piece from `first` to `last` (inclusive, either order) along the major axis at
-// `minor`, as a run when it lies along a row with one look, else as an OpenGL line from a quarter pixel before the first pixel's centre to a quarter
-// pixel past the centre of the last: it starts inside the first pixel's diamond and ends inside
-// the next one's, far from every diamond's edge, so any rasteriser draws exactly the piece.
-// `from` and `to` are the attributes at the first and last pixel centres.
+// `minor`, as a run when it lies along a row with one look, else as an OpenGL line from a quarter pixel before the
+// first pixel's centre to a quarter pixel past the centre of the last: it starts inside the first pixel's diamond and
+// ends inside the next one's, far from every diamond's edge, so any rasteriser draws exactly the piece. `from` and `to`
+// are the attributes at the first and last pixel centres.
 void AppendPiece(int first, int last, int minor, bool xMajor, const GlVertex& from, const GlVertex& to, Batch& out) {
   const float direction = last >= first ? 1.0f : -1.0f;
   const float start = static_cast<float>(first) - 0.25f * direction;
@@ -298,10 +298,18 @@ bool AppendPrimitives(Primitive type, const SourceVertex* v, std::size_t vertexC
   if (needed == 0 || needed > vertexCount) return false;
   for (unsigned i = 0; i < n; ++i) {
     switch (type) {
-      case Primitive::PointList: AppendPoint(v[i], bounds, out); break;
-      case Primitive::LineList: AppendLine(v[2 * i], v[2 * i + 1], flat, bounds, out); break;
-      case Primitive::LineStrip: AppendLine(v[i], v[i + 1], flat, bounds, out); break;
-      case Primitive::TriangleList: AppendTriangle(v[3 * i], v[3 * i + 1], v[3 * i + 2], flat, out); break;
+      case Primitive::PointList:
+        AppendPoint(v[i], bounds, out);
+        break;
+      case Primitive::LineList:
+        AppendLine(v[2 * i], v[2 * i + 1], flat, bounds, out);
+        break;
+      case Primitive::LineStrip:
+        AppendLine(v[i], v[i + 1], flat, bounds, out);
+        break;
+      case Primitive::TriangleList:
+        AppendTriangle(v[3 * i], v[3 * i + 1], v[3 * i + 2], flat, out);
+        break;
       // Flat shading takes the colour of each triangle's first vertex: v[i] in a strip, v[i + 1]
       // in a fan, whose shared centre is not a triangle's first vertex.
       case Primitive::TriangleStrip:

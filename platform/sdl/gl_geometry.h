@@ -36,7 +36,14 @@ struct PixelBounds {
   int left, top, right, bottom;  // right and bottom exclusive
 };
 
-enum class Primitive { PointList = 1, LineList = 2, LineStrip = 3, TriangleList = 4, TriangleStrip = 5, TriangleFan = 6 };
+enum class Primitive {
+  PointList = 1,
+  LineList = 2,
+  LineStrip = 3,
+  TriangleList = 4,
+  TriangleStrip = 5,
+  TriangleFan = 6
+};
 
 // Everything but the position (and the variant and tableOffset the renderer adds) is the same.
 bool SameAttributes(const GlVertex& a, const GlVertex& b);

@@ -64,12 +64,24 @@ namespace {
 std::string Argument(std::uint8_t arg, int stage) {
   std::string value;
   switch (arg & 0x0F) {
-    case stage::Diffuse: value = "color"; break;
-    case stage::Current: value = "current"; break;
-    case stage::Texture: value = "tex" + std::to_string(stage); break;
-    case stage::Factor: value = "textureFactor"; break;
-    case stage::Temp: value = "temp"; break;
-    default: value = "vec4(1.0)"; break;  // specular is not kept: white
+    case stage::Diffuse:
+      value = "color";
+      break;
+    case stage::Current:
+      value = "current";
+      break;
+    case stage::Texture:
+      value = "tex" + std::to_string(stage);
+      break;
+    case stage::Factor:
+      value = "textureFactor";
+      break;
+    case stage::Temp:
+      value = "temp";
+      break;
+    default:
+      value = "vec4(1.0)";
+      break;  // specular is not kept: white
   }
   if (arg & stage::AlphaReplicate) value = "(" + value + ").aaaa";
   if (arg & stage::Complement) value = "(1.0 - " + value + ")";
@@ -80,36 +92,59 @@ std::string Argument(std::uint8_t arg, int stage) {
 std::string Operation(std::uint8_t op, const std::string& a, const std::string& b, int stage) {
   const std::string t = "tex" + std::to_string(stage);
   switch (op) {
-    case stage::SelectArg1: return a;
-    case stage::SelectArg2: return b;
-    case stage::Modulate: return a + " * " + b;
-    case stage::Modulate2x: return "clamp(" + a + " * " + b + " * 2.0, 0.0, 1.0)";
-    case stage::Modulate4x: return "clamp(" + a + " * " + b + " * 4.0, 0.0, 1.0)";
-    case stage::Add: return "clamp(" + a + " + " + b + ", 0.0, 1.0)";
-    case stage::AddSigned: return "clamp(" + a + " + " + b + " - 0.5, 0.0, 1.0)";
-    case stage::AddSigned2x: return "clamp((" + a + " + " + b + " - 0.5) * 2.0, 0.0, 1.0)";
-    case stage::Subtract: return "clamp(" + a + " - " + b + ", 0.0, 1.0)";
-    case stage::AddSmooth: return "clamp(" + a + " + " + b + " - " + a + " * " + b + ", 0.0, 1.0)";
-    case stage::BlendDiffuseAlpha: return "mix(" + b + ", " + a + ", color.a)";
-    case stage::BlendTextureAlpha: return "mix(" + b + ", " + a + ", " + t + ".a)";
-    case stage::BlendFactorAlpha: return "mix(" + b + ", " + a + ", textureFactor.a)";
+    case stage::SelectArg1:
+      return a;
+    case stage::SelectArg2:
+      return b;
+    case stage::Modulate:
+      return a + " * " + b;
+    case stage::Modulate2x:
+      return "clamp(" + a + " * " + b + " * 2.0, 0.0, 1.0)";
+    case stage::Modulate4x:
+      return "clamp(" + a + " * " + b + " * 4.0, 0.0, 1.0)";
+    case stage::Add:
+      return "clamp(" + a + " + " + b + ", 0.0, 1.0)";
+    case stage::AddSigned:
+      return "clamp(" + a + " + " + b + " - 0.5, 0.0, 1.0)";
+    case stage::AddSigned2x:
+      return "clamp((" + a + " + " + b + " - 0.5) * 2.0, 0.0, 1.0)";
+    case stage::Subtract:
+      return "clamp(" + a + " - " + b + ", 0.0, 1.0)";
+    case stage::AddSmooth:
+      return "clamp(" + a + " + " + b + " - " + a + " * " + b + ", 0.0, 1.0)";
+    case stage::BlendDiffuseAlpha:
+      return "mix(" + b + ", " + a + ", color.a)";
+    case stage::BlendTextureAlpha:
+      return "mix(" + b + ", " + a + ", " + t + ".a)";
+    case stage::BlendFactorAlpha:
+      return "mix(" + b + ", " + a + ", textureFactor.a)";
     case stage::BlendTextureAlphaPremultiplied:
       return "clamp(" + a + " + " + b + " * (1.0 - " + t + ".a), 0.0, 1.0)";
-    case stage::BlendCurrentAlpha: return "mix(" + b + ", " + a + ", current.a)";
-    default: return a;
+    case stage::BlendCurrentAlpha:
+      return "mix(" + b + ", " + a + ", current.a)";
+    default:
+      return a;
   }
 }
 
 const char* Comparison(std::uint8_t func) {
   switch (func) {
-    case 1: return "false";
-    case 2: return "a < ref";
-    case 3: return "a == ref";
-    case 4: return "a <= ref";
-    case 5: return "a > ref";
-    case 6: return "a != ref";
-    case 7: return "a >= ref";
-    default: return nullptr;  // always
+    case 1:
+      return "false";
+    case 2:
+      return "a < ref";
+    case 3:
+      return "a == ref";
+    case 4:
+      return "a <= ref";
+    case 5:
+      return "a > ref";
+    case 6:
+      return "a != ref";
+    case 7:
+      return "a >= ref";
+    default:
+      return nullptr;  // always
   }
 }
 
@@ -154,7 +189,8 @@ std::string StageStatements(const ProgramKey& key, const std::string& indent) {
     // A stage without a texture reads opaque black, as the fixed-function stages do.
     const std::string coordinates = i == 1 ? "uv.zw" : "uv.xy";
     s += indent + "vec4 " + t + " = " +
-         (key.textured[i] ? "texture(sampler" + std::to_string(i) + ", " + coordinates + ")" : "vec4(0.0, 0.0, 0.0, 1.0)") +
+         (key.textured[i] ? "texture(sampler" + std::to_string(i) + ", " + coordinates + ")"
+                          : "vec4(0.0, 0.0, 0.0, 1.0)") +
          ";\n";
     const std::string rgb = Operation(st.colorOp, Argument(st.colorArg1, i), Argument(st.colorArg2, i), i);
     // A disabled alpha operation under an enabled colour operation passes the alpha on.

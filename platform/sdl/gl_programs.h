@@ -18,13 +18,32 @@ constexpr int MaxVariants = 4;
 // Stage operations and arguments carry the Direct3D 9 texture-stage numbers unchanged.
 namespace stage {
 enum Op : std::uint8_t {
-  Disable = 1, SelectArg1 = 2, SelectArg2 = 3, Modulate = 4, Modulate2x = 5, Modulate4x = 6, Add = 7,
-  AddSigned = 8, AddSigned2x = 9, Subtract = 10, AddSmooth = 11, BlendDiffuseAlpha = 12, BlendTextureAlpha = 13,
-  BlendFactorAlpha = 14, BlendTextureAlphaPremultiplied = 15, BlendCurrentAlpha = 16,
+  Disable = 1,
+  SelectArg1 = 2,
+  SelectArg2 = 3,
+  Modulate = 4,
+  Modulate2x = 5,
+  Modulate4x = 6,
+  Add = 7,
+  AddSigned = 8,
+  AddSigned2x = 9,
+  Subtract = 10,
+  AddSmooth = 11,
+  BlendDiffuseAlpha = 12,
+  BlendTextureAlpha = 13,
+  BlendFactorAlpha = 14,
+  BlendTextureAlphaPremultiplied = 15,
+  BlendCurrentAlpha = 16,
 };
 enum Arg : std::uint8_t {
-  Diffuse = 0, Current = 1, Texture = 2, Factor = 3, Specular = 4, Temp = 5,
-  Complement = 0x10, AlphaReplicate = 0x20,
+  Diffuse = 0,
+  Current = 1,
+  Texture = 2,
+  Factor = 3,
+  Specular = 4,
+  Temp = 5,
+  Complement = 0x10,
+  AlphaReplicate = 0x20,
 };
 }  // namespace stage
 

@@ -21,11 +21,15 @@ GLint Filter(std::uint8_t d3dFilter) { return d3dFilter >= 2 ? GL_LINEAR : GL_NE
 
 GLint Address(std::uint8_t mode) {
   switch (mode) {
-    case 1: return GL_REPEAT;
+    case 1:
+      return GL_REPEAT;
     case 2:
-    case 5: return GL_MIRRORED_REPEAT;
-    case 4: return GL_CLAMP_TO_BORDER;
-    default: return GL_CLAMP_TO_EDGE;
+    case 5:
+      return GL_MIRRORED_REPEAT;
+    case 4:
+      return GL_CLAMP_TO_BORDER;
+    default:
+      return GL_CLAMP_TO_EDGE;
   }
 }
 
@@ -78,8 +82,8 @@ void KeepUnchangedFrames(bool keep) { keepUnchangedFrames = keep; }
 DrawSettings MakeDrawSettings(const PixelBounds& clip) {
   DrawSettings s;
   std::memset(&s, 0, sizeof s);
-  s.program.stages[0] = StageOps{stage::SelectArg1, stage::Diffuse, stage::Current,
-                                 stage::SelectArg1, stage::Diffuse, stage::Current};
+  s.program.stages[0] =
+      StageOps{stage::SelectArg1, stage::Diffuse, stage::Current, stage::SelectArg1, stage::Diffuse, stage::Current};
   s.program.alphaFunc = 8;
   s.sourceFactor = GL_ONE;
   s.destinationFactor = GL_ZERO;
@@ -413,9 +417,9 @@ void Renderer::Enqueue(int variant, bool runRects) {
     // A run can cover the one before it on its row only if it replaces its pixels whatever
     // they were.
     const BlendClip& s = pendingState_.shared;
-    const bool replaces = (s.blend == 0 || (s.sourceFactor == GL_ONE && s.destinationFactor == GL_ZERO &&
-                                            s.equation == GL_FUNC_ADD)) &&
-                          pendingState_.variants[variant].program.alphaFunc == 8;
+    const bool replaces =
+        (s.blend == 0 || (s.sourceFactor == GL_ONE && s.destinationFactor == GL_ZERO && s.equation == GL_FUNC_ADD)) &&
+        pendingState_.variants[variant].program.alphaFunc == 8;
     packer_.Add(into, scratch_.runs, scratch_.looks, variant, replaces);
   } else {
     group.vertices.insert(group.vertices.end(), scratch_.vertices.begin(), scratch_.vertices.end());
@@ -427,7 +431,8 @@ void Renderer::Enqueue(int variant, bool runRects) {
     const Box merged{std::min(last.left, box.left), std::min(last.top, box.top), std::max(last.right, box.right),
                      std::max(last.bottom, box.bottom)};
     const float area = (merged.right - merged.left) * (merged.bottom - merged.top);
-    const float parts = (last.right - last.left) * (last.bottom - last.top) + (box.right - box.left) * (box.bottom - box.top);
+    const float parts =
+        (last.right - last.left) * (last.bottom - last.top) + (box.right - box.left) * (box.bottom - box.top);
     if (area <= parts * BoxMergeSlack) {
       last = merged;
       return;
@@ -607,7 +612,8 @@ void Renderer::BreakFrame() {
 void Renderer::FlushUsersOf(GLuint texture) {
   if (frames_.recording.Uses(texture, frames_.executed)) RunRecorded();
   bool queued = target_ != nullptr && target_->texture == texture;
-  for (int i = 0; i < MaxStages; ++i) queued = queued || (pendingState_.textured[i] && pendingState_.textures[i] == texture);
+  for (int i = 0; i < MaxStages; ++i)
+    queued = queued || (pendingState_.textured[i] && pendingState_.textures[i] == texture);
   if (queued) FlushQueue();
 }
 
@@ -648,7 +654,8 @@ void Renderer::FlushQueue() {
       first += count;
       continue;
     }
-    glDrawArrays(groups_[g].kind == Kind::Lines ? GL_LINES : GL_TRIANGLES, static_cast<GLint>(first), static_cast<GLsizei>(count));
+    glDrawArrays(groups_[g].kind == Kind::Lines ? GL_LINES : GL_TRIANGLES, static_cast<GLint>(first),
+                 static_cast<GLsizei>(count));
     first += count;
     ++drawCalls_;
     ++totalDrawCalls;

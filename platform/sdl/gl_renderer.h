@@ -186,11 +186,11 @@ class Renderer {
   std::vector<SamplerEntry> samplers_;
 
   const Target* target_ = nullptr;
-  Batch scratch_;               // one draw's vertices on their way into the queue
-  std::vector<Group> groups_;   // the first groupCount_ are queued; the rest keep their storage
+  Batch scratch_;              // one draw's vertices on their way into the queue
+  std::vector<Group> groups_;  // the first groupCount_ are queued; the rest keep their storage
   std::size_t groupCount_ = 0;
   std::vector<GlVertex> upload_;
-  RunPacker packer_;            // the runs of the queued run-rectangle groups
+  RunPacker packer_;  // the runs of the queued run-rectangle groups
   GLuint tableBuffer_ = 0, tableTexture_ = 0;
   std::size_t tableBufferBytes_ = 0;
   Pending pendingState_{};

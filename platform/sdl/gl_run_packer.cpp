@@ -58,8 +58,8 @@ bool RunPacker::AddUpper(std::size_t group, std::uint32_t look, const Run& run) 
   return true;
 }
 
-void RunPacker::Add(std::size_t group, const std::vector<Run>& runs, const std::vector<GlVertex>& looks,
-                    int variant, bool replaces) {
+void RunPacker::Add(std::size_t group, const std::vector<Run>& runs, const std::vector<GlVertex>& looks, int variant,
+                    bool replaces) {
   int lastRow = -1;
   for (const Run& run : runs) lastRow = std::max(lastRow, run.row);
   if (lastRow >= 0) GrowRows(lastRow);

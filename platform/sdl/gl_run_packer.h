@@ -75,8 +75,8 @@ class RunPacker {
   // Adds one draw's runs, in order, at the end of `group`, each drawn with its look in `looks`
   // given the draw's variant. `replaces`: the draw replaces the pixels it covers whatever they
   // were (no blending, no alpha test), so a run may be kept as an upper run.
-  void Add(std::size_t group, const std::vector<Run>& runs, const std::vector<GlVertex>& looks,
-           int variant, bool replaces);
+  void Add(std::size_t group, const std::vector<Run>& runs, const std::vector<GlVertex>& looks, int variant,
+           bool replaces);
   // Merges rectangles, gives each its place in the table and fills the table. rects(), looks()
   // and table() then hold the result until Clear.
   void Pack();

@@ -87,8 +87,8 @@ std::string Directory() {
 
 namespace {
 
-std::map<const Window*, int> held;        // lock files
-std::map<const Window*, int> xClaims;     // claims on the X display
+std::map<const Window*, int> held;     // lock files
+std::map<const Window*, int> xClaims;  // claims on the X display
 
 // The scope of the display SDL opened, taken once: the environment may change afterwards, the
 // connection does not.
@@ -104,7 +104,8 @@ bool DisplayScope(Scope* scope) {
   if (taken.text.empty()) {
     const char* driver = SDL_GetCurrentVideoDriver();
     const char* display = std::getenv("DISPLAY");
-    taken.text = instance_lock::ScopeOf(driver, display, std::getenv("WAYLAND_DISPLAY"), std::getenv("XDG_RUNTIME_DIR"));
+    taken.text =
+        instance_lock::ScopeOf(driver, display, std::getenv("WAYLAND_DISPLAY"), std::getenv("XDG_RUNTIME_DIR"));
     // Copies given different scopes on purpose (the tests, which must never meet a game the
     // player runs, nor each other) do not meet either.
     if (const char* own = std::getenv("VORNEK_INSTANCE_SCOPE"); own != nullptr && own[0] != '\0') {

@@ -34,12 +34,21 @@ std::vector<NativePad*> openPads;  // guarded by padsMutex: the event watch read
 int WatchPadEvents(void*, SDL_Event* event) {
   SDL_JoystickID which = -1;
   switch (event->type) {
-    case SDL_JOYAXISMOTION: which = event->jaxis.which; break;
-    case SDL_JOYHATMOTION: which = event->jhat.which; break;
-    case SDL_JOYBALLMOTION: which = event->jball.which; break;
+    case SDL_JOYAXISMOTION:
+      which = event->jaxis.which;
+      break;
+    case SDL_JOYHATMOTION:
+      which = event->jhat.which;
+      break;
+    case SDL_JOYBALLMOTION:
+      which = event->jball.which;
+      break;
     case SDL_JOYBUTTONDOWN:
-    case SDL_JOYBUTTONUP: which = event->jbutton.which; break;
-    default: return 1;
+    case SDL_JOYBUTTONUP:
+      which = event->jbutton.which;
+      break;
+    default:
+      return 1;
   }
   std::lock_guard<std::mutex> hold(padsMutex);
   for (NativePad* pad : openPads) {
@@ -82,15 +91,24 @@ int IndexOf(SDL_JoystickID instance) {
 
 std::int32_t HatDirection(Uint8 hat) {
   switch (hat) {
-    case SDL_HAT_UP: return 0;
-    case SDL_HAT_RIGHTUP: return 4500;
-    case SDL_HAT_RIGHT: return 9000;
-    case SDL_HAT_RIGHTDOWN: return 13500;
-    case SDL_HAT_DOWN: return 18000;
-    case SDL_HAT_LEFTDOWN: return 22500;
-    case SDL_HAT_LEFT: return 27000;
-    case SDL_HAT_LEFTUP: return 31500;
-    default: return -1;
+    case SDL_HAT_UP:
+      return 0;
+    case SDL_HAT_RIGHTUP:
+      return 4500;
+    case SDL_HAT_RIGHT:
+      return 9000;
+    case SDL_HAT_RIGHTDOWN:
+      return 13500;
+    case SDL_HAT_DOWN:
+      return 18000;
+    case SDL_HAT_LEFTDOWN:
+      return 22500;
+    case SDL_HAT_LEFT:
+      return 27000;
+    case SDL_HAT_LEFTUP:
+      return 31500;
+    default:
+      return -1;
   }
 }
 

@@ -84,8 +84,8 @@ void PlatformCloseWindowCanvas(Window& window, const RECT&, bool) {
     const Canvas picture{scaled.pixels.data(), scaled.fit.pictureWidth, scaled.fit.pictureHeight,
                          scaled.fit.pictureWidth};
     if (IsXrgb32(surface)) {
-      ScalePicture(scaled.fit, picture, Canvas{static_cast<std::uint32_t*>(surface->pixels), surface->w, surface->h,
-                                               surface->pitch / 4});
+      ScalePicture(scaled.fit, picture,
+                   Canvas{static_cast<std::uint32_t*>(surface->pixels), surface->w, surface->h, surface->pitch / 4});
     } else {
       staging.assign(static_cast<std::size_t>(surface->w) * static_cast<std::size_t>(surface->h), 0);
       ScalePicture(scaled.fit, picture, Canvas{staging.data(), surface->w, surface->h, surface->w});

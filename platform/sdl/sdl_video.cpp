@@ -27,9 +27,7 @@ void ChooseDrivers() {
 // window surface through an OpenGL texture, which without a GPU is a software rasteriser costing
 // a quarter of a core and some 90 MB; and the hardware back-end owns the window's GL context
 // alone. Overrides the environment too.
-void KeepSurfaceOffOpenGl() {
-  SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE);
-}
+void KeepSurfaceOffOpenGl() { SDL_SetHintWithPriority(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0", SDL_HINT_OVERRIDE); }
 
 // On deactivation the engine gives the desktop its mode back and minimises the window itself;
 // SDL doing the same on its own would leave two owners of the window's state.

@@ -83,8 +83,8 @@ bool UpdateFullScreen(Window& window) {
   if (w == nullptr) return true;
   const Uint32 current = SDL_GetWindowFlags(w) & SDL_WINDOW_FULLSCREEN_DESKTOP;
   if (WantsFullScreen(window)) {
-    const Uint32 wanted = !RealModeChanges() || IsDesktopMode(requestedMode) ? SDL_WINDOW_FULLSCREEN_DESKTOP
-                                                                            : SDL_WINDOW_FULLSCREEN;
+    const Uint32 wanted =
+        !RealModeChanges() || IsDesktopMode(requestedMode) ? SDL_WINDOW_FULLSCREEN_DESKTOP : SDL_WINDOW_FULLSCREEN;
     if (wanted == SDL_WINDOW_FULLSCREEN && SDL_SetWindowDisplayMode(w, &requestedMode) != 0) return false;
     if (current == wanted) return true;
     // Without a window manager nothing would make the window cover the display, while SDL
@@ -153,8 +153,8 @@ std::vector<SDL_DisplayMode> ListedModes() {
   if (RealModeChanges() || SDL_GetDesktopDisplayMode(0, &m) != 0) return modes;
   static constexpr struct {
     int w, h;
-  } usual[] = {{320, 240},  {640, 400},  {640, 480},   {800, 600},   {1024, 768},  {1152, 864},
-               {1280, 720}, {1280, 800}, {1280, 960},  {1280, 1024}, {1366, 768},  {1440, 900},
+  } usual[] = {{320, 240},  {640, 400},   {640, 480},   {800, 600},   {1024, 768},  {1152, 864},
+               {1280, 720}, {1280, 800},  {1280, 960},  {1280, 1024}, {1366, 768},  {1440, 900},
                {1600, 900}, {1600, 1200}, {1680, 1050}, {1920, 1080}, {1920, 1200}, {2560, 1440}};
   const SDL_DisplayMode desktop = m;
   for (const auto& size : usual) {
@@ -275,8 +275,7 @@ bool ReplaceSdlWindow(Window& window, bool openGl) {
 // What a player sees when the game cannot start for want of a display: the log is off, so
 // this is the one line that says why.
 void ReportNoWindow(const char* what, const std::string& reason) {
-  std::fprintf(stderr, "%s: cannot open a window: %s (SDL: %s)\n", program_invocation_short_name, what,
-               reason.c_str());
+  std::fprintf(stderr, "%s: cannot open a window: %s (SDL: %s)\n", program_invocation_short_name, what, reason.c_str());
 }
 
 }  // namespace
@@ -416,7 +415,8 @@ bool DisplayMode(DWORD index, DEVMODEA* result) {
   bool found = false;
   if (index == ENUM_CURRENT_SETTINGS) {
     // A scaled mode is the mode in force as far as programs can tell.
-    found = modeRequested && !RealModeChanges() ? (mode = requestedMode, true) : SDL_GetCurrentDisplayMode(0, &mode) == 0;
+    found =
+        modeRequested && !RealModeChanges() ? (mode = requestedMode, true) : SDL_GetCurrentDisplayMode(0, &mode) == 0;
   } else {
     const std::vector<SDL_DisplayMode> modes = ListedModes();
     if (index < modes.size()) {
@@ -497,7 +497,8 @@ void RevealOverdueWindow() {
 }
 
 bool PictureFitOf(SDL_Window* native, int outputWidth, int outputHeight, PictureFit* fit) {
-  const auto* window = native != nullptr ? static_cast<const Window*>(SDL_GetWindowData(native, WindowDataName)) : nullptr;
+  const auto* window =
+      native != nullptr ? static_cast<const Window*>(SDL_GetWindowData(native, WindowDataName)) : nullptr;
   if (window == nullptr || window->native != native) return false;
   const RECT client = windows::ClientRectOnScreen(*window);
   *fit = FitPicture(client.right - client.left, client.bottom - client.top, outputWidth, outputHeight);

@@ -2,7 +2,6 @@
 #include <sys/sysinfo.h>
 #include <unistd.h>
 
-
 #include "../common/platform_contract.h"
 #include "platform/kernel32.h"
 

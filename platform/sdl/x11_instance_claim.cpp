@@ -67,8 +67,8 @@ Claim TakeClaim(const std::string& displayName, const std::string& key, int* tok
   if (display == nullptr) return Claim::Unavailable;
   const Atom selection = SelectionOf(display, key);
   // Never mapped, never seen: it only owns the selection.
-  const ::Window window = XCreateWindow(display, DefaultRootWindow(display), -1, -1, 1, 1, 0, CopyFromParent,
-                                        InputOnly, CopyFromParent, 0, nullptr);
+  const ::Window window = XCreateWindow(display, DefaultRootWindow(display), -1, -1, 1, 1, 0, CopyFromParent, InputOnly,
+                                        CopyFromParent, 0, nullptr);
   // Looking and taking under one grab: of two copies starting at once, exactly one finds the
   // selection free.
   XGrabServer(display);

@@ -57,8 +57,8 @@ int OnError(Display* display, XErrorEvent* error) {
   once = 1;
   char text[128] = "";
   XGetErrorText(display, error->error_code, text, sizeof text);
-  std::fprintf(stderr, "%s: X error ignored: %s (request %d.%d, resource 0x%lx)\n", program_invocation_short_name,
-               text, error->request_code, error->minor_code, error->resourceid);
+  std::fprintf(stderr, "%s: X error ignored: %s (request %d.%d, resource 0x%lx)\n", program_invocation_short_name, text,
+               error->request_code, error->minor_code, error->resourceid);
   return 0;
 }
 

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     ++seed;
     elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   } while (!once && elapsed < seconds);
-  std::printf("api fuzz: %lld seeds, %lld calls, %lld engine starts, %.1f s (%.0f calls/s), %lld findings\n",
-              seeds, calls, starts, elapsed, calls / (elapsed > 0 ? elapsed : 1), findings);
+  std::printf("api fuzz: %lld seeds, %lld calls, %lld engine starts, %.1f s (%.0f calls/s), %lld findings\n", seeds,
+              calls, starts, elapsed, calls / (elapsed > 0 ? elapsed : 1), findings);
   return findings == 0 ? 0 : 1;
 }

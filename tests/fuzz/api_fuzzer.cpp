@@ -26,10 +26,9 @@ namespace {
 
 // Values that have broken engines before: int's ends, the edges of every limit, sizes whose
 // squares wrap, zero and minus one.
-constexpr int HostileInts[] = {0,       1,           -1,      2,        -2,         3,         16,
-                               INT_MAX, INT_MIN,     INT_MAX - 1, INT_MIN + 1, 65528, 65536, 46341,
-                               512,     513,         -512,    -513,     1 << 30,    -(1 << 30), 255,
-                               256,     800,         600,     8192,     8193,       32767,     -32768};
+constexpr int HostileInts[] = {0,           1,     -1,    2,     -2,   3,    16,    INT_MAX, INT_MIN, INT_MAX - 1,
+                               INT_MIN + 1, 65528, 65536, 46341, 512,  513,  -512,  -513,    1 << 30, -(1 << 30),
+                               255,         256,   800,   600,   8192, 8193, 32767, -32768};
 
 // Texts: plain, Shift-JIS characters and spaces, a lead byte cut by the end, Hangul-style bytes,
 // and a long one that needs the allocated lists.
@@ -106,7 +105,8 @@ class Fuzzer {
     return Int(-5, 0x7FFFFFFF);
   }
   int Sound() {
-    if (!sounds_.empty() && Chance(85)) return sounds_[static_cast<std::size_t>(Below(static_cast<int>(sounds_.size())))];
+    if (!sounds_.empty() && Chance(85))
+      return sounds_[static_cast<std::size_t>(Below(static_cast<int>(sounds_.size())))];
     return Int(-5, 0x7FFFFFFF);
   }
   // Graphic sizes: small mostly; large ones only where their pixels stay affordable.
@@ -160,7 +160,9 @@ void Fuzzer::Input() {
   const int kind = Below(100);
   // Pointer and window positions stay within what a window system reports (far off screen,
   // never at int's ends).
-  const auto position = [this](int low, int high) { return Chance(90) ? Between(low, high) : Between(-1 << 20, 1 << 20); };
+  const auto position = [this](int low, int high) {
+    return Chance(90) ? Between(low, high) : Between(-1 << 20, 1 << 20);
+  };
   if (kind < 3) {
     fake::Send({EventKind::Wheel, Chance(80) ? Between(-3, 3) * 120 : Int(-1000, 1000)});
   } else if (kind < 4) {
@@ -429,7 +431,8 @@ void Fuzzer::Step() {
       Trace(Call("DrawGraph", {kind, x1, y1, x2, y2, handle, mode}));
       if (kind == 0) DrawGraphAt(x1, y1, handle, transparency);
       if (kind == 1) DrawGraphStretched(x1, y1, x2, y2, handle, transparency);
-      if (kind == 2) DrawGraphRect(x1, y1, Int(-2, 50), Int(-2, 50), Int(-2, 300), Int(-2, 300), handle, transparency, Int(0, 1));
+      if (kind == 2)
+        DrawGraphRect(x1, y1, Int(-2, 50), Int(-2, 50), Int(-2, 300), Int(-2, 300), handle, transparency, Int(0, 1));
       if (kind == 3) {
         DrawGraphRectStretched(x1, y1, x2, y2, Int(-2, 50), Int(-2, 50), Int(-2, 300), Int(-2, 300), handle,
                                transparency);
@@ -477,12 +480,14 @@ void Fuzzer::Step() {
         }
       }
       if (what == 6) {
-        const int voice = voices_.empty() ? Int(-1, 0x7FFFFFFF) : voices_[static_cast<std::size_t>(Below(static_cast<int>(voices_.size())))];
+        const int voice = voices_.empty() ? Int(-1, 0x7FFFFFFF)
+                                          : voices_[static_cast<std::size_t>(Below(static_cast<int>(voices_.size())))];
         SetVoicePan(voice, value);
         SetVoiceFrequency(voice, value);
         if (Chance(30)) StopVoice(voice);
         const int playing = IsVoicePlaying(voice);
-        if (playing < -1 || playing > 1) findings += Call("IsVoicePlaying", {voice}) + " gave " + std::to_string(playing) + "; ";
+        if (playing < -1 || playing > 1)
+          findings += Call("IsVoicePlaying", {voice}) + " gave " + std::to_string(playing) + "; ";
       }
       if (what == 7) {
         SetMasterVolume(value % 1200);
@@ -501,8 +506,8 @@ void Fuzzer::Step() {
 std::uint64_t runningSeed = 0;
 void OnAlarm(int) {
   char line[96];
-  const int length = std::snprintf(line, sizeof line, "\napi fuzz: seed %llu hung\n",
-                                   static_cast<unsigned long long>(runningSeed));
+  const int length =
+      std::snprintf(line, sizeof line, "\napi fuzz: seed %llu hung\n", static_cast<unsigned long long>(runningSeed));
   (void)!write(2, line, static_cast<std::size_t>(length));
   _exit(3);
 }

@@ -8,8 +8,8 @@
 
 struct ApiFuzzResult {
   long long calls = 0;
-  int starts = 0;           // InitEngine calls that started the engine
-  std::string failure;      // empty when every check held
+  int starts = 0;       // InitEngine calls that started the engine
+  std::string failure;  // empty when every check held
 };
 
 // Runs `calls` calls drawn from `seed`, from a fresh platform and engine, then ends the engine

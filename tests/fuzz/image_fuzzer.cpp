@@ -71,7 +71,8 @@ std::vector<Bytes> SeedFiles() {
 void MendPngCrcs(Bytes& file) {
   std::size_t at = 8;
   while (at + 12 <= file.size()) {
-    const std::uint32_t length = static_cast<std::uint32_t>(file[at] << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3]);
+    const std::uint32_t length =
+        static_cast<std::uint32_t>(file[at] << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3]);
     if (length > file.size() - at - 12) return;
     const std::uint32_t crc = static_cast<std::uint32_t>(crc32(0, file.data() + at + 4, length + 4));
     for (int k = 0; k < 4; ++k) file[at + 8 + length + k] = static_cast<std::uint8_t>(crc >> (24 - 8 * k));
@@ -104,13 +105,15 @@ void Mutate(Bytes& file, std::mt19937_64& random) {
         break;
       case 4: {  // a span repeated
         const std::size_t at = position(), length = std::min<std::size_t>(1 + pick(32), file.size() - at);
-        const Bytes span(file.begin() + static_cast<std::ptrdiff_t>(at), file.begin() + static_cast<std::ptrdiff_t>(at + length));
+        const Bytes span(file.begin() + static_cast<std::ptrdiff_t>(at),
+                         file.begin() + static_cast<std::ptrdiff_t>(at + length));
         file.insert(file.begin() + static_cast<std::ptrdiff_t>(at), span.begin(), span.end());
         break;
       }
       case 5: {  // a span dropped
         const std::size_t at = position(), length = std::min<std::size_t>(1 + pick(16), file.size() - at);
-        file.erase(file.begin() + static_cast<std::ptrdiff_t>(at), file.begin() + static_cast<std::ptrdiff_t>(at + length));
+        file.erase(file.begin() + static_cast<std::ptrdiff_t>(at),
+                   file.begin() + static_cast<std::ptrdiff_t>(at + length));
         break;
       }
       default:
@@ -135,7 +138,8 @@ ImageFuzzResult RunImageFuzz(std::uint64_t seed, int mutants) {
     if (DecodeImage(file.data(), file.size(), &image) == 0) {
       ++result.accepted;
       // Every pixel of an accepted image is readable (the sanitizer watches).
-      for (std::size_t k = 0; k < static_cast<std::size_t>(image.width) * image.height; ++k) result.checksum += image.pixels[k];
+      for (std::size_t k = 0; k < static_cast<std::size_t>(image.width) * image.height; ++k)
+        result.checksum += image.pixels[k];
       ReleaseImageRecord(&image);
     } else if (image.pixels != nullptr) {
       result.leaked = true;

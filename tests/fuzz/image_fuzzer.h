@@ -8,8 +8,8 @@
 
 struct ImageFuzzResult {
   long long decodes = 0;
-  long long accepted = 0;  // mutants that still decoded
-  bool leaked = false;     // tracked blocks outlived a decode
+  long long accepted = 0;      // mutants that still decoded
+  bool leaked = false;         // tracked blocks outlived a decode
   std::uint32_t checksum = 0;  // of every accepted pixel
 };
 

@@ -29,11 +29,13 @@ int main(int argc, char** argv) {
     ++seeds;
     if (!result.failure.empty()) {
       ++findings;
-      std::fprintf(stderr, "finding with seed %llu: %s\n", static_cast<unsigned long long>(seed), result.failure.c_str());
+      std::fprintf(stderr, "finding with seed %llu: %s\n", static_cast<unsigned long long>(seed),
+                   result.failure.c_str());
     }
     ++seed;
     elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   } while (!once && elapsed < seconds);
-  std::printf("seeds %lld, inputs %lld, decoded %lld, %.1f s, findings %lld\n", seeds, inputs, decoded, elapsed, findings);
+  std::printf("seeds %lld, inputs %lld, decoded %lld, %.1f s, findings %lld\n", seeds, inputs, decoded, elapsed,
+              findings);
   return findings == 0 ? 0 : 1;
 }

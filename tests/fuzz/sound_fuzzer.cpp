@@ -16,7 +16,8 @@ const std::vector<Bytes>& Seeds() {
     using namespace sound_bytes;
     const std::vector<double> mono = Sine(300, 8000, 440, 0.6);
     const std::vector<double> stereo = Interleave(mono, Sine(300, 8000, 660, 0.3));
-    const Bytes extensible = {22, 0, 16, 0, 3, 0, 0, 0, 3, 0, 0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
+    const Bytes extensible = {22, 0, 16,   0, 3,    0, 0, 0,    3, 0,    0,    0,
+                              0,  0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71};
     return std::vector<Bytes>{
         Wave(1, 1, 8000, 8, Pcm(mono, 8)),
         Wave(1, 2, 8000, 16, Pcm(stereo, 16)),
@@ -61,7 +62,8 @@ void Mutate(Bytes& b, std::mt19937_64& random) {
       }
       case 5: {  // bytes inserted
         const std::size_t length = 1 + random() % 16;
-        for (std::size_t k = 0; k < length; ++k) b.insert(b.begin() + static_cast<long>(at), static_cast<std::uint8_t>(random()));
+        for (std::size_t k = 0; k < length; ++k)
+          b.insert(b.begin() + static_cast<long>(at), static_cast<std::uint8_t>(random()));
         break;
       }
       default: {  // a span repeated, as a chunk written twice

@@ -25,7 +25,9 @@ constexpr int Colors = 8;  // 0 empty, 1..7 balls
 
 using Snapshot = Cell[BoardSize][BoardSize];
 
-bool IsState(int status) { return status == Idle || status == Matched || status == Falling || (status >= 4 && status <= 8); }
+bool IsState(int status) {
+  return status == Idle || status == Matched || status == Falling || (status >= 4 && status <= 8);
+}
 bool IsSwapState(int status) { return status >= SwapFromRight && status <= SwapFromAbove; }
 
 struct BallCounts {
@@ -75,7 +77,8 @@ std::string CheckTick(const Snapshot& before, GameSoakResult* result) {
       if (cell.Status == Vanishing && (cell.Counter < 1 || cell.Counter > 30)) {
         failure += Finding("vanishing counter", cell.Counter, row, column);
       }
-      if (cell.BallColor == 0 && cell.Status != Idle) failure += Finding("empty square in state", cell.Status, row, column);
+      if (cell.BallColor == 0 && cell.Status != Idle)
+        failure += Finding("empty square in state", cell.Status, row, column);
       if (IsSwapState(cell.Status) && cell.Counter == 60) ++swapped;
       // A new ball: in the top row, falling, counted down once (60) or not yet (64, placed at
       // the end of a vanish); one placed so last tick shows 60 now and is not new.
@@ -99,7 +102,8 @@ std::string CheckTick(const Snapshot& before, GameSoakResult* result) {
   const bool outside = g.FieldPos.x == -1 && g.FieldPos.y == -1;
   const bool onBoard = g.FieldPos.x >= 0 && g.FieldPos.x < BoardSize && g.FieldPos.y >= 0 && g.FieldPos.y < BoardSize;
   if (!outside && !onBoard) failure += "field position out of range; ";
-  if (g.Check.x < 0 || g.Check.x >= BoardSize || g.Check.y < 0 || g.Check.y >= BoardSize) failure += "check square out of range; ";
+  if (g.Check.x < 0 || g.Check.x >= BoardSize || g.Check.y < 0 || g.Check.y >= BoardSize)
+    failure += "check square out of range; ";
   if (g.Selected && !onBoard) failure += "a selection off the board; ";
   if (g.Time < 0 || g.Time > 64) failure += "time-out " + std::to_string(g.Time) + "; ";
   return failure;
@@ -153,8 +157,8 @@ class Player {
 std::uint64_t runningSeed = 0;
 void OnAlarm(int) {
   char line[96];
-  const int length = std::snprintf(line, sizeof line, "\ngame soak: seed %llu hung\n",
-                                   static_cast<unsigned long long>(runningSeed));
+  const int length =
+      std::snprintf(line, sizeof line, "\ngame soak: seed %llu hung\n", static_cast<unsigned long long>(runningSeed));
   (void)!write(2, line, static_cast<std::size_t>(length));
   _exit(3);
 }
@@ -214,7 +218,8 @@ GameSoakResult RunGameSoak(std::uint64_t seed, long long ticks, int drawEvery, l
   }
   EndEngine();
   alarm(0);
-  if (LiveBlockCount() != 0) result.failure += " the memory report lists " + std::to_string(LiveBlockCount()) + " blocks";
+  if (LiveBlockCount() != 0)
+    result.failure += " the memory report lists " + std::to_string(LiveBlockCount()) + " blocks";
   if (fake::LiveFonts() != 0) result.failure += " GDI fonts left";
   if (fake::NativeWindowCount() != 0) result.failure += " the window outlived the engine";
   if (!result.failure.empty()) {

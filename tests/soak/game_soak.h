@@ -7,11 +7,11 @@
 
 struct GameSoakResult {
   long long ticks = 0;
-  long long frames = 0;      // ticks that also drew and presented the whole frame
-  long long swaps = 0;       // swaps the player's drags made
-  long long vanished = 0;    // balls that finished vanishing
-  long long entered = 0;     // new balls that entered the top row
-  std::string failure;       // empty when every invariant held and nothing was left behind
+  long long frames = 0;    // ticks that also drew and presented the whole frame
+  long long swaps = 0;     // swaps the player's drags made
+  long long vanished = 0;  // balls that finished vanishing
+  long long entered = 0;   // new balls that entered the top row
+  std::string failure;     // empty when every invariant held and nothing was left behind
 };
 
 // Starts the game as its entry does, runs `ticks` passes of its loop with input drawn from

@@ -30,9 +30,10 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   const GameSoakResult result = RunGameSoak(seed, ticks, drawEvery, 1000000);
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("game soak: %lld ticks, %lld frames drawn, %lld swaps, %lld balls vanished, %lld entered, %.1f s "
-              "(%.0f ticks/s), %d findings\n",
-              result.ticks, result.frames, result.swaps, result.vanished, result.entered, elapsed,
-              result.ticks / (elapsed > 0 ? elapsed : 1), result.failure.empty() ? 0 : 1);
+  std::printf(
+      "game soak: %lld ticks, %lld frames drawn, %lld swaps, %lld balls vanished, %lld entered, %.1f s "
+      "(%.0f ticks/s), %d findings\n",
+      result.ticks, result.frames, result.swaps, result.vanished, result.entered, elapsed,
+      result.ticks / (elapsed > 0 ? elapsed : 1), result.failure.empty() ? 0 : 1);
   return result.failure.empty() ? 0 : 1;
 }

@@ -22,10 +22,10 @@ struct GamePacing {
   double seconds = 0;
   int ticks = 0;
   unsigned presents = 0;
-  int pictures = 0;         // counted on the software back-end only
-  double refreshes = 0;     // display refreshes in `seconds`
-  int longTicks = 0;        // ticks that took two refresh periods or more
-  int missedTicks = 0;      // long ticks that were not kept from a CPU (see RunGameLoopFor)
+  int pictures = 0;      // counted on the software back-end only
+  double refreshes = 0;  // display refreshes in `seconds`
+  int longTicks = 0;     // ticks that took two refresh periods or more
+  int missedTicks = 0;   // long ticks that were not kept from a CPU (see RunGameLoopFor)
   double TicksPerSecond() const { return seconds > 0 ? ticks / seconds : 0; }
   double PresentsPerSecond() const { return seconds > 0 ? presents / seconds : 0; }
   double PicturesPerSecond() const { return seconds > 0 ? pictures / seconds : 0; }
@@ -34,7 +34,8 @@ struct GamePacing {
 inline std::uint64_t PictureHash(const MEMIMG& screen) {
   std::uint64_t hash = 0xcbf29ce484222325ull;
   for (int y = 0; y < screen.height; ++y) {
-    const auto* row = reinterpret_cast<const std::uint64_t*>(screen.pixels + static_cast<std::size_t>(y) * screen.shared->pitch);
+    const auto* row =
+        reinterpret_cast<const std::uint64_t*>(screen.pixels + static_cast<std::size_t>(y) * screen.shared->pitch);
     const int words = screen.width * screen.shared->colorData->bytesPerPixel / 8;
     for (int x = 0; x < words; ++x) hash = (hash ^ row[x]) * 0x100000001b3ull;
   }

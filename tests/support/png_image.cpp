@@ -28,8 +28,8 @@ bool ReadPng(const std::string& path, PngImage* image) {
   image->height = static_cast<int>(png.height);
   image->pixels.resize(static_cast<std::size_t>(image->width) * static_cast<std::size_t>(image->height));
   for (std::size_t i = 0; i < image->pixels.size(); ++i) {
-    image->pixels[i] = static_cast<std::uint32_t>(rgb[3 * i]) << 16 | static_cast<std::uint32_t>(rgb[3 * i + 1]) << 8 |
-                       rgb[3 * i + 2];
+    image->pixels[i] =
+        static_cast<std::uint32_t>(rgb[3 * i]) << 16 | static_cast<std::uint32_t>(rgb[3 * i + 1]) << 8 | rgb[3 * i + 2];
   }
   return true;
 }

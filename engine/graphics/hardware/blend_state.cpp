@@ -7,19 +7,19 @@
 
 // Indexed by blend mode; each row's comment names its mode.
 const BlendStateRow BlendStateTable[BlendStateRows] = {
-    {KeepDeviceValue, KeepDeviceValue, StageFamilyPlain, D3DBLENDOP_ADD},                // BlendModeNone
-    {D3DBLEND_INVSRCALPHA, D3DBLEND_SRCALPHA, StageFamilyPlain, D3DBLENDOP_ADD},         // BlendModeAlpha
-    {D3DBLEND_ONE, D3DBLEND_SRCALPHA, StageFamilyPlain, D3DBLENDOP_ADD},                 // BlendModeAdd
-    {D3DBLEND_ZERO, D3DBLEND_INVDESTCOLOR, StageFamilyPlain, D3DBLENDOP_ADD},            // BlendModeSubtract (inverts)
-    {D3DBLEND_SRCCOLOR, D3DBLEND_ZERO, StageFamilyPlain, D3DBLENDOP_ADD},                // BlendModeMultiply
-    {D3DBLEND_ONE, D3DBLEND_SRCALPHA, StageFamilyPlain, D3DBLENDOP_ADD},                 // BlendModeSubtractMiddle
-    {KeepDeviceValue, KeepDeviceValue, StageFamilyPlain, D3DBLENDOP_ADD},                // BlendModeUnblended
-    {KeepDeviceValue, KeepDeviceValue, StageFamilyPlain, D3DBLENDOP_ADD},                // BlendModeKeptFactors
-    {D3DBLEND_ONE, D3DBLEND_ZERO, StageFamilyPlain, D3DBLENDOP_ADD},                     // BlendModeKeepTarget
-    {D3DBLEND_ZERO, D3DBLEND_INVDESTCOLOR, StageFamilyPlain, D3DBLENDOP_ADD},            // BlendModeInvert
+    {KeepDeviceValue, KeepDeviceValue, StageFamilyPlain, D3DBLENDOP_ADD},                 // BlendModeNone
+    {D3DBLEND_INVSRCALPHA, D3DBLEND_SRCALPHA, StageFamilyPlain, D3DBLENDOP_ADD},          // BlendModeAlpha
+    {D3DBLEND_ONE, D3DBLEND_SRCALPHA, StageFamilyPlain, D3DBLENDOP_ADD},                  // BlendModeAdd
+    {D3DBLEND_ZERO, D3DBLEND_INVDESTCOLOR, StageFamilyPlain, D3DBLENDOP_ADD},             // BlendModeSubtract (inverts)
+    {D3DBLEND_SRCCOLOR, D3DBLEND_ZERO, StageFamilyPlain, D3DBLENDOP_ADD},                 // BlendModeMultiply
+    {D3DBLEND_ONE, D3DBLEND_SRCALPHA, StageFamilyPlain, D3DBLENDOP_ADD},                  // BlendModeSubtractMiddle
+    {KeepDeviceValue, KeepDeviceValue, StageFamilyPlain, D3DBLENDOP_ADD},                 // BlendModeUnblended
+    {KeepDeviceValue, KeepDeviceValue, StageFamilyPlain, D3DBLENDOP_ADD},                 // BlendModeKeptFactors
+    {D3DBLEND_ONE, D3DBLEND_ZERO, StageFamilyPlain, D3DBLENDOP_ADD},                      // BlendModeKeepTarget
+    {D3DBLEND_ZERO, D3DBLEND_INVDESTCOLOR, StageFamilyPlain, D3DBLENDOP_ADD},             // BlendModeInvert
     {D3DBLEND_INVSRCALPHA, D3DBLEND_SRCALPHA, StageFamilyInvertedAlpha, D3DBLENDOP_ADD},  // BlendModeInvertedAlpha
-    {D3DBLEND_SRCCOLOR, D3DBLEND_ZERO, StageFamilyMultiplyAlpha, D3DBLENDOP_ADD},        // BlendModeMultiplyAlpha
-    {D3DBLEND_ONE, D3DBLEND_SRCALPHA, StageFamilyPlain, D3DBLENDOP_REVSUBTRACT},         // BlendModeReverseSubtract
+    {D3DBLEND_SRCCOLOR, D3DBLEND_ZERO, StageFamilyMultiplyAlpha, D3DBLENDOP_ADD},         // BlendModeMultiplyAlpha
+    {D3DBLEND_ONE, D3DBLEND_SRCALPHA, StageFamilyPlain, D3DBLENDOP_REVSUBTRACT},          // BlendModeReverseSubtract
 };
 
 namespace {

@@ -67,8 +67,8 @@ void SetDeviceFvf(DWORD fvf) {
 int SetDeviceViewport(int x, int y, int width, int height) {
   if (Device() == nullptr) return -1;
   HardwareStateRecord& h = HardwareState;
-  const D3DVIEWPORT9 viewport = {static_cast<DWORD>(x), static_cast<DWORD>(y), static_cast<DWORD>(width),
-                                 static_cast<DWORD>(height), 0.0f, 1.0f};
+  const D3DVIEWPORT9 viewport = {
+      static_cast<DWORD>(x), static_cast<DWORD>(y), static_cast<DWORD>(width), static_cast<DWORD>(height), 0.0f, 1.0f};
   if (!h.resending && h.viewportKnown && h.viewport.X == viewport.X && h.viewport.Y == viewport.Y &&
       h.viewport.Width == viewport.Width && h.viewport.Height == viewport.Height) {
     return 0;  // the depth range is always 0..1
@@ -142,7 +142,8 @@ void ResendDeviceState() {
 }
 
 void UpdateDiffuseColor() {
-  const std::uint32_t alpha = DrawState.blendMode == BlendModeNone ? 255u : static_cast<std::uint32_t>(DrawState.blendParam);
+  const std::uint32_t alpha =
+      DrawState.blendMode == BlendModeNone ? 255u : static_cast<std::uint32_t>(DrawState.blendParam);
   HardwareState.diffuseColor = (alpha << 24) | (static_cast<std::uint32_t>(DrawState.tint[0]) << 16) |
                                (static_cast<std::uint32_t>(DrawState.tint[1]) << 8) | DrawState.tint[2];
 }

@@ -52,10 +52,14 @@ void ChooseMultiSampling(D3DFORMAT backBufferFormat) {
 
 const char* ScreenFormatName(D3DFORMAT format) {
   switch (format) {
-    case D3DFMT_X8R8G8B8: return "D3DFMT_X8R8G8B8";
-    case D3DFMT_R5G6B5: return "D3DFMT_R5G6B5";
-    case D3DFMT_X1R5G5B5: return "D3DFMT_X1R5G5B5";
-    default: return nullptr;
+    case D3DFMT_X8R8G8B8:
+      return "D3DFMT_X8R8G8B8";
+    case D3DFMT_R5G6B5:
+      return "D3DFMT_R5G6B5";
+    case D3DFMT_X1R5G5B5:
+      return "D3DFMT_X1R5G5B5";
+    default:
+      return nullptr;
   }
 }
 
@@ -153,7 +157,8 @@ int CreateDisplayDevice() {
     }
   }
   IDirect3DDevice9* device = GraphicsState.device;
-  LogText(GraphicsState.hardwareVertexProcessing ? "ハードウエア頂点演算を使用します\n" : "ソフトウエア頂点演算を使用します\n");
+  LogText(GraphicsState.hardwareVertexProcessing ? "ハードウエア頂点演算を使用します\n"
+                                                 : "ソフトウエア頂点演算を使用します\n");
 
   const float vertexConstant[4] = {0.0f, 1.0f, 0.0f, 0.0f};
   const float pixelConstant[4] = {0.0f, 0.5f, 1.0f, 2.0f};
@@ -223,11 +228,10 @@ int CreateDepthBuffer() {
   LogText("Ｚバッファを作成します.... ");
   const int width = PowerOfTwoAtLeast(GraphicsState.screenWidth);
   const int height = PowerOfTwoAtLeast(GraphicsState.screenHeight);
-  if (FAILED(device->CreateDepthStencilSurface(static_cast<UINT>(width), static_cast<UINT>(height),
-                                               TextureFormatTable[TextureDepth],
-                                               static_cast<D3DMULTISAMPLE_TYPE>(GraphicsState.multiSampleType),
-                                               static_cast<DWORD>(GraphicsState.multiSampleQuality), TRUE,
-                                               &GraphicsState.depthBuffer, nullptr))) {
+  if (FAILED(device->CreateDepthStencilSurface(
+          static_cast<UINT>(width), static_cast<UINT>(height), TextureFormatTable[TextureDepth],
+          static_cast<D3DMULTISAMPLE_TYPE>(GraphicsState.multiSampleType),
+          static_cast<DWORD>(GraphicsState.multiSampleQuality), TRUE, &GraphicsState.depthBuffer, nullptr))) {
     GraphicsState.depthBuffer = nullptr;
     LogText("Ｚバッファの作成に失敗しました\n");
     return -1;
@@ -244,11 +248,10 @@ int CreateSubBackBuffer() {
   IDirect3DDevice9* device = GraphicsState.device;
   if (device == nullptr) return -1;
   ReleaseObject(GraphicsState.subBackBuffer);
-  if (FAILED(device->CreateRenderTarget(static_cast<UINT>(GraphicsState.screenWidth),
-                                        static_cast<UINT>(GraphicsState.screenHeight), GraphicsState.backBufferFormat,
-                                        static_cast<D3DMULTISAMPLE_TYPE>(GraphicsState.multiSampleType),
-                                        static_cast<DWORD>(GraphicsState.multiSampleQuality), FALSE,
-                                        &GraphicsState.subBackBuffer, nullptr))) {
+  if (FAILED(device->CreateRenderTarget(
+          static_cast<UINT>(GraphicsState.screenWidth), static_cast<UINT>(GraphicsState.screenHeight),
+          GraphicsState.backBufferFormat, static_cast<D3DMULTISAMPLE_TYPE>(GraphicsState.multiSampleType),
+          static_cast<DWORD>(GraphicsState.multiSampleQuality), FALSE, &GraphicsState.subBackBuffer, nullptr))) {
     GraphicsState.subBackBuffer = nullptr;
     LogText("サブバックバッファの作成に失敗しました\n");
     return -1;

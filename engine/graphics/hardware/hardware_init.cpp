@@ -32,8 +32,8 @@ int InitHardwareState() {
   SetDeviceRenderState(D3DRS_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL);
 
   HardwareState.diffuseColor = 0xFFFFFFFFu;
-  HardwareState.viewport = {0, 0, static_cast<DWORD>(GraphicsState.screenWidth),
-                            static_cast<DWORD>(GraphicsState.screenHeight), 0.0f, 1.0f};
+  HardwareState.viewport = {
+      0, 0, static_cast<DWORD>(GraphicsState.screenWidth), static_cast<DWORD>(GraphicsState.screenHeight), 0.0f, 1.0f};
   HardwareState.viewportKnown = true;
   HardwareState.scissor = {0, 0, GraphicsState.screenWidth, GraphicsState.screenHeight};
   HardwareState.scissorKnown = true;

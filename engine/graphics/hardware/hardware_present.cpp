@@ -12,7 +12,8 @@ int HardwareClearScreen() {
   if (device == nullptr) return 0;
   CloseScene();
   // The current target: the screen's buffer or a graphic's texture.
-  IDirect3DSurface9* surface = GraphicsState.subBackBuffer != nullptr ? GraphicsState.subBackBuffer : GraphicsState.backBuffer;
+  IDirect3DSurface9* surface =
+      GraphicsState.subBackBuffer != nullptr ? GraphicsState.subBackBuffer : GraphicsState.backBuffer;
   if (IsGraphicHandleValid(DrawState.drawScreen)) surface = HardwareState.renderTarget;
   if (surface != nullptr) {
     // ColorFill takes an A8R8G8B8 colour whatever the surface's format; alpha 0 leaves a

@@ -135,7 +135,8 @@ int DrawVertices2D(const Vertex2D* vertices, int count, D3DPRIMITIVETYPE type, i
     if (record == nullptr) return -1;
     if (!GraphicsState.useHardware || record->quadCount == 0 || record->quads[0].tile->texture == nullptr) return 0;
     texture = record->quads[0].tile->texture;
-    imageFlags = (record->image->flags.hasAlpha ? ImageHasAlpha : 0) | (record->image->flags.alphaTest ? ImageAlphaTest : 0);
+    imageFlags =
+        (record->image->flags.hasAlpha ? ImageHasAlpha : 0) | (record->image->flags.alphaTest ? ImageAlphaTest : 0);
   }
   if (!GraphicsState.useHardware) return 0;
   if (GraphicsState.device == nullptr) return -1;
@@ -146,8 +147,8 @@ int DrawVertices2D(const Vertex2D* vertices, int count, D3DPRIMITIVETYPE type, i
   VertexTextured local[LocalVertices];
   VertexTextured* converted = local;
   if (count > LocalVertices) {
-    converted = static_cast<VertexTextured*>(TrackedAlloc(sizeof(VertexTextured) * static_cast<std::size_t>(count),
-                                                          "", 0));
+    converted =
+        static_cast<VertexTextured*>(TrackedAlloc(sizeof(VertexTextured) * static_cast<std::size_t>(count), "", 0));
     if (converted == nullptr) return -1;
   }
   const bool blended = DrawState.blendMode != BlendModeNone;

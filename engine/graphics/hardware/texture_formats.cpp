@@ -11,9 +11,8 @@ D3DFORMAT TextureFormatTable[TextureFormatCount];
 namespace {
 
 bool Usable(D3DFORMAT format, DWORD usage) {
-  return SUCCEEDED(GraphicsState.direct3d->CheckDeviceFormat(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL,
-                                                             GraphicsState.backBufferFormat, usage, D3DRTYPE_TEXTURE,
-                                                             format));
+  return SUCCEEDED(GraphicsState.direct3d->CheckDeviceFormat(
+      D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, GraphicsState.backBufferFormat, usage, D3DRTYPE_TEXTURE, format));
 }
 
 D3DFORMAT FirstUsable(std::initializer_list<D3DFORMAT> candidates, DWORD usage) {
@@ -26,23 +25,34 @@ D3DFORMAT FirstUsable(std::initializer_list<D3DFORMAT> candidates, DWORD usage) 
 // The engine's names for texture formats.
 const char* TextureName(D3DFORMAT format) {
   switch (format) {
-    case D3DFMT_A4R4G4B4: return "D_D3DFMT_A4R4G4B4";
-    case D3DFMT_A8R8G8B8: return "D_D3DFMT_A8R8G8B8";
-    case D3DFMT_A1R5G5B5: return "D_D3DFMT_A1R5G5B5";
-    case D3DFMT_X8R8G8B8: return "D_D3DFMT_X8R8G8B8";
-    case D3DFMT_R5G6B5: return "D_D3DFMT_R5G6B5";
-    case D3DFMT_X1R5G5B5: return "D_D3DFMT_R5G5B5";
-    default: return "";
+    case D3DFMT_A4R4G4B4:
+      return "D_D3DFMT_A4R4G4B4";
+    case D3DFMT_A8R8G8B8:
+      return "D_D3DFMT_A8R8G8B8";
+    case D3DFMT_A1R5G5B5:
+      return "D_D3DFMT_A1R5G5B5";
+    case D3DFMT_X8R8G8B8:
+      return "D_D3DFMT_X8R8G8B8";
+    case D3DFMT_R5G6B5:
+      return "D_D3DFMT_R5G6B5";
+    case D3DFMT_X1R5G5B5:
+      return "D_D3DFMT_R5G5B5";
+    default:
+      return "";
   }
 }
 
 // Render targets name their 16-bit and A4R4G4B4 choices without the engine's prefix.
 const char* TargetName(D3DFORMAT format) {
   switch (format) {
-    case D3DFMT_R5G6B5: return "D3DFMT_R5G6B5";
-    case D3DFMT_X1R5G5B5: return "D3DFMT_R5G5B5";
-    case D3DFMT_A4R4G4B4: return "D3DFMT_A4R4G4B4";
-    default: return TextureName(format);
+    case D3DFMT_R5G6B5:
+      return "D3DFMT_R5G6B5";
+    case D3DFMT_X1R5G5B5:
+      return "D3DFMT_R5G5B5";
+    case D3DFMT_A4R4G4B4:
+      return "D3DFMT_A4R4G4B4";
+    default:
+      return TextureName(format);
   }
 }
 
@@ -86,7 +96,8 @@ int SelectTextureFormats() {
   for (int entry = 0; entry < TextureDepth; ++entry) TextureFormatTable[entry] = D3DFMT_UNKNOWN;
 
   if (!ChooseRequired(TextureColor16, {D3DFMT_R5G6B5, D3DFMT_X1R5G5B5},
-                      "使用できる 16bit カラーフォーマットが見つかりませんでした\n", "16bit カラーフォーマットは %s です")) {
+                      "使用できる 16bit カラーフォーマットが見つかりませんでした\n",
+                      "16bit カラーフォーマットは %s です")) {
     return -1;
   }
   const D3DFORMAT color32 = FirstUsable({D3DFMT_X8R8G8B8}, 0);
@@ -117,9 +128,11 @@ int SelectTextureFormats() {
   const D3DFORMAT own16 = GraphicsState.backBufferFormat == D3DFMT_R5G6B5 ? D3DFMT_R5G6B5 : D3DFMT_X1R5G5B5;
   const D3DFORMAT other16 = own16 == D3DFMT_R5G6B5 ? D3DFMT_X1R5G5B5 : D3DFMT_R5G6B5;
   ChooseTarget(TextureTarget16, {own16, other16, D3DFMT_X8R8G8B8},
-               "使用できる描画用 16bit カラーフォーマットがありませんでした\n", "描画用 16bit カラーフォーマットは %s です");
+               "使用できる描画用 16bit カラーフォーマットがありませんでした\n",
+               "描画用 16bit カラーフォーマットは %s です");
   ChooseTarget(TextureTarget32, {D3DFMT_X8R8G8B8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5},
-               "使用できる描画用 32bit カラーフォーマットがありませんでした\n", "描画用 32bit カラーフォーマットは %s です");
+               "使用できる描画用 32bit カラーフォーマットがありませんでした\n",
+               "描画用 32bit カラーフォーマットは %s です");
   ChooseTarget(TextureTargetAlpha32, {D3DFMT_A8R8G8B8, D3DFMT_A4R4G4B4},
                "使用できる描画用 32bit カラーフォーマットがありませんでした\n",
                "描画用アルファ付き 32bit カラーフォーマットは %s です");

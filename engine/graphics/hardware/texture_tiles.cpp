@@ -128,10 +128,15 @@ int BuildQuads(GraphicRecord* record) {
     const int top = std::max(tile.y, record->y), bottom = std::min(tile.y + tile.height, record->y + record->height);
     if (left >= right || top >= bottom) continue;
     const float tw = static_cast<float>(tile.textureWidth), th = static_cast<float>(tile.textureHeight);
-    quads[used++] = {static_cast<float>(left - record->x), static_cast<float>(top - record->y),
-                     static_cast<float>(right - record->x), static_cast<float>(bottom - record->y),
-                     static_cast<float>(left - tile.x) / tw, static_cast<float>(top - tile.y) / th,
-                     static_cast<float>(right - tile.x) / tw, static_cast<float>(bottom - tile.y) / th, &tile};
+    quads[used++] = {static_cast<float>(left - record->x),
+                     static_cast<float>(top - record->y),
+                     static_cast<float>(right - record->x),
+                     static_cast<float>(bottom - record->y),
+                     static_cast<float>(left - tile.x) / tw,
+                     static_cast<float>(top - tile.y) / th,
+                     static_cast<float>(right - tile.x) / tw,
+                     static_cast<float>(bottom - tile.y) / th,
+                     &tile};
   }
   if (used == 0) {
     TrackedFree(quads);
@@ -177,8 +182,13 @@ SharedImage* MakeSharedImage(int width, int height) {
   image->width = width;
   image->height = height;
   image->mipLevels = 1;
-  image->flags = {1, GraphicCreate.alphaChannel, target, target ? 0 : 1, 0,
-                  GraphicCreate.alphaChannel ? 0 : GraphicCreate.alphaTest, depth == 16 ? 16 : 32};
+  image->flags = {1,
+                  GraphicCreate.alphaChannel,
+                  target,
+                  target ? 0 : 1,
+                  0,
+                  GraphicCreate.alphaChannel ? 0 : GraphicCreate.alphaTest,
+                  depth == 16 ? 16 : 32};
   image->formatKind = FormatKindOf(image->flags);
   image->columns = columns;
   image->rows = rows;
@@ -282,12 +292,14 @@ int WriteTiles(GraphicRecord* record, int x, int y, int width, int height, Sourc
   if (GraphicsState.device == nullptr || record->image == nullptr) return -1;
   CloseScene();
   SharedImage* image = record->image;
-  const ColorData* target = ColorDataForSurfaceFormat(static_cast<std::uint32_t>(TextureFormatTable[image->formatKind]));
+  const ColorData* target =
+      ColorDataForSurfaceFormat(static_cast<std::uint32_t>(TextureFormatTable[image->formatKind]));
   if (target == nullptr) return -1;
   const int bytes = target->bitsPerPixel / 8;
   // In image coordinates.
   const int left = record->x + std::max(x, 0), top = record->y + std::max(y, 0);
-  const int right = record->x + std::min(x + width, record->width), bottom = record->y + std::min(y + height, record->height);
+  const int right = record->x + std::min(x + width, record->width),
+            bottom = record->y + std::min(y + height, record->height);
   for (int i = 0; i < image->columns * image->rows; ++i) {
     TextureTile& tile = image->tiles[i];
     if (tile.texture == nullptr) continue;
@@ -312,7 +324,8 @@ int WriteTiles(GraphicRecord* record, int x, int y, int width, int height, Sourc
 
 }  // namespace
 
-int TransferToGraphic(int handle, const void* pixels, int pitch, D3DFORMAT format, int width, int height, int x, int y) {
+int TransferToGraphic(int handle, const void* pixels, int pitch, D3DFORMAT format, int width, int height, int x,
+                      int y) {
   GraphicRecord* record = GraphicFromHandle(handle);
   if (record == nullptr || pixels == nullptr) return -1;
   const ColorData* source = ColorDataForSurfaceFormat(static_cast<std::uint32_t>(format));
@@ -332,4 +345,3 @@ int FillGraphic(int handle, std::uint32_t argb) {
   if (record == nullptr) return -1;
   return WriteTiles(record, 0, 0, record->width, record->height, [&](int, int) { return argb; });
 }
-

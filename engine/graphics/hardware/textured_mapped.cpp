@@ -5,7 +5,8 @@
 #include "../graphics_state.h"
 #include "hardware_state.h"
 
-int HardwareDrawGraphMapped(int handle, int transparency, void (*map)(const void* context, float gx, float gy, float* x, float* y),
+int HardwareDrawGraphMapped(int handle, int transparency,
+                            void (*map)(const void* context, float gx, float gy, float* x, float* y),
                             const void* context) {
   if (GraphicsState.device == nullptr) return -1;
   GraphicRecord* record = GraphicFromHandle(handle);

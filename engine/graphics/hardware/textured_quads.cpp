@@ -158,7 +158,7 @@ class NarrowedArea {
 }  // namespace
 
 int HardwareDrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height, int handle, int transparency,
-                  int mirror) {
+                          int mirror) {
   if (GraphicsState.device == nullptr) return -1;
   GraphicRecord* record = GraphicFromHandle(handle);
   if (record == nullptr) return -1;

@@ -13,9 +13,12 @@ VertexTextured2 Textured2Buffer[VertexFormatCapacity[FormatTextured2]];
 
 void* BufferStart(int format) {
   switch (format) {
-    case FormatPlain: return PlainBuffer;
-    case FormatTextured: return TexturedBuffer;
-    default: return Textured2Buffer;
+    case FormatPlain:
+      return PlainBuffer;
+    case FormatTextured:
+      return TexturedBuffer;
+    default:
+      return Textured2Buffer;
   }
 }
 
@@ -31,12 +34,17 @@ void PrefillVertexBuffers() {
 
 int PrimitiveCount(D3DPRIMITIVETYPE type, int vertices) {
   switch (type) {
-    case D3DPT_POINTLIST: return vertices;
-    case D3DPT_LINELIST: return vertices / 2;
-    case D3DPT_LINESTRIP: return vertices - 1;
-    case D3DPT_TRIANGLELIST: return vertices / 3;
+    case D3DPT_POINTLIST:
+      return vertices;
+    case D3DPT_LINELIST:
+      return vertices / 2;
+    case D3DPT_LINESTRIP:
+      return vertices - 1;
+    case D3DPT_TRIANGLELIST:
+      return vertices / 3;
     case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN: return vertices - 2;
+    case D3DPT_TRIANGLEFAN:
+      return vertices - 2;
   }
   return 0;
 }

@@ -5,12 +5,12 @@
 #include "vornek.h"
 
 enum class BlendOp : int {
-  Nothing,        // no pixel changes: p = 0 under alpha, add and subtract; an unknown mode
-  Copy,           // BlendModeNone, and BlendModeAlpha with p = 255
-  Alpha,          // mix with p as a weight
-  AlphaHalf,      // p = 128 on whole source pixels: whole-pixel average
-  Add,            // source scaled by p, packed saturating add
-  AddBytes,       // p = 255 on whole 32-bit source pixels: byte saturation
+  Nothing,    // no pixel changes: p = 0 under alpha, add and subtract; an unknown mode
+  Copy,       // BlendModeNone, and BlendModeAlpha with p = 255
+  Alpha,      // mix with p as a weight
+  AlphaHalf,  // p = 128 on whole source pixels: whole-pixel average
+  Add,        // source scaled by p, packed saturating add
+  AddBytes,   // p = 255 on whole 32-bit source pixels: byte saturation
   Subtract,
   SubtractBytes,
   Multiply,

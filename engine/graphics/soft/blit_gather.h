@@ -14,8 +14,8 @@ struct Texel {
 
 // texelAt(i) gives the source pixel for destination pixel (x + i, y), called in order of i.
 template <class TexelAt>
-void DrawGatheredSpan(MEMIMG* dst, const MEMIMG* src, const MEMIMG* graph, const BlitPlan& plan, int x, int y, int count,
-                      TexelAt&& texelAt) {
+void DrawGatheredSpan(MEMIMG* dst, const MEMIMG* src, const MEMIMG* graph, const BlitPlan& plan, int x, int y,
+                      int count, TexelAt&& texelAt) {
   constexpr int chunk = 256;
   alignas(16) std::uint8_t pixels[chunk * 4];
   std::uint8_t weights[chunk];

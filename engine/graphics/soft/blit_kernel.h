@@ -78,8 +78,8 @@ void BlitSpan(std::uint8_t* dst, const std::uint8_t* src, const std::uint8_t* gr
   using F = Format<Bits>;
   using DstT = typename F::Pixel;
   constexpr int srcBytes = SourceBytes<Bits, K>();
-  using SrcT = std::conditional_t<srcBytes == 1, std::uint8_t,
-                                  std::conditional_t<srcBytes == 2, std::uint16_t, std::uint32_t>>;
+  using SrcT =
+      std::conditional_t<srcBytes == 1, std::uint8_t, std::conditional_t<srcBytes == 2, std::uint16_t, std::uint32_t>>;
   constexpr bool alphaKind = K == SourceKind::Alpha || K == SourceKind::AlphaKeyed;
   constexpr std::uint32_t colorMask = Bits == 32 ? 0xFFFFFFFFu : 0xFFFFu;
   const std::uint32_t p = ctx.param;

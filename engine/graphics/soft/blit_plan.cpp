@@ -41,8 +41,8 @@ bool ClipToArea(std::int64_t left, std::int64_t top, std::int64_t right, std::in
   return r.left < r.right && r.top < r.bottom;
 }
 
-bool PlanBlit(const MEMIMG* dst, const MEMIMG* src, int transparent, const MEMIMG* graph,
-              const SoftDrawParams& params, BlitPlan* plan) {
+bool PlanBlit(const MEMIMG* dst, const MEMIMG* src, int transparent, const MEMIMG* graph, const SoftDrawParams& params,
+              BlitPlan* plan) {
   if (!IsBlitTarget(dst) || src == nullptr || !IsMemImgValid(src)) return false;
   const MemImgShared* s = src->shared;
   if (s->colorType != dst->shared->colorType) return false;

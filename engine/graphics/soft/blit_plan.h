@@ -29,8 +29,8 @@ bool ClipToArea(std::int64_t left, std::int64_t top, std::int64_t right, std::in
 
 // False when the request draws nothing: bad images, mismatched types, modes or parameters
 // that change no pixel, a blend graph that cannot cover the source.
-bool PlanBlit(const MEMIMG* dst, const MEMIMG* src, int transparent, const MEMIMG* graph,
-              const SoftDrawParams& params, BlitPlan* plan);
+bool PlanBlit(const MEMIMG* dst, const MEMIMG* src, int transparent, const MEMIMG* graph, const SoftDrawParams& params,
+              BlitPlan* plan);
 
 // Address of pixel (x, y) of a view.
 inline std::uint8_t* PixelAt(const MEMIMG* image, int x, int y, int bytes) {

@@ -62,20 +62,18 @@ Reg SignedStepFill16(Reg d, Reg s, const Constants& c) {
   const Channels16 dc = Split16(d);
   Channels16 target = Split16(Op == BlendOp::InvertedAlpha ? Xor(s, Splat16(0xFFFFu)) : s);
   if constexpr (Op == BlendOp::MultiplyAlpha) {
-    target = {Srl16(Mullo16(target.r, dc.r), 5), Srl16(Mullo16(target.g, dc.g), 6),
-              Srl16(Mullo16(target.b, dc.b), 5)};
+    target = {Srl16(Mullo16(target.r, dc.r), 5), Srl16(Mullo16(target.g, dc.g), 6), Srl16(Mullo16(target.b, dc.b), 5)};
   }
   return Join16({SignedStep(target.r, dc.r, c), SignedStep(target.g, dc.g, c), SignedStep(target.b, dc.b, c)});
 }
 
 template <class Format, BlendOp Op>
 Reg FillVector(Reg d, Reg s, const Constants& c) {
-  constexpr bool signedStep =
-      Op == BlendOp::Alpha || Op == BlendOp::InvertedAlpha || Op == BlendOp::MultiplyAlpha;
+  constexpr bool signedStep = Op == BlendOp::Alpha || Op == BlendOp::InvertedAlpha || Op == BlendOp::MultiplyAlpha;
   if constexpr (std::is_same_v<Format, Rgb565> && signedStep) {
     return SignedStepFill16<Op>(d, s, c);
   } else {
-    return Blend<std::is_same_v<Format, Rgb32> ? 32 : 16, Op>(d, s, c);
+    return Blend < std::is_same_v<Format, Rgb32> ? 32 : 16, Op > (d, s, c);
   }
 }
 
@@ -122,8 +120,7 @@ inline Reg HighLanes(std::uint32_t c, std::uint32_t f, std::uint32_t filler) {
 }
 
 template <BlendOp Op>
-  requires(Op == BlendOp::Alpha || Op == BlendOp::InvertedAlpha)
-struct SolidKernel<Rgb32, Op> {
+requires(Op == BlendOp::Alpha || Op == BlendOp::InvertedAlpha) struct SolidKernel<Rgb32, Op> {
   // d × (256 − p) + s × p per byte.
   SolidKernel(std::uint32_t color, std::uint32_t p)
       : keepLow(Set16(256 - p)),

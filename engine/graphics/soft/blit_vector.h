@@ -120,9 +120,7 @@ inline Reg Splat16(std::uint32_t v) { return Set16(v); }
 // x / 255 for 16-bit lanes holding 0 to 255 × 255.
 inline Reg Div255(Reg x) { return Srl16(MulhiU16(x, Splat16(0x8081u)), 7); }
 // (d × (256 − p) + s × p) >> 8 on 16-bit lanes.
-inline Reg Mix(Reg s, Reg d, const Constants& c) {
-  return Srl16(Add16(Mullo16(d, c.inverseP), Mullo16(s, c.p)), 8);
-}
+inline Reg Mix(Reg s, Reg d, const Constants& c) { return Srl16(Add16(Mullo16(d, c.inverseP), Mullo16(s, c.p)), 8); }
 
 // ---- 32-bit: four XRGB pixels, channels widened to 16-bit lanes two pixels at a time --------
 
@@ -155,9 +153,7 @@ inline Reg PackedSubtract32(Reg d, Reg s) {
   return And(Sub32(c, Srl32(c, 8)), t);
 }
 // p × c / 255 on 16-bit lanes holding channels c ≤ 255.
-inline Reg ScaleChannels(Reg c, const Constants& k) {
-  return Add16(MulhiU16(c, k.scaleFactor), And(c, k.scaleKeep));
-}
+inline Reg ScaleChannels(Reg c, const Constants& k) { return Add16(MulhiU16(c, k.scaleFactor), And(c, k.scaleKeep)); }
 // Source channels scaled by p < 255, filler byte 0. Green is scaled where it stands, in the
 // upper byte of its 16-bit lane: the multiply-high then holds its quotient in that byte, with
 // fraction bits below that the mask drops.
@@ -174,18 +170,13 @@ inline Reg Scale32(Reg s, const Constants& c) { return Or(Scale32BelowWhole(s, c
 struct Channels16 {
   Reg r, g, b;
 };
-inline Channels16 Split16(Reg v) {
-  return {Srl16(v, 11), And(Srl16(v, 5), Splat16(63)), And(v, Splat16(31))};
-}
-inline Reg Join16(const Channels16& c) {
-  return Or(Or(Sll16(c.r, 11), Sll16(c.g, 5)), c.b);
-}
+inline Channels16 Split16(Reg v) { return {Srl16(v, 11), And(Srl16(v, 5), Splat16(63)), And(v, Splat16(31))}; }
+inline Reg Join16(const Channels16& c) { return Or(Or(Sll16(c.r, 11), Sll16(c.g, 5)), c.b); }
 // The packed 5:6:5 forms on 16-bit lanes. Their one bit above the lane, bit 16 of T, is the
 // carry (or the absence of a borrow) out of red, worked out separately as a mask.
 inline Reg PackedAdd16(Reg d, Reg s) {
   const Reg t = Add16(And(d, Splat16(0xF7DFu)), And(s, Splat16(0xF7DFu)));
-  const Reg redCarry = Eq16(
-      AddSatU16(And(d, Splat16(0xF000u)), And(s, Splat16(0xF000u))), Splat16(0xFFFFu));
+  const Reg redCarry = Eq16(AddSatU16(And(d, Splat16(0xF000u)), And(s, Splat16(0xF000u))), Splat16(0xFFFFu));
   const Reg c = And(t, Splat16(0x0820u));
   const Reg saturated = Or(Sub16(c, Srl16(c, 5)), And(redCarry, Splat16(0xF800u)));
   return Or(Or(saturated, And(Or(d, s), Splat16(0x820u))), t);
@@ -252,10 +243,7 @@ inline Reg Blend(Reg d, Reg s, const Constants& c) {
     } else if constexpr (Op == BlendOp::Multiply) {
       return KeepFiller32(PerChannel32(s, d, [](Reg sw, Reg dw) { return Srl16(Mullo16(sw, dw), 8); }), d);
     } else if constexpr (Op == BlendOp::MultiplyAlpha) {
-      return KeepFiller32(PerChannel32(s, d, [&](Reg sw, Reg dw) {
-                            return Mix(Srl16(Mullo16(sw, dw), 8), dw, c);
-                          }),
-                          d);
+      return KeepFiller32(PerChannel32(s, d, [&](Reg sw, Reg dw) { return Mix(Srl16(Mullo16(sw, dw), 8), dw, c); }), d);
     }
   } else {
     if constexpr (Op == BlendOp::Alpha || Op == BlendOp::InvertedAlpha) {
@@ -268,8 +256,7 @@ inline Reg Blend(Reg d, Reg s, const Constants& c) {
       return PackedSubtract16(d, Scale16(s, c));
     } else if constexpr (Op == BlendOp::Multiply || Op == BlendOp::MultiplyAlpha) {
       const Channels16 sc = Split16(s), dc = Split16(d);
-      const Channels16 m{Srl16(Mullo16(sc.r, dc.r), 5), Srl16(Mullo16(sc.g, dc.g), 6),
-                         Srl16(Mullo16(sc.b, dc.b), 5)};
+      const Channels16 m{Srl16(Mullo16(sc.r, dc.r), 5), Srl16(Mullo16(sc.g, dc.g), 6), Srl16(Mullo16(sc.b, dc.b), 5)};
       if constexpr (Op == BlendOp::Multiply) return Join16(m);
       return Join16({Mix(m.r, dc.r, c), Mix(m.g, dc.g, c), Mix(m.b, dc.b, c)});
     }

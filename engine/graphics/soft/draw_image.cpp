@@ -9,8 +9,8 @@ namespace {
 // Whole image, whole storage: only then do the stored run codes describe the rows drawn.
 bool RunCodesUsable(const MEMIMG* src, const Rect& clipped, int x, int y) {
   const MemImgShared* s = src->shared;
-  return s->runCodesValid == 1 && s->runCodes != nullptr && src->pixels == s->pixelBuffer &&
-         src->width == s->width && src->height == s->height && clipped.left == x && clipped.top == y &&
+  return s->runCodesValid == 1 && s->runCodes != nullptr && src->pixels == s->pixelBuffer && src->width == s->width &&
+         src->height == s->height && clipped.left == x && clipped.top == y &&
          clipped.right - clipped.left == src->width && clipped.bottom - clipped.top == src->height;
 }
 

@@ -55,7 +55,8 @@ std::uint32_t Bilinear(const MEMIMG* src, double u, double v, int bytes, bool ke
   auto clampX = [&](double x) { return static_cast<int>(std::clamp(x, 0.0, static_cast<double>(src->width - 1))); };
   auto clampY = [&](double y) { return static_cast<int>(std::clamp(y, 0.0, static_cast<double>(src->height - 1))); };
   const std::uint32_t p[4] = {Load(src, clampX(x0), clampY(y0), bytes), Load(src, clampX(x0 + 1), clampY(y0), bytes),
-                              Load(src, clampX(x0), clampY(y0 + 1), bytes), Load(src, clampX(x0 + 1), clampY(y0 + 1), bytes)};
+                              Load(src, clampX(x0), clampY(y0 + 1), bytes),
+                              Load(src, clampX(x0 + 1), clampY(y0 + 1), bytes)};
   const float w[4] = {(1 - wx) * (1 - wy), wx * (1 - wy), (1 - wx) * wy, wx * wy};
   Channels sum{0, 0, 0, 0};
   for (int i = 0; i < 4; ++i) {
@@ -118,20 +119,34 @@ void SoftDrawImageMapped(MEMIMG* dst, const MEMIMG* src, const MappedVertex vert
     area = -area;
   }
   // (u, v) is affine in (x, y): its gradients from the barycentric weights.
-  const double dudx = ((static_cast<double>(b.y) - c.y) * a.u + (static_cast<double>(c.y) - a.y) * b.u + (static_cast<double>(a.y) - b.y) * c.u) / area;
-  const double dvdx = ((static_cast<double>(b.y) - c.y) * a.v + (static_cast<double>(c.y) - a.y) * b.v + (static_cast<double>(a.y) - b.y) * c.v) / area;
-  const double dudy = ((static_cast<double>(c.x) - b.x) * a.u + (static_cast<double>(a.x) - c.x) * b.u + (static_cast<double>(b.x) - a.x) * c.u) / area;
-  const double dvdy = ((static_cast<double>(c.x) - b.x) * a.v + (static_cast<double>(a.x) - c.x) * b.v + (static_cast<double>(b.x) - a.x) * c.v) / area;
+  const double dudx = ((static_cast<double>(b.y) - c.y) * a.u + (static_cast<double>(c.y) - a.y) * b.u +
+                       (static_cast<double>(a.y) - b.y) * c.u) /
+                      area;
+  const double dvdx = ((static_cast<double>(b.y) - c.y) * a.v + (static_cast<double>(c.y) - a.y) * b.v +
+                       (static_cast<double>(a.y) - b.y) * c.v) /
+                      area;
+  const double dudy = ((static_cast<double>(c.x) - b.x) * a.u + (static_cast<double>(a.x) - c.x) * b.u +
+                       (static_cast<double>(b.x) - a.x) * c.u) /
+                      area;
+  const double dvdy = ((static_cast<double>(c.x) - b.x) * a.v + (static_cast<double>(a.x) - c.x) * b.v +
+                       (static_cast<double>(b.x) - a.x) * c.v) /
+                      area;
   // The texels along a row are taken in source space, not the texture's [0, 1], so nearest
   // sampling picks the texel the hardware picks except where a sample lies on a texel boundary.
   const double minY = std::min({a.y, b.y, c.y}), maxY = std::max({a.y, b.y, c.y});
   const double minX = std::min({a.x, b.x, c.x}), maxX = std::max({a.x, b.x, c.x});
-  const std::int64_t top = std::max<std::int64_t>(static_cast<std::int64_t>(std::max(std::floor(minY), -1e15)), plan.area.top);
-  const std::int64_t bottom = std::min<std::int64_t>(static_cast<std::int64_t>(std::min(std::ceil(maxY), 1e15)) + 1, plan.area.bottom);
-  const std::int64_t left = std::max<std::int64_t>(static_cast<std::int64_t>(std::max(std::floor(minX), -1e15)), plan.area.left);
-  const std::int64_t right = std::min<std::int64_t>(static_cast<std::int64_t>(std::min(std::ceil(maxX), 1e15)) + 1, plan.area.right);
+  const std::int64_t top =
+      std::max<std::int64_t>(static_cast<std::int64_t>(std::max(std::floor(minY), -1e15)), plan.area.top);
+  const std::int64_t bottom =
+      std::min<std::int64_t>(static_cast<std::int64_t>(std::min(std::ceil(maxY), 1e15)) + 1, plan.area.bottom);
+  const std::int64_t left =
+      std::max<std::int64_t>(static_cast<std::int64_t>(std::max(std::floor(minX), -1e15)), plan.area.left);
+  const std::int64_t right =
+      std::min<std::int64_t>(static_cast<std::int64_t>(std::min(std::ceil(maxX), 1e15)) + 1, plan.area.right);
   const int bytes = plan.srcBytes;
-  auto inside = [&](double x, double y) { return InsideEdge(a, b, x, y) && InsideEdge(b, c, x, y) && InsideEdge(c, a, x, y); };
+  auto inside = [&](double x, double y) {
+    return InsideEdge(a, b, x, y) && InsideEdge(b, c, x, y) && InsideEdge(c, a, x, y);
+  };
   const MappedVertex* edges[3][2] = {{&a, &b}, {&b, &c}, {&c, &a}};
   constexpr int chunk = 256;
   alignas(16) std::uint8_t pixels[chunk * 4];
@@ -149,8 +164,10 @@ void SoftDrawImageMapped(MEMIMG* dst, const MEMIMG* src, const MappedVertex vert
         continue;
       }
       const double cut = p.x + k / dy;
-      if (dy > 0) hi = std::min(hi, std::floor(cut) + 1);
-      else lo = std::max(lo, std::ceil(cut) - 1);
+      if (dy > 0)
+        hi = std::min(hi, std::floor(cut) + 1);
+      else
+        lo = std::max(lo, std::ceil(cut) - 1);
     }
     if (lo > hi) continue;
     std::int64_t first = static_cast<std::int64_t>(lo), last = static_cast<std::int64_t>(hi);
@@ -185,11 +202,12 @@ void SoftDrawImageMapped(MEMIMG* dst, const MEMIMG* src, const MappedVertex vert
     for (int done = 0; done < count;) {
       const int n = std::min(count - done, chunk);
       for (int i = 0; i < n; ++i) {
-        const std::uint32_t p = Bilinear(src, u0 + dudx * (done + i), v0 + dvdx * (done + i), BytesPerPixel(shared), keyed);
+        const std::uint32_t p =
+            Bilinear(src, u0 + dudx * (done + i), v0 + dvdx * (done + i), BytesPerPixel(shared), keyed);
         std::memcpy(pixels + i * bytes, &p, static_cast<std::size_t>(bytes));
       }
-      plan.pixelSpan(PixelAt(dst, static_cast<int>(first) + done, static_cast<int>(y), plan.bits / 8), pixels, nullptr, n,
-                     plan.ctx);
+      plan.pixelSpan(PixelAt(dst, static_cast<int>(first) + done, static_cast<int>(y), plan.bits / 8), pixels, nullptr,
+                     n, plan.ctx);
       done += n;
     }
   }

@@ -8,8 +8,8 @@
 #include "soft_draw.h"
 
 struct MappedVertex {
-  float x, y;     // on the target, pixel centres at integer coordinates
-  double u, v;    // in source pixels: (0, 0) the source's top-left corner
+  float x, y;   // on the target, pixel centres at integer coordinates
+  double u, v;  // in source pixels: (0, 0) the source's top-left corner
 };
 
 // transparent: 1 honours the source's transparent colour or alpha; bilinear: 1 mixes the four

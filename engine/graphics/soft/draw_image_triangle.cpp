@@ -71,8 +71,9 @@ void SoftDrawImageTriangle(MEMIMG* dst, const MEMIMG* src, const SoftVertex vert
   if (src->width <= 0 || src->height <= 0) return;
 
   SoftVertex v[3] = {vertices[0], vertices[1], vertices[2]};
-  const Wide cross = static_cast<Wide>(static_cast<std::int64_t>(v[1].x) - v[0].x) * (static_cast<std::int64_t>(v[2].y) - v[0].y) -
-                     static_cast<Wide>(static_cast<std::int64_t>(v[2].x) - v[0].x) * (static_cast<std::int64_t>(v[1].y) - v[0].y);
+  const Wide cross =
+      static_cast<Wide>(static_cast<std::int64_t>(v[1].x) - v[0].x) * (static_cast<std::int64_t>(v[2].y) - v[0].y) -
+      static_cast<Wide>(static_cast<std::int64_t>(v[2].x) - v[0].x) * (static_cast<std::int64_t>(v[1].y) - v[0].y);
   if (cross == 0) return;
   if (cross < 0) std::swap(v[1], v[2]);
   const Edge edges[3] = {MakeEdge(v[0], v[1]), MakeEdge(v[1], v[2]), MakeEdge(v[2], v[0])};
@@ -97,10 +98,11 @@ void SoftDrawImageTriangle(MEMIMG* dst, const MEMIMG* src, const SoftVertex vert
     if (first > last) continue;
     const double cy = static_cast<double>(y) + 0.5 - v[0].y;
     const double uRow = v[0].u + dudy * cy, vRow = v[0].v + dvdy * cy;
-    DrawGatheredSpan(dst, src, graph, plan, static_cast<int>(first), static_cast<int>(y), static_cast<int>(last - first + 1),
-                     [&](int i) {
-                       const double cx = static_cast<double>(first + i) + 0.5 - v[0].x;
-                       return Texel{TexelIndex(uRow + dudx * cx, src->width), TexelIndex(vRow + dvdx * cx, src->height)};
-                     });
+    DrawGatheredSpan(
+        dst, src, graph, plan, static_cast<int>(first), static_cast<int>(y), static_cast<int>(last - first + 1),
+        [&](int i) {
+          const double cx = static_cast<double>(first + i) + 0.5 - v[0].x;
+          return Texel{TexelIndex(uRow + dudx * cx, src->width), TexelIndex(vRow + dvdx * cx, src->height)};
+        });
   }
 }

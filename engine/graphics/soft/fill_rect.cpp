@@ -46,15 +46,16 @@ void PlainRuns(const SolidRun* runs, int count, std::uint32_t color, std::uint32
     const int pairs = (n - i) * static_cast<int>(sizeof(Pixel)) / 4;
     std::wmemset(reinterpret_cast<wchar_t*>(row + i * sizeof(Pixel)), static_cast<wchar_t>(pattern),
                  static_cast<std::size_t>(pairs));
-    for (i += pairs * 4 / static_cast<int>(sizeof(Pixel)); i < n; ++i) std::memcpy(row + i * sizeof(Pixel), &value, sizeof value);
+    for (i += pairs * 4 / static_cast<int>(sizeof(Pixel)); i < n; ++i)
+      std::memcpy(row + i * sizeof(Pixel), &value, sizeof value);
   }
 }
 
 template <class Format>
 void FillWith(BlendOp op, MEMIMG* dst, Rect r, std::uint32_t color, int p) {
   using Pixel = typename Format::Pixel;
-  const SolidRunsFn runs =
-      FindSolidRuns(SoftOperation::Fill, std::is_same_v<Format, Rgb32> ? TargetLayout::Rgb32 : TargetLayout::Rgb565, op);
+  const SolidRunsFn runs = FindSolidRuns(
+      SoftOperation::Fill, std::is_same_v<Format, Rgb32> ? TargetLayout::Rgb32 : TargetLayout::Rgb565, op);
   if (runs == nullptr) return;
   JoinWholeRows(dst, &r, sizeof(Pixel));
   SolidRunBatch batch(runs, color, p);

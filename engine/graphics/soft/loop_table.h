@@ -99,7 +99,8 @@ AnyLoop WithSolidBlendOp(BlendOp op, Pick&& pick) {
 template <template <class, int, BlendOp> class Loop>
 AnyLoop OneColourInstance(const LoopKey& key) {
   auto at = [&]<class Format, int Stride>() {
-    return WithSolidBlendOp(key.op, []<BlendOp Op>() { return reinterpret_cast<AnyLoop>(&Loop<Format, Stride, Op>::Run); });
+    return WithSolidBlendOp(key.op,
+                            []<BlendOp Op>() { return reinterpret_cast<AnyLoop>(&Loop<Format, Stride, Op>::Run); });
   };
   switch (key.destination) {
     case TargetLayout::Rgb32:

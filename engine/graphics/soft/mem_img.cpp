@@ -27,7 +27,9 @@ int PixelBytes(int colorType, int paletted, int alpha) {
 
 // Rows go through the C library's wide-character fill, which uses the widest stores the CPU
 // has; a 16-bit value is doubled into 32 bits once its row is 4-byte aligned.
-void FillRow(std::uint8_t* row, int count, std::uint8_t value) { std::memset(row, value, static_cast<std::size_t>(count)); }
+void FillRow(std::uint8_t* row, int count, std::uint8_t value) {
+  std::memset(row, value, static_cast<std::size_t>(count));
+}
 
 static_assert(sizeof(wchar_t) == 4, "the fills rely on a 32-bit wchar_t");
 
@@ -100,8 +102,8 @@ int ClipRect(Rect* rect, const Rect* clip) {
   return 0;
 }
 
-int CreateMemImg(MEMIMG* image, int width, int height, int pitch, std::uint32_t transColor, int colorType,
-                 int paletted, int alpha, int extras, void* externalPixels) {
+int CreateMemImg(MEMIMG* image, int width, int height, int pitch, std::uint32_t transColor, int colorType, int paletted,
+                 int alpha, int extras, void* externalPixels) {
   if (image->validMark == MemImgValidMark) return -1;
   if (colorType == Gray8 || colorType == Gray16) {
     paletted = alpha = 0;

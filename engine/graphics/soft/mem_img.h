@@ -52,8 +52,8 @@ constexpr std::uint8_t RunEnd = 0xC0;
 int BytesPerPixel(const MemImgShared* shared);
 
 int ClipRect(Rect* rect, const Rect* clip);
-int CreateMemImg(MEMIMG* image, int width, int height, int pitch, std::uint32_t transColor, int colorType,
-                 int paletted, int alpha, int extras, void* externalPixels);
+int CreateMemImg(MEMIMG* image, int width, int height, int pitch, std::uint32_t transColor, int colorType, int paletted,
+                 int alpha, int extras, void* externalPixels);
 // The screen image: colorType is Color16 or Color32, as the screen's depth says.
 int CreateScreenMemImg(MEMIMG* image, int width, int height, int colorType);
 void ReleaseMemImg(MEMIMG* image);

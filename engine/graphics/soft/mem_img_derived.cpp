@@ -35,7 +35,8 @@ void BuildRunCodes(MemImgShared* s) {
     while (x < s->width) {
       const PixelClass kind = Classify(s, row + static_cast<std::ptrdiff_t>(x) * bytes, bytes);
       int n = 1;
-      while (n < 64 && x + n < s->width && Classify(s, row + static_cast<std::ptrdiff_t>(x + n) * bytes, bytes) == kind) {
+      while (n < 64 && x + n < s->width &&
+             Classify(s, row + static_cast<std::ptrdiff_t>(x + n) * bytes, bytes) == kind) {
         ++n;
       }
       *out++ = static_cast<std::uint8_t>(kind + (n - 1));

@@ -123,9 +123,9 @@ int LoadMemImgPixels(const DecodedImage* image, const DecodedImage* alphaImage, 
       options.transparentColor = static_cast<std::uint32_t>(r << 16 | g << 8 | b);
     }
   }
-  const int result = ConvertPixels(source, PixelAt(target, destinationX, destinationY), shared->pitch,
-                                   shared->colorData, shared->paletted ? image->format.palette : nullptr, width,
-                                   height, options);
+  const int result =
+      ConvertPixels(source, PixelAt(target, destinationX, destinationY), shared->pitch, shared->colorData,
+                    shared->paletted ? image->format.palette : nullptr, width, height, options);
   if (result < 0) return result;
   if (shared->paletted && alphaImage == nullptr) shared->paletteCount = result + 1;
 

@@ -73,8 +73,8 @@ bool IsPaletteIndexFormat(const ColorData* format) {
 }
 
 int ConvertPixels(const PixelSurface& source, std::uint8_t* destination, int destinationPitch,
-                  const ColorData* destinationFormat, const PaletteEntry* destinationPalette, int width,
-                  int height, const ConvertOptions& options) {
+                  const ColorData* destinationFormat, const PaletteEntry* destinationPalette, int width, int height,
+                  const ConvertOptions& options) {
   if (source.pixels == nullptr || destination == nullptr || width < 0 || height < 0) return -1;
   if (!Usable(source.format) || !Usable(destinationFormat)) return -1;
   const bool sourceIndexed = IsPaletteIndexFormat(source.format);
@@ -117,7 +117,8 @@ int ConvertPixels(const PixelSurface& source, std::uint8_t* destination, int des
       const ColorData* f = destinationFormat;
       if (destinationIndexed) {
         // A palette index for a paletted source is kept as it is.
-        const int index = sourceIndexed ? static_cast<int>(pixel & 0xFF) : NearestIndex(destinationPalette, c.r, c.g, c.b);
+        const int index =
+            sourceIndexed ? static_cast<int>(pixel & 0xFF) : NearestIndex(destinationPalette, c.r, c.g, c.b);
         highestIndex = index > highestIndex ? index : highestIndex;
         out = static_cast<std::uint32_t>(index);
       } else if (options.singleChannel || (f->redMask == f->greenMask && f->greenMask == f->blueMask)) {

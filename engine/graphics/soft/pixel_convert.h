@@ -42,5 +42,5 @@ bool IsPaletteIndexFormat(const ColorData* format);
 // data, pixel sizes other than 1 to 4 bytes, a palette-index side without its palette); for a
 // palette-index destination the highest index written (0 when nothing was); otherwise 0.
 int ConvertPixels(const PixelSurface& source, std::uint8_t* destination, int destinationPitch,
-                  const ColorData* destinationFormat, const PaletteEntry* destinationPalette, int width,
-                  int height, const ConvertOptions& options);
+                  const ColorData* destinationFormat, const PaletteEntry* destinationPalette, int width, int height,
+                  const ConvertOptions& options);

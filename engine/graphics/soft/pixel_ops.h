@@ -46,14 +46,13 @@ inline std::uint32_t ScaleExact(std::uint32_t p, std::uint32_t c) {
 inline int Red565(std::uint32_t v) { return static_cast<int>((v >> 11) & 0x1F); }
 inline int Green565(std::uint32_t v) { return static_cast<int>((v >> 5) & 0x3F); }
 inline int Blue565(std::uint32_t v) { return static_cast<int>(v & 0x1F); }
-inline std::uint16_t Pack565(int r, int g, int b) {
-  return static_cast<std::uint16_t>((r << 11) | (g << 5) | b);
-}
+inline std::uint16_t Pack565(int r, int g, int b) { return static_cast<std::uint16_t>((r << 11) | (g << 5) | b); }
 
 // d + p × (s − d) / 255 on each 5:6:5 channel.
 inline std::uint16_t Mix565(std::uint32_t d, int sr, int sg, int sb, int p) {
   const int dr = Red565(d), dg = Green565(d), db = Blue565(d);
-  return Pack565(dr + SignedScaleExact(p, sr - dr), dg + SignedScaleExact(p, sg - dg), db + SignedScaleExact(p, sb - db));
+  return Pack565(dr + SignedScaleExact(p, sr - dr), dg + SignedScaleExact(p, sg - dg),
+                 db + SignedScaleExact(p, sb - db));
 }
 
 // (d × 256 + (s − d) × p) >> 8 on the three colour bytes of an XRGB pixel, filler kept:
@@ -87,7 +86,9 @@ struct PixelBlend<Rgb32, BlendOp::Alpha> {
   };
   explicit PixelBlend(int p) : p_(static_cast<std::uint32_t>(p)) {}
   Prepared Prepare(std::uint32_t s) const { return {(s & 0xFF00FFu) * p_, (s & 0xFF00u) * p_}; }
-  std::uint32_t Apply(std::uint32_t d, Prepared s) const { return pixel_detail::Mix32(d, s.redBlue, s.green, 256 - p_); }
+  std::uint32_t Apply(std::uint32_t d, Prepared s) const {
+    return pixel_detail::Mix32(d, s.redBlue, s.green, 256 - p_);
+  }
   std::uint32_t p_;
 };
 

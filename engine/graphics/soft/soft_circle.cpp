@@ -40,11 +40,12 @@ struct CircleLoop {
     if (!call.fill) {
       auto outline = [&](auto apply) {
         // Called for every point: kept inline, which the compiler does not always choose.
-        circle_walk::WalkOutline(call.cx, call.cy, call.r, t.area, [&](Coord x, Coord y) __attribute__((always_inline)) {
-          Pixel* pixel = reinterpret_cast<Pixel*>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch +
-                                                  static_cast<std::ptrdiff_t>(x) * pixelBytes);
-          *pixel = apply(*pixel);
-        });
+        circle_walk::WalkOutline(
+            call.cx, call.cy, call.r, t.area, [&](Coord x, Coord y) __attribute__((always_inline)) {
+              Pixel* pixel = reinterpret_cast<Pixel*>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch +
+                                                      static_cast<std::ptrdiff_t>(x) * pixelBytes);
+              *pixel = apply(*pixel);
+            });
       };
       if constexpr (Tabulated) {
         const ChannelTables<Op> tables(op, source);
@@ -52,11 +53,12 @@ struct CircleLoop {
       }
       return outline([&](Pixel d) { return op.Apply(d, source); });
     }
-    circle_walk::WalkDisc(call.cx, call.cy, call.r, t.area, [&](Coord y, Coord first, Coord end) __attribute__((always_inline)) {
-      Pixel* row = reinterpret_cast<Pixel*>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch) + first * Stride;
-      const auto count = static_cast<std::ptrdiff_t>(end - first);
-      for (std::ptrdiff_t i = 0; i < count; ++i) row[i * Stride] = op.Apply(row[i * Stride], source);
-    });
+    circle_walk::WalkDisc(
+        call.cx, call.cy, call.r, t.area, [&](Coord y, Coord first, Coord end) __attribute__((always_inline)) {
+          Pixel* row = reinterpret_cast<Pixel*>(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch) + first * Stride;
+          const auto count = static_cast<std::ptrdiff_t>(end - first);
+          for (std::ptrdiff_t i = 0; i < count; ++i) row[i * Stride] = op.Apply(row[i * Stride], source);
+        });
   }
 };
 
@@ -91,10 +93,11 @@ void SoftDrawCircle(MEMIMG* target, const SoftDrawParams* params, int cx, int cy
   if (runs != nullptr) {
     SolidRunBatch batch(runs, source, p);
     const int bytes = BytesPerTargetPixel(layout);
-    circle_walk::WalkDisc(cx, cy, r, t.area, [&](Coord y, Coord first, Coord end) __attribute__((always_inline)) {
-      batch.Add(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch + static_cast<std::ptrdiff_t>(first) * bytes,
-                static_cast<int>(end - first));
-    });
+    circle_walk::WalkDisc(
+        cx, cy, r, t.area, [&](Coord y, Coord first, Coord end) __attribute__((always_inline)) {
+          batch.Add(t.pixels + static_cast<std::ptrdiff_t>(y) * t.pitch + static_cast<std::ptrdiff_t>(first) * bytes,
+                    static_cast<int>(end - first));
+        });
     batch.Flush();
   } else {
     // An outline has about 5.7 r points.

@@ -16,8 +16,6 @@ struct SoftDrawParams {
 };
 
 // Steps from (x1, y1) towards (x2, y2); the end point itself is not drawn.
-void SoftDrawLine(MEMIMG* target, const SoftDrawParams* params, int x1, int y1, int x2, int y2,
-                  std::uint32_t color);
+void SoftDrawLine(MEMIMG* target, const SoftDrawParams* params, int x1, int y1, int x2, int y2, std::uint32_t color);
 // fill 0 draws the outline; otherwise every row of the disc is drawn once.
-void SoftDrawCircle(MEMIMG* target, const SoftDrawParams* params, int cx, int cy, int r, std::uint32_t color,
-                    int fill);
+void SoftDrawCircle(MEMIMG* target, const SoftDrawParams* params, int cx, int cy, int r, std::uint32_t color, int fill);

@@ -77,8 +77,7 @@ long long TruncateCoordinate(double v) {
 
 }  // namespace
 
-void SoftDrawLine(MEMIMG* target, const SoftDrawParams* params, int x1, int y1, int x2, int y2,
-                  std::uint32_t color) {
+void SoftDrawLine(MEMIMG* target, const SoftDrawParams* params, int x1, int y1, int x2, int y2, std::uint32_t color) {
   const TargetLayout layout = LayoutOfTarget(target);
   if (layout == TargetLayout::Unsupported || params == nullptr) return;
   // The area never reaches past the image, whatever the caller's draw state says.
@@ -132,7 +131,8 @@ void SoftDrawLine(MEMIMG* target, const SoftDrawParams* params, int x1, int y1, 
   // All four now lie within one pixel of an area inside the image, so int holds them.
   const int dx = static_cast<int>(ex2 - sx1), dy = static_cast<int>(ey2 - sy1);
   if (dx == 0 && dy == 0) return;
-  const LoopKey key{SoftOperation::Line, SourceKind::Direct, layout, SimplifySolidBlend(params->blendMode, params->blendParam),
+  const LoopKey key{SoftOperation::Line, SourceKind::Direct, layout,
+                    SimplifySolidBlend(params->blendMode, params->blendParam),
                     std::max(std::abs(dx), std::abs(dy)) >= kTableWorthIt ? kLongOption : std::uint8_t{0}};
   const auto loop = FindLoopAs<LineLoopFn>(key);
   if (loop == nullptr) return;
@@ -144,7 +144,8 @@ void SoftDrawLine(MEMIMG* target, const SoftDrawParams* params, int x1, int y1, 
   const std::ptrdiff_t yStep = dy < 0 ? -pitch : pitch;
   const int ax = std::abs(dx), ay = std::abs(dy);
   LineWalk walk;
-  walk.start = target->pixels + static_cast<std::ptrdiff_t>(sy1) * pitch + static_cast<std::ptrdiff_t>(sx1) * pixelBytes;
+  walk.start =
+      target->pixels + static_cast<std::ptrdiff_t>(sy1) * pitch + static_cast<std::ptrdiff_t>(sx1) * pixelBytes;
   if (ax >= ay) {
     walk = {walk.start, ax, xStep, yStep, ay, ax};
   } else {

@@ -29,8 +29,7 @@
 #define VORNEK_NORETURN _Noreturn
 #endif
 #if defined(__GNUC__) || defined(__clang__)
-#define VORNEK_PRINTF_FORMAT(formatIndex, firstArgument) \
-  __attribute__((format(printf, formatIndex, firstArgument)))
+#define VORNEK_PRINTF_FORMAT(formatIndex, firstArgument) __attribute__((format(printf, formatIndex, firstArgument)))
 #else
 #define VORNEK_PRINTF_FORMAT(formatIndex, firstArgument)
 #endif
@@ -126,10 +125,7 @@ int GetVSyncWait(void);
 
 // ---- Draw state -----------------------------------------------------------------------------
 // Draw targets.
-enum {
-  ScreenFront = -4,
-  ScreenBack = -2
-};
+enum { ScreenFront = -4, ScreenBack = -2 };
 
 // Blend modes; each takes a parameter 0-255.
 enum {
@@ -204,10 +200,7 @@ int DrawGraphRect(int x, int y, int sourceX, int sourceY, int width, int height,
 int DrawGraphRectStretched(int x1, int y1, int x2, int y2, int sourceX, int sourceY, int width, int height, int handle,
                            int transparency);
 // Sampling of graphics drawn scaled, rotated or to four corners.
-enum {
-  SamplingNearest = 0,
-  SamplingBilinear = 1
-};
+enum { SamplingNearest = 0, SamplingBilinear = 1 };
 // 0; -1 for a mode other than SamplingNearest (the default) and SamplingBilinear.
 int SetDrawSampling(int mode);
 // The sampling mode; never fails.
@@ -291,18 +284,9 @@ int SplitColor(uint32_t color, int* red, int* green, int* blue);
 
 // ---- Fonts and text -------------------------------------------------------------------------
 // Font types: bit 0 draws an outline of the edge colour, bit 1 anti-aliases.
-enum {
-  FontTypeNormal = 0,
-  FontTypeEdge = 1,
-  FontTypeAntiAlias = 2,
-  FontTypeAntiAliasEdge = 3
-};
+enum { FontTypeNormal = 0, FontTypeEdge = 1, FontTypeAntiAlias = 2, FontTypeAntiAliasEdge = 3 };
 // Character sets by index: 0 default, 1 Shift-JIS, 2 Hangul.
-enum {
-  CharSetDefault = 0,
-  CharSetShiftJis = 1,
-  CharSetHangul = 2
-};
+enum { CharSetDefault = 0, CharSetShiftJis = 1, CharSetHangul = 2 };
 
 // Text with the default font: 0; -1 when the default font cannot be made or the engine is stopped.
 int DrawText(int x, int y, const char* text, uint32_t color, uint32_t edgeColor);
@@ -358,28 +342,115 @@ int GetFontLineSpacing(int handle);
 // what a US keyboard prints there (on a Japanese keyboard KeyLeftBracket is '@', KeyApostrophe
 // ':', KeyGrave the half/full-width key, KeyEquals '^', KeyBackslash ']').
 enum {
-  KeyEscape = 0x01, Key1 = 0x02, Key2 = 0x03, Key3 = 0x04, Key4 = 0x05, Key5 = 0x06,
-  Key6 = 0x07, Key7 = 0x08, Key8 = 0x09, Key9 = 0x0A, Key0 = 0x0B, KeyMinus = 0x0C,
-  KeyEquals = 0x0D, KeyBackSpace = 0x0E, KeyTab = 0x0F,
-  KeyQ = 0x10, KeyW = 0x11, KeyE = 0x12, KeyR = 0x13, KeyT = 0x14, KeyY = 0x15, KeyU = 0x16,
-  KeyI = 0x17, KeyO = 0x18, KeyP = 0x19, KeyLeftBracket = 0x1A, KeyRightBracket = 0x1B, KeyReturn = 0x1C,
-  KeyLeftControl = 0x1D, KeyA = 0x1E, KeyS = 0x1F, KeyD = 0x20, KeyF = 0x21, KeyG = 0x22,
-  KeyH = 0x23, KeyJ = 0x24, KeyK = 0x25, KeyL = 0x26, KeySemicolon = 0x27, KeyApostrophe = 0x28,
-  KeyGrave = 0x29, KeyLeftShift = 0x2A, KeyBackslash = 0x2B,
-  KeyZ = 0x2C, KeyX = 0x2D, KeyC = 0x2E, KeyV = 0x2F, KeyB = 0x30, KeyN = 0x31, KeyM = 0x32,
-  KeyComma = 0x33, KeyPeriod = 0x34, KeySlash = 0x35, KeyRightShift = 0x36,
-  KeyMultiply = 0x37, KeyLeftAlt = 0x38, KeySpace = 0x39, KeyCapsLock = 0x3A,
-  KeyF1 = 0x3B, KeyF2 = 0x3C, KeyF3 = 0x3D, KeyF4 = 0x3E, KeyF5 = 0x3F, KeyF6 = 0x40,
-  KeyF7 = 0x41, KeyF8 = 0x42, KeyF9 = 0x43, KeyF10 = 0x44, KeyNumLock = 0x45, KeyScrollLock = 0x46,
-  KeyNumPad7 = 0x47, KeyNumPad8 = 0x48, KeyNumPad9 = 0x49, KeySubtract = 0x4A,
-  KeyNumPad4 = 0x4B, KeyNumPad5 = 0x4C, KeyNumPad6 = 0x4D, KeyAdd = 0x4E,
-  KeyNumPad1 = 0x4F, KeyNumPad2 = 0x50, KeyNumPad3 = 0x51, KeyNumPad0 = 0x52, KeyDecimal = 0x53,
-  KeyF11 = 0x57, KeyF12 = 0x58, KeyKana = 0x70, KeyUnderscore = 0x73, KeyConvert = 0x79,
-  KeyNoConvert = 0x7B, KeyYen = 0x7D, KeyNumPadEnter = 0x9C, KeyRightControl = 0x9D,
-  KeyDivide = 0xB5, KeyPrintScreen = 0xB7, KeyRightAlt = 0xB8, KeyPause = 0xC5,
-  KeyHome = 0xC7, KeyUp = 0xC8, KeyPageUp = 0xC9, KeyLeft = 0xCB, KeyRight = 0xCD, KeyEnd = 0xCF,
-  KeyDown = 0xD0, KeyPageDown = 0xD1, KeyInsert = 0xD2, KeyDelete = 0xD3,
-  KeyLeftWindows = 0xDB, KeyRightWindows = 0xDC, KeyApps = 0xDD
+  KeyEscape = 0x01,
+  Key1 = 0x02,
+  Key2 = 0x03,
+  Key3 = 0x04,
+  Key4 = 0x05,
+  Key5 = 0x06,
+  Key6 = 0x07,
+  Key7 = 0x08,
+  Key8 = 0x09,
+  Key9 = 0x0A,
+  Key0 = 0x0B,
+  KeyMinus = 0x0C,
+  KeyEquals = 0x0D,
+  KeyBackSpace = 0x0E,
+  KeyTab = 0x0F,
+  KeyQ = 0x10,
+  KeyW = 0x11,
+  KeyE = 0x12,
+  KeyR = 0x13,
+  KeyT = 0x14,
+  KeyY = 0x15,
+  KeyU = 0x16,
+  KeyI = 0x17,
+  KeyO = 0x18,
+  KeyP = 0x19,
+  KeyLeftBracket = 0x1A,
+  KeyRightBracket = 0x1B,
+  KeyReturn = 0x1C,
+  KeyLeftControl = 0x1D,
+  KeyA = 0x1E,
+  KeyS = 0x1F,
+  KeyD = 0x20,
+  KeyF = 0x21,
+  KeyG = 0x22,
+  KeyH = 0x23,
+  KeyJ = 0x24,
+  KeyK = 0x25,
+  KeyL = 0x26,
+  KeySemicolon = 0x27,
+  KeyApostrophe = 0x28,
+  KeyGrave = 0x29,
+  KeyLeftShift = 0x2A,
+  KeyBackslash = 0x2B,
+  KeyZ = 0x2C,
+  KeyX = 0x2D,
+  KeyC = 0x2E,
+  KeyV = 0x2F,
+  KeyB = 0x30,
+  KeyN = 0x31,
+  KeyM = 0x32,
+  KeyComma = 0x33,
+  KeyPeriod = 0x34,
+  KeySlash = 0x35,
+  KeyRightShift = 0x36,
+  KeyMultiply = 0x37,
+  KeyLeftAlt = 0x38,
+  KeySpace = 0x39,
+  KeyCapsLock = 0x3A,
+  KeyF1 = 0x3B,
+  KeyF2 = 0x3C,
+  KeyF3 = 0x3D,
+  KeyF4 = 0x3E,
+  KeyF5 = 0x3F,
+  KeyF6 = 0x40,
+  KeyF7 = 0x41,
+  KeyF8 = 0x42,
+  KeyF9 = 0x43,
+  KeyF10 = 0x44,
+  KeyNumLock = 0x45,
+  KeyScrollLock = 0x46,
+  KeyNumPad7 = 0x47,
+  KeyNumPad8 = 0x48,
+  KeyNumPad9 = 0x49,
+  KeySubtract = 0x4A,
+  KeyNumPad4 = 0x4B,
+  KeyNumPad5 = 0x4C,
+  KeyNumPad6 = 0x4D,
+  KeyAdd = 0x4E,
+  KeyNumPad1 = 0x4F,
+  KeyNumPad2 = 0x50,
+  KeyNumPad3 = 0x51,
+  KeyNumPad0 = 0x52,
+  KeyDecimal = 0x53,
+  KeyF11 = 0x57,
+  KeyF12 = 0x58,
+  KeyKana = 0x70,
+  KeyUnderscore = 0x73,
+  KeyConvert = 0x79,
+  KeyNoConvert = 0x7B,
+  KeyYen = 0x7D,
+  KeyNumPadEnter = 0x9C,
+  KeyRightControl = 0x9D,
+  KeyDivide = 0xB5,
+  KeyPrintScreen = 0xB7,
+  KeyRightAlt = 0xB8,
+  KeyPause = 0xC5,
+  KeyHome = 0xC7,
+  KeyUp = 0xC8,
+  KeyPageUp = 0xC9,
+  KeyLeft = 0xCB,
+  KeyRight = 0xCD,
+  KeyEnd = 0xCF,
+  KeyDown = 0xD0,
+  KeyPageDown = 0xD1,
+  KeyInsert = 0xD2,
+  KeyDelete = 0xD3,
+  KeyLeftWindows = 0xDB,
+  KeyRightWindows = 0xDC,
+  KeyApps = 0xDD
 };
 
 // 1 while the key is held, else 0 (also for a code outside 0-255 and before InitEngine).
@@ -395,10 +466,7 @@ int CountKeyPresses(int keyCode);
 int CountKeyReleases(int keyCode);
 
 // ---- Mouse ----------------------------------------------------------------------------------
-enum {
-  MouseButtonLeft = 1, MouseButtonRight = 2, MouseButtonMiddle = 4,
-  MouseButtonBack = 8, MouseButtonForward = 16
-};
+enum { MouseButtonLeft = 1, MouseButtonRight = 2, MouseButtonMiddle = 4, MouseButtonBack = 8, MouseButtonForward = 16 };
 
 // Always 0; the cursor in the drawn screen's pixels. Either pointer may be null.
 int GetCursorPosition(int* x, int* y);

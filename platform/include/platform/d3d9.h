@@ -425,8 +425,8 @@ class IDirect3DSwapChain9 {
   virtual ULONG Release() = 0;
   // Null rectangles mean the whole back buffer and the whole client area; destWindow null means
   // the device window.
-  virtual HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindow,
-                          const RGNDATA* dirtyRegion, DWORD flags) = 0;
+  virtual HRESULT Present(const RECT* sourceRect, const RECT* destRect, HWND destWindow, const RGNDATA* dirtyRegion,
+                          DWORD flags) = 0;
 
  protected:
   ~IDirect3DSwapChain9() = default;
@@ -448,21 +448,19 @@ class IDirect3DDevice9 {
   virtual HRESULT BeginScene() = 0;
   virtual HRESULT EndScene() = 0;
   // rects null (count 0) clears the whole viewport.
-  virtual HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
-                        DWORD stencil) = 0;
+  virtual HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z, DWORD stencil) = 0;
   // rect null fills the whole surface; the colour is A8R8G8B8 and converted to its format.
   virtual HRESULT ColorFill(IDirect3DSurface9* surface, const RECT* rect, D3DCOLOR color) = 0;
   virtual HRESULT StretchRect(IDirect3DSurface9* source, const RECT* sourceRect, IDirect3DSurface9* dest,
                               const RECT* destRect, D3DTEXTUREFILTERTYPE filter) = 0;
 
-  virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
-                                D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* sharedHandle) = 0;
-  virtual HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format,
-                                     D3DMULTISAMPLE_TYPE multiSample, DWORD multiSampleQuality,
-                                     BOOL lockable, IDirect3DSurface9** surface, HANDLE* sharedHandle) = 0;
-  virtual HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format,
-                                            D3DMULTISAMPLE_TYPE multiSample, DWORD multiSampleQuality,
-                                            BOOL discard, IDirect3DSurface9** surface,
+  virtual HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                                IDirect3DTexture9** texture, HANDLE* sharedHandle) = 0;
+  virtual HRESULT CreateRenderTarget(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
+                                     DWORD multiSampleQuality, BOOL lockable, IDirect3DSurface9** surface,
+                                     HANDLE* sharedHandle) = 0;
+  virtual HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
+                                            DWORD multiSampleQuality, BOOL discard, IDirect3DSurface9** surface,
                                             HANDLE* sharedHandle) = 0;
 
   virtual HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* surface) = 0;
@@ -484,8 +482,7 @@ class IDirect3DDevice9 {
 
   virtual HRESULT SetFVF(DWORD fvf) = 0;
   // Draws primitiveCount primitives from vertices laid out by the current FVF, stride bytes apart.
-  virtual HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices,
-                                  UINT stride) = 0;
+  virtual HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride) = 0;
 
  protected:
   ~IDirect3DDevice9() = default;
@@ -500,8 +497,7 @@ class IDirect3D9 {
   // How many full-screen modes the adapter offers in this format.
   virtual UINT GetAdapterModeCount(UINT adapter, D3DFORMAT format) = 0;
   virtual HRESULT CheckDeviceMultiSampleType(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT surfaceFormat,
-                                             BOOL windowed, D3DMULTISAMPLE_TYPE multiSample,
-                                             DWORD* qualityLevels) = 0;
+                                             BOOL windowed, D3DMULTISAMPLE_TYPE multiSample, DWORD* qualityLevels) = 0;
   virtual HRESULT CheckDepthStencilMatch(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat,
                                          D3DFORMAT renderTargetFormat, D3DFORMAT depthStencilFormat) = 0;
   virtual HRESULT CheckDeviceFormat(UINT adapter, D3DDEVTYPE deviceType, D3DFORMAT adapterFormat, DWORD usage,

@@ -43,8 +43,8 @@ constexpr int NULL_BRUSH = 5;
 PlatformObject* GetStockObject(int index);
 // Both return the number of scan lines copied, 0 on failure. Only 16- and 32-bit bit-field
 // bitmaps are supported. Source rows count from the bottom of the image, as on Windows.
-int SetDIBitsToDevice(HDC context, int x, int y, DWORD width, DWORD height, int sourceX, int sourceY,
-                      UINT startScan, UINT lines, const void* bits, const BITMAPINFO* info, UINT usage);
+int SetDIBitsToDevice(HDC context, int x, int y, DWORD width, DWORD height, int sourceX, int sourceY, UINT startScan,
+                      UINT lines, const void* bits, const BITMAPINFO* info, UINT usage);
 int StretchDIBits(HDC context, int x, int y, int width, int height, int sourceX, int sourceY, int sourceWidth,
                   int sourceHeight, const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop);
 
@@ -108,9 +108,9 @@ struct TEXTMETRICA {
 };
 
 // Null when no installed face can serve the request.
-HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
-                  DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outputPrecision, DWORD clipPrecision,
-                  DWORD quality, DWORD pitchAndFamily, const char* faceName);
+HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic, DWORD underline,
+                  DWORD strikeOut, DWORD charSet, DWORD outputPrecision, DWORD clipPrecision, DWORD quality,
+                  DWORD pitchAndFamily, const char* faceName);
 // A memory device context; the context argument is ignored (null means the screen's).
 HDC CreateCompatibleDC(HDC context);
 BOOL DeleteDC(HDC context);
@@ -122,8 +122,8 @@ BOOL GetTextMetricsA(HDC context, TEXTMETRICA* metrics);
 // GGO_METRICS, GGO_BITMAP or GGO_GRAY4_BITMAP. With no buffer, returns the size the image
 // needs; otherwise fills the buffer (DWORD-aligned rows, top row first) and returns that size.
 // GDI_ERROR on failure. An empty glyph (a space) has a 1 × 1 black box and size 0.
-DWORD GetGlyphOutlineA(HDC context, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
-                       void* buffer, const MAT2* matrix);
+DWORD GetGlyphOutlineA(HDC context, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize, void* buffer,
+                       const MAT2* matrix);
 // The same for a Unicode code point.
-DWORD GetGlyphOutlineW(HDC context, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
-                       void* buffer, const MAT2* matrix);
+DWORD GetGlyphOutlineW(HDC context, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize, void* buffer,
+                       const MAT2* matrix);

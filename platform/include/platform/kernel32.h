@@ -51,8 +51,8 @@ constexpr DWORD FILE_END = 2;
 constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFFu;
 inline const HANDLE INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
 
-HANDLE CreateFileA(const char* name, DWORD access, DWORD shareMode, void* security, DWORD creation,
-                   DWORD flags, HANDLE templateFile);
+HANDLE CreateFileA(const char* name, DWORD access, DWORD shareMode, void* security, DWORD creation, DWORD flags,
+                   HANDLE templateFile);
 BOOL WriteFile(HANDLE file, const void* data, DWORD size, DWORD* written, void* overlapped);
 // Reads up to size bytes from the file position; *read gets how many (0 at the end of the file).
 // FALSE on a read error.
