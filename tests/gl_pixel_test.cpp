@@ -18,6 +18,7 @@
 #include "../platform/common/d3d9_pixel_rules.h"
 #include "../platform/sdl/d3d9_objects.h"
 #include "../platform/sdl/gl_renderer.h"
+#include "support/gl_test_window.h"
 
 namespace {
 
@@ -26,17 +27,8 @@ using Pixels = std::set<std::pair<int, int>>;
 
 class GlPixelTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (std::getenv("DISPLAY") == nullptr) return;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    window_ = SDL_CreateWindow("gl pixels", 0, 0, Width, Height, SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
-  }
-  static void TearDownTestSuite() {
-    if (window_ != nullptr) SDL_DestroyWindow(window_);
-    window_ = nullptr;
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-  }
+  static void SetUpTestSuite() { window_ = OpenGlTestWindow("gl pixels", Width, Height); }
+  static void TearDownTestSuite() { CloseGlTestWindow(window_); }
 
   void SetUp() override {
     if (window_ == nullptr) GTEST_SKIP() << "no X display with OpenGL";

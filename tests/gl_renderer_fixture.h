@@ -6,10 +6,10 @@
 
 #include <SDL.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "../platform/sdl/gl_renderer.h"
+#include "support/gl_test_window.h"
 
 namespace gl_fixture {
 
@@ -18,17 +18,8 @@ constexpr std::uint32_t Black = 0xFF000000, Red = 0xFFFF0000, Green = 0xFF00FF00
 
 class GlRendererFixture : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    if (std::getenv("DISPLAY") == nullptr) return;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return;
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    window_ = SDL_CreateWindow("gl renderer", 0, 0, Width, Height, SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
-  }
-  static void TearDownTestSuite() {
-    if (window_ != nullptr) SDL_DestroyWindow(window_);
-    window_ = nullptr;
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
-  }
+  static void SetUpTestSuite() { window_ = OpenGlTestWindow("gl renderer", Width, Height); }
+  static void TearDownTestSuite() { CloseGlTestWindow(window_); }
 
   void SetUp() override {
     if (window_ == nullptr) GTEST_SKIP() << "no X display with OpenGL";

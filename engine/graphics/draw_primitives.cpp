@@ -9,7 +9,7 @@
 #include "../core/handle.h"
 #include "../window/window.h"
 #include "../color/color_data.h"
-#include "blend_modes.h"
+#include "subtract_emulation.h"
 #include "draw_state.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
@@ -62,15 +62,11 @@ int DrawLine(int x1, int y1, int x2, int y2, std::uint32_t color, int thickness)
   if (DrawState.drawAreaEmpty) return 0;
   if (!EngineState.AppActive) WaitWhileInactive();
   if (GraphicsState.useHardware) {
-    const auto c = static_cast<std::uint32_t>(color);
-    if (!NeedsSubtractEmulation()) return DeviceResult(HardwareLine(x1, y1, x2, y2, c), "DrawLine");
     const int left = std::min(x1, x2), top = std::min(y1, y2);
     const int right = ClampToInt(std::int64_t{std::max(x1, x2)} + 1),
               bottom = ClampToInt(std::int64_t{std::max(y1, y2)} + 1);
-    SubtractEmulationStep(left, top, right, bottom, BlendModeSubtractMiddle);
-    const int result = HardwareLine(x1, y1, x2, y2, c);
-    SubtractEmulationStep(left, top, right, bottom, BlendModeSubtract);
-    return DeviceResult(result, "DrawLine");
+    return DeviceResult(DrawSubtracting(left, top, right, bottom, [&] { return HardwareLine(x1, y1, x2, y2, color); }),
+                        "DrawLine");
   }
   if (DrawState.softTarget == nullptr) return 0;
   const SoftDrawParams params = CurrentSoftDrawParams();
@@ -84,15 +80,11 @@ int DrawCircle(int x, int y, int r, std::uint32_t color, int fill) {
   if (!EngineState.AppActive) WaitWhileInactive();
   if (r < 0) return 0;
   if (GraphicsState.useHardware) {
-    const auto c = static_cast<std::uint32_t>(color);
-    if (!NeedsSubtractEmulation()) return DeviceResult(HardwareCircle(x, y, r, c, fill), "DrawCircle");
     const std::int64_t reach = std::int64_t{r} + 1;
     const int left = ClampToInt(x - reach), top = ClampToInt(y - reach), right = ClampToInt(x + reach),
               bottom = ClampToInt(y + reach);
-    SubtractEmulationStep(left, top, right, bottom, BlendModeSubtractMiddle);
-    const int result = HardwareCircle(x, y, r, c, fill);
-    SubtractEmulationStep(left, top, right, bottom, BlendModeSubtract);
-    return DeviceResult(result, "DrawCircle");
+    return DeviceResult(DrawSubtracting(left, top, right, bottom, [&] { return HardwareCircle(x, y, r, color, fill); }),
+                        "DrawCircle");
   }
   if (DrawState.softTarget == nullptr) return 0;
   const SoftDrawParams params = CurrentSoftDrawParams();

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "../core/engine_state.h"
 #include "../window/window.h"
 #include "draw_state.h"
-#include "blend_modes.h"
+#include "subtract_emulation.h"
 #include "graphics_state.h"
 #include "hardware/hardware_state.h"
 #include "shape_spans.h"
@@ -67,11 +68,7 @@ int Saturate(std::int64_t v) {
 template <class Draw>
 int OnHardware(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom, Draw&& draw) {
   if (GraphicsState.device == nullptr) return -1;
-  if (!NeedsSubtractEmulation()) return draw();
-  SubtractEmulationStep(Saturate(left), Saturate(top), Saturate(right), Saturate(bottom), BlendModeSubtractMiddle);
-  const int result = draw();
-  SubtractEmulationStep(Saturate(left), Saturate(top), Saturate(right), Saturate(bottom), BlendModeSubtract);
-  return result;
+  return DrawSubtracting(Saturate(left), Saturate(top), Saturate(right), Saturate(bottom), std::forward<Draw>(draw));
 }
 
 // The prologue every shape shares: false when nothing is to be drawn.
