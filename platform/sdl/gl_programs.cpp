@@ -1,7 +1,8 @@
 #include "gl_programs.h"
 
-#include <cstdio>
 #include <cstring>
+
+#include "platform/kernel32.h"
 
 namespace gl {
 
@@ -150,10 +151,12 @@ const char* Comparison(std::uint8_t func) {
 
 std::string (*editFragmentSource)(const std::string&) = nullptr;
 
-// Written once for each program that fails: its caller remembers the failure.
+// Written once for each program that fails (its caller remembers the failure) to the debugger
+// output, where the game's log lines also appear: the device has no way into the log itself.
 void ReportFailure(const char* what, const char* infoLog, const std::string& source) {
-  std::fprintf(stderr, "OpenGL %s: %s\n--- its source:\n%s--- end of source; its draws are skipped\n", what, infoLog,
-               source.c_str());
+  const std::string report = std::string("OpenGL ") + what + ": " + infoLog + "\n--- its source:\n" + source +
+                             "--- end of source; its draws are skipped\n";
+  OutputDebugStringA(report.c_str());
 }
 
 GLuint Compile(GLenum kind, const std::string& source) {
