@@ -155,7 +155,8 @@ GlVertex Copy(const SourceVertex& v, std::uint32_t diffuse) {
 // first pixel's centre to a quarter pixel past the centre of the last: it starts inside the first pixel's diamond and
 // ends inside the next one's, far from every diamond's edge, so any rasteriser draws exactly the piece. `from` and `to`
 // are the attributes at the first and last pixel centres.
-void AppendPiece(int first, int last, int minor, bool xMajor, const GlVertex& from, const GlVertex& to, Batch& out) {
+void AppendPiece(int first, int last, int minor, bool xMajor, const GlVertex& from, const GlVertex& to,
+                 PrimitiveList& out) {
   const float direction = last >= first ? 1.0f : -1.0f;
   const float start = static_cast<float>(first) - 0.25f * direction;
   const float end = static_cast<float>(last) + 0.75f * direction;
@@ -186,7 +187,7 @@ void AppendPiece(int first, int last, int minor, bool xMajor, const GlVertex& fr
 }
 
 // A line piece whose every pixel has the attributes of `look`.
-void AppendPieceOfLook(int first, int last, int minor, bool xMajor, const GlVertex& look, Batch& out) {
+void AppendPieceOfLook(int first, int last, int minor, bool xMajor, const GlVertex& look, PrimitiveList& out) {
   if (xMajor) {
     out.AddRun(look, minor, std::min(first, last), std::max(first, last) + 1);
   } else {
@@ -195,14 +196,15 @@ void AppendPieceOfLook(int first, int last, int minor, bool xMajor, const GlVert
 }
 
 // The pixel whose centre lies in the point's one-pixel square, top-left rule: [x − ½, x + ½).
-void AppendPoint(const SourceVertex& v, const PixelBounds& bounds, Batch& out) {
+void AppendPoint(const SourceVertex& v, const PixelBounds& bounds, PrimitiveList& out) {
   const double x = std::ceil(static_cast<double>(v.x) - 0.5), y = std::ceil(static_cast<double>(v.y) - 0.5);
   if (!(x >= bounds.left && x < bounds.right && y >= bounds.top && y < bounds.bottom)) return;
   const GlVertex g = Copy(v, v.diffuse);
   AppendPiece(static_cast<int>(x), static_cast<int>(x), static_cast<int>(y), true, g, g, out);
 }
 
-void AppendLine(const SourceVertex& a, const SourceVertex& b, bool flat, const PixelBounds& bounds, Batch& out) {
+void AppendLine(const SourceVertex& a, const SourceVertex& b, bool flat, const PixelBounds& bounds,
+                PrimitiveList& out) {
   const bool xMajor = std::fabs(b.x - a.x) >= std::fabs(b.y - a.y);
   const double length = std::fabs(xMajor ? b.x - a.x : b.y - a.y);
   // Both ends alike, as a disc's rows come: every pixel has the attributes as they are.
@@ -222,7 +224,8 @@ void AppendLine(const SourceVertex& a, const SourceVertex& b, bool flat, const P
   });
 }
 
-void AppendTriangle(const SourceVertex& a, const SourceVertex& b, const SourceVertex& c, bool flat, Batch& out) {
+void AppendTriangle(const SourceVertex& a, const SourceVertex& b, const SourceVertex& c, bool flat,
+                    PrimitiveList& out) {
   out.Triangle(Copy(a, a.diffuse), Copy(b, flat ? a.diffuse : b.diffuse), Copy(c, flat ? a.diffuse : c.diffuse));
 }
 
@@ -238,23 +241,23 @@ static_assert(static_cast<DWORD>(Primitive::PointList) == D3DPT_POINTLIST &&
 
 std::size_t VertexCountFor(Primitive type, unsigned n) { return d3d9facts::VertexCount(static_cast<DWORD>(type), n); }
 
-void Batch::Open(bool lines) {
+void PrimitiveList::Open(bool lines) {
   if (ranges.empty() || ranges.back().lines != lines) ranges.push_back(VertexRange{lines, vertices.size(), 0});
 }
 
-void Batch::Push(const GlVertex& a, const GlVertex& b) {
+void PrimitiveList::Push(const GlVertex& a, const GlVertex& b) {
   Open(true);
   vertices.push_back(a);
   vertices.push_back(b);
   ranges.back().count += 2;
 }
 
-void Batch::Line(const GlVertex& a, const GlVertex& b) {
+void PrimitiveList::Line(const GlVertex& a, const GlVertex& b) {
   RunsToLines();
   Push(a, b);
 }
 
-void Batch::AddRun(const GlVertex& look, int row, int left, int right) {
+void PrimitiveList::AddRun(const GlVertex& look, int row, int left, int right) {
   if (!runsOnly) {
     GlVertex a = look, b = look;
     a.x = static_cast<float>(left) - 0.25f;
@@ -275,7 +278,7 @@ void Batch::AddRun(const GlVertex& look, int row, int left, int right) {
   runs.push_back(Run{row, left, right, static_cast<std::uint32_t>(looks.size() - 1)});
 }
 
-void Batch::RunsToLines() {
+void PrimitiveList::RunsToLines() {
   if (!runsOnly) return;
   runsOnly = false;
   for (const Run& r : runs) AddRun(looks[r.look], r.row, r.left, r.right);
@@ -283,7 +286,7 @@ void Batch::RunsToLines() {
   looks.clear();
 }
 
-void Batch::Triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c) {
+void PrimitiveList::Triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c) {
   RunsToLines();
   Open(false);
   vertices.push_back(a);
@@ -293,7 +296,7 @@ void Batch::Triangle(const GlVertex& a, const GlVertex& b, const GlVertex& c) {
 }
 
 bool AppendPrimitives(Primitive type, const SourceVertex* v, std::size_t vertexCount, unsigned n, bool flat,
-                      const PixelBounds& bounds, Batch& out) {
+                      const PixelBounds& bounds, PrimitiveList& out) {
   const std::size_t needed = VertexCountFor(type, n);
   if (needed == 0 || needed > vertexCount) return false;
   for (unsigned i = 0; i < n; ++i) {

@@ -51,7 +51,7 @@ bool SameAttributes(const GlVertex& a, const GlVertex& b);
 // A run: the pixels left..right - 1 of one row, each drawn with the same look.
 struct Run {
   int row, left, right;  // right exclusive
-  std::uint32_t look;    // index in the batch's looks
+  std::uint32_t look;    // index in the list's looks
 };
 
 // Vertices for OpenGL in drawing order, as ranges of line-list and triangle-list vertices.
@@ -59,7 +59,7 @@ struct Run {
 // both ends (as a filled disc's rows are), only the runs are kept, each with its attributes
 // (`looks`, shared by consecutive runs alike); the first other primitive, or RunsToLines, turns
 // them into lines.
-struct Batch {
+struct PrimitiveList {
   struct VertexRange {
     bool lines;
     std::size_t first, count;
@@ -96,7 +96,7 @@ struct Batch {
 // pixel of a primitive takes its first vertex's colour. Returns false for an unknown primitive
 // type or too few vertices.
 bool AppendPrimitives(Primitive type, const SourceVertex* vertices, std::size_t vertexCount, unsigned primitiveCount,
-                      bool flatShading, const PixelBounds& bounds, Batch& out);
+                      bool flatShading, const PixelBounds& bounds, PrimitiveList& out);
 
 // Vertices needed for `primitiveCount` primitives of `type`, or 0 for an unknown type.
 std::size_t VertexCountFor(Primitive type, unsigned primitiveCount);

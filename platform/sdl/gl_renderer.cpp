@@ -41,16 +41,7 @@ constexpr int MostTableRows = 1 << 22;
 // kept: the game's frames have a few thousand.
 constexpr std::size_t MostRecordedVertices = 1 << 18;
 
-// Two boxes side by side become one while it is at most a quarter larger than both: rows of
-// text or shapes then keep the overlap list short, for a few overlaps that are not real.
-constexpr float BoxMergeSlack = 1.25f;
-
 bool Empty(const PixelBounds& r) { return r.right <= r.left || r.bottom <= r.top; }
-
-bool UsesFactor(std::uint8_t arg) { return (arg & 0x0F) == stage::Factor; }
-
-// The texture factor reaches the pixels only through a stage that reads it.
-bool ReadsTextureFactor(const ProgramKey& key);
 
 // Storage for BGRA texels. A picture that is only drawn on, copied and read (a render target
 // that is no texture) is kept in BGRA: the base format with the data's layout lets the driver
@@ -62,39 +53,11 @@ void AllocateTexels(int width, int height, bool sampled) {
   glTexImage2D(GL_TEXTURE_2D, 0, sampled ? GL_RGBA8 : GL_RGBA, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
 }
 
-bool ReadsTextureFactor(const ProgramKey& key) {
-  for (const StageOps& st : key.stages) {
-    if (st.colorOp == 0 || st.colorOp == stage::Disable) break;
-    if (UsesFactor(st.colorArg1) || UsesFactor(st.colorArg2) || UsesFactor(st.alphaArg1) || UsesFactor(st.alphaArg2) ||
-        st.colorOp == stage::BlendFactorAlpha || st.alphaOp == stage::BlendFactorAlpha) {
-      return true;
-    }
-  }
-  return false;
-}
-
 }  // namespace
 
 std::uint64_t TotalDrawCalls() { return totalDrawCalls; }
 std::uint64_t TotalFramesKept() { return totalFramesKept; }
 void KeepUnchangedFrames(bool keep) { keepUnchangedFrames = keep; }
-
-DrawSettings MakeDrawSettings(const PixelBounds& clip) {
-  DrawSettings s;
-  std::memset(&s, 0, sizeof s);
-  s.program.stages[0] =
-      StageOps{stage::SelectArg1, stage::Diffuse, stage::Current, stage::SelectArg1, stage::Diffuse, stage::Current};
-  s.program.alphaFunc = 8;
-  s.sourceFactor = GL_ONE;
-  s.destinationFactor = GL_ZERO;
-  s.equation = GL_FUNC_ADD;
-  s.textureFactor = 0xFFFFFFFF;
-  for (SamplerState& sampler : s.samplers) sampler = SamplerState{1, 1, 3, 3};
-  s.clip = clip;
-  return s;
-}
-
-bool operator==(const DrawSettings& a, const DrawSettings& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 Renderer::~Renderer() { Stop(); }
 
@@ -122,7 +85,7 @@ bool Renderer::Start(SDL_Window* window, std::string* error) {
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize_);
   GLint tableTexels = 0;
   glGetIntegerv(GL_MAX_TEXTURE_BUFFER_SIZE, &tableTexels);
-  packer_.SetTableLimit(static_cast<std::size_t>(std::clamp(tableTexels, 0, MostTableRows)));
+  queue_.SetTableLimit(static_cast<std::size_t>(std::clamp(tableTexels, 0, MostTableRows)));
   glGenVertexArrays(1, &vertexArray_);
   glBindVertexArray(vertexArray_);
   glGenBuffers(1, &vertexBuffer_);
@@ -150,7 +113,7 @@ void Renderer::Stop() {
   // When the window went first, SDL unbound the context with it: its objects go with the
   // context, and no OpenGL call may be made without one.
   if (Current()) {
-    groupCount_ = 0;
+    queue_.Clear();
     programs_.Clear();
     for (const SamplerEntry& e : samplers_) glDeleteSamplers(1, &e.sampler);
     if (scratchFramebuffer_ != 0) glDeleteFramebuffers(1, &scratchFramebuffer_);
@@ -160,7 +123,7 @@ void Renderer::Stop() {
     if (vertexArray_ != 0) glDeleteVertexArrays(1, &vertexArray_);
     SDL_GL_MakeCurrent(window_, nullptr);
   }
-  groupCount_ = 0;
+  queue_.Clear();
   frames_.Forget();
   programs_.Forget();
   samplers_.clear();
@@ -168,7 +131,6 @@ void Renderer::Stop() {
   vertexBufferBytes_ = 0;
   tableTexture_ = tableBuffer_ = 0;
   tableBufferBytes_ = 0;
-  packer_.Clear();
   SDL_GL_DeleteContext(context_);
   context_ = nullptr;
   window_ = nullptr;
@@ -302,72 +264,24 @@ bool Renderer::Draw(Primitive type, const SourceVertex* vertices, std::size_t ve
 
 void Renderer::QueueDraw(const FrameOp& op) {
   if (target_ == nullptr || op.target != target_) return;
-  const DrawSettings& settings = frames_.recording.settings(op);
   generations_.Touch(target_->texture);
-  PixelBounds clip = settings.clip;
-  clip.left = std::max(clip.left, 0);
-  clip.top = std::max(clip.top, 0);
-  clip.right = std::min(clip.right, target_->width);
-  clip.bottom = std::min(clip.bottom, target_->height);
-  if (Empty(clip)) return;
-  BlendClip shared;
-  std::memset(&shared, 0, sizeof shared);
-  shared.blend = settings.blend;
-  shared.sourceFactor = settings.sourceFactor;
-  shared.destinationFactor = settings.destinationFactor;
-  shared.equation = settings.equation;
-  shared.clip = clip;
-  // Flat shading is done here, on the vertices: it does not keep draws apart.
-  scratch_.clear();
-  AppendPrimitives(op.type, frames_.recording.vertices(op), op.vertexCount, op.primitiveCount,
-                   settings.flatShading != 0, clip, scratch_);
-  // Runs are kept as 16-bit columns (see TableRun).
-  bool runRects = target_->width < MaxRunColumn && ScratchIsRuns();
-  // Each run grows the table by at most a rect's height.
-  const std::size_t mostRows = scratch_.runs.size() * static_cast<std::size_t>(target_->height);
-  int variant = JoinVariant(settings, shared);
-  if (variant < 0 || (runRects && packer_.tableRows() + mostRows > packer_.tableLimit())) {
-    FlushQueue();
-    variant = JoinVariant(settings, shared);
+  if (!queue_.Prepare(op.type, frames_.recording.vertices(op), op.vertexCount, op.primitiveCount,
+                      frames_.recording.settings(op), target_->width, target_->height)) {
+    return;
   }
-  if (packer_.tableRows() + mostRows > packer_.tableLimit()) runRects = false;
-  if (!runRects) scratch_.RunsToLines();
-  Enqueue(variant, runRects);
+  if (queue_.Join()) return;
+  FlushQueue();
+  queue_.Join();
 }
 
-bool Renderer::ScratchIsRuns() const {
-  // The geometry listed every line as a run along a row, clipped to the target.
-  return scratch_.runsOnly && !scratch_.runs.empty();
-}
-
-void Renderer::PrepareRunRects() {
-  if (packer_.empty()) return;
-  packer_.Pack();
-  // A group of run rectangles holds nothing but its rectangles, in order. Corners on pixel edges, half a
-  // pixel from every centre, so that any rasteriser covers exactly the rect's pixels.
-  for (std::size_t g = 0; g < groupCount_; ++g) {
-    if (groups_[g].kind == Kind::RunRects) groups_[g].vertices.clear();
-  }
-  for (const RunRect& r : packer_.rects()) {
-    std::vector<GlVertex>& vertices = groups_[r.group].vertices;
-    vertices.insert(vertices.end(), 6, packer_.looks()[r.look]);
-    GlVertex* v = &vertices[vertices.size() - 6];
-    const float l = static_cast<float>(r.left) - 0.5f, rt = static_cast<float>(r.right) - 0.5f;
-    const float t = static_cast<float>(r.top) - 0.5f, b = static_cast<float>(r.bottom) + 0.5f;
-    const float xs[6] = {l, rt, l, rt, rt, l}, ys[6] = {t, t, b, t, b, b};
-    const std::int32_t index = static_cast<std::int32_t>(r.tableRow) - r.top;
-    for (int k = 0; k < 6; ++k) {
-      v[k].x = xs[k];
-      v[k].y = ys[k];
-      v[k].tableOffset = index;
-    }
-  }
+void Renderer::SendRowTable(const std::vector<TableRow>& table) {
+  if (table.empty()) return;
   if (tableBuffer_ == 0) {
     glGenBuffers(1, &tableBuffer_);
     glGenTextures(1, &tableTexture_);
   }
   glBindBuffer(GL_TEXTURE_BUFFER, tableBuffer_);
-  const std::size_t bytes = packer_.table().size() * sizeof(TableRow);
+  const std::size_t bytes = table.size() * sizeof(TableRow);
   if (bytes > tableBufferBytes_) {
     tableBufferBytes_ = std::max(bytes, 2 * tableBufferBytes_);
     glBufferData(GL_TEXTURE_BUFFER, static_cast<GLsizeiptr>(tableBufferBytes_), nullptr, GL_STREAM_DRAW);
@@ -376,127 +290,7 @@ void Renderer::PrepareRunRects() {
     glTexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32I, tableBuffer_);
     glActiveTexture(GL_TEXTURE0);
   }
-  glBufferSubData(GL_TEXTURE_BUFFER, 0, static_cast<GLsizeiptr>(bytes), packer_.table().data());
-  packer_.Clear();
-}
-
-void Renderer::Enqueue(int variant, bool runRects) {
-  if (scratch_.empty()) return;
-  // A draw's vertices are all lines or all triangles.
-  const Kind kind = runRects ? Kind::RunRects : scratch_.ranges.front().lines ? Kind::Lines : Kind::Triangles;
-  // Every pixel the draw can touch has its centre within a pixel of the vertices' extent.
-  Box box = runRects ? RunsBox() : VerticesBox(variant);
-  box = Box{box.left - 1, box.top - 1, box.right + 1, box.bottom + 1};
-  const auto overlaps = [&box](const Box& b) {
-    return box.left < b.right && b.left < box.right && box.top < b.bottom && b.top < box.bottom;
-  };
-  // The last group of the draw's kind, if the draw overlaps nothing queued after it. The
-  // boxes looked at are bounded, so a long queue costs no more than a new group.
-  constexpr std::size_t MostBoxesLookedAt = 512;
-  std::size_t into = groupCount_;
-  std::size_t looked = 0;
-  for (std::size_t g = groupCount_; g-- > 0;) {
-    if (groups_[g].kind == kind) {
-      into = g;
-      break;
-    }
-    looked += groups_[g].boxes.size();
-    if (looked > MostBoxesLookedAt || std::any_of(groups_[g].boxes.begin(), groups_[g].boxes.end(), overlaps)) break;
-  }
-  if (into == groupCount_) {
-    if (groups_.size() == groupCount_) groups_.emplace_back();
-    Group& fresh = groups_[groupCount_++];
-    fresh.kind = kind;
-    fresh.vertices.clear();
-    fresh.boxes.clear();
-    fresh.variantMask = 0;
-  }
-  Group& group = groups_[into];
-  group.variantMask |= 1u << variant;
-  if (kind == Kind::RunRects) {
-    // A run can cover the one before it on its row only if it replaces its pixels whatever
-    // they were.
-    const BlendClip& s = pendingState_.shared;
-    const bool replaces =
-        (s.blend == 0 || (s.sourceFactor == GL_ONE && s.destinationFactor == GL_ZERO && s.equation == GL_FUNC_ADD)) &&
-        pendingState_.variants[variant].program.alphaFunc == 8;
-    packer_.Add(into, scratch_.runs, scratch_.looks, variant, replaces);
-  } else {
-    group.vertices.insert(group.vertices.end(), scratch_.vertices.begin(), scratch_.vertices.end());
-  }
-  // Draws side by side along a row share one box while it stays small, so that rows of text or
-  // shapes do not fill the list.
-  if (!group.boxes.empty()) {
-    Box& last = group.boxes.back();
-    const Box merged{std::min(last.left, box.left), std::min(last.top, box.top), std::max(last.right, box.right),
-                     std::max(last.bottom, box.bottom)};
-    const float area = (merged.right - merged.left) * (merged.bottom - merged.top);
-    const float parts =
-        (last.right - last.left) * (last.bottom - last.top) + (box.right - box.left) * (box.bottom - box.top);
-    if (area <= parts * BoxMergeSlack) {
-      last = merged;
-      return;
-    }
-  }
-  group.boxes.push_back(box);
-}
-
-Renderer::Box Renderer::VerticesBox(int variant) {
-  Box box{scratch_.vertices[0].x, scratch_.vertices[0].y, scratch_.vertices[0].x, scratch_.vertices[0].y};
-  bool measured = true;
-  for (GlVertex& v : scratch_.vertices) {
-    v.variant = variant;
-    box.left = std::min(box.left, v.x);
-    box.top = std::min(box.top, v.y);
-    box.right = std::max(box.right, v.x);
-    box.bottom = std::max(box.bottom, v.y);
-    measured = measured && !std::isnan(v.x) && !std::isnan(v.y);
-  }
-  // A position that is not a number has no extent: the draw may touch anything.
-  const float far = std::numeric_limits<float>::infinity();
-  return measured ? box : Box{-far, -far, far, far};
-}
-
-Renderer::Box Renderer::RunsBox() const {
-  // The centres of the runs' first and last pixels.
-  const PixelBounds& e = scratch_.runsExtent;
-  return Box{static_cast<float>(e.left), static_cast<float>(e.top), static_cast<float>(e.right - 1),
-             static_cast<float>(e.bottom - 1)};
-}
-
-int Renderer::JoinVariant(const DrawSettings& settings, const BlendClip& shared) {
-  Pending& p = pendingState_;
-  if (!Queued()) {
-    std::memset(&p, 0, sizeof p);
-    p.shared = shared;
-  } else if (std::memcmp(&p.shared, &shared, sizeof shared) != 0) {
-    return -1;
-  }
-  for (int i = 0; i < MaxStages; ++i) {
-    if (!settings.program.textured[i] || !p.textured[i]) continue;
-    if (p.textures[i] != settings.textures[i] ||
-        std::memcmp(&p.samplers[i], &settings.samplers[i], sizeof settings.samplers[i]) != 0) {
-      return -1;
-    }
-  }
-  Variant v;
-  std::memset(&v, 0, sizeof v);
-  v.program = settings.program;
-  if (v.program.alphaFunc != 8) v.alphaRef = settings.alphaRef;
-  if (ReadsTextureFactor(v.program)) v.textureFactor = settings.textureFactor;
-  int index = 0;
-  while (index < p.variantCount && std::memcmp(&p.variants[index], &v, sizeof v) != 0) ++index;
-  if (index == p.variantCount) {
-    if (p.variantCount == MaxVariants) return -1;
-    p.variants[p.variantCount++] = v;
-  }
-  for (int i = 0; i < MaxStages; ++i) {
-    if (!settings.program.textured[i] || p.textured[i]) continue;
-    p.textured[i] = 1;
-    p.textures[i] = settings.textures[i];
-    p.samplers[i] = settings.samplers[i];
-  }
-  return index;
+  glBufferSubData(GL_TEXTURE_BUFFER, 0, static_cast<GLsizeiptr>(bytes), table.data());
 }
 
 GLuint Renderer::Sampler(const SamplerState& s) {
@@ -513,7 +307,7 @@ GLuint Renderer::Sampler(const SamplerState& s) {
   return sampler;
 }
 
-bool Renderer::UseProgram(const Pending& p, unsigned variantMask, bool runRects) {
+bool Renderer::UseProgram(const QueueSettings& p, unsigned variantMask, bool runRects) {
   // A group drawn with one variant alone gets that variant's own program: the software
   // rasteriser runs every variant's statements for every pixel of a program that has several.
   int only = -1;
@@ -546,7 +340,7 @@ bool Renderer::UseProgram(const Pending& p, unsigned variantMask, bool runRects)
   return true;
 }
 
-void Renderer::Apply(const Pending& p) {
+void Renderer::Apply(const QueueSettings& p) {
   const bool all = !state_.valid;
   if (all) state_.program = nullptr;
   const BlendClip& a = state_.blendClip;
@@ -611,25 +405,23 @@ void Renderer::BreakFrame() {
 
 void Renderer::FlushUsersOf(GLuint texture) {
   if (frames_.recording.Uses(texture, frames_.executed)) RunRecorded();
-  bool queued = target_ != nullptr && target_->texture == texture;
-  for (int i = 0; i < MaxStages; ++i)
-    queued = queued || (pendingState_.textured[i] && pendingState_.textures[i] == texture);
-  if (queued) FlushQueue();
+  if ((target_ != nullptr && target_->texture == texture) || queue_.Samples(texture)) FlushQueue();
 }
 
 void Renderer::FlushQueue() {
-  if (!Queued() || !Current() || target_ == nullptr) {
-    groupCount_ = 0;
-    packer_.Clear();
+  if (queue_.empty() || !Current() || target_ == nullptr) {
+    queue_.Clear();
     return;
   }
-  Apply(pendingState_);
-  PrepareRunRects();
+  queue_.Seal();
+  Apply(queue_.settings());
+  SendRowTable(queue_.table());
   upload_.clear();
-  for (std::size_t g = 0; g < groupCount_; ++g) {
-    upload_.insert(upload_.end(), groups_[g].vertices.begin(), groups_[g].vertices.end());
+  for (std::size_t g = 0; g < queue_.groupCount(); ++g) {
+    const std::vector<GlVertex>& vertices = queue_.group(g).vertices;
+    upload_.insert(upload_.end(), vertices.begin(), vertices.end());
   }
-  // One store, grown when a batch does not fit: a fresh store per draw costs the driver an
+  // One store, grown when a queue does not fit: a fresh store per send costs the driver an
   // allocation (and its pages) every time.
   const std::size_t bytes = upload_.size() * sizeof(GlVertex);
   glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
@@ -647,20 +439,19 @@ void Renderer::FlushQueue() {
   }
   glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(bytes), upload_.data());
   std::size_t first = 0;
-  for (std::size_t g = 0; g < groupCount_; ++g) {
-    const std::size_t count = groups_[g].vertices.size();
+  for (std::size_t g = 0; g < queue_.groupCount(); ++g) {
+    const Group& group = queue_.group(g);
+    const std::size_t count = group.vertices.size();
     // A group whose program failed is not drawn, rather than drawn with the one bound before.
-    if (!UseProgram(pendingState_, groups_[g].variantMask, groups_[g].kind == Kind::RunRects)) {
-      first += count;
-      continue;
+    if (UseProgram(queue_.settings(), group.variantMask, group.kind == GroupKind::RunRects)) {
+      glDrawArrays(group.kind == GroupKind::Lines ? GL_LINES : GL_TRIANGLES, static_cast<GLint>(first),
+                   static_cast<GLsizei>(count));
+      ++drawCalls_;
+      ++totalDrawCalls;
     }
-    glDrawArrays(groups_[g].kind == Kind::Lines ? GL_LINES : GL_TRIANGLES, static_cast<GLint>(first),
-                 static_cast<GLsizei>(count));
     first += count;
-    ++drawCalls_;
-    ++totalDrawCalls;
   }
-  groupCount_ = 0;
+  queue_.Clear();
 }
 
 void Renderer::Fill(const Target& target, const PixelBounds& rect, std::uint32_t argb) {

@@ -13,8 +13,11 @@
 //   variant        one of the queued draws' sets of stage settings (program, alpha reference,
 //                  texture factor); one program can carry up to MaxVariants of them, each vertex
 //                  naming its own, so that draws differing only there still go out as one.
+//   primitive list one draw's primitives as OpenGL draws them: vertices of lines and triangles,
+//                  or runs while the draw is nothing else (gl::PrimitiveList).
 //   queue          the draws waiting to go to OpenGL together: they share the blend, the clip
-//                  and the textures bound (Pending), and are kept as groups.
+//                  and the textures bound (gl::QueueSettings), and are kept as groups
+//                  (gl::DrawQueue, gl_draw_queue.h).
 //   group          consecutive queued draws of one kind: lines, triangles or run rectangles.
 //                  A draw joins the last group of its kind when it overlaps nothing queued after
 //                  that group: pixels it does not share with those come out the same either way.
@@ -39,12 +42,12 @@
 #include <string>
 #include <vector>
 
+#include "gl_draw_queue.h"
 #include "gl_draw_settings.h"
 #include "gl_frame_record.h"
 #include "gl_geometry.h"
 #include "gl_present_pacing.h"
 #include "gl_programs.h"
-#include "gl_run_packer.h"
 #include "gl_state_cache.h"
 
 namespace gl {
@@ -112,32 +115,6 @@ class Renderer {
   void Present(const Target& target, const PixelBounds* from, const PixelBounds* to, bool waitForRefresh);
 
  private:
-  // The stage settings of each variant among the queued draws.
-  struct Variant {
-    ProgramKey program;
-    std::uint32_t alphaRef, textureFactor;
-  };
-
-  // A rectangle in the target's pixel coordinates holding everything a draw may touch.
-  struct Box {
-    float left, top, right, bottom;
-  };
-  enum class Kind { Lines, Triangles, RunRects };
-  struct Group {
-    Kind kind;
-    std::vector<GlVertex> vertices;
-    std::vector<Box> boxes;  // one per draw in the group
-    unsigned variantMask;    // bit v: a draw of variant v is in the group
-  };
-  struct Pending {
-    BlendClip shared;
-    Variant variants[MaxVariants];
-    int variantCount;
-    std::uint8_t textured[MaxStages];
-    GLuint textures[MaxStages];
-    SamplerState samplers[MaxStages];
-  };
-
   // The context is current: it was made and its window still exists.
   bool Current() const;
   // Runs the recorded ops not run yet.
@@ -151,23 +128,11 @@ class Renderer {
   void ExecuteFill(const FrameOp& op);
   // Sends what is queued.
   void FlushQueue();
-  // The variant of the queued draws that `settings` draws with, added when there is room and the
-  // textures it samples are bound as the queued draws have them; -1 when it cannot join them.
-  int JoinVariant(const DrawSettings& settings, const BlendClip& shared);
-  void Apply(const Pending& p);
+  void Apply(const QueueSettings& q);
   // Puts in use the program for the variants of a group, with their settings.
   // False when the program does not build: the group is not drawn.
-  bool UseProgram(const Pending& p, unsigned variantMask, bool runRects);
-  bool Queued() const { return groupCount_ != 0; }
-  // Moves the scratch batch's vertices into the queue.
-  void Enqueue(int variant, bool runRects);
-  // The scratch batch is lines along rows only, each with the same attributes at both ends.
-  bool ScratchIsRuns() const;
-  // The extent of the scratch batch's vertices, each given the variant on the way; of its runs.
-  Box VerticesBox(int variant);
-  Box RunsBox() const;
-  // Gives the queued rectangles their corners and sends their row table.
-  void PrepareRunRects();
+  bool UseProgram(const QueueSettings& q, unsigned variantMask, bool runRects);
+  void SendRowTable(const std::vector<TableRow>& table);
   GLuint Sampler(const SamplerState& s);
   void BindTargetFramebuffer();
 
@@ -186,14 +151,10 @@ class Renderer {
   std::vector<SamplerEntry> samplers_;
 
   const Target* target_ = nullptr;
-  Batch scratch_;              // one draw's vertices on their way into the queue
-  std::vector<Group> groups_;  // the first groupCount_ are queued; the rest keep their storage
-  std::size_t groupCount_ = 0;
+  DrawQueue queue_;
   std::vector<GlVertex> upload_;
-  RunPacker packer_;  // the runs of the queued run-rectangle groups
   GLuint tableBuffer_ = 0, tableTexture_ = 0;
   std::size_t tableBufferBytes_ = 0;
-  Pending pendingState_{};
   StateCache state_;
 
   FrameKeeping frames_;
