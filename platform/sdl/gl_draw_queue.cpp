@@ -93,7 +93,7 @@ int DrawQueue::JoinVariant(const DrawSettings& settings, const BlendClip& shared
   Variant v;
   std::memset(&v, 0, sizeof v);
   v.program = settings.program;
-  if (v.program.alphaFunc != 8) v.alphaRef = settings.alphaRef;
+  if (v.program.alphaFunc != AlphaAlways) v.alphaRef = settings.alphaRef;
   if (ReadsTextureFactor(v.program)) v.textureFactor = settings.textureFactor;
   int index = 0;
   while (index < q.variantCount && std::memcmp(&q.variants[index], &v, sizeof v) != 0) ++index;
@@ -149,7 +149,7 @@ void DrawQueue::Enqueue(int variant, bool runRects) {
     const BlendClip& s = settings_.shared;
     const bool replaces =
         (s.blend == 0 || (s.sourceFactor == GL_ONE && s.destinationFactor == GL_ZERO && s.equation == GL_FUNC_ADD)) &&
-        settings_.variants[variant].program.alphaFunc == 8;
+        settings_.variants[variant].program.alphaFunc == AlphaAlways;
     packer_.Add(into, prepared_.runs, prepared_.looks, variant, replaces);
   } else {
     group.vertices.insert(group.vertices.end(), prepared_.vertices.begin(), prepared_.vertices.end());

@@ -9,7 +9,7 @@ DrawSettings MakeDrawSettings(const PixelBounds& clip) {
   std::memset(&s, 0, sizeof s);
   s.program.stages[0] =
       StageOps{stage::SelectArg1, stage::Diffuse, stage::Current, stage::SelectArg1, stage::Diffuse, stage::Current};
-  s.program.alphaFunc = 8;
+  s.program.alphaFunc = AlphaAlways;
   s.sourceFactor = GL_ONE;
   s.destinationFactor = GL_ZERO;
   s.equation = GL_FUNC_ADD;

@@ -51,12 +51,15 @@ struct StageOps {
   std::uint8_t colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2;
 };
 
+// The alpha test's comparison that passes every pixel: the number a key holds with the test off.
+constexpr std::uint8_t AlphaAlways = 8;
+
 // Everything that selects a program. Stages after the first whose colour operation is Disable
 // are left zero, so equal pictures share a program.
 struct ProgramKey {
   StageOps stages[MaxStages];
   std::uint8_t textured[MaxStages];  // a texture is bound at the stage
-  std::uint8_t alphaFunc;            // comparison number 1 (never) … 8 (always); 8 with the test off
+  std::uint8_t alphaFunc;            // comparison number 1 (never) … AlphaAlways; that with the test off
   std::uint8_t reserved[3];          // zero: keys are compared byte for byte
 };
 
