@@ -201,4 +201,23 @@ TEST_F(SingleCopyLockPlace, ALinkOrALooseDirectoryOfTheUsersOwnIsRefused) {
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
 
+// A game that starts the engine again meets the place it was told about already; a place refused
+// only later in the process (another TMPDIR) is news, said once as well.
+TEST_F(SingleCopyLockPlace, EachRefusedPlaceIsSaidOnce) {
+  const std::string own = "/vornek-" + std::to_string(getuid());
+  const std::string first = MakeDirectory("first", false, 0700);
+  const std::string second = MakeDirectory("second", false, 0700);
+  MakeDirectory("first" + own, false, 0777);
+  MakeDirectory("second" + own, false, 0777);
+  testing::internal::CaptureStderr();
+  for (const std::string& tmp : {first, first, second, first, second}) {
+    setenv("TMPDIR", tmp.c_str(), 1);
+    EXPECT_EQ(instance_lock::Directory(), "") << tmp;
+  }
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
+  EXPECT_NE(said.find(first + own), std::string::npos) << said;
+  EXPECT_NE(said.find(second + own), std::string::npos) << said;
+}
+
 }  // namespace
