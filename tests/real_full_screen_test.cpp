@@ -305,6 +305,8 @@ TEST(RealFullScreenEngine, StartsFullScreenSurvivesDeactivationAndEndsWithTheDes
   const std::string title = "Vornek full-screen " + std::to_string(getpid());
   SetWindowTitle(title.c_str());
   SetLogOutputFlag(FALSE);
+  // Full-screen is the default, but a window mode chosen before an earlier InitEngine is kept.
+  ChangeWindowMode(FALSE);
   SetScreenMode(desktop.w, desktop.h, 32, 0);
   // The window surface's pixels are looked at: the software back-end draws them.
   GraphicsState.softwareOnly = 1;

@@ -18,6 +18,7 @@
 #include "core/tracked_memory.h"
 #include "fake_d3d9.h"
 #include "fake_platform.h"
+#include "graphics/draw_state.h"
 #include "graphics/graphics_state.h"
 #include "graphics/hardware/hardware_state.h"
 #include "test_support.h"
@@ -109,6 +110,9 @@ class RecordingDeviceTest : public ::testing::Test {
     fake::UseRecordingDevice(true);
     EngineState = EngineStateRecord{};
     GraphicsState = GraphicsStateRecord{};
+    // The device's first state is prepared from the draw state the engine before left behind,
+    // before the draw state is reset: every test starts from a new process's.
+    DrawState = DrawStateRecord{};
     ChangeWindowMode(TRUE);
     SetScreenMode(800, 600, 32, 60);
   }

@@ -92,32 +92,49 @@ TEST(SingleCopyLock, ReachesOneDisplay) {
   }
 }
 
+// An environment variable put back as it was when the test ends: its old value, or unset.
+class SavedVariable {
+ public:
+  explicit SavedVariable(const char* name) : name_(name) {
+    const char* value = std::getenv(name);
+    set_ = value != nullptr;
+    if (set_) value_ = value;
+  }
+  ~SavedVariable() {
+    if (set_) {
+      setenv(name_, value_.c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+  SavedVariable(const SavedVariable&) = delete;
+  SavedVariable& operator=(const SavedVariable&) = delete;
+
+ private:
+  const char* name_;
+  bool set_ = false;
+  std::string value_;
+};
+
 // The lock's directory, prepared in the ways a user can prepare it: only one that no other user
-// can have made or write to holds the lock, and when there is none, standard error says so, once.
+// can have made or write to holds the lock, and when there is none, standard error says so, once
+// for each place. Every test has a temporary directory of its own, so a place refused by an earlier
+// test in the process is never this test's.
 class SingleCopyLockPlace : public ::testing::Test {
  protected:
   void SetUp() override {
-    // Windows here are never shown: the display-less driver is all the lock needs.
+    // Windows here are never shown: the display-less driver is all the lock needs. SDL video is
+    // started once for the process, so this holds only where no earlier test opened it on a display.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     std::string pattern = (std::filesystem::temp_directory_path() / "vornek-lock-test-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     base_ = pattern;
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    savedRuntime_ = runtime != nullptr ? runtime : "";
-    const char* tmp = std::getenv("TMPDIR");
-    savedTmp_ = tmp != nullptr ? tmp : "";
     setenv("TMPDIR", base_.c_str(), 1);
     unsetenv("XDG_RUNTIME_DIR");
     window_.className = "VornekLockTest";
   }
   void TearDown() override {
     native::ReleaseClaim(window_);
-    if (savedTmp_.empty()) {
-      unsetenv("TMPDIR");
-    } else {
-      setenv("TMPDIR", savedTmp_.c_str(), 1);
-    }
-    if (!savedRuntime_.empty()) setenv("XDG_RUNTIME_DIR", savedRuntime_.c_str(), 1);
     std::error_code ignored;
     std::filesystem::remove_all(base_, ignored);
   }
@@ -142,9 +159,10 @@ class SingleCopyLockPlace : public ::testing::Test {
     return held;
   }
 
+  SavedVariable videoDriver_{"SDL_VIDEODRIVER"};
+  SavedVariable runtime_{"XDG_RUNTIME_DIR"};
+  SavedVariable tmp_{"TMPDIR"};
   std::string base_;
-  std::string savedRuntime_;
-  std::string savedTmp_;
   Window window_;
 };
 
@@ -199,6 +217,25 @@ TEST_F(SingleCopyLockPlace, ALinkOrALooseDirectoryOfTheUsersOwnIsRefused) {
   EXPECT_TRUE(std::filesystem::is_empty(own));
   const std::string said = testing::internal::GetCapturedStderr();
   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+}
+
+// A game that starts the engine again meets the place it was told about already; a place refused
+// only later in the process (another TMPDIR) is news, said once as well.
+TEST_F(SingleCopyLockPlace, EachRefusedPlaceIsSaidOnce) {
+  const std::string own = "/vornek-" + std::to_string(getuid());
+  const std::string first = MakeDirectory("first", false, 0700);
+  const std::string second = MakeDirectory("second", false, 0700);
+  MakeDirectory("first" + own, false, 0777);
+  MakeDirectory("second" + own, false, 0777);
+  testing::internal::CaptureStderr();
+  for (const std::string& tmp : {first, first, second, first, second}) {
+    setenv("TMPDIR", tmp.c_str(), 1);
+    EXPECT_EQ(instance_lock::Directory(), "") << tmp;
+  }
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
+  EXPECT_NE(said.find(first + own), std::string::npos) << said;
+  EXPECT_NE(said.find(second + own), std::string::npos) << said;
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 
 #include "../common/platform_contract.h"
 #include "../common/window_system.h"
@@ -33,10 +34,11 @@ bool OwnPrivateDirectory(const std::string& path) {
          (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 
-void ReportNoPlace(const std::string& why) {
-  static bool told = false;
-  if (told) return;
-  told = true;
+// Said once for each place: every window's check looks at the place again, and so does a game
+// that starts the engine again; only a place not yet refused in this process is news.
+void ReportNoPlace(const std::string& place, const std::string& why) {
+  static std::set<std::string> told;
+  if (!told.insert(place).second) return;
   std::fprintf(stderr, "%s: a second copy cannot be detected: no safe place for the lock file (%s)\n",
                program_invocation_short_name, why.c_str());
 }
@@ -73,11 +75,11 @@ std::string Directory() {
   const std::string base = tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp";
   std::string dir = base + "/vornek-" + std::to_string(getuid());
   if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
-    ReportNoPlace(dir + ": " + std::strerror(errno));
+    ReportNoPlace(dir, dir + ": " + std::strerror(errno));
     return {};
   }
   if (!OwnPrivateDirectory(dir)) {
-    ReportNoPlace(dir + " is not a directory of this user's that only this user can write to");
+    ReportNoPlace(dir, dir + " is not a directory of this user's that only this user can write to");
     return {};
   }
   return dir;

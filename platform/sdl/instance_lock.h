@@ -13,7 +13,7 @@ std::string ScopeOf(const char* driver, const char* x11Display, const char* wayl
 
 // The directory the locks live in: the user's runtime directory, else $TMPDIR/vornek-<uid> (or
 // /tmp), made here. Only a directory the user owns and no one else can write to will do;
-// otherwise empty, and the reason is written once to standard error.
+// otherwise empty, and the reason is written to standard error, once for each place refused.
 std::string Directory();
 
 }  // namespace instance_lock
