@@ -347,4 +347,30 @@ TEST(RealDesktop, AWindowDestroyedFromOutsideEndsTheGameInOrder) {
   EXPECT_EQ(LiveBlockCount(), 0) << "engine blocks left after EndEngine";
 }
 
+// Until the next pump the game goes on presenting into the window it does not yet know is gone.
+// Mesa's software path would read the destroyed window's size, be refused and go on with whatever
+// its stack held: 32768 × 32768 made it copy past its buffer in the blit onto the window. The
+// device asks nothing of a window known lost, and the loss still ends the game at the next pump.
+TEST(RealDesktop, FramesPresentedIntoAWindowDestroyedFromOutsideReachNoDriver) {
+  if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
+  if (SoftwareForced()) GTEST_SKIP() << "VORNEK_SOFTWARE=1 keeps the engine off its hardware back-end";
+  test_support::TempDirectory directory;
+  ASSERT_EQ(StartGame(), 0);
+  ASSERT_TRUE(UsingHardwarePath()) << "no OpenGL 3.3 on this display: the engine took its software back-end";
+  ResetBoard();
+  for (int frame = 0; frame < 3; ++frame) {
+    RunFrame();
+    ASSERT_EQ(PumpMessages(), 0);
+  }
+  {
+    RefusedRequests refused(NativeWindowOf(EngineState.MainWindow));
+    ASSERT_TRUE(DestroyFromOutside(NativeWindowOf(EngineState.MainWindow)));
+    for (int frame = 0; frame < 5; ++frame) RunFrame();
+    EXPECT_EQ(refused.Taken(), "") << "requests refused on the destroyed window, by request code";
+  }
+  EXPECT_EQ(PumpMessages(), -1) << "the loss is taken at the first pump";
+  EndEngine();
+  EXPECT_EQ(LiveBlockCount(), 0) << "engine blocks left after EndEngine";
+}
+
 }  // namespace

@@ -51,4 +51,9 @@ void PresentPacing::Wait(SDL_Window* window, bool waitForRefresh) {
   lastPresent_ = NowNanoseconds();
 }
 
+void PresentPacing::Skip(bool waitForRefresh) {
+  if (waitForRefresh) PlatformWaitForVerticalBlank();
+  lastPresent_ = NowNanoseconds();
+}
+
 }  // namespace gl

@@ -16,6 +16,9 @@ class PresentPacing {
   void Swap(SDL_Window* window, bool waitForRefresh);
   // After Swap: waits for the next refresh tick when the driver did not.
   void Wait(SDL_Window* window, bool waitForRefresh);
+  // In place of Swap and Wait for a picture that cannot be shown (its window is gone): waits for
+  // the next refresh tick when asked, so that the game keeps its pace until it ends.
+  void Skip(bool waitForRefresh);
 
  private:
   int swapInterval_ = -1;  // as last asked of the driver; -1 unknown

@@ -8,6 +8,7 @@
 
 #include "gl_driver_pin.h"
 #include "sdl_video.h"
+#include "x11_window_loss.h"
 
 namespace gl {
 
@@ -525,6 +526,12 @@ void Renderer::Present(const Target& target, const PixelBounds* from, const Pixe
   frames_.recording.Clear();
   frames_.executed = 0;
   frames_.broken = false;
+  // A window destroyed from outside has no size: Mesa's software path, refused it, would draw and
+  // swap at whatever size its stack held. The picture stays on the target until the game closes.
+  if (x11::Lost(window_)) {
+    pacing_.Skip(waitForRefresh);
+    return;
+  }
   int drawableWidth = 0, drawableHeight = 0;
   SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
   const PixelBounds source = from != nullptr ? *from : PixelBounds{0, 0, target.width, target.height};

@@ -73,6 +73,34 @@ int OnConnectionLost(Display* display) {
   _exit(EXIT_FAILURE);
 }
 
+// SDL replaces a window's X window when it makes it able to carry OpenGL; the old one's end is no
+// loss. True when the watch moved to the new one.
+bool FollowReplacement(SDL_Window* window, Watched& w) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11 || info.info.x11.window == w.id) {
+    return false;
+  }
+  gone.push_back(w.id);
+  w.id = info.info.x11.window;
+  w.lost = false;
+  return true;
+}
+
+// Marks the window lost on its DestroyNotify, and keeps every event where it is for SDL to read.
+Bool NoteDestroyOf(Display*, XEvent* event, XPointer arg) {
+  Watched& w = *reinterpret_cast<Watched*>(arg);
+  if (event->type == DestroyNotify && event->xdestroywindow.window == w.id) w.lost = true;
+  return False;
+}
+
+// XCheckIfEvent reads what the connection holds without waiting and without a round trip; an
+// error on the window read on the way marks it lost as well (OnError).
+void LookForDestroy(Watched& w) {
+  XEvent unused;
+  XCheckIfEvent(w.display, &unused, NoteDestroyOf, reinterpret_cast<XPointer>(&w));
+}
+
 }  // namespace
 
 void WatchDisplay() {
@@ -123,18 +151,18 @@ bool HasInputFocus(SDL_Window* window) {
 bool TakeLoss(SDL_Window* window) {
   auto it = watched.find(window);
   if (it == watched.end() || !it->second.lost || it->second.reported) return false;
-  // SDL replaces a window's X window when it makes it able to carry OpenGL; the old one's end is
-  // no loss.
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11 && info.info.x11.window != it->second.id) {
-    gone.push_back(it->second.id);
-    it->second.id = info.info.x11.window;
-    it->second.lost = false;
-    return false;
-  }
+  if (FollowReplacement(window, it->second)) return false;
   it->second.reported = true;
   return true;
+}
+
+bool Lost(SDL_Window* window) {
+  auto it = watched.find(window);
+  if (it == watched.end()) return false;
+  Watched& w = it->second;
+  if (!w.lost) LookForDestroy(w);
+  if (w.lost && FollowReplacement(window, w)) LookForDestroy(w);
+  return w.lost;
 }
 
 }  // namespace x11

@@ -21,5 +21,9 @@ void NoteEvent(const SDL_SysWMmsg* message);
 bool HasInputFocus(SDL_Window* window);
 // True once, the first time it is asked after the window was destroyed from outside.
 bool TakeLoss(SDL_Window* window);
+// True while the window is known destroyed from outside, before the pump has taken the loss as
+// well as after: nothing may be drawn or swapped on it. Makes no round trip to the display: it
+// looks through the events already read or waiting on the connection, and takes none of them.
+bool Lost(SDL_Window* window);
 
 }  // namespace x11
