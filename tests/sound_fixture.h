@@ -26,8 +26,6 @@ class SoundFixture : public ::testing::Test {
     fake::ResetPlatform();
     EngineState = EngineStateRecord{};
     SoundState = SoundStateRecord{};
-    // The music's volume is kept from one engine run to the next: every test starts at the full one.
-    SetMusicVolume(1000);
     std::strcpy(EngineState.StartupDirectory, dir_.path().c_str());
     StartLog();
     blocksBefore_ = LiveBlockCount();

@@ -91,6 +91,19 @@ TEST_F(SoundMusicTest, FadesInAndOutAndVolumeScales) {
   EXPECT_EQ(SetMusicVolume(1001), -1);
 }
 
+// A game that ends the engine and starts it again hears its music at the full volume, as the
+// master volume is full again.
+TEST_F(SoundMusicTest, EachStartOfTheEnginePlaysMusicAtTheFullVolume) {
+  const std::vector<std::int16_t> whole(Decoded(whole_).samples, Decoded(whole_).samples + 2 * 2048);
+  ASSERT_EQ(SetMusicVolume(500), 0);
+  ASSERT_EQ(SetMasterVolume(500), 0);
+  EndSound();
+  StartOutput();
+  ASSERT_EQ(PlayMusic("music.ogg", PlayOnce, 0, 0), 0);
+  const std::vector<std::int16_t> out = PullPumped(2048);
+  for (int f : {100, 1000, 2000}) EXPECT_NEAR(out[2 * f], whole[2 * f], 2 + std::abs(whole[2 * f]) * 0.01) << f;
+}
+
 TEST_F(SoundMusicTest, FilesThatCannotPlayAreRefused) {
   WriteFile("noise.ogg", Bytes(5000, 'n'));
   const Bytes midi = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0, 96};

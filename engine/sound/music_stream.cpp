@@ -265,6 +265,8 @@ void SetMusicGain(float volume) {
 
 float MusicGain() { return Music.volumeSet ? Music.volume : 1.0f; }
 
+void ForgetMusicGain() { Music.volumeSet = false; }
+
 int FadeMusicOut(int milliseconds) {
   if (!Music.active) return -1;
   if (milliseconds <= 0) {

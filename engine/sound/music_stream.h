@@ -15,4 +15,6 @@ bool MusicPlaying();
 // Volume 0-1: the music's own; fades move a gain of 0-1 on top of it.
 void SetMusicGain(float volume);
 float MusicGain();
+// Back to the full volume, where each start of the engine begins, as the master volume does.
+void ForgetMusicGain();
 int FadeMusicOut(int milliseconds);

@@ -152,6 +152,7 @@ int EndSound() {
   }
   ReleaseEverySound();
   EndMixer();
+  ForgetMusicGain();
   SoundState.PlayWhileInactive = 0;
   SoundState.CallsOpen = 0;
   if (SoundState.DirectSoundObject == nullptr) return -1;

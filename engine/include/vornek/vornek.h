@@ -615,7 +615,8 @@ int PlayMusic(const char* path, int mode, int loopStartFrame, int fadeInMillisec
 int StopMusic(void);
 // 1 while music plays, else 0.
 int IsMusicPlaying(void);
-// 0; -1 for a volume out of range. Kept for the music played later.
+// 0; -1 for a volume out of range. Kept for the music played later, until the engine ends: each
+// start begins at the full volume, 1000.
 int SetMusicVolume(int volume);
 // 0, stopping the music once it has faded out (at once for 0); -1 when no music plays.
 int FadeOutMusic(int milliseconds);
