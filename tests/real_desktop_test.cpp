@@ -49,6 +49,17 @@ void PumpFor(Uint32 milliseconds) {
   }
 }
 
+// The board in its known start, then frames run as the game's loop runs them; false when the
+// pump said the game ended.
+bool PlayFrames(int frames) {
+  ResetBoard();
+  for (int frame = 0; frame < frames; ++frame) {
+    RunFrame();
+    if (PumpMessages() != 0) return false;
+  }
+  return true;
+}
+
 // The suite run as a whole with the software back-end forced.
 bool SoftwareForced() {
   const char* value = std::getenv("VORNEK_SOFTWARE");
@@ -152,11 +163,7 @@ TEST(RealDesktop, TheSoftwareBackEndLoadsNoOpenGl) {
   unsetenv("VORNEK_SOFTWARE");
   ASSERT_EQ(started, 0);
   ASSERT_FALSE(UsingHardwarePath());
-  ResetBoard();
-  for (int frame = 0; frame < 10; ++frame) {
-    RunFrame();
-    ASSERT_EQ(PumpMessages(), 0);
-  }
+  ASSERT_TRUE(PlayFrames(10));
   EXPECT_EQ(OpenGlFilesMapped(), std::vector<std::string>{});
   EXPECT_FALSE(SDL_GetWindowFlags(NativeWindowOf(EngineState.MainWindow)) & SDL_WINDOW_OPENGL);
   EndEngine();
@@ -170,11 +177,7 @@ TEST(RealDesktop, TheHardwareBackEndTakesOpenGlOnTheGameWindow) {
   test_support::TempDirectory directory;
   ASSERT_EQ(StartGame(), 0);
   ASSERT_TRUE(UsingHardwarePath()) << "no OpenGL 3.3 on this display: the engine took its software back-end";
-  ResetBoard();
-  for (int frame = 0; frame < 10; ++frame) {
-    RunFrame();
-    ASSERT_EQ(PumpMessages(), 0);
-  }
+  ASSERT_TRUE(PlayFrames(10));
   SDL_Window* native = NativeWindowOf(EngineState.MainWindow);
   ASSERT_NE(native, nullptr);
   EXPECT_TRUE(SDL_GetWindowFlags(native) & SDL_WINDOW_OPENGL);
@@ -197,11 +200,7 @@ TEST(RealDesktop, WhereOpenGlRefusesTheDeviceTheSoftwareBackEndDrawsOnAPlainWind
   ASSERT_EQ(started, 0);
   EXPECT_FALSE(UsingHardwarePath());
   const HWND handle = EngineState.MainWindow;
-  ResetBoard();
-  for (int frame = 0; frame < 10; ++frame) {
-    RunFrame();
-    ASSERT_EQ(PumpMessages(), 0);
-  }
+  ASSERT_TRUE(PlayFrames(10));
   EXPECT_EQ(EngineState.MainWindow, handle);
   SDL_Window* native = NativeWindowOf(handle);
   ASSERT_NE(native, nullptr);
@@ -325,11 +324,7 @@ TEST(RealDesktop, AWindowDestroyedFromOutsideEndsTheGameInOrder) {
   if (std::getenv("DISPLAY") == nullptr) GTEST_SKIP() << "no X display";
   test_support::TempDirectory directory;
   ASSERT_EQ(StartGame(), 0);
-  ResetBoard();
-  for (int frame = 0; frame < 10; ++frame) {
-    RunFrame();
-    ASSERT_EQ(PumpMessages(), 0);
-  }
+  ASSERT_TRUE(PlayFrames(10));
   testing::internal::CaptureStderr();
   ASSERT_TRUE(DestroyFromOutside(NativeWindowOf(EngineState.MainWindow)));
   // Frames go on being drawn into the lost window until the loss is seen; each pass also waits
@@ -357,11 +352,7 @@ TEST(RealDesktop, FramesPresentedIntoAWindowDestroyedFromOutsideReachNoDriver) {
   test_support::TempDirectory directory;
   ASSERT_EQ(StartGame(), 0);
   ASSERT_TRUE(UsingHardwarePath()) << "no OpenGL 3.3 on this display: the engine took its software back-end";
-  ResetBoard();
-  for (int frame = 0; frame < 3; ++frame) {
-    RunFrame();
-    ASSERT_EQ(PumpMessages(), 0);
-  }
+  ASSERT_TRUE(PlayFrames(3));
   {
     RefusedRequests refused(NativeWindowOf(EngineState.MainWindow));
     ASSERT_TRUE(DestroyFromOutside(NativeWindowOf(EngineState.MainWindow)));
